@@ -1,0 +1,150 @@
+// The compile driver: header, empty programs, results after success and
+// failure, and the inputs a compile must not touch.
+#include <gtest/gtest.h>
+
+#include "QUARVELv2.h"
+#include "Text.h"
+
+using qvv2::ClockTime;
+using qvv2::QUARVELv2;
+
+namespace {
+
+ClockTime FixedClock() { return ClockTime{2026, 12, 8, 8, 15, 30}; }
+
+std::vector<uint8_t> Image(const QUARVELv2& c) {
+    return std::vector<uint8_t>(c.ObjCode.begin() + 1, c.ObjCode.begin() + 1 + c.TotalBytes);
+}
+
+void CompileText(QUARVELv2& c, const std::u16string& text) {
+    std::u16string t = text;
+    c.Compile(t);
+}
+
+struct CompilerFixture : ::testing::Test {
+    QUARVELv2 c;
+    void SetUp() override {
+        c.Clock = FixedClock;
+        c.CodePage = "CP1252";
+        c.cmdLang = 0;
+    }
+};
+
+TEST_F(CompilerFixture, CommentOnlyProgramIsHeaderAndEndJump) {
+    c.Filename = u"C:\\robots\\robot1.bas";
+    CompileText(c, u"' nothing but a comment\r\n");
+    ASSERT_EQ(c.Bas_Error, 0);
+    ASSERT_EQ(c.TotalBytes, 19);
+    const std::vector<uint8_t> expected = {'r', 'o', 'b', 'o', 't', '1', '.', 'b', 26, 12, 8, 8, 15, 30,
+                                           19,  0,   0xC4, 16, 0};
+    EXPECT_EQ(Image(c), expected);
+    EXPECT_EQ(c.ObjCode[0], 0);
+    EXPECT_EQ(c.ObjCode.size(), 20u);
+}
+
+TEST_F(CompilerFixture, ProgramNameIsLastComponentPaddedToEightBytes) {
+    struct Case {
+        std::u16string filename;
+        std::string codePage;
+        std::vector<uint8_t> name;
+    };
+    const std::vector<Case> cases = {
+        {u"C:\\robots\\robot1.bas", "CP1252", {'r', 'o', 'b', 'o', 't', '1', '.', 'b'}},
+        {u"/home/user/robots/walk.bas", "CP1252", {'w', 'a', 'l', 'k', '.', 'b', 'a', 's'}},
+        {u"LINE_CNT", "CP1252", {'L', 'I', 'N', 'E', '_', 'C', 'N', 'T'}},
+        {u"a", "CP1252", {'a', ' ', ' ', ' ', ' ', ' ', ' ', ' '}},
+        {u"", "CP1252", {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '}},
+        {u"dir\\", "CP1252", {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '}},
+        // Korean: two bytes a character in CP949 ("제목없음" = C1 A6 B8 F1 BE F8 C0 BD).
+        {u"C:\\작업\\제목없음.bas", "CP949", {0xC1, 0xA6, 0xB8, 0xF1, 0xBE, 0xF8, 0xC0, 0xBD}},
+        {u"동작1.bas", "CP949", {0xB5, 0xBF, 0xC0, 0xDB, '1', '.', 'b', 'a'}},
+        // A character the code page cannot carry becomes '?'.
+        {u"\u4E00x", "CP1252", {'?', 'x', ' ', ' ', ' ', ' ', ' ', ' '}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(qvv2::ToUtf8(k.filename));
+        c.Filename = k.filename;
+        c.CodePage = k.codePage;
+        CompileText(c, u"'x");
+        ASSERT_EQ(c.TotalBytes, 19);
+        EXPECT_EQ(std::vector<uint8_t>(c.ObjCode.begin() + 1, c.ObjCode.begin() + 9), k.name);
+    }
+}
+
+TEST_F(CompilerFixture, DateAndTimeComeFromTheClockWhenTheCompileStarts) {
+    const std::vector<std::pair<ClockTime, std::vector<uint8_t>>> cases = {
+        {{2026, 12, 8, 8, 15, 30}, {26, 12, 8, 8, 15, 30}},
+        {{2000, 1, 1, 0, 0, 0}, {0, 1, 1, 0, 0, 0}},
+        {{1999, 12, 31, 23, 59, 59}, {99, 12, 31, 23, 59, 59}},
+    };
+    for (const auto& [t, bytes] : cases) {
+        c.Clock = [t = t] { return t; };
+        CompileText(c, u"'x");
+        EXPECT_EQ(std::vector<uint8_t>(c.ObjCode.begin() + 9, c.ObjCode.begin() + 15), bytes);
+    }
+}
+
+TEST_F(CompilerFixture, BlankTextChangesNothing) {
+    c.Filename = u"first.bas";
+    CompileText(c, u"'x");
+    const std::vector<uint8_t> before = c.ObjCode;
+    c.Bas_Error = 7;
+    for (const std::u16string& blank : {std::u16string(), std::u16string(u"   "), std::u16string(u" ")}) {
+        c.Filename = u"second.bas";
+        CompileText(c, blank);
+        EXPECT_EQ(c.Bas_Error, 0);
+        EXPECT_EQ(c.TotalBytes, 19);
+        EXPECT_EQ(c.ObjCode, before);
+    }
+}
+
+TEST_F(CompilerFixture, EveryCompileResetsStateButKeepsHostInputs) {
+    c.Filename = u"one.bas";
+    c.Con_ID = 3;
+    c.Con_Type = 5;
+    c.CompileMsg = u"Busy";
+    c.Remark = u"old remark";
+    c.CommandUnuseAll();
+    CompileText(c, u"'x");
+    EXPECT_EQ(std::string(c.ObjCode.begin() + 1, c.ObjCode.begin() + 9), "one.bas ");
+    EXPECT_EQ(c.Remark, u"");
+    EXPECT_EQ(c.CommandEnabled(43), -1);  // every compile enables every command
+
+    c.Filename = u"two.bas";
+    CompileText(c, u"'x");
+    EXPECT_EQ(std::string(c.ObjCode.begin() + 1, c.ObjCode.begin() + 9), "two.bas ");
+    EXPECT_EQ(c.Con_ID, 3);
+    EXPECT_EQ(c.Con_Type, 5);
+    EXPECT_EQ(c.CompileMsg, u"Busy");
+}
+
+TEST(CompilerControl, InitialPropertiesMatchTheControlsDefaults) {
+    QUARVELv2 c;
+    EXPECT_EQ(c.Con_ID, 1);
+    EXPECT_EQ(c.Con_MajorVer, 1);
+    EXPECT_EQ(c.Con_MinorVer, 0);
+    EXPECT_EQ(c.cmdLang, 1);
+    EXPECT_EQ(c.TotalCommands, 138);
+    EXPECT_EQ(c.CompileMsg, u"Compiling...");
+    EXPECT_EQ(c.TotalBytes, 0);
+    EXPECT_TRUE(c.ObjCode.empty());
+    for (int16_t i = 0; i <= 138; ++i) EXPECT_EQ(c.CommandEnabled(i), 0) << i;
+    EXPECT_EQ(c.Jo2Wan(), u"");
+    EXPECT_FALSE(c.CompanyName.empty());
+    EXPECT_FALSE(c.FileDescription.empty());
+}
+
+TEST(CompilerControl, DelayTimeOutsideItsRangeReturnsAtOnce) {
+    QUARVELv2 c;
+    for (int32_t ms : {0, -5, 60001, 1000000}) {
+        const auto start = std::chrono::steady_clock::now();
+        c.DelayTime(ms);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50)) << ms;
+    }
+    int32_t ms = 30;
+    const auto start = std::chrono::steady_clock::now();
+    c.DelayTime(ms);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(30));
+}
+
+}  // namespace

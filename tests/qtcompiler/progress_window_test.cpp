@@ -1,0 +1,69 @@
+// The compiler's progress window and delay timer inside a running
+// application.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "QUARVELv2.h"
+#include "frmCompile.h"
+
+namespace {
+
+qvv2::frmCompile* OpenProgressWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<qvv2::frmCompile*>(w)) return f;
+    return nullptr;
+}
+
+TEST(ProgressWindow, ChangeValueSetsLabelAndBar) {
+    qvv2::frmCompile f;
+    EXPECT_EQ(f.lblpercent->text(), QStringLiteral("0%"));
+    f.ChangeValue(35);
+    EXPECT_EQ(f.lblpercent->text(), QStringLiteral("35%"));
+    EXPECT_EQ(f.PB->value(), 35);
+    f.ChangeValue(100);
+    EXPECT_EQ(f.PB->value(), 100);
+}
+
+TEST(ProgressWindow, ShownWithTheCaptionWhileCompilingAndGoneAfter) {
+    qvv2::QUARVELv2 c;
+    c.CompileMsg = u"Übersetzen...";
+    QString seenCaption;
+    bool seenVisible = false;
+    // The compile hands control to the event queue; look at the window then.
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (auto* f = OpenProgressWindow()) {
+            seenCaption = f->windowTitle();
+            seenVisible = f->isVisible();
+        }
+    });
+    probe.start(0);
+    std::u16string text;
+    for (int i = 0; i < 3000; ++i) text += u"' comment line\r\n";
+    c.Compile(text);
+    probe.stop();
+    EXPECT_EQ(c.Bas_Error, 0);
+    EXPECT_EQ(OpenProgressWindow(), nullptr);
+    if (seenVisible) EXPECT_EQ(seenCaption, QStringLiteral("Übersetzen..."));
+}
+
+TEST(DelayTime, KeepsTheEventQueueRunning) {
+    qvv2::QUARVELv2 c;
+    int ticks = 0;
+    QTimer t;
+    QObject::connect(&t, &QTimer::timeout, [&] { ++ticks; });
+    t.start(5);
+    QElapsedTimer clock;
+    clock.start();
+    int32_t ms = 100;
+    c.DelayTime(ms);
+    EXPECT_GE(clock.elapsed(), 100);
+    EXPECT_GE(ticks, 5);
+}
+
+}  // namespace
