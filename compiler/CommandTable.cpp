@@ -208,24 +208,23 @@ void QUARVELv2::InitCommandTable()
         // the English word.
         commands_.push_back({names.english, names.korean, names.english, names.english});
     }
+    // Word -> lowest row holding it in any column; the lexer asks for every word.
+    commandIndex_.clear();
+    for (size_t row = 0; row < commands_.size(); ++row)
+        for (const std::u16string& stored : commands_[row])
+            commandIndex_.emplace(stored, static_cast<int16_t>(row));
 }
 
 int16_t QUARVELv2::IsCommand(const std::u16string& txt_str)
 {
-    const std::u16string word = UCase(txt_str);
-    for (size_t row = 0; row < commands_.size(); ++row) {
-        const std::array<std::u16string, 4>& columns = commands_[row];
-        for (const std::u16string& stored : columns) {
-            if (stored == word) {
-                EngCmd = columns[0];
-                KorCmd = columns[1];
-                JpnCmd = columns[2];
-                ChnCmd = columns[3];
-                return static_cast<int16_t>(row);
-            }
-        }
-    }
-    return -1;
+    const auto found = commandIndex_.find(UCase(txt_str));
+    if (found == commandIndex_.end()) return -1;
+    const std::array<std::u16string, 4>& columns = commands_[static_cast<size_t>(found->second)];
+    EngCmd = columns[0];
+    KorCmd = columns[1];
+    JpnCmd = columns[2];
+    ChnCmd = columns[3];
+    return found->second;
 }
 
 void QUARVELv2::GetCommandString(int16_t& CmdNum)

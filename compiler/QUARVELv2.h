@@ -225,8 +225,10 @@ public:
     int16_t nextRam_ = 64;
     int16_t nextRamCompanion_ = 64;
     int32_t currentLine_ = 0;
-    // Music defaults (octave, length, tempo class and volume; see the music
-    // compiler).
+    // Music state carried from one PLAY or MUSIC statement to the next within a
+    // compile (compiler/Music.cpp): 1 the PLAY octave (0..2), 2 the PLAY tempo
+    // (1..10), 3 the MUSIC octave (0..6); 4 is reset with the others and read
+    // by neither music compiler.
     int16_t musicDefault1_ = 1;
     uint8_t musicDefault2_ = 7;
     int16_t musicDefault3_ = 3;
@@ -252,6 +254,216 @@ public:
     uint8_t OneLineIf = 0;      // 0 none, 1 one-line IF open on this line, 2 ELSE on such a line
     int32_t ThenToken = 0;      // first token after THEN (or ELSE) of a one-line IF
     // ==== End of block state of FOR and IF ===================================
+
+    // ==== Statement compilers: assignments, expressions, PRINT, fixed code ====
+    // The assignment statement itself is CompileAssignment (declared with the
+    // front end, defined in Expressions.cpp).  None of these compilers keeps
+    // state between calls, so there is nothing to reset per compile.
+    //
+    // Helpers, usable by any statement compiler (token indexes are checked
+    // against tokenCount_; nothing is read outside first..last):
+    // - CompileExpression: tokens first..last as operand (operator operand)*,
+    //   applied by the controller strictly left to right.  Operands go through
+    //   EmitOperand with allowWord, operators through EmitOperator (+ - * / %
+    //   << >> MOD AND OR XOR).  Errors: 19 for an empty range, two operands in
+    //   a row or a trailing operator; 22 for any other operator or keyword;
+    //   17, 20, 21 from the operands.
+    // - CompileRightSide: the right side of an assignment starting at first:
+    //   an expression, one string, a bit reference name.bit, or an input
+    //   function (IN(x), PEEK(x), RND, CHOICE(x, v, ...), ...).  Does not
+    //   write the terminating 0.
+    // - CompileInputFunction: the input function whose keyword is at k and
+    //   which must end at last (part of CompileRightSide).
+    // - CompilePrintItem: one string as PRINT writes it, a byte per character
+    //   in the ANSI code page, two zero bytes for a double-byte character;
+    //   error 43 for a token that is not a string.
+    // - AnsiCharCode: the character's code in the ANSI code page (CodePage,
+    //   or the process's when empty): 0..255 for a one-byte character, the two
+    //   bytes as a negative 16-bit number for a double-byte character.
+    void CompileExpression(int32_t first, int32_t last, int16_t allowWord, int16_t& err);
+    void CompileRightSide(int32_t first, int32_t last, int16_t& err);
+    void CompileInputFunction(int32_t k, int32_t last, int16_t& err);
+    void CompilePrintItem(const Token& tok, int16_t& err);
+    int32_t AnsiCharCode(char16_t ch) const;
+
+    // PRINT.
+    void CompilePrint(int32_t& first, int32_t& last, int16_t& err);
+
+    // Statements that compile to fixed bytes, and ACTION.
+    void CompileBreak(int32_t& first, int32_t& last, int16_t& err);
+    void CompileWait(int32_t& first, int32_t& last, int16_t& err);
+    void CompileStop(int32_t& first, int32_t& last, int16_t& err);
+    void CompileRun(int32_t& first, int32_t& last, int16_t& err);
+    void CompileTimerOff(int32_t& first, int32_t& last, int16_t& err);
+    void CompileEnd(int32_t& first, int32_t& last, int16_t& err);
+    void CompileCls(int32_t& first, int32_t& last, int16_t& err);
+    void CompileLcdInit(int32_t& first, int32_t& last, int16_t& err);
+    void CompileCsOn(int32_t& first, int32_t& last, int16_t& err);
+    void CompileCsOff(int32_t& first, int32_t& last, int16_t& err);
+    void CompileBeep(int32_t& first, int32_t& last, int16_t& err);
+    void CompileAction(int32_t& first, int32_t& last, int16_t& err);
+    // ==== End of assignments, expressions, PRINT, fixed code ==================
+
+    // ==== Statement compilers: GOTO, GOSUB, RETURN, IF, FOR, ON ================
+    // Jumps and subroutines (Branches.cpp).
+    void CompileGoto(int32_t& first, int32_t& last, int16_t& err);
+    void CompileGosub(int32_t& first, int32_t& last, int16_t& err);
+    void CompileReturn(int32_t& first, int32_t& last, int16_t& err);
+    // IF blocks (IfBlocks.cpp).  CompileCondition compiles one comparison
+    // "a op b" in tokens first..last.
+    void CompileIf(int32_t& first, int32_t& last, int16_t& err);
+    void CompileElseIf(int32_t& first, int32_t& last, int16_t& err);
+    void CompileElse(int32_t& first, int32_t& last, int16_t& err);
+    void CompileEndIf(int32_t& first, int32_t& last, int16_t& err);
+    void CompileCondition(int32_t& first, int32_t& last, int16_t& err);
+    // Counted loops (ForLoops.cpp).
+    void CompileFor(int32_t& first, int32_t& last, int16_t& err);
+    void CompileNext(int32_t& first, int32_t& last, int16_t& err);
+    // ON .. GOTO, ON TIMER, ON INT (OnStatement.cpp).
+    void CompileOn(int32_t& first, int32_t& last, int16_t& err);
+    // The token at index i, or an empty token (kind 0) outside 1..tokenCount_.
+    const Token& FlowToken(int32_t i) const;
+    // Appends a label fix-up of the given kind on the current line whose
+    // placeholder starts at the next byte to be written.
+    void AddLabelFixup(uint8_t kind, const std::u16string& name);
+    // ==== End of GOTO, GOSUB, RETURN, IF, FOR, ON ==============================
+
+    // ==== Statement compilers: servo groups, motors, positions ================
+    // Servo group statements: one value per motor of a run named by a group
+    // word (G6A .. G32) or implied (compiler/ServoGroups.cpp).
+    void CompileMove(int32_t& first, int32_t& last, int16_t& err);
+    void CompileZero(int32_t& first, int32_t& last, int16_t& err);
+    void CompilePos(int32_t& first, int32_t& last, int16_t& err);
+    void CompileInit(int32_t& first, int32_t& last, int16_t& err);
+    void CompileGetMotorSet(int32_t& first, int32_t& last, int16_t& err);
+    void CompileMotorMode(int32_t& first, int32_t& last, int16_t& err);
+    void CompileGyroSet(int32_t& first, int32_t& last, int16_t& err);
+    void CompileGyroDir(int32_t& first, int32_t& last, int16_t& err);
+    void CompileGyroSense(int32_t& first, int32_t& last, int16_t& err);
+    void CompileAccelSet(int32_t& first, int32_t& last, int16_t& err);
+    void CompileAccelDir(int32_t& first, int32_t& last, int16_t& err);
+    void CompileAccelSense(int32_t& first, int32_t& last, int16_t& err);
+    void CompileTiltSet(int32_t& first, int32_t& last, int16_t& err);
+    void CompileTiltDir(int32_t& first, int32_t& last, int16_t& err);
+    void CompileTiltSense(int32_t& first, int32_t& last, int16_t& err);
+    void CompileMove24(int32_t& first, int32_t& last, int16_t& err);
+    void CompileDir(int32_t& first, int32_t& last, int16_t& err);
+    void CompileOffset(int32_t& first, int32_t& last, int16_t& err);
+    // Motor switching and fast servo statements (compiler/Motors.cpp).
+    void CompileMotor(int32_t& first, int32_t& last, int16_t& err);
+    void CompileMotorOff(int32_t& first, int32_t& last, int16_t& err);
+    void CompileAiMotor(int32_t& first, int32_t& last, int16_t& err);
+    void CompileAiMotorOff(int32_t& first, int32_t& last, int16_t& err);
+    void CompileFastServo(int32_t& first, int32_t& last, int16_t& err);
+    // Position blocks and MOVEPOS by controller type (compiler/Positions.cpp).
+    void CompileMovePosType2(int32_t& first, int32_t& last, int16_t& err);
+    void CompileMovePosType5(int32_t& first, int32_t& last, int16_t& err);
+    void CompileMovePosGroup(int32_t& first, int32_t& last, int16_t& err);
+    void CompilePosType2(int32_t& first, int32_t& last, int16_t& err);
+    void CompilePosType5(int32_t& first, int32_t& last, int16_t& err);
+
+    // Group words: first motor and motor count of a group word's command
+    // number; false for any other command.
+    static bool ServoGroup(int16_t command, int16_t& firstMotor, int16_t& count);
+    // The decimal value of a number token.
+    static int32_t TokenNumber(const Token& tok);
+    // The index of the statement's last token that may be read: last, kept
+    // inside the token table; below first + 1 when first is not a token
+    // index, so that the statement reads as having no operands.
+    int32_t StatementEnd(int32_t first, int32_t last) const;
+    // Group-word recognition at token g (writes nothing): a token that is no
+    // command word leaves hasGroup false; a group word gives its first motor
+    // and count and listStart = the token after its separator; a disabled
+    // word gives 999, any other command word or a missing separator or list
+    // 23.
+    void ReadServoGroup(int32_t g, int32_t last, bool& hasGroup, int16_t& firstMotor, int16_t& count,
+                        int32_t& listStart, int16_t& err);
+    // The value list from token start to last: one raw byte per slot,
+    // min..max, 0 for empty slots, padded with 0 to count slots.
+    void CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max,
+                            int16_t& err);
+    // ==== End of servo groups, motors, positions ===============================
+
+    // ==== Statement compilers: port, memory, serial, settings, music, sound ===
+    // Port output, memory writes, display and timing, controller settings, raw
+    // data, port switching and the program remark (compiler/PortStatements.cpp).
+    void CompileOut(int32_t& first, int32_t& last, int16_t& err);
+    void CompileByteOut(int32_t& first, int32_t& last, int16_t& err);
+    void CompilePulse(int32_t& first, int32_t& last, int16_t& err);
+    void CompilePwm(int32_t& first, int32_t& last, int16_t& err);
+    void CompileFPwm(int32_t& first, int32_t& last, int16_t& err);
+    void CompileServo(int32_t& first, int32_t& last, int16_t& err);
+    void CompilePoke(int32_t& first, int32_t& last, int16_t& err);
+    void CompileRomPoke(int32_t& first, int32_t& last, int16_t& err);
+    void CompileLocate(int32_t& first, int32_t& last, int16_t& err);
+    void CompileCont(int32_t& first, int32_t& last, int16_t& err);
+    void CompileDelay(int32_t& first, int32_t& last, int16_t& err);
+    void CompileTempo(int32_t& first, int32_t& last, int16_t& err);
+    void CompileSpeed(int32_t& first, int32_t& last, int16_t& err);
+    void CompileAccel(int32_t& first, int32_t& last, int16_t& err);
+    void CompileFunc(int32_t& first, int32_t& last, int16_t& err);
+    void CompileHighSpeed(int32_t& first, int32_t& last, int16_t& err);
+    void CompilePtp(int32_t& first, int32_t& last, int16_t& err);
+    void CompileFill(int32_t& first, int32_t& last, int16_t& err);
+    void CompileToggle(int32_t& first, int32_t& last, int16_t& err);
+    void CompileOpen(int32_t& first, int32_t& last, int16_t& err);
+    void CompileClose(int32_t& first, int32_t& last, int16_t& err);
+    void CompileVexaOut(int32_t& first, int32_t& last, int16_t& err);
+    void CompileRemark(int32_t& first, int32_t& last, int16_t& err);
+    // Serial transmission and receipt (compiler/SerialStatements.cpp).
+    void CompileTx(int32_t& first, int32_t& last, int16_t& err);
+    void CompileEtx(int32_t& first, int32_t& last, int16_t& err);
+    void CompileRx(int32_t& first, int32_t& last, int16_t& err);
+    void CompileErx(int32_t& first, int32_t& last, int16_t& err);
+    // Sound statements (compiler/Sound.cpp).
+    void CompilePlay(int32_t& first, int32_t& last, int16_t& err);
+    void CompileMusic(int32_t& first, int32_t& last, int16_t& err);
+    void CompileSound(int32_t& first, int32_t& last, int16_t& err);
+
+    // The token at index, or an empty token (kind 0) outside 1..tokenCount_.
+    const Token& IoToken(int32_t index) const;
+    // The decimal value of a number token (0 for any other text).
+    static int32_t IoNumberValue(const Token& tok);
+    // Operand columns of the opcode-and-operands statements.
+    enum IoOperandForm : uint8_t {
+        IO_BYTE,          // general operand, 16-bit values rejected
+        IO_WORD,          // general operand, 16-bit values allowed
+        IO_POKE_ADDRESS,  // byte on controller 1, word on every other
+        IO_SPEED,         // raw constant 0..255 on controller 1, byte operand on every other
+        IO_RAW_BYTE,      // raw constant 0..255 without prefix
+        IO_TX_TABLE,      // TX setting through the TX/RX code table
+        IO_ETX_TABLE,     // ETX baud rate through the baud-rate codes
+        IO_ACCEL_TABLE,   // ACCEL 0..15 through the nibble table
+    };
+    // An opcode followed by operands.  shape lists the tokens after the
+    // keyword: 'o' a number or name, 'n' a name, '#' a number, ',' a
+    // separator, 'x' a single operand whose kind the emitter judges.  The
+    // line must hold exactly that many tokens (else error 23); forms gives
+    // one entry per operand position, in order.
+    void CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, const char* shape,
+                                const IoOperandForm* forms, int16_t& err);
+    bool IoShapeMatches(int32_t k, const char* shape) const;
+    // Operand list of VEXAOUT and SOUND: one or more operands separated by
+    // commas after the opcode, always closed by 0.  countOut receives the
+    // number of operands written.
+    void CompileOperandList(int32_t k, int32_t last, uint8_t opcode, int32_t& countOut, int16_t& err);
+    // RX and ERX: the receive instruction with its fall-back label.
+    void CompileReceive(int32_t k, int32_t last, int16_t command, int16_t& err);
+
+    // Music strings (compiler/Music.cpp).  PLAY notes are timer values over
+    // three octaves, MUSIC notes semitone numbers over seven; both walk the
+    // string token's text in upper case and end the record with 0.
+    void CompilePlayString(const Token& tok, int16_t& err);
+    void CompileMusicString(const Token& tok, int16_t& err);
+    static int16_t NoteLengthTicks(double value);
+    void InitPitchTable();
+    void InitSemitoneTable();
+    // Entry of a note: accidental (0 flat, 1 natural, 2 sharp) +
+    // (note index C 0 .. B 6, rest 7, + octave * 8) * 3.
+    std::array<uint8_t, 72> pitchTable_{};      // PLAY, octaves 0..2
+    std::array<uint8_t, 10> playLengthTable_{};  // PLAY, by length digit
+    std::array<uint8_t, 168> semitoneTable_{};   // MUSIC, octaves 0..6
+    // ==== End of port, memory, serial, settings, music, sound =================
 
 private:
     void ResetCompiler();
@@ -313,6 +525,7 @@ private:
     void InitMusicTables();
 
     std::vector<std::array<std::u16string, 4>> commands_;  // 0..138: English, Korean, Japanese, Chinese
+    std::unordered_map<std::u16string, int16_t> commandIndex_;  // any column's word -> lowest row
     std::array<int16_t, kCommandCount> enabled_{};
     std::array<std::u16string, 16> operators_;
     std::array<uint8_t, 4> txrxTable_{};

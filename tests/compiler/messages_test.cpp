@@ -10,11 +10,7 @@
 
 #include "QUARVELv2.h"
 
-// Reaches the private composition procedure (the class declares
-// qvv2::TestAccess a friend).
-struct qvv2::TestAccess {
-    static void BuildErrorMessage(QUARVELv2& c) { c.BuildErrorMessage(); }
-};
+#include "TestAccess.h"
 
 namespace {
 

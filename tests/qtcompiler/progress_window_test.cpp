@@ -49,7 +49,8 @@ TEST(ProgressWindow, ShownWithTheCaptionWhileCompilingAndGoneAfter) {
     probe.stop();
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(OpenProgressWindow(), nullptr);
-    if (seenVisible) EXPECT_EQ(seenCaption, QStringLiteral("Übersetzen..."));
+    EXPECT_TRUE(seenVisible);
+    EXPECT_EQ(seenCaption, QStringLiteral("Übersetzen..."));
 }
 
 TEST(DelayTime, KeepsTheEventQueueRunning) {

@@ -1,0 +1,122 @@
+// FOR and NEXT.
+//
+//   FOR v = a TO b   ->  0xC1 v a   0xC3 v b exit-low exit-high
+//   NEXT [v]         ->  0xC2 v head-low head-high
+//
+// The loop head is the 0xC3; NEXT jumps back to it, and the head's exit
+// address (a placeholder until then) is patched by NEXT with the address of
+// the code after the NEXT.  Loops nest without a fixed limit and close
+// innermost first.
+#include "QUARVELv2.h"
+
+namespace qvv2 {
+
+namespace {
+
+constexpr uint8_t kOpForInit = 0xC1;
+constexpr uint8_t kOpNext = 0xC2;
+constexpr uint8_t kOpForHead = 0xC3;
+
+constexpr int16_t kCmdTo = 11;
+constexpr int16_t kOpAssign = 7;
+
+}  // namespace
+
+void QUARVELv2::CompileFor(int32_t& first, int32_t& last, int16_t& err) {
+    err = 0;
+    const int32_t k = first;
+    if (last != k + 5) {
+        err = 23;
+        return;
+    }
+    EmitByte(kOpForInit);
+
+    const Token& var = FlowToken(k + 1);
+    const Token& eq = FlowToken(k + 2);
+    const Token& to = FlowToken(k + 4);
+    if (var.kind != TK_WORD || eq.kind != TK_OPERATOR || eq.code != kOpAssign || to.kind != TK_COMMAND ||
+        to.code != kCmdTo) {
+        err = 23;
+        return;
+    }
+    const int16_t n = FindVariable(var.text);
+    if (n <= 0 || n >= static_cast<int32_t>(vars_.size())) {
+        err = 17;
+        return;
+    }
+    if (vars_[n].type >= 4) {
+        err = 26;
+        return;
+    }
+
+    ++ForNesting;
+    ForLoops.resize(static_cast<size_t>(ForNesting) + 1);
+    ForRecord& rec = ForLoops[ForNesting];
+    rec = ForRecord();
+    rec.Line = currentLine_;
+    rec.LoopVar = UCase(var.text);
+
+    EmitOperand(var, 1, err);
+    if (err != 0) return;
+    EmitOperand(FlowToken(k + 3), 1, err);
+    if (err != 0) return;
+
+    rec.LoopHeadPos = objPos_;
+    EmitByte(kOpForHead);
+    EmitOperand(var, 1, err);
+    if (err != 0) return;
+    EmitOperand(FlowToken(k + 5), 1, err);
+    if (err != 0) return;
+
+    rec.ExitJumpPos = objPos_ + 1;
+    EmitByte(0);
+    EmitByte(0);
+}
+
+void QUARVELv2::CompileNext(int32_t& first, int32_t& last, int16_t& err) {
+    err = 0;
+    const int32_t k = first;
+    if (last != k && last != k + 1) {
+        err = 23;
+        return;
+    }
+    EmitByte(kOpNext);
+    if (ForNesting < 1 || ForNesting >= static_cast<int32_t>(ForLoops.size())) {
+        err = 27;
+        return;
+    }
+    const ForRecord rec = ForLoops[ForNesting];
+
+    if (last == k + 1) {
+        const Token& var = FlowToken(k + 1);
+        if (UCase(var.text) != rec.LoopVar) {
+            err = 28;
+            return;
+        }
+        EmitOperand(var, 1, err);
+        if (err != 0) return;
+    } else {
+        // NEXT alone repeats the loop variable's operand as the loop head holds it.
+        uint8_t b1 = 0, b2 = 0;
+        GetByteAt(rec.LoopHeadPos + 2, b1);
+        GetByteAt(rec.LoopHeadPos + 3, b2);
+        EmitByte(b1);
+        EmitByte(b2);
+    }
+
+    uint8_t lo = 0, hi = 0;
+    LowByte(rec.LoopHeadPos, lo);
+    HighByte(rec.LoopHeadPos, hi);
+    EmitByte(lo);
+    EmitByte(hi);
+
+    LowByte(objPos_, lo);
+    HighByte(objPos_, hi);
+    PutByteAt(rec.ExitJumpPos, lo);
+    PutByteAt(rec.ExitJumpPos + 1, hi);
+
+    --ForNesting;
+    ForLoops.resize(static_cast<size_t>(ForNesting) + 1);
+}
+
+}  // namespace qvv2

@@ -1,0 +1,3 @@
+Main:
+DIM A AS BYTE
+MAIN: ' again

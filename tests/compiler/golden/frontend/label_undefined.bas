@@ -1,0 +1,3 @@
+' x
+GOTO nowhere
+GOSUB missing

@@ -1,0 +1,3 @@
+' x
+GOTO Here
+HERE: GOSUB missing

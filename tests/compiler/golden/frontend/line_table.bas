@@ -1,0 +1,8 @@
+' header comment
+
+RETURN
+
+' comment with a lone LF
+ inside it
+   
+RETURN ' trailing comment

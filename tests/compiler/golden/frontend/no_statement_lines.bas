@@ -1,0 +1,5 @@
+"text" 1, 2
++ 1
+, X
+( A
+RETURN

@@ -1,0 +1,2 @@
+DIM A AS BYTE, B AS BYTE
+A = B < 1

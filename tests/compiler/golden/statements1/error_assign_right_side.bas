@@ -1,0 +1,3 @@
+DIM A AS BYTE, B AS BYTE
+A = B
+A = B +

@@ -1,0 +1,2 @@
+PRINT "A"
+PRINT 256
