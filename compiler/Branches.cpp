@@ -17,12 +17,6 @@ constexpr uint8_t kFixupGosub = 1;
 
 }  // namespace
 
-const Token& QUARVELv2::FlowToken(int32_t i) const {
-    static const Token kNone{std::u16string(), 0, -1};
-    if (i < 1 || i > tokenCount_ || i >= static_cast<int32_t>(tokens_.size())) return kNone;
-    return tokens_[i];
-}
-
 void QUARVELv2::AddLabelFixup(uint8_t kind, const std::u16string& name) {
     if (fixupCount_ < 0) fixupCount_ = 0;
     fixups_.resize(static_cast<size_t>(fixupCount_) + 1);  // index 0 unused
@@ -41,7 +35,7 @@ void QUARVELv2::CompileGoto(int32_t& first, int32_t& last, int16_t& err) {
         err = 23;
         return;
     }
-    const Token& target = FlowToken(first + 1);
+    const Token& target = TokenAt(first + 1);
     // On controllers with a built-in routine, GOTO AUTO clears the byte at RAM
     // 64 and jumps to the routine at 10024.  Elsewhere AUTO is a label name.
     if (target.kind == TK_COMMAND && target.code == kCmdAuto &&
@@ -62,7 +56,7 @@ void QUARVELv2::CompileGosub(int32_t& first, int32_t& last, int16_t& err) {
         return;
     }
     EmitByte(kOpCall);
-    AddLabelFixup(kFixupGosub, FlowToken(first + 1).text);
+    AddLabelFixup(kFixupGosub, TokenAt(first + 1).text);
     EmitByte(0);
     EmitByte(0);
 }

@@ -14,6 +14,7 @@ namespace qvv2 {
 namespace {
 
 constexpr int16_t kCmdIf = 5;
+constexpr int16_t kCmdElse = 7;
 constexpr int16_t kCmdEndIf = 9;
 
 constexpr int16_t kMsgFor = 1;
@@ -234,8 +235,10 @@ void QUARVELv2::CompileStatement(int32_t& first, int32_t& last) {
                     Bas_Error_Msg = GetMessageText(entry->message);
                     return;
                 }
-                // A one-line IF goes on with the statement after THEN.
-                if (command == kCmdIf && OneLineIf != 0 && ThenToken > at && ThenToken <= last) {
+                // A one-line IF goes on with the statement after THEN, and an
+                // ELSE on such a line with the statement after ELSE.
+                const bool goesOn = (command == kCmdIf && OneLineIf != 0) || (command == kCmdElse && OneLineIf == 2);
+                if (goesOn && ThenToken > at && ThenToken <= last) {
                     t = ThenToken;
                     continue;
                 }

@@ -31,16 +31,6 @@ constexpr int16_t kErrDeclaration = 14;
 constexpr int16_t kErrDeclared = 15;
 constexpr int16_t kErrOverRange = 41;
 
-int32_t NumberValue(const std::u16string& text) {
-    int64_t v = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9') break;
-        v = v * 10 + (c - u'0');
-        if (v > 999999999) break;
-    }
-    return static_cast<int32_t>(v);
-}
-
 template <typename T>
 void AppendPublished(std::vector<T>& table, int16_t count, const T& value) {
     table.resize(static_cast<size_t>(count) + 1);  // index 0 unused
@@ -136,7 +126,7 @@ void QUARVELv2::CompileConst(int32_t& first, int32_t& last, int16_t& err) {
     rec.name = upper;
     rec.address = 0;
     rec.type = static_cast<uint8_t>(4 + number.code);
-    rec.value = NumberValue(number.text);
+    rec.value = NumberValue(number);
     rec.dim = 0;
     rec.operand = {{0, 0}};
     vars_.resize(static_cast<size_t>(varCount_) + 1);

@@ -86,6 +86,8 @@ void QUARVELv2::CompileAssignment(int32_t& first, int32_t& lastToken, int16_t& e
     } else if (vars_[n].type >= 4) {
         err = 16;
     }
+    // A failed assignment still ends with its 0 (the compile stops anyway);
+    // only a failing bit target below returns without it.
     if (err != 0) {
         EmitByte(kEndOfStatement);
         return;

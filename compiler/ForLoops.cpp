@@ -31,9 +31,9 @@ void QUARVELv2::CompileFor(int32_t& first, int32_t& last, int16_t& err) {
     }
     EmitByte(kOpForInit);
 
-    const Token& var = FlowToken(k + 1);
-    const Token& eq = FlowToken(k + 2);
-    const Token& to = FlowToken(k + 4);
+    const Token& var = TokenAt(k + 1);
+    const Token& eq = TokenAt(k + 2);
+    const Token& to = TokenAt(k + 4);
     if (var.kind != TK_WORD || eq.kind != TK_OPERATOR || eq.code != kOpAssign || to.kind != TK_COMMAND ||
         to.code != kCmdTo) {
         err = 23;
@@ -58,14 +58,14 @@ void QUARVELv2::CompileFor(int32_t& first, int32_t& last, int16_t& err) {
 
     EmitOperand(var, 1, err);
     if (err != 0) return;
-    EmitOperand(FlowToken(k + 3), 1, err);
+    EmitOperand(TokenAt(k + 3), 1, err);
     if (err != 0) return;
 
     rec.LoopHeadPos = objPos_;
     EmitByte(kOpForHead);
     EmitOperand(var, 1, err);
     if (err != 0) return;
-    EmitOperand(FlowToken(k + 5), 1, err);
+    EmitOperand(TokenAt(k + 5), 1, err);
     if (err != 0) return;
 
     rec.ExitJumpPos = objPos_ + 1;
@@ -88,7 +88,7 @@ void QUARVELv2::CompileNext(int32_t& first, int32_t& last, int16_t& err) {
     const ForRecord rec = ForLoops[ForNesting];
 
     if (last == k + 1) {
-        const Token& var = FlowToken(k + 1);
+        const Token& var = TokenAt(k + 1);
         if (UCase(var.text) != rec.LoopVar) {
             err = 28;
             return;

@@ -71,16 +71,16 @@ void QUARVELv2::CompileCondition(int32_t& first, int32_t& last, int16_t& err) {
         err = 31;
         return;
     }
-    EmitOperand(FlowToken(first), 1, err);
+    EmitOperand(TokenAt(first), 1, err);
     if (err != 0) return;
-    const Token& op = FlowToken(first + 1);
+    const Token& op = TokenAt(first + 1);
     const uint8_t code = op.kind == TK_OPERATOR ? ComparisonCode(op.code) : 0;
     if (code == 0) {
         err = 31;
         return;
     }
     EmitByte(code);
-    EmitOperand(FlowToken(last), 1, err);
+    EmitOperand(TokenAt(last), 1, err);
 }
 
 void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
@@ -92,7 +92,7 @@ void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
     // THEN: the last one on the line.
     int32_t t = 0;
     for (int32_t i = k + 1; i <= last; ++i) {
-        const Token& tok = FlowToken(i);
+        const Token& tok = TokenAt(i);
         if (tok.kind == TK_COMMAND && tok.code == kCmdThen) t = i;
     }
     if (t == 0) {
@@ -131,7 +131,7 @@ void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
     CompileCondition(a, z, err);
     if (err != 0) return;
     if (t == k + 8) {
-        const Token& conj = FlowToken(k + 4);
+        const Token& conj = TokenAt(k + 4);
         if (conj.kind == TK_COMMAND && conj.code == kCmdAnd) {
             EmitByte(kAndCode);
         } else if (conj.kind == TK_COMMAND && conj.code == kCmdOr) {

@@ -200,7 +200,7 @@ void QUARVELv2::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
             afterValue = false;
             continue;
         }
-        const int32_t value = tok.kind == TK_NUMBER ? TokenNumber(tok) : 0;
+        const int32_t value = tok.kind == TK_NUMBER ? NumberValue(tok) : 0;
         if (tok.kind != TK_NUMBER || tok.code != 2 || value < 10 || value > 190) {
             err = kErrSyntax;
             return;

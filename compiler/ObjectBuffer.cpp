@@ -8,20 +8,27 @@ namespace qvv2 {
 
 namespace {
 
-int32_t TokenValue(const Token& t) {
+
+bool IsConstType(uint8_t type) { return type >= 4; }
+
+}  // namespace
+
+const Token& QUARVELv2::TokenAt(int32_t i) const {
+    static const Token kNone{std::u16string(), 0, -1};
+    if (i < 1 || i > tokenCount_ || i >= static_cast<int32_t>(tokens_.size())) return kNone;
+    return tokens_[i];
+}
+
+int32_t QUARVELv2::NumberValue(const Token& tok) {
     // Number tokens hold decimal text of at most nine digits (the lexer checks).
     int64_t v = 0;
-    for (char16_t c : t.text) {
+    for (char16_t c : tok.text) {
         if (c < u'0' || c > u'9') break;
         v = v * 10 + (c - u'0');
         if (v > 999999999) break;
     }
     return static_cast<int32_t>(v);
 }
-
-bool IsConstType(uint8_t type) { return type >= 4; }
-
-}  // namespace
 
 void QUARVELv2::InitOperatorTable() {
     static const char16_t* const kOps[16] = {u"+", u"-", u"*",  u"/",  u"%",  u"(",  u")",  u"=",
@@ -85,7 +92,8 @@ void QUARVELv2::BaudRateCode(int32_t rate, uint8_t& code) {
 
 // Writes a constant by its size class: 0x10 + value for 0 and 1, 0x12 value for
 // a byte, 0x13 low high for a word (only where words are allowed).  Class 5
-// (65536 and above) has no encoding and writes nothing.
+// (65536 and above) has no encoding: writing nothing would leave the
+// instruction without its operand, so it is refused as out of range.
 static void EmitConstant(QUARVELv2& c, int32_t value, int cls, int16_t allowWord, int16_t& err) {
     uint8_t lo = 0, hi = 0;
     switch (cls) {
@@ -105,14 +113,14 @@ static void EmitConstant(QUARVELv2& c, int32_t value, int cls, int16_t allowWord
             c.EmitByte(lo);
             c.EmitByte(hi);
             break;
-        default: break;
+        default: err = 41; break;
     }
 }
 
 void QUARVELv2::EmitOperand(const Token& tok, int16_t allowWord, int16_t& err) {
     err = 0;
     if (tok.kind == TK_NUMBER) {
-        EmitConstant(*this, TokenValue(tok), tok.code, allowWord, err);
+        EmitConstant(*this, QUARVELv2::NumberValue(tok), tok.code, allowWord, err);
         return;
     }
     if (tok.kind != TK_WORD) {
@@ -155,12 +163,11 @@ void QUARVELv2::EmitPrintOperand(const Token& tok, int16_t allowWord, int16_t fo
         }
     };
     auto constant = [&](int32_t value, int cls) {
-        if (cls != 1 && cls != 2 && cls != 3) return;  // class 5: nothing written
         EmitConstant(*this, value, cls, allowWord, err);
         if (err == 0) EmitByte(formatByte(cls));
     };
     if (tok.kind == TK_NUMBER) {
-        constant(TokenValue(tok), tok.code);
+        constant(QUARVELv2::NumberValue(tok), tok.code);
         return;
     }
     if (tok.kind != TK_WORD) {
@@ -196,7 +203,7 @@ static bool CompileTimeValue(const QUARVELv2& c, const Token& tok, int32_t min, 
                              int& cls, int16_t& err) {
     err = 0;
     if (tok.kind == TK_NUMBER) {
-        value = TokenValue(tok);
+        value = QUARVELv2::NumberValue(tok);
         cls = tok.code;
     } else if (tok.kind == TK_WORD) {
         const int16_t n = c.FindVariable(tok.text);
@@ -315,7 +322,7 @@ void QUARVELv2::EmitBitOperand(int32_t tokenIndex, int16_t& err) {
     }
     const Token& bt = tokens_[bi];
     if (bt.kind == TK_BITNUMBER) {
-        bit = TokenValue(bt);
+        bit = QUARVELv2::NumberValue(bt);
     } else if (bt.kind == TK_BITNAME) {
         const int16_t k = FindVariable(bt.text);
         if (k == 0) {
@@ -348,7 +355,7 @@ void QUARVELv2::EmitChannelOperand(const Token& tok, int16_t allowWord, int16_t&
     err = 0;
     int32_t value = 0;
     if (tok.kind == TK_NUMBER) {
-        value = TokenValue(tok);
+        value = QUARVELv2::NumberValue(tok);
     } else if (tok.kind == TK_WORD) {
         const int16_t n = FindVariable(tok.text);
         if (n == 0) {
@@ -378,7 +385,7 @@ void QUARVELv2::SetBitFromOperand(uint8_t& b, int32_t bit, const Token& tok, int
     err = 0;
     int32_t value = 0;
     if (tok.kind == TK_NUMBER) {
-        value = TokenValue(tok);
+        value = QUARVELv2::NumberValue(tok);
     } else if (tok.kind == TK_WORD) {
         const int16_t n = FindVariable(tok.text);
         if (n == 0) {

@@ -30,17 +30,6 @@ constexpr int32_t kMaxOnLabels = 255;
 
 bool IsCommandWord(const Token& t, int16_t code) { return t.kind == TK_COMMAND && t.code == code; }
 
-// Value of a number token (decimal text of at most nine digits).
-int64_t NumberValue(const Token& t) {
-    int64_t v = 0;
-    for (char16_t c : t.text) {
-        if (c < u'0' || c > u'9') break;
-        v = v * 10 + (c - u'0');
-        if (v > 9999999999LL) break;
-    }
-    return v;
-}
-
 }  // namespace
 
 void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
@@ -50,10 +39,10 @@ void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
         err = 23;
         return;
     }
-    const Token& selector = FlowToken(i + 1);
+    const Token& selector = TokenAt(i + 1);
 
     // ON x GOTO L1, L2, ...
-    if ((selector.kind == TK_NUMBER || selector.kind == TK_WORD) && IsCommandWord(FlowToken(i + 2), kCmdGoto)) {
+    if ((selector.kind == TK_NUMBER || selector.kind == TK_WORD) && IsCommandWord(TokenAt(i + 2), kCmdGoto)) {
         EmitByte(kOpOnGoto);
         int16_t operandErr = 0;
         EmitOperand(selector, 1, operandErr);
@@ -69,13 +58,13 @@ void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
                 listErr = 37;
                 break;
             }
-            AddLabelFixup(kFixupOnGoto, FlowToken(k).text);
+            AddLabelFixup(kFixupOnGoto, TokenAt(k).text);
             EmitByte(0);
             EmitByte(0);
             if (last - k >= 2) {
                 // Labels are separated by commas; a lone last token is
                 // always taken as one more label.
-                if (FlowToken(k + 1).kind != TK_COMMA) {
+                if (TokenAt(k + 1).kind != TK_COMMA) {
                     listErr = 23;
                     break;
                 }
@@ -93,11 +82,11 @@ void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
 
     // ON TIMER ( t ) GOSUB L
     if (IsCommandWord(selector, kCmdTimer)) {
-        const Token& open = FlowToken(i + 2);
-        const Token& number = FlowToken(i + 3);
-        const Token& close = FlowToken(i + 4);
+        const Token& open = TokenAt(i + 2);
+        const Token& number = TokenAt(i + 3);
+        const Token& close = TokenAt(i + 4);
         if (last != i + 6 || open.kind != TK_OPERATOR || open.code != kOpOpen || number.kind != TK_NUMBER ||
-            close.kind != TK_OPERATOR || close.code != kOpClose || !IsCommandWord(FlowToken(i + 5), kCmdGosub)) {
+            close.kind != TK_OPERATOR || close.code != kOpClose || !IsCommandWord(TokenAt(i + 5), kCmdGosub)) {
             err = 23;
             return;
         }
@@ -108,16 +97,16 @@ void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
             return;
         }
         EmitByte(t == 0 ? 13 : static_cast<uint8_t>(t * 25));
-        AddLabelFixup(kFixupOnTimer, FlowToken(i + 6).text);
+        AddLabelFixup(kFixupOnTimer, TokenAt(i + 6).text);
         EmitByte(0);
         EmitByte(0);
         return;
     }
 
     // ON INT GOSUB L
-    if (IsCommandWord(selector, kCmdInt) && IsCommandWord(FlowToken(i + 2), kCmdGosub) && last == i + 3) {
+    if (IsCommandWord(selector, kCmdInt) && IsCommandWord(TokenAt(i + 2), kCmdGosub) && last == i + 3) {
         EmitByte(kOpOnInt);
-        AddLabelFixup(kFixupOnInt, FlowToken(i + 3).text);
+        AddLabelFixup(kFixupOnInt, TokenAt(i + 3).text);
         EmitByte(0);
         EmitByte(0);
         return;

@@ -34,27 +34,12 @@ bool IsOperandToken(const Token& t) { return t.kind == TK_NUMBER || t.kind == TK
 
 }  // namespace
 
-const Token& QUARVELv2::IoToken(int32_t index) const {
-    static const Token kNone{std::u16string(), 0, -1};
-    if (index < 1 || index > tokenCount_ || index >= static_cast<int32_t>(tokens_.size())) return kNone;
-    return tokens_[index];
-}
-
-int32_t QUARVELv2::IoNumberValue(const Token& tok) {
-    if (tok.kind != TK_NUMBER) return 0;
-    int64_t v = 0;
-    for (char16_t c : tok.text) {
-        if (c < u'0' || c > u'9') break;
-        v = v * 10 + (c - u'0');
-        if (v > 999999999) break;  // the lexer allows at most 99999999
-    }
-    return static_cast<int32_t>(v);
-}
+int32_t QUARVELv2::IoNumberValue(const Token& tok) { return tok.kind == TK_NUMBER ? NumberValue(tok) : 0; }
 
 bool QUARVELv2::IoShapeMatches(int32_t k, const char* shape) const {
     const bool separated = std::strchr(shape, ',') != nullptr;
     for (int32_t j = 0; shape[j] != 0; ++j) {
-        const Token& t = IoToken(k + 1 + j);
+        const Token& t = TokenAt(k + 1 + j);
         switch (shape[j]) {
             case ',':
                 if (t.kind != TK_COMMA) return false;
@@ -87,7 +72,7 @@ void QUARVELv2::CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, 
     int form = 0;
     for (int32_t j = 0; j < length && err == 0; ++j) {
         if (shape[j] == ',') continue;
-        const Token& t = IoToken(k + 1 + j);
+        const Token& t = TokenAt(k + 1 + j);
         switch (forms[form++]) {
             case IO_BYTE: EmitOperand(t, 0, err); break;
             case IO_WORD: EmitOperand(t, 1, err); break;
@@ -115,14 +100,14 @@ void QUARVELv2::CompileOut(int32_t& first, int32_t& last, int16_t& err) {
     // OUT port, name.bit: the value is one bit of a variable.
     if (last == k + 4 && last <= tokenCount_) {
         err = 0;
-        const Token& bitTok = IoToken(k + 4);
-        if (!IsOperandToken(IoToken(k + 1)) || IoToken(k + 2).kind != TK_COMMA || IoToken(k + 3).kind != TK_BITNAME ||
+        const Token& bitTok = TokenAt(k + 4);
+        if (!IsOperandToken(TokenAt(k + 1)) || TokenAt(k + 2).kind != TK_COMMA || TokenAt(k + 3).kind != TK_BITNAME ||
             (bitTok.kind != TK_BITNUMBER && bitTok.kind != TK_BITNAME)) {
             err = kErrSyntax;
             return;
         }
         EmitByte(kOpOut);
-        EmitOperand(IoToken(k + 1), 0, err);
+        EmitOperand(TokenAt(k + 1), 0, err);
         if (err == 0) EmitBitOperand(k + 3, err);
         return;
     }
@@ -214,7 +199,7 @@ void QUARVELv2::CompileFunc(int32_t& first, int32_t& last, int16_t& err) {
 
 void QUARVELv2::CompileHighSpeed(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
-    const Token& word = IoToken(first + 1);
+    const Token& word = TokenAt(first + 1);
     if (last != first + 1 || word.kind != TK_COMMAND) {
         err = kErrSyntax;
         return;
@@ -236,7 +221,7 @@ void QUARVELv2::CompileHighSpeed(int32_t& first, int32_t& last, int16_t& err) {
 
 void QUARVELv2::CompilePtp(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
-    const Token& arg = IoToken(first + 1);
+    const Token& arg = TokenAt(first + 1);
     if (last != first + 1 || arg.kind == 0) {
         err = kErrSyntax;
         return;
@@ -273,8 +258,8 @@ void QUARVELv2::CompileFill(int32_t& first, int32_t& last, int16_t& err) {
         err = kErrSyntax;
         return;
     }
-    const int32_t b = IoNumberValue(IoToken(first + 1));
-    const int32_t n = IoNumberValue(IoToken(first + 3));
+    const int32_t b = IoNumberValue(TokenAt(first + 1));
+    const int32_t n = IoNumberValue(TokenAt(first + 3));
     if (b < 0 || b > 255 || n < 1 || n > 65500) {
         err = kErrSyntax;
         return;
@@ -348,13 +333,13 @@ void QUARVELv2::CompileOperandList(int32_t k, int32_t last, uint8_t opcode, int3
         err = kErrWrongRightSide;
     } else {
         EmitByte(opcode);
-        if (!IsOperandToken(IoToken(k + 1))) err = kErrWrongRightSide;
+        if (!IsOperandToken(TokenAt(k + 1))) err = kErrWrongRightSide;
         for (int32_t i = k + 1; err == 0; i += 2) {
-            EmitOperand(IoToken(i), 1, err);
+            EmitOperand(TokenAt(i), 1, err);
             if (err != 0) break;
             ++countOut;
             if (i >= last) break;
-            if (IoToken(i + 1).kind != TK_COMMA) {
+            if (TokenAt(i + 1).kind != TK_COMMA) {
                 err = kErrSyntax;
             } else if (i + 1 >= last) {
                 err = kErrWrongRightSide;  // a trailing comma
@@ -373,7 +358,7 @@ void QUARVELv2::CompileVexaOut(int32_t& first, int32_t& last, int16_t& err) {
 
 void QUARVELv2::CompileRemark(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
-    const Token& text = IoToken(first + 1);
+    const Token& text = TokenAt(first + 1);
     if (last != first + 1 || text.kind != TK_STRING) {
         err = kErrSyntax;
         return;

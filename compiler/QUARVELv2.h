@@ -207,6 +207,10 @@ public:
     void EmitOperator(const Token& tok, int16_t& err);
 
     // ---- Look-ups shared by the passes --------------------------------------
+    // The token at index i, or an empty token (kind 0) outside 1..tokenCount_.
+    const Token& TokenAt(int32_t i) const;
+    // The decimal value of a token's leading digits (a number token's value).
+    static int32_t NumberValue(const Token& tok);
     int16_t FindLabel(const std::u16string& name) const;
     int16_t FindOperator(const std::u16string& text) const;
     int16_t FindVariable(const std::u16string& name) const;
@@ -321,8 +325,6 @@ public:
     void CompileNext(int32_t& first, int32_t& last, int16_t& err);
     // ON .. GOTO, ON TIMER, ON INT (OnStatement.cpp).
     void CompileOn(int32_t& first, int32_t& last, int16_t& err);
-    // The token at index i, or an empty token (kind 0) outside 1..tokenCount_.
-    const Token& FlowToken(int32_t i) const;
     // Appends a label fix-up of the given kind on the current line whose
     // placeholder starts at the next byte to be written.
     void AddLabelFixup(uint8_t kind, const std::u16string& name);
@@ -365,8 +367,6 @@ public:
     // Group words: first motor and motor count of a group word's command
     // number; false for any other command.
     static bool ServoGroup(int16_t command, int16_t& firstMotor, int16_t& count);
-    // The decimal value of a number token.
-    static int32_t TokenNumber(const Token& tok);
     // The index of the statement's last token that may be read: last, kept
     // inside the token table; below first + 1 when first is not a token
     // index, so that the statement reads as having no operands.
@@ -420,9 +420,7 @@ public:
     void CompileMusic(int32_t& first, int32_t& last, int16_t& err);
     void CompileSound(int32_t& first, int32_t& last, int16_t& err);
 
-    // The token at index, or an empty token (kind 0) outside 1..tokenCount_.
-    const Token& IoToken(int32_t index) const;
-    // The decimal value of a number token (0 for any other text).
+    // The decimal value of a number token (0 for any other kind).
     static int32_t IoNumberValue(const Token& tok);
     // Operand columns of the opcode-and-operands statements.
     enum IoOperandForm : uint8_t {

@@ -41,12 +41,12 @@ void QUARVELv2::CompileReceive(int32_t k, int32_t last, int16_t command, int16_t
     }
     EmitByte(kOpReceive);
 
-    const Token& setting = IoToken(k + 1);
-    const Token& variable = IoToken(k + 3);
+    const Token& setting = TokenAt(k + 1);
+    const Token& variable = TokenAt(k + 3);
     const bool settingOk =
         setting.kind == TK_NUMBER || (command == kCmdRx && setting.kind == TK_WORD);
-    if (!settingOk || IoToken(k + 2).kind != TK_COMMA || variable.kind != TK_WORD ||
-        IoToken(k + 4).kind != TK_COMMA) {
+    if (!settingOk || TokenAt(k + 2).kind != TK_COMMA || variable.kind != TK_WORD ||
+        TokenAt(k + 4).kind != TK_COMMA) {
         err = kErrSyntax;
         return;
     }
@@ -72,7 +72,7 @@ void QUARVELv2::CompileReceive(int32_t k, int32_t last, int16_t command, int16_t
     Fixup f;
     f.kind = kFixupRx;
     f.line = currentLine_;
-    f.name = IoToken(k + 5).text;
+    f.name = TokenAt(k + 5).text;
     f.position = objPos_ + 1;
     if (fixupCount_ < 0) fixupCount_ = 0;
     fixups_.resize(static_cast<size_t>(fixupCount_) + 1);  // index 0 unused

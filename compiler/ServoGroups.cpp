@@ -102,7 +102,7 @@ void CompileAxisStatement(QUARVELv2& c, const AxisStatement& st, int32_t first, 
         err = kErrSyntax;
         return;
     }
-    const int32_t n = QUARVELv2::TokenNumber(axis);
+    const int32_t n = QUARVELv2::NumberValue(axis);
     if (n < 1 || n > st.axes) {
         err = kErrNoSupport;
         return;
@@ -149,16 +149,6 @@ bool QUARVELv2::ServoGroup(int16_t command, int16_t& firstMotor, int16_t& count)
         }
     }
     return false;
-}
-
-int32_t QUARVELv2::TokenNumber(const Token& tok) {
-    int64_t v = 0;
-    for (char16_t ch : tok.text) {
-        if (ch < u'0' || ch > u'9') break;
-        v = v * 10 + (ch - u'0');
-        if (v > 999999999) break;
-    }
-    return static_cast<int32_t>(v);
 }
 
 int32_t QUARVELv2::StatementEnd(int32_t first, int32_t last) const {
@@ -388,7 +378,7 @@ void QUARVELv2::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
             afterValue = false;
             continue;
         }
-        const int32_t value = tok.kind == TK_NUMBER ? TokenNumber(tok) : 0;
+        const int32_t value = tok.kind == TK_NUMBER ? NumberValue(tok) : 0;
         if (tok.kind != TK_NUMBER || tok.code != 2 || value < 50 || value > 150) {
             err = kErrSyntax;
             return;

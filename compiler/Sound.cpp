@@ -22,7 +22,7 @@ void QUARVELv2::CompilePlay(int32_t& first, int32_t& last, int16_t& err) {
         return;
     }
     EmitByte(kOpPlay);
-    CompilePlayString(IoToken(first + 1), err);
+    CompilePlayString(TokenAt(first + 1), err);
 }
 
 void QUARVELv2::CompileMusic(int32_t& first, int32_t& last, int16_t& err) {
@@ -31,7 +31,7 @@ void QUARVELv2::CompileMusic(int32_t& first, int32_t& last, int16_t& err) {
         err = kErrSyntax;
         return;
     }
-    const Token& arg = IoToken(first + 1);
+    const Token& arg = TokenAt(first + 1);
     if (arg.kind != TK_COMMAND) {
         EmitByte(kOpMusic);
         CompileMusicString(arg, err);

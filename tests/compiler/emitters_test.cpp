@@ -80,7 +80,8 @@ TEST_F(Emitters, GeneralOperand) {
         {Num(256), 1, {0x13, 0x00, 0x01}, 0},
         {Num(65535), 1, {0x13, 0xFF, 0xFF}, 0},
         {Num(256), 0, {}, 20},
-        {Num(70000), 1, {}, 0},  // no encoding for 65536 and above: nothing written
+        {Num(70000), 1, {}, 41},  // no encoding for 65536 and above: refused
+        {Word(u"HUGE"), 1, {}, 41},
         {Word(u"b"), 0, {0x15, 66}, 0},
         {Word(u"W"), 1, {0x16, 70}, 0},
         {Word(u"W"), 0, {}, 20},

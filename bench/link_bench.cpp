@@ -1,0 +1,101 @@
+// link_bench: the byte link's speed and its cost in CPU, against the
+// simulated controller on a pseudo-terminal through the real serial port.
+//
+//   1. 1,000 echoed bytes, the controller answering at once: time per byte,
+//      which is the link's own overhead (the wire costs nothing here).
+//   2. 1,000 echoed bytes paced at 9600 baud: the time against the wire time
+//      of 2 x 1.04 ms a byte (out and echo back), and the CPU used.
+//   3. a wait for a reply that never comes (time-out 1 s): the CPU used.
+//
+// Run: build/bin/link_bench [bytes]
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <time.h>
+
+#include "ControllerSim.h"
+#include "build/modMain.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+
+namespace {
+
+double Now(clockid_t clock) {
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+struct Run {
+    double wall = 0, processCpu = 0, threadCpu = 0;
+    int errors = 0;
+};
+
+Run EchoBytes(int count) {
+    Run r;
+    const double w0 = Now(CLOCK_MONOTONIC), p0 = Now(CLOCK_PROCESS_CPUTIME_ID),
+                 t0 = Now(CLOCK_THREAD_CPUTIME_ID);
+    for (int i = 0; i < count; ++i) {
+        // Bytes 1..100 are no command of the controller: each is just echoed.
+        vxIO::SendByte(static_cast<uint8_t>(1 + i % 100));
+        if (vxIO::CommError != 0) ++r.errors;
+    }
+    r.wall = Now(CLOCK_MONOTONIC) - w0;
+    r.processCpu = Now(CLOCK_PROCESS_CPUTIME_ID) - p0;
+    r.threadCpu = Now(CLOCK_THREAD_CPUTIME_ID) - t0;
+    return r;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+
+    frmMain window;
+    modMain::PortType = 1;
+    modMain::ControllerType = 8;
+    modMain::ControllerID = 2;
+    vxIO::Init();
+    window.TimeOut.setInterval(3000);
+
+    ControllerSim sim(2);
+    if (!sim.ok()) {
+        std::fprintf(stderr, "no pseudo-terminal\n");
+        return 1;
+    }
+    qputenv("QVV2_COM1", QByteArray::fromStdString(sim.slavePath()));
+    vxIO::OpenComm();
+    if (vxIO::CommError != 0) {
+        std::fprintf(stderr, "cannot open %s\n", sim.slavePath().c_str());
+        return 1;
+    }
+    (void)EchoBytes(100);  // warm-up
+
+    const Run fast = EchoBytes(count);
+    std::printf("unpaced: %d echoed bytes in %.1f ms: %.1f us per byte (target < 100 us), "
+                "errors %d\n",
+                count, fast.wall * 1e3, fast.wall / count * 1e6, fast.errors);
+
+    sim.setBaud(9600);
+    const double wire = count * 2 * 10.0 / 9600;
+    const Run paced = EchoBytes(count);
+    std::printf("9600 baud: %d echoed bytes in %.1f ms, wire time %.1f ms: ratio %.3f "
+                "(target within 5%%), errors %d\n",
+                count, paced.wall * 1e3, wire * 1e3, paced.wall / wire, paced.errors);
+    std::printf("9600 baud: CPU %.2f %% of wall time on the user-interface thread, %.2f %% "
+                "for the whole process with the simulator (target < 5 %%)\n",
+                100 * paced.threadCpu / paced.wall, 100 * paced.processCpu / paced.wall);
+
+    sim.setSilent(true);
+    window.TimeOut.setInterval(1000);
+    const Run idle = EchoBytes(1);
+    std::printf("reply that never comes: time-out after %.0f ms, CPU %.3f %% of wall time "
+                "(process)\n",
+                idle.wall * 1e3, 100 * idle.processCpu / idle.wall);
+
+    vxIO::CloseComm();
+    return (fast.errors || paced.errors) ? 1 : 0;
+}

@@ -1,0 +1,46 @@
+// Module modMain: module-level state of the build and direct-run pipeline
+// that the other subsystems read and write.  A plain namespace of inline
+// variables; the pipeline's procedures join it in their own headers.
+#pragma once
+
+#include <cstdint>
+
+namespace modMain {
+
+// Whether the current object code is fresh, and whether it was downloaded.
+inline bool CompiledOK = false;
+inline bool Downloaded = false;
+
+// Controller type code, model index (1 to 3, the compiler's Con_ID) and port
+// kind (1 serial, 0 parallel).  Loaded from and saved to the settings file;
+// start-up then sets 8, 2 and 1.
+inline int16_t ControllerType = 0;
+inline int16_t ControllerID = 1;
+inline int16_t PortType = 0;
+
+// Assist Window layout in twips: docked width, splitter position and the
+// widths of the file list's (file, size, date) and the label list's (label,
+// line) columns; and whether it shows at start.
+inline int16_t NavWidth = 2000;
+inline int16_t NavSplitTop = 2000;
+inline int16_t NavFileWidth = 1000;
+inline int16_t NavSizeWidth = 1000;
+inline int16_t NavDateWidth = 1000;
+inline int16_t NavLabelWidth = 1000;
+inline int16_t NavLineWidth = 1000;
+inline bool NavVisible = true;
+
+// Display mode 0 or 1 kept in the settings file.
+inline int16_t Frm32DispMode = 0;
+
+// Position of the motion windows, twips.
+inline float MotorWindowLeft = 0;
+inline float MotorWindowTop = 0;
+
+// Insert option of the humanoid motion window.
+inline bool InsertG24 = true;
+
+// Stored with the settings; nothing sets it.
+inline bool SpeechRecog = false;
+
+}  // namespace modMain

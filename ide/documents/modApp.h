@@ -1,0 +1,27 @@
+// Module modApp: the program's folder, path building and the view options
+// that document windows read.  Document handling joins this module in its
+// own files.
+#pragma once
+
+#include <QString>
+
+namespace modApp {
+
+// Appends the path separator to a folder path unless it already ends in
+// one; an empty path becomes the root.  On this platform the separator is
+// "/", so paths built with it name real files.
+QString AddBackslash(const QString& path);
+
+// The program's own folder (where the settings file and the program's data
+// files live): the executable's folder unless SetAppPath chose another.
+QString AppPath();
+// Points AppPath at another folder (tests, portable installs); an empty
+// path returns to the executable's folder.
+void SetAppPath(const QString& folder);
+
+// View options, loaded and saved with the settings.  The main window keeps
+// the check marks of its menu items "whitespace" and "hlline" equal to them.
+inline bool ShowWhitespace = false;
+inline bool HighlightLine = true;
+
+}  // namespace modApp

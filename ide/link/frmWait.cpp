@@ -1,0 +1,106 @@
+#include "link/frmWait.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "documents/LocalizeForm.h"
+#include "mainwindow/frmMain.h"
+
+namespace {
+frmWait* g_loaded = nullptr;
+}
+
+frmWait& frmWait::Load() {
+    if (!g_loaded) {
+        g_loaded = new frmWait(frmMain::existing());
+        g_loaded->Form_Load();
+    }
+    return *g_loaded;
+}
+
+frmWait* frmWait::Loaded() { return g_loaded; }
+
+void frmWait::Unload() {
+    frmWait* w = g_loaded;
+    if (!w) return;
+    g_loaded = nullptr;
+    w->Form_Unload();
+    delete w;
+}
+
+frmWait::frmWait(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("frmWait"));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setLineWidth(2);
+    outer->addWidget(Shape1);
+
+    auto* inner = new QVBoxLayout(Shape1);
+    inner->setContentsMargins(18, 14, 18, 16);
+    inner->setSpacing(10);
+
+    Label1 = new QLabel(QStringLiteral("wait a second."), Shape1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setProperty("Tag", QStringLiteral("4534"));
+    Label1->setAlignment(Qt::AlignCenter);
+    inner->addWidget(Label1);
+
+    pb = new QProgressBar(Shape1);
+    pb->setObjectName(QStringLiteral("pb"));
+    pb->setRange(0, 100);
+    pb->setValue(0);
+    pb->setTextVisible(false);
+    pb->setFixedHeight(16);
+    inner->addWidget(pb);
+
+    setMinimumWidth(260);
+
+    Timer.setInterval(10);
+    connect(&Timer, &QTimer::timeout, this, &frmWait::Timer_Timer);
+}
+
+frmWait::~frmWait() {
+    Timer.stop();
+    if (g_loaded == this) g_loaded = nullptr;
+}
+
+void frmWait::Form_Load() {
+    modMain::LocalizeForm(this);
+    adjustSize();
+    // Centred on the main window, else on the screen.
+    const QWidget* owner = parentWidget();
+    QRect area;
+    if (owner && owner->isVisible())
+        area = owner->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    if (area.isValid()) move(area.center() - rect().center());
+    Timer.start();
+}
+
+void frmWait::Form_Unload() { Timer.stop(); }
+
+void frmWait::Timer_Timer() {
+    ++counter_;
+    if (counter_ > 100) counter_ = 0;
+    pb->setValue(counter_);
+}
+
+void frmWait::closeEvent(QCloseEvent* event) {
+    // Closed from the window system: the same as unloading it.
+    Form_Unload();
+    if (g_loaded == this) g_loaded = nullptr;
+    setAttribute(Qt::WA_DeleteOnClose);
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,153 @@
+// Module vxIO: the link to the robot controller.
+//
+// The byte link moves single bytes in lock-step over the main window's serial
+// port (frmMain.Comm): every byte the host sends is echoed by the controller;
+// the host asks for a reply byte by sending a lone 0 without echo.  Every
+// operation clears CommError when it starts and leaves the code of its first
+// failure; callers test it after every step, close the port and show the
+// error box (ShowCommError).  Waits hand control to the event queue and sleep
+// until the receive event or the time-out timer wakes them.
+//
+// Everything runs on the user-interface thread.  A link operation must not be
+// started while another one is waiting.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+#include "documents/modReg.h"
+
+namespace vxIO {
+
+// ---- Link state -----------------------------------------------------------
+
+inline bool RxReady = false;     // a reply byte has arrived since the wait began
+inline uint8_t RxByte = 0;       // first byte of the most recent receipt
+inline bool RxTimedOut = false;  // the reply time-out has expired
+inline int16_t CommError = 0;    // code of the last link error, 0 = none
+
+// Parallel port: library family (2 NT, 1 9x); base address and timing values,
+// which the settings file fills (they live with the settings, modReg::Link);
+// and the calibration limit handed to the library, which nothing assigns.
+inline int16_t OSType = 2;
+inline int16_t& LPTnum = modReg::Link.LPTnum;
+inline int16_t& LPTnumNext = modReg::Link.LPTnumNext;
+inline int32_t& TxTimeOut = modReg::Link.TxTimeOut;
+inline int32_t& Tx0 = modReg::Link.Tx0;
+inline int32_t& TxP = modReg::Link.TxP;
+inline int32_t& Tx1 = modReg::Link.Tx1;
+inline int32_t& RxTimeOut = modReg::Link.RxTimeOut;
+inline int32_t HwCalLimit = 0;
+
+// ---- Error codes ----------------------------------------------------------
+
+enum : int16_t {
+    kErrOpen = -1,          // the port cannot be opened
+    kErrClose = -2,         // the port cannot be closed
+    kErrNotOpen = -3,       // a byte operation on a closed port
+    kErrTimeOut = -4,       // no reply byte within the time-out
+    kErrEcho = -5,          // the echo differs from the byte sent
+    kErrPort = -6,          // runtime failure of the serial port or its data
+    kErrInfo = -10,         // controller identification failed
+    kErrObjectCode = -21,   // object code too short
+    kErrGroupRead = -25,    // a motor-group read did not complete
+    kErrBlockReply = -26,   // unexpected block reply of the fast download
+};
+
+// ---- Byte link ------------------------------------------------------------
+
+// Opens the serial port when it is closed, then discards pending input.
+// -1 when it cannot be opened.  Serial port only.
+void OpenComm();
+// Discards pending input, then closes the serial port when it is open.
+// -2 when it cannot be closed.  Serial port only.
+void CloseComm();
+// Sends b and waits for its echo, which must equal b (-3, -4, -5, -6).
+void SendByte(uint8_t b);
+// Sends b without waiting (-3, -6).
+void SendByteNoEcho(uint8_t b);
+// Asks the controller for its next reply byte: a 0 sent without echo.
+void SendZero();
+// Waits for one byte, echoes it back and returns it; 0 on error (-3, -4, -6).
+uint8_t ReceiveByteEcho();
+// Waits for one byte and returns it without sending anything; 0 on error.
+uint8_t ReceiveByte();
+// Discards every byte waiting in the input buffer.
+void FlushInput();
+
+// Parallel port: status and data byte; on a library error they return 0
+// and set CommError to the library's error number minus 10.
+int16_t ParInport();
+uint8_t ParReceive();
+
+// Start-up: chooses the port library, fills the per-model tables and sets up
+// the parallel port when modMain.PortType selects it.
+void Init();
+void DetectOS();
+// Program end: closes the parallel port and the serial port.
+void CloseAllPorts();
+
+// ---- Controller command set ------------------------------------------------
+
+// Per-model tables, indexed by modMain.ControllerID (1 to 3; index 0 holds a
+// copy of model 1): memory read and write commands, base address of the servo
+// positions and of the motor-enable bits.  InitTables (re)fills them.
+inline std::array<uint8_t, 4> ReadCommand{0xF5, 0xF5, 0xF7, 0xF7};
+inline std::array<uint8_t, 4> WriteCommand{0xF6, 0xF6, 0xF8, 0xF8};
+inline std::array<int32_t, 4> PositionBase{110, 110, 768, 96};
+inline std::array<int32_t, 4> MotorFlagBase{41, 41, 1259, 310};
+// Second block of motor-enable bits that model 2 also keeps.
+inline constexpr int32_t MotorFlagBase2 = 1226;
+
+void InitTables();
+
+// Low and high byte of a 16-bit address; 0 for values outside 0..65535.
+uint8_t LowByte(int32_t v);
+uint8_t HighByte(int32_t v);
+
+void RunProgram();       // 0xFB, serial only
+void StopProgram();      // 0xFA, serial only
+void ResetController();  // 0xFC, serial only
+void StepProgram();      // 0xF3, serial only; the caller takes the reply
+void SendCommandEE();    // 0xEE
+// 0xFE, 1 when state is non-zero else 0, the port number; serial only.
+void SendCommandFE(int16_t number, uint8_t state);
+// 0xE6, motor, position; serial only.
+void MoveMotor(int16_t motor, uint8_t position);
+
+uint8_t ReadByteF2(int32_t address);  // program area; serial only
+uint8_t ReadByteB3(int32_t address);  // EEPROM
+uint8_t ReadMemory(int32_t address);  // model's read command; serial only
+void WriteMemory(int32_t address, uint8_t value);  // serial only
+void WriteEeprom(int32_t address, uint8_t value);
+// Current position of servo 0..31; any other number returns 0 at once and
+// leaves CommError as it was.
+uint8_t ReadVariable(int16_t servo);
+// Positions of a motor group, command 0xD3..0xD6 (eight motors) or
+// 0xD7..0xDB (six motors).  The outputs are set to 0 first; returns 255 when
+// every byte arrived, else 0.  A command outside the range sends nothing and
+// leaves CommError as it was.
+uint8_t ReadBlock8(uint8_t command, std::array<uint8_t, 8>& out);
+uint8_t ReadBlock6(uint8_t command, std::array<uint8_t, 6>& out);
+
+// Motor switching and positions (see modMain.ControllerType and the tables).
+bool GetMotorOn(int16_t motor);
+void SetMotorOn(int16_t motor, bool on);
+uint8_t ReadMotorPos(int16_t motor);
+void WritePositionPair(int16_t motor, uint8_t value);
+
+// ---- Errors ----------------------------------------------------------------
+
+// String-table entry of the text for a code.
+int CommErrorTextId(int16_t code);
+// The error box's message: "Error Code : ", the code, CR LF, the code's text,
+// CR LF, the hint to check the controller.
+QString CommErrorMessage(int16_t code);
+// Shows the error box for code (usually CommError itself, or a code of the
+// caller's own), then closes the serial port, which leaves CommError 0 (or -2
+// when the close fails), and the wait window.
+void ShowCommError(int16_t code);
+
+}  // namespace vxIO

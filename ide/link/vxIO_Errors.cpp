@@ -1,0 +1,49 @@
+// Link error codes, their texts and the error box.
+#include <QApplication>
+
+#include "documents/StringTable.h"
+#include "link/frmWait.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/MsgBox.h"
+
+namespace vxIO {
+
+int CommErrorTextId(int16_t code) {
+    switch (code) {
+    case -1: return 3002;
+    case -2: return 3003;
+    case -3: return 3004;
+    case -4: return 3005;
+    case -5: return 3006;
+    case -6: return 3007;
+    case -7: return 3008;
+    case -10: return 3009;
+    case -11: return 3005;
+    case -12: return 3010;
+    case -21: return 3011;
+    case -22: return 3012;
+    case -23: return 3013;
+    case -24: return 3014;
+    case -25: return 3014;
+    default: return 3015;
+    }
+}
+
+QString CommErrorMessage(int16_t code) {
+    const QString crlf = QStringLiteral("\r\n");
+    return LoadResString(3001) + QString::number(code) + crlf + LoadResString(CommErrorTextId(code)) +
+           crlf + LoadResString(3016);
+}
+
+void ShowCommError(int16_t code) {
+    const QString message = CommErrorMessage(code);
+    (void)platform::MsgBox(message, platform::vbOKOnly | platform::vbInformation, LoadResString(3017),
+                           frmMain::existing());
+    // Closing the port clears the link's code (or leaves -2 without a
+    // second box).
+    CloseComm();
+    frmWait::Unload();
+}
+
+}  // namespace vxIO

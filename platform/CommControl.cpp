@@ -1,0 +1,289 @@
+#include "platform/CommControl.h"
+
+#include <QMetaObject>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+#include <vector>
+
+#include <poll.h>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+constexpr int16_t kLowestPort = 1;
+constexpr int16_t kHighestPort = 16;
+
+// Asks the driver to hand over each received byte at once instead of holding
+// it for a latency timer (USB serial adapters otherwise keep a byte up to
+// 16 ms).  Devices without the serial-driver interface (pseudo-terminals)
+// refuse the request; that is fine.
+void RequestLowLatency(int fd) {
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+    if (fd < 0) return;
+    serial_struct info{};
+    if (::ioctl(fd, TIOCGSERIAL, &info) != 0) return;
+    if (info.flags & ASYNC_LOW_LATENCY) return;
+    info.flags |= ASYNC_LOW_LATENCY;
+    (void)::ioctl(fd, TIOCSSERIAL, &info);
+#else
+    (void)fd;
+#endif
+}
+
+// Whether the line behind an open descriptor has hung up or failed.
+bool DeviceGone(int fd) {
+    if (fd < 0) return true;
+    pollfd p{fd, POLLIN | POLLOUT, 0};
+    if (::poll(&p, 1, 0) < 0) return false;
+    return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+struct PortEntry {
+    QString location;
+    int group;      // 0 USB or ACM adapter, 1 any other
+    QString stem;   // name without its trailing number
+    long number;    // trailing number, -1 when none
+};
+
+PortEntry EntryOf(const CommDevice& d) {
+    PortEntry e;
+    e.location = d.location;
+    const QString& name = d.portName;
+    const bool usb = name.startsWith(QLatin1String("ttyUSB")) ||
+                     name.startsWith(QLatin1String("ttyACM")) || d.usbAdapter;
+    e.group = usb ? 0 : 1;
+    qsizetype cut = name.size();
+    while (cut > 0 && name.at(cut - 1).isDigit()) --cut;
+    e.stem = name.left(cut);
+    bool ok = false;
+    e.number = name.mid(cut).toLong(&ok);
+    if (!ok) e.number = -1;
+    return e;
+}
+
+}  // namespace
+
+bool ParseCommSettings(const QString& text, CommLineSettings* out) {
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 4) return false;
+    CommLineSettings s;
+
+    bool ok = false;
+    const qint64 baud = parts[0].trimmed().toLongLong(&ok);
+    if (!ok || baud < 50 || baud > 4000000) return false;
+    s.baud = static_cast<qint32>(baud);
+
+    const QString parity = parts[1].trimmed().toLower();
+    if (parity == QLatin1String("n")) s.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("e")) s.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("o")) s.parity = QSerialPort::OddParity;
+    else if (parity == QLatin1String("m")) s.parity = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("s")) s.parity = QSerialPort::SpaceParity;
+    else return false;
+
+    const int bits = parts[2].trimmed().toInt(&ok);
+    if (!ok || bits < 5 || bits > 8) return false;
+    s.dataBits = static_cast<QSerialPort::DataBits>(bits);
+
+    const QString stop = parts[3].trimmed();
+    if (stop == QLatin1String("1")) s.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("1.5")) s.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == QLatin1String("2")) s.stopBits = QSerialPort::TwoStop;
+    else return false;
+
+    if (out) *out = s;
+    return true;
+}
+
+QStringList OrderCommDevices(const std::vector<CommDevice>& devices) {
+    std::vector<PortEntry> entries;
+    entries.reserve(devices.size());
+    for (const CommDevice& d : devices) entries.push_back(EntryOf(d));
+    std::stable_sort(entries.begin(), entries.end(), [](const PortEntry& a, const PortEntry& b) {
+        if (a.group != b.group) return a.group < b.group;
+        if (a.stem != b.stem) return a.stem < b.stem;
+        return a.number < b.number;
+    });
+    QStringList locations;
+    for (const PortEntry& e : entries) locations << e.location;
+    return locations;
+}
+
+QString ResolveCommPort(int n) {
+    if (n < 1) return QString();
+    const QByteArray var = "QVV2_COM" + QByteArray::number(n);
+    if (qEnvironmentVariableIsSet(var.constData()))
+        return qEnvironmentVariable(var.constData()).trimmed();
+
+    std::vector<CommDevice> devices;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        devices.push_back({info.portName(), info.systemLocation(), info.hasVendorIdentifier()});
+    const QStringList ordered = OrderCommDevices(devices);
+    return n <= ordered.size() ? ordered.at(n - 1) : QString();
+}
+
+CommControl::CommControl(QObject* parent) : QObject(parent) {
+    connect(&port_, &QSerialPort::readyRead, this, &CommControl::onReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &CommControl::onError);
+}
+
+CommControl::~CommControl() { releasePort(); }
+
+bool CommControl::setCommPort(int16_t port) {
+    if (port_.isOpen()) {
+        lastError_ = QStringLiteral("The port is open; its number cannot change.");
+        return false;
+    }
+    if (port < kLowestPort || port > kHighestPort) {
+        lastError_ = QStringLiteral("Port number %1 is out of range.").arg(port);
+        return false;
+    }
+    commPort_ = port;
+    return true;
+}
+
+bool CommControl::setSettings(const QString& text) {
+    CommLineSettings s;
+    if (!ParseCommSettings(text, &s)) {
+        lastError_ = QStringLiteral("Invalid line settings \"%1\".").arg(text);
+        return false;
+    }
+    if (port_.isOpen() && !applySettings(s)) {
+        // Put the previous settings back so that the port keeps working.
+        CommLineSettings previous;
+        if (ParseCommSettings(settings_, &previous)) (void)applySettings(previous);
+        port_.clearError();
+        return false;
+    }
+    settings_ = text;
+    return true;
+}
+
+bool CommControl::PortOpen() const { return port_.isOpen(); }
+
+bool CommControl::setPortOpen(bool open) {
+    if (!open) {
+        if (port_.isOpen()) releasePort();
+        return true;
+    }
+    if (port_.isOpen()) return true;
+
+    devicePath_ = ResolveCommPort(commPort_);
+    if (devicePath_.isEmpty()) {
+        lastError_ = QStringLiteral("No serial device for port %1.").arg(commPort_);
+        return false;
+    }
+    CommLineSettings s;
+    if (!ParseCommSettings(settings_, &s)) {
+        lastError_ = QStringLiteral("Invalid line settings \"%1\".").arg(settings_);
+        return false;
+    }
+
+    port_.setPortName(devicePath_);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        fail(QStringLiteral("open"));
+        return false;
+    }
+    if (!applySettings(s) || !port_.setFlowControl(QSerialPort::NoFlowControl)) {
+        fail(QStringLiteral("line settings"));
+        return false;
+    }
+    // Modem lines: a pseudo-terminal has none and refuses; the controller
+    // does not need them, so a refusal is not an error.
+    (void)port_.setDataTerminalReady(true);
+    (void)port_.setRequestToSend(true);
+    port_.clearError();
+
+    RequestLowLatency(static_cast<int>(port_.handle()));
+
+    // Nothing received before this open belongs to what follows.
+    (void)port_.clear(QSerialPort::Input);
+    port_.clearError();
+    ++generation_;
+    return true;
+}
+
+int CommControl::InBufferCount() const {
+    if (!port_.isOpen()) return 0;
+    const qint64 n = port_.bytesAvailable();
+    return n > 0 ? static_cast<int>(std::min<qint64>(n, 0x7fffffff)) : 0;
+}
+
+QByteArray CommControl::Input() {
+    if (!port_.isOpen()) return QByteArray();
+    return port_.readAll();
+}
+
+bool CommControl::Output(const QByteArray& data) {
+    if (!port_.isOpen()) {
+        lastError_ = QStringLiteral("The port is not open.");
+        return false;
+    }
+    if (data.isEmpty()) return true;
+    const qint64 written = port_.write(data);
+    if (written != data.size()) {
+        lastError_ = port_.errorString();
+        port_.clearError();
+        return false;
+    }
+    // Hand the bytes to the driver now, not on the next turn of the event
+    // queue: the controller must see them even when nothing waits afterwards.
+    if (!port_.flush() && DeviceGone(static_cast<int>(port_.handle()))) {
+        lastError_ = port_.errorString();
+        return false;
+    }
+    return true;
+}
+
+void CommControl::onReadyRead() {
+    commEvent_ = comEvReceive;
+    emit OnComm();
+    commEvent_ = 0;
+}
+
+void CommControl::onError(QSerialPort::SerialPortError error) {
+    if (!port_.isOpen()) return;
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError)
+        return;
+    lastError_ = port_.errorString();
+    if (!DeviceGone(static_cast<int>(port_.handle()))) {
+        // A passing condition (a full output queue): the port goes on.
+        port_.clearError();
+        return;
+    }
+    // The device went away (adapter unplugged, other side hung up).  Release
+    // it, but not from inside the port's own notification: close it from the
+    // event queue, unless it has been reopened by then.
+    const quint64 generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == generation_ && port_.isOpen()) releasePort();
+        },
+        Qt::QueuedConnection);
+}
+
+bool CommControl::applySettings(const CommLineSettings& s) {
+    return port_.setBaudRate(s.baud) && port_.setDataBits(s.dataBits) &&
+           port_.setParity(s.parity) && port_.setStopBits(s.stopBits);
+}
+
+void CommControl::fail(const QString& what) {
+    lastError_ = QStringLiteral("%1 (%2): %3").arg(devicePath_, what, port_.errorString());
+    releasePort();
+}
+
+void CommControl::releasePort() {
+    if (port_.isOpen()) port_.close();
+    port_.clearError();
+}
+
+}  // namespace platform

@@ -1,0 +1,120 @@
+// The serial-port control of the main window: a port number, a line-settings
+// text, open and close, the bytes waiting, reading all of them, writing a
+// byte array, and an OnComm event raised whenever data has arrived.  It runs
+// on QSerialPort and delivers everything on the thread that owns it (the
+// user-interface thread).
+//
+// Port numbers resolve to devices like this: the environment variable
+// QVV2_COM<n> when it is set (a device path, e.g. a pseudo-terminal), else the
+// n-th serial device of the system, USB and ACM adapters first.
+//
+// Failures never throw: the setters and Output return false and leave the
+// reason in LastError().
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+// Values of CommEvent.
+enum CommEventCode : int16_t {
+    comEvReceive = 2,  // data has arrived
+};
+
+// The parsed form of a line-settings text such as "9600,n,8,1".
+struct CommLineSettings {
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// Parses "baud,parity,data,stop": parity n, e, o, m or s (either case), data
+// bits 5 to 8, stop bits 1, 1.5 or 2; blanks around the parts are allowed.
+// Returns false for anything else.
+bool ParseCommSettings(const QString& text, CommLineSettings* out);
+
+// A serial device of the system as the port numbering sees it.
+struct CommDevice {
+    QString portName;      // e.g. "ttyUSB0"
+    QString location;      // e.g. "/dev/ttyUSB0"
+    bool usbAdapter = false;  // a USB device (vendor id known)
+};
+
+// The devices in port-number order: USB and ACM adapters first, then the
+// others; within each, by name with trailing numbers compared as numbers
+// (ttyUSB2 before ttyUSB10).  Returns their locations.
+QStringList OrderCommDevices(const std::vector<CommDevice>& devices);
+
+// The device path for port number n (1 or more), or an empty text when there
+// is none.
+QString ResolveCommPort(int n);
+
+class CommControl : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CommControl(QObject* parent = nullptr);
+    ~CommControl() override;
+
+    // Port number, 1 to 16 by default.  It cannot change while the port is
+    // open; a refused change returns false and keeps the number.
+    int16_t CommPort() const { return commPort_; }
+    bool setCommPort(int16_t port);
+
+    // Line settings, "9600,n,8,1" by default.  A text that does not parse is
+    // refused; on an open port the new settings apply at once.
+    QString Settings() const { return settings_; }
+    bool setSettings(const QString& text);
+
+    // Opening resolves the port number, opens the device, applies the line
+    // settings, asks for low-latency delivery where the device supports it,
+    // raises DTR (where the device has modem lines) and discards any input
+    // that was waiting.  Any failure leaves the port closed and released.
+    // Closing discards unread input.  Setting the current state again does
+    // nothing and succeeds.
+    bool PortOpen() const;
+    bool setPortOpen(bool open);
+
+    // Bytes received and not yet taken.
+    int InBufferCount() const;
+    // Takes all waiting bytes (an empty array when none or the port is closed).
+    QByteArray Input();
+    // Writes the bytes; false when the port is closed or the write fails.
+    bool Output(const QByteArray& data);
+
+    // Kind of the event being delivered (comEvReceive); 0 outside an event.
+    int16_t CommEvent() const { return commEvent_; }
+
+    // The device path the port was last opened on (or tried to).
+    QString DevicePath() const { return devicePath_; }
+    // Text of the last failure.
+    QString LastError() const { return lastError_; }
+
+signals:
+    void OnComm();
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    bool applySettings(const CommLineSettings& s);
+    void fail(const QString& what);
+    void releasePort();
+
+    QSerialPort port_;
+    int16_t commPort_ = 1;
+    QString settings_ = QStringLiteral("9600,n,8,1");
+    int16_t commEvent_ = 0;
+    QString devicePath_;
+    QString lastError_;
+    quint64 generation_ = 0;  // counts opens; a queued release checks it
+};
+
+}  // namespace platform

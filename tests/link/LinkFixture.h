@@ -1,0 +1,98 @@
+// Shared set-up of the link tests: a main window hosting the real serial
+// control and timers, a simulated controller on a pseudo-terminal reached as
+// port 1, and a message-box responder that records every box.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ControllerSim.h"
+#include "ScriptedDialogs.h"
+#include "build/modMain.h"
+#include "link/bootup_modMain.h"
+#include "link/frmWait.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/MsgBox.h"
+
+using Bytes = std::vector<uint8_t>;
+
+class LinkTest : public ::testing::Test {
+public:
+    // Short enough to keep the suite fast, long enough to be far above a
+    // round trip on a pseudo-terminal.
+    static constexpr int kTimeOutMs = 250;
+
+protected:
+    static void SetUpTestSuite() { mainWindow_ = new frmMain; }
+    static void TearDownTestSuite() {
+        delete mainWindow_;
+        mainWindow_ = nullptr;
+    }
+
+    void SetUp() override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        modMain::PortType = 1;
+        modMain::ControllerType = 8;
+        modMain::ControllerID = 2;
+        bootup_modMain::RawMode = false;
+        vxIO::Init();
+        vxIO::CommError = 0;
+        main().TimeOut.setInterval(kTimeOutMs);
+        ASSERT_TRUE(main().Comm.setCommPort(1));
+        ASSERT_TRUE(main().Comm.setSettings(QStringLiteral("9600,n,8,1")));
+        startSim(2);
+        boxes_ = std::make_unique<ScriptedMsgBox>();
+    }
+
+    void TearDown() override {
+        main().Comm.setPortOpen(false);
+        frmWait::Unload();
+        boxes_.reset();
+        bootup_modMain::RawMode = false;
+        modMain::PortType = 1;
+        sim_.reset();
+        qunsetenv("QVV2_COM1");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    static frmMain& main() { return *mainWindow_; }
+    ControllerSim& sim() { return *sim_; }
+
+    // A fresh simulated controller of the model, reached as port 1.
+    void startSim(int model) {
+        sim_ = std::make_unique<ControllerSim>(model);
+        ASSERT_TRUE(sim_->ok());
+        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
+    }
+
+    // Opens the port and forgets what the simulator saw so far.
+    void open() {
+        vxIO::OpenComm();
+        ASSERT_EQ(vxIO::CommError, 0) << main().Comm.LastError().toStdString();
+        sim_->clearLogs();
+    }
+
+    // What the host sent, once the simulator has answered all of it.
+    Bytes wire() {
+        EXPECT_TRUE(sim_->waitIdle(2000));
+        return sim_->received();
+    }
+
+    static inline frmMain* mainWindow_ = nullptr;
+    std::unique_ptr<ControllerSim> sim_;
+    std::unique_ptr<ScriptedMsgBox> boxes_;  // a box nobody expected fails the test
+};
+
+// Process CPU time in milliseconds.
+double ProcessCpuMs();

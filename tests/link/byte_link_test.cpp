@@ -1,0 +1,166 @@
+// The byte link's operations, receive handler, waits and modMain.Delay.
+#include <QTest>
+#include <QTimer>
+
+#include <time.h>
+
+#include "LinkFixture.h"
+#include "link/modMainDelay.h"
+
+double ProcessCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) * 1000.0 + double(ts.tv_nsec) / 1e6;
+}
+
+TEST_F(LinkTest, ClosedPortFailsAtOnceAndSendsNothing) {
+    ASSERT_FALSE(main().Comm.PortOpen());
+    QElapsedTimer t;
+    t.start();
+    const std::vector<std::function<void()>> ops = {
+        [] { vxIO::SendByte(0xFB); },
+        [] { vxIO::SendByteNoEcho(0x12); },
+        [] { vxIO::SendZero(); },
+        [] { EXPECT_EQ(vxIO::ReceiveByteEcho(), 0); },
+        [] { EXPECT_EQ(vxIO::ReceiveByte(), 0); },
+        [] { vxIO::StopProgram(); },
+        [] { EXPECT_EQ(vxIO::ReadMemory(1260), 0); },
+    };
+    for (size_t i = 0; i < ops.size(); ++i) {
+        vxIO::CommError = 0;
+        ops[i]();
+        EXPECT_EQ(vxIO::CommError, vxIO::kErrNotOpen) << "operation " << i;
+    }
+    EXPECT_LT(t.elapsed(), kTimeOutMs);
+    EXPECT_FALSE(sim().waitForReceived(1, 50));
+}
+
+TEST_F(LinkTest, ReceiveByteEchoSendsTheByteBack) {
+    open();
+    vxIO::StepProgram();
+    vxIO::SendZero();
+    EXPECT_EQ(vxIO::ReceiveByteEcho(), 0xAA);
+    EXPECT_EQ(vxIO::CommError, 0);
+    ASSERT_TRUE(sim().waitForReceived(3, 1000));
+    EXPECT_EQ(sim().received(), (Bytes{0xF3, 0x00, 0xAA}));
+}
+
+TEST_F(LinkTest, OnlyTheFirstByteOfAReceiptCounts) {
+    open();
+    // The controller answers the command with a burst of five bytes at once.
+    sim().injectFault(ControllerSim::Fault::Garbage);
+    vxIO::SendByte(0xEE);
+    EXPECT_EQ(vxIO::CommError, vxIO::kErrEcho);
+    EXPECT_EQ(vxIO::RxByte, 0xEE ^ 0x5A);  // the byte received stays visible
+    ASSERT_TRUE(sim().waitIdle(1000));
+    // The rest of the burst went with its receipt: the next byte is clean.
+    vxIO::SendByte(0xEE);
+    EXPECT_EQ(vxIO::CommError, 0);
+}
+
+TEST_F(LinkTest, RawModeLeavesDataToTheReaderAndTheWaitTimesOut) {
+    open();
+    bootup_modMain::RawMode = true;
+    vxIO::SendByte(0xEE);
+    EXPECT_EQ(vxIO::CommError, vxIO::kErrTimeOut);
+    EXPECT_EQ(main().Comm.InBufferCount(), 1);
+    EXPECT_EQ(main().Comm.Input(), QByteArray(1, char(0xEE)));
+    bootup_modMain::RawMode = false;
+}
+
+TEST_F(LinkTest, OpeningAndClosingDiscardWaitingInput) {
+    open();
+    bootup_modMain::RawMode = true;
+    vxIO::SendByteNoEcho(0xFA);  // its echo stays in the buffer
+    ASSERT_TRUE(sim().waitIdle(1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main().Comm.InBufferCount() == 1; }, 1000));
+    vxIO::OpenComm();  // already open: only discards
+    EXPECT_EQ(vxIO::CommError, 0);
+    EXPECT_TRUE(main().Comm.PortOpen());
+    EXPECT_EQ(main().Comm.InBufferCount(), 0);
+    bootup_modMain::RawMode = false;
+
+    // A reply that comes after the port was closed does not reach the next
+    // exchange either.
+    sim().injectFault(ControllerSim::Fault::LateReply, 0, kTimeOutMs + 100);
+    vxIO::StopProgram();
+    EXPECT_EQ(vxIO::CommError, vxIO::kErrTimeOut);
+    vxIO::CloseComm();
+    ASSERT_TRUE(sim().waitIdle(2000));
+    open();
+    vxIO::StopProgram();
+    EXPECT_EQ(vxIO::CommError, 0);
+}
+
+TEST_F(LinkTest, WaitingForAReplySleeps) {
+    main().TimeOut.setInterval(800);
+    sim().setSilent(true);
+    open();
+    QElapsedTimer t;
+    t.start();
+    const double cpu0 = ProcessCpuMs();
+    vxIO::SendByte(0xFB);
+    const double cpu = ProcessCpuMs() - cpu0;
+    const qint64 wall = t.elapsed();
+    EXPECT_EQ(vxIO::CommError, vxIO::kErrTimeOut);
+    EXPECT_GE(wall, 790);
+    EXPECT_LT(wall, 1300);
+    EXPECT_LT(cpu, 0.2 * double(wall)) << "cpu " << cpu << " ms in " << wall << " ms";
+}
+
+TEST_F(LinkTest, DelayWaitsWhileEventsRun) {
+    QElapsedTimer t;
+    t.start();
+    modMain::Delay(0);
+    modMain::Delay(-5);
+    EXPECT_LT(t.nsecsElapsed(), 5'000'000);
+
+    t.restart();
+    modMain::Delay(1);
+    EXPECT_GE(t.nsecsElapsed(), 900'000);
+    EXPECT_TRUE(modMain::DelayElapsed);
+    EXPECT_FALSE(main().TimeDelay.isActive());
+
+    bool otherEventRan = false;
+    QTimer::singleShot(10, [&] { otherEventRan = true; });
+    t.restart();
+    const double cpu0 = ProcessCpuMs();
+    modMain::Delay(120);
+    const double cpu = ProcessCpuMs() - cpu0;
+    const qint64 wall = t.elapsed();
+    EXPECT_TRUE(otherEventRan);
+    EXPECT_GE(wall, 118);
+    EXPECT_LT(wall, 400);
+    EXPECT_LT(cpu, 0.2 * double(wall));
+}
+
+TEST_F(LinkTest, TimersDisableThemselves) {
+    main().TimeOut.start();
+    vxIO::RxTimedOut = false;
+    main().TimeOut_Timer();
+    EXPECT_TRUE(vxIO::RxTimedOut);
+    EXPECT_FALSE(main().TimeOut.isActive());
+
+    main().TimeDelay.start(1000);
+    modMain::DelayElapsed = false;
+    main().TimeDelay_Timer();
+    EXPECT_TRUE(modMain::DelayElapsed);
+    EXPECT_FALSE(main().TimeDelay.isActive());
+}
+
+TEST_F(LinkTest, PacedLineCostsItsWireTime) {
+    // At 9600 baud a byte takes 1.04 ms each way: 24 echoed bytes are 50 ms
+    // on the wire, and the link adds little to that.
+    sim().setBaud(9600);
+    open();
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 24; ++i) {
+        vxIO::SendByte(0xEE);
+        ASSERT_EQ(vxIO::CommError, 0) << "byte " << i;
+    }
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    const double wire = 24 * 2 * 10.0 / 9600 * 1000;
+    EXPECT_GE(ms, wire * 0.98);
+    EXPECT_LT(ms, wire * 2.0);
+}

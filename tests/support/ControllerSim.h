@@ -1,0 +1,143 @@
+// A simulated robot controller on the master side of a pseudo-terminal.
+//
+// The program under test opens the slave side (point QVV2_COM<n> at
+// slavePath()) through its real serial port layer; the simulator runs in its
+// own thread, answers the controller's side of the command set (echo of every
+// command and parameter byte, a reply byte for every lone 0 the host sends
+// when a reply is due), and keeps the controller's state: RAM, program area,
+// EEPROM, servo positions and motor flags (in RAM at the model's addresses),
+// output ports, and the run/stop/reset/step state.  It records every byte it
+// received and sent, can pace its replies at a baud rate as a real line
+// would, and injects faults on request.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class ControllerSim {
+public:
+    enum class Fault {
+        None,
+        NoReply,    // the byte is taken but not answered
+        WrongEcho,  // the answer has its bits inverted
+        LateReply,  // the answer comes `delayMs` later
+        Garbage,    // a burst of wrong bytes instead of the answer
+        HangUp,     // the controller goes away: the pseudo-terminal's master closes
+    };
+
+    enum class RunState { Stopped, Running };
+
+    // model: 1, 2 or 3 (servo position and motor flag addresses).
+    explicit ControllerSim(int model = 2);
+    ~ControllerSim();
+    ControllerSim(const ControllerSim&) = delete;
+    ControllerSim& operator=(const ControllerSim&) = delete;
+
+    // Whether the pseudo-terminal could be created.
+    bool ok() const { return !slavePath_.empty(); }
+    const std::string& slavePath() const { return slavePath_; }
+
+    void setModel(int model);
+    int model() const;
+    // Paces every answer byte as a line at this baud rate would (10 bits a
+    // byte; the host's byte first has to arrive, then the answer travels
+    // back); 0 answers at once.
+    void setBaud(int baud);
+    // A silent controller answers nothing at all (no controller attached).
+    void setSilent(bool silent);
+    // A frame that stays incomplete for this long is dropped: the next byte
+    // starts a new command.
+    static constexpr int kFrameGapMs = 50;
+
+    // The fault strikes the answer to the received byte `atByte` bytes from
+    // now (0: the next byte received).  One fault is pending at a time.
+    void injectFault(Fault fault, int atByte = 0, int delayMs = 0);
+
+    // Every byte received from the host / sent to it, in order.
+    std::vector<uint8_t> received() const;
+    std::vector<uint8_t> sent() const;
+    void clearLogs();
+    // Waits until at least `count` bytes have been received in all.
+    bool waitForReceived(size_t count, int timeoutMs);
+    // Waits until every received byte has been answered (late replies too).
+    bool waitIdle(int timeoutMs);
+    bool hungUp() const { return hungUp_; }
+
+    // Controller state.
+    uint8_t ram(int address) const;
+    void setRam(int address, uint8_t value);
+    uint8_t program(int address) const;
+    void setProgram(int address, uint8_t value);
+    uint8_t eeprom(int address) const;
+    void setEeprom(int address, uint8_t value);
+    uint8_t servoPosition(int motor) const;  // RAM at the model's position base + motor
+    void setServoPosition(int motor, uint8_t position);
+    bool motorFlag(int motor) const;         // bit in the model's motor flag block
+    uint8_t outputPort(int number) const;    // last state set by 0xFE
+    RunState runState() const;
+    int runCount() const;
+    int stopCount() const;
+    int resetCount() const;
+    int stepCount() const;
+    int eeCount() const;
+
+    // Addresses of the models, as the controller keeps them.
+    static int positionBase(int model);
+    static int motorFlagBase(int model);
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void run();
+    void handle(uint8_t b, Clock::time_point arrived);
+    std::vector<uint8_t> answer(uint8_t b);  // controller logic; mutex held
+    void deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd, Fault fault, int delayMs);
+    bool sleepUntil(Clock::time_point t);  // false when stopping
+    void writeByte(uint8_t b);
+    void hangUp();
+
+    int master_ = -1;
+    int slave_ = -1;     // held open so the line stays up between the host's opens
+    int wake_ = -1;      // eventfd that wakes the thread to stop
+    std::string slavePath_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> hungUp_{false};
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+
+    // Everything below is guarded by mutex_.
+    int model_ = 2;
+    int baud_ = 0;
+    bool silent_ = false;
+    Fault fault_ = Fault::None;
+    size_t faultAt_ = 0;
+    int faultDelayMs_ = 0;
+    std::vector<uint8_t> received_;
+    std::vector<uint8_t> sent_;
+    size_t answered_ = 0;  // received bytes whose answer is out
+    Clock::time_point lineFree_{};  // when the simulated line is next idle
+    Clock::time_point lastArrival_{};
+
+    // Frame decoding: the command in progress, its parameters so far, how many
+    // more it takes, and the reply bytes still owed (one per lone 0).
+    uint8_t command_ = 0;
+    std::vector<uint8_t> params_;
+    int paramsLeft_ = 0;
+    std::vector<uint8_t> owed_;
+
+    std::vector<uint8_t> ram_ = std::vector<uint8_t>(65536, 0);
+    std::vector<uint8_t> program_ = std::vector<uint8_t>(65536, 0);
+    std::vector<uint8_t> eeprom_ = std::vector<uint8_t>(65536, 0);
+    std::array<uint8_t, 256> ports_{};
+    RunState runState_ = RunState::Stopped;
+    int runs_ = 0, stops_ = 0, resets_ = 0, steps_ = 0, ees_ = 0;
+};
