@@ -34,7 +34,7 @@ void frmWait::Unload() {
 }
 
 frmWait::frmWait(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmWait"));
 
     auto* outer = new QVBoxLayout(this);

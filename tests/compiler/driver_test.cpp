@@ -148,3 +148,24 @@ TEST(CompilerControl, DelayTimeOutsideItsRangeReturnsAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CompilerFixture, ProgramBeyondTheBufferFailsWithError1000AndPublishesNothing) {
+    std::u16string text;
+    for (int i = 0; i < 12000; ++i) text += u"MOVE G6A, 100, 100, 100, 100, 100, 100\r\n";
+    CompileText(c, text);
+    EXPECT_EQ(c.Bas_Error, 1000);
+    EXPECT_EQ(c.Bas_Error_Msg, u" Line\r\nError 1000 : [Memory Error] Too big program size.");
+    EXPECT_GT(c.Bas_Error_Line, 1);
+    EXPECT_LT(c.Bas_Error_Line, 12000);
+    EXPECT_EQ(c.TotalBytes, 0);
+    EXPECT_EQ(c.ObjCode.size(), 1u);
+
+    // The next compile of a small program works normally.
+    CompileText(c, u"MOVE G6A, 100, 100, 100, 100, 100, 100\r\n");
+    EXPECT_EQ(c.Bas_Error, 0);
+    EXPECT_GT(c.TotalBytes, 19);
+}
+
+}  // namespace

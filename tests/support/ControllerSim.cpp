@@ -9,6 +9,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -109,6 +110,16 @@ std::vector<uint8_t> ControllerSim::sent() const {
     return sent_;
 }
 
+std::vector<std::chrono::steady_clock::time_point> ControllerSim::receivedTimes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return receivedAt_;
+}
+
+std::vector<std::chrono::steady_clock::time_point> ControllerSim::sentTimes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sentAt_;
+}
+
 void ControllerSim::clearLogs() {
     std::lock_guard<std::mutex> lock(mutex_);
     // Keep the fault's position relative to what is still to come.
@@ -116,6 +127,8 @@ void ControllerSim::clearLogs() {
     answered_ = answered_ >= received_.size() ? answered_ - received_.size() : 0;
     received_.clear();
     sent_.clear();
+    receivedAt_.clear();
+    sentAt_.clear();
 }
 
 bool ControllerSim::waitForReceived(size_t count, int timeoutMs) {
@@ -323,6 +336,7 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         received_.push_back(b);
+        receivedAt_.push_back(arrived);
         const size_t index = received_.size() - 1;
         if (arrived - lastArrival_ > std::chrono::milliseconds(kFrameGapMs)) {
             // The host gave up on the frame in progress; start afresh.
@@ -374,8 +388,10 @@ void ControllerSim::deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd,
         const std::vector<uint8_t> burst = {first, 0xC3, 0x3C, 0x99, 0x66};
         if (!sleepUntil(rxEnd)) return;
         if (::write(master_, burst.data(), burst.size()) > 0) {
+            const Clock::time_point at = Clock::now();
             std::lock_guard<std::mutex> lock(mutex_);
             sent_.insert(sent_.end(), burst.begin(), burst.end());
+            sentAt_.insert(sentAt_.end(), burst.size(), at);
         }
         return;
     }
@@ -402,25 +418,40 @@ void ControllerSim::deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd,
 bool ControllerSim::sleepUntil(Clock::time_point t) {
     for (;;) {
         if (stop_) return false;
-        const auto left = t - Clock::now();
-        if (left <= Clock::duration::zero()) return true;
-        if (left > std::chrono::milliseconds(3)) {
+        const Clock::time_point now = Clock::now();
+        if (now >= t) return true;
+        if (t - now > std::chrono::milliseconds(3)) {
+            // Long waits sleep on the wake-up descriptor, so stopping is quick.
             pollfd w{wake_, POLLIN, 0};
-            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count() - 2;
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - now).count() - 2;
             if (::poll(&w, 1, static_cast<int>(ms)) > 0) return false;
             continue;
         }
-        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+        // The timer wakes the thread late by some tens of microseconds: aim
+        // that much early (a running average of the lateness seen) and wait
+        // out the last microseconds, so that paced bytes leave on time.
+        const Clock::time_point aim = t - std::chrono::nanoseconds(wakeLateNs_);
+        if (aim <= now) {
+            while (Clock::now() < t) {
+            }
+            return !stop_;
+        }
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(aim.time_since_epoch()).count();
         timespec ts{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-        ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
+        if (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == 0) {
+            const auto late = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - aim).count();
+            wakeLateNs_ = (wakeLateNs_ * 7 + std::clamp<int64_t>(late, 0, 200'000)) / 8;
+        }
     }
 }
 
 void ControllerSim::writeByte(uint8_t b) {
     if (hungUp_ || master_ < 0) return;
     if (::write(master_, &b, 1) == 1) {
+        const Clock::time_point at = Clock::now();
         std::lock_guard<std::mutex> lock(mutex_);
         sent_.push_back(b);
+        sentAt_.push_back(at);
     }
 }
 

@@ -60,9 +60,12 @@ public:
     // now (0: the next byte received).  One fault is pending at a time.
     void injectFault(Fault fault, int atByte = 0, int delayMs = 0);
 
-    // Every byte received from the host / sent to it, in order.
+    // Every byte received from the host / sent to it, in order, and when
+    // each was read from / written to the line.
     std::vector<uint8_t> received() const;
     std::vector<uint8_t> sent() const;
+    std::vector<std::chrono::steady_clock::time_point> receivedTimes() const;
+    std::vector<std::chrono::steady_clock::time_point> sentTimes() const;
     void clearLogs();
     // Waits until at least `count` bytes have been received in all.
     bool waitForReceived(size_t count, int timeoutMs);
@@ -110,6 +113,7 @@ private:
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> hungUp_{false};
+    int64_t wakeLateNs_ = 50'000;  // how late the timer wakes the thread (sim thread only)
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
@@ -123,6 +127,8 @@ private:
     int faultDelayMs_ = 0;
     std::vector<uint8_t> received_;
     std::vector<uint8_t> sent_;
+    std::vector<Clock::time_point> receivedAt_;
+    std::vector<Clock::time_point> sentAt_;
     size_t answered_ = 0;  // received bytes whose answer is out
     Clock::time_point lineFree_{};  // when the simulated line is next idle
     Clock::time_point lastArrival_{};

@@ -1,0 +1,122 @@
+// Program and motion-script files: reading and writing them in the ANSI code
+// page of the user-interface language, the safe file writer every save goes
+// through, and the procedures that bind document windows to files (open,
+// save, Save As).
+//
+// Text inside the program is Unicode; a file holds the bytes of the ANSI
+// code page (CP1252, CP949, CP932 or CP936), so files made by earlier
+// versions of the program open unchanged, and a file that was opened and
+// saved without edits comes back byte for byte.
+//
+// No save ever loses the file it replaces: the new content goes into a
+// temporary file in the same folder, which takes the old file's place only
+// once it is completely written and flushed.  When anything fails, the old
+// file stays as it was, the temporary file is removed and the caller gets the
+// error.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class frmDoc;
+
+namespace modApp {
+
+// ---- Errors ----------------------------------------------------------------
+
+// The outcome of a file operation: Number 0 for success, otherwise a run-time
+// error number with its description, as the error message shows them.
+struct FileError {
+    int16_t Number = 0;
+    QString Description;
+    bool ok() const { return Number == 0; }
+};
+
+// Run-time error numbers of file operations.
+enum FileErrorNumber : int16_t {
+    errInvalidArgument = 5,      // text the code page cannot carry
+    errBadFileName = 52,
+    errFileNotFound = 53,
+    errDeviceIO = 57,
+    errDiskFull = 61,
+    errPermissionDenied = 70,
+    errPathFileAccess = 75,
+    errPathNotFound = 76,
+    errInvalidFileFormat = 321,  // not a text file
+};
+
+// The error of number `number` with its standard description.
+FileError MakeFileError(int16_t number);
+// The error for a failed system call: errno `err` while reading (a missing
+// file is "File not found") or while creating a file (a missing folder is
+// "Path not found").
+FileError FileErrorFromErrno(int err, bool creating);
+
+// Shows the error message of a failed file operation: string 4011 ("Error : ")
+// and the number, a line feed and the description; OK only, critical icon;
+// titled string 4011 and the number.
+void ShowFileError(const FileError& error);
+
+// ---- Bytes -----------------------------------------------------------------
+
+// Reads a whole file.  A missing file, a folder or an unreadable file is an
+// error and leaves `bytes` empty.
+FileError ReadFileBytes(const QString& path, QByteArray& bytes);
+
+// Writes `bytes` as the whole content of the file at `path` without ever
+// leaving a half-written file: the bytes go into a new temporary file in the
+// file's folder, which is flushed to the disk and then renamed over the old
+// file.  The new file keeps the old one's permissions (a new file gets the
+// usual ones); a symbolic link is written through to its target.  On any
+// failure the old file is untouched and the temporary file removed.
+FileError WriteFileSafely(const QString& path, const QByteArray& bytes);
+
+// ---- Text in the ANSI code page ---------------------------------------------
+
+// The code page (iconv name) of files: that of the user-interface language.
+std::string FileCodePage();
+
+// Decodes file bytes.  Fails (returning false and leaving `text` alone) when
+// the bytes are not text in the code page: a zero byte, or a sequence the
+// code page does not define.  Such a file could not be kept intact by the
+// editor, so it is not opened.
+bool DecodeFileText(const QByteArray& bytes, const std::string& codePage, QString& text);
+
+// Encodes text for a file.  Fails when a character of the text has no code
+// in the code page; `badLine` (when given) then receives the 1-based line of
+// the first such character, and `bytes` is left alone.
+bool EncodeFileText(const QString& text, const std::string& codePage, QByteArray& bytes,
+                    int* badLine = nullptr);
+
+// The error for text that the code page cannot carry, naming the line.
+FileError UnencodableTextError(int line, const std::string& codePage);
+
+// ---- Program files ------------------------------------------------------------
+
+// Reads a program file into editor text.  Line ends are kept, except that a
+// line feed without a carriage return in front of it becomes CR LF, since the
+// editor and the compiler split lines at CR.  Errors: "File not found" and the
+// other read errors, "Invalid file format" for a file that is not text.
+FileError ReadProgramFile(const QString& path, QString& text);
+
+// Writes editor text as a program file, through the safe writer.  Text with a
+// character the code page cannot carry is not written ("Invalid procedure call
+// or argument", naming the line).
+FileError WriteProgramFile(const QString& path, const QString& text);
+
+// ---- Paths -----------------------------------------------------------------
+
+// A path is a motion-script path when its last four characters, upper-cased,
+// are ".QSF"; every other path is a program path.
+bool IsScriptPath(const QString& path);
+
+// Caption of a document window bound to a file: the path itself when it has
+// at most 30 characters, else its first three characters, "..", the path
+// separator and the file name.
+QString DocumentCaption(const QString& path);
+
+}  // namespace modApp
