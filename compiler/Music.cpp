@@ -81,7 +81,10 @@ void QUARVELv2::InitSemitoneTable() {
 int16_t QUARVELv2::NoteLengthTicks(double value) {
     if (value <= 0) return 0;
     if (value > 96) return 24;
-    return static_cast<int16_t>(96.0 / value);
+    // The duration goes out as one byte: a value shrunk by many dots would
+    // otherwise overflow and wrap to a short note.
+    const double ticks = 96.0 / value;
+    return ticks >= 255 ? 255 : static_cast<int16_t>(ticks);
 }
 
 void QUARVELv2::CompilePlayString(const Token& tok, int16_t& err) {

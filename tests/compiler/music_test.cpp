@@ -158,6 +158,8 @@ TEST(MusicStrings, MusicNotes) {
         {u"3C", 0, "20 24"},
         {u"16C", 0, "06 24"},
         {u"32C", 0, "03 24"},
+        // A value shortened past one byte of ticks stays at the longest byte.
+        {u"1]]]]]]]]]]]]]]]]]]]]]]]]]]]]C", 0, "ff 24"},
         {u"64C", 0, "01 24"},
         {u"96C", 0, "01 24"},
         {u"97C", 0, "18 24"},   // above 96: 24
