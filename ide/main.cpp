@@ -1,13 +1,14 @@
-// quarvel-ide: the development environment's program.
+// quarvel-ide: the development environment's program.  Optional argument: a
+// program file to open as the first document (see frmMain).
 #include <QApplication>
-#include <QMainWindow>
+
+#include <memory>
+
+#include "mainwindow/ProgramStart.h"
+#include "mainwindow/frmMain.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quarvel-ide"));
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Quarvel"));
-    w.resize(1024, 700);
-    w.show();
+    std::unique_ptr<frmMain> window(ProgramStart::Start(app));
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QSerialPortInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <vector>
@@ -187,7 +188,16 @@ bool CommControl::setPortOpen(bool open) {
     }
 
     port_.setPortName(devicePath_);
-    if (!port_.open(QIODevice::ReadWrite)) {
+    // A device that was just closed elsewhere can keep its lock file for a
+    // moment (a USB adapter re-plugged, a terminal number reused): retry a
+    // refused lock briefly before reporting the port as busy.
+    bool opened = port_.open(QIODevice::ReadWrite);
+    for (int attempt = 0; !opened && port_.error() == QSerialPort::PermissionError && attempt < 10; ++attempt) {
+        port_.clearError();
+        QThread::msleep(20);
+        opened = port_.open(QIODevice::ReadWrite);
+    }
+    if (!opened) {
         fail(QStringLiteral("open"));
         return false;
     }

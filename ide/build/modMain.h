@@ -43,4 +43,13 @@ inline bool InsertG24 = true;
 // Stored with the settings; nothing sets it.
 inline bool SpeechRecog = false;
 
+// 2 while document windows are shown maximised (set at start-up and by a
+// maximised document window), 0 after the cascade and tile commands; an
+// activated document window maximises itself when it reads 2.
+inline int16_t DocWindowState = 0;
+
+// Set by the main window's unload; a document window that starts loading
+// while it is set closes itself at once.
+inline bool AppClosing = false;
+
 }  // namespace modMain

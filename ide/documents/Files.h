@@ -119,4 +119,38 @@ bool IsScriptPath(const QString& path);
 // separator and the file name.
 QString DocumentCaption(const QString& path);
 
+// ---- Documents -----------------------------------------------------------------
+
+// Opens a file into a new document window, or brings forward the window that
+// already shows it (same path, letter case included).  A missing file is
+// offered for creation (string 4012, the path, string 4013; Yes/No): No opens
+// nothing, Yes opens an empty document bound to the path.  ".QSF" files are
+// read as motion scripts, every other file as a program.  The file is read
+// before any window is made: a file that cannot be read, or is not text,
+// shows the error message and opens nothing.  Returns false only then (a
+// drop of several files stops at such a file).  The recent-files list is not
+// touched.
+bool OpenDocument(const QString& path);
+
+// Saves the active document (modApp::ActiveDoc) under its own name, or through
+// the Save As dialog (titled string 1014) when it has none.  A failed write
+// shows the error message and leaves the document modified, its text and the
+// old file as they were.
+void SaveActiveDocument();
+
+// Asks for a name with the main window's save dialog (titled string 1015, or
+// 1014 for SaveProgramFileAs, followed by "[" caption "]") and saves the
+// active document under it.  An existing name is offered for overwriting
+// (string 4008/4009, titled 4010): No asks for another name.  A cancelled
+// dialog ends silently; a failed write shows the error message and the
+// document keeps its old name, caption and state.  After a save the document
+// is bound to the name, the name goes to the top of the recent-files list and
+// the Assist Window's file list is refreshed.
+void SaveDocumentAs();
+void SaveProgramFileAs();
+
+// What a Save As refreshes in the Assist Window: its file list, refilled from
+// its folder.  The Assist Window installs it (an empty one removes it).
+void SetAssistFileListRefresher(std::function<void()> refresher);
+
 }  // namespace modApp

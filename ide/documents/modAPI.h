@@ -7,6 +7,14 @@ class QWidget;
 
 namespace modAPI {
 
+// Set by a document window whose save question was cancelled; the close-all
+// and shut-down procedures stop on it.
+inline bool CloseCancelled = false;
+
+// Filter of the program-file dialogs (string 3018); set by the main window's
+// start-up.
+inline QString DialogFilter;
+
 // Removes the window's close button (and closing it from the window
 // system), as removing the Close item of its system menu does.
 void DisableCloseItem(QWidget* form);

@@ -2,10 +2,25 @@
 // receive handler respects.
 #pragma once
 
+#include <cstdint>
+
 namespace bootup_modMain {
 
 // While true the receive handler leaves incoming data in the port's buffer
 // and sets no flag: the firmware update reads the port itself.
 inline bool RawMode = false;
+
+// Set by ReadFirmwareVersion: identification bytes 0, 1, 2 and the word at
+// memory 1266..1267 (first byte high).
+inline uint8_t FirmwareKind = 0;
+inline uint8_t FirmwareMajor = 0;
+inline uint8_t FirmwareMinor = 0;
+inline int32_t FirmwareWord = 0;
+
+// Opens the port, asks the controller for its identification with a reply
+// time-out of 500 ms, reads the word at 1266..1267 and closes the port.
+// True when a controller answered with a non-zero identification byte; the
+// four values above are then fresh.  The time-out interval is left as it was.
+bool ReadFirmwareVersion();
 
 }  // namespace bootup_modMain

@@ -1,14 +1,41 @@
+// frmMain: construction of the controls in their design-time state.
 #include "mainwindow/frmMain.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "build/DownloadProgram.h"
+#include "mainwindow/DocTabStrip.h"
+#include "mainwindow/DockPanels.h"
+#include "mainwindow/ImageList.h"
+#include "platform/Twips.h"
 
 namespace {
 frmMain* g_instance = nullptr;
-}
+
+// Panel widths of the status bar (twips): panel 1 takes what is left.
+constexpr int kPanel2Width = 3000;
+constexpr int kPanel3Width = 1800;
+constexpr int kPanel4Width = 1200;
+}  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-    if (!g_instance) g_instance = this;
+    const bool first = !g_instance;
+    if (first) g_instance = this;
+    setObjectName(QStringLiteral("frmMain"));
+    setProperty("Tag", QStringLiteral("1001"));
+    setWindowTitle(QStringLiteral("Quarvel"));
 
     TimeOut.setTimerType(Qt::PreciseTimer);
     TimeOut.setInterval(3000);
@@ -17,10 +44,56 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     connect(&Comm, &platform::CommControl::OnComm, this, &frmMain::Comm_OnComm);
     connect(&TimeOut, &QTimer::timeout, this, &frmMain::TimeOut_Timer);
     connect(&TimeDelay, &QTimer::timeout, this, &frmMain::TimeDelay_Timer);
+
+    img = new ImageList;
+    mdi = new QMdiArea;
+    mdi->setObjectName(QStringLiteral("mdi"));
+    mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi->setBackground(palette().brush(QPalette::Dark));
+
+    BuildMenus();
+    BuildToolbars();
+    BuildBottomPane();
+    BuildStatusBar();
+
+    auto* central = new QWidget;
+    central->setObjectName(QStringLiteral("MDIClient"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(mdi, 1);
+    layout->addWidget(picBottom);
+    setCentralWidget(central);
+
+    fDock = new DockPanels(this);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+
+    Command1 = new QPushButton(central);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->hide();
+    connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+
+    setAcceptDrops(true);
+    resize(1024, 700);
+
+    if (first) {
+        // The program's main window hosts the document windows and the
+        // compiler control the pipeline uses.
+        frmDoc::SetHost(this);
+        modMain::SetBasic(&basic);
+    }
+
+    MDIForm_Initialize();
 }
 
 frmMain::~frmMain() {
-    if (g_instance == this) g_instance = nullptr;
+    if (g_instance == this) {
+        frmDoc::SetHost(nullptr);
+        modMain::SetBasic(nullptr);
+        g_instance = nullptr;
+    }
+    delete img;
 }
 
 frmMain* frmMain::existing() { return g_instance; }
@@ -32,3 +105,321 @@ frmMain& frmMain::instance() {
     }
     return *g_instance;
 }
+
+namespace {
+
+// A menu item whose caption holds its string number until localisation.
+QAction* Item(QMenu* menu, const char* name, int caption, const QKeySequence& shortcut = QKeySequence(),
+              bool checkable = false, bool checked = false) {
+    QAction* a = menu->addAction(caption > 0 ? QString::number(caption) : QString());
+    a->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    if (checkable) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+    }
+    return a;
+}
+
+QMenu* SubMenu(QWidget* parent, QMenu* owner, QMenuBar* bar, const char* name, int caption) {
+    auto* m = new QMenu(QString::number(caption), parent);
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name));
+    if (owner) owner->addMenu(m);
+    if (bar) bar->addMenu(m);
+    return m;
+}
+
+}  // namespace
+
+void frmMain::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("menuBar"));
+
+    // A checkable item's check mark is switched by its handler alone, so
+    // that a click behaves as in the original (the handler inverts it).
+    auto on = [this](QAction* a, void (frmMain::*handler)()) {
+        connect(a, &QAction::triggered, this, [this, a, handler] {
+            if (a->isCheckable()) a->setChecked(!a->isChecked());
+            (this->*handler)();
+        });
+    };
+
+    mnuFile = SubMenu(this, nullptr, bar, "mnuFile", 1002);
+    on(new_ = Item(mnuFile, "new", 1011, QKeySequence(Qt::CTRL | Qt::Key_N)), &frmMain::new_Click);
+    on(open = Item(mnuFile, "open", 1012, QKeySequence(Qt::CTRL | Qt::Key_O)), &frmMain::open_Click);
+    on(close_ = Item(mnuFile, "close", 1013), &frmMain::close_Click);
+    mnuFile->addSeparator();
+    on(save = Item(mnuFile, "save", 1014, QKeySequence(Qt::CTRL | Qt::Key_S)), &frmMain::save_Click);
+    on(saveas = Item(mnuFile, "saveas", 1015), &frmMain::saveas_Click);
+    on(saveall = Item(mnuFile, "saveall", 1016), &frmMain::saveall_Click);
+    mnuFile->addSeparator();
+    on(prints = Item(mnuFile, "prints", 1017, QKeySequence(Qt::CTRL | Qt::Key_P)), &frmMain::Prints_Click);
+    on(printsetup = Item(mnuFile, "printsetup", 1018), &frmMain::printsetup_Click);
+    mnuFile->addSeparator();
+    mnuRecent = SubMenu(this, mnuFile, nullptr, "mnuRecent", 1019);
+    for (int k = 0; k < 6; ++k) {
+        QAction* a = mnuRecent->addAction(QString());
+        a->setObjectName(QStringLiteral("mnuRec"));
+        a->setProperty("Index", k);
+        a->setVisible(false);
+        connect(a, &QAction::triggered, this, [this, k] { mnuRec_Click(k); });
+        mnuRec[k] = a;
+    }
+    on(mnuRecent_Open = Item(mnuFile, "mnuRecent_Open", 8023, {}, true, true), &frmMain::mnuRecent_Open_Click);
+    mnuFile->addSeparator();
+    on(exit = Item(mnuFile, "exit", 1020), &frmMain::exit_Click);
+
+    edit = SubMenu(this, nullptr, bar, "edit", 1003);
+    on(undo = Item(edit, "undo", 1021, QKeySequence(Qt::CTRL | Qt::Key_Z)), &frmMain::undo_Click);
+    on(redo = Item(edit, "redo", 1022, QKeySequence(Qt::CTRL | Qt::Key_Y)), &frmMain::redo_Click);
+    edit->addSeparator();
+    on(cut = Item(edit, "cut", 1023, QKeySequence(Qt::CTRL | Qt::Key_X)), &frmMain::cut_Click);
+    on(copy = Item(edit, "copy", 1024, QKeySequence(Qt::CTRL | Qt::Key_C)), &frmMain::copy_Click);
+    on(paste = Item(edit, "paste", 1025, QKeySequence(Qt::CTRL | Qt::Key_V)), &frmMain::paste_Click);
+    on(delete_ = Item(edit, "delete", 1026), &frmMain::delete_Click);
+    edit->addSeparator();
+    on(mnuComment = Item(edit, "mnuComment", 1027), &frmMain::mnuComment_Click);
+    on(mnuUncomment = Item(edit, "mnuUncomment", 1028), &frmMain::mnuUncomment_Click);
+    edit->addSeparator();
+    on(selectall = Item(edit, "selectall", 1029, QKeySequence(Qt::CTRL | Qt::Key_A)), &frmMain::selectall_Click);
+    on(selectline = Item(edit, "selectline", 1030), &frmMain::selectline_Click);
+    edit->addSeparator();
+    on(mnuEdit_Align = Item(edit, "mnuEdit_Align", 1092, QKeySequence(Qt::Key_F8)), &frmMain::mnuEdit_Align_Click);
+    on(mnuEdit_Note = Item(edit, "mnuEdit_Note", 8024), &frmMain::mnuEdit_Note_Click);
+
+    mnuSearch = SubMenu(this, nullptr, bar, "mnuSearch", 1004);
+    on(find = Item(mnuSearch, "find", 1031, QKeySequence(Qt::CTRL | Qt::Key_F)), &frmMain::find_Click);
+    on(findnext = Item(mnuSearch, "findnext", 1032, QKeySequence(Qt::Key_F3)), &frmMain::findnext_Click);
+    on(findprev = Item(mnuSearch, "findprev", 1033, QKeySequence(Qt::CTRL | Qt::Key_F3)), &frmMain::findprev_Click);
+    on(mnuReplace = Item(mnuSearch, "mnuReplace", 1034, QKeySequence(Qt::CTRL | Qt::Key_H)),
+       &frmMain::mnuReplace_Click);
+    on(goto_ = Item(mnuSearch, "goto", 1035, QKeySequence(Qt::CTRL | Qt::Key_G)), &frmMain::goto_Click);
+
+    mnuView = SubMenu(this, nullptr, bar, "mnuView", 1005);
+    on(toolbar = Item(mnuView, "toolbar", 1036, {}, true, true), &frmMain::toolbar_Click);
+    on(statusbar2 = Item(mnuView, "statusbar2", 1037, {}, true, true), &frmMain::statusbar2_Click);
+    on(quicknav = Item(mnuView, "quicknav", 1038, {}, true, true), &frmMain::quicknav_Click);
+    mnuView->addSeparator();
+    on(mnuTip = Item(mnuView, "mnuTip", 1039, {}, true, true), &frmMain::mnuTip_Click);
+    on(hlline = Item(mnuView, "hlline", 1040, {}, true, true), &frmMain::hlline_Click);
+    on(whitespace = Item(mnuView, "whitespace", 1041, {}, true, false), &frmMain::whitespace_Click);
+    on(mnuAllFileList = Item(mnuView, "mnuAllFileList", 1042, {}, true, false), &frmMain::mnuAllFileList_Click);
+
+    mnuBuild = SubMenu(this, nullptr, bar, "mnuBuild", 1006);
+    on(mnuMake = Item(mnuBuild, "mnuMake", 1049, QKeySequence(Qt::Key_F2)), &frmMain::mnuMake_Click);
+    on(mnuDown = Item(mnuBuild, "mnuDown", 1050, QKeySequence(Qt::CTRL | Qt::Key_D)), &frmMain::mnuDown_Click);
+    on(mnuAllRun = Item(mnuBuild, "mnuAllRun", 1051, QKeySequence(Qt::Key_F9)), &frmMain::mnuAllRun_Click);
+    mnuBuild->addSeparator();
+    on(mnuDebug = Item(mnuBuild, "mnuDebug", 1053), &frmMain::mnuDebug_Click);
+
+    mnuController = SubMenu(this, nullptr, bar, "mnuController", 1007);
+    on(mnuConInfo = Item(mnuController, "mnuConInfo", 1054), &frmMain::mnuConInfo_Click);
+    mnuController->addSeparator();
+    on(mnuMotorControl = Item(mnuController, "mnuMotorControl", 1055, QKeySequence(Qt::Key_F7)),
+       &frmMain::mnuMotorControl_Click);
+    on(mnuMotorControlKESTRA = Item(mnuController, "mnuMotorControlKESTRA", 1083,
+                                    QKeySequence(Qt::CTRL | Qt::Key_F7)),
+       &frmMain::mnuMotorControlKESTRA_Click);
+    on(mnuZero = Item(mnuController, "mnuZero", 1052), &frmMain::mnuZero_Click);
+    on(mnuZero_all = Item(mnuController, "mnuZero_all", 8025), &frmMain::mnuZero_all_Click);
+    mnuController->addSeparator();
+    on(mnuCurrentLineControl = Item(mnuController, "mnuCurrentLineControl", 1056, QKeySequence(Qt::Key_F5)),
+       &frmMain::mnuCurrentLineControl_Click);
+    on(mnuCurrentGroupControl = Item(mnuController, "mnuCurrentGroupControl", 1091, QKeySequence(Qt::Key_F6)),
+       &frmMain::mnuCurrentGroupControl_Click);
+    on(mnuCurrentCapture = Item(mnuController, "mnuCurrentCapture", 1093, QKeySequence(Qt::Key_F4)),
+       &frmMain::mnuCurrentCapture_Click);
+    mnuController->addSeparator();
+    on(mnuMotor_all_OFF = Item(mnuController, "mnuMotor_all_OFF", 8026), &frmMain::mnuMotor_all_OFF_Click);
+    on(mnuMotor_sel_ON = Item(mnuController, "mnuMotor_sel_ON", 8027, QKeySequence(Qt::Key_F11)),
+       &frmMain::mnuMotor_sel_ON_Click);
+    on(mnuMotor_sel_IN = Item(mnuController, "mnuMotor_sel_IN", 8028, QKeySequence(Qt::Key_F12)),
+       &frmMain::mnuMotor_sel_IN_Click);
+    mnuController->addSeparator();
+    on(mnuMemClear = Item(mnuController, "mnuMemClear", 1057), &frmMain::mnuMemClear_Click);
+    on(mnuConRun = Item(mnuController, "mnuConRun", 1058), &frmMain::mnuConRun_Click);
+    on(mnuConStop = Item(mnuController, "mnuConStop", 1059), &frmMain::mnuConStop_Click);
+    on(mnuConReset = Item(mnuController, "mnuConReset", 1060), &frmMain::mnuConReset_Click);
+    mnuVX21update = Item(mnuController, "mnuVX21update", 1081);
+
+    mnuSet = SubMenu(this, nullptr, bar, "mnuSet", 1008);
+    on(editor = Item(mnuSet, "editor", 1043), &frmMain::editor_Click);
+    on(mnuPort = Item(mnuSet, "mnuPort", 1044), &frmMain::mnuPort_Click);
+    mnuDevice = SubMenu(this, mnuSet, nullptr, "mnuDevice", 1045);
+    on(mnuVX32 = Item(mnuDevice, "mnuVX32", 1087, {}, true, false), &frmMain::mnuVX32_Click);
+    mnuDevice->menuAction()->setVisible(false);
+    mnuAI = Item(mnuSet, "mnuAI", 1048);
+    mnuAI->setVisible(false);
+
+    mnuSpecial = SubMenu(this, nullptr, bar, "mnuSpecial", 1069);
+    on(mnuViewObj = Item(mnuSpecial, "mnuViewObj", 1070), &frmMain::mnuViewObj_Click);
+    on(mnuViewLineObj = Item(mnuSpecial, "mnuViewLineObj", 1071), &frmMain::mnuViewLineObj_Click);
+    mnuSpecial->menuAction()->setVisible(false);
+
+    mnuQuarstage = SubMenu(this, nullptr, bar, "mnuQuarstage", 1094);
+    on(mnuStdioMaker = Item(mnuQuarstage, "mnuStdioMaker", 1095), &frmMain::mnuStdioMaker_Click);
+    mnuLab = mnuQuarstage->addAction(QStringLiteral("Lab"));
+    mnuLab->setObjectName(QStringLiteral("mnuLab"));
+    connect(mnuLab, &QAction::triggered, this, &frmMain::mnuLab_Click);
+    mnuQuarstage->menuAction()->setVisible(false);
+
+    mnuAddOn = SubMenu(this, nullptr, bar, "mnuAddOn", 1100);
+    const Qt::Key addOnKeys[10] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5,
+                                   Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9, Qt::Key_F11};
+    for (int i = 0; i < 10; ++i) {
+        QAction* a = mnuAddOn->addAction(QString());
+        a->setObjectName(QStringLiteral("mnuAddOnProgram"));
+        a->setProperty("Index", i);
+        a->setProperty("Tag", QString());
+        a->setShortcut(QKeySequence(Qt::SHIFT | addOnKeys[i]));
+        connect(a, &QAction::triggered, this, [this, i] { mnuAddOnProgram_Click(i); });
+        mnuAddOnProgram[i] = a;
+    }
+
+    mnuWindow = SubMenu(this, nullptr, bar, "mnuWindow", 1009);
+    on(tilehor = Item(mnuWindow, "tilehor", 1061), &frmMain::tilehor_Click);
+    on(tilever = Item(mnuWindow, "tilever", 1062), &frmMain::tilever_Click);
+    on(cascade = Item(mnuWindow, "cascade", 1063), &frmMain::cascade_Click);
+    mnuWindow->addSeparator();
+    on(closeall = Item(mnuWindow, "closeall", 1065), &frmMain::closeall_Click);
+    mnuWindow->addSeparator();
+    wnlist = Item(mnuWindow, "wnlist", 1066);
+    wnlist->setEnabled(false);  // a heading: the open windows follow it
+    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::FillWindowList);
+
+    mnuHelp = SubMenu(this, nullptr, bar, "mnuHelp", 1010);
+    on(genhelp = Item(mnuHelp, "genhelp", 1067, QKeySequence(Qt::Key_F1)), &frmMain::genhelp_Click);
+    mnuHelp->addSeparator();
+    on(about = Item(mnuHelp, "about", 1068), &frmMain::about_Click);
+
+    // The tab strip's pop-up menu: a menu of the window, not in the menu bar.
+    tabmenu = new QMenu(QStringLiteral("1072"), this);
+    tabmenu->setObjectName(QStringLiteral("tabmenu"));
+    tabmenu->menuAction()->setObjectName(QStringLiteral("tabmenu"));
+    on(close2 = Item(tabmenu, "close2", 1073), &frmMain::close_Click);
+    on(save2 = Item(tabmenu, "save2", 1074), &frmMain::save_Click);
+    on(saveas2 = Item(tabmenu, "saveas2", 1075), &frmMain::saveas_Click);
+    connect(print2 = Item(tabmenu, "print2", 1076), &QAction::triggered, this, [this] {
+        tBar_ButtonClick(Button(tBar, QStringLiteral("print")));
+    });
+}
+
+void frmMain::BuildToolbars() {
+    struct Key {
+        const char* key;  // nullptr: a separator
+        int tip;
+    };
+    auto build = [this](const char* name, std::initializer_list<Key> keys, void (frmMain::*handler)(QAction*)) {
+        auto* bar = new QToolBar(QString::fromLatin1(name), this);
+        bar->setObjectName(QString::fromLatin1(name));
+        bar->setIconSize(QSize(20, 20));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        bar->setFloatable(false);
+        for (const Key& k : keys) {
+            if (!k.key) {
+                bar->addSeparator();
+                continue;
+            }
+            const QString key = QString::fromLatin1(k.key);
+            QAction* a = bar->addAction(QString());
+            a->setProperty("Key", key);
+            a->setProperty("Tag", QString());
+            a->setToolTip(QString::number(k.tip));
+            SetButtonImage(a, ImageList::ImageOfKey(key));
+        }
+        connect(bar, &QToolBar::actionTriggered, this, [this, handler](QAction* a) {
+            if (a && !a->isSeparator()) (this->*handler)(a);
+        });
+        addToolBar(Qt::TopToolBarArea, bar);
+        return bar;
+    };
+
+    tBar = build("tBar",
+                 {{"new", 1011}, {"open", 1012}, {"close", 1013}, {nullptr, 0}, {"save", 1014},
+                  {"saveall", 1016}, {"saveas", 1015}, {nullptr, 0}, {"print", 1017}, {nullptr, 0},
+                  {"tilehor", 1061}, {"tilever", 1062}, {"cascade", 1063}, {nullptr, 0}, {"help", 1067},
+                  {"Note", 8024}},
+                 &frmMain::tBar_ButtonClick);
+    tbar2 = build("tbar2",
+                  {{"undo", 1021}, {"redo", 1022}, {nullptr, 0}, {"cut", 1023}, {"copy", 1024},
+                   {"paste", 1025}, {"delete", 1026}, {nullptr, 0}, {"find", 1031}, {"findnext", 1032},
+                   {"findprev", 1033}, {nullptr, 0}, {"tabl", 2002}, {"tabr", 2003}, {nullptr, 0},
+                   {"cblock", 1027}, {"ublock", 1028}, {nullptr, 0}, {"tbmark", 2004}, {"nbmark", 2005},
+                   {"pbmark", 2006}, {"cbmark", 2007}},
+                  &frmMain::tbar2_ButtonClick);
+    // The controller toolbar starts the cool bar's second row.
+    addToolBarBreak(Qt::TopToolBarArea);
+    tBar3 = build("tBar3",
+                  {{"compile", 1049}, {"download", 1050}, {"runall", 1051}, {nullptr, 0}, {"coninfo", 1054},
+                   {"motor", 1055}, {"linecontrol", 1056}, {nullptr, 0}, {"memclear", 1057}, {"reset", 1060},
+                   {"run", 1058}, {"stop", 1059}, {nullptr, 0}, {"kestra", 7000}, {nullptr, 0},
+                   {"motor_off", 8026}, {"motor_on", 8027}, {"motor_in", 8028}},
+                  &frmMain::tBar3_ButtonClick);
+}
+
+void frmMain::BuildBottomPane() {
+    picBottom = new QWidget;
+    picBottom->setObjectName(QStringLiteral("picBottom"));
+    picBottom->setProperty("vbType", QStringLiteral("PictureBox"));
+    TB = new DocTabStrip(picBottom);
+    // The design-time tab; start-up removes it.
+    TB->addTab(QStringLiteral("Tab1"));
+    picBottom->setFixedHeight(TB->sizeHint().height() + 2);
+    picBottom->installEventFilter(this);
+    connect(TB, &DocTabStrip::MouseDown, this, &frmMain::TB_MouseDown);
+    connect(TB, &DocTabStrip::MouseUp, this, &frmMain::TB_MouseUp);
+}
+
+void frmMain::BuildStatusBar() {
+    stBar = new QStatusBar(this);
+    stBar->setObjectName(QStringLiteral("stBar"));
+    stBar->setSizeGripEnabled(true);
+    const int widths[4] = {0, kPanel2Width, kPanel3Width, kPanel4Width};
+    for (int i = 0; i < 4; ++i) {
+        auto* panel = new QLabel(stBar);
+        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setContentsMargins(4, 0, 4, 0);
+        if (i > 0) {
+            panel->setFixedWidth(platform::TwipsToPixels(widths[i]));
+        } else {
+            // Panel 1 takes the width the frame leaves (MDIForm_Resize); its
+            // text never widens the window.
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            panel->setMinimumWidth(0);
+        }
+        panel->installEventFilter(this);
+        stBar->addWidget(panel, i == 0 ? 1 : 0);
+    }
+    setStatusBar(stBar);
+}
+
+QLabel* frmMain::Panel(int index) const {
+    if (!stBar || index < 1 || index > 4) return nullptr;
+    return stBar->findChild<QLabel*>(QStringLiteral("Panel%1").arg(index), Qt::FindDirectChildrenOnly);
+}
+
+QAction* frmMain::Button(QToolBar* bar, const QString& key) {
+    if (!bar) return nullptr;
+    for (QAction* a : bar->actions())
+        if (!a->isSeparator() && a->property("Key").toString() == key) return a;
+    return nullptr;
+}
+
+QAction* frmMain::ButtonAt(QToolBar* bar, int index) {
+    if (!bar) return nullptr;
+    const QList<QAction*> actions = bar->actions();
+    if (index < 1 || index > actions.size()) return nullptr;
+    return actions.at(index - 1);
+}
+
+void frmMain::SetButtonImage(QAction* button, int index) {
+    if (!button || !img) return;
+    button->setProperty("Image", index);
+    button->setIcon(img->Item(index));
+}
+
+// Not connected yet: the Assist Window's label list and page strip.
+void frmMain::ClearAssistLabels() {}

@@ -1,16 +1,62 @@
-// frmMain: the program's main window.  It hosts the controls that the
-// controller link and the pipeline share: the serial-port control `Comm` and
-// the timers `TimeOut` (reply time-out) and `TimeDelay` (modMain.Delay).
-// Their event handlers belong to the link and are defined in
-// ide/link/frmMainLinkEvents.cpp.
+// frmMain: the program's main window, the multiple-document frame.
+//
+// It hosts the controls that the other windows and modules share: the
+// serial-port control `Comm` and the timers `TimeOut` (reply time-out) and
+// `TimeDelay` (modMain.Delay), whose event handlers belong to the link and
+// are defined in ide/link/frmMainLinkEvents.cpp; the compiler control
+// `basic`; the common file dialog `cd`; the menus, the three toolbars
+// `tBar` (file), `tbar2` (edit) and `tBar3` (controller); the document area;
+// the bottom pane `picBottom` with the document tab strip `TB`; the status
+// bar `stBar`; and the docking panels `fDock` that carry the Assist Window.
+//
+// Controls carry the names other code looks them up by: every menu item is a
+// QAction member whose objectName is its name ("new", "mnuMake", ...), every
+// menu a QMenu member, every toolbar button a QAction with the dynamic
+// property "Key" ("new", "compile", ...).  Captions and tool tips hold
+// string numbers until the start-up localises the window
+// (modMain::LocalizeForm).
+//
+// Life cycle: the constructor builds the controls in their design-time state
+// and runs MDIForm_Initialize; MDIForm_Load runs the start-up (the program's
+// main calls it before showing the window; a window made only to host the
+// link, frmMain::instance(), never loads); closing the window runs
+// MDIForm_QueryUnload, which may refuse, and then MDIForm_Unload.
+//
+// The program's folder, where the settings file "qvv2.ini", the help file,
+// "recent.rct" and the command-set files live, is modApp::AppPath(): the
+// executable's folder, or the folder named by the environment variable
+// QUARVEL_HOME (see mainwindow/ProgramStart.h), or whatever a test passes
+// to modApp::SetAppPath.
 #pragma once
 
 #include <QMainWindow>
 #include <QTimer>
 
-#include "platform/CommControl.h"
+#include <array>
+#include <cstdint>
 
-class frmMain : public QMainWindow {
+#include "QUARVELv2.h"
+#include "editor/frmDoc.h"
+#include "platform/CommControl.h"
+#include "platform/CommonDialog.h"
+
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QMimeData;
+class QPushButton;
+class QStatusBar;
+class QToolBar;
+class DocTabStrip;
+class DockPanels;
+class ImageList;
+
+// The main window is the host of the document windows (frmDoc): they live
+// in its document area `mdi`, keep their tabs on `TB` and run its commands
+// from their keyboard shortcuts.
+class frmMain : public QMainWindow, public DocumentHost {
     Q_OBJECT
 
 public:
@@ -23,6 +69,7 @@ public:
     // The main window when one exists, else nullptr.
     static frmMain* existing();
 
+    // ---- Controls of the link -------------------------------------------------
     // Serial-port control of the link; port number and time-out come from the
     // settings.
     platform::CommControl Comm;
@@ -35,4 +82,289 @@ public:
     void Comm_OnComm();
     void TimeOut_Timer();
     void TimeDelay_Timer();
+
+    // ---- Hosted controls -------------------------------------------------------
+    // The compiler control.
+    qvv2::QUARVELv2 basic;
+    // The common file dialog of the Open and Save As commands.
+    platform::CommonDialog cd;
+
+    // The program's command line: its arguments joined by blanks, as the
+    // program received them (set by the program's start before
+    // MDIForm_Load; empty when there is none).
+    QString CommandLine;
+
+    // ---- Menus -----------------------------------------------------------------
+    QMenu* mnuFile = nullptr;
+    QMenu* edit = nullptr;  // also the document window's context menu
+    QMenu* mnuSearch = nullptr;
+    QMenu* mnuView = nullptr;
+    QMenu* mnuBuild = nullptr;
+    QMenu* mnuController = nullptr;
+    QMenu* mnuSet = nullptr;
+    QMenu* mnuDevice = nullptr;     // hidden: controller type
+    QMenu* mnuSpecial = nullptr;    // hidden: object-code views
+    QMenu* mnuQuarstage = nullptr;  // hidden
+    QMenu* mnuAddOn = nullptr;      // hidden by MDIForm_Initialize
+    QMenu* mnuWindow = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QMenu* mnuRecent = nullptr;
+    QMenu* tabmenu = nullptr;       // context menu of the tab strip; not in the menu bar
+
+    // File
+    QAction* new_ = nullptr;  // objectName "new"
+    QAction* open = nullptr;
+    QAction* close_ = nullptr;  // objectName "close"
+    QAction* save = nullptr;
+    QAction* saveas = nullptr;
+    QAction* saveall = nullptr;
+    QAction* prints = nullptr;
+    QAction* printsetup = nullptr;
+    std::array<QAction*, 6> mnuRec{};  // recent files, hidden until filled
+    QAction* mnuRecent_Open = nullptr;
+    QAction* exit = nullptr;
+    // Edit
+    QAction* undo = nullptr;
+    QAction* redo = nullptr;
+    QAction* cut = nullptr;
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* delete_ = nullptr;  // objectName "delete"
+    QAction* mnuComment = nullptr;
+    QAction* mnuUncomment = nullptr;
+    QAction* selectall = nullptr;
+    QAction* selectline = nullptr;
+    QAction* mnuEdit_Align = nullptr;
+    QAction* mnuEdit_Note = nullptr;
+    // Search
+    QAction* find = nullptr;
+    QAction* findnext = nullptr;
+    QAction* findprev = nullptr;
+    QAction* mnuReplace = nullptr;
+    QAction* goto_ = nullptr;  // objectName "goto"
+    // View
+    QAction* toolbar = nullptr;
+    QAction* statusbar2 = nullptr;
+    QAction* quicknav = nullptr;
+    QAction* mnuTip = nullptr;
+    QAction* hlline = nullptr;
+    QAction* whitespace = nullptr;
+    QAction* mnuAllFileList = nullptr;
+    // Compile
+    QAction* mnuMake = nullptr;
+    QAction* mnuDown = nullptr;
+    QAction* mnuAllRun = nullptr;
+    QAction* mnuDebug = nullptr;
+    // Controller
+    QAction* mnuConInfo = nullptr;
+    QAction* mnuMotorControl = nullptr;
+    QAction* mnuMotorControlKESTRA = nullptr;
+    QAction* mnuCurrentLineControl = nullptr;
+    QAction* mnuCurrentGroupControl = nullptr;
+    QAction* mnuCurrentCapture = nullptr;
+    QAction* mnuMotor_all_OFF = nullptr;
+    QAction* mnuMotor_sel_ON = nullptr;
+    QAction* mnuMotor_sel_IN = nullptr;
+    QAction* mnuMemClear = nullptr;
+    QAction* mnuConRun = nullptr;
+    QAction* mnuConStop = nullptr;
+    QAction* mnuConReset = nullptr;
+    QAction* mnuZero = nullptr;
+    QAction* mnuZero_all = nullptr;
+    QAction* mnuVX21update = nullptr;  // hidden by MDIForm_Initialize
+    // Set
+    QAction* editor = nullptr;
+    QAction* mnuPort = nullptr;
+    QAction* mnuAI = nullptr;  // hidden
+    QAction* mnuVX32 = nullptr;
+    // Special (hidden)
+    QAction* mnuViewObj = nullptr;
+    QAction* mnuViewLineObj = nullptr;
+    // QuarStage (hidden)
+    QAction* mnuStdioMaker = nullptr;
+    QAction* mnuLab = nullptr;
+    // Window
+    QAction* tilehor = nullptr;
+    QAction* tilever = nullptr;
+    QAction* cascade = nullptr;
+    QAction* closeall = nullptr;
+    QAction* wnlist = nullptr;  // the open document windows are listed after it
+    // Help
+    QAction* genhelp = nullptr;
+    QAction* about = nullptr;
+    // Add-on programs: caption and command line (property "Tag") empty.
+    std::array<QAction*, 10> mnuAddOnProgram{};
+    // Tab strip pop-up
+    QAction* close2 = nullptr;
+    QAction* save2 = nullptr;
+    QAction* saveas2 = nullptr;
+    QAction* print2 = nullptr;
+
+    // ---- Toolbars, document area, bottom pane, status bar ----------------------
+    QToolBar* tBar = nullptr;   // file toolbar
+    QToolBar* tbar2 = nullptr;  // edit toolbar
+    QToolBar* tBar3 = nullptr;  // controller toolbar
+    ImageList* img = nullptr;   // the toolbar and tab images by number
+
+    // A toolbar button by its key (exact, case included), or nullptr.
+    static QAction* Button(QToolBar* bar, const QString& key);
+    // A toolbar button (or separator) by its 1-based position, or nullptr.
+    static QAction* ButtonAt(QToolBar* bar, int index);
+    // Puts image `index` of the image list on a button.
+    void SetButtonImage(QAction* button, int index);
+
+    QMdiArea* mdi = nullptr;         // the document windows
+    QWidget* picBottom = nullptr;    // bottom pane holding TB
+    DocTabStrip* TB = nullptr;       // one tab per document window
+    QStatusBar* stBar = nullptr;
+    QPushButton* Command1 = nullptr;  // hidden, no action
+    DockPanels* fDock = nullptr;     // docking panels; the Assist Window is panel "frmNav"
+
+    // Status bar panel 1..4 (nullptr outside).
+    QLabel* Panel(int index) const;
+
+    // Document host: the area and the tab strip of the document windows.
+    QMdiArea* DocumentArea() override { return mdi; }
+    DocTabStrip* DocumentTabs() override { return TB; }
+    void ClearAssistLabels() override;
+
+    // ---- Start-up and shut-down -------------------------------------------------
+    void MDIForm_Initialize();
+    void MDIForm_Load();
+    void WriteDefaultIni();
+    void InitWorkspace();
+    // Drag and drop: `effect` is the proposed drop effect on entry; it is
+    // set to 0 when the data carries no file list.
+    void MDIForm_OLEDragOver(const QMimeData* data, int32_t& effect);
+    void MDIForm_OLEDragDrop(const QMimeData* data);
+    void MDIForm_Resize();
+    // Set Cancel to 1 to refuse the close.
+    void MDIForm_QueryUnload(int16_t& Cancel);
+    void MDIForm_Unload();
+    // Closes every document window in number order; each may ask to save,
+    // and a cancelled question (modAPI::CloseCancelled) stops the loop.
+    void CloseAllDocuments();
+
+    // The path of the first document named by a command line: one double
+    // quote removed at its start and one at its end, nothing else changed.
+    static QString PathFromCommandLine(const QString& commandLine);
+    // True once MDIForm_Load has run.
+    bool Loaded() const { return loaded_; }
+    // True once MDIForm_Unload has run.
+    bool Unloaded() const { return unloaded_; }
+
+    // ---- Menu and toolbar handlers ----------------------------------------------
+    void new_Click();
+    void open_Click();
+    void close_Click();
+    void save_Click();
+    void saveas_Click();
+    void saveall_Click();
+    void Prints_Click();
+    void printsetup_Click();
+    void mnuRec_Click(int Index);
+    void mnuRecent_Open_Click();
+    void exit_Click();
+    void undo_Click();
+    void redo_Click();
+    void cut_Click();
+    void copy_Click();
+    void paste_Click();
+    void delete_Click();
+    void mnuComment_Click();
+    void mnuUncomment_Click();
+    void selectall_Click();
+    void selectline_Click();
+    void find_Click();
+    void findnext_Click();
+    void findprev_Click();
+    void mnuReplace_Click();
+    void goto_Click();
+    void toolbar_Click();
+    void statusbar2_Click();
+    void quicknav_Click();
+    void mnuTip_Click();
+    void hlline_Click();
+    void whitespace_Click();
+    void mnuAllFileList_Click();
+    void editor_Click();
+    void tilehor_Click();
+    void tilever_Click();
+    void cascade_Click();
+    void closeall_Click();
+    void genhelp_Click();
+    void about_Click();
+
+    void mnuMake_Click();
+    void mnuDown_Click();
+    void mnuAllRun_Click();
+    void mnuDebug_Click();
+    void mnuConInfo_Click();
+    void mnuConReset_Click();
+    void mnuConRun_Click();
+    void mnuConStop_Click();
+    void mnuMemClear_Click();
+    void mnuCurrentLineControl_Click();
+    void mnuCurrentGroupControl_Click();
+    void mnuCurrentCapture_Click();
+    void mnuMotor_all_OFF_Click();
+    void mnuMotor_sel_ON_Click();
+    void mnuMotor_sel_IN_Click();
+    void mnuMotorControl_Click();
+    void mnuMotorControlKESTRA_Click();
+    void mnuZero_all_Click();
+    void mnuZero_Click();
+    void mnuPort_Click();
+    void mnuVX32_Click();
+    void mnuViewObj_Click();
+    void mnuViewLineObj_Click();
+    void mnuEdit_Align_Click();
+    void mnuEdit_Note_Click();
+    void mnuAddOnProgram_Click(int Index);
+    void mnuLab_Click() {}
+    void mnuStdioMaker_Click() {}
+    void Command1_Click() {}
+
+    void tBar_ButtonClick(QAction* Button);
+    void tbar2_ButtonClick(QAction* Button);
+    void tBar3_ButtonClick(QAction* Button);
+    void UpdateToolbarState();
+    // Document tab strip: activates the pressed tab's document; the right
+    // button's release opens `tabmenu` at `globalPos`.
+    void TB_MouseDown(int Button);
+    void TB_MouseUp(int Button, const QPoint& globalPos);
+    // Status bar panel click: panel 2 shows the serial port.
+    void stBar_PanelClick();
+    void picBottom_Resize();
+
+    // Servo quick commands and public procedures used by other windows.
+    void Motor_all_off();
+    void Motor_sel_on();
+    void Motor_sel_in();
+    void AddText(const QString& text);
+    void MessageBox(const QString& prompt, int32_t buttons, const QString& title);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbars();
+    void BuildBottomPane();
+    void BuildStatusBar();
+    void ApplyMainSettings();
+    void StoreMainSettings();
+    void StoreAssistLayout();
+    void DockAssistWindow();
+    void FillWindowList();
+    void SetPortPanel();
+
+    bool loaded_ = false;
+    bool unloaded_ = false;
+    QList<QAction*> windowListItems_;
 };

@@ -223,6 +223,9 @@ int ControllerSim::eeCount() const {
 // ---- The controller's side of the command set -------------------------------
 
 std::vector<uint8_t> ControllerSim::answer(uint8_t b) {
+    // Identification, fast download and boot loader first.
+    if (std::vector<uint8_t> reply; special(b, reply)) return reply;
+
     // A parameter byte of the command in progress: echoed; the command acts
     // once its last parameter is in.
     if (paramsLeft_ > 0) {
@@ -310,7 +313,7 @@ void ControllerSim::run() {
     uint8_t buffer[256];
     while (!stop_ && !hungUp_) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {wake_, POLLIN, 0}};
-        const int r = ::poll(fds, 2, -1);
+        const int r = ::poll(fds, 2, idleTimeoutMs());
         if (r < 0) {
             if (errno == EINTR) continue;
             break;
@@ -325,6 +328,7 @@ void ControllerSim::run() {
             pollfd w{wake_, POLLIN, 0};
             (void)::poll(&w, 1, 5);
         }
+        onIdle();
     }
 }
 
@@ -464,4 +468,363 @@ void ControllerSim::hangUp() {
     if (slave_ >= 0) ::close(slave_);
     slave_ = -1;
     changed_.notify_all();
+}
+
+// ---- Identification, fast download and the firmware boot loader -------------
+
+void ControllerSim::setIdentification(const std::array<uint8_t, 6>& id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ident_ = id;
+}
+
+std::array<uint8_t, 6> ControllerSim::identification() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ident_;
+}
+
+void ControllerSim::injectBlockFault(BlockFault fault, int block) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    blockFault_ = fault;
+    blockFaultAt_ = block;
+}
+
+int ControllerSim::downloadCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return downloads_;
+}
+
+int ControllerSim::downloadLength() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dlLength_;
+}
+
+std::vector<uint8_t> ControllerSim::downloadedImage() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dlImage_;
+}
+
+int ControllerSim::blocksTaken() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dlBlocks_;
+}
+
+void ControllerSim::setBootCode(const BootCode& code) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    boot_ = code;
+    bootEnabled_ = true;
+    wakeStep_ = 0;
+}
+
+void ControllerSim::injectBootFault(BootFault fault, int at) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    bootFault_ = fault;
+    bootFaultAt_ = at;
+}
+
+bool ControllerSim::bootLoaderActive() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return bootState_ != Boot::Off;
+}
+
+std::vector<uint8_t> ControllerSim::flash() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return flash_;
+}
+
+std::vector<int> ControllerSim::flashBlocks() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return flashBlocks_;
+}
+
+bool ControllerSim::flashComplete() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return flashDone_;
+}
+
+bool ControllerSim::special(uint8_t b, std::vector<uint8_t>& reply) {
+    if (bootState_ != Boot::Off && bootByte(b, reply)) return true;
+
+    // The reply to 0xF0: the lone 0 asks for the first byte, the host's echo
+    // of each byte for the next one.
+    if (replyByEcho_) {
+        if (!owed_.empty()) {
+            reply = {owed_.front()};
+            owed_.erase(owed_.begin());
+            if (owed_.empty()) replyByEcho_ = false;
+            return true;
+        }
+        replyByEcho_ = false;
+    }
+
+    switch (dl_) {
+    case Download::Off:
+        break;
+    case Download::LengthLow:
+        dlLength_ = b;
+        dl_ = Download::LengthHigh;
+        reply = {b};
+        return true;
+    case Download::LengthHigh:
+        dlLength_ |= b << 8;
+        dl_ = Download::Request;
+        dlBlocks_ = 0;
+        dlRefuse_ = false;
+        dlSilent_ = false;
+        reply = {b};
+        return true;
+    case Download::Request:
+        if (b != '?') {
+            // The host has left the download: an ordinary byte again.
+            dl_ = Download::Off;
+            break;
+        }
+        if (dlSilent_) return true;
+        if (blockFault_ == BlockFault::Finish && blockFaultAt_ == dlBlocks_ + 1) {
+            blockFault_ = BlockFault::None;
+            dl_ = Download::Off;
+            reply = {'E'};
+            return true;
+        }
+        if (dlRefuse_) {
+            dl_ = Download::Off;
+            reply = {kBlockRefused};
+            return true;
+        }
+        if (dlBlocks_ * 256 >= dlLength_) {
+            dl_ = Download::Off;
+            reply = {'E'};
+            return true;
+        }
+        dl_ = Download::Block;
+        dlBlock_.clear();
+        reply = {'!'};
+        return true;
+    case Download::Block:
+        dlBlock_.push_back(b);
+        if (dlBlock_.size() == 257) blockTaken();
+        return true;  // block bytes are not answered
+    }
+
+    if (paramsLeft_ != 0) return false;
+    if (b == 0xF0) {
+        command_ = b;
+        params_.clear();
+        owed_.assign(ident_.begin(), ident_.end());
+        replyByEcho_ = true;
+        reply = {b};
+        return true;
+    }
+    if (b == 0xED) {
+        command_ = b;
+        params_.clear();
+        owed_.clear();
+        dl_ = Download::LengthLow;
+        reply = {b};
+        return true;
+    }
+    if (bootEnabled_ && owed_.empty()) {
+        if (b != boot_.wakeUp[static_cast<size_t>(wakeStep_)]) wakeStep_ = 0;
+        if (b == boot_.wakeUp[static_cast<size_t>(wakeStep_)]) {
+            uint8_t r = boot_.wakeUpReply[static_cast<size_t>(wakeStep_)];
+            if (bootFault_ == BootFault::WrongWakeReply && bootFaultAt_ == wakeStep_) {
+                bootFault_ = BootFault::None;
+                wakeStep_ = 0;
+                reply = {static_cast<uint8_t>(r ^ 0xFF)};
+                return true;
+            }
+            reply = {r};
+            if (++wakeStep_ == 5) {
+                // Into the boot loader: it prompts until it hears the start.
+                wakeStep_ = 0;
+                bootState_ = Boot::Prompting;
+                prompts_ = 0;
+                bootIn_.clear();
+                flash_.clear();
+                flashBlocks_.clear();
+                flashDone_ = false;
+                bootLast_ = Clock::now();
+                if (bootFault_ == BootFault::NoPrompt)
+                    bootFault_ = BootFault::None;
+                else
+                    schedule(std::chrono::milliseconds(250), {boot_.prompt}, true);
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+void ControllerSim::blockTaken() {
+    const int k = ++dlBlocks_;
+    uint32_t sum = 0;
+    for (size_t i = 0; i < 256; ++i) {
+        sum += dlBlock_[i];
+        const size_t address = static_cast<size_t>(k - 1) * 256 + i;
+        if (address < program_.size()) program_[address] = dlBlock_[i];
+    }
+    if (sum % 256 != dlBlock_[256]) dlRefuse_ = true;
+    if (blockFault_ != BlockFault::None && blockFaultAt_ == k) {
+        switch (blockFault_) {
+        case BlockFault::BadSum: dlRefuse_ = true; break;
+        case BlockFault::Silence: dlSilent_ = true; break;
+        case BlockFault::HangUp:
+            fault_ = Fault::HangUp;
+            faultAt_ = received_.size() - 1;
+            break;
+        case BlockFault::None:
+        case BlockFault::Finish: break;
+        }
+        blockFault_ = BlockFault::None;
+    }
+    if (!dlRefuse_ && !dlSilent_ && dlBlocks_ * 256 >= dlLength_) {
+        ++downloads_;
+        dlImage_.assign(program_.begin(), program_.begin() + std::min<size_t>(program_.size(), size_t(dlLength_)));
+    }
+    dl_ = Download::Request;
+}
+
+void ControllerSim::bootOff() {
+    bootState_ = Boot::Off;
+    bootIn_.clear();
+    timed_.erase(std::remove_if(timed_.begin(), timed_.end(), [](const Timed& t) { return t.prompt; }),
+                 timed_.end());
+}
+
+bool ControllerSim::bootByte(uint8_t b, std::vector<uint8_t>& reply) {
+    const Clock::time_point now = Clock::now();
+    // A boot loader left alone for a second goes back to the program.
+    if (bootState_ != Boot::Prompting && now - bootLast_ > std::chrono::seconds(1)) {
+        bootOff();
+        return false;
+    }
+    bootLast_ = now;
+
+    switch (bootState_) {
+    case Boot::Off:
+        return false;
+    case Boot::Prompting:
+    case Boot::Start: {
+        const size_t i = bootIn_.size();
+        if (b != boot_.start[i]) {
+            // Not the start sequence: the controller is back in its program.
+            bootOff();
+            return false;
+        }
+        bootState_ = Boot::Start;
+        bootIn_.push_back(b);
+        timed_.erase(std::remove_if(timed_.begin(), timed_.end(), [](const Timed& t) { return t.prompt; }),
+                     timed_.end());
+        if (bootIn_.size() < boot_.start.size()) return true;
+        bootIn_.clear();
+        reply.assign(boot_.acknowledge.begin(), boot_.acknowledge.end());
+        bootState_ = Boot::Blocks;
+        if (bootFault_ == BootFault::WrongAck) {
+            bootFault_ = BootFault::None;
+            reply.back() = static_cast<uint8_t>(reply.back() ^ 0xFF);
+            bootOff();
+        } else if (bootFault_ == BootFault::SplitAck) {
+            bootFault_ = BootFault::None;
+            reply.resize(4);
+            schedule(std::chrono::milliseconds(100), {boot_.acknowledge[4], 0x00});
+            bootOff();
+        }
+        return true;
+    }
+    case Boot::Blocks:
+        break;
+    }
+
+    bootIn_.push_back(b);
+    if (bootIn_.size() == 2) {
+        if (bootIn_[0] == 255 && bootIn_[1] == 0) {
+            flashDone_ = true;
+            bootOff();
+            return true;
+        }
+        if (bootIn_[1] != 0) {
+            bootOff();
+            return true;
+        }
+    }
+    if (bootIn_.size() < 2 + 257) return true;
+
+    const int k = bootIn_[0];
+    const uint8_t* body = bootIn_.data() + 2;
+    uint32_t sum = static_cast<uint32_t>(k);
+    std::vector<uint8_t> data(256);
+    for (size_t i = 0; i < 256; ++i) {
+        data[i] = (i % 2 == 0) ? static_cast<uint8_t>(body[i] ^ k) : body[i];
+        sum += data[i];
+    }
+    bootIn_.clear();
+    const bool good = sum % 256 == body[256] && k == static_cast<int>(flashBlocks_.size());
+    BootFault fault = BootFault::None;
+    if (bootFault_ != BootFault::None && bootFaultAt_ == k) {
+        fault = bootFault_;
+        bootFault_ = BootFault::None;
+    }
+    if (good && fault != BootFault::BlockRefused) {
+        if (flash_.size() < static_cast<size_t>(k + 1) * 256) flash_.resize(static_cast<size_t>(k + 1) * 256, 0xFF);
+        std::copy(data.begin(), data.end(), flash_.begin() + static_cast<std::ptrdiff_t>(k) * 256);
+        flashBlocks_.push_back(k);
+    }
+    switch (fault) {
+    case BootFault::BlockSilence:
+        bootOff();
+        return true;
+    case BootFault::BlockHangUp:
+        fault_ = Fault::HangUp;
+        faultAt_ = received_.size() - 1;
+        return true;
+    case BootFault::BlockRefused:
+        reply = {kBlockRefused};
+        bootOff();
+        return true;
+    default:
+        break;
+    }
+    if (!good) {
+        reply = {kBlockRefused};
+        bootOff();
+        return true;
+    }
+    reply = {'!'};
+    return true;
+}
+
+void ControllerSim::schedule(Clock::duration after, std::vector<uint8_t> bytes, bool prompt) {
+    timed_.push_back({Clock::now() + after, std::move(bytes), prompt});
+}
+
+int ControllerSim::idleTimeoutMs() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (timed_.empty()) return -1;
+    Clock::time_point first = timed_.front().at;
+    for (const Timed& t : timed_) first = std::min(first, t.at);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - Clock::now()).count() + 1;
+    return static_cast<int>(std::max<int64_t>(0, left));
+}
+
+void ControllerSim::onIdle() {
+    std::vector<std::vector<uint8_t>> due;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const Clock::time_point now = Clock::now();
+        std::vector<Timed> later;
+        for (Timed& t : timed_) {
+            if (t.at > now) {
+                later.push_back(std::move(t));
+                continue;
+            }
+            if (t.prompt) {
+                if (bootState_ != Boot::Prompting) continue;
+                // The prompt comes again until the start sequence arrives.
+                if (++prompts_ < 40) later.push_back({now + std::chrono::milliseconds(250), t.bytes, true});
+            }
+            due.push_back(std::move(t.bytes));
+        }
+        timed_ = std::move(later);
+    }
+    for (const std::vector<uint8_t>& bytes : due)
+        for (uint8_t b : bytes) writeByte(b);
 }

@@ -95,6 +95,67 @@ public:
     static int positionBase(int model);
     static int motorFlagBase(int model);
 
+    // ---- Identification, fast download and the firmware boot loader ---------
+    // The six bytes that answer 0xF0, in order: kind (2 keeps the word at
+    // RAM 1266..1267), firmware major, minor, a spare byte, variable bytes,
+    // stack entries.  Each reply byte after the first is asked for by the
+    // host's echo of the one before.
+    void setIdentification(const std::array<uint8_t, 6>& id);
+    std::array<uint8_t, 6> identification() const;
+
+    // The fast download (0xED, the length low byte first, then per block "?"
+    // answered "!" and 257 bytes taken, or "E" once the announced length is
+    // in): the blocks go into the program area, which 0xF2 reads back.  A
+    // block whose sum does not match makes the controller answer the next
+    // request with 'N'.
+    static constexpr uint8_t kBlockRefused = 'N';
+    enum class BlockFault {
+        None,
+        BadSum,   // the block counts as broken: the next request is answered 'N'
+        Silence,  // the block is taken, then nothing is answered any more
+        HangUp,   // the controller goes away on the block's last byte
+        Finish,   // the request for the block is answered "E"
+    };
+    // Strikes on block `block` (1 = the first) of the next fast download.
+    void injectBlockFault(BlockFault fault, int block);
+    int downloadCount() const;                  // downloads that took every block
+    int downloadLength() const;                 // length announced by the last one
+    std::vector<uint8_t> downloadedImage() const;  // program area 0..length-1 of the last complete one
+    int blocksTaken() const;                    // blocks of the current or last download
+
+    // The boot loader of the firmware update.  With an access code set, the
+    // five wake-up bytes (each answered by its reply byte) start it; it then
+    // sends its prompt every 250 ms until the seven-byte start sequence
+    // arrives, answers the five-byte acknowledgement and takes numbered
+    // blocks ({k, 0}, 256 bytes with the even ones XORed with k, the sum of
+    // k and the plain bytes), each answered "!" (or 'N' when its number or
+    // sum is wrong), until the end marker {255, 0}.
+    struct BootCode {
+        std::array<uint8_t, 5> wakeUp{};
+        std::array<uint8_t, 5> wakeUpReply{};
+        uint8_t prompt = 0;
+        std::array<uint8_t, 7> start{};
+        std::array<uint8_t, 5> acknowledge{};
+    };
+    void setBootCode(const BootCode& code);
+    enum class BootFault {
+        None,
+        WrongWakeReply,  // the reply to wake-up byte `at` (0..4) is wrong
+        NoPrompt,        // the boot loader never prompts
+        WrongAck,        // the acknowledgement's last byte is wrong
+        SplitAck,        // four acknowledgement bytes, then two more 100 ms later
+        BlockRefused,    // block `at` is answered 'N'
+        BlockSilence,    // block `at` is not answered
+        BlockHangUp,     // the controller goes away on block `at`'s last byte
+    };
+    void injectBootFault(BootFault fault, int at = 0);
+    bool bootLoaderActive() const;
+    // The flash the last update wrote (block k at k x 256, as decoded), the
+    // block numbers it accepted in order, and whether its end marker came.
+    std::vector<uint8_t> flash() const;
+    std::vector<int> flashBlocks() const;
+    bool flashComplete() const;
+
 private:
     using Clock = std::chrono::steady_clock;
 
@@ -146,4 +207,51 @@ private:
     std::array<uint8_t, 256> ports_{};
     RunState runState_ = RunState::Stopped;
     int runs_ = 0, stops_ = 0, resets_ = 0, steps_ = 0, ees_ = 0;
+
+    // Identification, fast download and boot loader (mutex_ guards them).
+    // special() answers what they take and returns false for every other
+    // byte; idleTimeoutMs() and onIdle() send the boot loader's timed bytes.
+    bool special(uint8_t b, std::vector<uint8_t>& reply);
+    bool bootByte(uint8_t b, std::vector<uint8_t>& reply);
+    void blockTaken();
+    int idleTimeoutMs();
+    void onIdle();
+    void schedule(Clock::duration after, std::vector<uint8_t> bytes, bool prompt = false);
+    void bootOff();
+
+    std::array<uint8_t, 6> ident_{2, 2, 7, 0, 128, 32};
+    bool replyByEcho_ = false;
+
+    enum class Download { Off, LengthLow, LengthHigh, Request, Block };
+    Download dl_ = Download::Off;
+    int dlLength_ = 0;
+    int dlBlocks_ = 0;  // blocks taken
+    std::vector<uint8_t> dlBlock_;
+    bool dlRefuse_ = false;
+    bool dlSilent_ = false;
+    int downloads_ = 0;
+    std::vector<uint8_t> dlImage_;
+    BlockFault blockFault_ = BlockFault::None;
+    int blockFaultAt_ = 0;
+
+    enum class Boot { Off, Prompting, Start, Blocks };
+    bool bootEnabled_ = false;
+    BootCode boot_;
+    Boot bootState_ = Boot::Off;
+    int wakeStep_ = 0;
+    int prompts_ = 0;
+    std::vector<uint8_t> bootIn_;
+    bool bootSilent_ = false;
+    std::vector<uint8_t> flash_;
+    std::vector<int> flashBlocks_;
+    bool flashDone_ = false;
+    BootFault bootFault_ = BootFault::None;
+    int bootFaultAt_ = 0;
+    struct Timed {
+        Clock::time_point at;
+        std::vector<uint8_t> bytes;
+        bool prompt = false;  // the boot loader's prompt, repeated while it waits
+    };
+    Clock::time_point bootLast_{};
+    std::vector<Timed> timed_;
 };

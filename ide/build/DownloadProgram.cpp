@@ -1,0 +1,78 @@
+#include "build/DownloadProgram.h"
+
+#include <QFrame>
+#include <QWidget>
+
+#include "build/modMain.h"
+#include "compiler/QUARVELv2.h"
+#include "documents/StringTable.h"
+#include "link/frmRun.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/MsgBox.h"
+#include "platform/Twips.h"
+
+namespace modMain {
+
+namespace {
+
+qvv2::QUARVELv2* g_basic = nullptr;
+
+void CloseSerial() {
+    if (PortType == 1) vxIO::CloseComm();
+}
+
+}  // namespace
+
+qvv2::QUARVELv2& Basic() {
+    if (g_basic) return *g_basic;
+    static qvv2::QUARVELv2 standIn;
+    return standIn;
+}
+
+void SetBasic(qvv2::QUARVELv2* control) { g_basic = control; }
+
+bool DownloadProgram() {
+    qvv2::QUARVELv2& basic = Basic();
+    if (!CompiledOK || basic.Bas_Error != 0 || basic.TotalBytes <= 16) {
+        (void)platform::MsgBox(LoadResString(4004) + QStringLiteral("\r\n") + LoadResString(4005),
+                               platform::vbCritical, LoadResString(4006), frmMain::existing());
+        return false;
+    }
+
+    // From here on the controller's memory may change: the program counts as
+    // downloaded again only when this transfer completes.
+    Downloaded = false;
+
+    if (PortType == 1) {
+        vxIO::OpenComm();
+        if (vxIO::CommError != 0) {
+            // The link says why; its box also closes the port.
+            vxIO::ShowCommError(vxIO::CommError);
+            CloseSerial();
+            return false;
+        }
+    }
+
+    // The download window's bars, when it is loaded; the track's width in
+    // twips is the bars' full length.
+    QWidget* downloadBar = nullptr;
+    QWidget* verifyBar = nullptr;
+    int32_t fullWidth = 0;
+    if (frmRun* window = frmRun::Loaded()) {
+        downloadBar = window->ShpDownloadState;
+        verifyBar = window->ShpCodeVerifyState;
+        if (window->ShpDownBack)
+            fullWidth = static_cast<int32_t>(platform::PixelsToTwips(window->ShpDownBack->width()));
+    }
+
+    // The outcome is the transfer's own result: a failed transfer has shown
+    // its error box, and closing the port there cleared the error code.
+    const bool ok = vxIO::DownloadFast(basic.ObjCode, basic.TotalBytes, basic.TotalVars, fullWidth, downloadBar,
+                                       verifyBar);
+    CloseSerial();
+    if (ok) Downloaded = true;
+    return ok;
+}
+
+}  // namespace modMain

@@ -1,0 +1,28 @@
+// modMain.DownloadProgram: hands the compiler control's last result to the
+// link's fast download, and the compiler control that the download reads.
+#pragma once
+
+namespace qvv2 {
+class QUARVELv2;
+}
+
+namespace modMain {
+
+// The compiler control hosted on the main window (its `basic`): the download
+// window shows its Filename and TotalBytes, and the download sends its
+// ObjCode.  The main window points this at its own control with SetBasic;
+// until then (and after SetBasic(nullptr)) a program-wide control stands in.
+qvv2::QUARVELv2& Basic();
+void SetBasic(qvv2::QUARVELv2* control);
+
+// Downloads the compiled program.  Goes ahead only when CompiledOK is set,
+// the compiler's Bas_Error is 0 and its TotalBytes is above 16; otherwise it
+// shows the "Compile Error" box and sends nothing.  Opens the serial port,
+// runs vxIO::DownloadFast with the download window's progress shapes (when
+// the window is loaded), and closes the port.  Returns true, and sets
+// Downloaded, only when the transfer ended normally; a transfer that was
+// attempted and failed clears Downloaded, since the controller's memory may
+// no longer hold the program.  Link errors are shown by the link.
+bool DownloadProgram();
+
+}  // namespace modMain

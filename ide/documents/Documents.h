@@ -1,0 +1,101 @@
+// Module modApp, documents part: the open document windows by number, the
+// number of the active one, new untitled documents, and the small path and
+// editor procedures that the whole program uses.
+//
+// Document numbers start at 1 and index modApp::Docs and modApp::DocSlots,
+// which always have the same bounds.  The arrays grow by one element when a
+// document is created while no number is free, and never shrink: a closed
+// window leaves its number free (DocumentSlot::Free) for the next document.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class frmDoc;
+
+namespace platform {
+class CodeEditor;
+}
+
+namespace modApp {
+
+struct DocumentSlot {
+    // True once the window of this number has closed and the number may be
+    // given out again.  A slot that was just added is not free.
+    bool Free = false;
+};
+
+// The documents array, indexed from 1 (UBound() is the highest number;
+// 0 before the first document exists).
+class DocumentArray {
+public:
+    // The open window of document number n; nullptr when the element holds
+    // no open window (never created, closed) or n is outside 1..UBound().
+    // Callers skip their work on nullptr: a command on "no document" does
+    // nothing.
+    frmDoc* operator()(int n) const;
+    int16_t UBound() const;
+};
+
+class DocumentSlotArray {
+public:
+    // The slot of document number n; nullptr outside 1..UBound().
+    DocumentSlot* operator()(int n) const;
+    int16_t UBound() const;
+};
+
+inline DocumentArray Docs;
+inline DocumentSlotArray DocSlots;
+
+// Number of the document being created or opened; keeps its value
+// afterwards (the document window's load builds its tab key from it, the
+// editor settings are saved from that window's editor).
+inline int16_t NewDocIndex = 0;
+// Number of the active document window, 0 when none is active.
+inline int16_t ActiveDoc = 0;
+
+// The lowest free document number (its slot's Free flag is cleared), else
+// both arrays grow by one element and the new number comes back.  0 when
+// the arrays have no elements yet, and when they cannot grow any more.
+int16_t FindFreeDocSlot();
+
+// Both arrays with the single element 1 (an empty element and a slot that
+// is not free).  Any windows they held are left alone.
+void DimensionDocuments();
+
+// Puts a fresh document window into element n (1..UBound()) and loads it;
+// the element's previous window, if any, is no longer reachable through the
+// array.  The window is not shown.  nullptr when n is out of range.
+frmDoc* CreateDocumentWindow(int n);
+
+// A new untitled document: the lowest free number, a new maximised window
+// captioned string 21 ("Untitled") & number & ".bas", shown, with the
+// colouring language "Quarvel".  `text` is not used.
+void NewDocument(const QString& text = QString());
+
+// The text after the last path separator ("/" or "\"), or the whole path
+// when it has none; empty when the path ends in a separator.
+QString FileNameFromPath(const QString& path);
+
+// True when the path names an existing ordinary file that is not hidden (a
+// folder does not count).
+bool FileExists(const QString& path);
+
+// Replaces the editor's selection with the text (inserts it at the caret when
+// nothing is selected), puts the caret after the inserted text and gives the
+// editor the focus.
+void InsertTextAtCaret(platform::CodeEditor& editor, const QString& text);
+
+// Saves the active document (modApp::ActiveDoc) under its own name, with
+// the Save As dialog for an untitled one (documents/Files.cpp); the document
+// window's save question calls it.
+void SaveActiveDocument();
+
+// Empties both arrays and the two numbers (tests, and nothing else: open
+// windows are left alone).
+void ResetDocuments();
+
+}  // namespace modApp

@@ -1,0 +1,350 @@
+#include "editor/frmDoc.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QPointer>
+#include <QResizeEvent>
+
+#include "build/modMain.h"
+#include "documents/Documents.h"
+#include "documents/EditorSettings.h"
+#include "documents/StringTable.h"
+#include "documents/VbNumbers.h"
+#include "documents/modAPI.h"
+#include "documents/modApp.h"
+#include "documents/modReg.h"
+#include "mainwindow/DocTabStrip.h"
+#include "platform/MsgBox.h"
+
+namespace {
+DocumentHost* g_host = nullptr;
+
+constexpr int kKeyF2 = 113;
+constexpr int kKeyF3 = 114;
+constexpr int kKeyF4 = 115;
+constexpr int kKeyF10 = 121;
+constexpr int kKeyF11 = 122;
+constexpr int kKeyF12 = 123;
+constexpr int kShiftCtrl = 2;
+}  // namespace
+
+frmDoc::frmDoc(QWidget* parent) : QMdiSubWindow(parent), rt(new platform::CodeEditor) {
+    setObjectName(QStringLiteral("frmDoc"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    rt->setObjectName(QStringLiteral("rt"));
+    setWidget(rt);
+    rt->installEventFilter(this);
+    connect(rt, &platform::CodeEditor::Change, this, &frmDoc::rt_Change);
+    connect(rt, &platform::CodeEditor::SelChange, this, &frmDoc::rt_SelChange);
+}
+
+frmDoc::~frmDoc() = default;
+
+void frmDoc::SetHost(DocumentHost* host) { g_host = host; }
+DocumentHost* frmDoc::Host() { return g_host; }
+
+frmDoc& frmDoc::Shared() {
+    static QPointer<frmDoc> shared;
+    if (!shared) {
+        shared = new frmDoc;
+        shared->setAttribute(Qt::WA_DeleteOnClose, false);
+        QPointer<frmDoc> w = shared;
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [w] { delete w.data(); });
+    }
+    return *shared;
+}
+
+// ---- Window members ------------------------------------------------------------------
+
+int16_t frmDoc::WindowState() const {
+    if (!shown_) return windowState_;
+    if (isMaximized()) return 2;
+    if (isMinimized()) return 1;
+    return 0;
+}
+
+void frmDoc::SetWindowState(int16_t state) {
+    if (state < 0 || state > 2) return;
+    windowState_ = state;
+    if (!shown_ || unloaded_) return;
+    if (state == 2) showMaximized();
+    else if (state == 1) showMinimized();
+    else showNormal();
+}
+
+void frmDoc::Load() {
+    if (loaded_ || unloaded_) return;
+    loaded_ = true;
+    Form_Load();
+}
+
+void frmDoc::Show() {
+    if (unloaded_) return;
+    if (!loaded_) Load();
+    if (unloaded_) return;
+    QMdiArea* area = g_host ? g_host->DocumentArea() : nullptr;
+    if (area && mdiArea() != area) {
+        area->addSubWindow(this);
+        connect(area, &QMdiArea::subWindowActivated, this, &frmDoc::OnSubWindowActivated, Qt::UniqueConnection);
+    }
+    shown_ = true;
+    if (windowState_ == 2) showMaximized();
+    else if (windowState_ == 1) showMinimized();
+    else show();
+    if (area) {
+        if (area->activeSubWindow() == this) Form_Activate();
+        else area->setActiveSubWindow(this);
+    } else {
+        Form_Activate();
+    }
+}
+
+bool frmDoc::Unload() {
+    if (unloaded_) return true;
+    return close();
+}
+
+void frmDoc::OnSubWindowActivated(QMdiSubWindow* window) {
+    if (window == this && loaded_ && !unloaded_) Form_Activate();
+}
+
+// ---- Tab -------------------------------------------------------------------------------
+
+void frmDoc::RefreshTab(const QString& caption, const QString& toolTip) {
+    DocTabStrip* tb = g_host ? g_host->DocumentTabs() : nullptr;
+    if (!tb) return;
+    const int index = tb->IndexOfKey(TabKey());
+    if (index < 0) return;
+    tb->setTabText(index, caption);
+    tb->setCurrentIndex(index);
+    tb->setTabToolTip(index, toolTip);
+    tb->SetTabImage(index, Modified ? 2 : 1);
+}
+
+void frmDoc::SetTabImage(int image) {
+    DocTabStrip* tb = g_host ? g_host->DocumentTabs() : nullptr;
+    if (!tb) return;
+    tb->SetTabImage(tb->IndexOfKey(TabKey()), image);
+}
+
+// ---- Event handlers -------------------------------------------------------------------
+
+void frmDoc::Form_Load() {
+    if (modMain::AppClosing) {
+        int cancel = 0;
+        Form_Unload(cancel);
+        unloaded_ = true;
+        deleteLater();
+        return;
+    }
+    if (DocTabStrip* tb = g_host ? g_host->DocumentTabs() : nullptr) {
+        // The caption is replaced by the file name as soon as the window is
+        // activated.
+        tb->AddTab(modApp::NewDocIndex, QStringLiteral("key") + QString::number(modApp::NewDocIndex),
+                   QStringLiteral("me.tag: ") + Tag);
+    }
+    modReg::LoadEditorSettings(*rt);
+    modReg::LoadViewOptions();
+    ClearHistory();
+    history_.push_back(0);
+    historyIndex_ = 1;
+    rt->SetWhitespaceShown(modApp::ShowWhitespace);
+    rt->SetLanguageName(QStringLiteral("Quarvel"));
+    rt->SetBookmarkMarginShown(false);
+    SetWindowState(2);
+}
+
+void frmDoc::Form_Activate() {
+    if (const auto n = vb::CIntStrict(Tag)) modApp::ActiveDoc = *n;
+    RefreshTab(modApp::FileNameFromPath(FileName), FileName);
+    EnableDocMenus();
+    EnableDocButtons();
+    UpdateEditButtons();
+    if (modMain::DocWindowState == 2 && shown_ && !isMaximized()) showMaximized();
+}
+
+void frmDoc::DoAct() { RefreshTab(modApp::FileNameFromPath(Caption()), Caption()); }
+
+void frmDoc::Form_Resize() {
+    if (shown_ && isMaximized()) modMain::DocWindowState = 2;
+}
+
+frmDoc::HostCommand frmDoc::ShortcutCommand(int keyCode, int shift) {
+    if (shift & kShiftCtrl) {
+        switch (keyCode) {
+        case 'N': return &DocumentHost::new_Click;
+        case 'O': return &DocumentHost::open_Click;
+        case 'S': return &DocumentHost::save_Click;
+        case 'P': return &DocumentHost::Prints_Click;
+        case 'Z': return &DocumentHost::undo_Click;
+        case 'Y': return &DocumentHost::redo_Click;
+        case 'A': return &DocumentHost::selectall_Click;
+        case 'F': return &DocumentHost::find_Click;
+        case 'H': return &DocumentHost::mnuReplace_Click;
+        case 'G': return &DocumentHost::goto_Click;
+        case kKeyF3: return &DocumentHost::findprev_Click;
+        case 'C': return &DocumentHost::copy_Click;
+        case 'X': return &DocumentHost::cut_Click;
+        case 'V': return &DocumentHost::paste_Click;
+        case 'D': return &DocumentHost::mnuDown_Click;
+        default: break;
+        }
+    }
+    if (shift == 0) {
+        if (keyCode == kKeyF2) return &DocumentHost::mnuMake_Click;
+        if (keyCode == kKeyF4) return &DocumentHost::mnuCurrentCapture_Click;
+    }
+    switch (keyCode) {
+    case kKeyF10: return &DocumentHost::Motor_all_off;
+    case kKeyF11: return &DocumentHost::Motor_sel_on;
+    case kKeyF12: return &DocumentHost::Motor_sel_in;
+    default: return nullptr;
+    }
+}
+
+void frmDoc::Form_KeyDown(int& KeyCode, int& Shift) {
+    DocumentHost* host = g_host;
+    if (!host) return;
+    const HostCommand command = ShortcutCommand(KeyCode, Shift);
+    if (!command) return;
+    KeyCode = 0;
+    Shift = 0;
+    (host->*command)();
+}
+
+bool frmDoc::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == rt && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        int code = platform::VbKeyCode(key->key());
+        int shift = platform::VbShiftState(key->modifiers());
+        if (code == 0 || !g_host || !ShortcutCommand(code, shift)) return QMdiSubWindow::eventFilter(watched, event);
+        if (event->type() == QEvent::ShortcutOverride) {
+            // The window takes its shortcut keys before any menu shortcut.
+            event->accept();
+            return true;
+        }
+        // The command may close this window: keep it alive until it returns.
+        QPointer<frmDoc> self(this);
+        Form_KeyDown(code, shift);
+        if (self && code == 0) event->accept();
+        return true;
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
+}
+
+void frmDoc::Form_QueryUnload(int& Cancel, int UnloadMode) {
+    (void)UnloadMode;
+    if (!Modified) return;
+    const QString prompt = LoadResString(4547) + Caption() + QStringLiteral("\n") + LoadResString(4548);
+    const int16_t answer =
+        platform::MsgBox(prompt, platform::vbYesNoCancel | platform::vbQuestion, LoadResString(4549), this);
+    if (answer == platform::vbYes) {
+        // The save works on the active document: make sure that is this one.
+        if (const auto n = vb::CIntStrict(Tag)) modApp::ActiveDoc = *n;
+        modApp::SaveActiveDocument();
+        if (Modified) {
+            // Not saved (no file chosen, or the write failed): closing now
+            // would lose the text.
+            Cancel = 1;
+            modAPI::CloseCancelled = true;
+        }
+    } else if (answer == platform::vbCancel) {
+        Cancel = 1;
+        modAPI::CloseCancelled = true;
+    }
+}
+
+void frmDoc::Form_Unload(int& Cancel) {
+    (void)Cancel;
+    if (shown_ && !isHidden()) showNormal();
+    windowState_ = 0;
+    DisableDocMenus();
+    DisableDocButtons();
+    if (const auto n = vb::CIntStrict(Tag))
+        if (modApp::DocumentSlot* slot = modApp::DocSlots(*n)) slot->Free = true;
+    if (DocTabStrip* tb = g_host ? g_host->DocumentTabs() : nullptr) tb->RemoveKey(TabKey());
+    if (g_host) g_host->ClearAssistLabels();
+    modApp::ActiveDoc = 0;
+}
+
+void frmDoc::closeEvent(QCloseEvent* event) {
+    if (unloaded_ || !loaded_) {
+        QMdiSubWindow::closeEvent(event);
+        return;
+    }
+    int cancel = 0;
+    Form_QueryUnload(cancel, 0);
+    if (cancel != 0) {
+        event->ignore();
+        return;
+    }
+    int unloadCancel = 0;
+    Form_Unload(unloadCancel);
+    unloaded_ = true;
+    QMdiSubWindow::closeEvent(event);
+}
+
+void frmDoc::resizeEvent(QResizeEvent* event) {
+    QMdiSubWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// ---- Editor events -----------------------------------------------------------------
+
+void frmDoc::rt_Change(platform::CodeEditor* control) {
+    (void)control;
+    if (Modified) return;
+    Modified = true;
+    SetTabImage(2);
+}
+
+void frmDoc::rt_SelChange(platform::CodeEditor* control) {
+    (void)control;
+    CurRange = rt->Selection(true);
+    RecordPosition(CurRange.EndLineNo);
+}
+
+// ---- Position history ----------------------------------------------------------------
+
+void frmDoc::RecordPosition(int32_t line) {
+    if (history_.empty() || historyIndex_ < 1 || historyIndex_ > static_cast<int32_t>(history_.size()) ||
+        history_[static_cast<size_t>(historyIndex_ - 1)] != line) {
+        history_.push_back(line);
+        historyIndex_ = static_cast<int32_t>(history_.size());
+    }
+}
+
+void frmDoc::ClearHistory() {
+    while (!history_.empty()) history_.pop_back();
+    historyIndex_ = 0;
+}
+
+void frmDoc::NextLine() {
+    if (historyIndex_ + 1 > static_cast<int32_t>(history_.size())) return;
+    ++historyIndex_;
+    rt->PutCaret(history_[static_cast<size_t>(historyIndex_ - 1)], 1);
+}
+
+void frmDoc::PrevLine() {
+    if (historyIndex_ - 1 < 1) return;
+    --historyIndex_;
+    rt->PutCaret(history_[static_cast<size_t>(historyIndex_ - 1)], 1);
+}
+
+// ---- Comments -------------------------------------------------------------------------
+
+void frmDoc::CommentBlock() {
+    if (rt->LanguageName().isEmpty()) return;
+    QStringList pieces = rt->SelectedText().split(u'\n');
+    for (QString& piece : pieces) piece.prepend(u'\'');
+    modApp::InsertTextAtCaret(*rt, pieces.join(u'\n'));
+}
+
+void frmDoc::UncommentBlock() {
+    if (rt->LanguageName().isEmpty()) return;
+    QString text = rt->SelectedText();
+    text.remove(u'\'');
+    modApp::InsertTextAtCaret(*rt, text);
+}

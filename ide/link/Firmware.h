@@ -1,0 +1,73 @@
+// The controller firmware that the download window can put into an old
+// controller, and the access code of the controller's boot loader.
+//
+// Neither ships with the program: the maker supplies them as two files in
+// the folder "firmware" beside the program:
+//
+//   firmware/controller.fw    the firmware image, raw bytes (the controller's
+//                             flash program), 1 to 65,280 bytes
+//   firmware/bootloader.ini   the boot loader's access code, hexadecimal
+//                             bytes separated by blanks or commas:
+//                               [BootLoader]
+//                               WakeUp=      5 bytes written one at a time
+//                               WakeUpReply= 5 bytes, the reply to each
+//                               Prompt=      1 byte the boot loader sends
+//                               Start=       7 bytes answering the prompt
+//                               Acknowledge= 5 bytes the boot loader answers
+//
+// Without both, or with either unusable, the update is not offered and the
+// window says why.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace Firmware {
+
+// The update numbers its blocks of 256 bytes with one byte, and 255 is its
+// end marker: blocks 0 to 254 carry at most 65,280 bytes.
+inline constexpr int32_t kMaxImageBytes = 255 * 256;
+
+struct AccessCode {
+    std::array<uint8_t, 5> WakeUp{};
+    std::array<uint8_t, 5> WakeUpReply{};
+    uint8_t Prompt = 0;
+    std::array<uint8_t, 7> Start{};
+    std::array<uint8_t, 5> Acknowledge{};
+};
+
+enum class Problem {
+    None,
+    ImageMissing,   // no image file
+    ImageUnusable,  // unreadable, empty or longer than kMaxImageBytes
+    CodeUnusable,   // access code file missing, or a value missing or malformed
+};
+
+struct Package {
+    std::vector<uint8_t> Image;
+    AccessCode Code;
+    Problem Trouble = Problem::ImageMissing;
+    QString File;  // the file the trouble concerns
+    bool Usable() const { return Trouble == Problem::None; }
+};
+
+// The two files in the program's folder (modApp::AppPath).
+QString ImagePath();
+QString AccessCodePath();
+
+// Loads both files from the program's folder, or from `folder` (which
+// holds the "firmware" folder).
+Package Load();
+Package LoadFrom(const QString& folder);
+
+// Parses hexadecimal bytes ("1B 5A,0x3e &H7F") into exactly `count` bytes.
+bool ParseBytes(const QString& text, size_t count, std::vector<uint8_t>& out);
+
+// Why the update is not available, in the user's language, with the file's
+// path on a line of its own; empty for a usable package.
+QString ProblemText(const Package& package);
+
+}  // namespace Firmware

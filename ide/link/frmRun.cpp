@@ -1,0 +1,430 @@
+#include "link/frmRun.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "build/DownloadProgram.h"
+#include "build/modMain.h"
+#include "compiler/QUARVELv2.h"
+#include "documents/LocalizeForm.h"
+#include "documents/StringTable.h"
+#include "documents/modGeneral.h"
+#include "link/bootup_modMain.h"
+#include "link/modMainDelay.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/MsgBox.h"
+#include "platform/Twips.h"
+
+namespace {
+
+frmRun* g_loaded = nullptr;
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// A progress track and its bar: the bar sits inside the track at its left
+// edge and only its width changes.
+QFrame* Track(QWidget* parent, const char* name) {
+    auto* track = new QFrame(parent);
+    track->setObjectName(QLatin1String(name));
+    track->setProperty("vbType", QStringLiteral("Shape"));
+    track->setFixedSize(260, 14);
+    track->setStyleSheet(QStringLiteral("QFrame { background-color: #ffffff; border: 1px solid #7a7a7a; }"));
+    return track;
+}
+
+QFrame* Bar(QFrame* track, const char* name) {
+    auto* bar = new QFrame(track);
+    bar->setObjectName(QLatin1String(name));
+    bar->setProperty("vbType", QStringLiteral("Shape"));
+    bar->setStyleSheet(QStringLiteral("QFrame { background-color: #2a62c9; border: none; }"));
+    bar->setGeometry(0, 0, 0, track->height());
+    return bar;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const char* tag, const char* text) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QLatin1String(name));
+    label->setProperty("Tag", QLatin1String(tag));
+    return label;
+}
+
+// The file name part of a path (after its last backslash or slash).
+QString FileNameOf(const std::u16string& path) {
+    const QString p = QString::fromStdU16String(path);
+    const int cut = std::max(p.lastIndexOf(QLatin1Char('\\')), p.lastIndexOf(QLatin1Char('/')));
+    return cut < 0 ? p : p.mid(cut + 1);
+}
+
+platform::CommControl* Port() {
+    frmMain* host = frmMain::existing();
+    if (!host) host = &frmMain::instance();
+    return &host->Comm;
+}
+
+QByteArray Raw(const uint8_t* bytes, size_t count) {
+    return QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
+}
+
+}  // namespace
+
+frmRun::frmRun(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmRun"));
+    setProperty("Tag", QStringLiteral("3151"));
+    setWindowTitle(QStringLiteral("Download Window"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(14, 12, 14, 12);
+    outer->setSpacing(8);
+
+    auto* programRow = new QHBoxLayout;
+    Label5 = Caption(this, "Label5", "3152", "Program :");
+    lblProgram = new QLabel(this);
+    lblProgram->setObjectName(QStringLiteral("lblProgram"));
+    QFont bold = lblProgram->font();
+    bold.setBold(true);
+    lblProgram->setFont(bold);
+    lblProgram->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    programRow->addWidget(Label5);
+    programRow->addWidget(lblProgram, 1);
+    outer->addLayout(programRow);
+
+    Label1 = Caption(this, "Label1", "3153", "Press <OK> button, download codes to controller.");
+    outer->addWidget(Label1);
+
+    lblCompileMsg = new QLabel(this);
+    lblCompileMsg->setObjectName(QStringLiteral("lblCompileMsg"));
+    outer->addWidget(lblCompileMsg);
+
+    // The buttons and the progress frame share the bottom of the window: the
+    // frame takes the buttons' place once OK is pressed.
+    auto* bottom = new QGridLayout;
+    bottom_ = bottom;
+    bottom->setContentsMargins(0, 4, 0, 0);
+
+    FrameDown = new QGroupBox(QStringLiteral(" Download Status "), this);
+    FrameDown->setObjectName(QStringLiteral("FrameDown"));
+    FrameDown->setProperty("Tag", QStringLiteral("3154"));
+    auto* bars = new QGridLayout(FrameDown);
+    bars->setContentsMargins(10, 8, 10, 10);
+    bars->setHorizontalSpacing(10);
+    bars->setVerticalSpacing(8);
+    Label2 = Caption(FrameDown, "Label2", "3155", "Download :");
+    ShpDownBack = Track(FrameDown, "ShpDownBack");
+    ShpDownloadState = Bar(ShpDownBack, "ShpDownloadState");
+    Label3 = Caption(FrameDown, "Label3", "3156", "Verify :");
+    ShpVeriBack = Track(FrameDown, "ShpVeriBack");
+    ShpCodeVerifyState = Bar(ShpVeriBack, "ShpCodeVerifyState");
+    bars->addWidget(Label2, 0, 0);
+    bars->addWidget(ShpDownBack, 0, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    bars->addWidget(Label3, 1, 0);
+    bars->addWidget(ShpVeriBack, 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    bars->setColumnStretch(1, 1);
+    FrameDown->hide();
+
+    auto* buttons = new QWidget(this);
+    buttons->setObjectName(QStringLiteral("buttonRow"));
+    auto* buttonRow = new QHBoxLayout(buttons);
+    buttonRow->setContentsMargins(0, 0, 0, 0);
+    buttonRow->addStretch(1);
+    cmdOK = new QPushButton(QStringLiteral("OK"), buttons);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setProperty("Tag", QStringLiteral("11"));
+    cmdOK->setDefault(true);
+    cmdOK->setAutoDefault(true);
+    cmdOK->setMinimumWidth(88);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), buttons);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setProperty("Tag", QStringLiteral("12"));
+    cmdCancel->setAutoDefault(false);
+    cmdCancel->setMinimumWidth(88);
+    buttonRow->addWidget(cmdOK);
+    buttonRow->addWidget(cmdCancel);
+
+    bottom->addWidget(FrameDown, 0, 0);
+    bottom->addWidget(buttons, 0, 0);
+    // The frame's width even while it is hidden, so the window keeps its
+    // width when the frame takes the buttons' place.
+    bottom->setColumnMinimumWidth(0, FrameDown->sizeHint().width());
+    outer->addLayout(bottom);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    TimeOut.setSingleShot(false);
+    TimeOut.setTimerType(Qt::PreciseTimer);
+    connect(&TimeOut, &QTimer::timeout, this, &frmRun::TimeOut_Timer);
+    connect(cmdOK, &QPushButton::clicked, this, &frmRun::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmRun::cmdCancel_Click);
+
+    g_loaded = this;
+    Form_Load();
+}
+
+frmRun::~frmRun() {
+    TimeOut.stop();
+    if (g_loaded == this) g_loaded = nullptr;
+}
+
+frmRun* frmRun::Loaded() { return g_loaded; }
+
+void frmRun::ShowModal(QWidget* owner) {
+    QPointer<frmRun> window = new frmRun(owner);
+    window->exec();
+    delete window.data();
+}
+
+void frmRun::Form_Load() {
+    modMain::LocalizeForm(this);
+    modGeneral::FlatControls(this);
+    LoadFirmwareImage();
+    const qvv2::QUARVELv2& basic = modMain::Basic();
+    lblProgram->setText(FileNameOf(basic.Filename));
+    lblCompileMsg->setText(LoadResString(3159) + QString::number(basic.TotalBytes) + LoadResString(3160));
+    // The frame's captions may have grown with the language.
+    if (bottom_) bottom_->setColumnMinimumWidth(0, FrameDown->sizeHint().width());
+}
+
+void frmRun::LoadFirmwareImage() {
+    FirmwarePackage = Firmware::Load();
+    FirmwareImage = FirmwarePackage.Image;
+    FirmwareLastIndex = static_cast<int32_t>(FirmwareImage.size()) - 1;
+}
+
+bool frmRun::IsOldFirmware(uint8_t major, uint8_t minor, int32_t word) {
+    // major + minor x 0.1, compared in tenths.
+    switch (int(major) * 10 + int(minor)) {
+    case 23: return word == 3529;
+    case 24:
+    case 25:
+    case 26: return true;
+    default: return false;
+    }
+}
+
+int32_t frmRun::LastBlockNumber(int32_t lastIndex) {
+    if (lastIndex < 0) return 0;
+    const int32_t whole = lastIndex / 256;
+    const int32_t rest = lastIndex % 256;
+    if (rest > 128) return whole + 1;
+    if (rest == 128) return whole + (whole & 1);
+    return whole;
+}
+
+void frmRun::cmdOK_Click() {
+    if (busy_) return;
+    busy_ = true;
+    QPointer<frmRun> self = this;
+
+    cmdOK->hide();
+    cmdCancel->hide();
+    FrameDown->show();
+    vxIO::CommError = 0;
+
+    switch (modMain::ControllerType) {
+    case 3:
+    case 4:
+    case 7:
+    case 8:
+    case 9:
+        if (bootup_modMain::ReadFirmwareVersion() && bootup_modMain::FirmwareKind == 2 &&
+            IsOldFirmware(bootup_modMain::FirmwareMajor, bootup_modMain::FirmwareMinor,
+                          bootup_modMain::FirmwareWord)) {
+            if (FirmwarePackage.Usable()) {
+                const QString question = LoadResString(5003) + kCrLf + LoadResString(5004) + kCrLf +
+                                         LoadResString(5005) + kCrLf + LoadResString(5006);
+                if (platform::MsgBox(question, platform::vbOKCancel, LoadResString(5007), this) != platform::vbCancel)
+                    UpdateFirmware();
+            } else {
+                // Old firmware, but nothing to update it with: say why, then
+                // download all the same.
+                (void)platform::MsgBox(LoadResString(5003) + kCrLf + kCrLf + Firmware::ProblemText(FirmwarePackage),
+                                       platform::vbOKOnly | platform::vbExclamation, LoadResString(5007), this);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    if (!self) return;
+
+    vxIO::CommError = 0;
+    const bool downloaded = modMain::DownloadProgram();
+    if (!self) return;
+    if (!downloaded)
+        (void)platform::MsgBox(LoadResString(3157), platform::vbOKOnly, LoadResString(3158), this);
+    if (!self) return;
+
+    busy_ = false;
+    accept();
+}
+
+void frmRun::cmdCancel_Click() {
+    if (busy_) return;
+    QDialog::reject();
+}
+
+void frmRun::reject() {
+    // Escape and the window's close button do nothing while OK runs.
+    if (busy_) return;
+    QDialog::reject();
+}
+
+void frmRun::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void frmRun::TimeOut_Timer() {
+    TimeOut.stop();
+    ReplyTimedOut = true;
+}
+
+template <typename Ready>
+bool frmRun::WaitRaw(int ms, Ready ready) {
+    platform::CommControl* port = Port();
+    ReplyTimedOut = false;
+    TimeOut.setInterval(ms);
+    TimeOut.start();
+    bool ok = false;
+    for (;;) {
+        // Sleeps until data or the time-out arrive.
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (ReplyTimedOut) break;
+        if (!port->PortOpen()) break;  // the line went away
+        if (ready()) {
+            ok = true;
+            break;
+        }
+    }
+    TimeOut.stop();
+    return ok;
+}
+
+void frmRun::EndRaw() {
+    bootup_modMain::RawMode = false;
+    vxIO::CloseComm();
+}
+
+bool frmRun::SendFirmwareBlock(int16_t k) {
+    platform::CommControl* port = Port();
+    const uint8_t header[2] = {static_cast<uint8_t>(k), 0};
+    if (!port->Output(Raw(header, 2))) return false;
+    uint32_t sum = static_cast<uint32_t>(k) + 0;
+    for (int32_t i = 0; i <= 255; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        const int32_t p = int32_t(k) * 256 + i;
+        const uint8_t b = (p >= 0 && p <= FirmwareLastIndex && static_cast<size_t>(p) < FirmwareImage.size())
+                              ? FirmwareImage[static_cast<size_t>(p)]
+                              : uint8_t(255);
+        sum += b;
+        BlockFrame[static_cast<size_t>(i)] = (i % 2 == 0) ? static_cast<uint8_t>(b ^ static_cast<uint8_t>(k)) : b;
+    }
+    BlockFrame[256] = static_cast<uint8_t>(sum % 256);
+    return port->Output(Raw(BlockFrame.data(), BlockFrame.size()));
+}
+
+void frmRun::UpdateFirmware() {
+    UpdateSucceeded = false;
+    if (!FirmwarePackage.Usable() || FirmwareLastIndex < 0) return;
+    const Firmware::AccessCode& code = FirmwarePackage.Code;
+    platform::CommControl* port = Port();
+
+    vxIO::OpenComm();
+    if (vxIO::CommError != 0) {
+        vxIO::ShowCommError(vxIO::CommError);
+        return;
+    }
+
+    // Wake-up: each byte written as it is, each reply taken by the link's
+    // normal reply wait.
+    for (size_t i = 0; i < code.WakeUp.size(); ++i) {
+        if (!port->Output(Raw(&code.WakeUp[i], 1))) {
+            vxIO::CommError = vxIO::kErrPort;
+            vxIO::ShowCommError(vxIO::CommError);
+            return;
+        }
+        const uint8_t reply = vxIO::ReceiveByte();
+        if (vxIO::CommError != 0) {
+            vxIO::ShowCommError(vxIO::CommError);
+            return;
+        }
+        if (reply != code.WakeUpReply[i]) {
+            vxIO::CloseComm();
+            return;
+        }
+    }
+
+    const QByteArray start = Raw(code.Start.data(), code.Start.size());
+    modMain::Delay(100);
+
+    // From here on this routine reads the port itself.
+    bootup_modMain::RawMode = true;
+
+    // The boot loader's prompt, answered at once with the start sequence.
+    bool prompted = false;
+    bool written = true;
+    const bool gotPrompt = WaitRaw(PromptWaitMs, [&] {
+        if (port->InBufferCount() < 1) return false;
+        const QByteArray waiting = port->Input();
+        if (!waiting.contains(static_cast<char>(code.Prompt))) return false;
+        prompted = true;
+        written = port->Output(start);
+        return true;
+    });
+    if (!gotPrompt || !prompted || !written) {
+        EndRaw();
+        return;
+    }
+
+    // The acknowledgement: exactly five bytes.
+    QByteArray ack;
+    const bool gotAck = WaitRaw(ReplyWaitMs, [&] {
+        if (port->InBufferCount() != 5) return false;
+        ack = port->Input();
+        return true;
+    });
+    if (!gotAck || ack != Raw(code.Acknowledge.data(), code.Acknowledge.size())) {
+        EndRaw();
+        return;
+    }
+
+    const int32_t last = LastBlockNumber(FirmwareLastIndex);
+    const int32_t fullWidth = static_cast<int32_t>(platform::PixelsToTwips(ShpDownBack->width()));
+    vxIO::SetProgressWidth(ShpDownloadState, fullWidth, 0, last);
+
+    for (int32_t k = 0;; ++k) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (k >= 255 || k > last) {
+            const uint8_t endMarker[2] = {255, 0};
+            if (port->Output(Raw(endMarker, 2))) UpdateSucceeded = true;
+            break;
+        }
+        if (!SendFirmwareBlock(static_cast<int16_t>(k))) break;
+        QByteArray reply;
+        const bool answered = WaitRaw(ReplyWaitMs, [&] {
+            if (port->InBufferCount() < 1) return false;
+            reply = port->Input();
+            return !reply.isEmpty();
+        });
+        if (!answered || reply.at(0) != '!') break;
+        vxIO::SetProgressWidth(ShpDownloadState, fullWidth, k, last);
+    }
+
+    EndRaw();
+    if (UpdateSucceeded) modMain::Delay(2000);
+}

@@ -1,0 +1,108 @@
+// frmRun: the download window.  It names the compiled program and its size;
+// OK checks the controller's firmware version (offering the firmware update
+// to a controller with an old version, when the program has the firmware
+// beside it), then downloads the program (modMain::DownloadProgram) with the
+// progress bars of this window, and closes the window.
+//
+// The firmware update talks to the controller's boot loader over the serial
+// port in raw mode: a wake-up exchange of five bytes, a prompt, a seven-byte
+// start sequence, a five-byte acknowledgement, then the image in numbered
+// blocks of 256 bytes (even bytes XORed with the block number) with a sum,
+// each answered by "!", and the end marker {255, 0}.
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "link/Firmware.h"
+
+class QFrame;
+class QGridLayout;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+class frmRun : public QDialog {
+    Q_OBJECT
+
+public:
+    // Creates and loads the window (Form_Load).
+    explicit frmRun(QWidget* owner = nullptr);
+    ~frmRun() override;
+
+    // The loaded download window, or nullptr.
+    static frmRun* Loaded();
+    // Creates the window, shows it modally and unloads it when it closes.
+    static void ShowModal(QWidget* owner);
+
+    QLabel* Label5 = nullptr;         // "Program :"
+    QLabel* lblProgram = nullptr;     // the program's file name
+    QLabel* Label1 = nullptr;         // "Press <OK> button, ..."
+    QLabel* lblCompileMsg = nullptr;  // "[Total n Bytes] is created."
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QGroupBox* FrameDown = nullptr;   // " Download Status ", hidden until OK
+    QLabel* Label2 = nullptr;         // "Download :"
+    QFrame* ShpDownBack = nullptr;    // track of the download bar (its width is the full length)
+    QFrame* ShpDownloadState = nullptr;
+    QLabel* Label3 = nullptr;         // "Verify :"
+    QFrame* ShpVeriBack = nullptr;
+    QFrame* ShpCodeVerifyState = nullptr;
+    QTimer TimeOut;                   // reply time-out of the firmware update
+
+    // The firmware image (indexes 0..FirmwareLastIndex; -1 when there is
+    // none) and the boot loader's access code, with the reason when they are
+    // not usable.
+    std::vector<uint8_t> FirmwareImage;
+    int32_t FirmwareLastIndex = -1;
+    Firmware::Package FirmwarePackage;
+    // The block being sent: 256 coded data bytes and the checksum.
+    std::array<uint8_t, 257> BlockFrame{};
+    bool ReplyTimedOut = false;
+    bool UpdateSucceeded = false;
+    // Waits of the update, milliseconds: for the boot loader's prompt, and
+    // for its acknowledgement and each block's reply.
+    int PromptWaitMs = 10000;
+    int ReplyWaitMs = 3000;
+
+    void Form_Load();
+    void LoadFirmwareImage();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    // The firmware update; leaves UpdateSucceeded set on success and the port
+    // closed and raw mode off in every case.
+    void UpdateFirmware();
+    // Writes the header and the body of block k (0..254); false when a write
+    // failed.
+    bool SendFirmwareBlock(int16_t k);
+    void TimeOut_Timer();
+
+    // Whether a controller of this firmware kind 2 counts as old: versions
+    // 2.4, 2.5 and 2.6, and 2.3 with the firmware word 3529.
+    static bool IsOldFirmware(uint8_t major, uint8_t minor, int32_t word);
+    // Number of the last block for an image whose last index is lastIndex:
+    // lastIndex / 256 rounded to the nearest whole number, a half to even.
+    static int32_t LastBlockNumber(int32_t lastIndex);
+    // Whether OK is running (the window cannot be closed meanwhile).
+    bool Busy() const { return busy_; }
+
+    // Escape and the window's close button do nothing while OK runs.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Waits with the window's time-out until ready() holds; false on
+    // time-out or when the port went away.
+    template <typename Ready>
+    bool WaitRaw(int ms, Ready ready);
+    void EndRaw();
+
+    bool busy_ = false;
+    QGridLayout* bottom_ = nullptr;  // holds the buttons and the progress frame
+};

@@ -1,0 +1,235 @@
+// The fast download: the object image goes to the controller at 115200 baud
+// in blocks of 256 bytes and their sum, each block asked for by the
+// controller.  Only the stop, EEPROM, enter and length bytes use the slow
+// echoed protocol.
+#include <QApplication>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+#include "build/DownloadProgram.h"
+#include "build/modMain.h"
+#include "compiler/QUARVELv2.h"
+#include "link/modMainDelay.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/Twips.h"
+
+namespace vxIO {
+
+namespace {
+
+constexpr int kBlockBytes = 256;
+const QString kFastSettings = QStringLiteral("115200,n,8,1");
+
+frmMain* Host() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
+    return &frmMain::instance();
+}
+
+bool PortIsOpen() {
+    frmMain* host = Host();
+    return host && host->Comm.PortOpen();
+}
+
+void Yield() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// The program name as the controller stores it: the file name of the
+// compiler's Filename in the code page of the program header.
+std::string ProgramNameBytes() {
+    const qvv2::QUARVELv2& basic = modMain::Basic();
+    std::u16string name = basic.Filename;
+    const size_t cut = name.find_last_of(u"\\/");
+    if (cut != std::u16string::npos) name = name.substr(cut + 1);
+    return qvv2::ToAnsi(name, basic.CodePage.empty() ? qvv2::SystemCodePage() : basic.CodePage);
+}
+
+// Name byte at position p (1-based); positions past the name are blanks.
+uint8_t NameByte(const std::string& name, size_t p) {
+    return p >= 1 && p <= name.size() ? static_cast<uint8_t>(name[p - 1]) : uint8_t(0x20);
+}
+
+// The transfer's state, so that every ending restores what it changed.
+struct Transfer {
+    bool settingsChanged = false;
+    QString savedSettings;
+
+    // Closes the port, puts the line settings back when they were changed,
+    // and keeps the failure's code.
+    bool Fail() {
+        const int16_t code = CommError;
+        if (PortIsOpen()) CloseComm();
+        if (settingsChanged) {
+            if (frmMain* host = Host()) (void)host->Comm.setSettings(savedSettings);
+        }
+        CommError = code;
+        return false;
+    }
+};
+
+// Block k's 256 data bytes (0 past the image's end) and their sum.
+void FillBlock(QByteArray& block, const std::vector<uint8_t>& work, int32_t n, int32_t k) {
+    for (int i = 0; i <= kBlockBytes; ++i) {
+        Yield();
+        block[i] = 0;
+    }
+    uint32_t sum = 0;
+    for (int32_t j = 1; j <= kBlockBytes; ++j) {
+        Yield();
+        const int32_t p = (k - 1) * kBlockBytes + j;
+        if (p > n) break;
+        const uint8_t b = work[static_cast<size_t>(p)];
+        block[j - 1] = static_cast<char>(b);
+        sum += b;
+    }
+    block[kBlockBytes] = static_cast<char>(sum % 256);
+}
+
+}  // namespace
+
+void SetProgressWidth(QWidget* shape, int32_t fullWidth, int32_t done, int32_t total) {
+    if (!shape || total <= 0) return;
+    const double twips = std::floor(double(done) / double(total) * double(fullWidth));
+    const int pixels = std::max(0, platform::TwipsToPixels(twips));
+    shape->resize(pixels, shape->height());
+}
+
+bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variables, int32_t fullWidth,
+                  QWidget* shapeA, QWidget* shapeB) {
+    CommError = 0;
+    const int16_t type = modMain::ControllerType;
+    if (modMain::PortType != 1 || type < 7 || type > 9) return false;
+    const bool ok = DownloadFastSerial(image, n, variables, fullWidth, shapeA, shapeB);
+    if (CommError != 0) ShowCommError(CommError);
+    return ok;
+}
+
+bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*variables*/, int32_t fullWidth,
+                        QWidget* shapeA, QWidget* shapeB) {
+    CommError = 0;
+    Transfer t;
+
+    // An image must hold its header and at least one byte of code, all of its
+    // n bytes must be there, and its length must fit the 16-bit field that
+    // announces it (a longer one would go out as a wrong length).
+    if (n < 17 || image.size() < static_cast<size_t>(n) + 1) {
+        CommError = kErrObjectCode;
+        return t.Fail();
+    }
+    if (n > kMaxDownloadBytes) {
+        CommError = kErrTooBig;
+        return t.Fail();
+    }
+    // The main window hosts the port; should it go away during a yield, the
+    // transfer ends as a port failure.
+    QPointer<frmMain> host = Host();
+    if (!host) {
+        CommError = kErrPort;
+        return t.Fail();
+    }
+
+    // Working copy: the caller's image is not changed by the name marking.
+    std::vector<uint8_t> work(image.begin(), image.begin() + n + 1);
+    QByteArray block(kBlockBytes + 1, '\0');
+
+    // A name with anything but blanks past its 12th byte is long: header
+    // byte 0 becomes 255, header bytes 1..7 take name bytes 1..7 and the
+    // EEPROM takes name bytes 8..15.
+    const std::string name = ProgramNameBytes();
+    bool longName = false;
+    for (size_t p = 13; p <= 32; ++p)
+        if (NameByte(name, p) != 0x20) longName = true;
+    if (longName) {
+        work[1] = 255;
+        for (size_t p = 1; p <= 7; ++p) work[p + 1] = NameByte(name, p);
+    }
+
+    if (!PortIsOpen()) {
+        OpenComm();
+        if (CommError != 0) return t.Fail();
+    }
+    SendByte(0xFA);  // stop the running program
+    if (CommError != 0) return t.Fail();
+
+    if (work[1] == 255) {
+        for (int32_t i = 0; i < 8; ++i) {
+            Yield();
+            WriteEeprom(i, NameByte(name, static_cast<size_t>(8 + i)));
+            if (CommError != 0) return t.Fail();
+            modMain::Delay(10);
+        }
+    }
+
+    SendByte(0xED);  // enter the download
+    if (CommError != 0) return t.Fail();
+
+    if (PortIsOpen()) CloseComm();
+    if (!host) {
+        CommError = kErrPort;
+        return t.Fail();
+    }
+    t.savedSettings = host->Comm.Settings();
+    t.settingsChanged = true;
+    (void)host->Comm.setSettings(kFastSettings);
+    modMain::Delay(100);
+    if (!PortIsOpen()) {
+        OpenComm();
+        if (CommError != 0) return t.Fail();
+    }
+
+    SendByte(LowByte(n));
+    if (CommError != 0) return t.Fail();
+    SendByte(HighByte(n));
+    if (CommError != 0) return t.Fail();
+
+    SetProgressWidth(shapeA, fullWidth, 0, 1);
+    SetProgressWidth(shapeB, fullWidth, 0, 1);
+
+    const int32_t blocks = (n - 1) / kBlockBytes + 1;
+    // Each block is made ready before it is asked for, so that it goes out
+    // the moment the controller asks: the copying overlaps the previous
+    // block's time on the line.
+    FillBlock(block, work, n, 1);
+    for (int32_t k = 1; k <= blocks; ++k) {
+        Yield();
+        // A port that closed under the transfer (the line went away) is a
+        // port failure, not a port the caller forgot to open.
+        if (!host || !host->Comm.PortOpen()) {
+            CommError = kErrPort;
+            return t.Fail();
+        }
+        SendByteNoEcho('?');
+        if (CommError != 0) return t.Fail();
+        const uint8_t reply = ReceiveByte();
+        if (CommError != 0) return t.Fail();
+        if (reply == 'E') break;
+        if (reply != '!') {
+            CommError = kErrBlockReply;
+            return t.Fail();
+        }
+        if (!host || !host->Comm.Output(block)) {
+            CommError = kErrPort;
+            return t.Fail();
+        }
+        SetProgressWidth(shapeA, fullWidth, k, blocks + 2);
+        SetProgressWidth(shapeB, fullWidth, k, blocks + 2);
+        if (k < blocks) FillBlock(block, work, n, k + 1);
+    }
+
+    if (PortIsOpen()) CloseComm();
+    modMain::Delay(100);
+    if (host) (void)host->Comm.setSettings(t.savedSettings);
+    SetProgressWidth(shapeA, fullWidth, 1, 1);
+    SetProgressWidth(shapeB, fullWidth, 1, 1);
+    if (PortIsOpen()) CloseComm();
+    return true;
+}
+
+}  // namespace vxIO

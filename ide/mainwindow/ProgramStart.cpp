@@ -1,0 +1,64 @@
+#include "mainwindow/ProgramStart.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "documents/StringTable.h"
+#include "documents/modApp.h"
+#include "mainwindow/ImageList.h"
+#include "mainwindow/frmMain.h"
+#include "platform/UiLanguage.h"
+
+namespace ProgramStart {
+
+void ApplyProgramHome() {
+    const QString home = qEnvironmentVariable(kHomeVariable);
+    if (!home.isEmpty()) modApp::SetAppPath(home);
+}
+
+QString CommandLineOf(const QStringList& arguments) { return arguments.mid(1).join(u' '); }
+
+bool InstallQtTranslations(QApplication& app) {
+    QString name;
+    switch (platform::CurrentUiLanguage()) {
+    case platform::UiLanguage::Korean:
+        name = QStringLiteral("qtbase_ko");
+        break;
+    case platform::UiLanguage::Japanese:
+        name = QStringLiteral("qtbase_ja");
+        break;
+    case platform::UiLanguage::Chinese:
+        name = QStringLiteral("qtbase_zh_CN");
+        break;
+    case platform::UiLanguage::English:
+        return false;
+    }
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QApplication::installTranslator(translator);
+    return true;
+}
+
+frmMain* Start(QApplication& app) {
+    ApplyProgramHome();
+    platform::ApplyUiCodePage();
+    QApplication::setApplicationName(QStringLiteral("quarvel-ide"));
+    bool ok = false;
+    const QString name = LoadResString(1001, &ok);
+    QApplication::setApplicationDisplayName(ok ? name : QStringLiteral("Quarvel"));
+    InstallQtTranslations(app);
+    QApplication::setWindowIcon(ImageList().Item(61));
+
+    auto* main = new frmMain;
+    main->CommandLine = CommandLineOf(QCoreApplication::arguments());
+    main->MDIForm_Load();
+    main->show();
+    return main;
+}
+
+}  // namespace ProgramStart

@@ -1,0 +1,39 @@
+// The program's start: what main() does between creating the QApplication
+// and running its event loop.  The start-up benchmark runs the same code.
+//
+// The program's folder (modApp::AppPath: settings file "qvv2.ini", help
+// file, "recent.rct", command-set files) is the executable's folder, unless
+// the environment variable QUARVEL_HOME names another folder: then that one
+// is used.  Tests and portable set-ups point it at a folder of their own.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QApplication;
+class frmMain;
+
+namespace ProgramStart {
+
+// Name of the environment variable that overrides the program's folder.
+inline constexpr const char* kHomeVariable = "QUARVEL_HOME";
+
+// Points modApp::AppPath at $QUARVEL_HOME when it is set and not empty.
+void ApplyProgramHome();
+
+// The command line as the main window reads it: the arguments after the
+// program's name, joined by single blanks ("" when there are none).
+QString CommandLineOf(const QStringList& arguments);
+
+// Loads Qt's own translations for the user-interface language, so that the
+// standard buttons and dialogs speak it too.  False when there are none
+// (English, or the translation files are not installed).
+bool InstallQtTranslations(QApplication& app);
+
+// Everything before the event loop: program folder, ANSI code page,
+// application display name, translations, then the main window, its
+// start-up (MDIForm_Load) and its first showing.  Returns the window, owned
+// by the caller.
+frmMain* Start(QApplication& app);
+
+}  // namespace ProgramStart

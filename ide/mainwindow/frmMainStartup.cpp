@@ -1,0 +1,438 @@
+// frmMain: start-up, drag and drop of files, layout on resize, shut-down.
+// Every step stands alone: a step that cannot be done is skipped and the
+// next one runs.
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QUrl>
+
+#include <cmath>
+
+#include "build/modMain.h"
+#include "documents/LocalizeForm.h"
+#include "documents/StringTable.h"
+#include "documents/VbNumbers.h"
+#include "documents/modAPI.h"
+#include "documents/modApp.h"
+#include "documents/modReg.h"
+#include "link/frmWait.h"
+#include "link/vxIO.h"
+#include "mainwindow/DocTabStrip.h"
+#include "mainwindow/DockPanels.h"
+#include "mainwindow/frmMain.h"
+#include "mainwindow/frmMainServices.h"
+#include "platform/Twips.h"
+
+namespace {
+
+const QString kNavPanel = QStringLiteral("frmNav");
+
+// The numeric value of a string-table entry (0 when it holds no number).
+int16_t EntryNumber(int id) {
+    const std::optional<double> v = vb::Val(LoadResString(id));
+    if (!v) return 0;
+    return vb::ToInteger(*v).value_or(0);
+}
+
+// A twips value for the settings, rounded to an Integer; `fallback` when it
+// does not fit.
+int16_t TwipsInteger(double twips, int16_t fallback) { return vb::ToInteger(twips).value_or(fallback); }
+
+}  // namespace
+
+void frmMain::MDIForm_Initialize() {
+    if (mnuAddOn) mnuAddOn->menuAction()->setVisible(false);
+    if (mnuVX21update) mnuVX21update->setVisible(false);
+}
+
+void frmMain::WriteDefaultIni() {
+    QFile f(modReg::SettingsFile());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    f.write("[Port]\r\n"
+            "CommPort = 1\r\n"
+            "COMMtimeout = 3000\r\n"
+            "[Controller]\r\n"
+            "ConType = 8\r\n"
+            "ConID = 2\r\n"
+            "Interface = 1\r\n");
+}
+
+void frmMain::MDIForm_Load() {
+    if (loaded_) return;
+    loaded_ = true;
+
+    // 1. The settings file, written with its defaults when there is none.
+    if (!QFileInfo::exists(modReg::SettingsFile())) WriteDefaultIni();
+
+    // 2. The help file of the user-interface language.
+    const QString helpFile = modApp::AddBackslash(modApp::AppPath()) + LoadResString(2);
+    if (!QFileInfo(helpFile).isFile()) {
+        genhelp->setVisible(false);
+        if (QAction* b = ButtonAt(tBar, 14)) b->setVisible(false);
+        if (QAction* b = ButtonAt(tBar, 15)) b->setVisible(false);
+    }
+
+    // 3, 4. The compiler's language and the caption of its progress window.
+    basic.cmdLang = EntryNumber(1);
+    basic.CompileMsg = LoadResString(8022).toStdU16String();
+
+    // 5. Texts of the user's language.
+    modMain::LocalizeForm(this);
+
+    // 6. Settings, Assist Window, first document.
+    InitWorkspace();
+
+    // 7, 8. The link, with the port kind and settings of the settings file.
+    vxIO::Init();
+    SetPortPanel();
+
+    // 9. Document windows come up maximised.
+    modMain::DocWindowState = 2;
+
+    // 10, 11. The tab strip's font.  (A Japanese character set needs no
+    // setting of its own: fonts here cover every script.)
+    QFont tabFont = TB->font();
+    tabFont.setFamily(LoadResString(20));
+    tabFont.setPointSize(10);
+    TB->setFont(tabFont);
+    picBottom->setFixedHeight(TB->sizeHint().height() + 2);
+
+    // 12-14. Menus, the model key and the model panel of the VX-33.
+    mnuAI->setEnabled(true);
+    mnuDebug->setEnabled(true);
+    mnuZero->setEnabled(true);
+    mnuVX32->setChecked(true);
+    mnuMotorControlKESTRA->setEnabled(true);
+    mnuMotorControlKESTRA->setText(LoadResString(1083));
+    if (QAction* kestra = ButtonAt(tBar3, 14)) {
+        kestra->setToolTip(LoadResString(7000));
+        SetButtonImage(kestra, 61);
+        kestra->setEnabled(true);
+    }
+    if (QLabel* p3 = Panel(3)) p3->setText(LoadResString(1087));
+
+    // 15, 16. The controller model replaces what the settings file named.
+    modMain::ControllerType = 8;
+    modMain::ControllerID = 2;
+    modMain::PortType = 1;
+    basic.Con_ID = static_cast<uint8_t>(modMain::ControllerID);
+    basic.Con_Type = modMain::ControllerType;
+
+    // 17. The command set of the interface language.
+    frmMainServices::LoadCommandSet(EntryNumber(1) == 1 ? QStringLiteral("vx21.cmd") : QStringLiteral("vx21e.cmd"));
+
+    // 18-20. Model set-up.
+    mnuVX32_Click();
+    mnuMotorControlKESTRA->setEnabled(true);
+    if (modMain::ControllerType == 8) mnuVX32_Click();
+}
+
+void frmMain::InitWorkspace() {
+    // 1, 2. The editor library and the dialect's colouring language.
+    frmMainServices::DefineEditorLanguage();
+
+    // 3. Window, view, path, port, controller and Assist Window settings.
+    modReg::LoadMainSettings();
+    ApplyMainSettings();
+
+    // 4, 5. The Assist Window, docked at the left with its stored width, and
+    // shown or hidden as stored.
+    DockAssistWindow();
+
+    // 6. The design-time tab goes; from now on one tab per document.
+    if (TB->count() > 0 && TB->KeyAt(0).isEmpty()) TB->removeTab(0);
+
+    // 7, 8. Editor settings of the shared document window, view options.
+    frmMainServices::LoadDefaultEditorSettings();
+    modReg::LoadViewOptions();
+    whitespace->setChecked(modApp::ShowWhitespace);
+    hlline->setChecked(modApp::HighlightLine);
+
+    // 9, 10. The file-dialog filter and the recent-files list.
+    modAPI::DialogFilter = LoadResString(3018);
+    frmMainServices::LoadRecentFiles(*this);
+
+    // 11. The editor's own bindings of the keys the main window handles.
+    frmMainServices::ReleaseEditorHotKeys();
+
+    // 12. The first document.
+    if (CommandLine.isEmpty()) {
+        if (mnuRecent_Open->isChecked()) {
+            const QString newest = mnuRec[0]->data().toString();
+            if (!newest.isEmpty()) frmMainServices::OpenDocument(newest);
+        } else {
+            frmMainServices::NewDocument();
+        }
+    } else {
+        frmMainServices::OpenDocument(PathFromCommandLine(CommandLine));
+    }
+
+    // 13.
+    modAPI::CloseCancelled = false;
+}
+
+QString frmMain::PathFromCommandLine(const QString& commandLine) {
+    QString path = commandLine;
+    if (commandLine.startsWith(u'"')) path.remove(0, 1);
+    if (commandLine.endsWith(u'"') && !path.isEmpty()) path.chop(1);
+    return path;
+}
+
+void frmMain::ApplyMainSettings() {
+    const modReg::MainWindowSettings& w = modReg::MainWindow;
+    // Position and size first, then the state, so that a maximised window
+    // keeps its normal geometry for when it is restored.
+    const int width = platform::TwipsToPixels(w.Width);
+    const int height = platform::TwipsToPixels(w.Height);
+    move(platform::TwipsToPixels(w.Left), platform::TwipsToPixels(w.Top));
+    if (width > 0 && height > 0) resize(width, height);
+    if (w.WindowState == 2) setWindowState(Qt::WindowMaximized);
+    else if (w.WindowState == 1) setWindowState(Qt::WindowMinimized);
+    else setWindowState(Qt::WindowNoState);
+
+    tBar->setVisible(w.ToolbarVisible);
+    toolbar->setChecked(w.ToolbarVisible);
+    stBar->setVisible(w.StatusbarVisible);
+    statusbar2->setChecked(w.StatusbarVisible);
+    mnuRecent_Open->setChecked(w.RecentOpen);
+    mnuTip->setChecked(w.Tooltip);
+    mnuAllFileList->setChecked(w.AllFileList);
+
+    Comm.setCommPort(modReg::Link.CommPort);
+    TimeOut.setInterval(modReg::Link.CommTimeout);
+}
+
+void frmMain::StoreMainSettings() {
+    modReg::MainWindowSettings& w = modReg::MainWindow;
+    const Qt::WindowStates state = windowState();
+    w.WindowState = state & Qt::WindowMinimized ? 1 : state & Qt::WindowMaximized ? 2 : 0;
+    // The normal-state geometry: the frame's position and the inner size.
+    QRect normal = (state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+                       ? normalGeometry()
+                       : QRect(pos(), size());
+    if (state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        normal.moveTopLeft(normal.topLeft() - (geometry().topLeft() - pos()));
+    if (normal.isValid()) {
+        w.Left = static_cast<float>(platform::PixelsToTwips(normal.x()));
+        w.Top = static_cast<float>(platform::PixelsToTwips(normal.y()));
+        w.Width = static_cast<float>(platform::PixelsToTwips(normal.width()));
+        w.Height = static_cast<float>(platform::PixelsToTwips(normal.height()));
+    }
+    w.ToolbarVisible = !tBar->isHidden();
+    w.StatusbarVisible = !stBar->isHidden();
+    w.RecentOpen = mnuRecent_Open->isChecked();
+    w.Tooltip = mnuTip->isChecked();
+    w.AllFileList = mnuAllFileList->isChecked();
+    w.QuickNav = quicknav->isChecked();
+
+    modReg::Link.CommPort = Comm.CommPort();
+    const int timeout = TimeOut.interval();
+    if (timeout >= 1 && timeout <= 65535) modReg::Link.CommTimeout = timeout;
+}
+
+void frmMain::DockAssistWindow() {
+    QWidget* nav = frmMainServices::AssistWindow();
+    fDock->AddPanel(nav, kNavPanel, LoadResString(3111));
+    fDock->SetPanelWidth(kNavPanel, modMain::NavWidth);
+    if (modMain::NavVisible) {
+        quicknav->setChecked(true);
+        fDock->ShowPanel(kNavPanel);
+    } else {
+        fDock->HidePanel(kNavPanel);
+        quicknav->setChecked(false);
+    }
+}
+
+// ---- Drag and drop ------------------------------------------------------------
+
+namespace {
+
+// The dropped files (the file-list format), in the list's order.
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
+}
+
+}  // namespace
+
+void frmMain::MDIForm_OLEDragOver(const QMimeData* data, int32_t& effect) {
+    if (DroppedFiles(data).isEmpty()) effect = 0;
+}
+
+void frmMain::MDIForm_OLEDragDrop(const QMimeData* data) {
+    // A file that fails to open ends the drop; the files after it stay shut.
+    for (const QString& path : DroppedFiles(data))
+        if (!frmMainServices::OpenDocument(path)) break;
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    int32_t effect = static_cast<int32_t>(event->proposedAction());
+    MDIForm_OLEDragOver(event->mimeData(), effect);
+    if (effect == 0) event->ignore();
+    else event->acceptProposedAction();
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event) {
+    int32_t effect = static_cast<int32_t>(event->proposedAction());
+    MDIForm_OLEDragOver(event->mimeData(), effect);
+    if (effect == 0) event->ignore();
+    else event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    MDIForm_OLEDragDrop(event->mimeData());
+}
+
+// ---- Layout -------------------------------------------------------------------
+
+void frmMain::MDIForm_Resize() {
+    picBottom_Resize();
+    QLabel* p1 = Panel(1);
+    if (!p1) return;
+    int fixed = 0;
+    for (int i = 2; i <= 4; ++i)
+        if (QLabel* p = Panel(i)) fixed += p->width();
+    const int width = frameGeometry().width() - fixed - platform::TwipsToPixels(450);
+    // A width the status bar cannot take leaves panel 1 as it was.  The
+    // width is panel 1's upper bound: the status bar's own layout never
+    // lets it push the window wider.
+    if (width >= 0) p1->setMaximumWidth(width);
+}
+
+void frmMain::picBottom_Resize() {
+    if (!picBottom || !TB) return;
+    TB->setGeometry(0, 0, picBottom->width(), picBottom->height());
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    MDIForm_Resize();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == picBottom && event->type() == QEvent::Resize) {
+        picBottom_Resize();
+    } else if (event->type() == QEvent::MouseButtonRelease && stBar && watched->parent() == stBar) {
+        stBar_PanelClick();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::SetPortPanel() {
+    if (QLabel* p2 = Panel(2)) p2->setText(QStringLiteral("COM ") + QString::number(Comm.CommPort()));
+}
+
+// ---- Shut-down -----------------------------------------------------------------
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // A window that never started (the link's host in a test) has nothing to
+    // save.
+    if (!loaded_ || unloaded_) {
+        event->accept();
+        return;
+    }
+    int16_t cancel = 0;
+    MDIForm_QueryUnload(cancel);
+    if (cancel != 0) {
+        event->ignore();
+        return;
+    }
+    MDIForm_Unload();
+    event->accept();
+}
+
+void frmMain::MDIForm_QueryUnload(int16_t& Cancel) {
+    frmMainServices::SaveEditorSettings();
+    CloseAllDocuments();
+    if (modAPI::CloseCancelled) {
+        modAPI::CloseCancelled = false;
+        Cancel = 1;
+    }
+}
+
+void frmMain::CloseAllDocuments() {
+    // A question cancelled earlier (a single close, an earlier close-all)
+    // must not stop this round before it asked anything.
+    modAPI::CloseCancelled = false;
+    // Redrawing waits until every window had its turn.
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    const int upper = frmMainServices::DocumentUpperBound();
+    for (int i = 1; i <= upper; ++i) {
+        if (!frmMainServices::DocumentWindow(i)) continue;
+        frmMainServices::SetActiveDoc(i);
+        frmMainServices::UnloadDocument(i);
+        if (modAPI::CloseCancelled) break;
+    }
+    setUpdatesEnabled(updates);
+}
+
+void frmMain::StoreAssistLayout() {
+    QWidget* nav = frmMainServices::AssistWindow();
+    if (!nav) return;
+    if (QWidget* split = nav->findChild<QWidget*>(QStringLiteral("imgSize")))
+        modMain::NavSplitTop = TwipsInteger(platform::PixelsToTwips(split->y()), modMain::NavSplitTop);
+    // The width counts only while the panel is docked and shown; otherwise
+    // the last width it had (or the stored one) stays.
+    QDockWidget* panel = fDock->Panel(kNavPanel);
+    if (panel && panel->isVisible() && !panel->isFloating())
+        modMain::NavWidth = TwipsInteger(platform::PixelsToTwips(nav->width()), modMain::NavWidth);
+    auto column = [](QTreeView* list, int c, int16_t& target) {
+        if (list && list->header() && c < list->header()->count())
+            target = TwipsInteger(platform::PixelsToTwips(list->columnWidth(c)), target);
+    };
+    auto* files = nav->findChild<QTreeView*>(QStringLiteral("File1"));
+    column(files, 0, modMain::NavFileWidth);
+    column(files, 1, modMain::NavSizeWidth);
+    column(files, 2, modMain::NavDateWidth);
+    auto* labels = nav->findChild<QTreeView*>(QStringLiteral("Label1"));
+    column(labels, 0, modMain::NavLabelWidth);
+    column(labels, 1, modMain::NavLineWidth);
+}
+
+void frmMain::MDIForm_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+
+    // 1. Tool windows, in this order; a window that is not open is left alone.
+    for (const char* name : {"frmMoveKESTRA", "frmWait", "frmZeroKESTRA", "frmNote"}) {
+        const QString form = QString::fromLatin1(name);
+        if (form == QLatin1String("frmWait")) {
+            frmWait::Unload();
+            continue;
+        }
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == form) w->close();
+    }
+
+    // 2. The Assist Window's layout.
+    StoreAssistLayout();
+
+    // 3.
+    modMain::AppClosing = true;
+
+    // 4. Main settings and view options.
+    StoreMainSettings();
+    modReg::SaveMainSettings();
+    modReg::SaveViewOptions();
+
+    // 5. Both ports.
+    vxIO::CloseAllPorts();
+}

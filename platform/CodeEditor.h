@@ -1,0 +1,465 @@
+// CodeEditor: the code-editor control of the document windows (and of the
+// hidden include-merge buffer), on QScintilla.
+//
+// Text.  The editor holds its text with CR LF line ends: the compiler and the
+// build pipeline split lines at CR LF.  Every way text comes in (whole text,
+// selected text, line insertion, loading a file) turns a lone LF or a lone CR
+// into CR LF, so a file written on Linux compiles line by line.  Files are
+// read and written in the process's ANSI code page (qvv2::SystemCodePage()).
+//
+// Positions.  Lines and columns count from 0; a column counts UTF-16 units
+// (one per character of the dialect, Korean included) and never the line end.
+//
+// Colouring.  A colouring language is registered under a name
+// (RegisterLanguage) and an editor selects it by that name
+// (SetLanguageName).  Its keywords, operators, comments and strings take the
+// colours of the editor's colour slots 0 to 30 (EditorColor), which hold
+// colours as 0x00BBGGRR numbers, -1 meaning "no colour of its own".
+//
+// Events.  The control raises its events as Qt signals that carry the control
+// as the first argument; events with a handled flag let a handler stop the
+// editor's own processing of the key or mouse button.
+//
+// Dialogs and printing.  The find, replace, go-to-line and properties
+// dialogs and the printer dialogs are modal.  Tests install responders
+// (SetDialogResponder, SetPrintResponder), so no dialog ever waits for a user.
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QDialog;
+class QLabel;
+class QPrinter;
+
+namespace platform {
+
+// Editor commands: the argument of CodeEditor::RunCommand.
+enum EditorCommand : int32_t {
+    cmdUnindentSelection = 127,  // remove one indentation level from the selected lines
+    cmdUndo = 129,
+    cmdSelectLine = 136,         // select the caret's whole line, line end included
+    cmdSelectAll = 137,
+    cmdRedo = 139,
+    cmdPaste = 140,
+    cmdLineDelete = 160,         // delete the caret's line
+    cmdLineCut = 161,            // cut the caret's line to the clipboard
+    cmdIndentSelection = 163,    // add one indentation level to the selected lines
+    cmdRefreshView = 165,        // recolour and repaint after a line was replaced
+    cmdGotoLine = 168,           // ask for a line number and put the caret there
+    cmdReplace = 169,            // find-and-replace dialog
+    cmdFindPrevious = 174,       // repeat the last search backwards
+    cmdFindNext = 176,           // repeat the last search forwards
+    cmdFind = 178,               // find dialog
+    cmdDelete = 195,             // delete the selection, or the character after the caret
+    cmdCut = 197,
+    cmdCopy = 198,
+    cmdToggleBookmark = 204,     // on the caret's line
+    cmdPreviousBookmark = 205,   // caret to the nearest bookmarked line above (wrapping)
+    cmdNextBookmark = 206,       // caret to the nearest bookmarked line below (wrapping)
+    cmdClearBookmarks = 207,
+    cmdProperties = 224,         // the editor's properties dialog (colours, font, options)
+    cmdCodeTip = 243,            // ask for a code tip (raises CodeTipRequest)
+};
+
+// Colour slots.
+enum EditorColor : int {
+    clrWindow = 0,
+    clrLeftMargin = 1,
+    clrBookmark = 2,
+    clrBookmarkBk = 3,
+    clrText = 4,
+    clrTextBk = 5,
+    clrNumber = 6,
+    clrNumberBk = 7,
+    clrKeyword = 8,
+    clrKeywordBk = 9,
+    clrOperator = 10,
+    clrOperatorBk = 11,
+    clrScope = 12,
+    clrScopeBk = 13,
+    clrComment = 14,
+    clrCommentBk = 15,
+    clrString = 16,
+    clrStringBk = 17,
+    clrTagText = 18,
+    clrTagTextBk = 19,
+    clrTagEntity = 20,
+    clrTagEntityBk = 21,
+    clrTagElement = 22,
+    clrTagElementBk = 23,
+    clrTagAttribute = 24,
+    clrTagAttributeBk = 25,
+    clrLineNumber = 26,
+    clrLineNumberBk = 27,
+    clrHDivider = 28,
+    clrVDivider = 29,
+    clrHighlight = 30,
+};
+constexpr int kColorSlotCount = 31;
+constexpr int32_t kNoColor = -1;
+
+// The colour a slot holds in a new editor.
+int32_t DefaultSlotColor(int slot);
+// 0x00BBGGRR to QColor and back (the high byte is ignored).
+QColor ColorFromBgr(int32_t value);
+int32_t BgrFromColor(const QColor& color);
+
+// How a character is coloured: the style numbers of the editor's text.
+enum TextStyle : int {
+    tsText = 0,
+    tsComment = 1,
+    tsString = 2,
+    tsNumber = 3,
+    tsKeyword = 4,
+    tsOperator = 5,
+    tsScope = 6,  // a block-start or block-end word
+};
+
+// Kind of the token at the caret (CodeEditor::TokenKindAtCaret).
+enum TokenKind : int32_t {
+    tokNone = 0,      // nothing there (blank line, blanks only, other characters)
+    tokWord = 1,      // a word: keyword or other name
+    tokComment = 2,
+    tokString = 3,
+    tokNumber = 4,
+    tokOperator = 5,
+};
+
+// Line-number styles (CodeEditor::SetLineNumberStyle): the base of the
+// numbers; any other value shows decimal numbers.
+enum LineNumberStyle : int32_t {
+    lnDecimal = 1,
+    lnBinary = 2,
+    lnOctal = 8,
+    lnHexadecimal = 16,
+};
+
+// A colouring language.  Word lists are texts with one entry a line (LF
+// separated; CR and blank entries are ignored).
+struct EditorLanguage {
+    bool CaseSensitive = false;   // false: keywords match in any letter case
+    QString Keywords;
+    int32_t Style = 0;            // kept with the definition; 0 is the only style
+    QString Operators;            // longest match wins
+    QString LineCommentOpeners;   // an opener of letters and digits matches as a whole word only
+    QString BlockCommentOpen;     // block comments may span lines
+    QString BlockCommentClose;
+    QString BlockStartWords;      // coloured as scope words
+    QString BlockEndWords;
+    QString StringDelimiters;     // each character opens a string closed by the same character
+    QString EscapeCharacter;      // inside a string, takes the next character literally
+    QString StatementTerminator;  // kept with the definition
+};
+
+// The registry of colouring languages (names match in any letter case).
+// Registering a name again replaces its definition, and editors that use
+// it are coloured anew.
+void RegisterLanguage(const QString& name, const EditorLanguage& language);
+void UnregisterLanguage(const QString& name);
+std::optional<EditorLanguage> FindLanguage(const QString& name);
+
+// The selection as a range.  From CodeEditor::Selection(false) the start is
+// the anchor and the end the caret; from Selection(true) the start is the
+// earlier position.  An empty selection has start == end (the caret).
+struct EditorRange {
+    int32_t StartLineNo = 0;
+    int32_t StartColNo = 0;
+    int32_t EndLineNo = 0;
+    int32_t EndColNo = 0;
+    bool IsEmpty() const { return StartLineNo == EndLineNo && StartColNo == EndColNo; }
+    bool operator==(const EditorRange& o) const {
+        return StartLineNo == o.StartLineNo && StartColNo == o.StartColNo && EndLineNo == o.EndLineNo &&
+               EndColNo == o.EndColNo;
+    }
+    bool operator!=(const EditorRange& o) const { return !(*this == o); }
+};
+
+// A code tip: the small window that a CodeTipInitialize handler fills and
+// the editor shows under the caret's line.
+struct CodeTip {
+    QString Text;
+    int32_t BackColor = 0xE1FFFF;  // 0x00BBGGRR
+    int32_t ForeColor = 0;         // text colour
+    QFont Font;
+    // 0: horizontal offset from the caret in pixels; 1: vertical offset below
+    // the caret's line in pixels; 2: maximum width in pixels (0: no limit).
+    std::array<int32_t, 3> Values{{0, 0, 0}};
+    // Closes the tip (a handler of CodeTipUpdate calls it to end the tip).
+    void Destroy() { destroyed = true; }
+    bool destroyed = false;
+};
+
+// Key codes and shift state as the key events carry them: letters 65-90,
+// digits 48-57, F1-F12 112-123, Space 32, Enter 13, Escape 27 and the other
+// usual codes; 0 for keys without a code (text typed through an input
+// method).  Shift state: 1 Shift, 2 Ctrl, 4 Alt, added.
+int VbKeyCode(int qtKey);
+int VbShiftState(Qt::KeyboardModifiers modifiers);
+int VbMouseButton(Qt::MouseButton button);  // 1 left, 2 right, 4 middle
+
+// A hot key of an editor command: a key (Qt::Key) with its modifiers.
+struct EditorHotKey {
+    int Key = 0;
+    Qt::KeyboardModifiers Modifiers;
+};
+
+// The editors' global hot-key table: the keys the editor itself binds to
+// the commands cmdCut, cmdPaste, cmdCopy, cmdLineCut, cmdUndo, cmdRedo and
+// cmdLineDelete.  A hot key unregistered here is removed from every editor,
+// present and future, so the key reaches the window that hosts the editor.
+namespace EditorGlobals {
+int HotKeyCount(int32_t command);
+// Hot key `index` (0-based) of the command; an empty key when out of range.
+EditorHotKey HotKey(int32_t command, int index);
+void UnregisterHotKey(const EditorHotKey& hotKey);
+// Back to the editor's own table (tests).
+void RestoreHotKeys();
+}  // namespace EditorGlobals
+
+class CodeEditor : public QsciScintilla {
+    Q_OBJECT
+
+public:
+    explicit CodeEditor(QWidget* parent = nullptr);
+    ~CodeEditor() override;
+
+    // ---- Text ------------------------------------------------------------------
+    QString WholeText() const;
+    // Replaces the whole text; an edit like any other (Change event, changed
+    // flag).  A caller that puts a text that is no change of the document
+    // (opening it) clears the document's modified state afterwards.
+    void SetWholeText(const QString& text);
+    int32_t LineCount() const;
+    // Text of a line without its line end; empty for a line that does not exist.
+    QString LineText(int32_t line) const;
+    // Remove a line (its line end included); then InsertLineAt puts a new
+    // line before line n (at the end when n is the line count).  Together
+    // they replace a line.  Lines out of range are ignored.
+    void RemoveLine(int32_t line);
+    void InsertLineAt(int32_t line, const QString& text);
+    // Loads a file, which then is the whole text (lone LF or CR become CR
+    // LF); the undo history is emptied and the changed flag cleared.  A load
+    // is no edit: it raises no Change event.
+    // Returns false, with the text unchanged, when the file cannot be read.
+    bool LoadFromFile(const QString& path);
+    // Writes the whole text to a file in the ANSI code page.  The previous
+    // file is replaced only when the new one is written completely.
+    // `newName` tells a Save As from a Save; both write the same way.
+    // Clears the changed flag on success.
+    bool SaveToFile(const QString& path, bool newName);
+
+    // ---- Selection and caret ------------------------------------------------------
+    EditorRange Selection(bool normalised) const;
+    QString SelectedText() const;
+    // Replaces the selection (or inserts at the caret); afterwards the
+    // selection is empty at the start of the inserted text.
+    void ReplaceSelectedText(const QString& text);
+    // Puts the caret at (line, column), both clamped into the text.
+    void PutCaret(int32_t line, int32_t column);
+    void SelectRange(int32_t startLine, int32_t startCol, int32_t endLine, int32_t endCol);
+    int32_t FirstVisibleLine() const;
+    void SetFirstVisibleLine(int32_t line);
+    // The word at the caret: the word the caret touches, or else the nearest
+    // word to its left on the same line (blanks skipped); empty when none.
+    QString WordAtCaret() const;
+    int32_t TokenKindAtCaret() const;
+    // The style of the character at (line, column) after colouring.
+    int StyleAt(int32_t line, int32_t column) const;
+
+    // ---- Commands ------------------------------------------------------------
+    void RunCommand(int32_t command);
+    bool CanUndo() const;
+    bool CanRedo() const;
+    bool CanCut() const;
+    bool CanCopy() const;
+    bool CanPaste() const;
+    void Undo();
+    void Redo();
+    void Cut();
+    void Copy();
+    void Paste();
+
+    // ---- State -----------------------------------------------------------------
+    // Set by every edit of the text (typing, commands, whole or selected
+    // text, line replacement); cleared by SetChanged(false), a load and a save.
+    bool Changed() const { return changed_; }
+    void SetChanged(bool changed) { changed_ = changed; }
+    // Selects a registered colouring language; an empty name selects none
+    // (plain text).  An unknown name is refused: false, nothing changes.
+    QString LanguageName() const { return languageName_; }
+    bool SetLanguageName(const QString& name);
+    bool WhitespaceShown() const { return whitespaceShown_; }
+    void SetWhitespaceShown(bool shown);
+    // The left margin, which carries the bookmarks.
+    bool BookmarkMarginShown() const { return bookmarkMargin_; }
+    void SetBookmarkMarginShown(bool shown);
+    bool LineHasBookmark(int32_t line) const;
+    // The highlighted line (background of colour slot 30); -1 for none.
+    int32_t HighlightedLine() const { return highlightedLine_; }
+    void SetHighlightedLine(int32_t line);
+
+    // ---- Display options -----------------------------------------------------------
+    // On: the caret and the selection stay within the text of each line; off:
+    // they may go past a line's end.
+    bool SelectionBounded() const { return selectionBounded_; }
+    void SetSelectionBounded(bool on);
+    // Dragging the vertical scroll bar shows the first visible line's number.
+    bool LineTipsShown() const { return lineTips_; }
+    void SetLineTipsShown(bool on) { lineTips_ = on; }
+    bool LineNumbersShown() const { return lineNumbers_; }
+    void SetLineNumbersShown(bool on);
+    int32_t LineNumberStyle() const { return lineNumberStyle_; }
+    void SetLineNumberStyle(int32_t style);
+    // Number shown for the first line.
+    int32_t FirstLineNumber() const { return firstLineNumber_; }
+    void SetFirstLineNumber(int32_t number);
+    // The number shown beside a line (0-based) with the current style and start.
+    QString LineNumberText(int32_t line) const;
+
+    // ---- Colours and font ----------------------------------------------------------
+    int32_t SlotColor(int slot) const;
+    // False for a slot outside 0..30.
+    bool SetSlotColor(int slot, int32_t color);
+    QFont EditorFont() const { return font_; }
+    // Refuses (false) a font whose point size is not above 0 or above 1638.
+    // Strikethrough is kept with the font but not drawn.
+    bool SetEditorFont(const QFont& font);
+
+    // ---- Printing --------------------------------------------------------------
+    // flags with bit 0 set (13): print the whole text after the print dialog;
+    // without it (12): the printer set-up dialog, whose choice later prints
+    // use.  `device` is reserved (0).
+    void Print(int32_t device, int32_t flags);
+
+    enum class PrintStep { Setup, Print };
+    // A print responder answers the printer dialogs instead of the user: it
+    // gets the printer (it may set a PDF output file) and returns whether
+    // the dialog was accepted.  An empty responder removes it.
+    using PrintResponder = std::function<bool(QPrinter& printer, PrintStep step)>;
+    static PrintResponder SetPrintResponder(PrintResponder responder);
+
+    // A dialog responder receives every dialog the editor would show (find,
+    // replace, go to line, properties), already filled, instead of running it:
+    // it may change its fields and press its buttons (found by object name)
+    // and returns QDialog::Accepted or QDialog::Rejected.
+    using DialogResponder = std::function<int(QDialog& dialog)>;
+    static DialogResponder SetDialogResponder(DialogResponder responder);
+
+    // The open code tip, or nullptr.
+    const CodeTip* OpenCodeTip() const { return tip_.get(); }
+    // The tip's window (for tests and screenshots), or nullptr.
+    QLabel* CodeTipWindow() const { return tipWindow_; }
+
+signals:
+    void FocusIn(platform::CodeEditor* control);
+    void Change(platform::CodeEditor* control);
+    void SelChange(platform::CodeEditor* control);
+    void KeyDown(platform::CodeEditor* control, int keyCode, int shift, bool* handled);
+    // After a key was released (the Space key's code tips use it).
+    void KeyUp(platform::CodeEditor* control, int keyCode, int shift, bool* handled);
+    // x and y in pixels from the editor's top left corner.
+    void MouseDown(platform::CodeEditor* control, int button, int shift, int x, int y, bool* handled);
+    // A tip was asked for (cmdCodeTip).  *tipKind starts at 0 (no tip); a
+    // handler sets 4 for a tip that it fills in CodeTipInitialize.
+    void CodeTipRequest(platform::CodeEditor* control, int* tipKind);
+    // The caret or selection moved while a tip is open.
+    void CodeTipUpdate(platform::CodeEditor* control, platform::CodeTip* tip);
+    void CodeTipInitialize(platform::CodeEditor* control, platform::CodeTip* tip);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    friend class LanguageLexer;
+    friend void RegisterLanguage(const QString&, const EditorLanguage&);
+    friend void UnregisterLanguage(const QString&);
+
+    // Positions (bytes of the document) and (line, column) in UTF-16 units.
+    long PositionOf(int32_t line, int32_t column) const;
+    void LineColumnOf(long position, int32_t& line, int32_t& column) const;
+    QString TextRange(long start, long end) const;
+    void EnsureStyled(long upTo) const;
+    QColor StyleFore(int style) const;
+    QColor StyleBack(int style) const;
+    QColor WindowColor() const;
+
+    void ApplyLanguage();
+    void ApplyStyles();
+    void ApplyLineNumbers();
+    void ApplyHotKeys();
+    void CheckSelection();
+    void OnTextChanged();
+    void UpdateLineNumberMargin();
+
+    void IndentSelection(bool indent);
+    void SelectCaretLine();
+    void DeleteForward();
+    void ToggleBookmark();
+    void JumpToBookmark(bool forward);
+    void ShowCodeTip();
+    void CloseCodeTip();
+    void PlaceCodeTip();
+    void Find(bool forward);
+    bool FindFrom(const QString& text, bool matchCase, bool wholeWord, bool forward, bool wrap);
+    int ReplaceAll(const QString& text, const QString& with, bool matchCase, bool wholeWord);
+    void ShowFindDialog();
+    void ShowReplaceDialog();
+    void ShowGotoDialog();
+    void ShowPropertiesDialog();
+    int RunDialog(QDialog& dialog);
+
+    QString languageName_;
+    bool changed_ = false;
+    bool whitespaceShown_ = false;
+    bool bookmarkMargin_ = false;
+    int32_t highlightedLine_ = -1;
+    bool selectionBounded_ = true;
+    bool lineTips_ = true;
+    bool lineNumbers_ = true;
+    int32_t lineNumberStyle_ = lnDecimal;
+    int32_t firstLineNumber_ = 1;
+    std::array<int32_t, kColorSlotCount> colors_{};
+    QFont font_;
+    long lastAnchor_ = -1;
+    long lastCaret_ = -1;
+    bool settingText_ = false;
+
+    // Last search.
+    QString findText_;
+    bool findMatchCase_ = false;
+    bool findWholeWord_ = false;
+
+    std::unique_ptr<CodeTip> tip_;
+    QLabel* tipWindow_ = nullptr;
+};
+
+// A window that is never shown and holds one editor, `source`, used only as
+// a text buffer (the include merge of the compile): create it to load the
+// buffer, delete it to unload.
+class HiddenEditorWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit HiddenEditorWindow(QWidget* parent = nullptr);
+    CodeEditor* const source;
+};
+
+}  // namespace platform

@@ -1,0 +1,144 @@
+// Command-set files: the fields read from them, what reaches the compiler
+// control, and what happens with a missing, unreadable or malformed file.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "QUARVELv2.h"
+#include "build/CommandSet.h"
+#include "documents/modApp.h"
+
+namespace {
+
+constexpr int16_t kDim = 0;  // command 0 is DIM
+
+class CommandSetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        ASSERT_TRUE(dir_.isValid());
+        modApp::SetAppPath(dir_.path());
+        basic_ = std::make_unique<qvv2::QUARVELv2>();
+        basic_->CommandUseAll();
+    }
+    void TearDown() override {
+        modApp::SetAppPath(QString());
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
+
+    void writeFile(const QString& name, const QByteArray& content) {
+        QFile f(dir_.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+
+    int16_t command(const char16_t* name) { return basic_->IsCommand(name); }
+    bool enabled(const char16_t* name) { return basic_->CommandEnabled(command(name)) != 0; }
+    int enabledCount() const {
+        int n = 0;
+        for (int16_t c = 0; c < qvv2::QUARVELv2::kCommandCount; ++c) n += basic_->CommandEnabled(c) != 0;
+        return n;
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<qvv2::QUARVELv2> basic_;
+};
+
+TEST(CommandSetFields, ReadsFieldsInTheSequentialInputManner) {
+    struct Case {
+        QByteArray bytes;
+        QStringList fields;
+    } cases[] = {
+        {"DIM\r\nGOTO\r\n", {"DIM", "GOTO"}},
+        {"DIM\nGOTO", {"DIM", "GOTO"}},
+        {"  MOVE , SERVO  \r\n", {"MOVE", "SERVO"}},
+        {"\"FOR,NEXT\"  , IF\r\n", {"FOR,NEXT", "IF"}},
+        {"\"PRINT\" junk, END\r\n", {"PRINT", "END"}},
+        {"\"OPEN\r\n", {"OPEN"}},
+        {"\r\n\r\n", {"", ""}},
+        {"A,\r\n", {"A", ""}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toStdString());
+        EXPECT_EQ(modMain::ReadCommandSetFields(c.bytes, "CP1252"), c.fields);
+    }
+}
+
+TEST(CommandSetFields, ReadingEndsBeforeAnUnreadableLine) {
+    EXPECT_EQ(modMain::ReadCommandSetFields(QByteArray("DIM\r\nGO\0TO\r\nEND\r\n", 16), "CP1252"),
+              QStringList{"DIM"});
+    // 0x81 0x20 is no CP949 character.
+    EXPECT_EQ(modMain::ReadCommandSetFields("DIM\r\n\x81 \r\nEND\r\n", "CP949"), QStringList{"DIM"});
+    // Korean keywords in CP949.
+    EXPECT_EQ(modMain::ReadCommandSetFields("\xbc\xb1\xbe\xf0\r\n", "CP949"), QStringList{QStringLiteral("선언")});
+}
+
+TEST_F(CommandSetTest, LoadsOnlyTheListedCommands) {
+    writeFile("vx21e.cmd", "DIM\r\n  goto  \r\nMOVE, SERVO\r\nNOSUCH\r\n\r\n");
+    modMain::LoadCommandSet("vx21e.cmd", *basic_);
+    EXPECT_TRUE(enabled(u"DIM"));
+    EXPECT_TRUE(enabled(u"GOTO"));
+    EXPECT_TRUE(enabled(u"MOVE"));
+    EXPECT_TRUE(enabled(u"SERVO"));
+    EXPECT_EQ(enabledCount(), 4);
+}
+
+TEST_F(CommandSetTest, KoreanKeywordsEnableTheirCommands) {
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    writeFile("vx21.cmd", "\xbc\xb1\xbe\xf0\r\n");  // 선언 (DIM) in CP949
+    modMain::LoadCommandSet("vx21.cmd", *basic_);
+    EXPECT_TRUE(basic_->CommandEnabled(kDim));
+    EXPECT_EQ(enabledCount(), 1);
+}
+
+TEST_F(CommandSetTest, MissingOrUnreadableFileLeavesTheSetAsItWas) {
+    basic_->CommandUnuseAll();
+    basic_->CommandUse(u"DIM");
+    modMain::LoadCommandSet("vx21e.cmd", *basic_);  // no such file
+    EXPECT_EQ(enabledCount(), 1);
+    ASSERT_TRUE(QDir(dir_.path()).mkdir("vx21.cmd"));  // a folder of that name
+    modMain::LoadCommandSet("vx21.cmd", *basic_);
+    EXPECT_EQ(enabledCount(), 1);
+}
+
+TEST_F(CommandSetTest, BlankOrMalformedFileLeavesWhatWasReadBeforeIt) {
+    writeFile("vx21e.cmd", "\r\n  \r\n\r\n");
+    modMain::LoadCommandSet("vx21e.cmd", *basic_);
+    EXPECT_EQ(enabledCount(), 0);
+
+    writeFile("vx21e.cmd", QByteArray("GOTO\r\n\0\0\0\r\nDIM\r\n", 14));
+    modMain::LoadCommandSet("vx21e.cmd", *basic_);
+    EXPECT_TRUE(enabled(u"GOTO"));
+    EXPECT_EQ(enabledCount(), 1);
+}
+
+TEST_F(CommandSetTest, SecondFileReplacesTheFirstAndACompileEnablesEverything) {
+    writeFile("a.cmd", "DIM\r\nGOTO\r\n");
+    writeFile("b.cmd", "SERVO\r\n");
+    modMain::LoadCommandSet("a.cmd", *basic_);
+    modMain::LoadCommandSet("b.cmd", *basic_);
+    EXPECT_TRUE(enabled(u"SERVO"));
+    EXPECT_EQ(enabledCount(), 1);
+
+    // The compiler's reset enables every command for the compile and after it.
+    std::u16string program = u"DIM A AS BYTE\r\nA = 1\r\n";
+    basic_->Compile(program);
+    EXPECT_EQ(basic_->Bas_Error, 0);
+    EXPECT_EQ(enabledCount(), qvv2::QUARVELv2::kCommandCount);
+}
+
+TEST_F(CommandSetTest, FileNameFollowsTheInterfaceLanguage) {
+    EXPECT_EQ(modMain::CommandSetFileName(), QStringLiteral("vx21e.cmd"));
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    EXPECT_EQ(modMain::CommandSetFileName(), QStringLiteral("vx21.cmd"));
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    EXPECT_EQ(modMain::CommandSetFileName(), QStringLiteral("vx21e.cmd"));
+}
+
+}  // namespace

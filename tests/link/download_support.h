@@ -1,0 +1,127 @@
+// Shared set-up of the download and firmware tests: the link fixture, a
+// compiler control of the test's own as the program's `basic`, a program
+// folder of the test's own (with or without a generated firmware package),
+// and checks that the link is back at rest.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "LinkFixture.h"
+#include "build/DownloadProgram.h"
+#include "compiler/QUARVELv2.h"
+#include "documents/modApp.h"
+#include "link/frmRun.h"
+#include "link/modMainDelay.h"
+
+// The boot loader access code of the tests: any five, five, one, seven and
+// five bytes that are not controller commands.
+inline ControllerSim::BootCode TestBootCode() {
+    ControllerSim::BootCode c;
+    c.wakeUp = {0x1B, 0x57, 0x41, 0x4B, 0x45};
+    c.wakeUpReply = {0x77, 0x61, 0x6B, 0x65, 0x21};
+    c.prompt = 0x3E;
+    c.start = {0x53, 0x54, 0x41, 0x52, 0x54, 0x0D, 0x0A};
+    c.acknowledge = {0x4F, 0x4B, 0x21, 0x0D, 0x0A};
+    return c;
+}
+
+inline const char* TestBootCodeIni() {
+    return "[BootLoader]\r\n"
+           "WakeUp=1B 57 41 4B 45\r\n"
+           "WakeUpReply=77 61 6B 65 21\r\n"
+           "Prompt=3E\r\n"
+           "Start=53 54 41 52 54 0D 0A\r\n"
+           "Acknowledge=4F 4B 21 0D 0A\r\n";
+}
+
+// A stand-in firmware image: every byte a function of its index, so a
+// misplaced or mis-coded byte shows.
+inline std::vector<uint8_t> GeneratedFirmware(size_t size) {
+    std::vector<uint8_t> image(size);
+    for (size_t i = 0; i < size; ++i) image[i] = static_cast<uint8_t>((i * 7 + i / 256 * 13 + 5) & 0xFF);
+    return image;
+}
+
+class DownloadTest : public LinkTest {
+protected:
+    void SetUp() override {
+        LinkTest::SetUp();
+        ASSERT_TRUE(folder_.isValid());
+        modApp::SetAppPath(folder_.path());
+        previousBasic_ = &modMain::Basic();
+        modMain::SetBasic(&basic_);
+        modMain::CompiledOK = false;
+        modMain::Downloaded = false;
+        basic_.cmdLang = 0;
+        basic_.CodePage = "CP1252";
+        basic_.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
+        qvv2::SetSystemCodePage("CP1252");
+    }
+
+    void TearDown() override {
+        modMain::SetBasic(previousBasic_);
+        modApp::SetAppPath(QString());
+        LinkTest::TearDown();
+    }
+
+    // Compiles the text as the named program; CompiledOK follows the result.
+    void Compile(const std::u16string& text, const std::u16string& filename = u"walk.bas") {
+        basic_.Filename = filename;
+        std::u16string t = text;
+        basic_.Compile(t);
+        ASSERT_EQ(basic_.Bas_Error, 0) << qvv2::ToUtf8(basic_.Bas_Error_Msg);
+        modMain::CompiledOK = true;
+    }
+
+    // A program of `moves` MOVE lines (each 7 bytes of code) in a loop.
+    static std::u16string Program(int moves) {
+        std::u16string text = u"DIM A AS BYTE\r\nLOOP1:\r\n";
+        for (int i = 0; i < moves; ++i) {
+            const std::u16string p = qvv2::NumberText(10 + (i * 17) % 180);
+            text += u"MOVE " + p + u",100,110,120,130," + p + u"\r\n";
+        }
+        text += u"A = A + 1\r\nGOTO LOOP1\r\n";
+        return text;
+    }
+
+    // Writes a firmware package into the program folder.
+    void WriteFirmware(const std::vector<uint8_t>& image, const char* ini = TestBootCodeIni()) {
+        ASSERT_TRUE(QDir(folder_.path()).mkpath(QStringLiteral("firmware")));
+        QFile f(folder_.filePath(QStringLiteral("firmware/controller.fw")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+        f.close();
+        if (ini) {
+            QFile c(folder_.filePath(QStringLiteral("firmware/bootloader.ini")));
+            ASSERT_TRUE(c.open(QIODevice::WriteOnly));
+            c.write(ini);
+        }
+    }
+
+    // The link at rest: port closed, line settings as before, raw mode off,
+    // no timer armed.
+    void ExpectAtRest() {
+        EXPECT_FALSE(main().Comm.PortOpen());
+        EXPECT_EQ(main().Comm.Settings(), QStringLiteral("9600,n,8,1"));
+        EXPECT_FALSE(bootup_modMain::RawMode);
+        EXPECT_FALSE(main().TimeOut.isActive());
+        EXPECT_EQ(main().TimeOut.interval(), kTimeOutMs);
+    }
+
+    // The text of the index-th message box shown so far.
+    QString Box(size_t index) const {
+        return index < boxes_->Calls().size() ? boxes_->Calls()[index].prompt : QStringLiteral("<no box>");
+    }
+    QString BoxTitle(size_t index) const {
+        return index < boxes_->Calls().size() ? boxes_->Calls()[index].title : QStringLiteral("<no box>");
+    }
+
+    QTemporaryDir folder_;
+    qvv2::QUARVELv2 basic_;
+    qvv2::QUARVELv2* previousBasic_ = nullptr;
+};

@@ -1,0 +1,58 @@
+// The program's start around the main window: the program folder from the
+// environment, the command line, Qt's own translations.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+#include "documents/modApp.h"
+#include "mainwindow/ProgramStart.h"
+
+TEST(ProgramStartTest, CommandLineIsTheArgumentsAfterTheProgramJoinedByBlanks) {
+    EXPECT_EQ(ProgramStart::CommandLineOf({"quarvel-ide"}), "");
+    EXPECT_EQ(ProgramStart::CommandLineOf({"quarvel-ide", "/home/u/a.bas"}), "/home/u/a.bas");
+    EXPECT_EQ(ProgramStart::CommandLineOf({"quarvel-ide", "\"/home/u/my", "robot.bas\""}), "\"/home/u/my robot.bas\"");
+    EXPECT_EQ(ProgramStart::CommandLineOf({}), "");
+}
+
+TEST(ProgramStartTest, ProgramFolderComesFromTheEnvironmentWhenSet) {
+    const QByteArray saved = qgetenv(ProgramStart::kHomeVariable);
+    modApp::SetAppPath(QString());
+    qunsetenv(ProgramStart::kHomeVariable);
+    ProgramStart::ApplyProgramHome();
+    EXPECT_EQ(modApp::AppPath(), QCoreApplication::applicationDirPath());
+
+    qputenv(ProgramStart::kHomeVariable, "/tmp/quarvel home");
+    ProgramStart::ApplyProgramHome();
+    EXPECT_EQ(modApp::AppPath(), "/tmp/quarvel home");
+
+    modApp::SetAppPath(QString());
+    if (saved.isNull()) qunsetenv(ProgramStart::kHomeVariable);
+    else qputenv(ProgramStart::kHomeVariable, saved);
+}
+
+TEST(ProgramStartTest, QtTranslationsFollowTheInterfaceLanguage) {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_FALSE(ProgramStart::InstallQtTranslations(*app));
+
+    const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFileInfo::exists(dir + QStringLiteral("/qtbase_ko.qm")))
+        GTEST_SKIP() << "Qt's Korean translation is not installed (qt6-translations-l10n)";
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    const QList<QTranslator*> before = app->findChildren<QTranslator*>();
+    EXPECT_TRUE(ProgramStart::InstallQtTranslations(*app));
+    // The standard dialog buttons now speak Korean.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("취소"));
+    for (QTranslator* t : app->findChildren<QTranslator*>()) {
+        if (before.contains(t)) continue;
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
