@@ -49,6 +49,15 @@ std::string AnsiCodePage(UiLanguage language) {
     return "CP1252";
 }
 
+QString Localized(const LocalizedText& text) {
+    switch (CurrentUiLanguage()) {
+    case UiLanguage::Korean: return QString::fromUtf8(text.korean);
+    case UiLanguage::Japanese: return QString::fromUtf8(text.japanese);
+    case UiLanguage::Chinese: return QString::fromUtf8(text.chinese);
+    default: return QString::fromUtf8(text.english);
+    }
+}
+
 void ApplyUiCodePage() { qvv2::SetSystemCodePage(AnsiCodePage(CurrentUiLanguage())); }
 
 }  // namespace platform

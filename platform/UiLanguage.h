@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QLocale>
+#include <QString>
 #include <string>
 
 namespace platform {
@@ -26,5 +27,15 @@ std::string AnsiCodePage(UiLanguage language);
 // Makes the process's ANSI code page (qvv2::SystemCodePage) that of the
 // current user-interface language.  Called once at start-up.
 void ApplyUiCodePage();
+
+// A text of the program's own that the string table does not hold, given in
+// the four languages (UTF-8): the one of the current user-interface language.
+struct LocalizedText {
+    const char* english;
+    const char* korean;
+    const char* japanese;
+    const char* chinese;
+};
+QString Localized(const LocalizedText& text);
 
 }  // namespace platform

@@ -31,20 +31,47 @@ namespace modApp {
 // ---- Errors ----------------------------------------------------------------
 
 FileError MakeFileError(int16_t number) {
-    const char* text = "Application-defined or object-defined error";
+    // The runtime's descriptions of file errors, in the four languages.
+    static const platform::LocalizedText kOther = {"Application-defined or object-defined error",
+                                                   "응용 프로그램 정의 또는 개체 정의 오류입니다.",
+                                                   "アプリケーション定義またはオブジェクト定義のエラーです。",
+                                                   "应用程序定义或对象定义的错误。"};
+    static const platform::LocalizedText kInvalidArgument = {"Invalid procedure call or argument",
+                                                             "프로시저 호출 또는 인수가 잘못되었습니다.",
+                                                             "プロシージャの呼び出し、または引数が不正です。",
+                                                             "无效的过程调用或参数。"};
+    static const platform::LocalizedText kBadFileName = {"Bad file name or number",
+                                                         "파일 이름 또는 번호가 잘못되었습니다.",
+                                                         "ファイル名または番号が不正です。", "文件名或文件号错误。"};
+    static const platform::LocalizedText kFileNotFound = {"File not found", "파일을 찾을 수 없습니다.",
+                                                          "ファイルが見つかりません。", "文件未找到。"};
+    static const platform::LocalizedText kDeviceIO = {"Device I/O error", "장치 입출력 오류입니다.",
+                                                      "デバイス I/O エラーです。", "设备 I/O 错误。"};
+    static const platform::LocalizedText kDiskFull = {"Disk full", "디스크가 꽉 찼습니다.",
+                                                      "ディスクの空き容量が不足しています。", "磁盘已满。"};
+    static const platform::LocalizedText kPermission = {"Permission denied", "권한이 없습니다.",
+                                                        "書き込みできません。", "没有权限。"};
+    static const platform::LocalizedText kPathFileAccess = {"Path/File access error",
+                                                            "경로/파일 액세스 오류입니다.",
+                                                            "パス名/ファイル名が無効です。", "路径/文件访问错误。"};
+    static const platform::LocalizedText kPathNotFound = {"Path not found", "경로를 찾을 수 없습니다.",
+                                                          "パスが見つかりません。", "路径未找到。"};
+    static const platform::LocalizedText kInvalidFormat = {"Invalid file format", "파일 형식이 잘못되었습니다.",
+                                                           "ファイル形式が不正です。", "文件格式无效。"};
+    const platform::LocalizedText* text = &kOther;
     switch (number) {
-    case errInvalidArgument: text = "Invalid procedure call or argument"; break;
-    case errBadFileName: text = "Bad file name or number"; break;
-    case errFileNotFound: text = "File not found"; break;
-    case errDeviceIO: text = "Device I/O error"; break;
-    case errDiskFull: text = "Disk full"; break;
-    case errPermissionDenied: text = "Permission denied"; break;
-    case errPathFileAccess: text = "Path/File access error"; break;
-    case errPathNotFound: text = "Path not found"; break;
-    case errInvalidFileFormat: text = "Invalid file format"; break;
+    case errInvalidArgument: text = &kInvalidArgument; break;
+    case errBadFileName: text = &kBadFileName; break;
+    case errFileNotFound: text = &kFileNotFound; break;
+    case errDeviceIO: text = &kDeviceIO; break;
+    case errDiskFull: text = &kDiskFull; break;
+    case errPermissionDenied: text = &kPermission; break;
+    case errPathFileAccess: text = &kPathFileAccess; break;
+    case errPathNotFound: text = &kPathNotFound; break;
+    case errInvalidFileFormat: text = &kInvalidFormat; break;
     default: break;
     }
-    return FileError{number, QString::fromLatin1(text)};
+    return FileError{number, platform::Localized(*text)};
 }
 
 FileError FileErrorFromErrno(int err, bool creating) {

@@ -104,20 +104,13 @@ bool ParseBytes(const QString& text, size_t count, std::vector<uint8_t>& out) {
 }
 
 QString ProblemText(const Package& package) {
-    // These texts are the program's own (the string table has no entries for
-    // them), in the four user-interface languages.
-    struct Texts {
-        const char* en;
-        const char* ko;
-        const char* ja;
-        const char* zh;
-    };
-    static const Texts kMissing = {
+    // The program's own texts: the string table has no entries for them.
+    static const platform::LocalizedText kMissing = {
         "The firmware update is not available: the firmware image file was not found.",
         "펌웨어 업데이트를 할 수 없습니다: 펌웨어 이미지 파일이 없습니다.",
         "ファームウェアを更新できません: ファームウェアのイメージファイルが見つかりません。",
         "无法更新固件：找不到固件映像文件。"};
-    static const Texts kUnusable = {
+    static const platform::LocalizedText kUnusable = {
         "The firmware update is not available: the firmware image file is empty, unreadable or longer than "
         "65,280 bytes.",
         "펌웨어 업데이트를 할 수 없습니다: 펌웨어 이미지 파일이 비어 있거나, 읽을 수 없거나, 65,280 바이트보다 "
@@ -125,12 +118,12 @@ QString ProblemText(const Package& package) {
         "ファームウェアを更新できません: ファームウェアのイメージファイルが空か、読み込めないか、65,280 "
         "バイトを超えています。",
         "无法更新固件：固件映像文件为空、无法读取或超过 65,280 字节。"};
-    static const Texts kCode = {
+    static const platform::LocalizedText kCode = {
         "The firmware update is not available: the boot loader settings file was not found or is not valid.",
         "펌웨어 업데이트를 할 수 없습니다: 부트 로더 설정 파일이 없거나 올바르지 않습니다.",
         "ファームウェアを更新できません: ブートローダーの設定ファイルが見つからないか、正しくありません。",
         "无法更新固件：找不到引导加载程序设置文件，或该文件无效。"};
-    const Texts* t = nullptr;
+    const platform::LocalizedText* t = nullptr;
     switch (package.Trouble) {
     case Problem::None:
         return QString();
@@ -145,14 +138,7 @@ QString ProblemText(const Package& package) {
         break;
     }
     if (!t) return QString();
-    const char* text = t->en;
-    switch (platform::CurrentUiLanguage()) {
-    case platform::UiLanguage::Korean: text = t->ko; break;
-    case platform::UiLanguage::Japanese: text = t->ja; break;
-    case platform::UiLanguage::Chinese: text = t->zh; break;
-    default: break;
-    }
-    return QString::fromUtf8(text) + QStringLiteral("\r\n") + QDir::toNativeSeparators(package.File);
+    return platform::Localized(*t) + QStringLiteral("\r\n") + QDir::toNativeSeparators(package.File);
 }
 
 }  // namespace Firmware

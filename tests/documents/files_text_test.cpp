@@ -98,7 +98,7 @@ TEST(FilesProgramText, AFileThatIsNotTextIsRefusedAndLeftAlone) {
         QString text = QStringLiteral("kept");
         const modApp::FileError e = modApp::ReadProgramFile(path, text);
         EXPECT_EQ(e.Number, modApp::errInvalidFileFormat);
-        EXPECT_EQ(e.Description, QStringLiteral("Invalid file format"));
+        EXPECT_EQ(e.Description, QStringLiteral("파일 형식이 잘못되었습니다."));  // in the interface language
         EXPECT_EQ(text, QStringLiteral("kept"));
         EXPECT_EQ(ReadAll(path), bytes);
     }
