@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "QUARVELv2.h"
+#include "build/DownloadProgram.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"
@@ -86,6 +87,8 @@ bool LoadCommandSetFile(const QString& path, qvv2::QUARVELv2& basic) {
 void LoadCommandSet(const QString& fileName, qvv2::QUARVELv2& basic) {
     LoadCommandSetFile(modApp::AddBackslash(modApp::AppPath()) + fileName, basic);
 }
+
+void LoadCommandSet(const QString& fileName) { LoadCommandSet(fileName, Basic()); }
 
 QString CommandSetFileName() {
     const std::optional<double> language = vb::Val(LoadResString(1));

@@ -39,6 +39,9 @@ bool LoadCommandSetFile(const QString& path, qvv2::QUARVELv2& basic);
 // The same with a file name in the program's own folder (modApp::AppPath).
 void LoadCommandSet(const QString& fileName, qvv2::QUARVELv2& basic);
 
+// The same on the main window's compiler control (modMain::Basic()).
+void LoadCommandSet(const QString& fileName);
+
 // The command-set file of the user-interface language: "vx21.cmd" when
 // string 1 of the string table has the numeric value 1 (Korean), else
 // "vx21e.cmd".

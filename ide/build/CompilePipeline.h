@@ -101,6 +101,25 @@ bool ExpandIncludes(CompileContext& ctx, QString& text);
 // text does nothing.  Shows nothing and writes no object file.
 void CompileSnippet(QString& text, qvv2::QUARVELv2& basic);
 
+// ---- On the active document and the main window's compiler ------------------------
+// (ide/build/ActiveDocument.cpp)
+
+// The context of the document modApp::ActiveDoc: its editor `rt` and file
+// name, the compiler control modMain::Basic(), the main window's status bar,
+// model set-up and the wait window, and the object-file writer.  Every
+// function checks that the window still exists: a document closed while the
+// compile yields to the event queue is skipped.  `basic` is nullptr when no
+// document is active.
+CompileContext ActiveDocumentContext();
+
+// The compile command: compiles the active document; nothing when no
+// document is active.
+void CompileActiveDocument();
+void ParseDeviceDirective();
+bool ExpandIncludes(QString& text);
+// A snippet on the main window's compiler control.
+void CompileSnippet(QString& text);
+
 // ---- Helpers, public for the tests -------------------------------------------
 
 // The lines of a text as an editor holding it shows them: split at CR LF, a

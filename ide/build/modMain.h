@@ -52,4 +52,8 @@ inline int16_t DocWindowState = 0;
 // while it is set closes itself at once.
 inline bool AppClosing = false;
 
+// While set, the controller information window is not opened again; that
+// window clears it when it unloads.
+inline bool InfoBusy = false;
+
 }  // namespace modMain

@@ -321,6 +321,13 @@ public:
     void mnuEdit_Align_Click();
     void mnuEdit_Note_Click();
     void mnuAddOnProgram_Click(int Index);
+    // Motion lock (mainwindow/frmMainBuildMenus.cpp): while a motion or
+    // zero-point window is open, the Set, Compile and Controller menus, the
+    // controller toolbar and both motor-control items are disabled;
+    // MotionUnlock, which such a window runs when it unloads, enables them
+    // again.
+    void MotionLock();
+    void MotionUnlock();
     void mnuLab_Click() {}
     void mnuStdioMaker_Click() {}
     void Command1_Click() {}

@@ -277,29 +277,13 @@ void frmMain::about_Click() {}
 
 // ---- Compile and controller ---------------------------------------------------------
 
-// Not connected yet: compile, download, debug, controller windows, direct
-// run and capture, motion windows.
-void frmMain::mnuMake_Click() {}
-void frmMain::mnuDown_Click() {}
+// Compile, download, debug, the controller windows, direct run and capture,
+// the motion windows and the edit-menu tools: mainwindow/frmMainBuildMenus.cpp.
 void frmMain::mnuAllRun_Click() {
     mnuMake_Click();
     mnuDown_Click();
 }
-void frmMain::mnuDebug_Click() {}
-void frmMain::mnuConInfo_Click() {}
-void frmMain::mnuMemClear_Click() {}
-void frmMain::mnuCurrentLineControl_Click() {}
-void frmMain::mnuCurrentGroupControl_Click() {}
-void frmMain::mnuCurrentCapture_Click() {}
-void frmMain::mnuMotorControl_Click() {}
-void frmMain::mnuMotorControlKESTRA_Click() {}
-void frmMain::mnuZero_all_Click() {}
-void frmMain::mnuZero_Click() {}
-void frmMain::mnuPort_Click() {}
-void frmMain::mnuViewObj_Click() {}
-void frmMain::mnuViewLineObj_Click() {}
-void frmMain::mnuEdit_Align_Click() {}
-void frmMain::mnuEdit_Note_Click() {}
+// Not connected yet: the servo quick commands.
 void frmMain::Motor_all_off() {}
 void frmMain::Motor_sel_on() {}
 void frmMain::Motor_sel_in() {}

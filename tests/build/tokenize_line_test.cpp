@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
+
 #include "build/TokenizeLine.h"
 
 namespace {
@@ -15,6 +17,8 @@ struct TokenCase {
     QStringList tokens;
     QString comment;
 };
+
+void PrintTo(const TokenCase& c, std::ostream* os) { *os << c.name; }
 
 QStringList CurrentTokens() {
     QStringList out;

@@ -1,0 +1,71 @@
+// The compile pipeline bound to the program's windows: the active document
+// window's editor, the main window's compiler control, status bar and model
+// set-up, the wait window and the object file.
+#include <QLabel>
+#include <QPointer>
+
+#include "QUARVELv2.h"
+#include "build/CompilePipeline.h"
+#include "build/DownloadProgram.h"
+#include "documents/Documents.h"
+#include "documents/ObjectFile.h"
+#include "editor/frmDoc.h"
+#include "link/frmWait.h"
+#include "mainwindow/frmMain.h"
+#include "platform/CodeEditor.h"
+
+namespace modMain {
+
+CompileContext ActiveDocumentContext() {
+    CompileContext ctx;
+    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
+    if (!doc || !doc->rt) return ctx;
+
+    qvv2::QUARVELv2* basic = &Basic();
+    ctx.basic = basic;
+    ctx.fileName = doc->FileName;
+
+    QPointer<platform::CodeEditor> rt = doc->rt;
+    ctx.text = [rt] { return rt ? rt->WholeText() : QString(); };
+    ctx.lineCount = [rt] { return rt ? static_cast<int>(rt->LineCount()) : 0; };
+    ctx.lineText = [rt](int i) { return rt ? rt->LineText(i) : QString(); };
+    ctx.showErrorLine = [rt](int line) {
+        if (!rt) return;
+        rt->SetHighlightedLine(line);
+        rt->PutCaret(line, 0);
+        rt->setFocus();
+    };
+
+    QPointer<frmMain> main = frmMain::existing();
+    ctx.setStatus = [main](const QString& text) {
+        if (!main) return;
+        if (QLabel* panel = main->Panel(1)) panel->setText(text);
+    };
+    ctx.modelSetup = [main] {
+        if (main) main->mnuVX32_Click();
+    };
+    ctx.showWait = [] { frmWait::Load().show(); };
+    ctx.closeWait = [] { frmWait::Unload(); };
+    ctx.writeObjectFile = [basic] { modApp::WriteObjectFile(*basic); };
+    return ctx;
+}
+
+void CompileActiveDocument() {
+    if (modApp::ActiveDoc == 0) return;
+    CompileContext ctx = ActiveDocumentContext();
+    CompileDocument(ctx);
+}
+
+void ParseDeviceDirective() {
+    CompileContext ctx = ActiveDocumentContext();
+    ParseDeviceDirective(ctx);
+}
+
+bool ExpandIncludes(QString& text) {
+    CompileContext ctx = ActiveDocumentContext();
+    return ExpandIncludes(ctx, text);
+}
+
+void CompileSnippet(QString& text) { CompileSnippet(text, Basic()); }
+
+}  // namespace modMain

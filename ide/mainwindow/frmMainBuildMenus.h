@@ -1,0 +1,46 @@
+// The windows and procedures that the main window's Compile, Controller,
+// Set, Special and Edit menus start but that the program does not have yet:
+// the debug window, the controller information window, the port settings
+// window, clearing the controller's memory, running the current line or
+// MOVE group on the robot and capturing servo positions, the motion and
+// zero-point windows, the object-code views, the program alignment and the
+// note window.
+//
+// Each is a function slot that does nothing while it is empty; the module
+// that builds the window fills its slot (or replaces the call in
+// mainwindow/frmMainBuildMenus.cpp).  The handlers test their conditions
+// and apply the motion lock themselves, so a slot only shows its window.
+#pragma once
+
+#include <functional>
+
+namespace frmMainBuildMenus {
+
+struct ToolWindows {
+    // Modal windows.
+    std::function<void()> ShowDebugScreen;      // frmDebugScreen
+    std::function<void()> ShowControllerInfo;   // frmInfo
+    std::function<void()> ShowPortSettings;     // frmPort
+    std::function<void()> ShowObjectView;       // frm_Obj
+    std::function<void()> ShowLineObjectView;   // frm_Obj_Line
+    std::function<void()> ShowAlignProgram;     // frmAlignWait
+    // Modeless, without owner.
+    std::function<void()> ShowNote;             // frmNote
+    // Controller procedures.
+    std::function<void()> ClearMemory;          // vxIO.ClearMemory (asks first)
+    std::function<void()> RunCurrentLine;       // modMain.RunCurrentLine (controller type 5)
+    std::function<void()> RunCurrentLineSingle; // modMain.RunCurrentLineSingle
+    std::function<void()> RunCurrentGroup;      // modMain.RunCurrentGroup
+    std::function<void()> CaptureToMoveLine;    // modMain.CaptureToMoveLine
+    // Motion and zero-point windows, modeless: true when the window is shown
+    // (it then runs frmMain::MotionUnlock when it unloads).
+    std::function<bool()> ShowMove32G6;         // frmMove32_G6
+    std::function<bool()> ShowMoveKestra;       // frmMoveKESTRA
+    std::function<bool()> ShowZero32;           // frmZero32
+    std::function<bool()> ShowZeroKestra;       // frmZeroKESTRA
+};
+
+// The slots the handlers call.
+ToolWindows& Windows();
+
+}  // namespace frmMainBuildMenus
