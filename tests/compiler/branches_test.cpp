@@ -4,82 +4,30 @@
 // the image after the 16-byte header, ending in the program's closing jump.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
 
-std::vector<uint8_t> Hex(const char* text) {
-    std::vector<uint8_t> out;
-    unsigned v = 0;
-    int n = 0;
-    while (std::sscanf(text, " %2x%n", &v, &n) == 1) {
-        out.push_back(static_cast<uint8_t>(v));
-        text += n;
-    }
-    return out;
-}
-
-std::u16string Source(const std::u16string& lines) {
-    std::u16string s;
-    for (char16_t ch : lines) {
-        if (ch == u'|')
-            s += u"\r\n";
-        else
-            s += ch;
-    }
-    return s + u"\r\n";
-}
-
-void Compile(QUARVELv2& c, const std::u16string& lines, int16_t conType = 0) {
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.CodePage = "CP1252";
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    c.Con_Type = conType;
-    std::u16string text = Source(lines);
-    c.Compile(text);
-}
-
-std::vector<uint8_t> Code(const QUARVELv2& c) {
-    if (c.TotalBytes < 16 || static_cast<int32_t>(c.ObjCode.size()) <= c.TotalBytes) return {};
-    return std::vector<uint8_t>(c.ObjCode.begin() + 17, c.ObjCode.begin() + c.TotalBytes + 1);
-}
-
-struct CodeCase {
-    std::u16string source;
-    const char* code;
-    int16_t conType = 0;
-};
-
-struct ErrorCase {
-    std::u16string source;
-    int16_t error;
-    int32_t line;
-    const char* name;  // statement name shown in the message
-    int16_t conType = 0;
-};
+using qvv2test::CodeCase;
+using qvv2test::CompileLines;
+using qvv2test::ErrorCase;
 
 void ExpectCode(const CodeCase& k) {
     QUARVELv2 c;
-    Compile(c, k.source, k.conType);
-    ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(k.source) << ": " << qvv2::ToUtf8(c.Bas_Error_Msg);
-    EXPECT_EQ(Code(c), Hex(k.code)) << qvv2::ToUtf8(k.source);
+    qvv2test::ExpectCompilesTo(c, u"", k);
 }
 
 void ExpectError(const ErrorCase& k) {
     QUARVELv2 c;
-    Compile(c, k.source, k.conType);
-    EXPECT_EQ(c.Bas_Error, k.error) << qvv2::ToUtf8(k.source);
-    EXPECT_EQ(c.Bas_Error_Line, k.line) << qvv2::ToUtf8(k.source);
-    EXPECT_NE(qvv2::ToUtf8(c.Bas_Error_Msg).find(std::string("[") + k.name + "]"), std::string::npos)
-        << qvv2::ToUtf8(k.source) << ": " << qvv2::ToUtf8(c.Bas_Error_Msg);
+    qvv2test::ExpectCompileError(c, u"", 0, k);
     EXPECT_EQ(c.TotalBytes, 0);
 }
 
@@ -121,27 +69,15 @@ TEST(BranchStatements, GotoAutoJumpsIntoTheBuiltInRoutineOnItsControllers) {
 TEST(BranchStatements, FixupKeepsTheLabelAsWrittenAndPointsAtThePlaceholder) {
     QUARVELv2 c;
     // On controller type 2, AUTO is an ordinary (here missing) label name.
-    Compile(c, u"RETURN|GOTO lOOp|GOSUB Sub_1|GOTO AUTO|lOOP: SUB_1:", 2);
+    CompileLines(c, u"RETURN|GOTO lOOp|GOSUB Sub_1|GOTO AUTO|lOOP: SUB_1:", 2);
     EXPECT_EQ(c.Bas_Error, 25);
     EXPECT_EQ(c.Bas_Error_Line, 4);
     ASSERT_EQ(c.fixupCount_, 3);
-    const struct {
-        uint8_t kind;
-        int32_t line;
-        std::u16string name;
-        int32_t position;
-    } expected[] = {
+    qvv2test::ExpectFixups(c, {
         {0, 2, u"lOOp", 19},  // C6 at index 17, C4 at 18, placeholder at 19
         {1, 3, u"Sub_1", 22},
         {0, 4, u"AUTO", 25},
-    };
-    for (int i = 0; i < 3; ++i) {
-        const qvv2::Fixup& f = c.fixups_[i + 1];
-        EXPECT_EQ(f.kind, expected[i].kind) << i;
-        EXPECT_EQ(f.line, expected[i].line) << i;
-        EXPECT_EQ(f.name, expected[i].name) << i;
-        EXPECT_EQ(f.position, expected[i].position) << i;
-    }
+    });
 }
 
 TEST(BranchStatements, Errors) {

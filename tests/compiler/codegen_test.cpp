@@ -9,6 +9,7 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
 #include "TestAccess.h"
 
 namespace {
@@ -18,13 +19,7 @@ using qvv2::FromUtf8;
 using qvv2::QUARVELv2;
 using qvv2::TestAccess;
 using qvv2::ToUtf8;
-
-void CompileText(QUARVELv2& c, const std::string& utf8) {
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    std::u16string text = FromUtf8(utf8);
-    c.Compile(text);
-}
+using qvv2test::CompileUtf8Text;
 
 void Tokenize(QUARVELv2& c, const std::string& utf8) {
     c.cmdLang = 0;
@@ -231,7 +226,7 @@ TEST(Labels, LabelMissingFromTheTableIsError24) {
 
 TEST(Labels, NumericLabelsAreDefinedByThePass) {
     QUARVELv2 c;
-    CompileText(c, "10 DIM A AS BYTE\r\n20\r\n0020 CONST K = 3");
+    CompileUtf8Text(c, "10 DIM A AS BYTE\r\n20\r\n0020 CONST K = 3");
     ASSERT_EQ(c.Bas_Error, 0);
     ASSERT_EQ(c.labelCount_, 3);
     EXPECT_EQ(ToUtf8(c.labels_[1].name), "10");
@@ -257,7 +252,7 @@ TEST(Labels, DuplicateNumericLabel) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.text);
         QUARVELv2 c;
-        CompileText(c, k.text);
+        CompileUtf8Text(c, k.text);
         EXPECT_EQ(c.Bas_Error, 13);
         EXPECT_EQ(c.Bas_Error_Line, k.line);
         EXPECT_EQ(ToUtf8(c.Bas_Error_Msg), " Line\r\nError 13 : [" + k.label + "] Exist same label name already.");
@@ -276,7 +271,7 @@ TEST(Dispatch, CommandWordWithoutCompilerIsError999) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.first);
         QUARVELv2 c;
-        CompileText(c, "' line 1\r\n" + k.first);
+        CompileUtf8Text(c, "' line 1\r\n" + k.first);
         if (k.second.empty()) {
             EXPECT_EQ(c.Bas_Error, 0);
             continue;
@@ -302,7 +297,7 @@ TEST(Dispatch, DisabledCommandIsError999WithControllerErrorText) {
 
 TEST(Dispatch, StatementCompilerErrorCarriesTheStatementName) {
     QUARVELv2 c;
-    CompileText(c, "' a\r\n\r\nCONST K = X");
+    CompileUtf8Text(c, "' a\r\n\r\nCONST K = X");
     EXPECT_EQ(c.Bas_Error, 14);
     EXPECT_EQ(c.Bas_Error_Line, 3);
     EXPECT_EQ(ToUtf8(c.Bas_Error_Msg), " Line\r\nError 14 : [CONST] Wrong declaration of variable or constant.");
@@ -312,14 +307,14 @@ TEST(Dispatch, AssignmentErrorCarriesAssignContext) {
     // The assignment compiler is not part of this build step; whatever it
     // answers, a failing assignment names "Assign(=)".
     QUARVELv2 c;
-    CompileText(c, "A = 1");
+    CompileUtf8Text(c, "A = 1");
     ASSERT_NE(c.Bas_Error, 0);
     EXPECT_NE(ToUtf8(c.Bas_Error_Msg).find("[Assign(=)]"), std::string::npos);
 }
 
 TEST(Dispatch, LinesThatStartWithoutAStatementProduceNothing) {
     QUARVELv2 c;
-    CompileText(c, "\"text\" 1 2\r\n+ 1\r\n, X\r\n( A\r\n' note\r\n\r\n   \r\nMAIN: ' c");
+    CompileUtf8Text(c, "\"text\" 1 2\r\n+ 1\r\n, X\r\n( A\r\n' note\r\n\r\n   \r\nMAIN: ' c");
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(c.TotalBytes, 19);
     EXPECT_EQ(c.LineObjPos, (std::vector<int32_t>{0, 16, 16, 16, 16, 16, 16, 16, 16}));
@@ -374,7 +369,7 @@ TEST(OpenBlocks, CompileStartsWithClosedBlocks) {
     c.ForNesting = 3;
     c.IfNesting = 2;
     c.OneLineIf = 1;
-    CompileText(c, "' nothing");
+    CompileUtf8Text(c, "' nothing");
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(c.ForNesting, 0);
     EXPECT_EQ(c.ForLoops.size(), 1u);
@@ -399,7 +394,7 @@ TEST(LongPrograms, TenThousandLinesCompile) {
         text += "\r\n";
     }
     QUARVELv2 c;
-    CompileText(c, text);
+    CompileUtf8Text(c, text);
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(c.TotalLines, 10000);
     EXPECT_EQ(c.labelCount_, 5000);
@@ -413,7 +408,7 @@ TEST(LongPrograms, TenThousandLinesCompile) {
 
     // The same program with a duplicate at the very end.
     text += "L4:";
-    CompileText(c, text);
+    CompileUtf8Text(c, text);
     EXPECT_EQ(c.Bas_Error, 13);
     EXPECT_EQ(c.Bas_Error_Line, 10001);
 }
@@ -452,7 +447,7 @@ TEST(LongPrograms, OneLineOf100000Characters) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         QUARVELv2 c;
-        CompileText(c, k.line);
+        CompileUtf8Text(c, k.line);
         if (k.error != kAnyResult) {
             EXPECT_EQ(c.Bas_Error, k.error);
         }

@@ -3,113 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "QUARVELv2.h"
+#include "Text.h"
+
+#include "Fixtures.h"
 
 namespace {
 
 using qvv2::QUARVELv2;
 
-// ---- Fixture reading (UTF-8, tab-separated, one record a line) ------------
-
-std::u16string Utf8To16(const std::string& s)
-{
-    std::u16string out;
-    size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        uint32_t cp = 0;
-        size_t extra = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else {
-            cp = c & 0x07;
-            extra = 3;
-        }
-        for (size_t k = 1; k <= extra && i + k < s.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        i += 1 + extra;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
-std::string Utf16To8(const std::u16string& s)
-{
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint32_t cp = s[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
-
-struct Record {
-    int16_t number = 0;
-    std::u16string english;
-    std::u16string korean;
-};
-
-std::vector<Record> ReadFixture(const std::string& name)
-{
-    std::vector<Record> records;
-    std::ifstream in(std::string(QVV2_TEST_DATA) + "/fixtures/" + name, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open fixture " << name;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty())
-            continue;
-        const size_t t1 = line.find('\t');
-        const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
-        EXPECT_NE(t2, std::string::npos) << "bad fixture line: " << line;
-        if (t2 == std::string::npos)
-            continue;
-        Record r;
-        r.number = static_cast<int16_t>(std::stoi(line.substr(0, t1)));
-        r.english = Utf8To16(line.substr(t1 + 1, t2 - t1 - 1));
-        r.korean = Utf8To16(line.substr(t2 + 1));
-        records.push_back(r);
-    }
-    return records;
-}
+using Record = qvv2test::FixtureRow;
+using qvv2test::ReadFixture;
+using qvv2::ToUtf8;
 
 // Alternating case of the Latin letters: "MOVEPOS" -> "mOvEpOs".
 std::u16string MixedCase(const std::u16string& s)
@@ -210,11 +120,11 @@ TEST_F(CommandTableTest, EveryRowByEnglishInAnyCase)
     for (const Record& r : *commands_) {
         for (const std::u16string& word : {r.english, MixedCase(r.english), LowerCase(r.english)}) {
             SetNames(c, u"unchanged");
-            EXPECT_EQ(c.IsCommand(word), r.number) << Utf16To8(word);
-            EXPECT_EQ(Utf16To8(c.EngCmd), Utf16To8(r.english)) << r.number;
-            EXPECT_EQ(Utf16To8(c.KorCmd), Utf16To8(r.korean)) << r.number;
-            EXPECT_EQ(Utf16To8(c.JpnCmd), Utf16To8(r.english)) << r.number;
-            EXPECT_EQ(Utf16To8(c.ChnCmd), Utf16To8(r.english)) << r.number;
+            EXPECT_EQ(c.IsCommand(word), r.number) << ToUtf8(word);
+            EXPECT_EQ(ToUtf8(c.EngCmd), ToUtf8(r.english)) << r.number;
+            EXPECT_EQ(ToUtf8(c.KorCmd), ToUtf8(r.korean)) << r.number;
+            EXPECT_EQ(ToUtf8(c.JpnCmd), ToUtf8(r.english)) << r.number;
+            EXPECT_EQ(ToUtf8(c.ChnCmd), ToUtf8(r.english)) << r.number;
         }
     }
 }
@@ -223,11 +133,11 @@ TEST_F(CommandTableTest, EveryRowByKorean)
 {
     for (const Record& r : *commands_) {
         SetNames(c, u"unchanged");
-        EXPECT_EQ(c.IsCommand(r.korean), r.number) << Utf16To8(r.korean);
-        EXPECT_EQ(Utf16To8(c.EngCmd), Utf16To8(r.english)) << r.number;
-        EXPECT_EQ(Utf16To8(c.KorCmd), Utf16To8(r.korean)) << r.number;
-        EXPECT_EQ(Utf16To8(c.JpnCmd), Utf16To8(r.english)) << r.number;
-        EXPECT_EQ(Utf16To8(c.ChnCmd), Utf16To8(r.english)) << r.number;
+        EXPECT_EQ(c.IsCommand(r.korean), r.number) << ToUtf8(r.korean);
+        EXPECT_EQ(ToUtf8(c.EngCmd), ToUtf8(r.english)) << r.number;
+        EXPECT_EQ(ToUtf8(c.KorCmd), ToUtf8(r.korean)) << r.number;
+        EXPECT_EQ(ToUtf8(c.JpnCmd), ToUtf8(r.english)) << r.number;
+        EXPECT_EQ(ToUtf8(c.ChnCmd), ToUtf8(r.english)) << r.number;
     }
 }
 
@@ -258,7 +168,7 @@ TEST_F(CommandTableTest, NonKeywordGivesMinusOneAndKeepsNames)
     ASSERT_EQ(c.IsCommand(u"PRINT"), 43);
     for (const char16_t* word : {u"SPEEDX", u"", u" DIM", u"DIM ", u"MOVE POS", u"선언 ", u"그룹",
                                  u"MOVE24X", u"LABEL1:", u"'", u"\u00e9"}) {
-        EXPECT_EQ(c.IsCommand(word), -1) << Utf16To8(word);
+        EXPECT_EQ(c.IsCommand(word), -1) << ToUtf8(word);
         EXPECT_EQ(c.EngCmd, u"PRINT");
         EXPECT_EQ(c.KorCmd, u"화면출력");
         EXPECT_EQ(c.JpnCmd, u"PRINT");
@@ -282,10 +192,10 @@ TEST_F(CommandTableTest, GetCommandStringEveryRow)
         int16_t n = r.number;
         c.GetCommandString(n);
         EXPECT_EQ(n, r.number);
-        EXPECT_EQ(Utf16To8(c.EngCmd), Utf16To8(r.english)) << r.number;
-        EXPECT_EQ(Utf16To8(c.KorCmd), Utf16To8(r.korean)) << r.number;
-        EXPECT_EQ(Utf16To8(c.JpnCmd), Utf16To8(r.english)) << r.number;
-        EXPECT_EQ(Utf16To8(c.ChnCmd), Utf16To8(r.english)) << r.number;
+        EXPECT_EQ(ToUtf8(c.EngCmd), ToUtf8(r.english)) << r.number;
+        EXPECT_EQ(ToUtf8(c.KorCmd), ToUtf8(r.korean)) << r.number;
+        EXPECT_EQ(ToUtf8(c.JpnCmd), ToUtf8(r.english)) << r.number;
+        EXPECT_EQ(ToUtf8(c.ChnCmd), ToUtf8(r.english)) << r.number;
     }
 }
 
@@ -333,8 +243,8 @@ TEST_F(CommandTableTest, EveryHelpLine)
         int16_t n = r.number;
         c.HelpCmd(n);
         EXPECT_EQ(n, r.number);
-        EXPECT_EQ(Utf16To8(c.EngHelpMsg), Utf16To8(r.english)) << r.number;
-        EXPECT_EQ(Utf16To8(c.KorHelpMsg), Utf16To8(r.korean)) << r.number;
+        EXPECT_EQ(ToUtf8(c.EngHelpMsg), ToUtf8(r.english)) << r.number;
+        EXPECT_EQ(ToUtf8(c.KorHelpMsg), ToUtf8(r.korean)) << r.number;
         EXPECT_EQ(c.JpnHelpMsg, u"") << r.number;
         EXPECT_EQ(c.ChnHelpMsg, u"") << r.number;
     }
@@ -418,12 +328,12 @@ TEST_F(CommandTableTest, CommandUseEveryRowByEnglishAndKorean)
         for (const std::u16string& name : {r.english, LowerCase(r.english), r.korean}) {
             c.CommandUnuseAll();
             c.CommandUse(name);
-            EXPECT_EQ(EnabledSet(c), std::set<int>{r.number}) << Utf16To8(name);
+            EXPECT_EQ(EnabledSet(c), std::set<int>{r.number}) << ToUtf8(name);
             c.CommandUseAll();
             c.CommandUnuse(name);
             std::set<int> expected = AllCommands();
             expected.erase(r.number);
-            EXPECT_EQ(EnabledSet(c), expected) << Utf16To8(name);
+            EXPECT_EQ(EnabledSet(c), expected) << ToUtf8(name);
         }
     }
 }
@@ -473,14 +383,14 @@ TEST_F(CommandTableTest, CommandUseListCases)
     for (const Case& k : cases) {
         c.CommandUnuseAll();
         c.CommandUse(k.list);
-        EXPECT_EQ(EnabledSet(c), k.enabled) << "CommandUse \"" << Utf16To8(k.list) << "\"";
+        EXPECT_EQ(EnabledSet(c), k.enabled) << "CommandUse \"" << ToUtf8(k.list) << "\"";
 
         c.CommandUseAll();
         c.CommandUnuse(k.list);
         std::set<int> expected = AllCommands();
         for (int n : k.enabled)
             expected.erase(n);
-        EXPECT_EQ(EnabledSet(c), expected) << "CommandUnuse \"" << Utf16To8(k.list) << "\"";
+        EXPECT_EQ(EnabledSet(c), expected) << "CommandUnuse \"" << ToUtf8(k.list) << "\"";
     }
 }
 

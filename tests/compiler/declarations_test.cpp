@@ -9,18 +9,14 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 namespace {
 
 using qvv2::FromUtf8;
 using qvv2::QUARVELv2;
 using qvv2::ToUtf8;
-
-void CompileText(QUARVELv2& c, const std::string& utf8) {
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    std::u16string text = FromUtf8(utf8);
-    c.Compile(text);
-}
+using qvv2test::CompileUtf8Text;
 
 // A record as "NAME type address value dim op0 op1".
 std::string Record(const qvv2::VarRecord& v) {
@@ -109,7 +105,7 @@ TEST(Declarations, DimAndConst) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.text);
         QUARVELv2 c;
-        CompileText(c, k.text);
+        CompileUtf8Text(c, k.text);
         EXPECT_EQ(c.Bas_Error, k.error);
         EXPECT_EQ(c.Bas_Error_Line, k.line);
         EXPECT_EQ(Records(c), k.records);
@@ -120,7 +116,7 @@ TEST(Declarations, DimAndConst) {
 
 TEST(Declarations, FindVariableIgnoresCase) {
     QUARVELv2 c;
-    CompileText(c, "CONST K = 1\r\nDIM Count AS BYTE\r\n선언 거리 는 정수");
+    CompileUtf8Text(c, "CONST K = 1\r\nDIM Count AS BYTE\r\n선언 거리 는 정수");
     ASSERT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(c.FindVariable(u"k"), 1);
     EXPECT_EQ(c.FindVariable(u"COUNT"), 2);
@@ -131,9 +127,9 @@ TEST(Declarations, FindVariableIgnoresCase) {
 
 TEST(Declarations, EveryCompileStartsAFreshTable) {
     QUARVELv2 c;
-    CompileText(c, "DIM A AS BYTE, B AS INTEGER");
+    CompileUtf8Text(c, "DIM A AS BYTE, B AS INTEGER");
     ASSERT_EQ(c.TotalVars, 2);
-    CompileText(c, "DIM B AS BYTE");
+    CompileUtf8Text(c, "DIM B AS BYTE");
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(Published(c), std::vector<std::string>{"B 64 2 -1"});
     EXPECT_EQ(c.FindVariable(u"A"), 0);
@@ -161,7 +157,7 @@ TEST(Declarations, RamEndsAt255) {
         for (int i = 0; i < k.bytes; ++i) text += "DIM B" + std::to_string(i) + " AS BYTE\r\n";
         for (int i = 0; i < k.integers; ++i) text += "DIM I" + std::to_string(i) + " AS INTEGER\r\n";
         QUARVELv2 c;
-        CompileText(c, text);
+        CompileUtf8Text(c, text);
         EXPECT_EQ(c.Bas_Error, k.error);
         if (k.error) {
             EXPECT_EQ(c.Bas_Error_Line, k.bytes + k.integers);

@@ -5,20 +5,18 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::ClockTime;
 using qvv2::QUARVELv2;
 
 namespace {
 
-ClockTime FixedClock() { return ClockTime{2026, 12, 8, 8, 15, 30}; }
+using qvv2test::CompileCopy;
+using qvv2test::FixedClock;
 
 std::vector<uint8_t> Image(const QUARVELv2& c) {
     return std::vector<uint8_t>(c.ObjCode.begin() + 1, c.ObjCode.begin() + 1 + c.TotalBytes);
-}
-
-void CompileText(QUARVELv2& c, const std::u16string& text) {
-    std::u16string t = text;
-    c.Compile(t);
 }
 
 struct CompilerFixture : ::testing::Test {
@@ -32,7 +30,7 @@ struct CompilerFixture : ::testing::Test {
 
 TEST_F(CompilerFixture, CommentOnlyProgramIsHeaderAndEndJump) {
     c.Filename = u"C:\\robots\\robot1.bas";
-    CompileText(c, u"' nothing but a comment\r\n");
+    CompileCopy(c, u"' nothing but a comment\r\n");
     ASSERT_EQ(c.Bas_Error, 0);
     ASSERT_EQ(c.TotalBytes, 19);
     const std::vector<uint8_t> expected = {'r', 'o', 'b', 'o', 't', '1', '.', 'b', 26, 12, 8, 8, 15, 30,
@@ -65,7 +63,7 @@ TEST_F(CompilerFixture, ProgramNameIsLastComponentPaddedToEightBytes) {
         SCOPED_TRACE(qvv2::ToUtf8(k.filename));
         c.Filename = k.filename;
         c.CodePage = k.codePage;
-        CompileText(c, u"'x");
+        CompileCopy(c, u"'x");
         ASSERT_EQ(c.TotalBytes, 19);
         EXPECT_EQ(std::vector<uint8_t>(c.ObjCode.begin() + 1, c.ObjCode.begin() + 9), k.name);
     }
@@ -79,19 +77,19 @@ TEST_F(CompilerFixture, DateAndTimeComeFromTheClockWhenTheCompileStarts) {
     };
     for (const auto& [t, bytes] : cases) {
         c.Clock = [t = t] { return t; };
-        CompileText(c, u"'x");
+        CompileCopy(c, u"'x");
         EXPECT_EQ(std::vector<uint8_t>(c.ObjCode.begin() + 9, c.ObjCode.begin() + 15), bytes);
     }
 }
 
 TEST_F(CompilerFixture, BlankTextChangesNothing) {
     c.Filename = u"first.bas";
-    CompileText(c, u"'x");
+    CompileCopy(c, u"'x");
     const std::vector<uint8_t> before = c.ObjCode;
     c.Bas_Error = 7;
     for (const std::u16string& blank : {std::u16string(), std::u16string(u"   "), std::u16string(u" ")}) {
         c.Filename = u"second.bas";
-        CompileText(c, blank);
+        CompileCopy(c, blank);
         EXPECT_EQ(c.Bas_Error, 0);
         EXPECT_EQ(c.TotalBytes, 19);
         EXPECT_EQ(c.ObjCode, before);
@@ -105,13 +103,13 @@ TEST_F(CompilerFixture, EveryCompileResetsStateButKeepsHostInputs) {
     c.CompileMsg = u"Busy";
     c.Remark = u"old remark";
     c.CommandUnuseAll();
-    CompileText(c, u"'x");
+    CompileCopy(c, u"'x");
     EXPECT_EQ(std::string(c.ObjCode.begin() + 1, c.ObjCode.begin() + 9), "one.bas ");
     EXPECT_EQ(c.Remark, u"");
     EXPECT_EQ(c.CommandEnabled(43), -1);  // every compile enables every command
 
     c.Filename = u"two.bas";
-    CompileText(c, u"'x");
+    CompileCopy(c, u"'x");
     EXPECT_EQ(std::string(c.ObjCode.begin() + 1, c.ObjCode.begin() + 9), "two.bas ");
     EXPECT_EQ(c.Con_ID, 3);
     EXPECT_EQ(c.Con_Type, 5);
@@ -154,7 +152,7 @@ namespace {
 TEST_F(CompilerFixture, ProgramBeyondTheBufferFailsWithError1000AndPublishesNothing) {
     std::u16string text;
     for (int i = 0; i < 12000; ++i) text += u"MOVE G6A, 100, 100, 100, 100, 100, 100\r\n";
-    CompileText(c, text);
+    CompileCopy(c, text);
     EXPECT_EQ(c.Bas_Error, 1000);
     EXPECT_EQ(c.Bas_Error_Msg, u" Line\r\nError 1000 : [Memory Error] Too big program size.");
     EXPECT_GT(c.Bas_Error_Line, 1);
@@ -163,7 +161,7 @@ TEST_F(CompilerFixture, ProgramBeyondTheBufferFailsWithError1000AndPublishesNoth
     EXPECT_EQ(c.ObjCode.size(), 1u);
 
     // The next compile of a small program works normally.
-    CompileText(c, u"MOVE G6A, 100, 100, 100, 100, 100, 100\r\n");
+    CompileCopy(c, u"MOVE G6A, 100, 100, 100, 100, 100, 100\r\n");
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_GT(c.TotalBytes, 19);
 }

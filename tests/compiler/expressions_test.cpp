@@ -9,6 +9,8 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
@@ -24,55 +26,15 @@ const char* const kPrologue =
     "CONST ONE = 1\r\n";
 constexpr int32_t kStatementLine = 5;
 
-struct Options {
-    int16_t conType = 0;
-    uint8_t conId = 1;
-    std::string codePage = "CP1252";
-    int16_t lang = 0;
-};
-
-struct Result {
-    int16_t err = 0;
-    int32_t line = 0;
-    std::u16string msg;
-    Bytes code;  // the statement's code: after the header, without the end jump
-};
+using Options = qvv2test::CompileOptions;
+using Result = qvv2test::CompileResult;
 
 Result CompileStatement(const std::string& statement, const Options& o = Options()) {
-    QUARVELv2 c;
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.Filename = u"T.bas";
-    c.CodePage = o.codePage;
-    c.cmdLang = o.lang;
-    c.Con_Type = o.conType;
-    c.Con_ID = o.conId;
-    std::u16string text = qvv2::FromUtf8(std::string(kPrologue) + statement + "\r\n");
-    c.Compile(text);
-    Result r;
-    r.err = c.Bas_Error;
-    r.line = c.Bas_Error_Line;
-    r.msg = c.Bas_Error_Msg;
-    if (c.Bas_Error == 0 && c.TotalBytes >= 19)
-        r.code.assign(c.ObjCode.begin() + 17, c.ObjCode.begin() + c.TotalBytes - 2);
-    return r;
+    return qvv2test::CompileUtf8(std::string(kPrologue) + statement + "\r\n", o);
 }
 
-struct Case {
-    const char* source;
-    Bytes bytes;  // expected code when err is 0
-    int16_t err;
-};
-
-void ExpectCases(const std::vector<Case>& cases, const Options& o = Options()) {
-    for (const Case& k : cases) {
-        const Result r = CompileStatement(k.source, o);
-        EXPECT_EQ(r.err, k.err) << k.source;
-        if (k.err == 0) {
-            EXPECT_EQ(r.code, k.bytes) << k.source;
-        } else {
-            EXPECT_EQ(r.line, kStatementLine) << k.source;
-        }
-    }
+void ExpectCases(const std::vector<qvv2test::BytesCase>& cases, const Options& o = Options()) {
+    qvv2test::ExpectBytesCases(kPrologue, kStatementLine, cases, o);
 }
 
 TEST(Assignment, ExpressionsAreWrittenLeftToRight) {

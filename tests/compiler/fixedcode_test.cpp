@@ -9,53 +9,31 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Result {
-    int16_t err = 0;
-    int32_t line = 0;
-    std::u16string msg;
-    Bytes code;  // after the header, without the end jump
-};
+using Result = qvv2test::CompileResult;
 
-Result CompileProgram(const std::string& program, int16_t conType = 0, int16_t lang = 0) {
-    QUARVELv2 c;
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.Filename = u"T.bas";
-    c.CodePage = lang == 1 ? "CP949" : "CP1252";
-    c.cmdLang = lang;
-    c.Con_Type = conType;
-    std::u16string text = qvv2::FromUtf8(program);
-    c.Compile(text);
-    Result r;
-    r.err = c.Bas_Error;
-    r.line = c.Bas_Error_Line;
-    r.msg = c.Bas_Error_Msg;
-    if (c.Bas_Error == 0 && c.TotalBytes >= 19)
-        r.code.assign(c.ObjCode.begin() + 17, c.ObjCode.begin() + c.TotalBytes - 2);
-    return r;
+qvv2test::CompileOptions FixedOptions(int16_t conType, int16_t lang = 0) {
+    qvv2test::CompileOptions o;
+    o.conType = conType;
+    o.lang = lang;
+    o.codePage = lang == 1 ? "CP949" : "CP1252";
+    return o;
 }
 
-struct Case {
-    const char* source;
-    Bytes bytes;
-    int16_t err;
-};
+Result CompileProgram(const std::string& program, int16_t conType = 0, int16_t lang = 0) {
+    return qvv2test::CompileUtf8(program, FixedOptions(conType, lang));
+}
 
-void ExpectCases(const std::vector<Case>& cases, int16_t conType = 0) {
-    for (const Case& k : cases) {
-        const Result r = CompileProgram(std::string(k.source) + "\r\n", conType);
-        EXPECT_EQ(r.err, k.err) << k.source;
-        if (k.err == 0) {
-            EXPECT_EQ(r.code, k.bytes) << k.source;
-        } else {
-            EXPECT_EQ(r.line, 1) << k.source;
-        }
-    }
+// Each source is the whole program, so errors are on line 1.
+void ExpectCases(const std::vector<qvv2test::BytesCase>& cases, int16_t conType = 0) {
+    qvv2test::ExpectBytesCases("", 1, cases, FixedOptions(conType));
 }
 
 TEST(FixedCode, StatementsWithoutOperands) {

@@ -11,77 +11,30 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
 
 // A at RAM 64, B at 65 (BYTE), W at 66 (INTEGER), K = 300; no code.
 const std::u16string kDecl = u"DIM A AS BYTE, B AS BYTE, W AS INTEGER|CONST K = 300|";
+constexpr int32_t kDeclLines = 2;
 
-std::vector<uint8_t> Hex(const std::string& text) {
-    std::vector<uint8_t> out;
-    const char* p = text.c_str();
-    unsigned v = 0;
-    int n = 0;
-    while (std::sscanf(p, " %2x%n", &v, &n) == 1) {
-        out.push_back(static_cast<uint8_t>(v));
-        p += n;
-    }
-    return out;
-}
-
-std::u16string Source(const std::u16string& lines) {
-    std::u16string s;
-    for (char16_t ch : lines) {
-        if (ch == u'|')
-            s += u"\r\n";
-        else
-            s += ch;
-    }
-    return s + u"\r\n";
-}
-
-void Compile(QUARVELv2& c, const std::u16string& lines) {
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.CodePage = "CP1252";
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    std::u16string text = Source(lines);
-    c.Compile(text);
-}
-
-std::vector<uint8_t> Code(const QUARVELv2& c) {
-    if (c.TotalBytes < 16 || static_cast<int32_t>(c.ObjCode.size()) <= c.TotalBytes) return {};
-    return std::vector<uint8_t>(c.ObjCode.begin() + 17, c.ObjCode.begin() + c.TotalBytes + 1);
-}
-
-struct CodeCase {
-    std::u16string source;  // after kDecl
-    std::string code;
-};
-
-struct ErrorCase {
-    std::u16string source;  // after kDecl (two lines)
-    int16_t error;
-    int32_t line;           // counted from the first line after kDecl
-    const char* name;       // statement name shown in the message
-};
+using qvv2test::CodeCase;
+using qvv2test::ErrorCase;
 
 void ExpectCode(const CodeCase& k) {
     QUARVELv2 c;
-    Compile(c, kDecl + k.source);
-    ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(k.source) << ": " << qvv2::ToUtf8(c.Bas_Error_Msg);
-    EXPECT_EQ(Code(c), Hex(k.code)) << qvv2::ToUtf8(k.source);
-    EXPECT_EQ(c.IfNesting, 0) << qvv2::ToUtf8(k.source);
+    qvv2test::ExpectCompilesTo(c, kDecl, k);
+    if (c.Bas_Error == 0) {  // a failed compile is reported already
+        EXPECT_EQ(c.IfNesting, 0) << qvv2::ToUtf8(k.source);
+    }
 }
 
 void ExpectError(const ErrorCase& k) {
     QUARVELv2 c;
-    Compile(c, kDecl + k.source);
-    EXPECT_EQ(c.Bas_Error, k.error) << qvv2::ToUtf8(k.source);
-    EXPECT_EQ(c.Bas_Error_Line, k.line + 2) << qvv2::ToUtf8(k.source);
-    EXPECT_NE(qvv2::ToUtf8(c.Bas_Error_Msg).find(std::string("[") + k.name + "]"), std::string::npos)
-        << qvv2::ToUtf8(k.source) << ": " << qvv2::ToUtf8(c.Bas_Error_Msg);
+    qvv2test::ExpectCompileError(c, kDecl, kDeclLines, k);
 }
 
 std::u16string Repeat(const std::u16string& line, int n) {

@@ -10,21 +10,16 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 namespace {
 
 using qvv2::QUARVELv2;
 using qvv2::FromUtf8;
 using qvv2::ToUtf8;
+using qvv2test::CompileUtf8Text;
 
 std::u16string U(const std::string& utf8) { return FromUtf8(utf8); }
-
-// Compiles a program given as UTF-8 with English messages.
-void CompileText(QUARVELv2& c, const std::string& utf8) {
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    std::u16string text = U(utf8);
-    c.Compile(text);
-}
 
 // The tokens of the last compile as "kind/code/text", joined by " | ".
 std::string Tokens(const QUARVELv2& c) {
@@ -60,7 +55,7 @@ TEST(SplitLines, LineTableFollowsCrLfLineBreaks) {
     for (const LinesCase& k : cases) {
         SCOPED_TRACE(k.name);
         QUARVELv2 c;
-        CompileText(c, k.text);
+        CompileUtf8Text(c, k.text);
         ASSERT_EQ(c.TotalLines, static_cast<int32_t>(k.lines.size()));
         ASSERT_EQ(c.LineStartPos.size(), k.lines.size() + 1);
         ASSERT_EQ(c.LineLength.size(), k.lines.size() + 1);
@@ -75,11 +70,11 @@ TEST(SplitLines, LineTableFollowsCrLfLineBreaks) {
 
 TEST(SplitLines, TokenErrorLeavesNewLineTableAndOldLineObjPos) {
     QUARVELv2 c;
-    CompileText(c, "' one\r\n' two\r\n' three");
+    CompileUtf8Text(c, "' one\r\n' two\r\n' three");
     ASSERT_EQ(c.Bas_Error, 0);
     ASSERT_EQ(c.LineObjPos, (std::vector<int32_t>{0, 16, 16, 16}));
 
-    CompileText(c, "' x\r\nA = $");
+    CompileUtf8Text(c, "' x\r\nA = $");
     EXPECT_EQ(c.Bas_Error, 1);
     EXPECT_EQ(c.Bas_Error_Line, 2);
     EXPECT_EQ(c.TotalLines, 2);
@@ -91,7 +86,7 @@ TEST(SplitLines, TokenErrorLeavesNewLineTableAndOldLineObjPos) {
 
 TEST(SplitLines, TokenRangesPerLine) {
     QUARVELv2 c;
-    CompileText(c, "DIM A AS BYTE\r\n\r\n' c\r\nCONST K = 1");
+    CompileUtf8Text(c, "DIM A AS BYTE\r\n\r\n' c\r\nCONST K = 1");
     ASSERT_EQ(c.Bas_Error, 0);
     ASSERT_EQ(c.lineRanges_.size(), 5u);
     const std::vector<std::pair<int32_t, int32_t>> expected = {{1, 4}, {5, 4}, {5, 5}, {6, 9}};
@@ -192,7 +187,7 @@ TEST(Lexer, TokenStreams) {
     for (const TokenCase& k : cases) {
         SCOPED_TRACE(k.line);
         QUARVELv2 c;
-        CompileText(c, k.line);
+        CompileUtf8Text(c, k.line);
         // The statement itself may fail later (X is not declared); the tokens
         // stay, and a lexical error would have cut them short or left a code
         // of -1 on the last one.
@@ -337,7 +332,7 @@ TEST(Lexer, ErrorsWithLineAndMessage) {
     for (const ErrorCase& k : cases) {
         SCOPED_TRACE(k.text);
         QUARVELv2 c;
-        CompileText(c, k.text);
+        CompileUtf8Text(c, k.text);
         EXPECT_EQ(c.Bas_Error, k.error);
         EXPECT_EQ(c.Bas_Error_Line, k.line);
         const auto d = EnglishDescriptions().find(k.error);
@@ -350,7 +345,7 @@ TEST(Lexer, ErrorsWithLineAndMessage) {
 
 TEST(Lexer, ErrorStopsTheWholeFrontEnd) {
     QUARVELv2 c;
-    CompileText(c, "A:\r\nX = $\r\nB:");
+    CompileUtf8Text(c, "A:\r\nX = $\r\nB:");
     EXPECT_EQ(c.Bas_Error, 1);
     EXPECT_EQ(c.Bas_Error_Line, 2);
     EXPECT_EQ(c.labelCount_, 1);  // line 3 was never read

@@ -3,111 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "QUARVELv2.h"
+#include "Text.h"
 
+#include "Fixtures.h"
 #include "TestAccess.h"
 
 namespace {
 
 using qvv2::QUARVELv2;
 
-// ---- Fixture reading (UTF-8, tab-separated, one record a line) ------------
+using Message = qvv2test::FixtureRow;
+using qvv2::ToUtf8;
 
-std::u16string Utf8To16(const std::string& s)
-{
-    std::u16string out;
-    size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        uint32_t cp = 0;
-        size_t extra = 0;
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            extra = 2;
-        } else {
-            cp = c & 0x07;
-            extra = 3;
-        }
-        for (size_t k = 1; k <= extra && i + k < s.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        i += 1 + extra;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
-
-std::string Utf16To8(const std::u16string& s)
-{
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint32_t cp = s[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
-
-struct Message {
-    std::u16string english;
-    std::u16string korean;
-};
-
-// Message number -> texts.  Fields are taken exactly: leading and trailing
-// blanks are part of some texts.
+// Message number -> texts.
 std::map<int, Message> ReadMessages()
 {
     std::map<int, Message> messages;
-    std::ifstream in(std::string(QVV2_TEST_DATA) + "/fixtures/messages.txt", std::ios::binary);
-    EXPECT_TRUE(in.good()) << "cannot open fixture messages.txt";
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty())
-            continue;
-        const size_t t1 = line.find('\t');
-        const size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
-        EXPECT_NE(t2, std::string::npos) << "bad fixture line: " << line;
-        if (t2 == std::string::npos)
-            continue;
-        Message m;
-        m.english = Utf8To16(line.substr(t1 + 1, t2 - t1 - 1));
-        m.korean = Utf8To16(line.substr(t2 + 1));
-        messages[std::stoi(line.substr(0, t1))] = m;
-    }
+    for (const Message& m : qvv2test::ReadFixture("messages.txt"))
+        messages[m.number] = m;
     return messages;
 }
 
@@ -156,11 +74,11 @@ TEST_F(MessagesTest, EveryMessageInEnglishAndKorean)
 {
     for (const auto& [number, m] : *messages_) {
         c.cmdLang = 1;
-        EXPECT_EQ(Utf16To8(c.GetMessageText(static_cast<int16_t>(number))), Utf16To8(m.korean))
+        EXPECT_EQ(ToUtf8(c.GetMessageText(static_cast<int16_t>(number))), ToUtf8(m.korean))
             << "message " << number;
         for (int16_t lang : {int16_t(0), int16_t(2), int16_t(3), int16_t(-1), int16_t(4), int16_t(100)}) {
             c.cmdLang = lang;
-            EXPECT_EQ(Utf16To8(c.GetMessageText(static_cast<int16_t>(number))), Utf16To8(m.english))
+            EXPECT_EQ(ToUtf8(c.GetMessageText(static_cast<int16_t>(number))), ToUtf8(m.english))
                 << "message " << number << " cmdLang " << lang;
         }
     }
@@ -246,7 +164,7 @@ TEST_F(MessagesTest, DescriptionChoiceForErrorNumbers)
                 expected += context;
                 expected += u"] ";
                 expected += Text(DescriptionOf(error), korean);
-                EXPECT_EQ(Utf16To8(Compose(error, context, lang)), Utf16To8(expected))
+                EXPECT_EQ(ToUtf8(Compose(error, context, lang)), ToUtf8(expected))
                     << "error " << error << " lang " << lang;
             }
         }

@@ -10,16 +10,16 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
 
 using Bytes = std::vector<int>;
-
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+using qvv2test::Cat;
+using qvv2test::RunStatementCompiler;
+using qvv2test::StatementCompiler;
 
 // One instruction per motor from..to: the opcode and the motor as a constant.
 Bytes PerMotor(int opcode, int from, int to) {
@@ -50,36 +50,15 @@ struct Case {
     int err = 0;
 };
 
-struct MotorStatements : ::testing::Test {
-    QUARVELv2 c;
+struct MotorStatements : qvv2test::CompilerTest {
     void SetUp() override {
-        c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-        c.CodePage = "CP1252";
-        c.cmdLang = 0;
-        c.Filename = u"T.bas";
+        CompilerTest::SetUp();
         c.Con_Type = 0;
-    }
-    void CompileText(const std::u16string& text) {
-        std::u16string t = text;
-        c.Compile(t);
-    }
-    Bytes StatementCode() const {
-        const int32_t start = c.LineObjPos.size() > kDeclLines + 1 ? c.LineObjPos[kDeclLines + 1] : 0;
-        Bytes out;
-        for (int32_t i = start + 1; i <= c.TotalBytes - 3; ++i) out.push_back(c.ObjCode[i]);
-        return out;
     }
     void Check(const Case& k) {
         SCOPED_TRACE("Con_ID " + std::to_string(k.conId) + ": " + qvv2::ToUtf8(k.source));
         c.Con_ID = static_cast<uint8_t>(k.conId);
-        CompileText(kDecl + k.source + u"\r\n");
-        if (k.err != 0) {
-            EXPECT_EQ(c.Bas_Error, k.err);
-            EXPECT_EQ(c.Bas_Error_Line, kDeclLines + 1);
-            return;
-        }
-        ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(c.Bas_Error_Msg);
-        EXPECT_EQ(StatementCode(), k.bytes);
+        CheckStatement(kDecl, kDeclLines, k.source, k.bytes, k.err);
     }
     void CheckAll(const std::vector<Case>& cases) {
         for (const Case& k : cases) Check(k);
@@ -284,24 +263,17 @@ TEST_F(MotorStatements, ErrorsNameTheStatement) {
     };
     c.Con_ID = 2;
     for (const auto& [keyword, message] : cases) {
-        SCOPED_TRACE(qvv2::ToUtf8(keyword));
-        CompileText(u"'x\r\n" + keyword + u"\r\n");
-        EXPECT_EQ(c.Bas_Error, 23);
-        EXPECT_EQ(c.Bas_Error_Line, 2);
-        const std::u16string name = c.GetMessageText(static_cast<int16_t>(message));
-        ASSERT_FALSE(name.empty());
-        EXPECT_NE(c.Bas_Error_Msg.find(u"[" + name + u"]"), std::u16string::npos) << qvv2::ToUtf8(c.Bas_Error_Msg);
+        ASSERT_NO_FATAL_FAILURE(ExpectBareKeywordNamed(keyword, message));
     }
 }
 
 // A disabled operand word is not supported.  Every compile enables all
 // commands, so the statement is compiled again with the word switched off.
 TEST_F(MotorStatements, DisabledOperandWordIsNotSupported) {
-    using Compiler = void (QUARVELv2::*)(int32_t&, int32_t&, int16_t&);
     struct Stmt {
         int conId;
         std::u16string source, disabled;
-        Compiler compiler;
+        StatementCompiler compiler;
     };
     const std::vector<Stmt> statements = {
         {2, u"MOTOR G8A", u"G8A", &QUARVELv2::CompileMotor},
@@ -319,10 +291,7 @@ TEST_F(MotorStatements, DisabledOperandWordIsNotSupported) {
         CompileText(s.source + u"\r\n");
         ASSERT_EQ(c.Bas_Error, 0);
         c.CommandUnuse(s.disabled);
-        int32_t first = 1, last = c.tokenCount_;
-        int16_t err = 0;
-        (c.*s.compiler)(first, last, err);
-        EXPECT_EQ(err, 999);
+        EXPECT_EQ(RunStatementCompiler(c, s.compiler, 1, c.tokenCount_), 999);
     }
 }
 

@@ -3,52 +3,20 @@
 // the next, and the faults that end a string.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
 
-std::string Hex(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
-    std::string out;
-    for (size_t i = from; i <= to && i < bytes.size(); ++i) {
-        char buf[4];
-        std::snprintf(buf, sizeof buf, "%02x", bytes[i]);
-        if (!out.empty()) out += ' ';
-        out += buf;
-    }
-    return out;
-}
-
-struct Outcome {
-    int16_t err = 0;
-    std::string code;  // after the header; after a failure the bytes written up to it
-};
-
-Outcome CompileProgram(QUARVELv2& c, const std::u16string& text) {
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.CodePage = "CP1252";
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    std::u16string source;
-    for (char16_t ch : text) {
-        if (ch == u'\n') source += u'\r';
-        source += ch;
-    }
-    c.Compile(source);
-    Outcome o;
-    o.err = c.Bas_Error;
-    if (c.Bas_Error == 0)
-        o.code = Hex(c.ObjCode, 17, static_cast<size_t>(c.TotalBytes) - 3);
-    else
-        o.code = Hex(c.buffer_, 17, static_cast<size_t>(c.ObjectPosition()));
-    return o;
-}
+using qvv2test::CompileProgram;
+using qvv2test::Outcome;
 
 // The note bytes of a one-statement program: between the opcode (and for
 // MUSIC the end position) and the closing 0.

@@ -4,12 +4,13 @@
 // header, ending in the program's closing jump.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "QUARVELv2.h"
 #include "Text.h"
+
+#include "CompileHelpers.h"
 
 using qvv2::QUARVELv2;
 
@@ -19,69 +20,20 @@ namespace {
 const std::u16string kDecl = u"DIM A AS BYTE, W AS INTEGER|CONST K = 300|";
 constexpr int32_t kDeclLines = 2;
 
-std::vector<uint8_t> Hex(const std::string& text) {
-    std::vector<uint8_t> out;
-    const char* p = text.c_str();
-    unsigned v = 0;
-    int n = 0;
-    while (std::sscanf(p, " %2x%n", &v, &n) == 1) {
-        out.push_back(static_cast<uint8_t>(v));
-        p += n;
-    }
-    return out;
-}
-
-std::u16string Source(const std::u16string& lines) {
-    std::u16string s;
-    for (char16_t ch : lines) {
-        if (ch == u'|')
-            s += u"\r\n";
-        else
-            s += ch;
-    }
-    return s + u"\r\n";
-}
-
-void Compile(QUARVELv2& c, const std::u16string& lines) {
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.CodePage = "CP1252";
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    std::u16string text = Source(lines);
-    c.Compile(text);
-}
-
-std::vector<uint8_t> Code(const QUARVELv2& c) {
-    if (c.TotalBytes < 16 || static_cast<int32_t>(c.ObjCode.size()) <= c.TotalBytes) return {};
-    return std::vector<uint8_t>(c.ObjCode.begin() + 17, c.ObjCode.begin() + c.TotalBytes + 1);
-}
-
-struct CodeCase {
-    std::u16string source;  // after kDecl
-    std::string code;
-};
-
-struct ErrorCase {
-    std::u16string source;  // after kDecl
-    int16_t error;
-    int32_t line;           // counted from the first line after kDecl
-    const char* name;       // statement name shown in the message
-};
+using qvv2test::CodeAfterHeader;
+using qvv2test::CodeCase;
+using qvv2test::CompileLines;
+using qvv2test::ErrorCase;
+using qvv2test::ParseHex;
 
 void ExpectCode(const CodeCase& k) {
     QUARVELv2 c;
-    Compile(c, kDecl + k.source);
-    ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(k.source) << ": " << qvv2::ToUtf8(c.Bas_Error_Msg);
-    EXPECT_EQ(Code(c), Hex(k.code)) << qvv2::ToUtf8(k.source);
+    qvv2test::ExpectCompilesTo(c, kDecl, k);
 }
 
 void ExpectError(const ErrorCase& k) {
     QUARVELv2 c;
-    Compile(c, kDecl + k.source);
-    EXPECT_EQ(c.Bas_Error, k.error) << qvv2::ToUtf8(k.source);
-    EXPECT_EQ(c.Bas_Error_Line, k.line + kDeclLines) << qvv2::ToUtf8(k.source);
-    EXPECT_NE(qvv2::ToUtf8(c.Bas_Error_Msg).find(std::string("[") + k.name + "]"), std::string::npos)
-        << qvv2::ToUtf8(k.source) << ": " << qvv2::ToUtf8(c.Bas_Error_Msg);
+    qvv2test::ExpectCompileError(c, kDecl, kDeclLines, k);
 }
 
 std::u16string LabelList(int count) {
@@ -184,29 +136,18 @@ TEST(OnStatement, Errors) {
 
 TEST(OnStatement, FixupsRecordKindLineAndPlaceholder) {
     QUARVELv2 c;
-    Compile(c, kDecl + u"ON A GOTO a1, A2|ON TIMER(3) GOSUB t|ON INT GOSUB i|A1: A2: T: I:");
+    CompileLines(c, kDecl + u"ON A GOTO a1, A2|ON TIMER(3) GOSUB t|ON INT GOSUB i|A1: A2: T: I:");
     ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(c.Bas_Error_Msg);
     ASSERT_EQ(c.fixupCount_, 4);
-    const struct {
-        uint8_t kind;
-        int32_t line;
-        std::u16string name;
-        int32_t position;  // buffer index of the low byte
-    } expected[] = {
+    // Kind, line, label, buffer index of the low byte.
+    qvv2test::ExpectFixups(c, {
         {2, 3, u"a1", 21},  // C7 at 17, selector 18-19, count 20
         {2, 3, u"A2", 23},
         {4, 4, u"t", 27},   // C9 at 25, 75 at 26
         {5, 5, u"i", 30},   // C8 at 29
-    };
-    for (int i = 0; i < 4; ++i) {
-        const qvv2::Fixup& f = c.fixups_[i + 1];
-        EXPECT_EQ(f.kind, expected[i].kind) << i;
-        EXPECT_EQ(f.line, expected[i].line) << i;
-        EXPECT_EQ(f.name, expected[i].name) << i;
-        EXPECT_EQ(f.position, expected[i].position) << i;
-    }
+    });
     // All four labels sit at address 31, after the last placeholder.
-    EXPECT_EQ(Code(c), Hex("C7 15 40 02 1F 00 1F 00  C9 4B 1F 00  C8 1F 00  C4 1F 00"));
+    EXPECT_EQ(CodeAfterHeader(c), ParseHex("C7 15 40 02 1F 00 1F 00  C9 4B 1F 00  C8 1F 00  C4 1F 00"));
 }
 
 }  // namespace

@@ -3,27 +3,17 @@
 // the error each wrong form raises, in English and Korean keywords.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
-
-std::string Hex(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
-    std::string out;
-    for (size_t i = from; i <= to && i < bytes.size(); ++i) {
-        char buf[4];
-        std::snprintf(buf, sizeof buf, "%02x", bytes[i]);
-        if (!out.empty()) out += ' ';
-        out += buf;
-    }
-    return out;
-}
 
 // Declarations shared by the cases; they write no code.
 // A, B: BYTE at RAM 64, 65; W: INTEGER at RAM 66.
@@ -35,53 +25,11 @@ const char16_t* const kPreamble =
     u"CONST BAUD = 9600\n";
 constexpr int32_t kPreambleLines = 5;
 
-struct Outcome {
-    int16_t err = 0;
-    int32_t line = 0;
-    // Code after the header, without the closing jump; after a failed compile
-    // the bytes written up to the failure.
-    std::string code;
-};
+using qvv2test::CompileProgram;
+using qvv2test::Outcome;
+using Case = qvv2test::StatementCase;
 
-Outcome CompileProgram(QUARVELv2& c, const std::u16string& text, uint8_t conId = 1) {
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.CodePage = "CP1252";
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    c.Con_ID = conId;
-    std::u16string source;
-    for (char16_t ch : text) {
-        if (ch == u'\n') source += u'\r';
-        source += ch;
-    }
-    c.Compile(source);
-    Outcome o;
-    o.err = c.Bas_Error;
-    o.line = c.Bas_Error_Line;
-    if (c.Bas_Error == 0)
-        o.code = Hex(c.ObjCode, 17, static_cast<size_t>(c.TotalBytes) - 3);
-    else
-        o.code = Hex(c.buffer_, 17, static_cast<size_t>(c.ObjectPosition()));
-    return o;
-}
-
-struct Case {
-    const char16_t* statement;  // compiled after the preamble
-    int16_t err;                // 0: compiles
-    const char* code;           // the code written (nullptr: not checked)
-    uint8_t conId = 1;
-};
-
-void RunCases(const std::vector<Case>& cases) {
-    for (const Case& k : cases) {
-        QUARVELv2 c;
-        const Outcome o = CompileProgram(c, std::u16string(kPreamble) + k.statement, k.conId);
-        const std::string label = qvv2::ToUtf8(k.statement) + " (Con_ID " + std::to_string(k.conId) + ")";
-        EXPECT_EQ(o.err, k.err) << label;
-        if (k.err != 0) EXPECT_EQ(o.line, kPreambleLines + 1) << label;
-        if (k.code) EXPECT_EQ(o.code, k.code) << label;
-    }
-}
+void RunCases(const std::vector<Case>& cases) { qvv2test::RunStatementCases(kPreamble, kPreambleLines, cases); }
 
 TEST(IoStatements, PortOutput) {
     RunCases({

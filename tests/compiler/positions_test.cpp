@@ -9,17 +9,17 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
 
 using Bytes = std::vector<int>;
-
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-Bytes Zeros(int n) { return Bytes(static_cast<size_t>(n), 0); }
+using qvv2test::Cat;
+using qvv2test::RunStatementCompiler;
+using qvv2test::StatementCompiler;
+using qvv2test::Zeros;
 
 struct Case {
     int conType;
@@ -29,25 +29,16 @@ struct Case {
     int errLine = 0;
 };
 
-struct PositionStatements : ::testing::Test {
-    QUARVELv2 c;
+struct PositionStatements : qvv2test::CompilerTest {
     void SetUp() override {
-        c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-        c.CodePage = "CP1252";
-        c.cmdLang = 0;
-        c.Filename = u"T.bas";
+        CompilerTest::SetUp();
         c.Con_ID = 2;
     }
     void CompileText(int conType, const std::u16string& text) {
         c.Con_Type = static_cast<int16_t>(conType);
-        std::u16string t = text;
-        c.Compile(t);
+        CompilerTest::CompileText(text);
     }
-    Bytes Code() const {
-        Bytes out;
-        for (int32_t i = 17; i <= c.TotalBytes - 3; ++i) out.push_back(c.ObjCode[i]);
-        return out;
-    }
+    Bytes Code() const { return qvv2test::CodeNumbersFrom(c, 17); }
     void Check(const Case& k) {
         SCOPED_TRACE("Con_Type " + std::to_string(k.conType) + ": " + qvv2::ToUtf8(k.program));
         CompileText(k.conType, k.program + u"\r\n");
@@ -241,11 +232,10 @@ TEST_F(PositionStatements, ErrorsNameTheStatement) {
 // Disabled commands: every compile enables them all, so each statement is
 // compiled again with its command (or group word) switched off.
 TEST_F(PositionStatements, DisabledCommandsAreNotSupported) {
-    using Compiler = void (QUARVELv2::*)(int32_t&, int32_t&, int16_t&);
     struct Stmt {
         int conType;
         std::u16string source, disabled;
-        Compiler compiler;
+        StatementCompiler compiler;
     };
     const std::vector<Stmt> statements = {
         {2, u"MOVEPOS P", u"MOVEPOS", &QUARVELv2::CompileMovePosType2},
@@ -259,10 +249,7 @@ TEST_F(PositionStatements, DisabledCommandsAreNotSupported) {
         SCOPED_TRACE(qvv2::ToUtf8(s.source));
         CompileText(s.conType, u"P: POS 100\r\n" + s.source + u"\r\n");
         c.CommandUnuse(s.disabled);
-        int32_t first = c.lineRanges_[2].first, last = c.lineRanges_[2].last;
-        int16_t err = 0;
-        (c.*s.compiler)(first, last, err);
-        EXPECT_EQ(err, 999);
+        EXPECT_EQ(RunStatementCompiler(c, s.compiler, c.lineRanges_[2].first, c.lineRanges_[2].last), 999);
     }
 }
 
@@ -271,15 +258,12 @@ TEST_F(PositionStatements, DisabledCommandsAreNotSupported) {
 TEST_F(PositionStatements, TokenRangeIsRespected) {
     CompileText(8, u"MOVEPOS G6A, P\r\nP: POS G6A, 100\r\n");
     ASSERT_EQ(c.Bas_Error, 0);
-    using Compiler = void (QUARVELv2::*)(int32_t&, int32_t&, int16_t&);
-    for (Compiler f : {&QUARVELv2::CompileMovePosType2, &QUARVELv2::CompileMovePosType5,
-                       &QUARVELv2::CompileMovePosGroup, &QUARVELv2::CompilePosType2, &QUARVELv2::CompilePosType5}) {
+    for (StatementCompiler f : {&QUARVELv2::CompileMovePosType2, &QUARVELv2::CompileMovePosType5,
+                                &QUARVELv2::CompileMovePosGroup, &QUARVELv2::CompilePosType2,
+                                &QUARVELv2::CompilePosType5}) {
         auto run = [this, f](int32_t last) {
             c.objPos_ = 16;
-            int32_t first = 1, l = last;
-            int16_t err = 0;
-            (c.*f)(first, l, err);
-            return err;
+            return RunStatementCompiler(c, f, 1, last);
         };
         for (int32_t last : {1, 2, 3}) run(last);
         EXPECT_EQ(run(1000), run(c.tokenCount_));

@@ -8,6 +8,8 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
@@ -22,47 +24,22 @@ const char* const kPrologue =
     "CONST ONE = 1\r\n";
 constexpr int32_t kStatementLine = 5;
 
-struct Result {
-    int16_t err = 0;
-    int32_t line = 0;
-    std::u16string msg;
-    Bytes code;  // after the header, without the end jump
-};
+using Result = qvv2test::CompileResult;
+
+qvv2test::CompileOptions PrintOptions(const std::string& codePage, int16_t lang = 0) {
+    qvv2test::CompileOptions o;
+    o.codePage = codePage;
+    o.lang = lang;
+    return o;
+}
 
 Result CompilePrintLine(const std::string& statement, const std::string& codePage = "CP1252",
                         int16_t lang = 0) {
-    QUARVELv2 c;
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.Filename = u"T.bas";
-    c.CodePage = codePage;
-    c.cmdLang = lang;
-    std::u16string text = qvv2::FromUtf8(std::string(kPrologue) + statement + "\r\n");
-    c.Compile(text);
-    Result r;
-    r.err = c.Bas_Error;
-    r.line = c.Bas_Error_Line;
-    r.msg = c.Bas_Error_Msg;
-    if (c.Bas_Error == 0 && c.TotalBytes >= 19)
-        r.code.assign(c.ObjCode.begin() + 17, c.ObjCode.begin() + c.TotalBytes - 2);
-    return r;
+    return qvv2test::CompileUtf8(std::string(kPrologue) + statement + "\r\n", PrintOptions(codePage, lang));
 }
 
-struct Case {
-    const char* source;
-    Bytes bytes;
-    int16_t err;
-};
-
-void ExpectCases(const std::vector<Case>& cases, const std::string& codePage = "CP1252") {
-    for (const Case& k : cases) {
-        const Result r = CompilePrintLine(k.source, codePage);
-        EXPECT_EQ(r.err, k.err) << k.source;
-        if (k.err == 0) {
-            EXPECT_EQ(r.code, k.bytes) << k.source;
-        } else {
-            EXPECT_EQ(r.line, kStatementLine) << k.source;
-        }
-    }
+void ExpectCases(const std::vector<qvv2test::BytesCase>& cases, const std::string& codePage = "CP1252") {
+    qvv2test::ExpectBytesCases(kPrologue, kStatementLine, cases, PrintOptions(codePage));
 }
 
 TEST(Print, ItemList) {

@@ -9,17 +9,18 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
 
 using Bytes = std::vector<int>;
+using qvv2test::Cat;
+using qvv2test::RunStatementCompiler;
+using qvv2test::StatementCompiler;
+using qvv2test::Zeros;
 
-Bytes Zeros(int n) { return Bytes(static_cast<size_t>(n), 0); }
-Bytes Cat(Bytes a, const Bytes& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 Bytes Repeat(int value, int n) { return Bytes(static_cast<size_t>(n), value); }
 
 // Declarations used by the cases: a BYTE variable and constants.
@@ -32,38 +33,16 @@ struct Case {
     int err = 0;
 };
 
-struct ServoGroupStatements : ::testing::Test {
-    QUARVELv2 c;
+struct ServoGroupStatements : qvv2test::CompilerTest {
     void SetUp() override {
-        c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-        c.CodePage = "CP1252";
-        c.cmdLang = 0;
-        c.Filename = u"T.bas";
+        CompilerTest::SetUp();
         c.Con_ID = 2;
         c.Con_Type = 0;
     }
-    void CompileText(const std::u16string& text) {
-        std::u16string t = text;
-        c.Compile(t);
-    }
-    // The code of the statement line (after the declarations, before the end
-    // jump).
-    Bytes StatementCode() const {
-        const int32_t start = c.LineObjPos.size() > kDeclLines + 1 ? c.LineObjPos[kDeclLines + 1] : 0;
-        Bytes out;
-        for (int32_t i = start + 1; i <= c.TotalBytes - 3; ++i) out.push_back(c.ObjCode[i]);
-        return out;
-    }
     void Check(const Case& k) {
         SCOPED_TRACE(qvv2::ToUtf8(k.source));
-        CompileText(kDecl + k.source + u"\r\n");
-        if (k.err != 0) {
-            EXPECT_EQ(c.Bas_Error, k.err);
-            EXPECT_EQ(c.Bas_Error_Line, kDeclLines + 1);
-            return;
-        }
-        ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(c.Bas_Error_Msg);
-        EXPECT_EQ(StatementCode(), k.bytes);
+        CheckStatement(kDecl, kDeclLines, k.source, k.bytes, k.err);
+        if (k.err != 0 || c.Bas_Error != 0) return;  // checked, or reported already
         // The program still ends in its jump to itself.
         ASSERT_GE(c.TotalBytes, 19);
         EXPECT_EQ(c.ObjCode[c.TotalBytes - 2], 0xC4);
@@ -378,13 +357,7 @@ TEST_F(ServoGroupStatements, ErrorsNameTheStatement) {
         {u"DIR", 9},          {u"OFFSET", 153},
     };
     for (const auto& [keyword, message] : cases) {
-        SCOPED_TRACE(qvv2::ToUtf8(keyword));
-        CompileText(u"'x\r\n" + keyword + u"\r\n");
-        EXPECT_EQ(c.Bas_Error, 23);
-        EXPECT_EQ(c.Bas_Error_Line, 2);
-        const std::u16string name = c.GetMessageText(static_cast<int16_t>(message));
-        ASSERT_FALSE(name.empty());
-        EXPECT_NE(c.Bas_Error_Msg.find(u"[" + name + u"]"), std::u16string::npos) << qvv2::ToUtf8(c.Bas_Error_Msg);
+        ASSERT_NO_FATAL_FAILURE(ExpectBareKeywordNamed(keyword, message));
     }
 }
 
@@ -392,10 +365,9 @@ TEST_F(ServoGroupStatements, ErrorsNameTheStatement) {
 // enabled.  The enabled flags are reset by every compile, so the statement is
 // compiled again after the compile with the group word switched off.
 TEST_F(ServoGroupStatements, DisabledGroupWordIsNotSupported) {
-    using Compiler = void (QUARVELv2::*)(int32_t&, int32_t&, int16_t&);
     struct Stmt {
         std::u16string source;
-        Compiler compiler;
+        StatementCompiler compiler;
     };
     const std::vector<Stmt> statements = {
         {u"MOVE G8A, 100", &QUARVELv2::CompileMove},
@@ -421,10 +393,7 @@ TEST_F(ServoGroupStatements, DisabledGroupWordIsNotSupported) {
         CompileText(s.source + u"\r\n");
         ASSERT_EQ(c.Bas_Error, 0);
         c.CommandUnuse(u"G8A");
-        int32_t first = 1, last = c.tokenCount_;
-        int16_t err = 0;
-        (c.*s.compiler)(first, last, err);
-        EXPECT_EQ(err, 999);
+        EXPECT_EQ(RunStatementCompiler(c, s.compiler, 1, c.tokenCount_), 999);
     }
     // In MOVE24 a group word is no group word at all.
     CompileText(u"MOVE 100\r\n");
@@ -438,21 +407,17 @@ TEST_F(ServoGroupStatements, DisabledGroupWordIsNotSupported) {
 TEST_F(ServoGroupStatements, TokenRangeIsRespected) {
     CompileText(u"MOVE G6A, 100, 100\r\n");
     ASSERT_EQ(c.Bas_Error, 0);
-    using Compiler = void (QUARVELv2::*)(int32_t&, int32_t&, int16_t&);
-    const std::vector<Compiler> compilers = {
+    const std::vector<StatementCompiler> compilers = {
         &QUARVELv2::CompileMove,      &QUARVELv2::CompileZero,      &QUARVELv2::CompilePos,
         &QUARVELv2::CompileInit,      &QUARVELv2::CompileGyroSet,   &QUARVELv2::CompileAccelSet,
         &QUARVELv2::CompileTiltDir,   &QUARVELv2::CompileMove24,    &QUARVELv2::CompileDir,
         &QUARVELv2::CompileOffset,
     };
-    auto run = [this](Compiler f, int32_t last) {
+    auto run = [this](StatementCompiler f, int32_t last) {
         c.objPos_ = 16;
-        int32_t first = 1, l = last;
-        int16_t err = 0;
-        (c.*f)(first, l, err);
-        return err;
+        return RunStatementCompiler(c, f, 1, last);
     };
-    for (Compiler f : compilers) {
+    for (StatementCompiler f : compilers) {
         EXPECT_EQ(run(f, 1), 23);
         EXPECT_EQ(run(f, 2), 23);
         // A range reaching past the table is read up to the last token only.
@@ -469,8 +434,7 @@ namespace {
 // compile (no tokens at all), with a first index that is no token, and with a
 // last index far beyond the table.
 TEST(ServoStatementRanges, AnyTokenRangeIsSafe) {
-    using Compiler = void (QUARVELv2::*)(int32_t&, int32_t&, int16_t&);
-    const std::vector<Compiler> compilers = {
+    const std::vector<StatementCompiler> compilers = {
         &QUARVELv2::CompileMove,         &QUARVELv2::CompileZero,         &QUARVELv2::CompilePos,
         &QUARVELv2::CompileInit,         &QUARVELv2::CompileGetMotorSet,  &QUARVELv2::CompileMotorMode,
         &QUARVELv2::CompileGyroSet,      &QUARVELv2::CompileGyroDir,      &QUARVELv2::CompileGyroSense,
@@ -482,13 +446,11 @@ TEST(ServoStatementRanges, AnyTokenRangeIsSafe) {
         &QUARVELv2::CompileMovePosType5, &QUARVELv2::CompileMovePosGroup, &QUARVELv2::CompilePosType2,
         &QUARVELv2::CompilePosType5,
     };
-    for (Compiler f : compilers) {
+    for (StatementCompiler f : compilers) {
         QUARVELv2 fresh;  // no compile yet: the token table is empty
         for (int32_t first : {-5, -1, 0, 1, 3}) {
             for (int32_t last : {-5, 0, 1, 4, 100000}) {
-                int32_t a = first, b = last;
-                int16_t err = 0;
-                (fresh.*f)(a, b, err);
+                const int16_t err = RunStatementCompiler(fresh, f, first, last);
                 if (first < 0) {
                     EXPECT_EQ(err, 23);
                 }
@@ -499,9 +461,7 @@ TEST(ServoStatementRanges, AnyTokenRangeIsSafe) {
         c.Compile(text);
         for (int32_t first : {-5, -1, 0, 1, 2, 4, 9}) {
             for (int32_t last : {-5, 0, 1, 4, 100000}) {
-                int32_t a = first, b = last;
-                int16_t err = 0;
-                (c.*f)(a, b, err);
+                const int16_t err = RunStatementCompiler(c, f, first, last);
                 if (first < 0) {
                     EXPECT_EQ(err, 23);
                 }

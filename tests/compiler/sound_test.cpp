@@ -2,75 +2,25 @@
 // music controls and the errors of each form, in English and Korean keywords.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "CompileHelpers.h"
+
 using qvv2::QUARVELv2;
 
 namespace {
-
-std::string Hex(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
-    std::string out;
-    for (size_t i = from; i <= to && i < bytes.size(); ++i) {
-        char buf[4];
-        std::snprintf(buf, sizeof buf, "%02x", bytes[i]);
-        if (!out.empty()) out += ' ';
-        out += buf;
-    }
-    return out;
-}
 
 // W: INTEGER at RAM 64.
 const char16_t* const kPreamble = u"DIM W AS INTEGER\nCONST BIG = 300\n";
 constexpr int32_t kPreambleLines = 2;
 
-struct Outcome {
-    int16_t err = 0;
-    int32_t line = 0;
-    std::string code;  // after the header; after a failure the bytes written up to it
-};
+using Case = qvv2test::StatementCase;
 
-Outcome CompileProgram(QUARVELv2& c, const std::u16string& text) {
-    c.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
-    c.CodePage = "CP1252";
-    c.cmdLang = 0;
-    c.Filename = u"T.bas";
-    std::u16string source;
-    for (char16_t ch : text) {
-        if (ch == u'\n') source += u'\r';
-        source += ch;
-    }
-    c.Compile(source);
-    Outcome o;
-    o.err = c.Bas_Error;
-    o.line = c.Bas_Error_Line;
-    if (c.Bas_Error == 0)
-        o.code = Hex(c.ObjCode, 17, static_cast<size_t>(c.TotalBytes) - 3);
-    else
-        o.code = Hex(c.buffer_, 17, static_cast<size_t>(c.ObjectPosition()));
-    return o;
-}
-
-struct Case {
-    const char16_t* statement;
-    int16_t err;
-    const char* code;  // nullptr: not checked
-};
-
-void RunCases(const std::vector<Case>& cases) {
-    for (const Case& k : cases) {
-        QUARVELv2 c;
-        const Outcome o = CompileProgram(c, std::u16string(kPreamble) + k.statement);
-        const std::string label = qvv2::ToUtf8(k.statement);
-        EXPECT_EQ(o.err, k.err) << label;
-        if (k.err != 0) EXPECT_EQ(o.line, kPreambleLines + 1) << label;
-        if (k.code) EXPECT_EQ(o.code, k.code) << label;
-    }
-}
+void RunCases(const std::vector<Case>& cases) { qvv2test::RunStatementCases(kPreamble, kPreambleLines, cases); }
 
 TEST(SoundStatements, Play) {
     RunCases({
