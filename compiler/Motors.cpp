@@ -187,35 +187,8 @@ void QUARVELv2::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
         listStart = first + 1;
     }
 
-    int32_t motor = firstMotor;
-    int32_t slot = 1;
-    bool afterValue = false;
-    for (int32_t t = listStart; t <= end; ++t) {
-        const Token& tok = tokens_[t];
-        if (tok.kind == TK_COMMA) {
-            if (!afterValue) {
-                ++motor;
-                ++slot;
-            }
-            afterValue = false;
-            continue;
-        }
-        const int32_t value = tok.kind == TK_NUMBER ? NumberValue(tok) : 0;
-        if (tok.kind != TK_NUMBER || tok.code != 2 || value < 10 || value > 190) {
-            err = kErrSyntax;
-            return;
-        }
-        EmitByte(kOpMemoryWrite);
-        EmitByte(19);  // 16-bit address 0x320 + motor
-        EmitByte(static_cast<uint8_t>(32 + motor));
-        EmitByte(3);
-        EmitByte(18);  // 8-bit value
-        EmitByte(static_cast<uint8_t>(value));
-        ++motor;
-        ++slot;
-        afterValue = true;
-    }
-    if (slot > count + 1) err = kErrSyntax;
+    // One write of the value to the controller's byte at 0x320 + motor.
+    CompileMotorByteWrites(listStart, end, firstMotor, count, 10, 190, 32, 0, err);
 }
 
 }  // namespace qvv2

@@ -365,6 +365,13 @@ void QUARVELv2::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
         listStart = first + 1;
     }
 
+    CompileMotorByteWrites(listStart, end, firstMotor, count, 50, 150, 64, -100, err);
+}
+
+void QUARVELv2::CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t firstMotor, int16_t count,
+                                       int32_t min, int32_t max, uint8_t addressLow, int32_t offset,
+                                       int16_t& err) {
+    err = 0;
     int32_t motor = firstMotor;
     int32_t slot = 1;
     bool afterValue = false;
@@ -379,16 +386,16 @@ void QUARVELv2::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
             continue;
         }
         const int32_t value = tok.kind == TK_NUMBER ? NumberValue(tok) : 0;
-        if (tok.kind != TK_NUMBER || tok.code != 2 || value < 50 || value > 150) {
+        if (tok.kind != TK_NUMBER || tok.code != 2 || value < min || value > max) {
             err = kErrSyntax;
             return;
         }
-        EmitByte(204);                                  // memory write
-        EmitByte(19);                                   // 16-bit address 0x340 + motor
-        EmitByte(static_cast<uint8_t>(64 + motor));
+        EmitByte(204);                                       // memory write
+        EmitByte(19);                                        // 16-bit address 0x300 + addressLow + motor
+        EmitByte(static_cast<uint8_t>(addressLow + motor));
         EmitByte(3);
-        EmitByte(18);                                   // 8-bit value
-        EmitByte(static_cast<uint8_t>(value - 100));
+        EmitByte(18);                                        // 8-bit value
+        EmitByte(static_cast<uint8_t>(value + offset));
         ++motor;
         ++slot;
         afterValue = true;

@@ -1,4 +1,5 @@
 #include "build/CompilePipeline.h"
+#include "documents/VbText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,15 +31,6 @@ public:
     CompileGuard(const CompileGuard&) = delete;
     CompileGuard& operator=(const CompileGuard&) = delete;
 };
-
-// Removes blanks (character 32 only) from both ends.
-QString TrimBlanks(const QString& s) {
-    qsizetype first = 0;
-    qsizetype last = s.size();
-    while (first < last && s.at(first) == QLatin1Char(' ')) ++first;
-    while (last > first && s.at(last - 1) == QLatin1Char(' ')) --last;
-    return s.mid(first, last - first);
-}
 
 QString FileNameFromPath(const QString& path) {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
@@ -188,15 +180,15 @@ void ParseDeviceDirective(CompileContext& ctx) {
     if (!ctx.lineCount || !ctx.lineText) return;
     const int n = ctx.lineCount();
     for (int i = 0; i < n; ++i) {
-        const QString s = TrimBlanks(ctx.lineText(i)).toUpper();
+        const QString s = vb::Trim(ctx.lineText(i)).toUpper();
         // A directive needs an argument of at least four characters (VX32):
         // shorter lines are not read.  The Korean prefix is two characters
         // shorter than the English one, and so is its shortest line.
         QString argument;
         if (s.size() > 12 && s.startsWith(QStringLiteral("'$DEVICE ")))
-            argument = TrimBlanks(s.mid(9));
+            argument = vb::Trim(s.mid(9));
         else if (s.size() > 10 && s.startsWith(QStringLiteral("'$컨트롤러 ")))
-            argument = TrimBlanks(s.mid(7));
+            argument = vb::Trim(s.mid(7));
         else
             continue;
         if (argument == QLatin1String("VX32")) {
@@ -235,7 +227,7 @@ bool ExpandIncludes(CompileContext& ctx, QString& text) {
     int errorString = 0;
     for (size_t i = 0; i < map.size() && errorString == 0; ++i) {
         YieldToEvents();
-        const QString s = TrimBlanks(map[i].Text).toUpper();
+        const QString s = vb::Trim(map[i].Text).toUpper();
         if (s.size() < 10) continue;
         int prefix = 0;
         if (s.startsWith(QStringLiteral("'$INCLUDE ")))
@@ -245,7 +237,7 @@ bool ExpandIncludes(CompileContext& ctx, QString& text) {
         else
             continue;
 
-        const QString r = TrimBlanks(s.mid(prefix));
+        const QString r = vb::Trim(s.mid(prefix));
         if (r.size() < 3 || !r.startsWith(QLatin1Char('"')) || !r.endsWith(QLatin1Char('"'))) {
             errorString = 5010;
             break;
@@ -259,9 +251,9 @@ bool ExpandIncludes(CompileContext& ctx, QString& text) {
         // The name is kept in capitals, but the file is looked up as written
         // (file names on this platform are case-sensitive).
         QString written = name;
-        const QString original = TrimBlanks(map[i].Text);
+        const QString original = vb::Trim(map[i].Text);
         if (original.size() == s.size()) {
-            const QString ro = TrimBlanks(original.mid(prefix));
+            const QString ro = vb::Trim(original.mid(prefix));
             if (ro.size() == r.size()) written = ro.mid(1, ro.size() - 2);
         }
         const QString path = ResolveIncludePath(written, documentFolder);
@@ -314,7 +306,7 @@ void CompileDocument(CompileContext& ctx) {
 
     Call(ctx.showWait);
     QString text = ctx.text ? ctx.text() : QString();
-    if (TrimBlanks(text).isEmpty()) {
+    if (vb::Trim(text).isEmpty()) {
         Call(ctx.closeWait);
         return;
     }
@@ -346,7 +338,7 @@ void CompileDocument(CompileContext& ctx) {
 }
 
 void CompileSnippet(QString& text, qvv2::QUARVELv2& basic) {
-    if (TrimBlanks(text).isEmpty()) return;
+    if (vb::Trim(text).isEmpty()) return;
     if (g_compiling) {
         CompiledOK = false;
         return;

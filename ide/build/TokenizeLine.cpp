@@ -1,4 +1,5 @@
 #include "build/TokenizeLine.h"
+#include "documents/VbText.h"
 
 #include <QCoreApplication>
 
@@ -7,15 +8,6 @@
 namespace modMain {
 
 namespace {
-
-// Removes blanks (character 32 only; TABs stay) from both ends.
-QString TrimBlanks(const QString& s) {
-    qsizetype first = 0;
-    qsizetype last = s.size();
-    while (first < last && s.at(first) == QLatin1Char(' ')) ++first;
-    while (last > first && s.at(last - 1) == QLatin1Char(' ')) --last;
-    return s.mid(first, last - first);
-}
 
 void YieldToEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
@@ -55,10 +47,10 @@ void TokenizeLine(QString& line, QString& comment) {
             flush();
         } else if (c == QLatin1Char('"')) {
             flush();
-            pending = TrimBlanks(line.mid(1));
+            pending = vb::Trim(line.mid(1));
             if (pending.endsWith(QLatin1Char('"'))) {
                 pending.chop(1);
-                pending = TrimBlanks(pending);
+                pending = vb::Trim(pending);
             }
             flush();
             line.clear();
@@ -72,7 +64,7 @@ void TokenizeLine(QString& line, QString& comment) {
             pending.append(c);
         }
         if (finished) continue;  // the empty line ends the walk at the top
-        if (TrimBlanks(line).isEmpty()) break;
+        if (vb::Trim(line).isEmpty()) break;
         line.remove(0, 1);
     }
 

@@ -1,4 +1,5 @@
 #include "documents/modAPI.h"
+#include "documents/VbText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -7,25 +8,14 @@
 #include "platform/WindowStyle.h"
 
 namespace modAPI {
-namespace {
-
-// Removes blanks (spaces only) at both ends.
-QString TrimBlanks(const QString& s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s[b] == u' ') ++b;
-    while (e > b && s[e - 1] == u' ') --e;
-    return s.mid(b, e - b);
-}
-
-}  // namespace
 
 void DisableCloseItem(QWidget* form) { platform::RemoveCloseButton(form); }
 
 void ShowHelp(const QString& helpFile, const QString& topic, QWidget* owner) {
-    const QString path = TrimBlanks(helpFile);
+    const QString path = vb::Trim(helpFile);
     if (path.isEmpty() || !QFileInfo(path).isFile()) return;
     QString target = path;
-    if (!topic.isEmpty()) target += QStringLiteral("::/") + TrimBlanks(topic);
+    if (!topic.isEmpty()) target += QStringLiteral("::/") + vb::Trim(topic);
     platform::HtmlHelp(owner, target);
 }
 

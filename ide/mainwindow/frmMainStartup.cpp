@@ -110,34 +110,13 @@ void frmMain::MDIForm_Load() {
     TB->setFont(tabFont);
     picBottom->setFixedHeight(TB->sizeHint().height() + 2);
 
-    // 12-14. Menus, the model key and the model panel of the VX-33.
-    mnuAI->setEnabled(true);
-    mnuDebug->setEnabled(true);
-    mnuZero->setEnabled(true);
-    mnuVX32->setChecked(true);
-    mnuMotorControlKESTRA->setEnabled(true);
-    mnuMotorControlKESTRA->setText(LoadResString(1083));
-    if (QAction* kestra = ButtonAt(tBar3, 14)) {
-        kestra->setToolTip(LoadResString(7000));
-        SetButtonImage(kestra, 61);
-        kestra->setEnabled(true);
-    }
-    if (QLabel* p3 = Panel(3)) p3->setText(LoadResString(1087));
-
-    // 15, 16. The controller model replaces what the settings file named.
-    modMain::ControllerType = 8;
-    modMain::ControllerID = 2;
-    modMain::PortType = 1;
-    basic.Con_ID = static_cast<uint8_t>(modMain::ControllerID);
-    basic.Con_Type = modMain::ControllerType;
-
-    // 17. The command set of the interface language.
-    frmMainServices::LoadCommandSet(EntryNumber(1) == 1 ? QStringLiteral("vx21.cmd") : QStringLiteral("vx21e.cmd"));
-
-    // 18-20. Model set-up.
+    // 12-20. The controller model replaces what the settings file named: the
+    // model set-up enables its menus, key and status panel, sets type 8,
+    // model 2 and the serial port, passes the model to the compiler and loads
+    // the command set of the interface language.  Running it once more, as
+    // the model menu would, changes nothing, so it runs once.
     mnuVX32_Click();
     mnuMotorControlKESTRA->setEnabled(true);
-    if (modMain::ControllerType == 8) mnuVX32_Click();
 }
 
 void frmMain::InitWorkspace() {
@@ -180,7 +159,7 @@ void frmMain::InitWorkspace() {
         frmMainServices::OpenDocument(PathFromCommandLine(CommandLine));
     }
 
-    // 13.
+    // 13. No close request is pending after start-up.
     modAPI::CloseCancelled = false;
 }
 
@@ -425,7 +404,7 @@ void frmMain::MDIForm_Unload() {
     // 2. The Assist Window's layout.
     StoreAssistLayout();
 
-    // 3.
+    // 3. From here on the program is closing.
     modMain::AppClosing = true;
 
     // 4. Main settings and view options.
