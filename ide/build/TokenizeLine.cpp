@@ -2,6 +2,7 @@
 #include "documents/VbText.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <limits>
 
@@ -9,8 +10,14 @@ namespace modMain {
 
 namespace {
 
+// Hands control to pending window events, at most every 15 ms: a turn per
+// character would cost more than the walk itself on a long line.
 void YieldToEvents() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+    if (!QCoreApplication::instance()) return;
+    static QElapsedTimer last;
+    if (last.isValid() && last.elapsed() < 15) return;
+    last.start();
+    QCoreApplication::processEvents();
 }
 
 }  // namespace
@@ -31,14 +38,18 @@ void TokenizeLine(QString& line, QString& comment) {
         pending.clear();
     };
 
-    for (;;) {
+    // The walk goes by index; `line` is consumed as the walk ends: emptied,
+    // or left with the blanks that ended it.
+    qsizetype lastNonBlank = line.size() - 1;
+    while (lastNonBlank >= 0 && line.at(lastNonBlank) == QLatin1Char(' ')) --lastNonBlank;
+    for (qsizetype pos = 0;; ++pos) {
         YieldToEvents();
-        if (line.isEmpty()) {
+        if (pos >= line.size()) {
             flush();
+            line.clear();
             break;
         }
-        const QChar c = line.at(0);
-        bool finished = false;
+        const QChar c = line.at(pos);
         if (c == QLatin1Char(',') || c == QLatin1Char('=') || c == QLatin1Char(' ') ||
             c == QLatin1Char('\t')) {
             flush();
@@ -47,25 +58,26 @@ void TokenizeLine(QString& line, QString& comment) {
             flush();
         } else if (c == QLatin1Char('"')) {
             flush();
-            pending = vb::Trim(line.mid(1));
+            pending = vb::Trim(line.mid(pos + 1));
             if (pending.endsWith(QLatin1Char('"'))) {
                 pending.chop(1);
                 pending = vb::Trim(pending);
             }
             flush();
             line.clear();
-            finished = true;
+            break;
         } else if (c == QLatin1Char('\'')) {
             flush();
-            comment = line;
+            comment = line.mid(pos);
             line.clear();
-            finished = true;
+            break;
         } else {
             pending.append(c);
         }
-        if (finished) continue;  // the empty line ends the walk at the top
-        if (vb::Trim(line).isEmpty()) break;
-        line.remove(0, 1);
+        if (pos > lastNonBlank) {  // only blanks from here on
+            line = line.mid(pos);
+            break;
+        }
     }
 
     Tokens = std::move(tokens);

@@ -91,4 +91,18 @@ TEST(TokenizeLine, EachCallStartsAfresh) {
     EXPECT_EQ(comment, QStringLiteral("' only a comment"));
 }
 
+TEST(TokenizeLine, AVeryLongLineIsWalkedOnce) {
+    // 30,000 words on one line: a walk that copied the rest of the line per
+    // character would take minutes here.
+    QString line;
+    for (int i = 0; i < 30000; ++i) line += QStringLiteral("W%1, ").arg(i % 10);
+    line += QStringLiteral("' end");
+    QString comment;
+    modMain::TokenizeLine(line, comment);
+    EXPECT_EQ(modMain::TokenCount, 30000);
+    EXPECT_EQ(modMain::Tokens.back(), QStringLiteral("W9"));
+    EXPECT_EQ(comment, QStringLiteral("' end"));
+    EXPECT_TRUE(line.isEmpty());
+}
+
 }  // namespace
