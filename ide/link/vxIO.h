@@ -226,4 +226,8 @@ bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variable
 bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t variables, int32_t fullWidth,
                         QWidget* shapeA, QWidget* shapeB);
 
+// Asks first, then replaces the controller's program with an endless loop
+// compiled by the compiler control (modMain::Basic()), by the fast download.
+void ClearMemory();
+
 }  // namespace vxIO

@@ -15,14 +15,23 @@
 #include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
+#include "link/frmInfo.h"
+#include "link/frmPort.h"
 #include "link/frmRun.h"
+#include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
 
 namespace frmMainBuildMenus {
 
 ToolWindows& Windows() {
-    static ToolWindows windows;
+    static ToolWindows windows = [] {
+        ToolWindows w;
+        w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
+        w.ClearMemory = [] { vxIO::ClearMemory(); };
+        w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
+        return w;
+    }();
     return windows;
 }
 

@@ -1,15 +1,15 @@
 // The windows and procedures that the main window's Compile, Controller,
-// Set, Special and Edit menus start but that the program does not have yet:
-// the debug window, the controller information window, the port settings
-// window, clearing the controller's memory, running the current line or
-// MOVE group on the robot and capturing servo positions, the motion and
-// zero-point windows, the object-code views, the program alignment and the
-// note window.
+// Set, Special and Edit menus start, as function slots: the debug window, the
+// controller information window, the port settings window, clearing the
+// controller's memory, running the current line or MOVE group on the robot
+// and capturing servo positions, the motion and zero-point windows, the
+// object-code views, the program alignment and the note window.
 //
-// Each is a function slot that does nothing while it is empty; the module
-// that builds the window fills its slot (or replaces the call in
-// mainwindow/frmMainBuildMenus.cpp).  The handlers test their conditions
-// and apply the motion lock themselves, so a slot only shows its window.
+// Windows() fills the slots of the windows the program has (controller
+// information, port settings, memory clear); an empty slot does nothing, and
+// the module that builds a further window fills its slot there.  The
+// handlers test their conditions and apply the motion lock themselves, so a
+// slot only shows its window.
 #pragma once
 
 #include <functional>

@@ -60,14 +60,19 @@ protected:
         modMain::CompiledOK = false;
         modMain::Downloaded = false;
         modMain::InfoBusy = false;
+        savedWindows_ = frmMainBuildMenus::Windows();
     }
 
     void TearDown() override {
-        frmMainBuildMenus::Windows() = {};
+        // Tests replace window slots with lambdas over their own locals: put
+        // the program's own back before those locals are gone.
+        frmMainBuildMenus::Windows() = savedWindows_;
         MainWindowTest::TearDown();
         sim_.reset();
         qunsetenv("QVV2_COM1");
     }
+
+    frmMainBuildMenus::ToolWindows savedWindows_;
 
     QString Robot(const QString& name) const { return HomeFile("robot/" + name); }
 

@@ -131,6 +131,7 @@ TEST_F(MainWindowTest, PanelClickAndControllerKeysRefreshThePortPanel) {
     w.stBar_PanelClick();
     EXPECT_EQ(w.Panel(2)->text(), "COM 3");
     w.Comm.setCommPort(5);
+    Boxes().Answer(platform::vbCancel);  // the memory clear's question
     w.tBar3_ButtonClick(frmMain::Button(w.tBar3, "memclear"));
     EXPECT_EQ(w.Panel(2)->text(), "COM 5");
 }

@@ -1,0 +1,77 @@
+// Clearing the controller's program memory.  The controller has no erase
+// command: the program it holds is replaced by one that loops on itself.
+#include <QFrame>
+#include <QWidget>
+
+#include <string>
+
+#include "build/DownloadProgram.h"
+#include "build/modMain.h"
+#include "compiler/QUARVELv2.h"
+#include "documents/Documents.h"
+#include "documents/StringTable.h"
+#include "editor/frmDoc.h"
+#include "link/frmRun.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/CodeEditor.h"
+#include "platform/MsgBox.h"
+#include "platform/Twips.h"
+
+namespace vxIO {
+
+namespace {
+
+void CloseSerial() {
+    if (modMain::PortType == 1) CloseComm();
+}
+
+void FocusActiveEditor() {
+    if (frmDoc* doc = modApp::Docs(modApp::ActiveDoc))
+        if (doc->rt) doc->rt->setFocus();
+}
+
+}  // namespace
+
+void ClearMemory() {
+    const QString crlf = QStringLiteral("\r\n");
+    if (platform::MsgBox(LoadResString(4001) + crlf + LoadResString(4002), platform::vbOKCancel | platform::vbQuestion,
+                         LoadResString(4003), frmMain::existing()) != platform::vbOK)
+        return;
+
+    // The do-nothing program, compiled under the untitled name.  It replaces
+    // the compiler's last result, so whatever was downloaded before no longer
+    // matches what the compiler holds, and the controller is about to lose
+    // it: the program no longer counts as downloaded.
+    qvv2::QUARVELv2& basic = modMain::Basic();
+    basic.Filename = LoadResString(21).toStdU16String();
+    std::u16string text = u"STARTPROGRAM:\r\nGOTO STARTPROGRAM";
+    basic.Compile(text);
+    modMain::Downloaded = false;
+
+    if (modMain::PortType == 1) OpenComm();
+    bool ok = false;
+    if (CommError != kErrOpen) {
+        // The download window's bars when it is loaded; without it the
+        // transfer runs with no progress shown.
+        QWidget* downloadBar = nullptr;
+        QWidget* verifyBar = nullptr;
+        int32_t fullWidth = 0;
+        if (frmRun* window = frmRun::Loaded()) {
+            downloadBar = window->ShpDownloadState;
+            verifyBar = window->ShpCodeVerifyState;
+            if (window->ShpDownBack)
+                fullWidth = static_cast<int32_t>(platform::PixelsToTwips(window->ShpDownBack->width()));
+        }
+        // A failed transfer shows its own error box, which also closes the
+        // port and clears the error code: the outcome is the result.
+        ok = DownloadFast(basic.ObjCode, basic.TotalBytes, basic.TotalVars, fullWidth, downloadBar, verifyBar);
+    }
+    CloseSerial();
+    if (ok)
+        (void)platform::MsgBox(LoadResString(5002), platform::vbInformation, QStringLiteral("OK"),
+                               frmMain::existing());
+    FocusActiveEditor();
+}
+
+}  // namespace vxIO
