@@ -15,6 +15,7 @@
 #include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
+#include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
 #include "link/frmRun.h"
@@ -27,6 +28,7 @@ namespace frmMainBuildMenus {
 ToolWindows& Windows() {
     static ToolWindows windows = [] {
         ToolWindows w;
+        w.ShowDebugScreen = [] { frmDebugScreen::ShowModal(frmMain::existing()); };
         w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };

@@ -5,8 +5,8 @@
 // and capturing servo positions, the motion and zero-point windows, the
 // object-code views, the program alignment and the note window.
 //
-// Windows() fills the slots of the windows the program has (controller
-// information, port settings, memory clear); an empty slot does nothing, and
+// Windows() fills the slots of the windows the program has (debug window,
+// controller information, port settings, memory clear); an empty slot does nothing, and
 // the module that builds a further window fills its slot there.  The
 // handlers test their conditions and apply the motion lock themselves, so a
 // slot only shows its window.

@@ -215,6 +215,12 @@ int ControllerSim::stepCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return steps_;
 }
+
+void ControllerSim::setStepReply(uint8_t reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stepReply_ = reply;
+}
+
 int ControllerSim::eeCount() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return ees_;
@@ -278,7 +284,7 @@ std::vector<uint8_t> ControllerSim::answer(uint8_t b) {
     case 0xFB: ++runs_; runState_ = RunState::Running; break;
     case 0xFA: ++stops_; runState_ = RunState::Stopped; break;
     case 0xFC: ++resets_; runState_ = RunState::Stopped; break;
-    case 0xF3: ++steps_; owed_ = {0xAA}; break;
+    case 0xF3: ++steps_; owed_ = {stepReply_}; break;
     case 0xEE: ++ees_; break;
     case 0xFE: paramsLeft_ = 2; break;
     case 0xE6: paramsLeft_ = 2; break;

@@ -90,6 +90,8 @@ public:
     int resetCount() const;
     int stepCount() const;
     int eeCount() const;
+    // The byte that answers the request after a step (0xF3); 0xAA unless set.
+    void setStepReply(uint8_t reply);
 
     // Addresses of the models, as the controller keeps them.
     static int positionBase(int model);
@@ -207,6 +209,7 @@ private:
     std::array<uint8_t, 256> ports_{};
     RunState runState_ = RunState::Stopped;
     int runs_ = 0, stops_ = 0, resets_ = 0, steps_ = 0, ees_ = 0;
+    uint8_t stepReply_ = 0xAA;
 
     // Identification, fast download and boot loader (mutex_ guards them).
     // special() answers what they take and returns false for every other

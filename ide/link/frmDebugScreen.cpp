@@ -1,0 +1,437 @@
+#include "link/frmDebugScreen.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBrush>
+#include <QColor>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QFontMetrics>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "build/DownloadProgram.h"
+#include "build/modMain.h"
+#include "compiler/QUARVELv2.h"
+#include "documents/LocalizeForm.h"
+#include "documents/StringTable.h"
+#include "documents/modGeneral.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/Twips.h"
+
+namespace {
+
+// Colour values: red in the low byte, blue in the high byte.
+QColor FromColourValue(int32_t v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+const QColor kLineBack = FromColourValue(65535);     // yellow
+const QColor kLineText = FromColourValue(0);         // black
+const QColor kCurrentBack = FromColourValue(255);    // red
+const QColor kCurrentText = FromColourValue(16777215);  // white
+
+// The window's borders, which its width in the layout rules includes.
+constexpr double kBorderTwips = 120;
+
+int Px(double twips) { return std::max(0, platform::TwipsToPixels(twips)); }
+
+QTableWidgetItem* Cell(const QString& text, Qt::Alignment align) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(align | Qt::AlignVCenter);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+QTableWidget* Grid(QWidget* parent, const char* name) {
+    auto* grid = new QTableWidget(parent);
+    grid->setObjectName(QLatin1String(name));
+    grid->verticalHeader()->setVisible(false);
+    grid->verticalHeader()->setDefaultSectionSize(18);
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setWordWrap(false);
+    return grid;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const char* tag, const char* text) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QLatin1String(name));
+    if (tag) label->setProperty("Tag", QLatin1String(tag));
+    return label;
+}
+
+}  // namespace
+
+frmDebugScreen::frmDebugScreen(QWidget* owner) : QDialog(owner) {
+    setObjectName(QStringLiteral("frmDebugScreen"));
+    setProperty("Tag", QStringLiteral("4601"));
+    setWindowTitle(QStringLiteral("Debug Window"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setModal(true);
+
+    TB = new QToolBar(this);
+    TB->setObjectName(QStringLiteral("TB"));
+    TB->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    TB->setMovable(false);
+    TB->setIconSize(QSize(20, 20));
+    const auto button = [this](const char* name, const char* tag, const char* text, QStyle::StandardPixmap icon) {
+        QAction* a = TB->addAction(style()->standardIcon(icon), QString::fromUtf8(text));
+        a->setObjectName(QLatin1String(name));
+        a->setProperty("Tag", QLatin1String(tag));
+        return a;
+    };
+    btnSingleRun = button("SingleRun", "4602", "Single Run", QStyle::SP_MediaSkipForward);
+    btnRun = button("Run", "4603", "Run", QStyle::SP_MediaPlay);
+    btnClearMem = button("ClearMem", "4604", "Clear Mem.", QStyle::SP_TrashIcon);
+    btnClose = button("Close", "4605", "Close", QStyle::SP_DialogCloseButton);
+    TB->addSeparator();
+
+    // The program counter beside the buttons: "PC", then its decimal and
+    // hexadecimal values under their captions.
+    auto* pcBox = new QWidget(TB);
+    pcBox->setObjectName(QStringLiteral("pcBox"));
+    auto* pc = new QGridLayout(pcBox);
+    pc->setContentsMargins(8, 0, 8, 0);
+    pc->setHorizontalSpacing(10);
+    pc->setVerticalSpacing(1);
+    Label3 = Caption(pcBox, "Label3", nullptr, "PC");
+    Label2 = Caption(pcBox, "Label2", "4606", "Dec");
+    Label4 = Caption(pcBox, "Label4", "4607", "Hex");
+    lbl_PC_DEC = Caption(pcBox, "lbl_PC_DEC", nullptr, "");
+    lbl_PC_HEX = Caption(pcBox, "lbl_PC_HEX", nullptr, "");
+    for (QLabel* v : {lbl_PC_DEC, lbl_PC_HEX}) {
+        v->setMinimumWidth(56);
+        v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        v->setFrameShape(QFrame::Panel);
+        v->setFrameShadow(QFrame::Sunken);
+    }
+    QFont bold = Label3->font();
+    bold.setBold(true);
+    Label3->setFont(bold);
+    Label2->setAlignment(Qt::AlignCenter);
+    Label4->setAlignment(Qt::AlignCenter);
+    pc->addWidget(Label3, 1, 0);
+    pc->addWidget(Label2, 0, 1);
+    pc->addWidget(Label4, 0, 2);
+    pc->addWidget(lbl_PC_DEC, 1, 1);
+    pc->addWidget(lbl_PC_HEX, 1, 2);
+    TB->addWidget(pcBox);
+
+    frame_Var = new QGroupBox(this);
+    frame_Var->setObjectName(QStringLiteral("frame_Var"));
+    Label1 = Caption(frame_Var, "Label1", "4608", "Variables Table");
+    Grid_Var = Grid(frame_Var, "Grid_Var");
+    Grid_Prog = Grid(this, "Grid_Prog");
+
+    connect(TB, &QToolBar::actionTriggered, this, &frmDebugScreen::TB_ButtonClick);
+
+    Form_Load();
+}
+
+frmDebugScreen::~frmDebugScreen() { Form_Unload(); }
+
+void frmDebugScreen::ShowModal(QWidget* owner) {
+    QPointer<frmDebugScreen> window = new frmDebugScreen(owner);
+    if (window && window->IsLoaded()) window->exec();
+    delete window.data();
+}
+
+// ---- Controller addresses -----------------------------------------------------
+
+int32_t frmDebugScreen::PcLowAddress(int16_t id) { return id == 1 ? 38 : id == 2 ? 3326 : -1; }
+int32_t frmDebugScreen::PcHighAddress(int16_t id) { return id == 1 ? 39 : id == 2 ? 3327 : -1; }
+int32_t frmDebugScreen::VariableAreaStart(int16_t id) { return id == 1 ? 48 : id == 2 ? 320 : -1; }
+
+int32_t frmDebugScreen::VariableAddress(int16_t id, int16_t position) {
+    if (id == 1) return position - 16;
+    if (id == 2) return position + 256;
+    return -1;
+}
+
+int32_t frmDebugScreen::LineOfCounter(const std::vector<int32_t>& lineObjPos, int32_t totalLines, int32_t pc) {
+    const int32_t last = std::min<int32_t>(totalLines, static_cast<int32_t>(lineObjPos.size()) - 1);
+    for (int32_t j = last; j >= 1; --j)
+        if (lineObjPos[static_cast<size_t>(j)] <= pc) return j;
+    return 1;
+}
+
+// ---- Load and unload ------------------------------------------------------------
+
+void frmDebugScreen::Form_Load() {
+    modGeneral::FlatControls(this);
+    modMain::LocalizeForm(this);
+    // The captions over the counter sit inside the tool bar, which the
+    // localisation does not enter.
+    Label2->setText(LoadResString(4606));
+    Label4->setText(LoadResString(4607));
+
+    if (modMain::PortType == 1) vxIO::OpenComm();
+    vxIO::StopProgram();
+    if (vxIO::CommError != 0) {
+        // The program could not be stopped: the window closes without a word.
+        loaded_ = false;
+        return;
+    }
+
+    SetUpGrids();
+    // The main window's place and size.
+    if (QWidget* main = frmMain::existing()) setGeometry(main->geometry());
+
+    const qvv2::QUARVELv2& basic = modMain::Basic();
+    if (basic.TotalBytes >= 17 && basic.Bas_Error <= 0) {
+        TotalLines = std::max<int32_t>(0, basic.TotalLines);
+        LineObjPos = basic.LineObjPos;
+        LineStartPos = basic.LineStartPos;
+        LineLength = basic.LineLength;
+        // Short tables count as zeros rather than being read past their end.
+        const size_t n = static_cast<size_t>(TotalLines) + 1;
+        LineObjPos.resize(std::max(n, LineObjPos.size()), 0);
+        LineStartPos.resize(std::max(n, LineStartPos.size()), 0);
+        LineLength.resize(std::max(n, LineLength.size()), 0);
+        CurrentLine = 1;
+        FillProgramGrid();
+        LoadVariableTable();
+    }
+    Form_Resize();
+}
+
+void frmDebugScreen::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    if (modMain::PortType == 1) vxIO::CloseComm();
+}
+
+void frmDebugScreen::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Form_Resize();
+    Grid_Prog->setFocus();
+}
+
+// ---- Tool bar ----------------------------------------------------------------------
+
+void frmDebugScreen::TB_ButtonClick(QAction* button) {
+    if (!button) return;
+    if (button == btnSingleRun) {
+        SingleStep();
+        ShowVariableValues();
+    } else if (button == btnRun) {
+        RunAndClose();
+    } else if (button == btnClearMem) {
+        vxIO::ClearMemory();
+        if (!modMain::Downloaded) close();
+    } else if (button == btnClose) {
+        close();
+    }
+}
+
+// ---- Grids ---------------------------------------------------------------------------
+
+void frmDebugScreen::SetUpGrids() {
+    const qvv2::QUARVELv2& basic = modMain::Basic();
+    // The first row of each grid is its header.
+    Grid_Var->setColumnCount(4);
+    Grid_Var->setRowCount(std::max<int>(0, basic.TotalVars));
+    Grid_Var->setHorizontalHeaderLabels(
+        {LoadResString(4609), LoadResString(4610), LoadResString(4606), LoadResString(4607)});
+    Grid_Prog->setColumnCount(2);
+    Grid_Prog->setRowCount(std::max<int32_t>(0, basic.TotalLines));
+    Grid_Prog->setHorizontalHeaderLabels({LoadResString(4611), LoadResString(4612)});
+    Grid_Var->horizontalHeader()->setStretchLastSection(false);
+    Grid_Prog->horizontalHeader()->setStretchLastSection(false);
+}
+
+void frmDebugScreen::SetLineColours(int32_t line, bool current) {
+    if (line < 1 || line > Grid_Prog->rowCount()) return;
+    QTableWidgetItem* item = Grid_Prog->item(line - 1, 0);
+    if (!item) return;
+    item->setBackground(current ? kCurrentBack : kLineBack);
+    item->setForeground(current ? kCurrentText : kLineText);
+}
+
+void frmDebugScreen::FillProgramGrid() {
+    const std::u16string& text = modMain::Basic().SourceText;
+    const int32_t rows = std::min(TotalLines, Grid_Prog->rowCount());
+    for (int32_t i = 1; i <= rows; ++i) {
+        // The number cell stays out of the selection, so that the current
+        // line's colours are not painted over.
+        QTableWidgetItem* number = Cell(QString::number(i), Qt::AlignRight);
+        number->setFlags(Qt::ItemIsEnabled);
+        Grid_Prog->setItem(i - 1, 0, number);
+        SetLineColours(i, false);
+        // LineStartPos is a 1-based character index into the source.
+        const int64_t start = static_cast<int64_t>(LineStartPos[static_cast<size_t>(i)]) - 1;
+        const int64_t length = LineLength[static_cast<size_t>(i)];
+        QString line;
+        if (start >= 0 && length > 0 && start < static_cast<int64_t>(text.size())) {
+            const int64_t n = std::min<int64_t>(length, static_cast<int64_t>(text.size()) - start);
+            line = QString::fromStdU16String(text.substr(static_cast<size_t>(start), static_cast<size_t>(n)));
+        }
+        line.replace(QLatin1Char('\t'), QStringLiteral("    "));
+        Grid_Prog->setItem(i - 1, 1, Cell(line, Qt::AlignLeft));
+    }
+}
+
+void frmDebugScreen::LoadVariableTable() {
+    const qvv2::QUARVELv2& basic = modMain::Basic();
+    TotalVars = std::max<int16_t>(0, basic.TotalVars);
+    DebugVars.assign(static_cast<size_t>(TotalVars) + 1, DebugVariable{});
+    for (int i = 1; i <= TotalVars; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        DebugVariable& v = DebugVars[k];
+        if (k < basic.VarNAME.size()) v.Name = QString::fromStdU16String(basic.VarNAME[k]);
+        if (k < basic.VarPOS.size()) v.Position = basic.VarPOS[k];
+        if (k < basic.VarTYPE.size()) v.VarType = basic.VarTYPE[k];
+        if (i > Grid_Var->rowCount()) continue;
+        Grid_Var->setItem(i - 1, 0, Cell(v.Name, Qt::AlignLeft));
+        Grid_Var->setItem(i - 1, 1, Cell(LoadResString(v.VarType == 3 ? 4613 : 4614), Qt::AlignLeft));
+    }
+    ReadMemoryImage();
+    if (vxIO::CommError != 0) return;
+    ShowVariableValues();
+}
+
+// ---- Controller memory ----------------------------------------------------------------
+
+void frmDebugScreen::ReadMemoryImage() {
+    const int16_t id = modMain::ControllerID;
+    const int32_t areaStart = VariableAreaStart(id);
+    if (areaStart < 0) return;
+    // Every byte the display uses: from the area's start up to the last
+    // variable's byte, and the byte after it for an Integer.
+    int32_t areaEnd = areaStart - 1;
+    for (int i = 1; i <= TotalVars && static_cast<size_t>(i) < DebugVars.size(); ++i) {
+        const DebugVariable& v = DebugVars[static_cast<size_t>(i)];
+        const int32_t a = VariableAddress(id, v.Position) + (v.VarType == 3 ? 1 : 0);
+        areaEnd = std::max(areaEnd, a);
+    }
+    areaEnd = std::min(areaEnd, kMemorySize - 1);
+
+    std::vector<int32_t> addresses = {PcLowAddress(id), PcHighAddress(id)};
+    for (int32_t a = areaStart; a <= areaEnd; ++a) addresses.push_back(a);
+    for (const int32_t a : addresses) {
+        if (a < 0 || a >= kMemorySize) continue;
+        const uint8_t b = vxIO::ReadMemory(a);
+        if (vxIO::CommError != 0) return;
+        MemoryImage[static_cast<size_t>(a)] = b;
+    }
+}
+
+void frmDebugScreen::ShowVariableValues() {
+    const int16_t id = modMain::ControllerID;
+    const auto byteAt = [this](int32_t a) -> int32_t {
+        return (a >= 0 && a < kMemorySize) ? MemoryImage[static_cast<size_t>(a)] : 0;
+    };
+    for (int i = 1; i <= TotalVars && static_cast<size_t>(i) < DebugVars.size(); ++i) {
+        DebugVariable& v = DebugVars[static_cast<size_t>(i)];
+        const int32_t a = VariableAddress(id, v.Position);
+        v.Value = v.VarType == 3 ? byteAt(a + 1) * 256 + byteAt(a) : byteAt(a);
+        if (i > Grid_Var->rowCount()) continue;
+        Grid_Var->setItem(i - 1, 2, Cell(QString::number(v.Value), Qt::AlignRight));
+        Grid_Var->setItem(i - 1, 3, Cell(QString::number(v.Value, 16).toUpper(), Qt::AlignRight));
+    }
+    ProgramCounter = byteAt(PcHighAddress(id)) * 256 + byteAt(PcLowAddress(id));
+    lbl_PC_DEC->setText(QString::number(ProgramCounter));
+    lbl_PC_HEX->setText(QString::number(ProgramCounter, 16).toUpper());
+    ShowCurrentLine();
+}
+
+void frmDebugScreen::ShowCurrentLine() {
+    SetLineColours(CurrentLine, false);
+    CurrentLine = LineOfCounter(LineObjPos, TotalLines, ProgramCounter);
+    SetLineColours(CurrentLine, true);
+    if (CurrentLine < 1 || CurrentLine > Grid_Prog->rowCount()) return;
+    Grid_Prog->selectRow(CurrentLine - 1);
+    if (QTableWidgetItem* item = Grid_Prog->item(CurrentLine - 1, 0))
+        Grid_Prog->scrollToItem(item, QAbstractItemView::PositionAtTop);
+}
+
+// ---- Step and run -------------------------------------------------------------------------
+
+void frmDebugScreen::SingleStep() {
+    vxIO::StepProgram();
+    if (vxIO::CommError != 0) return;
+    uint8_t reply = 0;
+    switch (modMain::ControllerID) {
+    case 1:
+        // Bit 6 of the parallel port's status is set while the controller is
+        // busy; a library error ends the wait as well.
+        while ((vxIO::ParInport() & 64) != 0 && vxIO::CommError == 0) QApplication::processEvents();
+        if (vxIO::CommError != 0) return;
+        reply = vxIO::ParReceive();
+        break;
+    case 2:
+        vxIO::SendZero();
+        if (vxIO::CommError != 0) return;
+        reply = vxIO::ReceiveByte();
+        break;
+    default: return;
+    }
+    if (vxIO::CommError == 0 && reply == 170) ReadMemoryImage();
+}
+
+void frmDebugScreen::RunAndClose() {
+    vxIO::RunProgram();
+    close();
+}
+
+// ---- Layout -----------------------------------------------------------------------------------
+
+void frmDebugScreen::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmDebugScreen::Form_Resize() {
+    // Never lower or narrower than the main window.
+    if (QWidget* main = frmMain::existing()) {
+        const int h = std::max(height(), main->height());
+        const int w = std::max(width(), main->width());
+        if (h != height() || w != width()) {
+            resize(w, h);
+            return;  // the resize runs the layout again
+        }
+    }
+    // The rules count the caption and the tool bar in the window's height
+    // and the borders in its width; the frame ends 60 twips above the
+    // bottom edge.
+    const int tbHeight = TB->sizeHint().height();
+    TB->setGeometry(0, 0, width(), tbHeight);
+    const int top = tbHeight + Px(60);
+    const double H = platform::PixelsToTwips(height()) + 1035 - platform::PixelsToTwips(top);
+    const double W = platform::PixelsToTwips(width()) + kBorderTwips;
+
+    frame_Var->setGeometry(Px(60), top, Px(3075), Px(H - 1095));
+    Label1->setGeometry(Px(120), Px(90), Px(2835), Px(240));
+    Grid_Var->setGeometry(Px(120), Px(360), Px(2835), Px(H - 1455));
+    Grid_Prog->setGeometry(Px(3195), top + Px(60), Px(W - 3375), Px(H - 1215));
+
+    // Column widths in twips; a type name wider than its column in this
+    // font widens it, and the name column takes what is left of the grid's
+    // inside (its frame and vertical scroll bar excluded).
+    const QFontMetrics fm(Grid_Var->font());
+    const int typeWidth = std::max({Px(650), fm.horizontalAdvance(LoadResString(4613)) + 12,
+                                    fm.horizontalAdvance(LoadResString(4614)) + 12});
+    const auto inside = [](const QTableWidget* grid) {
+        int w = grid->width() - 2 * grid->frameWidth();
+        if (grid->verticalScrollBar()->isVisible()) w -= grid->verticalScrollBar()->sizeHint().width();
+        return std::max(0, w);
+    };
+    Grid_Var->setColumnWidth(1, typeWidth);
+    Grid_Var->setColumnWidth(2, Px(600));
+    Grid_Var->setColumnWidth(3, Px(600));
+    Grid_Var->setColumnWidth(0, std::max(Px(400), inside(Grid_Var) - typeWidth - 2 * Px(600)));
+    Grid_Prog->setColumnWidth(0, Px(700));
+    Grid_Prog->setColumnWidth(1, std::max(0, inside(Grid_Prog) - Px(700)));
+}

@@ -1,0 +1,105 @@
+// frmDebugScreen: the debug window.  On loading it stops the program on the
+// controller, lists the compiled source with line numbers beside the table of
+// the program's variables, reads the controller's memory and marks the line
+// at which the program stands.  Its tool bar steps one instruction, resumes
+// the program, clears the controller's memory or closes the window.
+//
+// The window shows no link error itself: a stop that fails at load closes it
+// at once; a failed step or read leaves vxIO::CommError set and the display
+// keeps the bytes read so far together with the older image.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QTableWidget;
+class QToolBar;
+
+class frmDebugScreen : public QDialog {
+    Q_OBJECT
+
+public:
+    struct DebugVariable {
+        QString Name;
+        int16_t Position = 0;
+        uint8_t VarType = 0;  // 3 = Integer, anything else = Byte
+        int32_t Value = 0;
+    };
+
+    static constexpr int kMemorySize = 3329;  // controller addresses 0..3328
+
+    // Creates and loads the window (Form_Load).
+    explicit frmDebugScreen(QWidget* owner = nullptr);
+    ~frmDebugScreen() override;
+
+    // Creates the window, shows it modally (unless the stop at load failed)
+    // and unloads it when it closes.
+    static void ShowModal(QWidget* owner);
+
+    // False when the load closed the window (the stop failed).
+    bool IsLoaded() const { return loaded_; }
+
+    // Controller addresses of the model (modMain::ControllerID): the two
+    // program-counter bytes, the variable area's start and a variable's
+    // address; -1 for a model that has none.
+    static int32_t PcLowAddress(int16_t controllerId);
+    static int32_t PcHighAddress(int16_t controllerId);
+    static int32_t VariableAreaStart(int16_t controllerId);
+    static int32_t VariableAddress(int16_t controllerId, int16_t position);
+    // The line on which the program counter stands: the last line whose
+    // object position is at most pc, else line 1.
+    static int32_t LineOfCounter(const std::vector<int32_t>& lineObjPos, int32_t totalLines, int32_t pc);
+
+    QToolBar* TB = nullptr;
+    QAction* btnSingleRun = nullptr;
+    QAction* btnRun = nullptr;
+    QAction* btnClearMem = nullptr;
+    QAction* btnClose = nullptr;
+    QGroupBox* frame_Var = nullptr;
+    QLabel* Label1 = nullptr;
+    QTableWidget* Grid_Var = nullptr;
+    QLabel* Label3 = nullptr;  // "PC"
+    QLabel* Label2 = nullptr;  // "Dec" over lbl_PC_DEC
+    QLabel* Label4 = nullptr;  // "Hex" over lbl_PC_HEX
+    QLabel* lbl_PC_DEC = nullptr;
+    QLabel* lbl_PC_HEX = nullptr;
+    QTableWidget* Grid_Prog = nullptr;
+
+    // Window-level values.
+    int32_t TotalLines = 0;
+    int16_t TotalVars = 0;
+    std::vector<int32_t> LineObjPos, LineStartPos, LineLength;
+    std::vector<DebugVariable> DebugVars;
+    std::array<uint8_t, kMemorySize> MemoryImage{};
+    int32_t ProgramCounter = 0;
+    int32_t CurrentLine = 1;
+
+    void Form_Load();
+    void Form_Unload();
+    void TB_ButtonClick(QAction* button);
+    void SetUpGrids();
+    void FillProgramGrid();
+    void LoadVariableTable();
+    void ReadMemoryImage();
+    void ShowVariableValues();
+    void ShowCurrentLine();
+    void SingleStep();
+    void RunAndClose();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Form_Resize();
+    void SetLineColours(int32_t line, bool current);
+
+    bool loaded_ = true;
+    bool unloaded_ = false;
+};
