@@ -171,15 +171,10 @@ void QUARVELv2::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
 
     if (Con_ID != 2 && Con_ID != 3) return;
 
-    if (first + 1 > end) {
-        err = kErrSyntax;
-        return;
-    }
     bool hasGroup = false;
     int16_t firstMotor = 0, count = 0;
     int32_t listStart = first + 1;
-    ReadServoGroup(first + 1, end, hasGroup, firstMotor, count, listStart, err);
-    if (err != 0) return;
+    if (!ReadStatementGroup(first, end, hasGroup, firstMotor, count, listStart, err)) return;
     if (!hasGroup) {
         // Without a group word there are no motors: any value is one too many.
         firstMotor = 0;

@@ -378,6 +378,12 @@ public:
     // 23.
     void ReadServoGroup(int32_t g, int32_t last, bool& hasGroup, int16_t& firstMotor, int16_t& count,
                         int32_t& listStart, int16_t& err);
+    // The statement's operands after its keyword at first: false, with err
+    // 23, when there are none, or with ReadServoGroup's error when the group
+    // word part is wrong; otherwise the group (if any) and where the list
+    // starts (the token after the keyword when there is no group word).
+    bool ReadStatementGroup(int32_t first, int32_t end, bool& hasGroup, int16_t& firstMotor, int16_t& count,
+                            int32_t& listStart, int16_t& err);
     // The value list from token start to last: one raw byte per slot,
     // min..max, 0 for empty slots, padded with 0 to count slots.
     void CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max,

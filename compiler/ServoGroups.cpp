@@ -54,15 +54,10 @@ constexpr AxisStatement kTiltSense{{171, 174, 0}, 2, 0, 255};
 void CompileGroupStatement(QUARVELv2& c, const GroupStatement& st, int32_t first, int32_t last, int16_t& err) {
     err = 0;
     const int32_t end = c.StatementEnd(first, last);
-    if (first + 1 > end) {
-        err = kErrSyntax;
-        return;
-    }
     bool hasGroup = false;
     int16_t firstMotor = 0, count = 0;
     int32_t listStart = first + 1;
-    c.ReadServoGroup(first + 1, end, hasGroup, firstMotor, count, listStart, err);
-    if (err != 0) return;
+    if (!c.ReadStatementGroup(first, end, hasGroup, firstMotor, count, listStart, err)) return;
     if (hasGroup) {
         c.EmitByte(st.opcode);
         c.EmitByte(static_cast<uint8_t>(firstMotor));
@@ -181,6 +176,19 @@ void QUARVELv2::ReadServoGroup(int32_t g, int32_t last, bool& hasGroup, int16_t&
     listStart = g + 2;
 }
 
+bool QUARVELv2::ReadStatementGroup(int32_t first, int32_t end, bool& hasGroup, int16_t& firstMotor,
+                                   int16_t& count, int32_t& listStart, int16_t& err) {
+    err = 0;
+    hasGroup = false;
+    listStart = first + 1;
+    if (first + 1 > end) {
+        err = kErrSyntax;
+        return false;
+    }
+    ReadServoGroup(first + 1, end, hasGroup, firstMotor, count, listStart, err);
+    return err == 0;
+}
+
 void QUARVELv2::CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max,
                                    int16_t& err) {
     err = 0;
@@ -293,15 +301,10 @@ void QUARVELv2::CompileMove24(int32_t& first, int32_t& last, int16_t& err) {
 void QUARVELv2::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
-    if (first + 1 > end) {
-        err = kErrSyntax;
-        return;
-    }
     bool hasGroup = false;
     int16_t firstMotor = 0, count = 0;
     int32_t listStart = first + 1;
-    ReadServoGroup(first + 1, end, hasGroup, firstMotor, count, listStart, err);
-    if (err != 0) return;
+    if (!ReadStatementGroup(first, end, hasGroup, firstMotor, count, listStart, err)) return;
     if (hasGroup) {
         EmitByte(180);
         EmitByte(static_cast<uint8_t>(firstMotor));
@@ -350,15 +353,10 @@ void QUARVELv2::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
 void QUARVELv2::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
-    if (first + 1 > end) {
-        err = kErrSyntax;
-        return;
-    }
     bool hasGroup = false;
     int16_t firstMotor = 0, count = 0;
     int32_t listStart = first + 1;
-    ReadServoGroup(first + 1, end, hasGroup, firstMotor, count, listStart, err);
-    if (err != 0) return;
+    if (!ReadStatementGroup(first, end, hasGroup, firstMotor, count, listStart, err)) return;
     if (!hasGroup) {
         firstMotor = 0;
         count = 24;

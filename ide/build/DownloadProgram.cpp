@@ -54,6 +54,13 @@ bool DownloadProgram() {
         }
     }
 
+    const bool ok = TransferObjectCode(basic);
+    CloseSerial();
+    if (ok) Downloaded = true;
+    return ok;
+}
+
+bool TransferObjectCode(const qvv2::QUARVELv2& basic) {
     // The download window's bars, when it is loaded; the track's width in
     // twips is the bars' full length.
     QWidget* downloadBar = nullptr;
@@ -65,14 +72,7 @@ bool DownloadProgram() {
         if (window->ShpDownBack)
             fullWidth = static_cast<int32_t>(platform::PixelsToTwips(window->ShpDownBack->width()));
     }
-
-    // The outcome is the transfer's own result: a failed transfer has shown
-    // its error box, and closing the port there cleared the error code.
-    const bool ok = vxIO::DownloadFast(basic.ObjCode, basic.TotalBytes, basic.TotalVars, fullWidth, downloadBar,
-                                       verifyBar);
-    CloseSerial();
-    if (ok) Downloaded = true;
-    return ok;
+    return vxIO::DownloadFast(basic.ObjCode, basic.TotalBytes, basic.TotalVars, fullWidth, downloadBar, verifyBar);
 }
 
 }  // namespace modMain

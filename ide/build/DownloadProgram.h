@@ -25,4 +25,11 @@ void SetBasic(qvv2::QUARVELv2* control);
 // no longer hold the program.  Link errors are shown by the link.
 bool DownloadProgram();
 
+// The transfer itself, on a port the caller opened: vxIO::DownloadFast of the
+// control's ObjCode with the download window's progress bars when that
+// window is loaded (without it, no progress is shown).  Returns the
+// transfer's own result: a failed transfer has shown its error box, which
+// also closed the port and cleared the error code.
+bool TransferObjectCode(const qvv2::QUARVELv2& basic);
+
 }  // namespace modMain

@@ -1,6 +1,5 @@
 // Clearing the controller's program memory.  The controller has no erase
 // command: the program it holds is replaced by one that loops on itself.
-#include <QFrame>
 #include <QWidget>
 
 #include <string>
@@ -11,12 +10,10 @@
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
 #include "editor/frmDoc.h"
-#include "link/frmRun.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
-#include "platform/Twips.h"
 
 namespace vxIO {
 
@@ -52,20 +49,9 @@ void ClearMemory() {
     if (modMain::PortType == 1) OpenComm();
     bool ok = false;
     if (CommError != kErrOpen) {
-        // The download window's bars when it is loaded; without it the
-        // transfer runs with no progress shown.
-        QWidget* downloadBar = nullptr;
-        QWidget* verifyBar = nullptr;
-        int32_t fullWidth = 0;
-        if (frmRun* window = frmRun::Loaded()) {
-            downloadBar = window->ShpDownloadState;
-            verifyBar = window->ShpCodeVerifyState;
-            if (window->ShpDownBack)
-                fullWidth = static_cast<int32_t>(platform::PixelsToTwips(window->ShpDownBack->width()));
-        }
         // A failed transfer shows its own error box, which also closes the
         // port and clears the error code: the outcome is the result.
-        ok = DownloadFast(basic.ObjCode, basic.TotalBytes, basic.TotalVars, fullWidth, downloadBar, verifyBar);
+        ok = modMain::TransferObjectCode(basic);
     }
     CloseSerial();
     if (ok)
