@@ -706,9 +706,8 @@ bool CodeEditor::LoadFromFile(const QString& path) {
     settingText_ = true;
     SetWholeText(QString::fromStdU16String(text));
     settingText_ = false;
-    SendScintilla(SCI_EMPTYUNDOBUFFER);
-    SendScintilla(SCI_SETSAVEPOINT);
-    changed_ = false;
+    EmptyUndoHistory();
+    MarkSaved();
     return true;
 }
 
@@ -722,10 +721,16 @@ bool CodeEditor::SaveToFile(const QString& path, bool newName) {
         return false;
     }
     if (!f.commit()) return false;
-    SendScintilla(SCI_SETSAVEPOINT);
-    changed_ = false;
+    MarkSaved();
     return true;
 }
+
+void CodeEditor::MarkSaved() {
+    SendScintilla(SCI_SETSAVEPOINT);
+    changed_ = false;
+}
+
+void CodeEditor::EmptyUndoHistory() { SendScintilla(SCI_EMPTYUNDOBUFFER); }
 
 // ---- Selection and caret ----------------------------------------------------------
 

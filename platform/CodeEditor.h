@@ -258,6 +258,11 @@ public:
     // `newName` tells a Save As from a Save; both write the same way.
     // Clears the changed flag on success.
     bool SaveToFile(const QString& path, bool newName);
+    // The text as it stands is the saved text: the editor's modified state
+    // and the changed flag are cleared.
+    void MarkSaved();
+    // Forgets the undo history (a freshly opened file has nothing to undo).
+    void EmptyUndoHistory();
 
     // ---- Selection and caret ------------------------------------------------------
     EditorRange Selection(bool normalised) const;

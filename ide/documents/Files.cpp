@@ -404,8 +404,7 @@ std::function<void()>& AssistFileListRefresher() {
 // The editor holds exactly the text of its file: no undo back past it, not
 // changed.
 void MarkEditorSaved(platform::CodeEditor& editor) {
-    editor.SendScintilla(QsciScintillaBase::SCI_SETSAVEPOINT);
-    editor.SetChanged(false);
+    editor.MarkSaved();
 }
 
 // Writes the document's text to `path` as a script or a program file.
@@ -528,7 +527,7 @@ bool OpenDocument(const QString& path) {
     doc->FileName = path;
     if (!script || !text.isEmpty()) {
         doc->rt->SetWholeText(text);
-        doc->rt->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        doc->rt->EmptyUndoHistory();
         MarkEditorSaved(*doc->rt);
     }
     doc->Modified = false;  // loading the text is no change
