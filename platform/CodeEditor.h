@@ -10,11 +10,8 @@
 // Positions.  Lines and columns count from 0; a column counts UTF-16 units
 // (one per character of the dialect, Korean included) and never the line end.
 //
-// Colouring.  A colouring language is registered under a name
-// (RegisterLanguage) and an editor selects it by that name
-// (SetLanguageName).  Its keywords, operators, comments and strings take the
-// colours of the editor's colour slots 0 to 30 (EditorColor), which hold
-// colours as 0x00BBGGRR numbers, -1 meaning "no colour of its own".
+// Colouring.  The colour slots, text styles and colouring languages are in
+// EditorLanguage.h; key codes and the hot-key table in EditorKeys.h.
 //
 // Events.  The control raises its events as Qt signals that carry the control
 // as the first argument; events with a handled flag let a handler stop the
@@ -36,7 +33,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
+
+#include "platform/EditorKeys.h"
+#include "platform/EditorLanguage.h"
 
 class QDialog;
 class QLabel;
@@ -72,60 +71,6 @@ enum EditorCommand : int32_t {
     cmdCodeTip = 243,            // ask for a code tip (raises CodeTipRequest)
 };
 
-// Colour slots.
-enum EditorColor : int {
-    clrWindow = 0,
-    clrLeftMargin = 1,
-    clrBookmark = 2,
-    clrBookmarkBk = 3,
-    clrText = 4,
-    clrTextBk = 5,
-    clrNumber = 6,
-    clrNumberBk = 7,
-    clrKeyword = 8,
-    clrKeywordBk = 9,
-    clrOperator = 10,
-    clrOperatorBk = 11,
-    clrScope = 12,
-    clrScopeBk = 13,
-    clrComment = 14,
-    clrCommentBk = 15,
-    clrString = 16,
-    clrStringBk = 17,
-    clrTagText = 18,
-    clrTagTextBk = 19,
-    clrTagEntity = 20,
-    clrTagEntityBk = 21,
-    clrTagElement = 22,
-    clrTagElementBk = 23,
-    clrTagAttribute = 24,
-    clrTagAttributeBk = 25,
-    clrLineNumber = 26,
-    clrLineNumberBk = 27,
-    clrHDivider = 28,
-    clrVDivider = 29,
-    clrHighlight = 30,
-};
-constexpr int kColorSlotCount = 31;
-constexpr int32_t kNoColor = -1;
-
-// The colour a slot holds in a new editor.
-int32_t DefaultSlotColor(int slot);
-// 0x00BBGGRR to QColor and back (the high byte is ignored).
-QColor ColorFromBgr(int32_t value);
-int32_t BgrFromColor(const QColor& color);
-
-// How a character is coloured: the style numbers of the editor's text.
-enum TextStyle : int {
-    tsText = 0,
-    tsComment = 1,
-    tsString = 2,
-    tsNumber = 3,
-    tsKeyword = 4,
-    tsOperator = 5,
-    tsScope = 6,  // a block-start or block-end word
-};
-
 // Kind of the token at the caret (CodeEditor::TokenKindAtCaret).
 enum TokenKind : int32_t {
     tokNone = 0,      // nothing there (blank line, blanks only, other characters)
@@ -144,30 +89,6 @@ enum LineNumberStyle : int32_t {
     lnOctal = 8,
     lnHexadecimal = 16,
 };
-
-// A colouring language.  Word lists are texts with one entry a line (LF
-// separated; CR and blank entries are ignored).
-struct EditorLanguage {
-    bool CaseSensitive = false;   // false: keywords match in any letter case
-    QString Keywords;
-    int32_t Style = 0;            // kept with the definition; 0 is the only style
-    QString Operators;            // longest match wins
-    QString LineCommentOpeners;   // an opener of letters and digits matches as a whole word only
-    QString BlockCommentOpen;     // block comments may span lines
-    QString BlockCommentClose;
-    QString BlockStartWords;      // coloured as scope words
-    QString BlockEndWords;
-    QString StringDelimiters;     // each character opens a string closed by the same character
-    QString EscapeCharacter;      // inside a string, takes the next character literally
-    QString StatementTerminator;  // kept with the definition
-};
-
-// The registry of colouring languages (names match in any letter case).
-// Registering a name again replaces its definition, and editors that use
-// it are coloured anew.
-void RegisterLanguage(const QString& name, const EditorLanguage& language);
-void UnregisterLanguage(const QString& name);
-std::optional<EditorLanguage> FindLanguage(const QString& name);
 
 // The selection as a range.  From CodeEditor::Selection(false) the start is
 // the anchor and the end the caret; from Selection(true) the start is the
@@ -199,33 +120,6 @@ struct CodeTip {
     void Destroy() { destroyed = true; }
     bool destroyed = false;
 };
-
-// Key codes and shift state as the key events carry them: letters 65-90,
-// digits 48-57, F1-F12 112-123, Space 32, Enter 13, Escape 27 and the other
-// usual codes; 0 for keys without a code (text typed through an input
-// method).  Shift state: 1 Shift, 2 Ctrl, 4 Alt, added.
-int VbKeyCode(int qtKey);
-int VbShiftState(Qt::KeyboardModifiers modifiers);
-int VbMouseButton(Qt::MouseButton button);  // 1 left, 2 right, 4 middle
-
-// A hot key of an editor command: a key (Qt::Key) with its modifiers.
-struct EditorHotKey {
-    int Key = 0;
-    Qt::KeyboardModifiers Modifiers;
-};
-
-// The editors' global hot-key table: the keys the editor itself binds to
-// the commands cmdCut, cmdPaste, cmdCopy, cmdLineCut, cmdUndo, cmdRedo and
-// cmdLineDelete.  A hot key unregistered here is removed from every editor,
-// present and future, so the key reaches the window that hosts the editor.
-namespace EditorGlobals {
-int HotKeyCount(int32_t command);
-// Hot key `index` (0-based) of the command; an empty key when out of range.
-EditorHotKey HotKey(int32_t command, int index);
-void UnregisterHotKey(const EditorHotKey& hotKey);
-// Back to the editor's own table (tests).
-void RestoreHotKeys();
-}  // namespace EditorGlobals
 
 class CodeEditor : public QsciScintilla {
     Q_OBJECT

@@ -211,7 +211,7 @@ QString ControlTypeName(const QObject* o) {
     if (qobject_cast<const QComboBox*>(o)) return QStringLiteral("ComboBox");
     if (qobject_cast<const QProgressBar*>(o)) return QStringLiteral("ProgressBar");
     if (qobject_cast<const QAbstractSlider*>(o)) return QStringLiteral("Slider");
-    if (o->inherits("QsciScintilla")) return QStringLiteral("CodeSense");
+    if (o->inherits("platform::CodeEditor")) return QStringLiteral("CodeSense");
     if (o->metaObject() == &QFrame::staticMetaObject) return QStringLiteral("PictureBox");
     return QString();
 }
