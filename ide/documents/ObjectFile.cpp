@@ -4,10 +4,10 @@
 
 #include "QUARVELv2.h"
 #include "Text.h"
+#include "build/DownloadProgram.h"
 #include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/modAPI.h"
-#include "mainwindow/frmMain.h"
 
 namespace modApp {
 namespace {
@@ -102,8 +102,6 @@ bool WriteObjectFile(const qvv2::QUARVELv2& basic) {
     return false;
 }
 
-void WriteObjectFile() {
-    if (const frmMain* main = frmMain::existing()) WriteObjectFile(main->basic);
-}
+void WriteObjectFile() { WriteObjectFile(modMain::Basic()); }
 
 }  // namespace modApp

@@ -63,9 +63,8 @@ bool ObjectFileBytes(const qvv2::QUARVELv2& basic, QByteArray& bytes);
 // a file was written.
 bool WriteObjectFile(const qvv2::QUARVELv2& basic);
 
-// The same for the main window's compiler control (frmMain::basic), as the
-// build pipeline calls it after each compile of the active document.  Does
-// nothing while there is no main window.
+// The same for the program's compiler control (modMain::Basic(), the main
+// window's `basic` once the main window exists).
 void WriteObjectFile();
 
 }  // namespace modApp

@@ -8,7 +8,7 @@
 #include "documents/ColouringLanguage.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
-#include "documents/Files.h"
+#include "editor/DocumentFiles.h"
 #include "documents/RecentFiles.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/frmMain.h"
