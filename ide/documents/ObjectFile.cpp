@@ -4,7 +4,6 @@
 
 #include "QUARVELv2.h"
 #include "Text.h"
-#include "build/DownloadProgram.h"
 #include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/modAPI.h"
@@ -101,7 +100,5 @@ bool WriteObjectFile(const qvv2::QUARVELv2& basic) {
     modAPI::DeleteFileIfExists(name);
     return false;
 }
-
-void WriteObjectFile() { WriteObjectFile(modMain::Basic()); }
 
 }  // namespace modApp
