@@ -1,6 +1,6 @@
 // Module modApp, documents part: the open document windows by number, the
-// number of the active one, new untitled documents, and the small path and
-// editor procedures that the whole program uses.
+// number of the active one, and the small path and editor procedures that
+// the whole program uses.
 //
 // The array holds the windows as plain QObjects and knows nothing of the
 // window class: the document window layer creates the windows
@@ -52,6 +52,7 @@ public:
 };
 
 inline DocumentArray Docs;
+inline DocumentSlotArray DocSlots;
 
 // What the array asks the window layer about the windows it holds.  The
 // layer that creates document windows registers it (SetDocumentWindowAccess)
@@ -74,7 +75,6 @@ void SetDocumentWindow(int n, QObject* window);
 
 // The code-editor control of open document window n, or nullptr.
 platform::CodeEditor* DocumentEditor(int n);
-inline DocumentSlotArray DocSlots;
 
 // Number of the document being created or opened; keeps its value
 // afterwards (the document window's load builds its tab key from it, the

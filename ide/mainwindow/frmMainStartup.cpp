@@ -148,8 +148,9 @@ void frmMain::InitWorkspace() {
     // The editor's own bindings of the keys the main window handles.
     frmMainServices::ReleaseEditorHotKeys();
 
-    // The first document: the command line's file, else the newest recent
-    // file when "Open Recent Files" is checked, else a new document.
+    // The first document: the command line's file; without one, the newest
+    // recent file when "Open Recent Files" is checked (none when the list is
+    // empty), else a new document.
     if (CommandLine.isEmpty()) {
         if (mnuRecent_Open->isChecked()) {
             const QString newest = mnuRec[0]->data().toString();
