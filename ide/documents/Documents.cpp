@@ -1,9 +1,12 @@
 #include "documents/Documents.h"
 
 #include <QFileInfo>
+#include <QObject>
+#include <QPointer>
 
-#include "documents/StringTable.h"
-#include "editor/frmDoc.h"
+#include <algorithm>
+#include <vector>
+
 #include "platform/CodeEditor.h"
 
 namespace modApp {
@@ -11,7 +14,7 @@ namespace {
 
 // Element i - 1 holds document number i.
 struct DocumentStore {
-    std::vector<QPointer<frmDoc>> windows;
+    std::vector<QPointer<QObject>> windows;
     std::vector<DocumentSlot> slotList;
 };
 
@@ -20,6 +23,8 @@ DocumentStore& Store() {
     return store;
 }
 
+const DocumentWindowAccess* g_access = nullptr;
+
 constexpr int kMaxDocuments = 32767;
 
 }  // namespace
@@ -27,9 +32,9 @@ constexpr int kMaxDocuments = 32767;
 frmDoc* DocumentArray::operator()(int n) const {
     const auto& windows = Store().windows;
     if (n < 1 || n > static_cast<int>(windows.size())) return nullptr;
-    frmDoc* doc = windows[static_cast<size_t>(n - 1)].data();
-    if (!doc || doc->IsUnloaded()) return nullptr;
-    return doc;
+    QObject* window = windows[static_cast<size_t>(n - 1)].data();
+    if (!window || !g_access) return nullptr;
+    return g_access->OpenWindow(window);
 }
 
 int16_t DocumentArray::UBound() const { return static_cast<int16_t>(Store().windows.size()); }
@@ -60,47 +65,21 @@ int16_t FindFreeDocSlot() {
 
 void DimensionDocuments() {
     DocumentStore& s = Store();
-    s.windows.assign(1, QPointer<frmDoc>());
+    s.windows.assign(1, QPointer<QObject>());
     s.slotList.assign(1, DocumentSlot());
 }
 
-frmDoc* CreateDocumentWindow(int n) {
+void SetDocumentWindowAccess(const DocumentWindowAccess* access) { g_access = access; }
+
+void SetDocumentWindow(int n, QObject* window) {
     DocumentStore& s = Store();
-    if (n < 1 || n > static_cast<int>(s.windows.size())) return nullptr;
-    auto* doc = new frmDoc;
-    s.windows[static_cast<size_t>(n - 1)] = doc;
-    doc->Load();
-    return doc;
+    if (n < 1 || n > static_cast<int>(s.windows.size())) return;
+    s.windows[static_cast<size_t>(n - 1)] = window;
 }
 
-void NewDocument(const QString& text) {
-    (void)text;
-    int16_t n = FindFreeDocSlot();
-    if (n == 0) {
-        // No document was ever created; a full array (every number in use)
-        // creates nothing.
-        if (Docs.UBound() > 0) return;
-        DimensionDocuments();
-        n = 1;
-    }
-    NewDocIndex = n;
-    frmDoc* doc = CreateDocumentWindow(n);
-    if (!doc) return;
-    if (doc->IsUnloaded()) {
-        // The window closed itself while loading (the program is closing).
-        if (DocumentSlot* slot = DocSlots(n)) slot->Free = true;
-        return;
-    }
-    doc->SetWindowState(2);
-    doc->Modified = false;
-    doc->HasFile = false;
-    doc->Tag = QString::number(n);
-    const QString name = LoadResString(21) + doc->Tag + QStringLiteral(".bas");
-    doc->SetCaption(name);
-    doc->FileName = name;
-    doc->Show();
-    doc->rt->SetLanguageName(QStringLiteral("Quarvel"));
-    if (DocumentHost* host = frmDoc::Host()) host->ClearAssistLabels();
+platform::CodeEditor* DocumentEditor(int n) {
+    frmDoc* doc = Docs(n);
+    return doc && g_access ? g_access->Editor(doc) : nullptr;
 }
 
 QString FileNameFromPath(const QString& path) {

@@ -1,6 +1,11 @@
 // Module modApp, documents part: the open document windows by number, the
-// number of the active one, new untitled documents, and the small path and
-// editor procedures that the whole program uses.
+// number of the active one, and the small path and editor procedures that
+// the whole program uses.
+//
+// The array holds the windows as plain QObjects and knows nothing of the
+// window class: the document window layer creates the windows
+// (editor/DocumentFiles.h) and answers, through DocumentWindowAccess, whether
+// one is still open and which editor it holds.
 //
 // Document numbers start at 1 and index modApp::Docs and modApp::DocSlots,
 // which always have the same bounds.  The arrays grow by one element when a
@@ -8,12 +13,11 @@
 // window leaves its number free (DocumentSlot::Free) for the next document.
 #pragma once
 
-#include <QPointer>
 #include <QString>
 
 #include <cstdint>
-#include <vector>
 
+class QObject;
 class frmDoc;
 
 namespace platform {
@@ -50,6 +54,28 @@ public:
 inline DocumentArray Docs;
 inline DocumentSlotArray DocSlots;
 
+// What the array asks the window layer about the windows it holds.  The
+// layer that creates document windows registers it (SetDocumentWindowAccess)
+// before it stores the first one.
+class DocumentWindowAccess {
+public:
+    virtual ~DocumentWindowAccess() = default;
+    // The window as a document window while it is open (not unloaded), else
+    // nullptr.
+    virtual frmDoc* OpenWindow(QObject* window) const = 0;
+    // The code-editor control of an open document window.
+    virtual platform::CodeEditor* Editor(frmDoc* window) const = 0;
+};
+void SetDocumentWindowAccess(const DocumentWindowAccess* access);
+
+// Puts `window` into element n (1..UBound()); the element's previous window,
+// if any, is no longer reachable through the array.  Nothing when n is out
+// of range.
+void SetDocumentWindow(int n, QObject* window);
+
+// The code-editor control of open document window n, or nullptr.
+platform::CodeEditor* DocumentEditor(int n);
+
 // Number of the document being created or opened; keeps its value
 // afterwards (the document window's load builds its tab key from it, the
 // editor settings are saved from that window's editor).
@@ -66,16 +92,6 @@ int16_t FindFreeDocSlot();
 // is not free).  Any windows they held are left alone.
 void DimensionDocuments();
 
-// Puts a fresh document window into element n (1..UBound()) and loads it;
-// the element's previous window, if any, is no longer reachable through the
-// array.  The window is not shown.  nullptr when n is out of range.
-frmDoc* CreateDocumentWindow(int n);
-
-// A new untitled document: the lowest free number, a new maximised window
-// captioned string 21 ("Untitled") & number & ".bas", shown, with the
-// colouring language "Quarvel".  `text` is not used.
-void NewDocument(const QString& text = QString());
-
 // The text after the last path separator ("/" or "\"), or the whole path
 // when it has none; empty when the path ends in a separator.
 QString FileNameFromPath(const QString& path);
@@ -88,11 +104,6 @@ bool FileExists(const QString& path);
 // nothing is selected), puts the caret after the inserted text and gives the
 // editor the focus.
 void InsertTextAtCaret(platform::CodeEditor& editor, const QString& text);
-
-// Saves the active document (modApp::ActiveDoc) under its own name, with
-// the Save As dialog for an untitled one (documents/Files.cpp); the document
-// window's save question calls it.
-void SaveActiveDocument();
 
 // Empties both arrays and the two numbers (tests, and nothing else: open
 // windows are left alone).

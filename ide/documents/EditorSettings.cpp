@@ -9,7 +9,6 @@
 #include "documents/VbNumbers.h"
 #include "documents/modIni.h"
 #include "documents/modReg.h"
-#include "editor/frmDoc.h"
 #include "platform/CodeEditor.h"
 
 namespace modReg {
@@ -157,9 +156,9 @@ void SaveEditorSettings(const CodeEditor& editor) {
 }
 
 void SaveEditorSettings() {
-    const frmDoc* doc = modApp::Docs(modApp::NewDocIndex);
-    if (!doc) return;
-    SaveEditorSettings(*doc->rt);
+    platform::CodeEditor* editor = modApp::DocumentEditor(modApp::NewDocIndex);
+    if (!editor) return;
+    SaveEditorSettings(*editor);
 }
 
 }  // namespace modReg

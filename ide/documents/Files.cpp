@@ -12,18 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "Text.h"
 #include "documents/Documents.h"
-#include "documents/MotionScript.h"
-#include "documents/RecentFiles.h"
-#include "documents/StringTable.h"
-#include "documents/modAPI.h"
-#include "documents/modReg.h"
-#include "editor/frmDoc.h"
-#include "mainwindow/frmMain.h"
-#include "platform/CodeEditor.h"
-#include "platform/CommonDialog.h"
-#include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"
 
 namespace modApp {
@@ -100,11 +89,6 @@ FileError FileErrorFromErrno(int err, bool creating) {
     default:
         return MakeFileError(errDeviceIO);
     }
-}
-
-void ShowFileError(const FileError& error) {
-    const QString head = LoadResString(4011) + QString::number(error.Number);
-    platform::MsgBox(head + QChar(u'\n') + error.Description, platform::vbOKOnly | platform::vbCritical, head);
 }
 
 // ---- Bytes -----------------------------------------------------------------
@@ -388,180 +372,6 @@ bool IsScriptPath(const QString& path) {
 QString DocumentCaption(const QString& path) {
     if (path.size() <= 30) return path;
     return path.left(3) + QStringLiteral("../") + FileNameFromPath(path);
-}
-
-// ---- Documents -----------------------------------------------------------------
-
-namespace {
-
-const QString kLanguageName = QStringLiteral("Quarvel");
-
-std::function<void()>& AssistFileListRefresher() {
-    static std::function<void()> refresher;
-    return refresher;
-}
-
-// The editor holds exactly the text of its file: no undo back past it, not
-// changed.
-void MarkEditorSaved(platform::CodeEditor& editor) {
-    editor.MarkSaved();
-}
-
-// Writes the document's text to `path` as a script or a program file.
-FileError WriteDocumentText(frmDoc& doc, const QString& path) {
-    const QString text = doc.rt->WholeText();
-    return IsScriptPath(path) ? WriteScriptFile(path, text) : WriteProgramFile(path, text);
-}
-
-void SaveActiveDocumentAs(int titleString) {
-    frmMain* main = frmMain::existing();
-    platform::CommonDialog fallback;
-    platform::CommonDialog& cd = main ? main->cd : fallback;
-    // A "No" to the overwrite question asks for another name.
-    for (;;) {
-        frmDoc* doc = Docs(ActiveDoc);
-        if (!doc) return;
-        cd.CancelError = true;
-        cd.InitDir = modReg::MainWindow.AssistFolder.isEmpty() ? QDir::currentPath() : modReg::MainWindow.AssistFolder;
-        cd.FileName.clear();
-        cd.DialogTitle = LoadResString(titleString) + QStringLiteral("[") + doc->Caption() + QStringLiteral("]");
-        cd.Filter = modAPI::DialogFilter;
-        // The overwrite question is asked here, not by the dialog.
-        cd.Flags &= ~platform::cdlOFNOverwritePrompt;
-        const int result = cd.ShowSave(main);
-        if (result == platform::cdlCancel) return;
-        if (result != 0) {
-            ShowFileError(MakeFileError(static_cast<int16_t>(result)));
-            return;
-        }
-        const QString name = cd.FileName;
-        if (name.isEmpty()) return;
-        doc = Docs(ActiveDoc);  // the dialog ran the event loop
-        if (!doc) return;
-
-        if (FileExists(name)) {
-            const QString prompt = name + LoadResString(4008) + QStringLiteral("\n") + LoadResString(4009);
-            if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, LoadResString(4010)) !=
-                platform::vbYes)
-                continue;
-            doc = Docs(ActiveDoc);
-            if (!doc) return;
-        }
-
-        if (const FileError e = WriteDocumentText(*doc, name); !e.ok()) {
-            // Nothing changed: the document keeps its name and its text, an
-            // existing file its content.
-            ShowFileError(e);
-            return;
-        }
-        doc->HasFile = true;
-        doc->SetCaption(DocumentCaption(name));
-        doc->FileName = name;
-        doc->rt->SetLanguageName(kLanguageName);
-        doc->Modified = false;
-        MarkEditorSaved(*doc->rt);
-
-        AddRecentFile(name);
-        if (AssistFileListRefresher()) AssistFileListRefresher()();
-
-        doc->setFocus();
-        doc->Form_Activate();
-        return;
-    }
-}
-
-}  // namespace
-
-bool OpenDocument(const QString& path) {
-    if (!FileExists(path)) {
-        const QString prompt = LoadResString(4012) + path + QStringLiteral("\n") + LoadResString(4013);
-        const QString title = FindResString(4014).value_or(QString());
-        if (platform::MsgBox(prompt, platform::vbYesNo | platform::vbQuestion, title) != platform::vbYes) return true;
-    }
-
-    // Already open: bring that window forward.
-    if (NewDocIndex >= 1) {
-        for (int i = 1; i <= Docs.UBound(); ++i) {
-            const DocumentSlot* slot = DocSlots(i);
-            if (slot && slot->Free) continue;
-            frmDoc* doc = Docs(i);
-            if (doc && doc->HasFile && doc->FileName == path) {
-                doc->Show();
-                doc->setFocus();
-                return true;
-            }
-        }
-    }
-
-    // Read before a window exists, so a file that cannot be opened leaves
-    // nothing behind (an empty window bound to it could overwrite it).
-    const bool script = IsScriptPath(path);
-    QString text;
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-        const FileError e = script ? ReadScriptFileChecked(path, text) : ReadProgramFile(path, text);
-        if (!e.ok()) {
-            ShowFileError(e);
-            return false;
-        }
-    }
-
-    int16_t n = FindFreeDocSlot();
-    if (n == 0) {
-        if (Docs.UBound() > 0) return true;  // every number is in use
-        DimensionDocuments();
-        n = 1;
-    }
-    NewDocIndex = n;
-    frmDoc* doc = CreateDocumentWindow(n);
-    if (!doc) return true;
-    if (doc->IsUnloaded()) {
-        // The window closed itself while loading: the program is closing.
-        if (DocumentSlot* slot = DocSlots(n)) slot->Free = true;
-        return true;
-    }
-    doc->SetWindowState(2);
-    doc->Modified = false;
-    doc->Tag = QString::number(n);
-    doc->SetCaption(DocumentCaption(path));
-    doc->HasFile = true;
-    doc->FileName = path;
-    if (!script || !text.isEmpty()) {
-        doc->rt->SetWholeText(text);
-        doc->rt->EmptyUndoHistory();
-        MarkEditorSaved(*doc->rt);
-    }
-    doc->Modified = false;  // loading the text is no change
-    doc->rt->SetLanguageName(kLanguageName);
-    doc->Show();
-    if (DocumentHost* host = frmDoc::Host()) host->ClearAssistLabels();
-    return true;
-}
-
-void SaveActiveDocument() {
-    frmDoc* doc = Docs(ActiveDoc);
-    if (!doc) return;
-    if (doc->HasFile) {
-        if (const FileError e = WriteDocumentText(*doc, doc->FileName); !e.ok()) {
-            // The document stays modified, so closing it still asks.
-            ShowFileError(e);
-        } else {
-            doc->Modified = false;
-            MarkEditorSaved(*doc->rt);
-        }
-    } else {
-        SaveProgramFileAs();
-        doc = Docs(ActiveDoc);
-        if (!doc) return;
-    }
-    doc->DoAct();
-}
-
-void SaveDocumentAs() { SaveActiveDocumentAs(1015); }
-
-void SaveProgramFileAs() { SaveActiveDocumentAs(1014); }
-
-void SetAssistFileListRefresher(std::function<void()> refresher) {
-    AssistFileListRefresher() = std::move(refresher);
 }
 
 }  // namespace modApp

@@ -1,7 +1,7 @@
-// Program and motion-script files: reading and writing them in the ANSI code
-// page of the user-interface language, the safe file writer every save goes
-// through, and the procedures that bind document windows to files (open,
-// save, Save As).
+// Program files: reading and writing them in the ANSI code page of the
+// user-interface language, and the safe file writer every save goes through.
+// Needs nothing but Qt Core: the procedures that bind document windows to
+// files (open, save, Save As) are in editor/DocumentFiles.h.
 //
 // Text inside the program is Unicode; a file holds the bytes of the ANSI
 // code page (CP1252, CP949, CP932 or CP936), so files made by earlier
@@ -19,10 +19,7 @@
 #include <QString>
 
 #include <cstdint>
-#include <functional>
 #include <string>
-
-class frmDoc;
 
 namespace modApp {
 
@@ -55,11 +52,6 @@ FileError MakeFileError(int16_t number);
 // file is "File not found") or while creating a file (a missing folder is
 // "Path not found").
 FileError FileErrorFromErrno(int err, bool creating);
-
-// Shows the error message of a failed file operation: string 4011 ("Error : ")
-// and the number, a line feed and the description; OK only, critical icon;
-// titled string 4011 and the number.
-void ShowFileError(const FileError& error);
 
 // ---- Bytes -----------------------------------------------------------------
 
@@ -118,39 +110,5 @@ bool IsScriptPath(const QString& path);
 // at most 30 characters, else its first three characters, "..", the path
 // separator and the file name.
 QString DocumentCaption(const QString& path);
-
-// ---- Documents -----------------------------------------------------------------
-
-// Opens a file into a new document window, or brings forward the window that
-// already shows it (same path, letter case included).  A missing file is
-// offered for creation (string 4012, the path, string 4013; Yes/No): No opens
-// nothing, Yes opens an empty document bound to the path.  ".QSF" files are
-// read as motion scripts, every other file as a program.  The file is read
-// before any window is made: a file that cannot be read, or is not text,
-// shows the error message and opens nothing.  Returns false only then (a
-// drop of several files stops at such a file).  The recent-files list is not
-// touched.
-bool OpenDocument(const QString& path);
-
-// Saves the active document (modApp::ActiveDoc) under its own name, or through
-// the Save As dialog (titled string 1014) when it has none.  A failed write
-// shows the error message and leaves the document modified, its text and the
-// old file as they were.
-void SaveActiveDocument();
-
-// Asks for a name with the main window's save dialog (titled string 1015, or
-// 1014 for SaveProgramFileAs, followed by "[" caption "]") and saves the
-// active document under it.  An existing name is offered for overwriting
-// (string 4008/4009, titled 4010): No asks for another name.  A cancelled
-// dialog ends silently; a failed write shows the error message and the
-// document keeps its old name, caption and state.  After a save the document
-// is bound to the name, the name goes to the top of the recent-files list and
-// the Assist Window's file list is refreshed.
-void SaveDocumentAs();
-void SaveProgramFileAs();
-
-// What a Save As refreshes in the Assist Window: its file list, refilled from
-// its folder.  The Assist Window installs it (an empty one removes it).
-void SetAssistFileListRefresher(std::function<void()> refresher);
 
 }  // namespace modApp

@@ -7,7 +7,6 @@
 #include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/modAPI.h"
-#include "mainwindow/frmMain.h"
 
 namespace modApp {
 namespace {
@@ -100,10 +99,6 @@ bool WriteObjectFile(const qvv2::QUARVELv2& basic) {
     // Leave no object file of an older compile behind.
     modAPI::DeleteFileIfExists(name);
     return false;
-}
-
-void WriteObjectFile() {
-    if (const frmMain* main = frmMain::existing()) WriteObjectFile(main->basic);
 }
 
 }  // namespace modApp

@@ -60,12 +60,8 @@ bool ObjectFileBytes(const qvv2::QUARVELv2& basic, QByteArray& bytes);
 // otherwise.  The file is replaced as a whole or not at all; when it cannot
 // be written, an existing object file of the same name is removed, so no
 // object file of an older compile remains.  Reports nothing; returns whether
-// a file was written.
+// a file was written.  The build pipeline calls it after each compile of the
+// active document, with the main window's compiler control.
 bool WriteObjectFile(const qvv2::QUARVELv2& basic);
-
-// The same for the main window's compiler control (frmMain::basic), as the
-// build pipeline calls it after each compile of the active document.  Does
-// nothing while there is no main window.
-void WriteObjectFile();
 
 }  // namespace modApp

@@ -15,6 +15,7 @@
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
 #include "documents/modReg.h"
+#include "editor/DocumentFiles.h"
 #include "mainwindow/DocTabStrip.h"
 #include "platform/MsgBox.h"
 

@@ -1,7 +1,7 @@
 // frmDoc: the window of one open program document, a child window of the
 // main window's document area that holds nothing but the code-editor
 // control `rt`.  Every open document is one frmDoc, kept in modApp::Docs
-// under its document number (documents/Documents.h creates them).
+// under its document number (editor/DocumentFiles.h creates them).
 //
 // How the main window hosts document windows.  The main window implements
 // DocumentHost and registers itself once with frmDoc::SetHost(this) (and
@@ -11,6 +11,7 @@
 //       QMdiArea* DocumentArea() override { return mdi; }
 //       DocTabStrip* DocumentTabs() override { return TB; }
 //       void ClearAssistLabels() override;   // empties frmNav.Label1, first tab of frmNav.Tbs
+//       platform::CommonDialog* FileDialog() override { return &cd; }
 //       void new_Click();                    // these override the host's commands
 //       ...
 //   };
@@ -39,6 +40,10 @@
 class QMdiArea;
 class DocTabStrip;
 
+namespace platform {
+class CommonDialog;
+}
+
 class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
@@ -47,6 +52,9 @@ public:
     virtual DocTabStrip* DocumentTabs() = 0;
     // Empties the Assist Window's label list and selects its first tab.
     virtual void ClearAssistLabels() {}
+    // The file dialog that Save As shows over the host's window; nullptr
+    // lets Save As use a dialog of its own, without owner.
+    virtual platform::CommonDialog* FileDialog() { return nullptr; }
 
     // Commands of the keyboard shortcuts.
     virtual void new_Click() {}

@@ -300,62 +300,150 @@ void frmMain::BuildMenus() {
     on(close2 = Item(tabmenu, "close2", 1073), &frmMain::close_Click);
     on(save2 = Item(tabmenu, "save2", 1074), &frmMain::save_Click);
     on(saveas2 = Item(tabmenu, "saveas2", 1075), &frmMain::saveas_Click);
-    connect(print2 = Item(tabmenu, "print2", 1076), &QAction::triggered, this, [this] {
-        tBar_ButtonClick(Button(tBar, QStringLiteral("print")));
-    });
+    on(print2 = Item(tabmenu, "print2", 1076), &frmMain::print2_Click);
 }
 
+// ---- Toolbars ---------------------------------------------------------------------
+
+namespace {
+
+// One toolbar button: its key, the string number of its tool tip and the
+// handler its click runs.  A row without key is a separator.
+struct ToolbarButton {
+    const char* key;
+    int tip;
+    void (frmMain::*handler)();
+};
+
+constexpr ToolbarButton kSeparator{nullptr, 0, nullptr};
+
+// The file toolbar tBar.
+const ToolbarButton kFileButtons[] = {
+    {"new", 1011, &frmMain::new_Click},
+    {"open", 1012, &frmMain::open_Click},
+    {"close", 1013, &frmMain::close_Click},
+    kSeparator,
+    {"save", 1014, &frmMain::save_Click},
+    {"saveall", 1016, &frmMain::saveall_Click},
+    {"saveas", 1015, &frmMain::saveas_Click},
+    kSeparator,
+    {"print", 1017, &frmMain::print2_Click},
+    kSeparator,
+    {"tilehor", 1061, &frmMain::ArrangeTileHorizontal},
+    {"tilever", 1062, &frmMain::ArrangeTileVertical},
+    {"cascade", 1063, &frmMain::ArrangeCascade},
+    kSeparator,
+    {"help", 1067, &frmMain::about_Click},
+    {"Note", 8024, &frmMain::mnuEdit_Note_Click},
+};
+
+// The edit toolbar tbar2.
+const ToolbarButton kEditButtons[] = {
+    {"undo", 1021, &frmMain::UndoAndUpdateButtons},
+    {"redo", 1022, &frmMain::RedoAndUpdateButtons},
+    kSeparator,
+    {"cut", 1023, &frmMain::cut_Click},
+    {"copy", 1024, &frmMain::copy_Click},
+    {"paste", 1025, &frmMain::paste_Click},
+    {"delete", 1026, &frmMain::delete_Click},
+    kSeparator,
+    {"find", 1031, &frmMain::find_Click},
+    {"findnext", 1032, &frmMain::findnext_Click},
+    {"findprev", 1033, &frmMain::findprev_Click},
+    kSeparator,
+    {"tabl", 2002, &frmMain::IndentSelection},
+    {"tabr", 2003, &frmMain::UnindentSelection},
+    kSeparator,
+    {"cblock", 1027, &frmMain::mnuComment_Click},
+    {"ublock", 1028, &frmMain::mnuUncomment_Click},
+    kSeparator,
+    {"tbmark", 2004, &frmMain::ToggleBookmark},
+    {"nbmark", 2005, &frmMain::NextBookmark},
+    {"pbmark", 2006, &frmMain::PreviousBookmark},
+    {"cbmark", 2007, &frmMain::ClearBookmarks},
+};
+
+// The controller toolbar tBar3: the keys run the Compile and Controller menu
+// handlers and the servo quick commands (mainwindow/frmMainController.cpp).
+const ToolbarButton kControllerButtons[] = {
+    {"compile", 1049, &frmMain::mnuMake_Click},
+    {"download", 1050, &frmMain::mnuDown_Click},
+    {"runall", 1051, &frmMain::mnuAllRun_Click},
+    kSeparator,
+    {"coninfo", 1054, &frmMain::mnuConInfo_Click},
+    {"motor", 1055, &frmMain::mnuMotorControl_Click},
+    {"linecontrol", 1056, &frmMain::mnuCurrentLineControl_Click},
+    kSeparator,
+    {"memclear", 1057, &frmMain::mnuMemClear_Click},
+    {"reset", 1060, &frmMain::mnuConReset_Click},
+    {"run", 1058, &frmMain::mnuConRun_Click},
+    {"stop", 1059, &frmMain::mnuConStop_Click},
+    kSeparator,
+    {"kestra", 7000, &frmMain::mnuMotorControlKESTRA_Click},
+    kSeparator,
+    {"motor_off", 8026, &frmMain::Motor_all_off},
+    {"motor_on", 8027, &frmMain::Motor_sel_on},
+    {"motor_in", 8028, &frmMain::Motor_sel_in},
+};
+
+// Runs the handler of the clicked button's key (compared exactly, case
+// included); a key the table does not hold does nothing.
+template <size_t N>
+void RunButton(frmMain& w, const ToolbarButton (&table)[N], QAction* button) {
+    if (!button) return;
+    const QString key = button->property("Key").toString();
+    for (const ToolbarButton& b : table) {
+        if (b.key && key == QLatin1String(b.key)) {
+            (w.*b.handler)();
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 void frmMain::BuildToolbars() {
-    struct Key {
-        const char* key;  // nullptr: a separator
-        int tip;
-    };
-    auto build = [this](const char* name, std::initializer_list<Key> keys, void (frmMain::*handler)(QAction*)) {
+    auto build = [this](const char* name, const auto& buttons, void (frmMain::*click)(QAction*)) {
         auto* bar = new QToolBar(QString::fromLatin1(name), this);
         bar->setObjectName(QString::fromLatin1(name));
         bar->setIconSize(QSize(20, 20));
         bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
         bar->setFloatable(false);
-        for (const Key& k : keys) {
-            if (!k.key) {
+        for (const ToolbarButton& b : buttons) {
+            if (!b.key) {
                 bar->addSeparator();
                 continue;
             }
-            const QString key = QString::fromLatin1(k.key);
+            const QString key = QString::fromLatin1(b.key);
             QAction* a = bar->addAction(QString());
             a->setProperty("Key", key);
             a->setProperty("Tag", QString());
-            a->setToolTip(QString::number(k.tip));
+            a->setToolTip(QString::number(b.tip));
             SetButtonImage(a, ImageList::ImageOfKey(key));
         }
-        connect(bar, &QToolBar::actionTriggered, this, [this, handler](QAction* a) {
-            if (a && !a->isSeparator()) (this->*handler)(a);
+        connect(bar, &QToolBar::actionTriggered, this, [this, click](QAction* a) {
+            if (a && !a->isSeparator()) (this->*click)(a);
         });
         addToolBar(Qt::TopToolBarArea, bar);
         return bar;
     };
 
-    tBar = build("tBar",
-                 {{"new", 1011}, {"open", 1012}, {"close", 1013}, {nullptr, 0}, {"save", 1014},
-                  {"saveall", 1016}, {"saveas", 1015}, {nullptr, 0}, {"print", 1017}, {nullptr, 0},
-                  {"tilehor", 1061}, {"tilever", 1062}, {"cascade", 1063}, {nullptr, 0}, {"help", 1067},
-                  {"Note", 8024}},
-                 &frmMain::tBar_ButtonClick);
-    tbar2 = build("tbar2",
-                  {{"undo", 1021}, {"redo", 1022}, {nullptr, 0}, {"cut", 1023}, {"copy", 1024},
-                   {"paste", 1025}, {"delete", 1026}, {nullptr, 0}, {"find", 1031}, {"findnext", 1032},
-                   {"findprev", 1033}, {nullptr, 0}, {"tabl", 2002}, {"tabr", 2003}, {nullptr, 0},
-                   {"cblock", 1027}, {"ublock", 1028}, {nullptr, 0}, {"tbmark", 2004}, {"nbmark", 2005},
-                   {"pbmark", 2006}, {"cbmark", 2007}},
-                  &frmMain::tbar2_ButtonClick);
+    tBar = build("tBar", kFileButtons, &frmMain::tBar_ButtonClick);
+    tbar2 = build("tbar2", kEditButtons, &frmMain::tbar2_ButtonClick);
     // The controller toolbar starts the cool bar's second row.
     addToolBarBreak(Qt::TopToolBarArea);
-    tBar3 = build("tBar3",
-                  {{"compile", 1049}, {"download", 1050}, {"runall", 1051}, {nullptr, 0}, {"coninfo", 1054},
-                   {"motor", 1055}, {"linecontrol", 1056}, {nullptr, 0}, {"memclear", 1057}, {"reset", 1060},
-                   {"run", 1058}, {"stop", 1059}, {nullptr, 0}, {"kestra", 7000}, {nullptr, 0},
-                   {"motor_off", 8026}, {"motor_on", 8027}, {"motor_in", 8028}},
-                  &frmMain::tBar3_ButtonClick);
+    tBar3 = build("tBar3", kControllerButtons, &frmMain::tBar3_ButtonClick);
+}
+
+void frmMain::tBar_ButtonClick(QAction* Button) { RunButton(*this, kFileButtons, Button); }
+
+void frmMain::tbar2_ButtonClick(QAction* Button) { RunButton(*this, kEditButtons, Button); }
+
+// Every controller key first shows the port in status panel 2, even when its
+// command then fails.
+void frmMain::tBar3_ButtonClick(QAction* Button) {
+    SetPortPanel();
+    RunButton(*this, kControllerButtons, Button);
 }
 
 void frmMain::BuildBottomPane() {
@@ -408,11 +496,13 @@ QAction* frmMain::Button(QToolBar* bar, const QString& key) {
     return nullptr;
 }
 
-QAction* frmMain::ButtonAt(QToolBar* bar, int index) {
-    if (!bar) return nullptr;
+QAction* frmMain::SeparatorBefore(QToolBar* bar, const QString& key) {
+    QAction* button = Button(bar, key);
+    if (!button) return nullptr;
     const QList<QAction*> actions = bar->actions();
-    if (index < 1 || index > actions.size()) return nullptr;
-    return actions.at(index - 1);
+    const qsizetype at = actions.indexOf(button);
+    if (at < 1 || !actions.at(at - 1)->isSeparator()) return nullptr;
+    return actions.at(at - 1);
 }
 
 void frmMain::SetButtonImage(QAction* button, int index) {

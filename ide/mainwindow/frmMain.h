@@ -208,8 +208,9 @@ public:
 
     // A toolbar button by its key (exact, case included), or nullptr.
     static QAction* Button(QToolBar* bar, const QString& key);
-    // A toolbar button (or separator) by its 1-based position, or nullptr.
-    static QAction* ButtonAt(QToolBar* bar, int index);
+    // The separator directly in front of the button with that key, or
+    // nullptr (no such button, or no separator in front of it).
+    static QAction* SeparatorBefore(QToolBar* bar, const QString& key);
     // Puts image `index` of the image list on a button.
     void SetButtonImage(QAction* button, int index);
 
@@ -227,6 +228,8 @@ public:
     QMdiArea* DocumentArea() override { return mdi; }
     DocTabStrip* DocumentTabs() override { return TB; }
     void ClearAssistLabels() override;
+    // Document host: the dialog of Save As.
+    platform::CommonDialog* FileDialog() override { return &cd; }
 
     // ---- Start-up and shut-down -------------------------------------------------
     void MDIForm_Initialize();
@@ -321,7 +324,7 @@ public:
     void mnuEdit_Align_Click();
     void mnuEdit_Note_Click();
     void mnuAddOnProgram_Click(int Index);
-    // Motion lock (mainwindow/frmMainBuildMenus.cpp): while a motion or
+    // Motion lock (mainwindow/frmMainController.cpp): while a motion or
     // zero-point window is open, the Set, Compile and Controller menus, the
     // controller toolbar and both motor-control items are disabled;
     // MotionUnlock, which such a window runs when it unloads, enables them
@@ -332,9 +335,31 @@ public:
     void mnuStdioMaker_Click() {}
     void Command1_Click() {}
 
+    // Toolbar clicks: the clicked button's key is looked up in its
+    // toolbar's table (frmMain.cpp, BuildToolbars), which names the handler;
+    // a key the table does not hold does nothing.
     void tBar_ButtonClick(QAction* Button);
     void tbar2_ButtonClick(QAction* Button);
     void tBar3_ButtonClick(QAction* Button);
+    // Commands of toolbar keys without a menu item of their own.  The
+    // arrange keys leave modMain::DocWindowState alone (the Window menu's
+    // items set it to 0 first and then run the same arrangement); the print
+    // key runs the tab pop-up's print item.
+    void ArrangeTileHorizontal();
+    void ArrangeTileVertical();
+    void ArrangeCascade();
+    void print2_Click();
+    void UndoAndUpdateButtons();
+    void RedoAndUpdateButtons();
+    void IndentSelection();
+    void UnindentSelection();
+    // Toggles the bookmark of the caret's line; the bookmark margin then
+    // shows while any line carries a bookmark.
+    void ToggleBookmark();
+    void NextBookmark();
+    void PreviousBookmark();
+    // Clears every bookmark and hides the bookmark margin.
+    void ClearBookmarks();
     void UpdateToolbarState();
     // Document tab strip: activates the pressed tab's document; the right
     // button's release opens `tabmenu` at `globalPos`.

@@ -1,37 +1,35 @@
-// frmMain: menu, toolbar, tab-strip and status-bar handlers.
+// frmMain: the File, Edit, Search, View, Window and Help menu handlers, the
+// commands of the toolbar keys without a menu item, and the tab-strip and
+// status-bar handlers.  The Compile, Controller and Set menus are in
+// mainwindow/frmMainController.cpp; the toolbars' key tables in frmMain.cpp.
 //
 // Commands whose work belongs to windows and procedures that the program
 // does not have yet are present with their names and do nothing; each such
 // handler is marked "not connected yet".
 #include <QAction>
 #include <QCoreApplication>
-#include <QPointer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QProcess>
+#include <QPointer>
 #include <QToolBar>
-
-#include <algorithm>
 
 #include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
-#include "documents/Files.h"
-#include "editor/frmDoc.h"
-#include "platform/CodeEditor.h"
 #include "documents/StringTable.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
 #include "documents/modReg.h"
-#include "link/vxIO.h"
+#include "editor/DocumentFiles.h"
+#include "editor/frmDoc.h"
 #include "mainwindow/DocTabStrip.h"
 #include "mainwindow/DockPanels.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
+#include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
 
 namespace {
@@ -103,13 +101,16 @@ void frmMain::close_Click() {
 }
 
 void frmMain::save_Click() { modApp::SaveActiveDocument(); }
-void frmMain::saveas_Click() { modApp::SaveDocumentAs(); }
+void frmMain::saveas_Click() { modApp::SaveDocumentAs(cd, this); }
 
 // Not connected yet: saving every document and printing.
 void frmMain::saveall_Click() {}
 void frmMain::Prints_Click() {}
 void frmMain::printsetup_Click() {
     if (platform::CodeEditor* rt = ActiveEditor()) rt->Print(0, 12);
+}
+void frmMain::print2_Click() {
+    if (platform::CodeEditor* rt = ActiveEditor()) rt->Print(0, 13);
 }
 
 void frmMain::mnuRec_Click(int Index) {
@@ -153,6 +154,43 @@ void frmMain::findnext_Click() { EditorCommand(platform::cmdFindNext); }
 void frmMain::findprev_Click() { EditorCommand(platform::cmdFindPrevious); }
 void frmMain::mnuReplace_Click() { EditorCommand(platform::cmdReplace); }
 void frmMain::goto_Click() { EditorCommand(platform::cmdGotoLine); }
+
+void frmMain::UndoAndUpdateButtons() {
+    undo_Click();
+    UpdateToolbarState();
+}
+void frmMain::RedoAndUpdateButtons() {
+    redo_Click();
+    UpdateToolbarState();
+}
+void frmMain::IndentSelection() { EditorCommand(platform::cmdIndentSelection); }
+void frmMain::UnindentSelection() { EditorCommand(platform::cmdUnindentSelection); }
+void frmMain::NextBookmark() { EditorCommand(platform::cmdNextBookmark); }
+void frmMain::PreviousBookmark() { EditorCommand(platform::cmdPreviousBookmark); }
+
+void frmMain::ToggleBookmark() {
+    platform::CodeEditor* rt = ActiveEditor();
+    if (!rt) return;
+    rt->RunCommand(platform::cmdToggleBookmark);
+    // The bookmark margin shows while any line carries a bookmark; the scan
+    // hands control to the event queue once per line.
+    QPointer<QWidget> guard(rt);
+    bool found = false;
+    const int32_t lines = rt->LineCount();
+    for (int32_t i = 0; i < lines && !found; ++i) {
+        QCoreApplication::processEvents();
+        if (!guard) return;
+        found = rt->LineHasBookmark(i);
+    }
+    rt->SetBookmarkMarginShown(found);
+}
+
+void frmMain::ClearBookmarks() {
+    if (platform::CodeEditor* rt = ActiveEditor()) {
+        rt->RunCommand(platform::cmdClearBookmarks);
+        rt->SetBookmarkMarginShown(false);
+    }
+}
 
 void frmMain::UpdateToolbarState() {
     platform::CodeEditor* rt = ActiveEditor();
@@ -226,19 +264,25 @@ void frmMain::editor_Click() {
 
 // ---- Window ---------------------------------------------------------------------
 
+void frmMain::ArrangeTileHorizontal() { ArrangeWindows(mdi, Arrange::TileHorizontal); }
+void frmMain::ArrangeTileVertical() { ArrangeWindows(mdi, Arrange::TileVertical); }
+void frmMain::ArrangeCascade() { ArrangeWindows(mdi, Arrange::Cascade); }
+
+// The menu items keep arranged windows arranged when they are activated
+// later; the toolbar keys run the arrangement alone.
 void frmMain::tilehor_Click() {
     modMain::DocWindowState = 0;
-    ArrangeWindows(mdi, Arrange::TileHorizontal);
+    ArrangeTileHorizontal();
 }
 
 void frmMain::tilever_Click() {
     modMain::DocWindowState = 0;
-    ArrangeWindows(mdi, Arrange::TileVertical);
+    ArrangeTileVertical();
 }
 
 void frmMain::cascade_Click() {
     modMain::DocWindowState = 0;
-    ArrangeWindows(mdi, Arrange::Cascade);
+    ArrangeCascade();
 }
 
 void frmMain::closeall_Click() { CloseAllDocuments(); }
@@ -274,156 +318,6 @@ void frmMain::genhelp_Click() {
 
 // Not connected yet: the about box.
 void frmMain::about_Click() {}
-
-// ---- Compile and controller ---------------------------------------------------------
-
-// Compile, download, debug, the controller windows, direct run and capture,
-// the motion windows and the edit-menu tools: mainwindow/frmMainBuildMenus.cpp.
-void frmMain::mnuAllRun_Click() {
-    mnuMake_Click();
-    mnuDown_Click();
-}
-// Not connected yet: the servo quick commands.
-void frmMain::Motor_all_off() {}
-void frmMain::Motor_sel_on() {}
-void frmMain::Motor_sel_in() {}
-
-void frmMain::mnuMotor_all_OFF_Click() { Motor_all_off(); }
-// The captions and the procedures of these two items are crossed, as the
-// menu always had them: "Motor All ON" inserts the positions and "Insert
-// Motor Position" switches the motors on.
-void frmMain::mnuMotor_sel_ON_Click() { Motor_sel_in(); }
-void frmMain::mnuMotor_sel_IN_Click() { Motor_sel_on(); }
-
-namespace {
-// Run, stop and reset: one command byte, the serial port opened around it;
-// a failure stays in vxIO::CommError without a message.
-void ControllerCommand(void (*command)()) {
-    if (modMain::PortType == 1) vxIO::OpenComm();
-    command();
-    if (modMain::PortType == 1) vxIO::CloseComm();
-}
-}  // namespace
-
-void frmMain::mnuConReset_Click() { ControllerCommand(&vxIO::ResetController); }
-void frmMain::mnuConRun_Click() { ControllerCommand(&vxIO::RunProgram); }
-void frmMain::mnuConStop_Click() { ControllerCommand(&vxIO::StopProgram); }
-
-void frmMain::mnuVX32_Click() {
-    mnuAI->setEnabled(true);
-    mnuDebug->setEnabled(true);
-    mnuZero->setEnabled(true);
-    mnuVX32->setChecked(true);
-    mnuMotorControlKESTRA->setEnabled(true);
-    mnuMotorControlKESTRA->setText(LoadResString(1083));
-    if (QAction* kestra = ButtonAt(tBar3, 14)) {
-        kestra->setToolTip(LoadResString(7000));
-        SetButtonImage(kestra, 61);
-        kestra->setEnabled(true);
-    }
-    if (QLabel* p3 = Panel(3)) p3->setText(LoadResString(1087));
-    modMain::ControllerType = 8;
-    modMain::ControllerID = 2;
-    modMain::PortType = 1;
-    basic.Con_ID = 2;
-    basic.Con_Type = modMain::ControllerType;
-    bool ok = false;
-    const int language = LoadResString(1, &ok).trimmed().toInt();
-    frmMainServices::LoadCommandSet(ok && language == 1 ? QStringLiteral("vx21.cmd") : QStringLiteral("vx21e.cmd"));
-}
-
-void frmMain::mnuAddOnProgram_Click(int Index) {
-    if (Index < 0 || Index > 9 || !mnuAddOnProgram[Index]) return;
-    const QString commandLine = mnuAddOnProgram[Index]->property("Tag").toString();
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty()) return;
-    const QString program = words.takeFirst();
-    QProcess::startDetached(program, words);  // a failure to start is ignored
-}
-
-// ---- Toolbars ---------------------------------------------------------------------
-
-void frmMain::tBar_ButtonClick(QAction* Button) {
-    if (!Button) return;
-    const QString key = Button->property("Key").toString();
-    if (key == QLatin1String("new")) new_Click();
-    else if (key == QLatin1String("close")) close_Click();
-    else if (key == QLatin1String("saveas")) saveas_Click();
-    else if (key == QLatin1String("saveall")) saveall_Click();
-    else if (key == QLatin1String("tilever")) ArrangeWindows(mdi, Arrange::TileVertical);
-    else if (key == QLatin1String("tilehor")) ArrangeWindows(mdi, Arrange::TileHorizontal);
-    else if (key == QLatin1String("cascade")) ArrangeWindows(mdi, Arrange::Cascade);
-    else if (key == QLatin1String("open")) open_Click();
-    else if (key == QLatin1String("print")) {
-        if (platform::CodeEditor* rt = ActiveEditor()) rt->Print(0, 13);
-    } else if (key == QLatin1String("save")) save_Click();
-    else if (key == QLatin1String("help")) about_Click();
-    else if (key == QLatin1String("Note")) mnuEdit_Note_Click();
-}
-
-void frmMain::tbar2_ButtonClick(QAction* Button) {
-    if (!Button) return;
-    const QString key = Button->property("Key").toString();
-    if (key == QLatin1String("find")) find_Click();
-    else if (key == QLatin1String("findnext")) findnext_Click();
-    else if (key == QLatin1String("findprev")) findprev_Click();
-    else if (key == QLatin1String("undo")) {
-        undo_Click();
-        UpdateToolbarState();
-    } else if (key == QLatin1String("redo")) {
-        redo_Click();
-        UpdateToolbarState();
-    } else if (key == QLatin1String("cut")) cut_Click();
-    else if (key == QLatin1String("paste")) paste_Click();
-    else if (key == QLatin1String("copy")) copy_Click();
-    else if (key == QLatin1String("delete")) delete_Click();
-    else if (key == QLatin1String("cblock")) mnuComment_Click();
-    else if (key == QLatin1String("ublock")) mnuUncomment_Click();
-    else if (key == QLatin1String("tabl")) EditorCommand(platform::cmdIndentSelection);
-    else if (key == QLatin1String("tabr")) EditorCommand(platform::cmdUnindentSelection);
-    else if (key == QLatin1String("nbmark")) EditorCommand(platform::cmdNextBookmark);
-    else if (key == QLatin1String("pbmark")) EditorCommand(platform::cmdPreviousBookmark);
-    else if (key == QLatin1String("tbmark")) {
-        platform::CodeEditor* rt = ActiveEditor();
-        if (!rt) return;
-        rt->RunCommand(platform::cmdToggleBookmark);
-        // The bookmark margin shows while any line carries a bookmark.
-        QPointer<QWidget> guard(rt);
-        bool found = false;
-        const int32_t lines = rt->LineCount();
-        for (int32_t i = 0; i < lines && !found; ++i) {
-            QCoreApplication::processEvents();
-            if (!guard) return;
-            found = rt->LineHasBookmark(i);
-        }
-        rt->SetBookmarkMarginShown(found);
-    } else if (key == QLatin1String("cbmark")) {
-        if (platform::CodeEditor* rt = ActiveEditor()) {
-            rt->RunCommand(platform::cmdClearBookmarks);
-            rt->SetBookmarkMarginShown(false);
-        }
-    }
-}
-
-void frmMain::tBar3_ButtonClick(QAction* Button) {
-    SetPortPanel();
-    if (!Button) return;
-    const QString key = Button->property("Key").toString();
-    if (key == QLatin1String("compile")) mnuMake_Click();
-    else if (key == QLatin1String("download")) mnuDown_Click();
-    else if (key == QLatin1String("runall")) mnuAllRun_Click();
-    else if (key == QLatin1String("coninfo")) mnuConInfo_Click();
-    else if (key == QLatin1String("motor")) mnuMotorControl_Click();
-    else if (key == QLatin1String("memclear")) mnuMemClear_Click();
-    else if (key == QLatin1String("reset")) mnuConReset_Click();
-    else if (key == QLatin1String("run")) mnuConRun_Click();
-    else if (key == QLatin1String("stop")) mnuConStop_Click();
-    else if (key == QLatin1String("linecontrol")) mnuCurrentLineControl_Click();
-    else if (key == QLatin1String("kestra")) mnuMotorControlKESTRA_Click();
-    else if (key == QLatin1String("motor_off")) Motor_all_off();
-    else if (key == QLatin1String("motor_on")) Motor_sel_on();
-    else if (key == QLatin1String("motor_in")) Motor_sel_in();
-}
 
 // ---- Tab strip, status bar, public procedures ----------------------------------------
 

@@ -74,35 +74,36 @@ void frmMain::MDIForm_Load() {
     if (loaded_) return;
     loaded_ = true;
 
-    // 1. The settings file, written with its defaults when there is none.
+    // The settings file, written with its defaults when there is none.
     if (!QFileInfo::exists(modReg::SettingsFile())) WriteDefaultIni();
 
-    // 2. The help file of the user-interface language.
+    // Without the help file of the user-interface language, the Help item,
+    // the help key and the separator in front of that key are hidden.
     const QString helpFile = modApp::AddBackslash(modApp::AppPath()) + LoadResString(2);
     if (!QFileInfo(helpFile).isFile()) {
         genhelp->setVisible(false);
-        if (QAction* b = ButtonAt(tBar, 14)) b->setVisible(false);
-        if (QAction* b = ButtonAt(tBar, 15)) b->setVisible(false);
+        if (QAction* b = SeparatorBefore(tBar, QStringLiteral("help"))) b->setVisible(false);
+        if (QAction* b = Button(tBar, QStringLiteral("help"))) b->setVisible(false);
     }
 
-    // 3, 4. The compiler's language and the caption of its progress window.
+    // The compiler's language and the caption of its progress window.
     basic.cmdLang = EntryNumber(1);
     basic.CompileMsg = LoadResString(8022).toStdU16String();
 
-    // 5. Texts of the user's language.
+    // Texts of the user's language.
     modMain::LocalizeForm(this);
 
-    // 6. Settings, Assist Window, first document.
+    // Settings, Assist Window, first document.
     InitWorkspace();
 
-    // 7, 8. The link, with the port kind and settings of the settings file.
+    // The link, with the port kind and settings of the settings file.
     vxIO::Init();
     SetPortPanel();
 
-    // 9. Document windows come up maximised.
+    // Document windows come up maximised.
     modMain::DocWindowState = 2;
 
-    // 10, 11. The tab strip's font.  (A Japanese character set needs no
+    // The tab strip's font.  (A Japanese character set needs no
     // setting of its own: fonts here cover every script.)
     QFont tabFont = TB->font();
     tabFont.setFamily(LoadResString(20));
@@ -110,7 +111,7 @@ void frmMain::MDIForm_Load() {
     TB->setFont(tabFont);
     picBottom->setFixedHeight(TB->sizeHint().height() + 2);
 
-    // 12-20. The controller model replaces what the settings file named: the
+    // The controller model replaces what the settings file named: the
     // model set-up enables its menus, key and status panel, sets type 8,
     // model 2 and the serial port, passes the model to the compiler and loads
     // the command set of the interface language.  Running it once more, as
@@ -120,34 +121,36 @@ void frmMain::MDIForm_Load() {
 }
 
 void frmMain::InitWorkspace() {
-    // 1, 2. The editor library and the dialect's colouring language.
+    // The editor library and the dialect's colouring language.
     frmMainServices::DefineEditorLanguage();
 
-    // 3. Window, view, path, port, controller and Assist Window settings.
+    // Window, view, path, port, controller and Assist Window settings.
     modReg::LoadMainSettings();
     ApplyMainSettings();
 
-    // 4, 5. The Assist Window, docked at the left with its stored width, and
+    // The Assist Window, docked at the left with its stored width, and
     // shown or hidden as stored.
     DockAssistWindow();
 
-    // 6. The design-time tab goes; from now on one tab per document.
+    // The design-time tab goes; from now on one tab per document.
     if (TB->count() > 0 && TB->KeyAt(0).isEmpty()) TB->removeTab(0);
 
-    // 7, 8. Editor settings of the shared document window, view options.
+    // Editor settings of the shared document window, view options.
     frmMainServices::LoadDefaultEditorSettings();
     modReg::LoadViewOptions();
     whitespace->setChecked(modApp::ShowWhitespace);
     hlline->setChecked(modApp::HighlightLine);
 
-    // 9, 10. The file-dialog filter and the recent-files list.
+    // The file-dialog filter and the recent-files list.
     modAPI::DialogFilter = LoadResString(3018);
     frmMainServices::LoadRecentFiles(*this);
 
-    // 11. The editor's own bindings of the keys the main window handles.
+    // The editor's own bindings of the keys the main window handles.
     frmMainServices::ReleaseEditorHotKeys();
 
-    // 12. The first document.
+    // The first document: the command line's file; without one, the newest
+    // recent file when "Open Recent Files" is checked (none when the list is
+    // empty), else a new document.
     if (CommandLine.isEmpty()) {
         if (mnuRecent_Open->isChecked()) {
             const QString newest = mnuRec[0]->data().toString();
@@ -159,7 +162,7 @@ void frmMain::InitWorkspace() {
         frmMainServices::OpenDocument(PathFromCommandLine(CommandLine));
     }
 
-    // 13. No close request is pending after start-up.
+    // No close request is pending after start-up.
     modAPI::CloseCancelled = false;
 }
 
@@ -390,7 +393,7 @@ void frmMain::MDIForm_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
 
-    // 1. Tool windows, in this order; a window that is not open is left alone.
+    // Tool windows, in this order; a window that is not open is left alone.
     for (const char* name : {"frmMoveKESTRA", "frmWait", "frmZeroKESTRA", "frmNote"}) {
         const QString form = QString::fromLatin1(name);
         if (form == QLatin1String("frmWait")) {
@@ -401,17 +404,17 @@ void frmMain::MDIForm_Unload() {
             if (w->objectName() == form) w->close();
     }
 
-    // 2. The Assist Window's layout.
+    // The Assist Window's layout.
     StoreAssistLayout();
 
-    // 3. From here on the program is closing.
+    // From here on the program is closing.
     modMain::AppClosing = true;
 
-    // 4. Main settings and view options.
+    // Main settings and view options.
     StoreMainSettings();
     modReg::SaveMainSettings();
     modReg::SaveViewOptions();
 
-    // 5. Both ports.
+    // Both ports.
     vxIO::CloseAllPorts();
 }

@@ -23,7 +23,7 @@
 #include "editor/frmDoc.h"
 #include "link/frmRun.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMainBuildMenus.h"
+#include "mainwindow/MainWindowTools.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 
 namespace {
@@ -60,19 +60,19 @@ protected:
         modMain::CompiledOK = false;
         modMain::Downloaded = false;
         modMain::InfoBusy = false;
-        savedWindows_ = frmMainBuildMenus::Windows();
+        savedWindows_ = MainWindowTools::Windows();
     }
 
     void TearDown() override {
         // Tests replace window slots with lambdas over their own locals: put
         // the program's own back before those locals are gone.
-        frmMainBuildMenus::Windows() = savedWindows_;
+        MainWindowTools::Windows() = savedWindows_;
         MainWindowTest::TearDown();
         sim_.reset();
         qunsetenv("QVV2_COM1");
     }
 
-    frmMainBuildMenus::ToolWindows savedWindows_;
+    MainWindowTools::ToolWindows savedWindows_;
 
     QString Robot(const QString& name) const { return HomeFile("robot/" + name); }
 
@@ -300,7 +300,7 @@ TEST_F(BuildMenusTest, HandlersTestTheirConditions) {
     WriteAll(Robot("arms.bas"), kArms);
     frmMain& w = Start();
     int debug = 0, info = 0, lineSingle = 0, group = 0, capture = 0, align = 0;
-    auto& tools = frmMainBuildMenus::Windows();
+    auto& tools = MainWindowTools::Windows();
     tools.ShowDebugScreen = [&] { ++debug; };
     tools.ShowControllerInfo = [&] { ++info; };
     tools.RunCurrentLineSingle = [&] { ++lineSingle; };
@@ -384,22 +384,22 @@ TEST_F(BuildMenusTest, MotionWindowsLockTheMenusWhileTheyAreOpen) {
     struct Case {
         const char* what;
         QAction* item;
-        std::function<bool()> frmMainBuildMenus::ToolWindows::*slot;
+        std::function<bool()> MainWindowTools::ToolWindows::*slot;
     } cases[] = {
-        {"servo control", w.mnuMotorControl, &frmMainBuildMenus::ToolWindows::ShowMove32G6},
-        {"humanoid control", w.mnuMotorControlKESTRA, &frmMainBuildMenus::ToolWindows::ShowMoveKestra},
-        {"24-port zero", w.mnuZero_all, &frmMainBuildMenus::ToolWindows::ShowZero32},
-        {"humanoid zero", w.mnuZero, &frmMainBuildMenus::ToolWindows::ShowZeroKestra},
+        {"servo control", w.mnuMotorControl, &MainWindowTools::ToolWindows::ShowMove32G6},
+        {"humanoid control", w.mnuMotorControlKESTRA, &MainWindowTools::ToolWindows::ShowMoveKestra},
+        {"24-port zero", w.mnuZero_all, &MainWindowTools::ToolWindows::ShowZero32},
+        {"humanoid zero", w.mnuZero, &MainWindowTools::ToolWindows::ShowZeroKestra},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         int opened = 0;
-        frmMainBuildMenus::Windows() = {};
+        MainWindowTools::Windows() = {};
         // A window the program does not have yet leaves the menus usable.
         c.item->trigger();
         EXPECT_TRUE(unlocked());
 
-        frmMainBuildMenus::Windows().*c.slot = [&] { return ++opened, true; };
+        MainWindowTools::Windows().*c.slot = [&] { return ++opened, true; };
         c.item->trigger();
         EXPECT_EQ(opened, 1);
         EXPECT_TRUE(locked());
@@ -410,7 +410,7 @@ TEST_F(BuildMenusTest, MotionWindowsLockTheMenusWhileTheyAreOpen) {
 
     // A controller type without the window: nothing opens, nothing stays locked.
     int opened = 0;
-    frmMainBuildMenus::Windows().ShowMove32G6 = [&] { return ++opened, true; };
+    MainWindowTools::Windows().ShowMove32G6 = [&] { return ++opened, true; };
     modMain::ControllerType = 5;
     w.mnuMotorControl->trigger();
     EXPECT_EQ(opened, 0);

@@ -12,6 +12,7 @@
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/modApp.h"
+#include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
 #include "platform/CodeEditor.h"
 

@@ -13,6 +13,7 @@
 #include "documents/RecentFiles.h"
 #include "documents/modAPI.h"
 #include "documents/modReg.h"
+#include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
 #include "files_helpers.h"
 #include "platform/CodeEditor.h"

@@ -15,8 +15,10 @@
 #include "documents/Documents.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/DocTabStrip.h"
+#include "platform/CommonDialog.h"
 
 class DocTestHost : public QMainWindow, public DocumentHost {
 public:
@@ -35,6 +37,7 @@ public:
     QMdiArea* DocumentArea() override { return area; }
     DocTabStrip* DocumentTabs() override { return tabs; }
     void ClearAssistLabels() override { ++labelsCleared; }
+    platform::CommonDialog* FileDialog() override { return &dialog; }
 
     void new_Click() override {
         calls << QStringLiteral("new_Click");
@@ -62,6 +65,7 @@ public:
 
     QMdiArea* area = nullptr;
     DocTabStrip* tabs = nullptr;
+    platform::CommonDialog dialog;
     QStringList calls;
     int labelsCleared = 0;
     bool newCreatesDocument = true;

@@ -5,7 +5,7 @@
 #include <QAction>
 
 #include "download_support.h"
-#include "mainwindow/frmMainBuildMenus.h"
+#include "mainwindow/MainWindowTools.h"
 
 namespace {
 

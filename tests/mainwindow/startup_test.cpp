@@ -52,7 +52,7 @@ TEST_F(MainWindowTest, StartUpSetsTheModelMenusKeysAndPanels) {
     EXPECT_TRUE(w.mnuVX32->isChecked());
     EXPECT_TRUE(w.mnuMotorControlKESTRA->isEnabled());
     EXPECT_EQ(w.mnuMotorControlKESTRA->text(), "VT Motor Control");
-    QAction* kestra = frmMain::ButtonAt(w.tBar3, 14);
+    QAction* kestra = frmMain::Button(w.tBar3, "kestra");
     ASSERT_NE(kestra, nullptr);
     EXPECT_EQ(kestra->property("Key").toString(), "kestra");
     EXPECT_EQ(kestra->toolTip(), "VORTAN");
@@ -75,8 +75,8 @@ TEST_F(MainWindowTest, HelpMenuAndHelpKeyFollowTheHelpFile) {
     {
         frmMain& w = Start();
         EXPECT_FALSE(w.genhelp->isVisible());
-        EXPECT_TRUE(frmMain::ButtonAt(w.tBar, 14)->isSeparator());
-        EXPECT_FALSE(frmMain::ButtonAt(w.tBar, 14)->isVisible());
+        ASSERT_NE(frmMain::SeparatorBefore(w.tBar, "help"), nullptr);
+        EXPECT_FALSE(frmMain::SeparatorBefore(w.tBar, "help")->isVisible());
         EXPECT_FALSE(frmMain::Button(w.tBar, "help")->isVisible());
         EXPECT_TRUE(frmMain::Button(w.tBar, "Note")->isVisible());
     }

@@ -1,20 +1,21 @@
-// The windows and procedures that the main window's Compile, Controller,
-// Set, Special and Edit menus start, as function slots: the debug window, the
+// The tool windows and controller procedures that the main window's
+// Compile, Controller, Set, Special and Edit menu handlers
+// (mainwindow/frmMainController.cpp) start, as function slots: the debug window, the
 // controller information window, the port settings window, clearing the
 // controller's memory, running the current line or MOVE group on the robot
 // and capturing servo positions, the motion and zero-point windows, the
 // object-code views, the program alignment and the note window.
 //
 // Windows() fills the slots of the windows the program has (debug window,
-// controller information, port settings, memory clear); an empty slot does nothing, and
-// the module that builds a further window fills its slot there.  The
+// controller information, port settings, memory clear); an empty slot does
+// nothing, and the module that builds a further window fills its slot there.  The
 // handlers test their conditions and apply the motion lock themselves, so a
 // slot only shows its window.
 #pragma once
 
 #include <functional>
 
-namespace frmMainBuildMenus {
+namespace MainWindowTools {
 
 struct ToolWindows {
     // Modal windows.
@@ -43,4 +44,4 @@ struct ToolWindows {
 // The slots the handlers call.
 ToolWindows& Windows();
 
-}  // namespace frmMainBuildMenus
+}  // namespace MainWindowTools
