@@ -397,6 +397,10 @@ void ControllerSim::run() {
                 lineIn = start + CharTime(speed);
                 if (!sleepUntil(lineIn)) break;
                 handle(b, lineIn, speed, true);
+            } else {
+                // Nothing to take after all: do not spin on the line.
+                pollfd w{wake_, POLLIN, 0};
+                (void)::poll(&w, 1, 1);
             }
         } else if (fds[0].revents & POLLIN) {
             const int speed = lineSpeed();
