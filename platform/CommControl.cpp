@@ -5,6 +5,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include <poll.h>
@@ -17,6 +19,8 @@
 namespace platform {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr int16_t kLowestPort = 1;
 constexpr int16_t kHighestPort = 16;
@@ -130,12 +134,40 @@ QString ResolveCommPort(int n) {
     return n <= ordered.size() ? ordered.at(n - 1) : QString();
 }
 
+QString DescribeCommPort(int n) {
+    const QString path = ResolveCommPort(n);
+    if (path.isEmpty()) return QString();
+    QString description;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.systemLocation() == path) {
+            description = info.description().simplified();
+            break;
+        }
+    }
+    return description.isEmpty() ? path : path + QStringLiteral(" (") + description + QLatin1Char(')');
+}
+
+std::chrono::nanoseconds CommWireTime(qint64 bytes, const CommLineSettings& s) {
+    if (bytes <= 0 || s.baud <= 0) return std::chrono::nanoseconds(0);
+    // In half bits, so that 1.5 stop bits stay whole.
+    int halfBits = 2 * (1 + static_cast<int>(s.dataBits));
+    if (s.parity != QSerialPort::NoParity) halfBits += 2;
+    halfBits += s.stopBits == QSerialPort::OneStop ? 2 : s.stopBits == QSerialPort::OneAndHalfStop ? 3 : 4;
+    const double ns = static_cast<double>(bytes) * halfBits * 0.5e9 / s.baud;
+    // A day is far beyond anything a serial buffer holds; it keeps the
+    // arithmetic of the callers far from overflow.
+    return std::chrono::nanoseconds(static_cast<int64_t>(std::min(ns, 86400e9)));
+}
+
 CommControl::CommControl(QObject* parent) : QObject(parent) {
     connect(&port_, &QSerialPort::readyRead, this, &CommControl::onReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &CommControl::onError);
 }
 
-CommControl::~CommControl() { releasePort(); }
+CommControl::~CommControl() {
+    if (port_.isOpen() && !DeviceGone(static_cast<int>(port_.handle()))) (void)DrainOutput();
+    releasePort();
+}
 
 bool CommControl::setCommPort(int16_t port) {
     if (port_.isOpen()) {
@@ -156,14 +188,18 @@ bool CommControl::setSettings(const QString& text) {
         lastError_ = QStringLiteral("Invalid line settings \"%1\".").arg(text);
         return false;
     }
-    if (port_.isOpen() && !applySettings(s)) {
-        // Put the previous settings back so that the port keeps working.
-        CommLineSettings previous;
-        if (ParseCommSettings(settings_, &previous)) (void)applySettings(previous);
-        port_.clearError();
-        return false;
+    if (port_.isOpen()) {
+        // The bytes on their way leave at the speed they were written for.
+        (void)DrainOutput();
+        if (!applySettings(s)) {
+            // Put the previous settings back so that the port keeps working.
+            (void)applySettings(line_);
+            port_.clearError();
+            return false;
+        }
     }
     settings_ = text;
+    line_ = s;
     return true;
 }
 
@@ -171,7 +207,13 @@ bool CommControl::PortOpen() const { return port_.isOpen(); }
 
 bool CommControl::setPortOpen(bool open) {
     if (!open) {
-        if (port_.isOpen()) releasePort();
+        if (port_.isOpen()) {
+            // Closing restores the line's earlier settings at once: let the
+            // bytes on their way leave first.  A line that has gone away
+            // has nothing to wait for.
+            if (!DeviceGone(static_cast<int>(port_.handle()))) (void)DrainOutput();
+            releasePort();
+        }
         return true;
     }
     if (port_.isOpen()) return true;
@@ -216,6 +258,8 @@ bool CommControl::setPortOpen(bool open) {
     // Nothing received before this open belongs to what follows.
     (void)port_.clear(QSerialPort::Input);
     port_.clearError();
+    line_ = s;
+    lineBusyUntil_ = Clock::time_point{};
     ++generation_;
     return true;
 }
@@ -243,6 +287,8 @@ bool CommControl::Output(const QByteArray& data) {
         port_.clearError();
         return false;
     }
+    // The bytes leave one after the other, after those written before.
+    lineBusyUntil_ = std::max(Clock::now(), lineBusyUntil_) + CommWireTime(written, line_);
     // Hand the bytes to the driver now, not on the next turn of the event
     // queue: the controller must see them even when nothing waits afterwards.
     if (!port_.flush() && DeviceGone(static_cast<int>(port_.handle()))) {
@@ -252,7 +298,71 @@ bool CommControl::Output(const QByteArray& data) {
     return true;
 }
 
+std::chrono::milliseconds CommControl::DrainLimit() const {
+    if (!port_.isOpen()) return std::chrono::milliseconds(0);
+    const Clock::time_point now = Clock::now();
+    const std::chrono::nanoseconds pending = lineBusyUntil_ > now ? lineBusyUntil_ - now : Clock::duration(0);
+    const std::chrono::nanoseconds queued = CommWireTime(port_.bytesToWrite() + driverQueue(), line_);
+    return std::min(std::chrono::ceil<std::chrono::milliseconds>(2 * std::max(pending, queued)) + kDrainMargin,
+                    kDrainCeiling);
+}
+
+bool CommControl::DrainOutput() {
+    if (!port_.isOpen()) return true;
+    const int fd = static_cast<int>(port_.handle());
+    const Clock::time_point deadline = Clock::now() + DrainLimit();
+    const auto cutShort = [&](const char* what) {
+        lastError_ = QStringLiteral("%1: output still %2 when the time-out for its drain ran out.")
+                         .arg(devicePath_, QLatin1String(what));
+        return false;
+    };
+    const auto sleepUntil = [&](Clock::time_point t) { std::this_thread::sleep_until(std::min(t, deadline)); };
+
+    // The port's own buffer: hand it to the driver as the driver takes it.
+    while (port_.bytesToWrite() > 0) {
+        (void)port_.flush();
+        if (port_.bytesToWrite() == 0) break;
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline || DeviceGone(fd)) return cutShort("in the port's buffer");
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+        pollfd p{fd, POLLOUT, 0};
+        (void)::poll(&p, 1, static_cast<int>(std::clamp<int64_t>(left, 1, 10)));
+    }
+
+    // The driver's output queue (the device's transmit buffer).  Look again
+    // after about half the time the bytes in it need on the line.
+    for (qint64 queued = driverQueue(); queued > 0; queued = driverQueue()) {
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline) return cutShort("in the driver's queue");
+        const auto half = std::chrono::duration_cast<Clock::duration>(CommWireTime(queued, line_) / 2);
+        sleepUntil(now +
+                   std::clamp<Clock::duration>(half, std::chrono::milliseconds(1), std::chrono::milliseconds(20)));
+    }
+
+    // The driver cannot see the bytes in the adapter's own buffer (and a
+    // pseudo-terminal reports none at all): they are on the line until the
+    // line time of the last one written has passed, and a little longer
+    // unless the other side has answered since then.
+    const bool answered = lastInput_ > lineBusyUntil_;
+    const Clock::time_point settled = lineBusyUntil_ + (answered ? Clock::duration(0) : kLineSlack);
+    if (Clock::now() < settled) {
+        sleepUntil(settled);
+        if (Clock::now() < settled) return cutShort("on the line");
+    }
+    return true;
+}
+
+qint64 CommControl::driverQueue() const {
+#if defined(__linux__) && defined(TIOCOUTQ)
+    const int fd = static_cast<int>(port_.handle());
+    int queued = 0;
+    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) return queued;
+#endif
+    return 0;
+}
+
 void CommControl::onReadyRead() {
+    lastInput_ = Clock::now();
     commEvent_ = comEvReceive;
     emit OnComm();
     commEvent_ = 0;

@@ -8,6 +8,14 @@
 // QVV2_COM<n> when it is set (a device path, e.g. a pseudo-terminal), else the
 // n-th serial device of the system, USB and ACM adapters first.
 //
+// Every close and every change of line settings on an open port first waits
+// until the bytes written have left on the line: a real adapter sends queued
+// bytes at whatever speed the line has when they leave, so a block written at
+// 115200 baud and followed at once by a switch to 9600 would go out mostly at
+// 9600.  The wait is bounded by the time the queued bytes need on the line
+// plus a margin, so a dead adapter or a peer that never reads cannot hold the
+// program.
+//
 // Failures never throw: the setters and Output return false and leave the
 // reason in LastError().
 #pragma once
@@ -18,6 +26,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -57,6 +66,16 @@ QStringList OrderCommDevices(const std::vector<CommDevice>& devices);
 // is none.
 QString ResolveCommPort(int n);
 
+// What port number n reaches, for showing to the user: the device path,
+// followed by the adapter's description in brackets where the system gives
+// one ("/dev/ttyUSB0 (USB-Serial Controller)"); an empty text when the
+// number reaches no device.
+QString DescribeCommPort(int n);
+
+// How long `bytes` characters take on a line with these settings (start bit,
+// data bits, parity bit, stop bits).
+std::chrono::nanoseconds CommWireTime(qint64 bytes, const CommLineSettings& s);
+
 class CommControl : public QObject {
     Q_OBJECT
 
@@ -70,7 +89,8 @@ public:
     bool setCommPort(int16_t port);
 
     // Line settings, "9600,n,8,1" by default.  A text that does not parse is
-    // refused; on an open port the new settings apply at once.
+    // refused; on an open port the new settings apply once the bytes written
+    // so far have left on the line (DrainOutput).
     QString Settings() const { return settings_; }
     bool setSettings(const QString& text);
 
@@ -78,8 +98,9 @@ public:
     // settings, asks for low-latency delivery where the device supports it,
     // raises DTR (where the device has modem lines) and discards any input
     // that was waiting.  Any failure leaves the port closed and released.
-    // Closing discards unread input.  Setting the current state again does
-    // nothing and succeeds.
+    // Closing waits for the output to leave (DrainOutput), then discards
+    // unread input.  Setting the current state again does nothing and
+    // succeeds.
     bool PortOpen() const;
     bool setPortOpen(bool open);
 
@@ -89,6 +110,24 @@ public:
     QByteArray Input();
     // Writes the bytes; false when the port is closed or the write fails.
     bool Output(const QByteArray& data);
+
+    // Waits until the bytes written so far have left on the line: the
+    // port's own buffer is handed to the driver, the driver's output queue
+    // runs empty, and the time the bytes need on the line at its present
+    // speed has passed (with a little slack for the adapter's own buffer).
+    // Never longer than the time-out DrainLimit gives; returns false when the
+    // limit cut the wait short.  The thread sleeps meanwhile: no event is
+    // delivered in the middle of a close or a speed change.
+    bool DrainOutput();
+    // The longest DrainOutput may wait now: twice the line time of what is
+    // still on its way, plus kDrainMargin, and never more than kDrainCeiling.
+    std::chrono::milliseconds DrainLimit() const;
+    static constexpr std::chrono::milliseconds kDrainMargin{200};
+    static constexpr std::chrono::milliseconds kDrainCeiling{10000};
+    // What DrainOutput adds after the line time of the last byte, for the
+    // adapter's own buffer and the transfer to it; not needed when the other
+    // side has answered since that time (it has heard everything).
+    static constexpr std::chrono::milliseconds kLineSlack{50};
 
     // Kind of the event being delivered (comEvReceive); 0 outside an event.
     int16_t CommEvent() const { return commEvent_; }
@@ -107,14 +146,21 @@ private:
     bool applySettings(const CommLineSettings& s);
     void fail(const QString& what);
     void releasePort();
+    qint64 driverQueue() const;
 
     QSerialPort port_;
     int16_t commPort_ = 1;
     QString settings_ = QStringLiteral("9600,n,8,1");
+    CommLineSettings line_;  // settings_ parsed
     int16_t commEvent_ = 0;
     QString devicePath_;
     QString lastError_;
     quint64 generation_ = 0;  // counts opens; a queued release checks it
+    // When the bytes written so far can at the earliest have left on the
+    // line (each write starts when the one before has left).
+    std::chrono::steady_clock::time_point lineBusyUntil_{};
+    // When data last arrived.
+    std::chrono::steady_clock::time_point lastInput_{};
 };
 
 }  // namespace platform

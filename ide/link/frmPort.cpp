@@ -23,6 +23,8 @@
 #include "documents/modGeneral.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
+#include "platform/CommControl.h"
+#include "platform/UiLanguage.h"
 
 namespace {
 
@@ -92,9 +94,15 @@ frmPort::frmPort(QWidget* owner) : QDialog(owner), host_(HostWindow()) {
     cmbComm->setObjectName(QStringLiteral("cmbComm"));
     for (int n = 1; n <= kPortCount; ++n) cmbComm->addItem(QStringLiteral("COM") + QString::number(n));
     cmbComm->setMaxVisibleItems(kPortCount);
+    lblDevice = new QLabel(picComm);
+    lblDevice->setObjectName(QStringLiteral("lblDevice"));
+    lblDevice->setTextFormat(Qt::PlainText);
+    lblDevice->setMinimumWidth(120);
     auto* portRow = new QHBoxLayout;
     portRow->addWidget(Label6);
     portRow->addWidget(cmbComm);
+    portRow->addSpacing(6);
+    portRow->addWidget(lblDevice);
     portRow->addStretch(1);
     grid->addLayout(portRow, 0, 0, 1, 3);
 
@@ -151,6 +159,7 @@ frmPort::frmPort(QWidget* owner) : QDialog(owner), host_(HostWindow()) {
     connect(optPort[1], &QRadioButton::clicked, this, [this] { optPort_Click(1); });
     // valueChanged covers both the slider's change and its scroll (tracking
     // is on, so dragging changes the value as it goes).
+    connect(cmbComm, &QComboBox::currentIndexChanged, this, &frmPort::cmbComm_Click);
     connect(sldTimeOut, &QSlider::valueChanged, this, &frmPort::sldTimeOut_Change);
     connect(txtTimeOut, &QLineEdit::textChanged, this, &frmPort::txtTimeOut_Change);
     connect(cmd_ok, &QPushButton::clicked, this, &frmPort::cmd_ok_Click);
@@ -180,6 +189,7 @@ void frmPort::Form_Load() {
     // 16, so this is a safeguard) shows no entry; OK then keeps that number.
     const int port = host_.Comm.CommPort();
     cmbComm->setCurrentIndex(port >= 1 && port <= kPortCount ? port - 1 : -1);
+    cmbComm_Click();
 
     // The text first (its rule moves the slider), then the slider itself,
     // which keeps a time-out outside its range at the nearer end and puts
@@ -200,6 +210,15 @@ void frmPort::Form_Load() {
 void frmPort::optPort_Click(int Index) {
     picComm->hide();
     if (Index == 1) picComm->show();
+}
+
+void frmPort::cmbComm_Click() {
+    // The program's own text: the string table has no entry for it.
+    static const platform::LocalizedText kNone = {"none", "없음", "なし", "无"};
+    const int index = cmbComm->currentIndex();
+    const QString device = index >= 0 ? platform::DescribeCommPort(index + 1) : QString();
+    lblDevice->setText(device.isEmpty() ? platform::Localized(kNone) : device);
+    lblDevice->setToolTip(device);
 }
 
 void frmPort::sldTimeOut_Change() { txtTimeOut->setText(QString::number(sldTimeOut->value())); }

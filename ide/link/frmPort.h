@@ -5,6 +5,8 @@
 // time-out timer, and OK writes both back at once (closing the port first;
 // the next command opens it again) and shows the port on the status bar.
 // Cancel changes nothing.  The settings file takes the values at shut-down.
+// Beside the port number the window shows the device that number reaches
+// (or "none"), so the user can tell which adapter is which.
 #pragma once
 
 #include <QDialog>
@@ -47,6 +49,7 @@ public:
     QWidget* picComm = nullptr;              // the serial port's settings
     QLabel* Label6 = nullptr;                // "Port No :"
     QComboBox* cmbComm = nullptr;            // "COM1" .. "COM16"
+    QLabel* lblDevice = nullptr;             // the device the selected number reaches
     QLabel* Label8 = nullptr;                // "Communication Over Time :"
     QSlider* sldTimeOut = nullptr;           // 1 .. 10000, ticks every 200
     QLabel* Label10 = nullptr;               // "Fast"
@@ -58,6 +61,9 @@ public:
 
     void Form_Load();
     void optPort_Click(int Index);
+    // Shows the device the selected port number reaches: its path and the
+    // adapter's description, or "none" in the interface language.
+    void cmbComm_Click();
     // Writes the slider's value into the text box.
     void sldTimeOut_Change();
     // Keeps the slider and the text in step: a negative number empties the

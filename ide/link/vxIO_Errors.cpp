@@ -6,8 +6,28 @@
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
+#include "platform/UiLanguage.h"
 
 namespace vxIO {
+
+namespace {
+
+// The line that names the device a failed open tried, or says that the port
+// number reached none.  The program's own texts: the string table has no
+// entries for them.
+QString TriedDeviceLine() {
+    static const platform::LocalizedText kDevice = {"Device: %1", "장치: %1", "デバイス: %1", "设备：%1"};
+    static const platform::LocalizedText kNoDevice = {
+        "No serial device was found for COM%1.", "COM%1에 연결된 시리얼 장치를 찾지 못했습니다.",
+        "COM%1 に対応するシリアルデバイスが見つかりません。", "找不到与 COM%1 对应的串行设备。"};
+    const frmMain* host = frmMain::existing();
+    if (!host) return QString();
+    const QString device = host->Comm.DevicePath();
+    if (!device.isEmpty()) return platform::Localized(kDevice).arg(device);
+    return platform::Localized(kNoDevice).arg(host->Comm.CommPort());
+}
+
+}  // namespace
 
 int CommErrorTextId(int16_t code) {
     switch (code) {
@@ -37,7 +57,12 @@ QString CommErrorMessage(int16_t code) {
 }
 
 void ShowCommError(int16_t code) {
-    const QString message = CommErrorMessage(code);
+    QString message = CommErrorMessage(code);
+    // A port that would not open: say which device that was.
+    if (code == -1) {
+        const QString device = TriedDeviceLine();
+        if (!device.isEmpty()) message += QStringLiteral("\r\n") + device;
+    }
     (void)platform::MsgBox(message, platform::vbOKOnly | platform::vbInformation, LoadResString(3017),
                            frmMain::existing());
     // Closing the port clears the link's code (or leaves -2 without a

@@ -1,7 +1,15 @@
 // The serial-port control on its own: settings texts, port numbers, opening
-// and closing a pseudo-terminal, line speed changes, a device that goes away.
+// and closing a pseudo-terminal, line speed changes, a device that goes away,
+// and the wait for queued bytes before a close or a speed change.
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include "LinkFixture.h"
 #include "platform/CommControl.h"
@@ -88,4 +96,114 @@ TEST_F(LinkTest, DeviceThatGoesAwayIsReleased) {
 
     startSim(2);
     EXPECT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
+}
+
+TEST(LinkCommDrain, WireTimeCountsEveryBitOfACharacter) {
+    struct Case {
+        const char* settings;
+        qint64 bytes;
+        int64_t micros;
+    };
+    const Case cases[] = {
+        {"9600,n,8,1", 1, 1041},    {"9600,n,8,1", 257, 267708}, {"115200,n,8,1", 257, 22309},
+        {"9600,e,8,1", 96, 110000}, {"9600,n,7,2", 96, 100000},  {"9600,o,8,1.5", 2, 2395},
+        {"9600,n,8,1", 0, 0},       {"9600,n,8,1", -5, 0},
+    };
+    for (const Case& c : cases) {
+        platform::CommLineSettings s;
+        ASSERT_TRUE(platform::ParseCommSettings(QString::fromLatin1(c.settings), &s)) << c.settings;
+        EXPECT_EQ(std::chrono::duration_cast<std::chrono::microseconds>(platform::CommWireTime(c.bytes, s)).count(),
+                  c.micros)
+            << c.settings << " " << c.bytes;
+    }
+}
+
+namespace {
+
+// How many of the speeds are not `baud`.
+size_t Off(const std::vector<int>& speeds, size_t first, size_t count, int baud) {
+    size_t off = 0;
+    for (size_t i = first; i < first + count; ++i) off += i >= speeds.size() || speeds[i] != baud;
+    return off;
+}
+
+}  // namespace
+
+TEST_F(LinkTest, CloseAndSpeedChangeWaitForTheQueuedBytesToLeave) {
+    // The line carries bytes at the speed set on it, and rests at another.
+    sim().setLinePaced(true);
+    ASSERT_NE(sim().lineSpeed(), 9600);
+    platform::CommControl& c = main().Comm;
+    ASSERT_TRUE(c.setPortOpen(true));
+    sim().clearLogs();
+
+    // Lone zeros, which the controller does not answer: 100 of them need
+    // 104 ms on the line at 9600.  The change to 115200 comes right after
+    // the write and must not catch any of them.
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(c.Output(QByteArray(100, '\0')));
+    ASSERT_TRUE(c.setSettings(QStringLiteral("115200,n,8,1")));
+    EXPECT_GE(t.elapsed(), 100);
+    ASSERT_TRUE(c.Output(QByteArray(200, '\0')));
+    // Closing puts the resting speed back at once: it waits for the 200
+    // bytes (17 ms at 115200) first.
+    ASSERT_TRUE(c.setPortOpen(false));
+    EXPECT_GE(t.elapsed(), 104 + 17);
+
+    ASSERT_TRUE(sim().waitForReceived(300, 2000));
+    const std::vector<int> speeds = sim().receivedSpeeds();
+    EXPECT_EQ(Off(speeds, 0, 100, 9600), 0u);
+    EXPECT_EQ(Off(speeds, 100, 200, 115200), 0u);
+
+    // With nothing queued a close does not wait.
+    ASSERT_TRUE(c.setPortOpen(true));
+    t.restart();
+    ASSERT_TRUE(c.setPortOpen(false));
+    EXPECT_LT(t.elapsed(), 50);
+
+    // Nor after an echoed byte: the echo shows the controller has it, so
+    // the slack for the adapter's own buffer is not added to every command.
+    vxIO::OpenComm();
+    vxIO::SendByte(0xEE);
+    ASSERT_EQ(vxIO::CommError, 0);
+    t.restart();
+    ASSERT_TRUE(c.setPortOpen(false));
+    EXPECT_LT(t.elapsed(), 30);
+}
+
+TEST(LinkCommDrain, APeerThatNeverReadsHoldsTheCloseNoLongerThanTheLimit) {
+    // A pseudo-terminal whose other side is never read: the bytes stay in
+    // it, and what it cannot take stays in the port's own buffer.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    char name[128] = {};
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    ASSERT_EQ(::ptsname_r(master, name, sizeof name), 0);
+    qputenv("QVV2_COM9", name);
+
+    platform::CommControl c;
+    ASSERT_TRUE(c.setCommPort(9));
+    ASSERT_TRUE(c.setSettings(QStringLiteral("115200,n,8,1")));
+    ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
+    ASSERT_TRUE(c.Output(QByteArray(16000, 'x')));
+
+    // The limit follows from the bytes and the speed: twice their 1.39 s on
+    // the line, plus the margin.
+    const qint64 limit = c.DrainLimit().count();
+    EXPECT_GE(limit, 1389);
+    EXPECT_LE(limit, 2 * 1389 + 200 + 2);
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(c.setPortOpen(false));
+    EXPECT_LT(t.elapsed(), limit + 300);
+    EXPECT_FALSE(c.PortOpen());
+    EXPECT_FALSE(c.LastError().isEmpty());
+
+    // The device is free again at once.
+    EXPECT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
+    EXPECT_TRUE(c.setPortOpen(false));
+    ::close(master);
+    qunsetenv("QVV2_COM9");
 }

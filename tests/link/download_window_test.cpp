@@ -198,7 +198,7 @@ TEST_F(DownloadWindowTest, NothingDownloadedIsNeverFlaggedAsDownloaded) {
     boxes_->Answer(platform::vbOK);
     EXPECT_FALSE(modMain::DownloadProgram());
     ASSERT_EQ(boxes_->Calls().size(), 1u);
-    EXPECT_EQ(Box(0), ErrorBox(-1, "Can't open communication port."));
+    EXPECT_EQ(Box(0), ErrorBox(-1, "Can't open communication port.") + QStringLiteral("\r\nDevice: /nonexistent/tty"));
     EXPECT_FALSE(modMain::Downloaded);
     ExpectAtRest();
 }

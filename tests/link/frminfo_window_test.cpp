@@ -133,7 +133,8 @@ TEST_F(FrmInfoTest, AFailedReadOutShowsItsErrorOnceAndTheWindowClosesItself) {
         c.inject(sim());
         frmInfo w(&main());
         ASSERT_EQ(boxes_->Calls().size(), 1u);
-        EXPECT_EQ(boxes_->Calls()[0].prompt, ErrorBox(c.code, c.text));
+        const QString device = c.code == -1 ? QStringLiteral("\r\nDevice: /nonexistent/tty") : QString();
+        EXPECT_EQ(boxes_->Calls()[0].prompt, ErrorBox(c.code, c.text) + device);
         for (QLabel* l : w.lbl) EXPECT_TRUE(l->text().isEmpty());
         ExpectAtRest();
         w.show();

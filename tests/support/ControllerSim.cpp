@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <stdlib.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
@@ -15,6 +17,25 @@
 namespace {
 
 int Clamp16(int address) { return address & 0xFFFF; }
+
+// The baud rate of a termios speed code; 0 for none or an unknown code.
+int BaudOf(speed_t code) {
+    struct Rate {
+        speed_t code;
+        int baud;
+    };
+    static const Rate rates[] = {{B50, 50},         {B75, 75},         {B110, 110},       {B134, 134},
+                                 {B150, 150},       {B200, 200},       {B300, 300},       {B600, 600},
+                                 {B1200, 1200},     {B1800, 1800},     {B2400, 2400},     {B4800, 4800},
+                                 {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
+                                 {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+    for (const Rate& r : rates)
+        if (r.code == code) return r.baud;
+    return 0;
+}
+
+// One character (start bit, 8 data bits, stop bit) at this speed.
+std::chrono::nanoseconds CharTime(int baud) { return std::chrono::nanoseconds(baud > 0 ? 10'000'000'000LL / baud : 0); }
 
 }  // namespace
 
@@ -88,6 +109,31 @@ void ControllerSim::setBaud(int baud) {
     baud_ = baud > 0 ? baud : 0;
 }
 
+void ControllerSim::setLinePaced(bool on) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        linePaced_ = on;
+    }
+    // A line does not wait for the processor.  Where the system allows it,
+    // the thread that plays the line runs ahead of ordinary threads, so that
+    // a busy machine does not make it take bytes late (which would show as
+    // bytes sent at a speed set after their time).  It sleeps between bytes,
+    // so it takes no processor time from the others.
+    if (on && thread_.joinable()) {
+        sched_param p{};
+        p.sched_priority = 1;
+        (void)::pthread_setschedparam(thread_.native_handle(), SCHED_FIFO, &p);
+    }
+}
+
+int ControllerSim::lineSpeed() const {
+    // The master side of a pseudo-terminal reports the settings the slave
+    // side (the host) has made.
+    termios t{};
+    if (master_ < 0 || ::tcgetattr(master_, &t) != 0) return 0;
+    return BaudOf(::cfgetispeed(&t));
+}
+
 void ControllerSim::setSilent(bool silent) {
     std::lock_guard<std::mutex> lock(mutex_);
     silent_ = silent;
@@ -115,6 +161,11 @@ std::vector<std::chrono::steady_clock::time_point> ControllerSim::receivedTimes(
     return receivedAt_;
 }
 
+std::vector<int> ControllerSim::receivedSpeeds() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return receivedSpeed_;
+}
+
 std::vector<std::chrono::steady_clock::time_point> ControllerSim::sentTimes() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return sentAt_;
@@ -129,6 +180,7 @@ void ControllerSim::clearLogs() {
     sent_.clear();
     receivedAt_.clear();
     sentAt_.clear();
+    receivedSpeed_.clear();
 }
 
 bool ControllerSim::waitForReceived(size_t count, int timeoutMs) {
@@ -317,6 +369,7 @@ void ControllerSim::run() {
     // Wake up on time for paced bytes (the default slack is 50 us).
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
     uint8_t buffer[256];
+    Clock::time_point lineIn{};  // when the last byte the paced line took has fully arrived
     while (!stop_ && !hungUp_) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {wake_, POLLIN, 0}};
         const int r = ::poll(fds, 2, idleTimeoutMs());
@@ -325,10 +378,35 @@ void ControllerSim::run() {
             break;
         }
         if (fds[1].revents) break;
-        if (fds[0].revents & POLLIN) {
+        bool paced = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            paced = linePaced_;
+        }
+        if ((fds[0].revents & POLLIN) && paced) {
+            // The line takes the next byte once the one before has arrived,
+            // at the speed in force when it starts, and carries it for one
+            // character time.  The times follow the line's own clock, not
+            // the thread's wake-ups, so a late thread catches up instead of
+            // slowing the line down.
+            const Clock::time_point start = std::max(Clock::now(), lineIn);
+            if (!sleepUntil(start)) break;
+            const int speed = lineSpeed();
+            uint8_t b = 0;
+            if (::read(master_, &b, 1) == 1) {
+                lineIn = start + CharTime(speed);
+                if (!sleepUntil(lineIn)) break;
+                handle(b, lineIn, speed, true);
+            } else {
+                // Nothing to take after all: do not spin on the line.
+                pollfd w{wake_, POLLIN, 0};
+                (void)::poll(&w, 1, 1);
+            }
+        } else if (fds[0].revents & POLLIN) {
+            const int speed = lineSpeed();
             const ssize_t n = ::read(master_, buffer, sizeof buffer);
             const Clock::time_point now = Clock::now();
-            for (ssize_t i = 0; i < n && !stop_ && !hungUp_; ++i) handle(buffer[i], now);
+            for (ssize_t i = 0; i < n && !stop_ && !hungUp_; ++i) handle(buffer[i], now, speed, false);
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             // Nobody on the line; wait for the host or for the end.
             pollfd w{wake_, POLLIN, 0};
@@ -338,15 +416,17 @@ void ControllerSim::run() {
     }
 }
 
-void ControllerSim::handle(uint8_t b, Clock::time_point arrived) {
+void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool paced) {
     std::vector<uint8_t> reply;
     Fault fault = Fault::None;
     int delayMs = 0;
     Clock::time_point due = arrived;
+    int replyBaud = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         received_.push_back(b);
         receivedAt_.push_back(arrived);
+        receivedSpeed_.push_back(speed);
         const size_t index = received_.size() - 1;
         if (arrived - lastArrival_ > std::chrono::milliseconds(kFrameGapMs)) {
             // The host gave up on the frame in progress; start afresh.
@@ -362,17 +442,22 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived) {
             delayMs = faultDelayMs_;
             fault_ = Fault::None;
         }
-        if (baud_ > 0) {
+        if (paced) {
+            // The line has already carried the byte; the answer goes back at
+            // the line's speed.
+            replyBaud = speed;
+        } else if (baud_ > 0) {
             // The host's byte has fully arrived one byte time after it began;
             // bytes of a burst follow one another on the line.
             const auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / baud_);
             const Clock::time_point start = std::max(arrived, lineFree_);
             due = start + byteTime;
             lineFree_ = due;
+            replyBaud = baud_;
         }
     }
     changed_.notify_all();
-    deliver(std::move(reply), due, fault, delayMs);
+    deliver(std::move(reply), due, fault, delayMs, replyBaud);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         ++answered_;
@@ -380,7 +465,7 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived) {
     changed_.notify_all();
 }
 
-void ControllerSim::deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd, Fault fault, int delayMs) {
+void ControllerSim::deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd, Fault fault, int delayMs, int baud) {
     switch (fault) {
     case Fault::None:
         break;
@@ -410,11 +495,6 @@ void ControllerSim::deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd,
         return;
     }
 
-    int baud = 0;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        baud = baud_;
-    }
     Clock::time_point t = rxEnd;
     for (uint8_t b : bytes) {
         // The answer travels back over the line: it is there one byte time

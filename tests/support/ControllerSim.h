@@ -7,8 +7,10 @@
 // when a reply is due), and keeps the controller's state: RAM, program area,
 // EEPROM, servo positions and motor flags (in RAM at the model's addresses),
 // output ports, and the run/stop/reset/step state.  It records every byte it
-// received and sent, can pace its replies at a baud rate as a real line
-// would, and injects faults on request.
+// received and sent (with the line speed the host had set for each byte it
+// sent), can pace its replies at a baud rate as a real line would, can take
+// the host's bytes at the rate of the line's own speed, and injects faults on
+// request.
 #pragma once
 
 #include <array>
@@ -50,6 +52,17 @@ public:
     // byte; the host's byte first has to arrive, then the answer travels
     // back); 0 answers at once.
     void setBaud(int baud);
+    // A line that carries the host's bytes at the speed the host has set on
+    // it: each byte is taken from the line only when the one before has
+    // fully arrived, one character time (10 bits at the speed then in force)
+    // after it was taken, and the answers travel back at that speed too.
+    // Bytes the host has written but the line has not yet carried wait in
+    // the line, where a change of the line's speed still affects them.
+    // Replaces the fixed rate of setBaud while on.
+    void setLinePaced(bool on);
+    // The speed the host's side of the line is set to now (baud; 0 when it
+    // cannot be read).
+    int lineSpeed() const;
     // A silent controller answers nothing at all (no controller attached).
     void setSilent(bool silent);
     // A frame that stays incomplete for this long is dropped: the next byte
@@ -65,6 +78,9 @@ public:
     std::vector<uint8_t> received() const;
     std::vector<uint8_t> sent() const;
     std::vector<std::chrono::steady_clock::time_point> receivedTimes() const;
+    // The line speed in force when each received byte was taken from the
+    // line (baud; 0 when it could not be read).
+    std::vector<int> receivedSpeeds() const;
     std::vector<std::chrono::steady_clock::time_point> sentTimes() const;
     void clearLogs();
     // Waits until at least `count` bytes have been received in all.
@@ -162,9 +178,11 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void run();
-    void handle(uint8_t b, Clock::time_point arrived);
+    // One received byte; `speed` is the line's speed when it was taken, and
+    // `paced` says that `arrived` is already the end of its time on the line.
+    void handle(uint8_t b, Clock::time_point arrived, int speed, bool paced);
     std::vector<uint8_t> answer(uint8_t b);  // controller logic; mutex held
-    void deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd, Fault fault, int delayMs);
+    void deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd, Fault fault, int delayMs, int baud);
     bool sleepUntil(Clock::time_point t);  // false when stopping
     void writeByte(uint8_t b);
     void hangUp();
@@ -184,6 +202,7 @@ private:
     // Everything below is guarded by mutex_.
     int model_ = 2;
     int baud_ = 0;
+    bool linePaced_ = false;
     bool silent_ = false;
     Fault fault_ = Fault::None;
     size_t faultAt_ = 0;
@@ -192,6 +211,7 @@ private:
     std::vector<uint8_t> sent_;
     std::vector<Clock::time_point> receivedAt_;
     std::vector<Clock::time_point> sentAt_;
+    std::vector<int> receivedSpeed_;
     size_t answered_ = 0;  // received bytes whose answer is out
     Clock::time_point lineFree_{};  // when the simulated line is next idle
     Clock::time_point lastArrival_{};
