@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace qvv2 {
 
@@ -21,7 +22,28 @@ Compiler::Compiler(QUARVELv2& control) : ctl(control) {
     InitMusicTables();
 }
 
-void Compiler::ResetState() { static_cast<CompileState&>(*this) = CompileState(); }
+void Compiler::ResetState() {
+    CompileState fresh;
+    // The tables that grow with the program keep their storage from one
+    // compile to the next: refilled with the fresh contents, they go over
+    // into the new state, so a long program is not reallocated every time.
+    auto reuse = [](auto& next, auto& used) {
+        used.assign(next.begin(), next.end());
+        next.swap(used);
+    };
+    reuse(fresh.lines_, lines_);
+    reuse(fresh.lineRanges_, lineRanges_);
+    reuse(fresh.tokens_, tokens_);
+    reuse(fresh.labels_, labels_);
+    reuse(fresh.fixups_, fixups_);
+    reuse(fresh.vars_, vars_);
+    reuse(fresh.buffer_, buffer_);
+    labelIndex_.clear();
+    fresh.labelIndex_.swap(labelIndex_);
+    varIndex_.clear();
+    fresh.varIndex_.swap(varIndex_);
+    static_cast<CompileState&>(*this) = std::move(fresh);
+}
 
 const Token& Compiler::TokenAt(int32_t i) const {
     static const Token kNone{std::u16string(), 0, -1};

@@ -2,6 +2,8 @@
 // produces and the errors each rejects.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "QUARVELv2.h"
 
 #include "TestAccess.h"
@@ -313,6 +315,47 @@ TEST_F(Emitters, SixteenBitSplitAndBaudCodes) {
         qvv2::Compiler::BaudRateCode(rate, got);
         EXPECT_EQ(got, code) << rate;
     }
+}
+
+// A forward jump: a placeholder, patched later with the position reached or
+// with a word; a label placeholder leaves a fix-up pointing at its low byte.
+TEST_F(Emitters, JumpPlaceholdersArePatchedInPlace) {
+    qvv2::Compiler& k = Core(c);
+    k.EmitByte(0xC4);
+    const int32_t at = k.EmitPlaceholder();
+    EXPECT_EQ(at, 18);
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0, 0}));
+    k.EmitByte(0xAA);
+    k.PatchToHere(at);  // the position of the last byte written: 20
+    EXPECT_EQ(Written(), (Bytes{0xC4, 20, 0, 0xAA}));
+    k.PatchWord(at, 0x1234);
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0x34, 0x12, 0xAA}));
+    k.PatchWord(at, 65536);  // no 16-bit form: both bytes 0, as HighByte and LowByte give
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0, 0, 0xAA}));
+    k.EmitWord(0x2728);
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0, 0, 0xAA, 0x28, 0x27}));
+
+    Rewind();
+    k.currentLine_ = 7;
+    const int32_t fixupsBefore = k.fixupCount_;
+    k.EmitByte(0xC5);
+    k.EmitLabelPlaceholder(qvv2::FIX_GOSUB, u"Sub");
+    EXPECT_EQ(Written(), (Bytes{0xC5, 0, 0}));
+    ASSERT_EQ(k.fixupCount_, fixupsBefore + 1);
+    ASSERT_EQ(static_cast<int32_t>(k.fixups_.size()), k.fixupCount_ + 1);
+    const qvv2::Fixup& f = k.fixups_[k.fixupCount_];
+    EXPECT_EQ(f.kind, qvv2::FIX_GOSUB);
+    EXPECT_EQ(f.line, 7);
+    EXPECT_EQ(f.name, u"Sub");
+    EXPECT_EQ(f.position, 18);
+
+    // Patching at the buffer's last index or outside it writes nothing outside.
+    k.PatchWord(QUARVELv2::kBufferMax, 0x0102);
+    EXPECT_EQ(k.buffer_[QUARVELv2::kBufferMax], 0x02);
+    EXPECT_EQ(static_cast<int32_t>(k.buffer_.size()), QUARVELv2::kBufferMax + 1);
+    k.PatchWord(-1, 0x0102);
+    k.PatchWord(std::numeric_limits<int32_t>::max(), 0x0102);
+    EXPECT_EQ(c.Bas_Error, 0);
 }
 
 TEST_F(Emitters, BufferLimitRaisesError1000AndKeepsTheLastIndex) {
