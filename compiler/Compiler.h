@@ -432,12 +432,14 @@ public:
     };
     static const StatementEntry* FindStatement(int16_t command);
 
+    // Lexer (Lexer.cpp) and code-generation pass (CodeGen.cpp).
     void TokenizeLine(const std::u16string& line);
     static int32_t BinStringValue(const std::u16string& digits);
     void CompileStatement(int32_t& first, int32_t& last);
     void ResolveLabels();
 
-    // Statement compilers.
+    // Statement compilers: DIM and CONST (Declarations.cpp), the assignment
+    // (Expressions.cpp).
     void CompileDim(int32_t& first, int32_t& last, int16_t& err);
     void CompileConst(int32_t& first, int32_t& last, int16_t& err);
     void CompileAssignment(int32_t& first, int32_t& last, int16_t& err);
@@ -447,6 +449,7 @@ public:
     int32_t LabelIndex(const std::u16string& upperName) const;
     int32_t VariableIndex(const std::u16string& upperName) const;
 
+    // Tables set up once, when the control is made.
     void InitOperatorTable();
     void InitByteQuads();
     void InitIdentityTable();
