@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "Commands.h"
 #include "Text.h"
 
 namespace qvv2 {
@@ -18,147 +19,30 @@ struct CommandNames {
 };
 
 // Row number = command number.  English words in upper case.
-const CommandNames kCommandNames[QUARVELv2::kCommandCount] = {
-    /*   0 */ {u"DIM", u"선언"},
-    /*   1 */ {u"AS", u"는"},
-    /*   2 */ {u"BYTE", u"바이트"},
-    /*   3 */ {u"INTEGER", u"정수"},
-    /*   4 */ {u"CONST", u"상수"},
-    /*   5 */ {u"IF", u"만약"},
-    /*   6 */ {u"THEN", u"이면"},
-    /*   7 */ {u"ELSE", u"아니면"},
-    /*   8 */ {u"ELSEIF", u"그렇지않고만약"},
-    /*   9 */ {u"ENDIF", u"만약끝"},
-    /*  10 */ {u"FOR", u"반복"},
-    /*  11 */ {u"TO", u"부터"},
-    /*  12 */ {u"NEXT", u"다음"},
-    /*  13 */ {u"GOTO", u"가기"},
-    /*  14 */ {u"ON", u"처리"},
-    /*  15 */ {u"GOSUB", u"호출"},
-    /*  16 */ {u"RETURN", u"복귀"},
-    /*  17 */ {u"IN", u"입력"},
-    /*  18 */ {u"OUT", u"출력"},
-    /*  19 */ {u"PULSE", u"펄스"},
-    /*  20 */ {u"TOGGLE", u"반전"},
-    /*  21 */ {u"AND", u"그리고"},
-    /*  22 */ {u"OR", u"또는"},
-    /*  23 */ {u"MOD", u"나머지"},
-    /*  24 */ {u"XOR", u"배타합"},
-    /*  25 */ {u"BREAK", u"중단"},
-    /*  26 */ {u"RND", u"난수"},
-    /*  27 */ {u"BYTEIN", u"바이트입력"},
-    /*  28 */ {u"BYTEOUT", u"바이트출력"},
-    /*  29 */ {u"PEEK", u"램읽기"},
-    /*  30 */ {u"POKE", u"램쓰기"},
-    /*  31 */ {u"ROMPEEK", u"롬읽기"},
-    /*  32 */ {u"ROMPOKE", u"롬쓰기"},
-    /*  33 */ {u"SERVO", u"서보"},
-    /*  34 */ {u"PWM", u"펄스폭"},
-    /*  35 */ {u"END", u"끝"},
-    /*  36 */ {u"DELAY", u"지연"},
-    /*  37 */ {u"ZERO", u"영점"},
-    /*  38 */ {u"MOTOR", u"모터설정"},
-    /*  39 */ {u"MOVE", u"동작"},
-    /*  40 */ {u"SPEED", u"속도"},
-    /*  41 */ {u"VEXAOUT", u"벡사출력"},
-    /*  42 */ {u"LCDINIT", u"화면초기"},
-    /*  43 */ {u"PRINT", u"화면출력"},
-    /*  44 */ {u"CLS", u"화면지움"},
-    /*  45 */ {u"LOCATE", u"화면위치"},
-    /*  46 */ {u"CSON", u"커서보임"},
-    /*  47 */ {u"CSOFF", u"커서감춤"},
-    /*  48 */ {u"CONT", u"글자밝기"},
-    /*  49 */ {u"MOTOROFF", u"모터해제"},
-    /*  50 */ {u"BEEP", u"삑"},
-    /*  51 */ {u"PLAY", u"연주"},
-    /*  52 */ {u"SOUND", u"소리"},
-    /*  53 */ {u"INKEY", u"키입력"},
-    /*  54 */ {u"STATE", u"출력상태"},
-    /*  55 */ {u"CHOICE", u"선택"},
-    /*  56 */ {u"INT", u"끼어들기"},
-    /*  57 */ {u"TX", u"송신"},
-    /*  58 */ {u"RX", u"수신"},
-    /*  59 */ {u"TIMER", u"시간"},
-    /*  60 */ {u"HEX", u"십육진"},
-    /*  61 */ {u"DEC", u"십진"},
-    /*  62 */ {u"FORMAT", u"형식"},
-    /*  63 */ {u"TIMEROFF", u"시간해제"},
-    /*  64 */ {u"SOUT", u"순환출력"},
-    /*  65 */ {u"SIN", u"순환입력"},
-    /*  66 */ {u"FIN", u"주파수입력"},
-    /*  67 */ {u"VEXAIN", u"벡사입력"},
-    /*  68 */ {u"ACCEL", u"가속"},
-    /*  69 */ {u"WAIT", u"대기"},
-    /*  70 */ {u"STOP", u"정지"},
-    /*  71 */ {u"RUN", u"실행"},
-    /*  72 */ {u"DIR", u"방향"},
-    /*  73 */ {u"PTP", u"점대점"},
-    /*  74 */ {u"MOVEPOS", u"동작위치"},
-    /*  75 */ {u"POS", u"모터위치"},
-    /*  76 */ {u"FASTSERVO", u"빠른서보"},
-    /*  77 */ {u"REMARK", u"설명"},
-    /*  78 */ {u"FUNC", u"기능"},
-    /*  79 */ {u"INIT", u"초기"},
-    /*  80 */ {u"AD", u"변환"},
-    /*  81 */ {u"KEYIN", u"키보드"},
-    /*  82 */ {u"ERX", u"데이타수신"},
-    /*  83 */ {u"ETX", u"데이타송신"},
-    /*  84 */ {u"EFFECT", u"음향"},
-    /*  85 */ {u"MUSIC", u"음악"},
-    /*  86 */ {u"START", u"시작"},
-    /*  87 */ {u"AUTO", u"자동"},
-    /*  88 */ {u"RESTART", u"재시작"},
-    /*  89 */ {u"TEMPO", u"박자"},
-    /*  90 */ {u"FPWM", u"주파수펄스"},
-    /*  91 */ {u"BIN", u"이진"},
-    /*  92 */ {u"G6A", u"그룹6A"},
-    /*  93 */ {u"G6B", u"그룹6B"},
-    /*  94 */ {u"G6C", u"그룹6C"},
-    /*  95 */ {u"G6D", u"그룹6D"},
-    /*  96 */ {u"G8A", u"그룹8A"},
-    /*  97 */ {u"G8B", u"그룹8B"},
-    /*  98 */ {u"G8C", u"그룹8C"},
-    /*  99 */ {u"G8D", u"그룹8D"},
-    /* 100 */ {u"REMOCON", u"리모콘"},
-    /* 101 */ {u"NOT", u"부정"},
-    /* 102 */ {u"AIMOTORIN", u"AI모터입력"},
-    /* 103 */ {u"SONAR", u"초음파"},
-    /* 104 */ {u"AIMOTOR", u"AI모터설정"},
-    /* 105 */ {u"AIMOTOROFF", u"AI모터해제"},
-    /* 106 */ {u"G12", u"그룹12"},
-    /* 107 */ {u"G16", u"그룹16"},
-    /* 108 */ {u"HIGHSPEED", u"고속동작"},
-    /* 109 */ {u"SETON", u"사용설정"},
-    /* 110 */ {u"SETOFF", u"사용해제"},
-    /* 111 */ {u"ALLON", u"모두설정"},
-    /* 112 */ {u"ALLOFF", u"모두해제"},
-    /* 113 */ {u"OPEN", u"열기"},
-    /* 114 */ {u"CLOSE", u"닫기"},
-    /* 115 */ {u"RCIN", u"조종기입력"},
-    /* 116 */ {u"MOVE24", u"동작24"},
-    /* 117 */ {u"MOTORIN", u"모터입력"},
-    /* 118 */ {u"GETMOTORSET", u"모터입력설정"},
-    /* 119 */ {u"G24", u"그룹24"},
-    /* 120 */ {u"GYROSET", u"자이로설정"},
-    /* 121 */ {u"GYRODIR", u"자이로방향"},
-    /* 122 */ {u"GYROSENSE", u"자이로감도"},
-    /* 123 */ {u"G32", u"그룹32"},
-    /* 124 */ {u"G6E", u"그룹6E"},
-    /* 125 */ {u"FILL", u"채움"},
-    /* 126 */ {u"ACTION", u"행동"},
-    /* 127 */ {u"OFFSET", u"옵셋"},
-    /* 128 */ {u"ACCELSET", u"가속도설정"},
-    /* 129 */ {u"ACCELDIR", u"가속도방향"},
-    /* 130 */ {u"ACCELSENSE", u"가속도감도"},
-    /* 131 */ {u"TILTSET", u"기울기설정"},
-    /* 132 */ {u"TILTDIR", u"기울기방향"},
-    /* 133 */ {u"TILTSENSE", u"기울기감도"},
-    /* 134 */ {u"TILT", u"기울기"},
-    /* 135 */ {u"GPS", u"단거리"},
-    /* 136 */ {u"GPM", u"중거리"},
-    /* 137 */ {u"GPL", u"장거리"},
-    /* 138 */ {u"MOTORMODE", u"모터모드"},
+const CommandNames kCommandNames[] = {
+#define QV_WORD(id, number, english, korean) {english, korean},
+#define QV_STATEMENT(id, number, english, korean, compiler, message) {english, korean},
+#include "Commands.def"
+#undef QV_STATEMENT
+#undef QV_WORD
 };
+static_assert(sizeof kCommandNames / sizeof kCommandNames[0] == QUARVELv2::kCommandCount,
+              "one row per command number");
+
+// The rows must stand in number order for the row to be the number.
+constexpr int16_t kRowNumbers[] = {
+#define QV_WORD(id, number, english, korean) number,
+#define QV_STATEMENT(id, number, english, korean, compiler, message) number,
+#include "Commands.def"
+#undef QV_STATEMENT
+#undef QV_WORD
+};
+constexpr bool RowsInNumberOrder() {
+    for (int16_t row = 0; row < QUARVELv2::kCommandCount; ++row)
+        if (kRowNumbers[row] != row) return false;
+    return true;
+}
+static_assert(RowsInNumberOrder(), "Commands.def rows out of number order");
 
 // Sets the flag of the first row whose English or Korean word equals item.
 void SetFlagByName(const std::vector<std::array<std::u16string, 4>>& commands,
@@ -246,147 +130,147 @@ void QUARVELv2::HelpCmd(int16_t& CmdNo)
     // The lines are quoted exactly as the control has them, including the
     // misspelt "FORAMT(" and the unbalanced "ADIN(주파수범위])".
     switch (CmdNo) {
-    case 0:
+    case CMD_DIM:
         eng = u"DIM [Var. Name] AS [Var. Type]";
         kor = u"선언 [변수명] 는 [변수형]";
         break;
-    case 4:
+    case CMD_CONST:
         eng = u"CONST [Const Name] = [Num.]";
         kor = u"상수 [상수명] = [수치값]";
         break;
-    case 5:
+    case CMD_IF:
         eng = u"IF [Condition] THEN";
         kor = u"만약 [조건식] 이면";
         break;
-    case 8:
+    case CMD_ELSEIF:
         eng = u"ELSEIF [Condition] THEN";
         kor = u"그렇지않고만약 [조건식] 이면";
         break;
-    case 10:
+    case CMD_FOR:
         eng = u"FOR [Var.] = [Start Num.] TO [Stop Num.]";
         kor = u"반복 [반복변수] = [시작] 부터 [끝]";
         break;
-    case 12:
+    case CMD_NEXT:
         eng = u"NEXT [Var.]";
         kor = u"다음 [반복변수]";
         break;
-    case 13:
+    case CMD_GOTO:
         eng = u"GOTO [Position Label]";
         kor = u"가기 [위치라벨]";
         break;
-    case 14:
+    case CMD_ON:
         eng = u"ON [Var.] GOTO [Position Label], ...";
         kor = u"처리 [변수] 가기 [위치라벨], ...";
         break;
-    case 15:
+    case CMD_GOSUB:
         eng = u"GOSUB [Position Label]";
         kor = u"호출 [위치라벨]";
         break;
-    case 17:
+    case CMD_IN:
         eng = u"IN([Port])";
         kor = u"입력([포트])";
         break;
-    case 18:
+    case CMD_OUT:
         eng = u"OUT [Port], [Value]";
         kor = u"출력 [포트], [출력값]";
         break;
-    case 19:
+    case CMD_PULSE:
         eng = u"PULSE [Port]";
         kor = u"펄스 [포트]";
         break;
-    case 20:
+    case CMD_TOGGLE:
         eng = u"TOGGLE [Port]";
         kor = u"반전 [포트]";
         break;
-    case 27:
+    case CMD_BYTEIN:
         eng = u"BYTEIN([BytePort])";
         kor = u"바이트입력([단위포트])";
         break;
-    case 28:
+    case CMD_BYTEOUT:
         eng = u"BYTEOUT [BytePort], [Value]";
         kor = u"바이트출력 [단위포트], [출력값]";
         break;
-    case 29:
+    case CMD_PEEK:
         eng = u"PEEK([RAM Addr.])";
         kor = u"램읽기([램영역])";
         break;
-    case 30:
+    case CMD_POKE:
         eng = u"POKE [RAM Addr.], [Data]";
         kor = u"램쓰기 [램영역], [데이터]";
         break;
-    case 31:
+    case CMD_ROMPEEK:
         eng = u"ROMPEEK([ROM Addr.])";
         kor = u"롬읽기([롬영역])";
         break;
-    case 32:
+    case CMD_ROMPOKE:
         eng = u"ROMPOKE [ROM Addr.], [Data]";
         kor = u"롬쓰기 [롬영역], [데이터]";
         break;
-    case 33:
+    case CMD_SERVO:
         eng = u"SERVO [Servo No], [Degree]";
         kor = u"서보 [서보번호], [각도]";
         break;
-    case 34:
+    case CMD_PWM:
         eng = u"PWM [Port], [Pulse Width]";
         kor = u"펄스폭 [포트], [펄스간격]";
         break;
-    case 36:
+    case CMD_DELAY:
         eng = u"DELAY [Time]";
         kor = u"지연 [시간간격]";
         break;
-    case 37:
+    case CMD_ZERO:
         eng = u"ZERO <Group,> [Degree], ...";
         kor = u"영점 <그룹,> [각도], ...";
         break;
-    case 38:
+    case CMD_MOTOR:
         eng = u"MOTOR [Motor No] or <Group>";
         kor = u"모터 [모터번호] 또는 <그룹>";
         break;
-    case 39:
+    case CMD_MOVE:
         eng = u"MOVE <Group,> [Degree], ...";
         kor = u"동작 <그룹,> [각도], ...";
         break;
-    case 40:
+    case CMD_SPEED:
         eng = u"SPEED [Value]";
         kor = u"속도 [속도값]";
         break;
-    case 41:
+    case CMD_VEXAOUT:
         eng = u"VEXAOUT [Data], ...";
         kor = u"벡사출력 [데이터], ...";
         break;
-    case 43:
+    case CMD_PRINT:
         eng = u"PRINT [Strings]";
         kor = u"화면출력 [문자열]";
         break;
-    case 45:
+    case CMD_LOCATE:
         eng = u"LOCATE [x], [y]";
         kor = u"화면위치 [x위치], [y위치]";
         break;
-    case 48:
+    case CMD_CONT:
         eng = u"CONT [Value]";
         kor = u"글자밝기 [밝기값]";
         break;
-    case 49:
+    case CMD_MOTOROFF:
         eng = u"MOTOROFF [Motor No] or <Group>";
         kor = u"모터해제 [모터번호] 또는 <그룹>";
         break;
-    case 62:
+    case CMD_FORMAT:
         eng = u"FORAMT([Var.], [BIN/DEC/HEX], [Number])";
         kor = u"형식([변수], [이진/십진/십육진], [자릿수])";
         break;
-    case 66:
+    case CMD_FIN:
         eng = u"ADIN([Freq. Range])";
         kor = u"ADIN(주파수범위])";
         break;
-    case 72:
+    case CMD_DIR:
         eng = u"DIR <Group,> [Direction 1], ...";
         kor = u"방향 <그룹,> [방향 1], ...";
         break;
-    case 74:
+    case CMD_MOVEPOS:
         eng = u"MOVEPOS [Position Label]";
         kor = u"동작위치 [라벨명]";
         break;
-    case 75:
+    case CMD_POS:
         eng = u"POS <Group,> [Degree 1], ...";
         kor = u"모터위치 <그룹,> [각도 1], ...";
         break;

@@ -4,46 +4,15 @@
 //   208, target, right side, 0
 // where the target is the variable's operand bytes or a bit reference
 // (27, address, mask).
+#include "Compiler.h"
+
 #include <string>
 
-#include "QUARVELv2.h"
 #include "Text.h"
 
 namespace qvv2 {
 
 namespace {
-
-constexpr uint8_t kOpAssign = 208;  // 0xD0
-constexpr uint8_t kEndOfStatement = 0;
-
-// Operator table indexes of the operators read here.
-constexpr int16_t kOpEquals = 7;
-constexpr int16_t kOpOpen = 5;
-constexpr int16_t kOpClose = 6;
-
-// Command numbers of the input functions.
-constexpr int16_t kCmdBytein = 27;
-constexpr int16_t kCmdRnd = 26;
-constexpr int16_t kCmdPeek = 29;
-constexpr int16_t kCmdRompeek = 31;
-constexpr int16_t kCmdIn = 17;
-constexpr int16_t kCmdInkey = 53;
-constexpr int16_t kCmdState = 54;
-constexpr int16_t kCmdChoice = 55;
-constexpr int16_t kCmdFin = 66;
-constexpr int16_t kCmdVexain = 67;
-constexpr int16_t kCmdAd = 80;
-constexpr int16_t kCmdKeyin = 81;
-constexpr int16_t kCmdRemocon = 100;
-constexpr int16_t kCmdNot = 101;
-constexpr int16_t kCmdAimotorin = 102;
-constexpr int16_t kCmdSonar = 103;
-constexpr int16_t kCmdRcin = 115;
-constexpr int16_t kCmdMotorin = 117;
-constexpr int16_t kCmdTilt = 134;
-constexpr int16_t kCmdGps = 135;
-constexpr int16_t kCmdGpm = 136;
-constexpr int16_t kCmdGpl = 137;
 
 constexpr int32_t kMaxChoiceValues = 255;
 
@@ -51,17 +20,17 @@ bool IsOperator(const Token& t, int16_t index) { return t.kind == TK_OPERATOR &&
 bool IsNameOrNumber(const Token& t) { return t.kind == TK_WORD || t.kind == TK_NUMBER; }
 
 // The highest token index that may be read.
-int32_t TopToken(const QUARVELv2& c) {
+int32_t TopToken(const Compiler& c) {
     const int32_t stored = static_cast<int32_t>(c.tokens_.size()) - 1;
     return c.tokenCount_ < stored ? c.tokenCount_ : stored;
 }
 
 }  // namespace
 
-int32_t QUARVELv2::AnsiCharCode(char16_t ch) const {
+int32_t Compiler::AnsiCharCode(char16_t ch) const {
     // The four code pages agree with ASCII below 0x80.
     if (ch < 0x80) return ch;
-    const std::string bytes = ToAnsi(std::u16string(1, ch), CodePage);
+    const std::string bytes = ToAnsi(std::u16string(1, ch), ctl.CodePage);
     if (bytes.size() == 1) return static_cast<unsigned char>(bytes[0]);
     if (bytes.size() == 2) {
         const int32_t v = (static_cast<unsigned char>(bytes[0]) << 8) | static_cast<unsigned char>(bytes[1]);
@@ -70,11 +39,11 @@ int32_t QUARVELv2::AnsiCharCode(char16_t ch) const {
     return '?';
 }
 
-void QUARVELv2::CompileAssignment(int32_t& first, int32_t& lastToken, int16_t& err) {
+void Compiler::CompileAssignment(int32_t& first, int32_t& lastToken, int16_t& err) {
     err = 0;
     const int32_t last = lastToken < TopToken(*this) ? lastToken : TopToken(*this);
     if (first < 1 || first > last) {
-        err = 17;
+        err = ERR_NOT_DECLARED;
         return;
     }
     const Token& target = tokens_[first];
@@ -82,23 +51,23 @@ void QUARVELv2::CompileAssignment(int32_t& first, int32_t& lastToken, int16_t& e
     // The target must be a declared variable, not a constant.
     const int16_t n = FindVariable(target.text);
     if (n == 0) {
-        err = 17;
-    } else if (vars_[n].type >= 4) {
-        err = 16;
+        err = ERR_NOT_DECLARED;
+    } else if (vars_[n].type >= VT_CONST) {
+        err = ERR_ASSIGN_TO_CONSTANT;
     }
     // A failed assignment still ends with its 0 (the compile stops anyway);
     // only a failing bit target below returns without it.
     if (err != 0) {
-        EmitByte(kEndOfStatement);
+        EmitByte(OP_END_MARK);
         return;
     }
 
-    EmitByte(kOpAssign);
+    EmitByte(OP_ASSIGN);
     int32_t t = first;
     if (target.kind == TK_BITNAME) {
         // name.bit: the bit token and at least "=" must follow.
         if (first + 2 > last) {
-            err = 23;
+            err = ERR_SYNTAX;
             return;
         }
         EmitBitOperand(first, err);
@@ -110,20 +79,20 @@ void QUARVELv2::CompileAssignment(int32_t& first, int32_t& lastToken, int16_t& e
         t = first + 1;
     }
 
-    if (t > last || !IsOperator(tokens_[t], kOpEquals)) {
-        err = 18;
+    if (t > last || !IsOperator(tokens_[t], OPR_EQUAL)) {
+        err = ERR_NOT_AN_ASSIGNMENT;
     } else {
         CompileRightSide(t + 1, last, err);
     }
-    EmitByte(kEndOfStatement);
+    EmitByte(OP_END_MARK);
 }
 
-void QUARVELv2::CompileRightSide(int32_t first, int32_t last, int16_t& err) {
+void Compiler::CompileRightSide(int32_t first, int32_t last, int16_t& err) {
     err = 0;
     if (last > TopToken(*this)) last = TopToken(*this);
     // Nothing behind "=" (an empty string "" makes no token either).
     if (first < 1 || first > last) {
-        err = 19;
+        err = ERR_BAD_RIGHT_SIDE;
         return;
     }
     const Token& tok = tokens_[first];
@@ -136,7 +105,7 @@ void QUARVELv2::CompileRightSide(int32_t first, int32_t last, int16_t& err) {
         case TK_BITNAME:
             // name.bit must end the line.
             if (first + 1 != last) {
-                err = 19;
+                err = ERR_BAD_RIGHT_SIDE;
                 return;
             }
             EmitBitOperand(first, err);
@@ -144,7 +113,7 @@ void QUARVELv2::CompileRightSide(int32_t first, int32_t last, int16_t& err) {
 
         case TK_STRING: {
             if (first != last) {
-                err = 19;
+                err = ERR_BAD_RIGHT_SIDE;
                 return;
             }
             // The code of the first character, as a one-byte number.
@@ -160,16 +129,16 @@ void QUARVELv2::CompileRightSide(int32_t first, int32_t last, int16_t& err) {
             return;
 
         default:
-            err = 19;
+            err = ERR_BAD_RIGHT_SIDE;
             return;
     }
 }
 
-void QUARVELv2::CompileExpression(int32_t first, int32_t last, int16_t allowWord, int16_t& err) {
+void Compiler::CompileExpression(int32_t first, int32_t last, int16_t allowWord, int16_t& err) {
     err = 0;
     if (last > TopToken(*this)) last = TopToken(*this);
     if (first < 1 || first > last) {
-        err = 19;
+        err = ERR_BAD_RIGHT_SIDE;
         return;
     }
     int32_t i = first;
@@ -179,66 +148,66 @@ void QUARVELv2::CompileExpression(int32_t first, int32_t last, int16_t allowWord
 
         const Token& op = tokens_[i + 1];
         if (op.kind != TK_OPERATOR && op.kind != TK_COMMAND) {
-            err = 19;  // two operands in a row
+            err = ERR_BAD_RIGHT_SIDE;  // two operands in a row
             return;
         }
         EmitOperator(op, err);
         if (err != 0) return;
         if (i + 1 == last) {
-            err = 19;  // the expression ends with an operator
+            err = ERR_BAD_RIGHT_SIDE;  // the expression ends with an operator
             return;
         }
         i += 2;
     }
 }
 
-void QUARVELv2::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
+void Compiler::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
     err = 0;
     if (last > TopToken(*this)) last = TopToken(*this);
     if (k < 1 || k > last || tokens_[k].kind != TK_COMMAND) {
-        err = 19;
+        err = ERR_BAD_RIGHT_SIDE;
         return;
     }
     const int16_t command = tokens_[k].code;
 
     // Functions without an argument stand alone at the end of the line.
-    if (command == kCmdRnd || command == kCmdVexain) {
+    if (command == CMD_RND || command == CMD_VEXAIN) {
         if (k != last) {
-            err = 19;
+            err = ERR_BAD_RIGHT_SIDE;
             return;
         }
-        EmitByte(command == kCmdRnd ? 248 : 244);
+        EmitByte(command == CMD_RND ? OP_RND : OP_VEXAIN);
         return;
     }
 
-    if (command == kCmdKeyin) {
+    if (command == CMD_KEYIN) {
         // KEYIN(a, b): exactly "(", a, ",", b, ")".
-        if (last != k + 5 || !IsOperator(tokens_[k + 1], kOpOpen) || !IsNameOrNumber(tokens_[k + 2]) ||
+        if (last != k + 5 || !IsOperator(tokens_[k + 1], OPR_OPEN) || !IsNameOrNumber(tokens_[k + 2]) ||
             tokens_[k + 3].kind != TK_COMMA || !IsNameOrNumber(tokens_[k + 4]) ||
-            !IsOperator(tokens_[k + 5], kOpClose)) {
-            err = 19;
+            !IsOperator(tokens_[k + 5], OPR_CLOSE)) {
+            err = ERR_BAD_RIGHT_SIDE;
             return;
         }
-        EmitByte(241);
+        EmitByte(OP_INKEY);
         EmitOperand(tokens_[k + 2], 0, err);
         if (err != 0) return;
         EmitOperand(tokens_[k + 4], 0, err);
         return;
     }
 
-    if (command == kCmdChoice) {
+    if (command == CMD_CHOICE) {
         // CHOICE(x, value, value, ...): 247, count, x, each value as a word.
-        if (last < k + 5 || !IsOperator(tokens_[k + 1], kOpOpen) || !IsOperator(tokens_[last], kOpClose)) {
-            err = 19;
+        if (last < k + 5 || !IsOperator(tokens_[k + 1], OPR_OPEN) || !IsOperator(tokens_[last], OPR_CLOSE)) {
+            err = ERR_BAD_RIGHT_SIDE;
             return;
         }
         const int32_t end = last - 1;  // the ")" is not part of the list
         if (!IsNameOrNumber(tokens_[k + 2]) || tokens_[k + 3].kind != TK_COMMA) {
-            err = 19;
+            err = ERR_BAD_RIGHT_SIDE;
             return;
         }
-        EmitByte(247);
-        EmitByte(0);
+        EmitByte(OP_CHOICE);
+        EmitByte(0);  // the value count, patched below
         const int32_t countPos = objPos_;
         EmitOperand(tokens_[k + 2], 1, err);
         if (err != 0) return;
@@ -247,7 +216,7 @@ void QUARVELv2::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
         while (i <= end) {
             ++count;
             if (count > kMaxChoiceValues) {
-                err = 49;
+                err = ERR_TOO_MANY_VALUES;
                 return;
             }
             EmitValueOperand(tokens_[i], 0, 65535, 1, err);
@@ -255,7 +224,7 @@ void QUARVELv2::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
             ++i;
             if (i > end) break;
             if (tokens_[i].kind != TK_COMMA) {
-                err = 23;
+                err = ERR_SYNTAX;
                 return;
             }
             ++i;
@@ -268,35 +237,35 @@ void QUARVELv2::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
     uint8_t opcode = 0;
     enum { ByteArg, WordArg, PeekArg, ChannelArg, RawByteArg } form = ByteArg;
     switch (command) {
-        case kCmdIn: opcode = 240; break;
-        case kCmdRemocon: opcode = 251; break;
-        case kCmdMotorin: opcode = 254; break;
-        case kCmdAimotorin: opcode = 252; break;
-        case kCmdSonar: opcode = 253; break;
-        case kCmdTilt: opcode = 144; break;
-        case kCmdGps: opcode = 145; break;
-        case kCmdGpm: opcode = 146; break;
-        case kCmdGpl: opcode = 147; break;
-        case kCmdNot: opcode = 239; form = WordArg; break;
-        case kCmdInkey: opcode = 241; break;
-        case kCmdState: opcode = 246; break;
-        case kCmdBytein: opcode = 242; break;
-        case kCmdPeek: opcode = 249; form = PeekArg; break;
-        case kCmdRompeek: opcode = 250; form = WordArg; break;
-        case kCmdRcin: opcode = 243; form = ChannelArg; break;
-        case kCmdFin: opcode = 243; form = RawByteArg; break;
-        case kCmdAd: opcode = 243; break;
+        case CMD_IN: opcode = OP_IN; break;
+        case CMD_REMOCON: opcode = OP_REMOCON; break;
+        case CMD_MOTORIN: opcode = OP_MOTORIN; break;
+        case CMD_AIMOTORIN: opcode = OP_AIMOTORIN; break;
+        case CMD_SONAR: opcode = OP_SONAR; break;
+        case CMD_TILT: opcode = OP_TILT; break;
+        case CMD_GPS: opcode = OP_GPS; break;
+        case CMD_GPM: opcode = OP_GPM; break;
+        case CMD_GPL: opcode = OP_GPL; break;
+        case CMD_NOT: opcode = OP_NOT; form = WordArg; break;
+        case CMD_INKEY: opcode = OP_INKEY; break;
+        case CMD_STATE: opcode = OP_STATE; break;
+        case CMD_BYTEIN: opcode = OP_BYTEIN; break;
+        case CMD_PEEK: opcode = OP_PEEK; form = PeekArg; break;
+        case CMD_ROMPEEK: opcode = OP_ROMPEEK; form = WordArg; break;
+        case CMD_RCIN: opcode = OP_AD; form = ChannelArg; break;
+        case CMD_FIN: opcode = OP_AD; form = RawByteArg; break;
+        case CMD_AD: opcode = OP_AD; break;
         default:
-            err = 19;  // a keyword that is no input function
+            err = ERR_BAD_RIGHT_SIDE;  // a keyword that is no input function
             return;
     }
-    if (last != k + 3 || !IsOperator(tokens_[k + 1], kOpOpen) || !IsOperator(tokens_[k + 3], kOpClose)) {
-        err = 19;
+    if (last != k + 3 || !IsOperator(tokens_[k + 1], OPR_OPEN) || !IsOperator(tokens_[k + 3], OPR_CLOSE)) {
+        err = ERR_BAD_RIGHT_SIDE;
         return;
     }
     const Token& arg = tokens_[k + 2];
     if (form == PeekArg && !IsNameOrNumber(arg)) {
-        err = 19;
+        err = ERR_BAD_RIGHT_SIDE;
         return;
     }
     EmitByte(opcode);
@@ -304,9 +273,9 @@ void QUARVELv2::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
         case ByteArg: EmitOperand(arg, 0, err); break;
         case WordArg: EmitOperand(arg, 1, err); break;
         // The first controller model addresses its RAM with one byte.
-        case PeekArg: EmitOperand(arg, Con_ID == 1 ? 0 : 1, err); break;
+        case PeekArg: EmitOperand(arg, ctl.Con_ID == 1 ? 0 : 1, err); break;
         case ChannelArg: EmitChannelOperand(arg, 0, err); break;
-        case RawByteArg: EmitTableOperand(kCmdFin, arg, 0, 255, err); break;
+        case RawByteArg: EmitTableOperand(CMD_FIN, arg, 0, 255, err); break;
     }
 }
 

@@ -7,45 +7,34 @@
 // address (a placeholder until then) is patched by NEXT with the address of
 // the code after the NEXT.  Loops nest without a fixed limit and close
 // innermost first.
-#include "QUARVELv2.h"
+#include "Compiler.h"
 
 namespace qvv2 {
 
-namespace {
-
-constexpr uint8_t kOpForInit = 0xC1;
-constexpr uint8_t kOpNext = 0xC2;
-constexpr uint8_t kOpForHead = 0xC3;
-
-constexpr int16_t kCmdTo = 11;
-constexpr int16_t kOpAssign = 7;
-
-}  // namespace
-
-void QUARVELv2::CompileFor(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileFor(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t k = first;
     if (last != k + 5) {
-        err = 23;
+        err = ERR_SYNTAX;
         return;
     }
-    EmitByte(kOpForInit);
+    EmitByte(OP_FOR_INIT);
 
     const Token& var = TokenAt(k + 1);
     const Token& eq = TokenAt(k + 2);
     const Token& to = TokenAt(k + 4);
-    if (var.kind != TK_WORD || eq.kind != TK_OPERATOR || eq.code != kOpAssign || to.kind != TK_COMMAND ||
-        to.code != kCmdTo) {
-        err = 23;
+    if (var.kind != TK_WORD || eq.kind != TK_OPERATOR || eq.code != OPR_EQUAL || to.kind != TK_COMMAND ||
+        to.code != CMD_TO) {
+        err = ERR_SYNTAX;
         return;
     }
     const int16_t n = FindVariable(var.text);
     if (n <= 0 || n >= static_cast<int32_t>(vars_.size())) {
-        err = 17;
+        err = ERR_NOT_DECLARED;
         return;
     }
-    if (vars_[n].type >= 4) {
-        err = 26;
+    if (vars_[n].type >= VT_CONST) {
+        err = ERR_ONLY_VARIABLE;
         return;
     }
 
@@ -62,27 +51,25 @@ void QUARVELv2::CompileFor(int32_t& first, int32_t& last, int16_t& err) {
     if (err != 0) return;
 
     rec.LoopHeadPos = objPos_;
-    EmitByte(kOpForHead);
+    EmitByte(OP_FOR_HEAD);
     EmitOperand(var, 1, err);
     if (err != 0) return;
     EmitOperand(TokenAt(k + 5), 1, err);
     if (err != 0) return;
 
-    rec.ExitJumpPos = objPos_ + 1;
-    EmitByte(0);
-    EmitByte(0);
+    rec.ExitJumpPos = EmitPlaceholder();
 }
 
-void QUARVELv2::CompileNext(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileNext(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t k = first;
     if (last != k && last != k + 1) {
-        err = 23;
+        err = ERR_SYNTAX;
         return;
     }
-    EmitByte(kOpNext);
+    EmitByte(OP_NEXT);
     if (ForNesting < 1 || ForNesting >= static_cast<int32_t>(ForLoops.size())) {
-        err = 27;
+        err = ERR_NO_FOR;
         return;
     }
     const ForRecord rec = ForLoops[ForNesting];
@@ -90,7 +77,7 @@ void QUARVELv2::CompileNext(int32_t& first, int32_t& last, int16_t& err) {
     if (last == k + 1) {
         const Token& var = TokenAt(k + 1);
         if (UCase(var.text) != rec.LoopVar) {
-            err = 28;
+            err = ERR_FOR_NEXT_MISMATCH;
             return;
         }
         EmitOperand(var, 1, err);
@@ -104,16 +91,8 @@ void QUARVELv2::CompileNext(int32_t& first, int32_t& last, int16_t& err) {
         EmitByte(b2);
     }
 
-    uint8_t lo = 0, hi = 0;
-    LowByte(rec.LoopHeadPos, lo);
-    HighByte(rec.LoopHeadPos, hi);
-    EmitByte(lo);
-    EmitByte(hi);
-
-    LowByte(objPos_, lo);
-    HighByte(objPos_, hi);
-    PutByteAt(rec.ExitJumpPos, lo);
-    PutByteAt(rec.ExitJumpPos + 1, hi);
+    EmitWord(rec.LoopHeadPos);
+    PatchToHere(rec.ExitJumpPos);
 
     --ForNesting;
     ForLoops.resize(static_cast<size_t>(ForNesting) + 1);

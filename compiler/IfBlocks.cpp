@@ -7,34 +7,25 @@
 // conditional jump at the code that follows; ENDIF points every jump still
 // open at the end of the block.  Placeholders are patched in place, so no
 // label fix-ups are involved.
-#include "QUARVELv2.h"
+#include "Compiler.h"
 
 namespace qvv2 {
 
 namespace {
 
-constexpr uint8_t kOpJumpIfFalse = 0xC0;
-constexpr uint8_t kOpJump = 0xC4;
-constexpr uint8_t kAndCode = 0x27;
-constexpr uint8_t kOrCode = 0x28;
-constexpr uint8_t kEndOfCondition = 0;
-
-constexpr int16_t kCmdThen = 6;
-constexpr int16_t kCmdAnd = 21;
-constexpr int16_t kCmdOr = 22;
-
+// An IF nests at most this deep.
 constexpr int16_t kMaxIfNesting = 10;
 
 // Comparison byte of a relational operator (by operator index); 0 for any
 // other operator.
 uint8_t ComparisonCode(int16_t op) {
     switch (op) {
-        case 9: return 0x30;   // <
-        case 8: return 0x31;   // >
-        case 11: return 0x32;  // <=
-        case 10: return 0x33;  // >=
-        case 12: return 0x34;  // <>
-        case 7: return 0x35;   // =
+        case OPR_LESS: return OP_LESS;
+        case OPR_GREATER: return OP_GREATER;
+        case OPR_LESS_EQUAL: return OP_LESS_EQUAL;
+        case OPR_GREATER_EQUAL: return OP_GREATER_EQUAL;
+        case OPR_NOT_EQUAL: return OP_NOT_EQUAL;
+        case OPR_EQUAL: return OP_EQUAL;
         default: return 0;
     }
 }
@@ -55,20 +46,10 @@ static int16_t BranchCountAt(const std::vector<int16_t>& counts, int32_t level) 
     return counts[level];
 }
 
-// Writes the controller address of the next byte to be written into the
-// placeholder whose low byte is at position.
-static void PatchHere(QUARVELv2& c, int32_t position) {
-    uint8_t lo = 0, hi = 0;
-    QUARVELv2::LowByte(c.ObjectPosition(), lo);
-    QUARVELv2::HighByte(c.ObjectPosition(), hi);
-    c.PutByteAt(position, lo);
-    c.PutByteAt(position + 1, hi);
-}
-
-void QUARVELv2::CompileCondition(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileCondition(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     if (last - first != 2) {
-        err = 31;
+        err = ERR_BAD_CONDITION;
         return;
     }
     EmitOperand(TokenAt(first), 1, err);
@@ -76,14 +57,14 @@ void QUARVELv2::CompileCondition(int32_t& first, int32_t& last, int16_t& err) {
     const Token& op = TokenAt(first + 1);
     const uint8_t code = op.kind == TK_OPERATOR ? ComparisonCode(op.code) : 0;
     if (code == 0) {
-        err = 31;
+        err = ERR_BAD_CONDITION;
         return;
     }
     EmitByte(code);
     EmitOperand(TokenAt(last), 1, err);
 }
 
-void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t k = first;
     const bool addBranch = ElseIfPending != 0;
@@ -93,20 +74,20 @@ void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
     int32_t t = 0;
     for (int32_t i = k + 1; i <= last; ++i) {
         const Token& tok = TokenAt(i);
-        if (tok.kind == TK_COMMAND && tok.code == kCmdThen) t = i;
+        if (tok.kind == TK_COMMAND && tok.code == CMD_THEN) t = i;
     }
     if (t == 0) {
-        err = 30;
+        err = ERR_NO_THEN;
         return;
     }
     if (t - k != 4 && t - k != 8) {
-        err = 31;
+        err = ERR_BAD_CONDITION;
         return;
     }
 
     if (!addBranch) {
         if (IfNesting >= kMaxIfNesting) {
-            err = 160;  // an eleventh level; the open levels stay as they are
+            err = ERR_TOO_COMPLEX_IF;  // an eleventh level; the open levels stay as they are
             return;
         }
         ++IfNesting;
@@ -114,30 +95,28 @@ void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
         IfBranchCount[IfNesting] = 0;
     }
     if (IfNesting < 1 || IfNesting >= static_cast<int32_t>(IfBranchCount.size())) {
-        err = 32;  // an ELSEIF hand-over with no open level
+        err = ERR_NO_IF;  // an ELSEIF hand-over with no open level
         return;
     }
 
     const int16_t b = ++IfBranchCount[IfNesting];
     IfBranchRecord& rec = BranchAt(IfBranches, IfNesting, b);
     rec.Line = currentLine_;
-    EmitByte(kOpJumpIfFalse);
-    rec.FalseJumpPos = objPos_ + 1;
+    EmitByte(OP_JUMP_IF_FALSE);
+    rec.FalseJumpPos = EmitPlaceholder();
     rec.EndJumpPos = -1;
-    EmitByte(0);
-    EmitByte(0);
 
     int32_t a = k + 1, z = k + 3;
     CompileCondition(a, z, err);
     if (err != 0) return;
     if (t == k + 8) {
         const Token& conj = TokenAt(k + 4);
-        if (conj.kind == TK_COMMAND && conj.code == kCmdAnd) {
-            EmitByte(kAndCode);
-        } else if (conj.kind == TK_COMMAND && conj.code == kCmdOr) {
-            EmitByte(kOrCode);
+        if (conj.kind == TK_COMMAND && conj.code == CMD_AND) {
+            EmitByte(OP_AND);
+        } else if (conj.kind == TK_COMMAND && conj.code == CMD_OR) {
+            EmitByte(OP_OR);
         } else {
-            err = 31;
+            err = ERR_BAD_CONDITION;
             return;
         }
         a = k + 5;
@@ -145,7 +124,7 @@ void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
         CompileCondition(a, z, err);
         if (err != 0) return;
     }
-    EmitByte(kEndOfCondition);
+    EmitByte(OP_END_MARK);
 
     // A statement after THEN makes a one-line IF: the dispatcher compiles it
     // and the level is closed at the end of the line.
@@ -155,37 +134,35 @@ void QUARVELv2::CompileIf(int32_t& first, int32_t& last, int16_t& err) {
     }
 }
 
-void QUARVELv2::CompileElse(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileElse(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int16_t b = BranchCountAt(IfBranchCount, IfNesting);
     if (IfNesting < 1 || b <= 0) {
-        err = 32;
+        err = ERR_NO_IF;
         return;
     }
     IfBranchRecord& rec = BranchAt(IfBranches, IfNesting, b);
     // The branch already ended in an ELSE: a second ELSE (or an ELSEIF after
     // the ELSE) would leave the first end jump pointing at address 0.
     if (rec.EndJumpPos != -1) {
-        err = 40;
+        err = ERR_BAD_SYNTAX;
         return;
     }
-    EmitByte(kOpJump);
-    rec.EndJumpPos = objPos_ + 1;
-    EmitByte(0);
-    EmitByte(0);
-    PatchHere(*this, rec.FalseJumpPos);
+    EmitByte(OP_JUMP);
+    rec.EndJumpPos = EmitPlaceholder();
+    PatchToHere(rec.FalseJumpPos);
 
     if (last > first) {
         if (OneLineIf == 1) {
             OneLineIf = 2;
             ThenToken = first + 1;
         } else {
-            err = 40;
+            err = ERR_BAD_SYNTAX;
         }
     }
 }
 
-void QUARVELv2::CompileElseIf(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileElseIf(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     int32_t k = first;
     int32_t endOfElse = first;
@@ -200,30 +177,24 @@ void QUARVELv2::CompileElseIf(int32_t& first, int32_t& last, int16_t& err) {
     if (err == 0 && OneLineIf == 1 && oneLineBefore == 0) {
         OneLineIf = 0;
         ThenToken = 0;
-        err = 40;
+        err = ERR_BAD_SYNTAX;
     }
 }
 
-void QUARVELv2::CompileEndIf(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileEndIf(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     if (last != first) {
-        err = 23;
+        err = ERR_SYNTAX;
         return;
     }
     const int16_t count = BranchCountAt(IfBranchCount, IfNesting);
     if (IfNesting < 1 || count <= 0) {
-        err = 32;
+        err = ERR_NO_IF;
         return;
     }
-    const int32_t p = objPos_;
     for (int32_t c = count; c >= 1; --c) {
         const IfBranchRecord& rec = BranchAt(IfBranches, IfNesting, c);
-        const int32_t at = rec.EndJumpPos == -1 ? rec.FalseJumpPos : rec.EndJumpPos;
-        uint8_t lo = 0, hi = 0;
-        LowByte(p, lo);
-        HighByte(p, hi);
-        PutByteAt(at, lo);
-        PutByteAt(at + 1, hi);
+        PatchToHere(rec.EndJumpPos == -1 ? rec.FalseJumpPos : rec.EndJumpPos);
     }
     --IfNesting;
     IfBranchCount.resize(static_cast<size_t>(IfNesting) + 1);

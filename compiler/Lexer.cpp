@@ -1,11 +1,12 @@
 // The front end: splitting the program text into lines, cutting every line
 // into tokens, and the label, operator and variable look-ups of the passes.
+#include "Compiler.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
 #include "CompileHost.h"
-#include "QUARVELv2.h"
 #include "Text.h"
 
 namespace qvv2 {
@@ -89,14 +90,13 @@ constexpr int64_t kHugeNumber = 999999999999999LL;
 
 }  // namespace
 
-// ---- Line splitting ----------------------------------------------------------
+// Line splitting.
 
-void QUARVELv2::SplitLines(const std::u16string& text) {
-    ClearLookupIndexes();
+void Compiler::SplitLines(const std::u16string& text) {
     lines_.assign(1, std::u16string());
-    LineStartPos.assign(1, 0);
-    LineLength.assign(1, 0);
-    TotalLines = 0;
+    ctl.LineStartPos.assign(1, 0);
+    ctl.LineLength.assign(1, 0);
+    ctl.TotalLines = 0;
 
     // A line ends at a CR; the CR and the one character after it (normally the
     // LF) are dropped.  A text ending in a line break has no empty last line.
@@ -121,23 +121,23 @@ void QUARVELv2::SplitLines(const std::u16string& text) {
             pos = total;
         }
         ++n;
-        const int32_t start = n == 1 ? 1 : LineStartPos[n - 1] + LineLength[n - 1] + 2;
-        LineStartPos.push_back(start);
-        LineLength.push_back(static_cast<int32_t>(line.size()));
+        const int32_t start = n == 1 ? 1 : ctl.LineStartPos[n - 1] + ctl.LineLength[n - 1] + 2;
+        ctl.LineStartPos.push_back(start);
+        ctl.LineLength.push_back(static_cast<int32_t>(line.size()));
         lines_.push_back(std::move(line));
         if (pos >= total) break;
     }
-    TotalLines = n;
+    ctl.TotalLines = n;
 }
 
-// ---- Tokenising ----------------------------------------------------------------
+// Tokenising.
 
-void QUARVELv2::TokenizeSource() {
+void Compiler::TokenizeSource() {
     lineRanges_.assign(1, LineRange());
     int16_t shown = -1;
-    for (int32_t L = 1; L <= TotalLines; ++L) {
+    for (int32_t L = 1; L <= ctl.TotalLines; ++L) {
         host::ProcessEvents();
-        const int16_t percent = static_cast<int16_t>(static_cast<int64_t>(L) * 50 / TotalLines + 10);
+        const int16_t percent = static_cast<int16_t>(static_cast<int64_t>(L) * 50 / ctl.TotalLines + 10);
         if (percent != shown) {
             host::ProgressChange(percent);
             shown = percent;
@@ -146,15 +146,15 @@ void QUARVELv2::TokenizeSource() {
         range.first = tokenCount_ + 1;
         lineRanges_.push_back(range);
         TokenizeLine(L < static_cast<int32_t>(lines_.size()) ? lines_[L] : std::u16string());
-        if (Bas_Error > 0) {
-            Bas_Error_Line = L;
+        if (ctl.Bas_Error > 0) {
+            ctl.Bas_Error_Line = L;
             return;
         }
         lineRanges_[L].last = tokenCount_;
     }
 }
 
-int32_t QUARVELv2::BinStringValue(const std::u16string& digits) {
+int32_t Compiler::BinStringValue(const std::u16string& digits) {
     // Each digit times 2 to the power of its distance from the end, summed; a
     // value beyond a Long saturates.
     int64_t v = 0;
@@ -165,15 +165,15 @@ int32_t QUARVELv2::BinStringValue(const std::u16string& digits) {
     return static_cast<int32_t>(v);
 }
 
-void QUARVELv2::TokenizeLine(const std::u16string& line) {
-    Bas_Error = 0;
+void Compiler::TokenizeLine(const std::u16string& line) {
+    ctl.Bas_Error = 0;
     uint8_t state = S_BETWEEN;
     std::u16string text;
     bool bitPending = false;
 
     auto fail = [this](int16_t err, const std::u16string& msg) {
-        Bas_Error = err;
-        Bas_Error_Msg = msg;
+        ctl.Bas_Error = err;
+        ctl.Bas_Error_Msg = msg;
     };
 
     // Appends the collected text as a token of the given kind and finishes it
@@ -207,7 +207,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                 const std::u16string prefix = base == 16 ? u"&H" : base == 8 ? u"&O" : u"&B";
                 tok.kind = TK_NUMBER;
                 tok.text = prefix + tok.text;
-                fail(11, tok.text);
+                fail(ERR_NUMBER_TOO_BIG, tok.text);
                 return false;
             }
             tok.text = NumberText(v);
@@ -219,14 +219,14 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
             case TK_NUMBER: {
                 const int64_t v = DecimalValue(tok.text);
                 if (v > kMaxNumber) {
-                    fail(11, tok.text);
+                    fail(ERR_NUMBER_TOO_BIG, tok.text);
                     return false;
                 }
                 tok.code = SizeClass(v);
                 break;
             }
             case TK_WORD: {
-                const int16_t cmd = IsCommand(tok.text);
+                const int16_t cmd = ctl.IsCommand(tok.text);
                 if (cmd >= 0) {
                     tok.kind = TK_COMMAND;
                     tok.code = cmd;
@@ -234,7 +234,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                 break;
             }
             case TK_BITNAME:
-                if (IsCommand(tok.text) >= 0) tok.kind = TK_BITCOMMAND;
+                if (ctl.IsCommand(tok.text) >= 0) tok.kind = TK_BITCOMMAND;
                 break;
             case TK_STRING:
                 tok.code = static_cast<int16_t>(std::min<size_t>(tok.text.size(), 32767));
@@ -245,7 +245,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
             case TK_BITNUMBER: {
                 const int64_t v = DecimalValue(tok.text);
                 if (v > 15) {
-                    fail(36, tok.text);
+                    fail(ERR_BIT_RANGE, tok.text);
                     return false;
                 }
                 tok.code = v <= 1 ? 1 : 2;
@@ -254,7 +254,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
             case TK_LABEL: {
                 const std::u16string name = UCase(tok.text);
                 if (LabelIndex(name) > 0) {
-                    fail(13, tok.text);
+                    fail(ERR_DUPLICATE_LABEL, tok.text);
                     return false;
                 }
                 if (static_cast<int32_t>(labels_.size()) != labelCount_ + 1) labels_.resize(labelCount_ + 1);
@@ -312,7 +312,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                     text.clear();
                     state = S_AMPERSAND;
                 } else {
-                    fail(1, std::u16string(1, c));
+                    fail(ERR_SYNTAX_PROCESSING, std::u16string(1, c));
                     return;
                 }
                 break;
@@ -334,32 +334,32 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                     comment = true;
                 } else if (c == u':') {
                     if (bitPending) {
-                        fail(6, text + c);
+                        fail(ERR_BAD_LABEL, text + c);
                         return;
                     }
-                    if (word && IsCommand(text) >= 0) {
-                        fail(8, text);
+                    if (word && ctl.IsCommand(text) >= 0) {
+                        fail(ERR_RESERVED_LABEL, text);
                         return;
                     }
                     if (!emit(TK_LABEL)) return;
                     state = S_BETWEEN;
                 } else if (c == u',') {
                     if (bitPending) {
-                        fail(35, text + c);
+                        fail(ERR_BAD_BIT, text + c);
                         return;
                     }
                     if (!emit(state) || !emitSeparator()) return;
                     state = S_BETWEEN;
                 } else if (word && c == u'.') {
                     if (bitPending) {
-                        fail(34, text + c);
+                        fail(ERR_BIT_TWICE, text + c);
                         return;
                     }
                     bitPending = true;
                     if (!emit(TK_BITNAME)) return;
                     state = S_BETWEEN;
                 } else {
-                    fail(word ? 2 : 3, text + c);
+                    fail(word ? ERR_BAD_VARIABLE_NAME : ERR_BAD_NAME_OR_NUMBER, text + c);
                     return;
                 }
                 break;
@@ -399,7 +399,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                     // Only a closing parenthesis may be followed directly by
                     // an arithmetic operator.
                     if (text != u")") {
-                        fail(4, text + c);
+                        fail(ERR_BAD_SYMBOL, text + c);
                         return;
                     }
                     if (!emit(TK_OPERATOR)) return;
@@ -411,7 +411,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                 } else if (c == u'<' && text == u"<") {
                     text += c;
                 } else {
-                    fail(4, text + c);
+                    fail(ERR_BAD_SYMBOL, text + c);
                     return;
                 }
                 break;
@@ -425,7 +425,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                 } else if (c == u'o' || c == u'O') {
                     state = S_OCT;
                 } else {
-                    fail(45, std::u16string(u"&") + c);
+                    fail(ERR_BAD_NUMBER_BASE, std::u16string(u"&") + c);
                     return;
                 }
                 break;
@@ -435,7 +435,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
             case S_OCT:
                 if (IsDigit(c) || IsHexDigit(c)) {
                     if (!ValidRadixDigit(state, c)) {
-                        fail(46, text + c);
+                        fail(ERR_BAD_NUMBER_DIGITS, text + c);
                         return;
                     }
                     text += c;
@@ -453,7 +453,7 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
                     if (!emit(state) || !emitSeparator()) return;
                     state = S_BETWEEN;
                 } else {
-                    fail(46, text + c);
+                    fail(ERR_BAD_NUMBER_DIGITS, text + c);
                     return;
                 }
                 break;
@@ -471,11 +471,11 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
         }
 
         if (state == S_WORD && text.size() > 32) {
-            fail(9, text);
+            fail(ERR_NAME_TOO_LONG, text);
             return;
         }
         if (state == S_NUMBER && text.size() > 9) {
-            fail(12, text);
+            fail(ERR_NUMBER_TOO_LONG, text);
             return;
         }
     }
@@ -491,18 +491,11 @@ void QUARVELv2::TokenizeLine(const std::u16string& line) {
         // The message is the text of the last token: the unclosed string
         // itself, or the token before it when the string is empty.
         const bool have = tokenCount_ > 0 && tokenCount_ < static_cast<int32_t>(tokens_.size());
-        fail(5, have ? tokens_[tokenCount_].text : std::u16string());
+        fail(ERR_UNTERMINATED_STRING, have ? tokens_[tokenCount_].text : std::u16string());
     }
 }
 
-// ---- Look-ups ------------------------------------------------------------------
-
-void QUARVELv2::ClearLookupIndexes() {
-    labelIndex_.clear();
-    labelIndexed_ = 0;
-    varIndex_.clear();
-    varIndexed_ = 0;
-}
+// Look-ups.
 
 namespace {
 
@@ -539,19 +532,19 @@ int16_t Narrow(int32_t index) {
 
 }  // namespace
 
-int32_t QUARVELv2::LabelIndex(const std::u16string& upperName) const {
+int32_t Compiler::LabelIndex(const std::u16string& upperName) const {
     return IndexedFind(labels_, labelCount_, labelIndex_, labelIndexed_, upperName);
 }
 
-int32_t QUARVELv2::VariableIndex(const std::u16string& upperName) const {
+int32_t Compiler::VariableIndex(const std::u16string& upperName) const {
     return IndexedFind(vars_, varCount_, varIndex_, varIndexed_, upperName);
 }
 
-int16_t QUARVELv2::FindLabel(const std::u16string& name) const { return Narrow(LabelIndex(UCase(name))); }
+int16_t Compiler::FindLabel(const std::u16string& name) const { return Narrow(LabelIndex(UCase(name))); }
 
-int16_t QUARVELv2::FindVariable(const std::u16string& name) const { return Narrow(VariableIndex(UCase(name))); }
+int16_t Compiler::FindVariable(const std::u16string& name) const { return Narrow(VariableIndex(UCase(name))); }
 
-int16_t QUARVELv2::FindOperator(const std::u16string& text) const {
+int16_t Compiler::FindOperator(const std::u16string& text) const {
     const std::u16string upper = UCase(text);
     for (size_t i = 0; i < operators_.size(); ++i)
         if (operators_[i] == upper) return static_cast<int16_t>(i);

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "Codes.h"
 #include "Text.h"
 
 namespace qvv2 {
@@ -197,18 +198,18 @@ std::u16string QUARVELv2::GetMessageText(int16_t number) const
 void QUARVELv2::BuildErrorMessage()
 {
     int16_t description;
-    if (Bas_Error >= 1 && Bas_Error <= 52)
-        description = static_cast<int16_t>(86 + Bas_Error);
-    else if (Bas_Error == 999)
-        description = 139;
-    else if (Bas_Error == 1000)
-        description = 140;
+    if (Bas_Error >= ERR_SYNTAX_PROCESSING && Bas_Error <= ERR_NOT_ON_THIS_CONTROLLER)
+        description = static_cast<int16_t>(MSG_ERROR_TEXT_FIRST - ERR_SYNTAX_PROCESSING + Bas_Error);
+    else if (Bas_Error == ERR_NO_SUPPORT)
+        description = MSG_NO_SUPPORT_TEXT;
+    else if (Bas_Error == ERR_PROGRAM_TOO_BIG)
+        description = MSG_PROGRAM_TOO_BIG_TEXT;
     else
-        description = 141;
+        description = MSG_OTHER_ERROR_TEXT;
 
-    std::u16string text = GetMessageText(85);
+    std::u16string text = GetMessageText(MSG_LINE);
     text += u"\r\n";
-    text += GetMessageText(86);
+    text += GetMessageText(MSG_ERROR);
     text += NumberText(Bas_Error);
     text += u" : ";
     text += u"[";

@@ -9,16 +9,13 @@
 //   musicDefault2_  PLAY tempo, 1..10 (starts at 7)
 //   musicDefault3_  MUSIC octave, 0..6 (starts at 3)
 //   musicDefault4_  reset to 100 with the others; not read here.
-#include "QUARVELv2.h"
+#include "Compiler.h"
 
 #include "Text.h"
 
 namespace qvv2 {
 
 namespace {
-
-constexpr int16_t kErrNotString = 43;
-constexpr int16_t kErrBadMusic = 47;
 
 constexpr uint8_t kFlat = 0;
 constexpr uint8_t kNatural = 1;
@@ -47,12 +44,12 @@ int TableIndex(uint8_t accidental, int note, int octave) { return accidental + (
 
 }  // namespace
 
-void QUARVELv2::InitMusicTables() {
+void Compiler::InitMusicTables() {
     InitPitchTable();
     InitSemitoneTable();
 }
 
-void QUARVELv2::InitPitchTable() {
+void Compiler::InitPitchTable() {
     // Timer values, three octaves; the rest is 255 whatever its accidental.
     static const uint8_t kPitch[72] = {
         253, 238, 225, 225, 212, 200, 200, 189, 179, 189, 179, 168,
@@ -68,7 +65,7 @@ void QUARVELv2::InitPitchTable() {
     for (int i = 0; i < 10; ++i) playLengthTable_[i] = kLength[i];
 }
 
-void QUARVELv2::InitSemitoneTable() {
+void Compiler::InitSemitoneTable() {
     // Octave 0 (flat, natural, sharp for C .. B); each higher octave adds 12.
     static const uint8_t kBlock0[21] = {0, 0, 1, 1, 2, 3, 3, 4, 5, 4, 5, 6, 6, 7, 8, 8, 9, 10, 10, 11, 12};
     for (int octave = 0; octave < 7; ++octave) {
@@ -78,7 +75,7 @@ void QUARVELv2::InitSemitoneTable() {
     }
 }
 
-int16_t QUARVELv2::NoteLengthTicks(double value) {
+int16_t Compiler::NoteLengthTicks(double value) {
     if (value <= 0) return 0;
     if (value > 96) return 24;
     // The duration goes out as one byte: a value shrunk by many dots would
@@ -87,10 +84,10 @@ int16_t QUARVELv2::NoteLengthTicks(double value) {
     return ticks >= 255 ? 255 : static_cast<int16_t>(ticks);
 }
 
-void QUARVELv2::CompilePlayString(const Token& tok, int16_t& err) {
+void Compiler::CompilePlayString(const Token& tok, int16_t& err) {
     err = 0;
     if (tok.kind != TK_STRING) {
-        err = kErrNotString;
+        err = ERR_ONLY_STRING;
         return;
     }
     const std::u16string s = UCase(tok.text);
@@ -132,13 +129,13 @@ void QUARVELv2::CompilePlayString(const Token& tok, int16_t& err) {
             if (setTempo(p + 1))
                 ++p;
             else
-                err = kErrBadMusic;
+                err = ERR_BAD_MUSIC_STRING;
         } else if (c == u'템' || c == u'박' || c == u'속') {
             const char16_t second = c == u'템' ? u'포' : c == u'박' ? u'자' : u'도';
             if (p + 1 < n && s[p + 1] == second && setTempo(p + 2))
                 p += 2;
             else
-                err = kErrBadMusic;
+                err = ERR_BAD_MUSIC_STRING;
         } else if (c == u'#' || c == u'+') {
             accidental = kSharp;
         } else if (c == u'$' || c == u'-') {
@@ -154,25 +151,23 @@ void QUARVELv2::CompilePlayString(const Token& tok, int16_t& err) {
         } else if (c == u'H' || c == u'고') {
             musicDefault1_ = 2;
         } else if (!IsBlank(c)) {
-            err = kErrBadMusic;
+            err = ERR_BAD_MUSIC_STRING;
         }
     }
-    EmitByte(0);
+    EmitByte(OP_END_MARK);
 }
 
-void QUARVELv2::CompileMusicString(const Token& tok, int16_t& err) {
+void Compiler::CompileMusicString(const Token& tok, int16_t& err) {
     err = 0;
     if (tok.kind != TK_STRING) {
-        err = kErrNotString;
+        err = ERR_ONLY_STRING;
         return;
     }
     const std::u16string s = UCase(tok.text);
     const size_t n = s.size();
 
     // Two bytes for the end position, patched once the record is written.
-    const int32_t endPlaceholder = objPos_ + 1;
-    EmitByte(0);
-    EmitByte(0);
+    const int32_t endPlaceholder = EmitPlaceholder();
 
     uint8_t accidental = kNatural;
     double noteValue = 4;
@@ -214,7 +209,7 @@ void QUARVELv2::CompileMusicString(const Token& tok, int16_t& err) {
         if (c == u'.') {
             // A dot lengthens the note value written just before it.
             if (!pending) {
-                err = kErrBadMusic;
+                err = ERR_BAD_MUSIC_STRING;
                 break;
             }
             settle();
@@ -232,7 +227,7 @@ void QUARVELv2::CompileMusicString(const Token& tok, int16_t& err) {
                 musicDefault3_ = static_cast<int16_t>(s[p + 1] - u'0');
                 ++p;
             } else {
-                err = kErrBadMusic;
+                err = ERR_BAD_MUSIC_STRING;
             }
         } else if (c == u'[') {
             noteValue *= 1.5;
@@ -249,17 +244,13 @@ void QUARVELv2::CompileMusicString(const Token& tok, int16_t& err) {
         } else if (c == u'M' || c == u'중') {
             musicDefault3_ = 3;
         } else if (!IsBlank(c)) {
-            err = kErrBadMusic;
+            err = ERR_BAD_MUSIC_STRING;
         }
     }
 
     // Digits still pending at the end are dropped.
-    EmitByte(0);
-    uint8_t lo = 0, hi = 0;
-    LowByte(objPos_, lo);
-    HighByte(objPos_, hi);
-    PutByteAt(endPlaceholder, lo);
-    PutByteAt(endPlaceholder + 1, hi);
+    EmitByte(OP_END_MARK);
+    PatchToHere(endPlaceholder);
 }
 
 }  // namespace qvv2

@@ -1,25 +1,57 @@
-// The object buffer and the operand emitters that every statement compiler
-// writes through.
-#include <cstdlib>
+// The object buffer, the jump emitters and the operand emitters that every
+// statement compiler writes through.
+#include "Compiler.h"
 
-#include "QUARVELv2.h"
+#include <cstdlib>
+#include <limits>
+#include <utility>
 
 namespace qvv2 {
 
 namespace {
 
-
-bool IsConstType(uint8_t type) { return type >= 4; }
+bool IsConstType(uint8_t type) { return type >= VT_CONST; }
 
 }  // namespace
 
-const Token& QUARVELv2::TokenAt(int32_t i) const {
+Compiler::Compiler(QUARVELv2& control) : ctl(control) {
+    InitOperatorTable();
+    InitByteQuads();
+    InitIdentityTable();
+    InitNibbleTable();
+    InitMusicTables();
+}
+
+void Compiler::ResetState() {
+    CompileState fresh;
+    // The tables that grow with the program keep their storage from one
+    // compile to the next: refilled with the fresh contents, they go over
+    // into the new state, so a long program is not reallocated every time.
+    auto reuse = [](auto& next, auto& used) {
+        used.assign(next.begin(), next.end());
+        next.swap(used);
+    };
+    reuse(fresh.lines_, lines_);
+    reuse(fresh.lineRanges_, lineRanges_);
+    reuse(fresh.tokens_, tokens_);
+    reuse(fresh.labels_, labels_);
+    reuse(fresh.fixups_, fixups_);
+    reuse(fresh.vars_, vars_);
+    reuse(fresh.buffer_, buffer_);
+    labelIndex_.clear();
+    fresh.labelIndex_.swap(labelIndex_);
+    varIndex_.clear();
+    fresh.varIndex_.swap(varIndex_);
+    static_cast<CompileState&>(*this) = std::move(fresh);
+}
+
+const Token& Compiler::TokenAt(int32_t i) const {
     static const Token kNone{std::u16string(), 0, -1};
     if (i < 1 || i > tokenCount_ || i >= static_cast<int32_t>(tokens_.size())) return kNone;
     return tokens_[i];
 }
 
-int32_t QUARVELv2::NumberValue(const Token& tok) {
+int32_t Compiler::NumberValue(const Token& tok) {
     // Number tokens hold decimal text of at most nine digits (the lexer checks).
     int64_t v = 0;
     for (char16_t c : tok.text) {
@@ -30,50 +62,90 @@ int32_t QUARVELv2::NumberValue(const Token& tok) {
     return static_cast<int32_t>(v);
 }
 
-void QUARVELv2::InitOperatorTable() {
+void Compiler::InitOperatorTable() {
     static const char16_t* const kOps[16] = {u"+", u"-", u"*",  u"/",  u"%",  u"(",  u")",  u"=",
                                              u">", u"<", u">=", u"<=", u"<>", u"<<", u">>", u"."};
     for (int i = 0; i < 16; ++i) operators_[i] = kOps[i];
 }
 
-void QUARVELv2::InitByteQuads() { txrxTable_ = {204, 230, 230, 243}; }
+void Compiler::InitByteQuads() { txrxTable_ = {204, 230, 230, 243}; }
 
-void QUARVELv2::InitIdentityTable() {
+void Compiler::InitIdentityTable() {
     for (int i = 0; i < 256; ++i) identityTable_[i] = static_cast<uint8_t>(i);
 }
 
-void QUARVELv2::InitNibbleTable() {
+void Compiler::InitNibbleTable() {
     for (int i = 0; i < 16; ++i) nibbleTable_[i] = static_cast<uint8_t>(i * 17);
 }
 
-void QUARVELv2::EmitByte(uint8_t b) {
+void Compiler::EmitByte(uint8_t b) {
     ++objPos_;
-    if (objPos_ > kBufferMax) {
-        objPos_ = kBufferMax;
-        Bas_Error = 1000;
-        Bas_Error_Msg = GetMessageText(84);
+    if (objPos_ > QUARVELv2::kBufferMax) {
+        objPos_ = QUARVELv2::kBufferMax;
+        ctl.Bas_Error = ERR_PROGRAM_TOO_BIG;
+        ctl.Bas_Error_Msg = GetMessageText(MSG_MEMORY_ERROR);
     }
-    if (static_cast<int32_t>(buffer_.size()) <= objPos_) buffer_.resize(kBufferMax + 1, 0);
+    if (static_cast<int32_t>(buffer_.size()) <= objPos_) buffer_.resize(QUARVELv2::kBufferMax + 1, 0);
     buffer_[objPos_] = b;
 }
 
-void QUARVELv2::PutByteAt(int32_t position, uint8_t b) {
+void Compiler::PutByteAt(int32_t position, uint8_t b) {
     if (position >= 0 && position < static_cast<int32_t>(buffer_.size())) buffer_[position] = b;
 }
 
-void QUARVELv2::GetByteAt(int32_t position, uint8_t& b) const {
+void Compiler::GetByteAt(int32_t position, uint8_t& b) const {
     b = (position >= 0 && position < static_cast<int32_t>(buffer_.size())) ? buffer_[position] : 0;
 }
 
-void QUARVELv2::HighByte(int32_t value, uint8_t& b) {
+int32_t Compiler::EmitPlaceholder() {
+    const int32_t position = objPos_ + 1;
+    EmitByte(0);
+    EmitByte(0);
+    return position;
+}
+
+void Compiler::EmitWord(int32_t value) {
+    uint8_t lo = 0, hi = 0;
+    LowByte(value, lo);
+    HighByte(value, hi);
+    EmitByte(lo);
+    EmitByte(hi);
+}
+
+void Compiler::PatchWord(int32_t position, int32_t value) {
+    uint8_t lo = 0, hi = 0;
+    LowByte(value, lo);
+    HighByte(value, hi);
+    PutByteAt(position, lo);
+    if (position < std::numeric_limits<int32_t>::max()) PutByteAt(position + 1, hi);
+}
+
+void Compiler::AddLabelFixup(uint8_t kind, const std::u16string& name) {
+    if (fixupCount_ < 0) fixupCount_ = 0;
+    fixups_.resize(static_cast<size_t>(fixupCount_) + 1);  // index 0 unused
+    Fixup f;
+    f.kind = kind;
+    f.line = currentLine_;
+    f.name = name;  // as written; label resolution matches without regard to case
+    f.position = objPos_ + 1;
+    fixups_.push_back(f);
+    ++fixupCount_;
+}
+
+void Compiler::EmitLabelPlaceholder(uint8_t kind, const std::u16string& name) {
+    AddLabelFixup(kind, name);
+    EmitPlaceholder();
+}
+
+void Compiler::HighByte(int32_t value, uint8_t& b) {
     b = (value >= 0 && value <= 65535) ? static_cast<uint8_t>(value >> 8) : 0;
 }
 
-void QUARVELv2::LowByte(int32_t value, uint8_t& b) {
+void Compiler::LowByte(int32_t value, uint8_t& b) {
     b = (value >= 0 && value <= 65535) ? static_cast<uint8_t>(value & 0xFF) : 0;
 }
 
-void QUARVELv2::BaudRateCode(int32_t rate, uint8_t& code) {
+void Compiler::BaudRateCode(int32_t rate, uint8_t& code) {
     switch (rate) {
         case 2400: code = 0; break;
         case 4800: code = 1; break;
@@ -94,72 +166,68 @@ void QUARVELv2::BaudRateCode(int32_t rate, uint8_t& code) {
 // a byte, 0x13 low high for a word (only where words are allowed).  Class 5
 // (65536 and above) has no encoding: writing nothing would leave the
 // instruction without its operand, so it is refused as out of range.
-static void EmitConstant(QUARVELv2& c, int32_t value, int cls, int16_t allowWord, int16_t& err) {
-    uint8_t lo = 0, hi = 0;
+static void EmitConstant(Compiler& c, int32_t value, int cls, int16_t allowWord, int16_t& err) {
     switch (cls) {
-        case 1: c.EmitByte(static_cast<uint8_t>(16 + value)); break;
+        case 1: c.EmitByte(static_cast<uint8_t>(OP_CONST_SMALL + value)); break;
         case 2:
-            c.EmitByte(18);
+            c.EmitByte(OP_CONST_BYTE);
             c.EmitByte(static_cast<uint8_t>(value));
             break;
         case 3:
             if (allowWord == 0) {
-                err = 20;
+                err = ERR_NO_INTEGER;
                 return;
             }
-            QUARVELv2::LowByte(value, lo);
-            QUARVELv2::HighByte(value, hi);
-            c.EmitByte(19);
-            c.EmitByte(lo);
-            c.EmitByte(hi);
+            c.EmitByte(OP_CONST_WORD);
+            c.EmitWord(value);
             break;
-        default: err = 41; break;
+        default: err = ERR_OVER_RANGE; break;
     }
 }
 
-void QUARVELv2::EmitOperand(const Token& tok, int16_t allowWord, int16_t& err) {
+void Compiler::EmitOperand(const Token& tok, int16_t allowWord, int16_t& err) {
     err = 0;
     if (tok.kind == TK_NUMBER) {
-        EmitConstant(*this, QUARVELv2::NumberValue(tok), tok.code, allowWord, err);
+        EmitConstant(*this, Compiler::NumberValue(tok), tok.code, allowWord, err);
         return;
     }
     if (tok.kind != TK_WORD) {
-        err = 21;
+        err = ERR_NOT_AN_OPERAND;
         return;
     }
     const int16_t n = FindVariable(tok.text);
     if (n == 0) {
-        err = 17;
+        err = ERR_NOT_DECLARED;
         return;
     }
     const VarRecord& v = vars_[n];
-    if (v.type == 2) {
+    if (v.type == VT_BYTE) {
         EmitByte(v.operand[0]);
         EmitByte(v.operand[1]);
-    } else if (v.type == 3) {
+    } else if (v.type == VT_INTEGER) {
         if (allowWord == 0) {
-            err = 20;
+            err = ERR_NO_INTEGER;
             return;
         }
         EmitByte(v.operand[0]);
         EmitByte(v.operand[1]);
     } else if (IsConstType(v.type)) {
-        EmitConstant(*this, v.value, v.type - 4, allowWord, err);
+        EmitConstant(*this, v.value, v.type - VT_CONST, allowWord, err);
     }
 }
 
-void QUARVELv2::EmitPrintOperand(const Token& tok, int16_t allowWord, int16_t format, int16_t& err) {
+void Compiler::EmitPrintOperand(const Token& tok, int16_t allowWord, int16_t format, int16_t& err) {
     err = 0;
     // Format bytes by operand width: byte-wide, word-wide, and the one-byte
     // constants 0 and 1, for BIN, DEC, HEX and no format keyword.
     auto formatByte = [format](int width) -> uint8_t {
-        if (width == 1) return 3;
+        if (width == 1) return OP_FMT_DEC_BYTE;
         const bool word = width == 3;
         switch (format) {
-            case 91: return word ? 15 : 8;  // BIN
-            case 61: return word ? 5 : 3;   // DEC
-            case 60: return word ? 4 : 2;   // HEX
-            default: return word ? 5 : 3;
+            case CMD_BIN: return word ? OP_FMT_BIN_WORD : OP_FMT_BIN_BYTE;
+            case CMD_DEC: return word ? OP_FMT_DEC_WORD : OP_FMT_DEC_BYTE;
+            case CMD_HEX: return word ? OP_FMT_HEX_WORD : OP_FMT_HEX_BYTE;
+            default: return word ? OP_FMT_DEC_WORD : OP_FMT_DEC_BYTE;
         }
     };
     auto constant = [&](int32_t value, int cls) {
@@ -167,70 +235,70 @@ void QUARVELv2::EmitPrintOperand(const Token& tok, int16_t allowWord, int16_t fo
         if (err == 0) EmitByte(formatByte(cls));
     };
     if (tok.kind == TK_NUMBER) {
-        constant(QUARVELv2::NumberValue(tok), tok.code);
+        constant(Compiler::NumberValue(tok), tok.code);
         return;
     }
     if (tok.kind != TK_WORD) {
-        err = 21;
+        err = ERR_NOT_AN_OPERAND;
         return;
     }
     const int16_t n = FindVariable(tok.text);
     if (n == 0) {
-        err = 17;
+        err = ERR_NOT_DECLARED;
         return;
     }
     const VarRecord& v = vars_[n];
-    if (v.type == 1 || v.type == 2) {
+    if (v.type == 1 || v.type == VT_BYTE) {
         EmitByte(v.operand[0]);
         EmitByte(v.operand[1]);
         EmitByte(formatByte(2));
-    } else if (v.type == 3) {
+    } else if (v.type == VT_INTEGER) {
         if (allowWord == 0) {
-            err = 20;
+            err = ERR_NO_INTEGER;
             return;
         }
         EmitByte(v.operand[0]);
         EmitByte(v.operand[1]);
         EmitByte(formatByte(3));
     } else if (IsConstType(v.type)) {
-        constant(v.value, v.type - 4);
+        constant(v.value, v.type - VT_CONST);
     }
 }
 
 // Reads a compile-time operand: a number or a constant within min..max.
 // Returns false when nothing is to be written (err tells whether it failed).
-static bool CompileTimeValue(const QUARVELv2& c, const Token& tok, int32_t min, int32_t max, int32_t& value,
-                             int& cls, int16_t& err) {
+static bool CompileTimeValue(const Compiler& c, const Token& tok, int32_t min, int32_t max, int32_t& value, int& cls,
+                             int16_t& err) {
     err = 0;
     if (tok.kind == TK_NUMBER) {
-        value = QUARVELv2::NumberValue(tok);
+        value = Compiler::NumberValue(tok);
         cls = tok.code;
     } else if (tok.kind == TK_WORD) {
         const int16_t n = c.FindVariable(tok.text);
         if (n == 0) {
-            err = 17;
+            err = ERR_NOT_DECLARED;
             return false;
         }
         const VarRecord& v = c.vars_[n];
         if (v.type >= 1 && v.type <= 3) {
-            err = 42;
+            err = ERR_ONLY_NUMBER_OR_CONSTANT;
             return false;
         }
         if (v.type == 0) return false;
         value = v.value;
-        cls = v.type - 4;
+        cls = v.type - VT_CONST;
     } else {
-        err = 42;
+        err = ERR_ONLY_NUMBER_OR_CONSTANT;
         return false;
     }
     if (value < min || value > max) {
-        err = 41;
+        err = ERR_OVER_RANGE;
         return false;
     }
     return true;
 }
 
-void QUARVELv2::EmitValueOperand(const Token& tok, int32_t min, int32_t max, int16_t wide, int16_t& err) {
+void Compiler::EmitValueOperand(const Token& tok, int32_t min, int32_t max, int16_t wide, int16_t& err) {
     int32_t value = 0;
     int cls = 0;
     if (!CompileTimeValue(*this, tok, min, max, value, cls, err)) return;
@@ -250,92 +318,92 @@ void QUARVELv2::EmitValueOperand(const Token& tok, int32_t min, int32_t max, int
     }
 }
 
-void QUARVELv2::EmitTableOperand(int16_t command, const Token& tok, int32_t min, int32_t max, int16_t& err) {
+void Compiler::EmitTableOperand(int16_t command, const Token& tok, int32_t min, int32_t max, int16_t& err) {
     int32_t value = 0;
     int cls = 0;
     if (!CompileTimeValue(*this, tok, min, max, value, cls, err)) return;
     switch (command) {
-        case 82:  // ERX
-        case 83: {  // ETX
+        case CMD_ERX:
+        case CMD_ETX: {
             uint8_t code = 255;
             BaudRateCode(value, code);
             if (code == 255) {
-                err = 40;
+                err = ERR_BAD_SYNTAX;
                 return;
             }
             EmitByte(code);
             break;
         }
-        case 57:  // TX
-        case 58:  // RX
+        case CMD_TX:
+        case CMD_RX:
             if (value >= 1 && value <= 4) EmitByte(txrxTable_[value - 1]);
             break;
-        case 66:  // FIN
+        case CMD_FIN:
             if (value >= 0 && value < 256) EmitByte(identityTable_[value]);
             break;
-        case 68:  // ACCEL
+        case CMD_ACCEL:
             if (value >= 0 && value < 16) EmitByte(nibbleTable_[value]);
             break;
-        case 76:  // FASTSERVO
-            EmitByte(18);
+        case CMD_FASTSERVO:
+            EmitByte(OP_CONST_BYTE);
             EmitByte(static_cast<uint8_t>(value + 116));
             break;
-        case 126:  // ACTION
-            EmitByte(208);
-            EmitByte(21);
+        case CMD_ACTION:  // the action number into RAM 64
+            EmitByte(OP_ASSIGN);
+            EmitByte(OP_VAR_BYTE);
             EmitByte(64);
-            EmitByte(18);
+            EmitByte(OP_CONST_BYTE);
             EmitByte(static_cast<uint8_t>(value + 50));
-            EmitByte(0);
+            EmitByte(OP_END_MARK);
             break;
-        default: err = 23; break;
+        default: err = ERR_SYNTAX; break;
     }
 }
 
-void QUARVELv2::EmitBitOperand(int32_t tokenIndex, int16_t& err) {
+void Compiler::EmitBitOperand(int32_t tokenIndex, int16_t& err) {
     err = 0;
     if (tokenIndex < 1 || tokenIndex > tokenCount_ || tokens_[tokenIndex].kind != TK_BITNAME) {
-        err = 35;
+        err = ERR_BAD_BIT;
         return;
     }
     const int16_t n = FindVariable(tokens_[tokenIndex].text);
     if (n == 0) {
-        err = 17;
+        err = ERR_NOT_DECLARED;
         return;
     }
     const VarRecord& v = vars_[n];
     if (v.type == 1) {
-        err = 38;
+        err = ERR_BIT_OF_BIT_TYPE;
         return;
     }
-    if (v.type != 2 && v.type != 3) {
-        err = 35;
+    if (v.type != VT_BYTE && v.type != VT_INTEGER) {
+        err = ERR_BAD_BIT;
         return;
     }
-    EmitByte(27);
+    EmitByte(OP_BIT);
 
     int32_t bit = 0;
     const int32_t bi = tokenIndex + 1;
     if (bi > tokenCount_) {
-        err = 35;
+        err = ERR_BAD_BIT;
         return;
     }
     const Token& bt = tokens_[bi];
     if (bt.kind == TK_BITNUMBER) {
-        bit = QUARVELv2::NumberValue(bt);
+        bit = Compiler::NumberValue(bt);
     } else if (bt.kind == TK_BITNAME) {
         const int16_t k = FindVariable(bt.text);
         if (k == 0) {
-            err = 17;
+            err = ERR_NOT_DECLARED;
             return;
         }
         if (vars_[k].type >= 1 && vars_[k].type <= 3) {
-            err = 39;
+            err = ERR_VARIABLE_AS_BIT;
             return;
         }
         bit = vars_[k].value;
     } else {
-        err = 35;
+        err = ERR_BAD_BIT;
         return;
     }
 
@@ -344,67 +412,67 @@ void QUARVELv2::EmitBitOperand(int32_t tokenIndex, int16_t& err) {
         address += 1;
         bit -= 8;
     } else if (bit < 0 || bit > 7) {
-        err = 36;
+        err = ERR_BIT_RANGE;
         return;
     }
     EmitByte(static_cast<uint8_t>(address));
     EmitByte(static_cast<uint8_t>(1u << bit));
 }
 
-void QUARVELv2::EmitChannelOperand(const Token& tok, int16_t allowWord, int16_t& err) {
+void Compiler::EmitChannelOperand(const Token& tok, int16_t allowWord, int16_t& err) {
     err = 0;
     int32_t value = 0;
     if (tok.kind == TK_NUMBER) {
-        value = QUARVELv2::NumberValue(tok);
+        value = Compiler::NumberValue(tok);
     } else if (tok.kind == TK_WORD) {
         const int16_t n = FindVariable(tok.text);
         if (n == 0) {
-            err = 17;
+            err = ERR_NOT_DECLARED;
             return;
         }
         const VarRecord& v = vars_[n];
-        if (v.type == 2 || v.type == 3) {
-            err = 42;
+        if (v.type == VT_BYTE || v.type == VT_INTEGER) {
+            err = ERR_ONLY_NUMBER_OR_CONSTANT;
             return;
         }
         if (v.type == 0 || v.type == 1) return;
         value = v.value;
     } else {
-        err = 21;
+        err = ERR_NOT_AN_OPERAND;
         return;
     }
     if (value > 7) {
-        err = 41;
+        err = ERR_OVER_RANGE;
         return;
     }
-    EmitByte(18);
+    EmitByte(OP_CONST_BYTE);
     EmitByte(static_cast<uint8_t>(value + 100));
 }
 
-void QUARVELv2::SetBitFromOperand(uint8_t& b, int32_t bit, const Token& tok, int16_t& err) {
+void Compiler::SetBitFromOperand(uint8_t& b, int32_t bit, const Token& tok, int16_t& err) {
     err = 0;
     int32_t value = 0;
     if (tok.kind == TK_NUMBER) {
-        value = QUARVELv2::NumberValue(tok);
+        value = Compiler::NumberValue(tok);
     } else if (tok.kind == TK_WORD) {
         const int16_t n = FindVariable(tok.text);
         if (n == 0) {
-            err = 17;
+            err = ERR_NOT_DECLARED;
             return;
         }
         const VarRecord& v = vars_[n];
         if (v.type >= 1 && v.type <= 3) {
-            err = 42;
+            err = ERR_ONLY_NUMBER_OR_CONSTANT;
             return;
         }
         if (v.type == 0) return;
         value = v.value;
     } else {
-        err = 42;
+        err = ERR_ONLY_NUMBER_OR_CONSTANT;
         return;
     }
     if (value != 0 && value != 1) {
-        err = 41;
+        err = ERR_OVER_RANGE;
         return;
     }
     if (bit < 0 || bit > 7) return;
@@ -412,26 +480,26 @@ void QUARVELv2::SetBitFromOperand(uint8_t& b, int32_t bit, const Token& tok, int
     b = value == 1 ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
 }
 
-void QUARVELv2::EmitOperator(const Token& tok, int16_t& err) {
+void Compiler::EmitOperator(const Token& tok, int16_t& err) {
     err = 0;
     if (tok.kind == TK_OPERATOR) {
         switch (tok.code) {
-            case 0: EmitByte(0x21); break;  // +
-            case 1: EmitByte(0x22); break;  // -
-            case 2: EmitByte(0x23); break;  // *
-            case 3: EmitByte(0x24); break;  // /
-            case 4: EmitByte(0x26); break;  // %
-            case 13: EmitByte(0x2C); break;  // <<
-            case 14: EmitByte(0x2D); break;  // >>
-            default: err = 22; break;
+            case OPR_PLUS: EmitByte(OP_ADD); break;
+            case OPR_MINUS: EmitByte(OP_SUB); break;
+            case OPR_TIMES: EmitByte(OP_MUL); break;
+            case OPR_DIVIDE: EmitByte(OP_DIV); break;
+            case OPR_PERCENT: EmitByte(OP_MOD); break;
+            case OPR_SHIFT_LEFT: EmitByte(OP_SHL); break;
+            case OPR_SHIFT_RIGHT: EmitByte(OP_SHR); break;
+            default: err = ERR_MISPLACED_WORD; break;
         }
     } else if (tok.kind == TK_COMMAND) {
         switch (tok.code) {
-            case 23: EmitByte(0x26); break;  // MOD
-            case 21: EmitByte(0x27); break;  // AND
-            case 22: EmitByte(0x28); break;  // OR
-            case 24: EmitByte(0x2A); break;  // XOR
-            default: err = 22; break;
+            case CMD_MOD: EmitByte(OP_MOD); break;
+            case CMD_AND: EmitByte(OP_AND); break;
+            case CMD_OR: EmitByte(OP_OR); break;
+            case CMD_XOR: EmitByte(OP_XOR); break;
+            default: err = ERR_MISPLACED_WORD; break;
         }
     }
 }

@@ -5,26 +5,11 @@
 //   ON INT GOSUB L            ->  0xC8 (L)
 //
 // where (L) is a two-byte placeholder with a label fix-up.
-#include "QUARVELv2.h"
+#include "Compiler.h"
 
 namespace qvv2 {
 
 namespace {
-
-constexpr uint8_t kOpOnGoto = 0xC7;
-constexpr uint8_t kOpOnInt = 0xC8;
-constexpr uint8_t kOpOnTimer = 0xC9;
-
-constexpr int16_t kCmdGoto = 13;
-constexpr int16_t kCmdGosub = 15;
-constexpr int16_t kCmdInt = 56;
-constexpr int16_t kCmdTimer = 59;
-constexpr int16_t kOpOpen = 5;
-constexpr int16_t kOpClose = 6;
-
-constexpr uint8_t kFixupOnGoto = 2;
-constexpr uint8_t kFixupOnTimer = 4;
-constexpr uint8_t kFixupOnInt = 5;
 
 constexpr int32_t kMaxOnLabels = 255;
 
@@ -32,18 +17,18 @@ bool IsCommandWord(const Token& t, int16_t code) { return t.kind == TK_COMMAND &
 
 }  // namespace
 
-void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t i = first;
     if (last - i < 3) {
-        err = 23;
+        err = ERR_SYNTAX;
         return;
     }
     const Token& selector = TokenAt(i + 1);
 
     // ON x GOTO L1, L2, ...
-    if ((selector.kind == TK_NUMBER || selector.kind == TK_WORD) && IsCommandWord(TokenAt(i + 2), kCmdGoto)) {
-        EmitByte(kOpOnGoto);
+    if ((selector.kind == TK_NUMBER || selector.kind == TK_WORD) && IsCommandWord(TokenAt(i + 2), CMD_GOTO)) {
+        EmitByte(OP_ON_GOTO);
         int16_t operandErr = 0;
         EmitOperand(selector, 1, operandErr);
         EmitByte(0);
@@ -55,17 +40,15 @@ void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
         for (;;) {
             ++count;
             if (count > kMaxOnLabels) {
-                listErr = 37;
+                listErr = ERR_TOO_MANY_LABELS;
                 break;
             }
-            AddLabelFixup(kFixupOnGoto, TokenAt(k).text);
-            EmitByte(0);
-            EmitByte(0);
+            EmitLabelPlaceholder(FIX_ON_GOTO, TokenAt(k).text);
             if (last - k >= 2) {
                 // Labels are separated by commas; a lone last token is
                 // always taken as one more label.
                 if (TokenAt(k + 1).kind != TK_COMMA) {
-                    listErr = 23;
+                    listErr = ERR_SYNTAX;
                     break;
                 }
                 k += 2;
@@ -81,38 +64,34 @@ void QUARVELv2::CompileOn(int32_t& first, int32_t& last, int16_t& err) {
     }
 
     // ON TIMER ( t ) GOSUB L
-    if (IsCommandWord(selector, kCmdTimer)) {
+    if (IsCommandWord(selector, CMD_TIMER)) {
         const Token& open = TokenAt(i + 2);
         const Token& number = TokenAt(i + 3);
         const Token& close = TokenAt(i + 4);
-        if (last != i + 6 || open.kind != TK_OPERATOR || open.code != kOpOpen || number.kind != TK_NUMBER ||
-            close.kind != TK_OPERATOR || close.code != kOpClose || !IsCommandWord(TokenAt(i + 5), kCmdGosub)) {
-            err = 23;
+        if (last != i + 6 || open.kind != TK_OPERATOR || open.code != OPR_OPEN || number.kind != TK_NUMBER ||
+            close.kind != TK_OPERATOR || close.code != OPR_CLOSE || !IsCommandWord(TokenAt(i + 5), CMD_GOSUB)) {
+            err = ERR_SYNTAX;
             return;
         }
-        EmitByte(kOpOnTimer);
+        EmitByte(OP_ON_TIMER);
         const int64_t t = NumberValue(number);
         if (t < 0 || t > 10) {
-            err = 41;
+            err = ERR_OVER_RANGE;
             return;
         }
         EmitByte(t == 0 ? 13 : static_cast<uint8_t>(t * 25));
-        AddLabelFixup(kFixupOnTimer, TokenAt(i + 6).text);
-        EmitByte(0);
-        EmitByte(0);
+        EmitLabelPlaceholder(FIX_ON_TIMER, TokenAt(i + 6).text);
         return;
     }
 
     // ON INT GOSUB L
-    if (IsCommandWord(selector, kCmdInt) && IsCommandWord(TokenAt(i + 2), kCmdGosub) && last == i + 3) {
-        EmitByte(kOpOnInt);
-        AddLabelFixup(kFixupOnInt, TokenAt(i + 3).text);
-        EmitByte(0);
-        EmitByte(0);
+    if (IsCommandWord(selector, CMD_INT) && IsCommandWord(TokenAt(i + 2), CMD_GOSUB) && last == i + 3) {
+        EmitByte(OP_ON_INT);
+        EmitLabelPlaceholder(FIX_ON_INT, TokenAt(i + 3).text);
         return;
     }
 
-    err = 23;
+    err = ERR_SYNTAX;
 }
 
 }  // namespace qvv2

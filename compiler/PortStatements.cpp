@@ -1,42 +1,23 @@
 // Statements that compile to an opcode and a fixed row of operands: port
 // output, memory writes, display and timing, controller settings and raw data;
 // also TOGGLE, OPEN, CLOSE, VEXAOUT and the program remark.
+#include "Compiler.h"
+
 #include <cstring>
 
 #include "CompileHost.h"
-#include "QUARVELv2.h"
 
 namespace qvv2 {
 
 namespace {
 
-constexpr int16_t kErrWrongRightSide = 19;
-constexpr int16_t kErrSyntax = 23;
-constexpr int16_t kErrNoSupport = 999;
-
-// Command numbers of the setting words.
-constexpr int16_t kCmdSetOn = 109;
-constexpr int16_t kCmdSetOff = 110;
-constexpr int16_t kCmdAllOn = 111;
-constexpr int16_t kCmdAllOff = 112;
-// Command numbers passed to the table emitter.
-constexpr int16_t kCmdTx = 57;
-constexpr int16_t kCmdAccel = 68;
-constexpr int16_t kCmdEtx = 83;
-
-constexpr uint8_t kOpOut = 209;
-constexpr uint8_t kOpDelay = 212;
-constexpr uint8_t kOpWait = 233;
-constexpr uint8_t kOpSetting = 182;
-constexpr uint8_t kOpPtp = 237;
-
 bool IsOperandToken(const Token& t) { return t.kind == TK_NUMBER || t.kind == TK_WORD; }
 
 }  // namespace
 
-int32_t QUARVELv2::IoNumberValue(const Token& tok) { return tok.kind == TK_NUMBER ? NumberValue(tok) : 0; }
+int32_t Compiler::IoNumberValue(const Token& tok) { return tok.kind == TK_NUMBER ? NumberValue(tok) : 0; }
 
-bool QUARVELv2::IoShapeMatches(int32_t k, const char* shape) const {
+bool Compiler::IoShapeMatches(int32_t k, const char* shape) const {
     const bool separated = std::strchr(shape, ',') != nullptr;
     for (int32_t j = 0; shape[j] != 0; ++j) {
         const Token& t = TokenAt(k + 1 + j);
@@ -60,12 +41,12 @@ bool QUARVELv2::IoShapeMatches(int32_t k, const char* shape) const {
     return true;
 }
 
-void QUARVELv2::CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, const char* shape,
-                                       const IoOperandForm* forms, int16_t& err) {
+void Compiler::CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, const char* shape,
+                                      const IoOperandForm* forms, int16_t& err) {
     err = 0;
     const int32_t length = static_cast<int32_t>(std::strlen(shape));
     if (last != k + length || last > tokenCount_ || !IoShapeMatches(k, shape)) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     EmitByte(opcode);
@@ -76,9 +57,9 @@ void QUARVELv2::CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, 
         switch (forms[form++]) {
             case IO_BYTE: EmitOperand(t, 0, err); break;
             case IO_WORD: EmitOperand(t, 1, err); break;
-            case IO_POKE_ADDRESS: EmitOperand(t, Con_ID == 1 ? 0 : 1, err); break;
+            case IO_POKE_ADDRESS: EmitOperand(t, ctl.Con_ID == 1 ? 0 : 1, err); break;
             case IO_SPEED:
-                if (Con_ID == 1)
+                if (ctl.Con_ID == 1)
                     EmitValueOperand(t, 0, 255, 0, err);
                 else
                     EmitOperand(t, 0, err);
@@ -86,16 +67,16 @@ void QUARVELv2::CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, 
             case IO_RAW_BYTE: EmitValueOperand(t, 0, 255, 0, err); break;
             // The TX/RX code table knows the settings 1 to 4 only; a larger
             // setting would leave the instruction without its setting byte.
-            case IO_TX_TABLE: EmitTableOperand(kCmdTx, t, 1, 4, err); break;
-            case IO_ETX_TABLE: EmitTableOperand(kCmdEtx, t, 0, 1000000, err); break;
-            case IO_ACCEL_TABLE: EmitTableOperand(kCmdAccel, t, 0, 15, err); break;
+            case IO_TX_TABLE: EmitTableOperand(CMD_TX, t, 1, 4, err); break;
+            case IO_ETX_TABLE: EmitTableOperand(CMD_ETX, t, 0, 1000000, err); break;
+            case IO_ACCEL_TABLE: EmitTableOperand(CMD_ACCEL, t, 0, 15, err); break;
         }
     }
 }
 
-// ---- Port output -----------------------------------------------------------
+// Port output.
 
-void QUARVELv2::CompileOut(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileOut(int32_t& first, int32_t& last, int16_t& err) {
     const int32_t k = first;
     // OUT port, name.bit: the value is one bit of a variable.
     if (last == k + 4 && last <= tokenCount_) {
@@ -103,201 +84,200 @@ void QUARVELv2::CompileOut(int32_t& first, int32_t& last, int16_t& err) {
         const Token& bitTok = TokenAt(k + 4);
         if (!IsOperandToken(TokenAt(k + 1)) || TokenAt(k + 2).kind != TK_COMMA || TokenAt(k + 3).kind != TK_BITNAME ||
             (bitTok.kind != TK_BITNUMBER && bitTok.kind != TK_BITNAME)) {
-            err = kErrSyntax;
+            err = ERR_SYNTAX;
             return;
         }
-        EmitByte(kOpOut);
+        EmitByte(OP_OUT);
         EmitOperand(TokenAt(k + 1), 0, err);
         if (err == 0) EmitBitOperand(k + 3, err);
         return;
     }
     static const IoOperandForm kForms[] = {IO_BYTE, IO_BYTE};
-    CompileOpcodeStatement(k, last, kOpOut, "o,o", kForms, err);
+    CompileOpcodeStatement(k, last, OP_OUT, "o,o", kForms, err);
 }
 
-void QUARVELv2::CompileByteOut(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileByteOut(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_BYTE, IO_BYTE};
-    CompileOpcodeStatement(first, last, 231, "o,o", kForms, err);
+    CompileOpcodeStatement(first, last, OP_BYTEOUT, "o,o", kForms, err);
 }
 
-void QUARVELv2::CompilePulse(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompilePulse(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_BYTE};
-    CompileOpcodeStatement(first, last, 210, "x", kForms, err);
+    CompileOpcodeStatement(first, last, OP_PULSE, "x", kForms, err);
 }
 
-void QUARVELv2::CompilePwm(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompilePwm(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_BYTE, IO_WORD};
-    CompileOpcodeStatement(first, last, 222, "o,o", kForms, err);
+    CompileOpcodeStatement(first, last, OP_PWM, "o,o", kForms, err);
 }
 
-void QUARVELv2::CompileFPwm(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileFPwm(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_BYTE, IO_WORD, IO_WORD};
-    CompileOpcodeStatement(first, last, 238, "o,o,o", kForms, err);
+    CompileOpcodeStatement(first, last, OP_FPWM, "o,o,o", kForms, err);
 }
 
-void QUARVELv2::CompileServo(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileServo(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_BYTE, IO_WORD};
-    CompileOpcodeStatement(first, last, 223, "o,o", kForms, err);
+    CompileOpcodeStatement(first, last, OP_SERVO, "o,o", kForms, err);
 }
 
-void QUARVELv2::CompileToggle(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileToggle(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_BYTE};
-    CompileOpcodeStatement(first, last, 211, "x", kForms, err);
+    CompileOpcodeStatement(first, last, OP_TOGGLE, "x", kForms, err);
 }
 
-// ---- Memory writes -----------------------------------------------------------
+// Memory writes.
 
-void QUARVELv2::CompilePoke(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompilePoke(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_POKE_ADDRESS, IO_BYTE};
-    CompileOpcodeStatement(first, last, 204, "o,o", kForms, err);
+    CompileOpcodeStatement(first, last, OP_POKE, "o,o", kForms, err);
 }
 
-void QUARVELv2::CompileRomPoke(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileRomPoke(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_WORD, IO_WORD};
-    CompileOpcodeStatement(first, last, 205, "o,o", kForms, err);
+    CompileOpcodeStatement(first, last, OP_ROMPOKE, "o,o", kForms, err);
 }
 
-// ---- Display and timing ------------------------------------------------------
+// Display and timing.
 
-void QUARVELv2::CompileLocate(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileLocate(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_WORD, IO_WORD};
-    CompileOpcodeStatement(first, last, 226, "o,o", kForms, err);
+    CompileOpcodeStatement(first, last, OP_LOCATE, "o,o", kForms, err);
 }
 
-void QUARVELv2::CompileCont(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileCont(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_WORD};
-    CompileOpcodeStatement(first, last, 230, "x", kForms, err);
+    CompileOpcodeStatement(first, last, OP_CONT, "x", kForms, err);
 }
 
-void QUARVELv2::CompileDelay(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileDelay(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_WORD};
-    CompileOpcodeStatement(first, last, kOpDelay, "x", kForms, err);
-    if (err == 0) EmitByte(kOpWait);
+    CompileOpcodeStatement(first, last, OP_DELAY, "x", kForms, err);
+    if (err == 0) EmitByte(OP_WAIT);
 }
 
-void QUARVELv2::CompileTempo(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileTempo(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_BYTE};
-    CompileOpcodeStatement(first, last, 191, "x", kForms, err);
+    CompileOpcodeStatement(first, last, OP_TEMPO, "x", kForms, err);
 }
 
-// ---- Controller settings -----------------------------------------------------
+// Controller settings.
 
-void QUARVELv2::CompileSpeed(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileSpeed(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_SPEED};
-    CompileOpcodeStatement(first, last, 221, "x", kForms, err);
+    CompileOpcodeStatement(first, last, OP_SPEED, "x", kForms, err);
 }
 
-void QUARVELv2::CompileAccel(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileAccel(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_ACCEL_TABLE};
-    CompileOpcodeStatement(first, last, 232, "x", kForms, err);
+    CompileOpcodeStatement(first, last, OP_ACCEL, "x", kForms, err);
 }
 
-void QUARVELv2::CompileFunc(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileFunc(int32_t& first, int32_t& last, int16_t& err) {
     static const IoOperandForm kForms[] = {IO_RAW_BYTE};
-    CompileOpcodeStatement(first, last, kOpSetting, "x", kForms, err);
+    CompileOpcodeStatement(first, last, OP_SETTING, "x", kForms, err);
 }
 
-void QUARVELv2::CompileHighSpeed(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileHighSpeed(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const Token& word = TokenAt(first + 1);
     if (last != first + 1 || word.kind != TK_COMMAND) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     if (CommandEnabled(word.code) == 0) {
-        err = kErrNoSupport;
+        err = ERR_NO_SUPPORT;
         return;
     }
-    if (word.code == kCmdSetOn) {
-        EmitByte(kOpSetting);
+    if (word.code == CMD_SETON) {
+        EmitByte(OP_SETTING);
         EmitByte(1);
-    } else if (word.code == kCmdSetOff) {
-        EmitByte(kOpSetting);
+    } else if (word.code == CMD_SETOFF) {
+        EmitByte(OP_SETTING);
         EmitByte(0);
     } else {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
     }
 }
 
-void QUARVELv2::CompilePtp(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompilePtp(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const Token& arg = TokenAt(first + 1);
     if (last != first + 1 || arg.kind == 0) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     if (arg.kind == TK_NUMBER) {
-        EmitByte(kOpPtp);
+        EmitByte(OP_PTP);
         EmitValueOperand(arg, 0, 1, 0, err);
         return;
     }
     // Anything but a number or a setting word would compile to nothing at
     // all; it is rejected like any other wrong shape.
     if (arg.kind != TK_COMMAND) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     if (CommandEnabled(arg.code) == 0) {
-        err = kErrNoSupport;
+        err = ERR_NO_SUPPORT;
         return;
     }
     switch (arg.code) {
-        case kCmdSetOn: EmitByte(kOpPtp); EmitByte(1); break;
-        case kCmdSetOff: EmitByte(kOpPtp); EmitByte(0); break;
-        case kCmdAllOn: EmitByte(kOpSetting); EmitByte(6); break;
-        case kCmdAllOff: EmitByte(kOpSetting); EmitByte(5); break;
-        default: err = kErrSyntax; break;
+        case CMD_SETON: EmitByte(OP_PTP); EmitByte(1); break;
+        case CMD_SETOFF: EmitByte(OP_PTP); EmitByte(0); break;
+        case CMD_ALLON: EmitByte(OP_SETTING); EmitByte(6); break;
+        case CMD_ALLOFF: EmitByte(OP_SETTING); EmitByte(5); break;
+        default: err = ERR_SYNTAX; break;
     }
 }
 
-// ---- Raw data ----------------------------------------------------------------
+// Raw data.
 
-void QUARVELv2::CompileFill(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileFill(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     if (last != first + 3 || last > tokenCount_ || !IoShapeMatches(first, "#,#")) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     const int32_t b = IoNumberValue(TokenAt(first + 1));
     const int32_t n = IoNumberValue(TokenAt(first + 3));
     if (b < 0 || b > 255 || n < 1 || n > 65500) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     for (int32_t i = 0; i < n; ++i) {
         host::ProcessEvents();
         EmitByte(static_cast<uint8_t>(b));
-        if (Bas_Error == 1000) break;  // buffer full: further bytes only overwrite its last index
+        if (ctl.Bas_Error == ERR_PROGRAM_TOO_BIG) break;  // buffer full: further bytes only overwrite its last index
     }
 }
 
-// ---- Port switching ----------------------------------------------------------
+// Port switching.
 
 // OPEN and CLOSE: a delay, two port outputs and the same delay again, as
 // DELAY t, OUT a, x, OUT b, 1 - x, DELAY t would write.  Controller 1 uses
 // ports 5 and 6 and a delay of 100, every other controller ports 10 and 11
 // and a delay of 1000.
-static void EmitPortSwitch(QUARVELv2& c, bool open) {
-    const bool first = c.Con_ID == 1;
+static void EmitPortSwitch(Compiler& c, bool open) {
+    const bool first = c.ctl.Con_ID == 1;
     const uint8_t portA = first ? 5 : 10;
     const uint8_t portB = first ? 6 : 11;
     auto delay = [&] {
-        c.EmitByte(kOpDelay);
+        c.EmitByte(OP_DELAY);
         if (first) {
-            c.EmitByte(18);
+            c.EmitByte(OP_CONST_BYTE);
             c.EmitByte(100);
         } else {
-            c.EmitByte(19);
-            c.EmitByte(0xE8);  // 1000, low byte first
-            c.EmitByte(0x03);
+            c.EmitByte(OP_CONST_WORD);
+            c.EmitWord(1000);
         }
-        c.EmitByte(kOpWait);
+        c.EmitByte(OP_WAIT);
     };
     auto out = [&](uint8_t port, bool on) {
-        c.EmitByte(kOpOut);
-        c.EmitByte(18);
+        c.EmitByte(OP_OUT);
+        c.EmitByte(OP_CONST_BYTE);
         c.EmitByte(port);
-        c.EmitByte(on ? 17 : 16);
+        c.EmitByte(static_cast<uint8_t>(OP_CONST_SMALL + (on ? 1 : 0)));
     };
     delay();
     out(portA, open);
@@ -305,65 +285,65 @@ static void EmitPortSwitch(QUARVELv2& c, bool open) {
     delay();
 }
 
-void QUARVELv2::CompileOpen(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileOpen(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     if (last != first) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     EmitPortSwitch(*this, true);
 }
 
-void QUARVELv2::CompileClose(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileClose(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     if (last != first) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     EmitPortSwitch(*this, false);
 }
 
-// ---- Operand lists -----------------------------------------------------------
+// Operand lists.
 
-void QUARVELv2::CompileOperandList(int32_t k, int32_t last, uint8_t opcode, int32_t& countOut, int16_t& err) {
+void Compiler::CompileOperandList(int32_t k, int32_t last, uint8_t opcode, int32_t& countOut, int16_t& err) {
     err = 0;
     countOut = 0;
     if (last > tokenCount_) last = tokenCount_;
     if (last < k + 1) {
-        err = kErrWrongRightSide;
+        err = ERR_BAD_RIGHT_SIDE;
     } else {
         EmitByte(opcode);
-        if (!IsOperandToken(TokenAt(k + 1))) err = kErrWrongRightSide;
+        if (!IsOperandToken(TokenAt(k + 1))) err = ERR_BAD_RIGHT_SIDE;
         for (int32_t i = k + 1; err == 0; i += 2) {
             EmitOperand(TokenAt(i), 1, err);
             if (err != 0) break;
             ++countOut;
             if (i >= last) break;
             if (TokenAt(i + 1).kind != TK_COMMA) {
-                err = kErrSyntax;
+                err = ERR_SYNTAX;
             } else if (i + 1 >= last) {
-                err = kErrWrongRightSide;  // a trailing comma
+                err = ERR_BAD_RIGHT_SIDE;  // a trailing comma
             }
         }
     }
-    EmitByte(0);  // the list is closed whatever the outcome
+    EmitByte(OP_END_MARK);  // the list is closed whatever the outcome
 }
 
-void QUARVELv2::CompileVexaOut(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileVexaOut(int32_t& first, int32_t& last, int16_t& err) {
     int32_t count = 0;
-    CompileOperandList(first, last, 215, count, err);
+    CompileOperandList(first, last, OP_VEXAOUT, count, err);
 }
 
-// ---- Program remark ----------------------------------------------------------
+// Program remark.
 
-void QUARVELv2::CompileRemark(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileRemark(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const Token& text = TokenAt(first + 1);
     if (last != first + 1 || text.kind != TK_STRING) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
-    Remark = text.text;
+    ctl.Remark = text.text;
 }
 
 }  // namespace qvv2

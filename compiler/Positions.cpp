@@ -2,137 +2,124 @@
 // group form of MOVEPOS for every other type.  MOVEPOS leaves a label fix-up
 // whose kind tells the label resolution which position block it must land
 // on.
-#include "QUARVELv2.h"
+#include "Compiler.h"
 
 namespace qvv2 {
 
 namespace {
 
-constexpr int16_t kErrSyntax = 23;
-constexpr int16_t kErrNoSupport = 999;
-
-constexpr int16_t kCmdMovePos = 74;
-constexpr int16_t kCmdPos = 75;
-
-constexpr uint8_t kOpMovePosType2 = 238;  // 0xEE
-constexpr uint8_t kOpMovePos = 178;       // 0xB2: type 5 and the group form
-constexpr uint8_t kOpPosType2 = 239;      // 0xEF
-constexpr uint8_t kOpPos = 177;           // 0xB1
-
-constexpr uint8_t kFixupMovePosType2 = 6;
-constexpr uint8_t kFixupMovePosType5 = 7;  // the same check as G6A
-
 // Fix-up kind of the MOVEPOS group form by group word; 0 for no group word.
 uint8_t GroupFixupKind(int16_t command) {
     switch (command) {
-        case 92: return 7;    // G6A
-        case 93: return 8;    // G6B
-        case 94: return 9;    // G6C
-        case 95: return 10;   // G6D
-        case 124: return 11;  // G6E
-        case 96: return 12;   // G8A
-        case 97: return 13;   // G8B
-        case 98: return 14;   // G8C
-        case 99: return 15;   // G8D
-        case 106: return 16;  // G12
-        case 107: return 17;  // G16
-        case 119: return 18;  // G24
-        case 123: return 19;  // G32
+        case CMD_G6A: return FIX_MOVEPOS_G6A;
+        case CMD_G6B: return FIX_MOVEPOS_G6B;
+        case CMD_G6C: return FIX_MOVEPOS_G6C;
+        case CMD_G6D: return FIX_MOVEPOS_G6D;
+        case CMD_G6E: return FIX_MOVEPOS_G6E;
+        case CMD_G8A: return FIX_MOVEPOS_G8A;
+        case CMD_G8B: return FIX_MOVEPOS_G8B;
+        case CMD_G8C: return FIX_MOVEPOS_G8C;
+        case CMD_G8D: return FIX_MOVEPOS_G8D;
+        case CMD_G12: return FIX_MOVEPOS_G12;
+        case CMD_G16: return FIX_MOVEPOS_G16;
+        case CMD_G24: return FIX_MOVEPOS_G24;
+        case CMD_G32: return FIX_MOVEPOS_G32;
         default: return 0;
     }
 }
 
-// Appends a fix-up for the two placeholder bytes that follow the opcode just
-// written, and writes the placeholder.
-void EmitLabelPlaceholder(QUARVELv2& c, uint8_t kind, const std::u16string& label) {
-    Fixup f;
-    f.kind = kind;
-    f.line = c.currentLine_;
-    f.name = label;
-    f.position = c.ObjectPosition() + 1;
-    if (static_cast<int32_t>(c.fixups_.size()) != c.fixupCount_ + 1) c.fixups_.resize(c.fixupCount_ + 1);
-    c.fixups_.push_back(f);
-    ++c.fixupCount_;
-    c.EmitByte(0);
-    c.EmitByte(0);
-}
-
-void CompileMovePosLabel(QUARVELv2& c, uint8_t opcode, uint8_t kind, int32_t first, int32_t last, int16_t& err) {
+void CompileMovePosLabel(Compiler& c, uint8_t opcode, uint8_t kind, int32_t first, int32_t last, int16_t& err) {
     err = 0;
     if (c.StatementEnd(first, last) != first + 1) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
-    if (c.CommandEnabled(kCmdMovePos) == 0) {
-        err = kErrNoSupport;
+    if (c.CommandEnabled(CMD_MOVEPOS) == 0) {
+        err = ERR_NO_SUPPORT;
         return;
     }
     c.EmitByte(opcode);
-    EmitLabelPlaceholder(c, kind, c.tokens_[first + 1].text);
+    c.EmitLabelPlaceholder(kind, c.tokens_[first + 1].text);
 }
 
 // POS for types 2 and 5: a header and exactly six positions.
-void CompilePosBlock(QUARVELv2& c, bool type5, int32_t first, int32_t last, int16_t& err) {
+void CompilePosBlock(Compiler& c, bool type5, int32_t first, int32_t last, int16_t& err) {
     err = 0;
     const int32_t end = c.StatementEnd(first, last);
     if (first < 0) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
-    if (c.CommandEnabled(kCmdPos) == 0) {
-        err = kErrNoSupport;
+    if (c.CommandEnabled(CMD_POS) == 0) {
+        err = ERR_NO_SUPPORT;
         return;
     }
     if (type5) {
-        c.EmitByte(kOpPos);
-        c.EmitByte(0);
+        c.EmitByte(OP_POS_TABLE);
+        c.EmitByte(0);  // motors 0..5
         c.EmitByte(6);
     } else {
-        c.EmitByte(kOpPosType2);
+        c.EmitByte(OP_POS_TYPE2);
     }
     c.CompileServoValues(first + 1, end, 6, 10, 190, err);
 }
 
 }  // namespace
 
-void QUARVELv2::CompileMovePosType2(int32_t& first, int32_t& last, int16_t& err) {
-    CompileMovePosLabel(*this, kOpMovePosType2, kFixupMovePosType2, first, last, err);
+void Compiler::CompileMovePosStatement(int32_t& first, int32_t& last, int16_t& err) {
+    switch (ctl.Con_Type) {
+        case 2: CompileMovePosType2(first, last, err); break;
+        case 5: CompileMovePosType5(first, last, err); break;
+        default: CompileMovePosGroup(first, last, err); break;
+    }
 }
 
-void QUARVELv2::CompileMovePosType5(int32_t& first, int32_t& last, int16_t& err) {
-    CompileMovePosLabel(*this, kOpMovePos, kFixupMovePosType5, first, last, err);
+void Compiler::CompilePosStatement(int32_t& first, int32_t& last, int16_t& err) {
+    switch (ctl.Con_Type) {
+        case 2: CompilePosType2(first, last, err); break;
+        case 5: CompilePosType5(first, last, err); break;
+        default: CompilePos(first, last, err); break;
+    }
+}
+
+void Compiler::CompileMovePosType2(int32_t& first, int32_t& last, int16_t& err) {
+    CompileMovePosLabel(*this, OP_MOVEPOS_TYPE2, FIX_MOVEPOS_TYPE2, first, last, err);
+}
+
+void Compiler::CompileMovePosType5(int32_t& first, int32_t& last, int16_t& err) {
+    CompileMovePosLabel(*this, OP_MOVEPOS, FIX_MOVEPOS_G6A, first, last, err);
 }
 
 // MOVEPOS group , label
-void QUARVELv2::CompileMovePosGroup(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileMovePosGroup(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     if (StatementEnd(first, last) != first + 3) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
-    EmitByte(kOpMovePos);
+    EmitByte(OP_MOVEPOS);
     const Token& group = tokens_[first + 1];
     if (group.kind != TK_COMMAND || tokens_[first + 2].kind != TK_COMMA) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     if (CommandEnabled(group.code) == 0) {
-        err = kErrNoSupport;
+        err = ERR_NO_SUPPORT;
         return;
     }
     const uint8_t kind = GroupFixupKind(group.code);
     if (kind == 0) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
-    EmitLabelPlaceholder(*this, kind, tokens_[first + 3].text);
+    EmitLabelPlaceholder(kind, tokens_[first + 3].text);
 }
 
-void QUARVELv2::CompilePosType2(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompilePosType2(int32_t& first, int32_t& last, int16_t& err) {
     CompilePosBlock(*this, false, first, last, err);
 }
 
-void QUARVELv2::CompilePosType5(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompilePosType5(int32_t& first, int32_t& last, int16_t& err) {
     CompilePosBlock(*this, true, first, last, err);
 }
 

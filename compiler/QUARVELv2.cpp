@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "CompileHost.h"
+#include "Compiler.h"
 
 #ifndef QVV2_VERSION_MAJOR
 #define QVV2_VERSION_MAJOR 2
@@ -43,13 +44,9 @@ QUARVELv2::QUARVELv2()
       Minor(QVV2_VERSION_MINOR),
       CompanyName(u"Quarvel"),
       FileDescription(u"Quarvel BASIC compiler control"),
-      Clock(LocalClock) {
+      Clock(LocalClock),
+      core_(std::make_unique<Compiler>(*this)) {
     InitCommandTable();
-    InitOperatorTable();
-    InitByteQuads();
-    InitIdentityTable();
-    InitNibbleTable();
-    InitMusicTables();
     TotalCommands = 138;
     Con_ID = 1;
     Con_MajorVer = 1;
@@ -72,44 +69,41 @@ void QUARVELv2::Compile(std::u16string& Editor_Text) {
     host::ProgressShow(CompileMsg);
     ResetCompiler();
     WriteHeader();
-    objPos_ = 16;
+    Compiler& c = *core_;
+    c.objPos_ = 16;
     SourceText = Editor_Text;
 
-    SplitLines(SourceText);
-    if (Bas_Error == 0) TokenizeSource();
+    c.SplitLines(SourceText);
+    if (Bas_Error == 0) c.TokenizeSource();
     if (Bas_Error != 0) {
         Fail();
         return;
     }
 
-    GenerateCode();
+    c.GenerateCode();
     if (Bas_Error != 0) {
         Fail();
         return;
     }
 
     // The program ends in a jump to itself.
-    const int32_t p = objPos_;
-    uint8_t lo = 0, hi = 0;
-    LowByte(p, lo);
-    HighByte(p, hi);
-    EmitByte(0xC4);
-    EmitByte(lo);
-    EmitByte(hi);
+    const int32_t p = c.objPos_;
+    c.EmitByte(OP_JUMP);
+    c.EmitWord(p);
     if (Bas_Error != 0) {
         Fail();
         return;
     }
 
-    const int32_t n = objPos_;
-    LowByte(n, lo);
-    HighByte(n, hi);
-    buffer_[15] = lo;
-    buffer_[16] = hi;
+    // The header's last word is the program's length.
+    const int32_t n = c.objPos_;
+    c.PatchWord(15, n);
     TotalBytes = n;
-    ObjCode.assign(buffer_.begin(), buffer_.begin() + n + 1);
+    ObjCode.assign(c.buffer_.begin(), c.buffer_.begin() + n + 1);
     host::ProgressUnload();
 }
+
+int32_t QUARVELv2::ObjectPosition() const { return core_->objPos_; }
 
 void QUARVELv2::Fail() {
     host::ProgressUnload();
@@ -117,23 +111,11 @@ void QUARVELv2::Fail() {
 }
 
 void QUARVELv2::ResetCompiler() {
-    lines_.assign(1, std::u16string());
+    core_->ResetState();
+
     LineLength.assign(1, 0);
     LineStartPos.assign(1, 0);
     TotalLines = 0;
-
-    lineRanges_.assign(1, LineRange());
-    tokens_.assign(1, Token());
-    tokenCount_ = 0;
-    labels_.assign(1, LabelRecord());
-    labelCount_ = 0;
-    fixups_.assign(1, Fixup());
-    fixupCount_ = 0;
-    vars_.assign(1, VarRecord());
-    varCount_ = 0;
-    nextRam_ = 64;
-    nextRamCompanion_ = 64;
-    currentLine_ = 0;
 
     VarNAME.assign(1, std::u16string());
     VarPOS.assign(1, 0);
@@ -141,21 +123,12 @@ void QUARVELv2::ResetCompiler() {
     VarDIM.assign(1, 0);
     TotalVars = 0;
 
-    ResetBlockState();
-
-    buffer_.assign(kBufferMax + 1, 0);
-    objPos_ = 0;
     TotalBytes = 0;
     ObjCode.assign(1, 0);
 
     Bas_Error = 0;
     Bas_Error_Line = 0;
     Bas_Error_Msg.clear();
-
-    musicDefault1_ = 1;
-    musicDefault2_ = 7;
-    musicDefault3_ = 3;
-    musicDefault4_ = 100;
 
     Remark.clear();
     CommandUseAll();
@@ -170,16 +143,16 @@ void QUARVELv2::WriteHeader() {
     name += u"        ";
     const std::string bytes = ToAnsi(name, CodePage);
     for (int i = 0; i < 8; ++i)
-        buffer_[1 + i] = i < static_cast<int>(bytes.size()) ? static_cast<uint8_t>(bytes[i]) : 0x20;
+        core_->buffer_[1 + i] = i < static_cast<int>(bytes.size()) ? static_cast<uint8_t>(bytes[i]) : 0x20;
 
     const ClockTime t = Clock ? Clock() : LocalClock();
     auto field = [](int v) { return static_cast<uint8_t>(v < 0 ? 0 : v & 0xFF); };
-    buffer_[9] = field(((t.year % 100) + 100) % 100);
-    buffer_[10] = field(t.month);
-    buffer_[11] = field(t.day);
-    buffer_[12] = field(t.hour);
-    buffer_[13] = field(t.minute);
-    buffer_[14] = field(t.second);
+    core_->buffer_[9] = field(((t.year % 100) + 100) % 100);
+    core_->buffer_[10] = field(t.month);
+    core_->buffer_[11] = field(t.day);
+    core_->buffer_[12] = field(t.hour);
+    core_->buffer_[13] = field(t.minute);
+    core_->buffer_[14] = field(t.second);
 }
 
 void QUARVELv2::DelayTime(int32_t& TimeInterval) {

@@ -2,16 +2,13 @@
 // read-back and mode settings, the gyro, acceleration and tilt parameters,
 // MOVE24, DIR and OFFSET.  Each gives one value per motor for a contiguous run
 // of motors named by a group word (G6A .. G32) or implied by the statement.
-#include <algorithm>
+#include "Compiler.h"
 
-#include "QUARVELv2.h"
+#include <algorithm>
 
 namespace qvv2 {
 
 namespace {
-
-constexpr int16_t kErrSyntax = 23;
-constexpr int16_t kErrNoSupport = 999;
 
 // The run of motors a statement addresses when no group word follows it.
 enum class NoGroup {
@@ -27,15 +24,15 @@ struct GroupStatement {
     int32_t min, max;       // range of the values
 };
 
-constexpr GroupStatement kMove{176, NoGroup::Alone6, 220, 10, 190};
-constexpr GroupStatement kZero{179, NoGroup::Alone6, 217, 80, 120};
-constexpr GroupStatement kPos{177, NoGroup::Rejected, 0, 10, 190};
-constexpr GroupStatement kInit{181, NoGroup::Rejected, 0, 10, 190};
-constexpr GroupStatement kGetMotorSet{185, NoGroup::All32, 0, 0, 1};
-constexpr GroupStatement kMotorMode{148, NoGroup::All32, 0, 0, 3};
-constexpr GroupStatement kGyroSet{160, NoGroup::All32, 0, 0, 255};
-constexpr GroupStatement kGyroDir{161, NoGroup::All32, 0, 0, 1};
-constexpr GroupStatement kGyroSense{162, NoGroup::All32, 0, 0, 255};
+constexpr GroupStatement kMove{OP_MOVE_GROUP, NoGroup::Alone6, OP_MOVE, 10, 190};
+constexpr GroupStatement kZero{OP_ZERO_GROUP, NoGroup::Alone6, OP_ZERO, 80, 120};
+constexpr GroupStatement kPos{OP_POS_TABLE, NoGroup::Rejected, 0, 10, 190};
+constexpr GroupStatement kInit{OP_INIT_GROUP, NoGroup::Rejected, 0, 10, 190};
+constexpr GroupStatement kGetMotorSet{OP_GETMOTORSET, NoGroup::All32, 0, 0, 1};
+constexpr GroupStatement kMotorMode{OP_MOTORMODE, NoGroup::All32, 0, 0, 3};
+constexpr GroupStatement kGyroSet{OP_SENSOR1_SET, NoGroup::All32, 0, 0, 255};
+constexpr GroupStatement kGyroDir{OP_SENSOR1_DIR, NoGroup::All32, 0, 0, 1};
+constexpr GroupStatement kGyroSense{OP_SENSOR1_SENSE, NoGroup::All32, 0, 0, 255};
 
 // The sensor statements read an axis number first; it selects the opcode.
 struct AxisStatement {
@@ -44,14 +41,14 @@ struct AxisStatement {
     int32_t min, max;
 };
 
-constexpr AxisStatement kAccelSet{{160, 163, 166}, 3, 0, 255};
-constexpr AxisStatement kAccelDir{{161, 164, 167}, 3, 0, 1};
-constexpr AxisStatement kAccelSense{{162, 165, 168}, 3, 0, 255};
-constexpr AxisStatement kTiltSet{{169, 172, 0}, 2, 0, 255};
-constexpr AxisStatement kTiltDir{{170, 173, 0}, 2, 0, 1};
-constexpr AxisStatement kTiltSense{{171, 174, 0}, 2, 0, 255};
+constexpr AxisStatement kAccelSet{{OP_SENSOR1_SET, OP_SENSOR2_SET, OP_SENSOR3_SET}, 3, 0, 255};
+constexpr AxisStatement kAccelDir{{OP_SENSOR1_DIR, OP_SENSOR2_DIR, OP_SENSOR3_DIR}, 3, 0, 1};
+constexpr AxisStatement kAccelSense{{OP_SENSOR1_SENSE, OP_SENSOR2_SENSE, OP_SENSOR3_SENSE}, 3, 0, 255};
+constexpr AxisStatement kTiltSet{{OP_TILT1_SET, OP_TILT2_SET, 0}, 2, 0, 255};
+constexpr AxisStatement kTiltDir{{OP_TILT1_DIR, OP_TILT2_DIR, 0}, 2, 0, 1};
+constexpr AxisStatement kTiltSense{{OP_TILT1_SENSE, OP_TILT2_SENSE, 0}, 2, 0, 255};
 
-void CompileGroupStatement(QUARVELv2& c, const GroupStatement& st, int32_t first, int32_t last, int16_t& err) {
+void CompileGroupStatement(Compiler& c, const GroupStatement& st, int32_t first, int32_t last, int16_t& err) {
     err = 0;
     const int32_t end = c.StatementEnd(first, last);
     bool hasGroup = false;
@@ -75,7 +72,7 @@ void CompileGroupStatement(QUARVELv2& c, const GroupStatement& st, int32_t first
                 count = 32;
                 break;
             case NoGroup::Rejected:
-                err = kErrSyntax;
+                err = ERR_SYNTAX;
                 return;
         }
         listStart = first + 1;
@@ -83,29 +80,29 @@ void CompileGroupStatement(QUARVELv2& c, const GroupStatement& st, int32_t first
     c.CompileServoValues(listStart, end, count, st.min, st.max, err);
 }
 
-void CompileAxisStatement(QUARVELv2& c, const AxisStatement& st, int32_t first, int32_t last, int16_t& err) {
+void CompileAxisStatement(Compiler& c, const AxisStatement& st, int32_t first, int32_t last, int16_t& err) {
     err = 0;
     const int32_t end = c.StatementEnd(first, last);
     if (first + 1 > end) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     // Every form starts with the axis number; anything else in its place is
     // a syntax error.
     const Token& axis = c.tokens_[first + 1];
     if (axis.kind != TK_NUMBER) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
-    const int32_t n = QUARVELv2::NumberValue(axis);
+    const int32_t n = Compiler::NumberValue(axis);
     if (n < 1 || n > st.axes) {
-        err = kErrNoSupport;
+        err = ERR_NO_SUPPORT;
         return;
     }
     c.EmitByte(st.opcodes[n - 1]);
 
     if (first + 2 > end || c.tokens_[first + 2].kind != TK_COMMA || first + 3 > end) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     bool hasGroup = false;
@@ -127,14 +124,14 @@ void CompileAxisStatement(QUARVELv2& c, const AxisStatement& st, int32_t first, 
 
 }  // namespace
 
-bool QUARVELv2::ServoGroup(int16_t command, int16_t& firstMotor, int16_t& count) {
+bool Compiler::ServoGroup(int16_t command, int16_t& firstMotor, int16_t& count) {
     struct Group {
         int16_t command, first, count;
     };
     static constexpr Group kGroups[] = {
-        {92, 0, 6},   {93, 6, 6},  {94, 12, 6}, {95, 18, 6}, {124, 24, 6},  // G6A .. G6E
-        {96, 0, 8},   {97, 8, 8},  {98, 16, 8}, {99, 24, 8},                // G8A .. G8D
-        {106, 0, 12}, {107, 0, 16}, {119, 0, 24}, {123, 0, 32},             // G12 G16 G24 G32
+        {CMD_G6A, 0, 6},  {CMD_G6B, 6, 6},  {CMD_G6C, 12, 6}, {CMD_G6D, 18, 6}, {CMD_G6E, 24, 6},
+        {CMD_G8A, 0, 8},  {CMD_G8B, 8, 8},  {CMD_G8C, 16, 8}, {CMD_G8D, 24, 8},
+        {CMD_G12, 0, 12}, {CMD_G16, 0, 16}, {CMD_G24, 0, 24}, {CMD_G32, 0, 32},
     };
     for (const Group& g : kGroups) {
         if (g.command == command) {
@@ -146,51 +143,50 @@ bool QUARVELv2::ServoGroup(int16_t command, int16_t& firstMotor, int16_t& count)
     return false;
 }
 
-int32_t QUARVELv2::StatementEnd(int32_t first, int32_t last) const {
+int32_t Compiler::StatementEnd(int32_t first, int32_t last) const {
     if (first < 0) return first;
     int32_t end = std::min(last, tokenCount_);
     end = std::min(end, static_cast<int32_t>(tokens_.size()) - 1);
     return end;
 }
 
-void QUARVELv2::ReadServoGroup(int32_t g, int32_t last, bool& hasGroup, int16_t& firstMotor, int16_t& count,
-                               int32_t& listStart, int16_t& err) {
+void Compiler::ReadServoGroup(int32_t g, int32_t last, bool& hasGroup, int16_t& firstMotor, int16_t& count,
+                              int32_t& listStart, int16_t& err) {
     err = 0;
     hasGroup = false;
     const int32_t end = StatementEnd(0, last);
     if (g < 1 || g > end || tokens_[g].kind != TK_COMMAND) return;
     const int16_t command = tokens_[g].code;
     if (CommandEnabled(command) == 0) {
-        err = kErrNoSupport;
+        err = ERR_NO_SUPPORT;
         return;
     }
     if (!ServoGroup(command, firstMotor, count)) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     if (g + 1 > end || tokens_[g + 1].kind != TK_COMMA || g + 2 > end) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     hasGroup = true;
     listStart = g + 2;
 }
 
-bool QUARVELv2::ReadStatementGroup(int32_t first, int32_t end, bool& hasGroup, int16_t& firstMotor,
-                                   int16_t& count, int32_t& listStart, int16_t& err) {
+bool Compiler::ReadStatementGroup(int32_t first, int32_t end, bool& hasGroup, int16_t& firstMotor, int16_t& count,
+                                  int32_t& listStart, int16_t& err) {
     err = 0;
     hasGroup = false;
     listStart = first + 1;
     if (first + 1 > end) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return false;
     }
     ReadServoGroup(first + 1, end, hasGroup, firstMotor, count, listStart, err);
     return err == 0;
 }
 
-void QUARVELv2::CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max,
-                                   int16_t& err) {
+void Compiler::CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(0, last);
     int32_t slot = 1;
@@ -209,88 +205,88 @@ void QUARVELv2::CompileServoValues(int32_t start, int32_t last, int16_t count, i
             afterValue = true;
             ++slot;
         } else {
-            err = kErrSyntax;
+            err = ERR_SYNTAX;
             return;
         }
     }
     if (slot > count + 1) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     for (; slot <= count; ++slot) EmitByte(0);
 }
 
-void QUARVELv2::CompileMove(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileMove(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kMove, first, last, err);
 }
 
-void QUARVELv2::CompileZero(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileZero(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kZero, first, last, err);
 }
 
-void QUARVELv2::CompilePos(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompilePos(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kPos, first, last, err);
 }
 
-void QUARVELv2::CompileInit(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileInit(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kInit, first, last, err);
 }
 
-void QUARVELv2::CompileGetMotorSet(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileGetMotorSet(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kGetMotorSet, first, last, err);
 }
 
-void QUARVELv2::CompileMotorMode(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileMotorMode(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kMotorMode, first, last, err);
 }
 
-void QUARVELv2::CompileGyroSet(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileGyroSet(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kGyroSet, first, last, err);
 }
 
-void QUARVELv2::CompileGyroDir(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileGyroDir(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kGyroDir, first, last, err);
 }
 
-void QUARVELv2::CompileGyroSense(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileGyroSense(int32_t& first, int32_t& last, int16_t& err) {
     CompileGroupStatement(*this, kGyroSense, first, last, err);
 }
 
-void QUARVELv2::CompileAccelSet(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileAccelSet(int32_t& first, int32_t& last, int16_t& err) {
     CompileAxisStatement(*this, kAccelSet, first, last, err);
 }
 
-void QUARVELv2::CompileAccelDir(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileAccelDir(int32_t& first, int32_t& last, int16_t& err) {
     CompileAxisStatement(*this, kAccelDir, first, last, err);
 }
 
-void QUARVELv2::CompileAccelSense(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileAccelSense(int32_t& first, int32_t& last, int16_t& err) {
     CompileAxisStatement(*this, kAccelSense, first, last, err);
 }
 
-void QUARVELv2::CompileTiltSet(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileTiltSet(int32_t& first, int32_t& last, int16_t& err) {
     CompileAxisStatement(*this, kTiltSet, first, last, err);
 }
 
-void QUARVELv2::CompileTiltDir(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileTiltDir(int32_t& first, int32_t& last, int16_t& err) {
     CompileAxisStatement(*this, kTiltDir, first, last, err);
 }
 
-void QUARVELv2::CompileTiltSense(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileTiltSense(int32_t& first, int32_t& last, int16_t& err) {
     CompileAxisStatement(*this, kTiltSense, first, last, err);
 }
 
 // MOVE24: motors 0..23 without a group word; a command word anywhere in the
 // list (a group word included) is a syntax error of the value list.
-void QUARVELv2::CompileMove24(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileMove24(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
     if (first + 1 > end) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
-    EmitByte(176);
-    EmitByte(0);
+    EmitByte(OP_MOVE_GROUP);
+    EmitByte(0);  // motors 0..23
     EmitByte(24);
     CompileServoValues(first + 1, end, 24, 10, 190, err);
 }
@@ -298,7 +294,7 @@ void QUARVELv2::CompileMove24(int32_t& first, int32_t& last, int16_t& err) {
 // DIR: one direction bit per motor, slot k in bit k - 1 of a single byte.  A
 // direction left empty or not given is 1.  The byte holds eight slots; the
 // values of further slots (G12 .. G32) are checked but have no bit.
-void QUARVELv2::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
     bool hasGroup = false;
@@ -306,11 +302,11 @@ void QUARVELv2::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
     int32_t listStart = first + 1;
     if (!ReadStatementGroup(first, end, hasGroup, firstMotor, count, listStart, err)) return;
     if (hasGroup) {
-        EmitByte(180);
+        EmitByte(OP_DIR_GROUP);
         EmitByte(static_cast<uint8_t>(firstMotor));
         EmitByte(static_cast<uint8_t>(count));
     } else {
-        EmitByte(236);
+        EmitByte(OP_DIR);
         count = 6;
         listStart = first + 1;
     }
@@ -335,12 +331,12 @@ void QUARVELv2::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
             afterValue = true;
             ++slot;
         } else {
-            err = kErrSyntax;
+            err = ERR_SYNTAX;
             return;
         }
     }
     if (slot > count + 1) {
-        err = kErrSyntax;
+        err = ERR_SYNTAX;
         return;
     }
     for (; slot <= count; ++slot) setBit(slot - 1);
@@ -350,7 +346,7 @@ void QUARVELv2::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
 // OFFSET: each value v (50..150) becomes a write of v - 100, as a signed
 // byte, to the controller's byte at 0x340 + motor.  Motors left out get no
 // write.
-void QUARVELv2::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
+void Compiler::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
     bool hasGroup = false;
@@ -366,9 +362,8 @@ void QUARVELv2::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
     CompileMotorByteWrites(listStart, end, firstMotor, count, 50, 150, 64, -100, err);
 }
 
-void QUARVELv2::CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t firstMotor, int16_t count,
-                                       int32_t min, int32_t max, uint8_t addressLow, int32_t offset,
-                                       int16_t& err) {
+void Compiler::CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t firstMotor, int16_t count, int32_t min,
+                                      int32_t max, uint8_t addressLow, int32_t offset, int16_t& err) {
     err = 0;
     int32_t motor = firstMotor;
     int32_t slot = 1;
@@ -385,20 +380,20 @@ void QUARVELv2::CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t f
         }
         const int32_t value = tok.kind == TK_NUMBER ? NumberValue(tok) : 0;
         if (tok.kind != TK_NUMBER || tok.code != 2 || value < min || value > max) {
-            err = kErrSyntax;
+            err = ERR_SYNTAX;
             return;
         }
-        EmitByte(204);                                       // memory write
-        EmitByte(19);                                        // 16-bit address 0x300 + addressLow + motor
+        EmitByte(OP_POKE);
+        EmitByte(OP_CONST_WORD);  // address 0x300 + addressLow + motor
         EmitByte(static_cast<uint8_t>(addressLow + motor));
         EmitByte(3);
-        EmitByte(18);                                        // 8-bit value
+        EmitByte(OP_CONST_BYTE);
         EmitByte(static_cast<uint8_t>(value + offset));
         ++motor;
         ++slot;
         afterValue = true;
     }
-    if (slot > count + 1) err = kErrSyntax;
+    if (slot > count + 1) err = ERR_SYNTAX;
 }
 
 }  // namespace qvv2

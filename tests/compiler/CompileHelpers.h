@@ -16,6 +16,8 @@
 #include "QUARVELv2.h"
 #include "Text.h"
 
+#include "TestAccess.h"
+
 namespace qvv2test {
 
 using qvv2::QUARVELv2;
@@ -143,7 +145,7 @@ inline void ExpectCompileError(QUARVELv2& c, const std::u16string& decl, int32_t
 // The fix-ups c holds, from the first, against the expected ones.
 inline void ExpectFixups(const QUARVELv2& c, const std::vector<qvv2::Fixup>& expected) {
     for (size_t i = 0; i < expected.size(); ++i) {
-        const qvv2::Fixup& f = c.fixups_[i + 1];
+        const qvv2::Fixup& f = Core(c).fixups_[i + 1];
         EXPECT_EQ(f.kind, expected[i].kind) << i;
         EXPECT_EQ(f.line, expected[i].line) << i;
         EXPECT_EQ(f.name, expected[i].name) << i;
@@ -171,7 +173,7 @@ inline Outcome CompileProgram(QUARVELv2& c, const std::u16string& text, uint8_t 
     if (c.Bas_Error == 0)
         o.code = HexText(c.ObjCode, 17, static_cast<size_t>(c.TotalBytes) - 3);
     else
-        o.code = HexText(c.buffer_, 17, static_cast<size_t>(c.ObjectPosition()));
+        o.code = HexText(Core(c).buffer_, 17, static_cast<size_t>(c.ObjectPosition()));
     return o;
 }
 
@@ -313,12 +315,12 @@ struct CompilerTest : ::testing::Test {
 
 // A statement compiler: it takes the statement's token range and reports an
 // error number.
-using StatementCompiler = void (QUARVELv2::*)(int32_t&, int32_t&, int16_t&);
+using StatementCompiler = void (qvv2::Compiler::*)(int32_t&, int32_t&, int16_t&);
 
 // Runs f on the tokens first..last and returns the error it reports.
 inline int16_t RunStatementCompiler(QUARVELv2& c, StatementCompiler f, int32_t first, int32_t last) {
     int16_t err = 0;
-    (c.*f)(first, last, err);
+    (Core(c).*f)(first, last, err);
     return err;
 }
 

@@ -72,7 +72,7 @@ TEST(BranchStatements, FixupKeepsTheLabelAsWrittenAndPointsAtThePlaceholder) {
     CompileLines(c, u"RETURN|GOTO lOOp|GOSUB Sub_1|GOTO AUTO|lOOP: SUB_1:", 2);
     EXPECT_EQ(c.Bas_Error, 25);
     EXPECT_EQ(c.Bas_Error_Line, 4);
-    ASSERT_EQ(c.fixupCount_, 3);
+    ASSERT_EQ(Core(c).fixupCount_, 3);
     qvv2test::ExpectFixups(c, {
         {0, 2, u"lOOp", 19},  // C6 at index 17, C4 at 18, placeholder at 19
         {1, 3, u"Sub_1", 22},

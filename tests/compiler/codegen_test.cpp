@@ -30,16 +30,16 @@ void Tokenize(QUARVELv2& c, const std::string& utf8) {
 // What a jump statement leaves behind: an opcode and a two-byte placeholder,
 // with a fix-up for the placeholder.
 void EmitJump(QUARVELv2& c, uint8_t kind, int32_t line, const std::u16string& label) {
-    c.EmitByte(0xC4);
-    c.fixups_.push_back(Fixup{kind, line, label, c.ObjectPosition() + 1});
-    ++c.fixupCount_;
-    c.EmitByte(0);
-    c.EmitByte(0);
+    Core(c).EmitByte(0xC4);
+    Core(c).fixups_.push_back(Fixup{kind, line, label, c.ObjectPosition() + 1});
+    ++Core(c).fixupCount_;
+    Core(c).EmitByte(0);
+    Core(c).EmitByte(0);
 }
 
 std::vector<int> Bytes(const QUARVELv2& c, int32_t from, int32_t count) {
     std::vector<int> out;
-    for (int32_t i = from; i < from + count; ++i) out.push_back(c.buffer_[i]);
+    for (int32_t i = from; i < from + count; ++i) out.push_back(Core(c).buffer_[i]);
     return out;
 }
 
@@ -52,7 +52,7 @@ TEST(Labels, ForwardBackwardAndNumericReferencesGetTheLineAddress) {
     EmitJump(c, 0, 1, u"second");           // forward, placeholder at 18
     TestAccess::FrontEndCompileLine(c, 2);  // Second at 19
     EmitJump(c, 1, 2, u"First");            // backward, placeholder at 21
-    c.objPos_ = 300;
+    Core(c).objPos_ = 300;
     TestAccess::FrontEndCompileLine(c, 3);  // 30 at 300 = 0x012C
     EmitJump(c, 2, 3, u"30");               // placeholder at 302
     EmitJump(c, 0, 4, u"30");               // a second reference, placeholder at 305
@@ -67,12 +67,12 @@ TEST(Labels, ForwardBackwardAndNumericReferencesGetTheLineAddress) {
 TEST(Labels, AddressAbove65535IsWrittenAsZero) {
     QUARVELv2 c;
     Tokenize(c, "FAR:");
-    c.objPos_ = 70000;
+    Core(c).objPos_ = 70000;
     TestAccess::FrontEndCompileLine(c, 1);
-    c.objPos_ = 100;
+    Core(c).objPos_ = 100;
     EmitJump(c, 0, 1, u"FAR");
-    c.buffer_[102] = 0x55;
-    c.buffer_[103] = 0x55;
+    Core(c).buffer_[102] = 0x55;
+    Core(c).buffer_[103] = 0x55;
     TestAccess::FrontEndResolveLabels(c);
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(Bytes(c, 102, 2), (std::vector<int>{0, 0}));
@@ -133,7 +133,7 @@ TEST(Labels, LabelThatNeverStartedAStatementIsNotATarget) {
     QUARVELv2 c;
     Tokenize(c, "\"text\" LOST:\r\n' x");
     TestAccess::FrontEndCompileLine(c, 1);
-    ASSERT_EQ(c.FindLabel(u"LOST"), 1);
+    ASSERT_EQ(Core(c).FindLabel(u"LOST"), 1);
     EmitJump(c, 0, 2, u"LOST");
     TestAccess::FrontEndResolveLabels(c);
     EXPECT_EQ(c.Bas_Error, 25);
@@ -184,11 +184,11 @@ TEST(Labels, MovePosTargetMustBeThePosTableOfItsForm) {
         SCOPED_TRACE(std::to_string(k.kind) + " " + std::to_string(k.b1) + "," + std::to_string(k.b2));
         QUARVELv2 c;
         Tokenize(c, "' a\r\nTABLE:\r\n' b");
-        c.objPos_ = 40;
+        Core(c).objPos_ = 40;
         TestAccess::FrontEndCompileLine(c, 2);  // TABLE at 40: first code byte at index 41
-        c.EmitByte(k.b1);
-        c.EmitByte(k.b2);
-        c.objPos_ = 99;
+        Core(c).EmitByte(k.b1);
+        Core(c).EmitByte(k.b2);
+        Core(c).objPos_ = 99;
         EmitJump(c, k.kind, 5, u"table");
         c.Bas_Error_Msg = u"context";
         TestAccess::FrontEndResolveLabels(c);
@@ -207,18 +207,18 @@ TEST(Labels, MovePosTargetMustBeThePosTableOfItsForm) {
 TEST(Labels, StatementAfterALabelIsCompiled) {
     QUARVELv2 c;
     Tokenize(c, "MAIN: DIM A AS BYTE");
-    c.objPos_ = 50;
+    Core(c).objPos_ = 50;
     TestAccess::FrontEndCompileLine(c, 1);
     EXPECT_EQ(c.Bas_Error, 0);
-    EXPECT_EQ(c.labels_[1].address, 50);
+    EXPECT_EQ(Core(c).labels_[1].address, 50);
     EXPECT_EQ(c.TotalVars, 1);
 }
 
 TEST(Labels, LabelMissingFromTheTableIsError24) {
     QUARVELv2 c;
     Tokenize(c, "MAIN:");
-    c.labels_.resize(1);
-    c.labelCount_ = 0;
+    Core(c).labels_.resize(1);
+    Core(c).labelCount_ = 0;
     TestAccess::FrontEndCompileLine(c, 1);
     EXPECT_EQ(c.Bas_Error, 24);
     EXPECT_EQ(ToUtf8(c.Bas_Error_Msg), "MAIN");
@@ -228,14 +228,14 @@ TEST(Labels, NumericLabelsAreDefinedByThePass) {
     QUARVELv2 c;
     CompileUtf8Text(c, "10 DIM A AS BYTE\r\n20\r\n0020 CONST K = 3");
     ASSERT_EQ(c.Bas_Error, 0);
-    ASSERT_EQ(c.labelCount_, 3);
-    EXPECT_EQ(ToUtf8(c.labels_[1].name), "10");
-    EXPECT_EQ(ToUtf8(c.labels_[2].name), "20");
-    EXPECT_EQ(ToUtf8(c.labels_[3].name), "0020");  // the text, not the value
-    for (int i = 1; i <= 3; ++i) EXPECT_EQ(c.labels_[i].address, 16);
-    EXPECT_EQ(c.tokens_[1].kind, qvv2::TK_LABEL);
+    ASSERT_EQ(Core(c).labelCount_, 3);
+    EXPECT_EQ(ToUtf8(Core(c).labels_[1].name), "10");
+    EXPECT_EQ(ToUtf8(Core(c).labels_[2].name), "20");
+    EXPECT_EQ(ToUtf8(Core(c).labels_[3].name), "0020");  // the text, not the value
+    for (int i = 1; i <= 3; ++i) EXPECT_EQ(Core(c).labels_[i].address, 16);
+    EXPECT_EQ(Core(c).tokens_[1].kind, qvv2::TK_LABEL);
     EXPECT_EQ(c.TotalVars, 1);
-    EXPECT_EQ(c.varCount_, 2);
+    EXPECT_EQ(Core(c).varCount_, 2);
 }
 
 TEST(Labels, DuplicateNumericLabel) {
@@ -342,20 +342,20 @@ TEST(OpenBlocks, ForAndIfLeftOpenAreReported) {
         SCOPED_TRACE(std::to_string(k.forDepth) + "/" + std::to_string(k.ifDepth));
         QUARVELv2 c;
         Tokenize(c, "' 1\r\n' 2\r\n' 3");
-        c.ForNesting = k.forDepth;
-        c.ForLoops.resize(3);
-        c.ForLoops[1].Line = 3;
-        c.ForLoops[2].Line = 5;
-        c.IfNesting = k.ifDepth;
-        c.IfBranchCount = {0, 1, 2};
-        c.IfBranches[1].resize(2);
-        c.IfBranches[1][1].Line = 4;
-        c.IfBranches[2].resize(3);
-        c.IfBranches[2][1].Line = 6;
-        c.IfBranches[2][2].Line = 8;
+        Core(c).ForNesting = k.forDepth;
+        Core(c).ForLoops.resize(3);
+        Core(c).ForLoops[1].Line = 3;
+        Core(c).ForLoops[2].Line = 5;
+        Core(c).IfNesting = k.ifDepth;
+        Core(c).IfBranchCount = {0, 1, 2};
+        Core(c).IfBranches[1].resize(2);
+        Core(c).IfBranches[1][1].Line = 4;
+        Core(c).IfBranches[2].resize(3);
+        Core(c).IfBranches[2][1].Line = 6;
+        Core(c).IfBranches[2][2].Line = 8;
         if (k.missingLabel) {
-            c.fixups_.push_back(Fixup{0, 2, u"NONE", 17});
-            ++c.fixupCount_;
+            Core(c).fixups_.push_back(Fixup{0, 2, u"NONE", 17});
+            ++Core(c).fixupCount_;
         }
         TestAccess::FrontEndGenerateCode(c);
         EXPECT_EQ(c.Bas_Error, k.error);
@@ -366,18 +366,18 @@ TEST(OpenBlocks, ForAndIfLeftOpenAreReported) {
 
 TEST(OpenBlocks, CompileStartsWithClosedBlocks) {
     QUARVELv2 c;
-    c.ForNesting = 3;
-    c.IfNesting = 2;
-    c.OneLineIf = 1;
+    Core(c).ForNesting = 3;
+    Core(c).IfNesting = 2;
+    Core(c).OneLineIf = 1;
     CompileUtf8Text(c, "' nothing");
     EXPECT_EQ(c.Bas_Error, 0);
-    EXPECT_EQ(c.ForNesting, 0);
-    EXPECT_EQ(c.ForLoops.size(), 1u);
-    EXPECT_EQ(c.IfNesting, 0);
-    EXPECT_EQ(c.IfBranchCount, std::vector<int16_t>{0});
-    EXPECT_EQ(c.IfBranches.size(), 11u);
-    for (const auto& level : c.IfBranches) EXPECT_EQ(level.size(), 1u);
-    EXPECT_EQ(c.OneLineIf, 0);
+    EXPECT_EQ(Core(c).ForNesting, 0);
+    EXPECT_EQ(Core(c).ForLoops.size(), 1u);
+    EXPECT_EQ(Core(c).IfNesting, 0);
+    EXPECT_EQ(Core(c).IfBranchCount, std::vector<int16_t>{0});
+    EXPECT_EQ(Core(c).IfBranches.size(), 11u);
+    for (const auto& level : Core(c).IfBranches) EXPECT_EQ(level.size(), 1u);
+    EXPECT_EQ(Core(c).OneLineIf, 0);
 }
 
 // ---- Long programs -----------------------------------------------------------------
@@ -397,14 +397,14 @@ TEST(LongPrograms, TenThousandLinesCompile) {
     CompileUtf8Text(c, text);
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(c.TotalLines, 10000);
-    EXPECT_EQ(c.labelCount_, 5000);
-    EXPECT_EQ(c.varCount_, 2500);
+    EXPECT_EQ(Core(c).labelCount_, 5000);
+    EXPECT_EQ(Core(c).varCount_, 2500);
     EXPECT_EQ(c.TotalBytes, 19);
     EXPECT_EQ(c.LineObjPos.size(), 10001u);
     EXPECT_EQ(c.LineStartPos[10000], static_cast<int32_t>(text.size()) + 1 - 2);
-    EXPECT_EQ(c.FindLabel(u"l9996"), 2500);  // word labels come from the lexer
-    EXPECT_EQ(c.FindLabel(u"9998"), 5000);   // numeric ones from the pass
-    EXPECT_EQ(c.FindVariable(u"k9997"), 2500);
+    EXPECT_EQ(Core(c).FindLabel(u"l9996"), 2500);  // word labels come from the lexer
+    EXPECT_EQ(Core(c).FindLabel(u"9998"), 5000);   // numeric ones from the pass
+    EXPECT_EQ(Core(c).FindVariable(u"k9997"), 2500);
 
     // The same program with a duplicate at the very end.
     text += "L4:";

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Commands.h"
 #include "QUARVELv2.h"
 #include "Text.h"
 
@@ -111,6 +112,26 @@ TEST_F(CommandTableTest, TotalCommandsIs138)
 {
     EXPECT_EQ(c.TotalCommands, 138);
     EXPECT_EQ(QUARVELv2::kCommandCount, 139);
+}
+
+// Each command number is named after the English word of its row: CMD_G6A
+// is the number IsCommand gives for "G6A".
+TEST_F(CommandTableTest, CommandNumbersAreNamedAfterTheirWords)
+{
+    struct Named {
+        const char16_t* word;
+        int16_t number;
+    };
+    const Named named[] = {
+#define QV_WORD(id, number, english, korean) {u"" #id, qvv2::CMD_##id},
+#define QV_STATEMENT(id, number, english, korean, compiler, message) {u"" #id, qvv2::CMD_##id},
+#include "Commands.def"
+#undef QV_STATEMENT
+#undef QV_WORD
+    };
+    ASSERT_EQ(sizeof named / sizeof named[0], commands_->size());
+    for (const Named& n : named)
+        EXPECT_EQ(c.IsCommand(n.word), n.number) << ToUtf8(n.word);
 }
 
 // ---- IsCommand --------------------------------------------------------------

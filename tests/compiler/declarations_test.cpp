@@ -27,7 +27,7 @@ std::string Record(const qvv2::VarRecord& v) {
 
 std::vector<std::string> Records(const QUARVELv2& c) {
     std::vector<std::string> out;
-    for (int32_t i = 1; i <= c.varCount_; ++i) out.push_back(Record(c.vars_[i]));
+    for (int32_t i = 1; i <= Core(c).varCount_; ++i) out.push_back(Record(Core(c).vars_[i]));
     return out;
 }
 
@@ -64,7 +64,11 @@ TEST(Declarations, DimAndConst) {
         {"DIM A AS BYTE,", 0, 0, {"A 2 64 0 -1 21 64"}, {"A 64 2 -1"}},
         {"DIM A AS BYTE ' the counter", 0, 0, {"A 2 64 0 -1 21 64"}, {"A 64 2 -1"}},
         {"MAIN: DIM A AS INTEGER", 0, 0, {"A 3 64 0 -1 22 64"}, {"A 64 3 -1"}},
-        {"선언 가 는 바이트, 나 는 정수", 0, 0, {"가 2 64 0 -1 21 64", "나 3 65 0 -1 22 65"}, {"가 64 2 -1", "나 65 3 -1"}},
+        {"선언 가 는 바이트, 나 는 정수",
+         0,
+         0,
+         {"가 2 64 0 -1 21 64", "나 3 65 0 -1 22 65"},
+         {"가 64 2 -1", "나 65 3 -1"}},
         // constants: type 4 + size class of the number, nothing published
         {"CONST K0 = 0\r\nCONST K1 = 1\r\nCONST B = 255\r\nCONST LIMIT = 300\r\nCONST BIG = 99999999",
          0,
@@ -79,7 +83,11 @@ TEST(Declarations, DimAndConst) {
         {"DIM A AS BYTE\r\nDIM A AS INTEGER", 15, 2, {"A 2 64 0 -1 21 64"}, {"A 64 2 -1"}},
         {"DIM A AS BYTE\r\nCONST a = 5", 15, 2, {"A 2 64 0 -1 21 64"}, {"A 64 2 -1"}},
         {"CONST A = 5\r\nDIM A AS BYTE", 15, 2, {"A 6 0 5 0 0 0"}, {}},
-        {"DIM A AS BYTE, B AS BYTE, a AS BYTE", 15, 1, {"A 2 64 0 -1 21 64", "B 2 65 0 -1 21 65"}, {"A 64 2 -1", "B 65 2 -1"}},
+        {"DIM A AS BYTE, B AS BYTE, a AS BYTE",
+         15,
+         1,
+         {"A 2 64 0 -1 21 64", "B 2 65 0 -1 21 65"},
+         {"A 64 2 -1", "B 65 2 -1"}},
         // 14: wrong shapes; declarations before the error on the line stay
         {"DIM A AS BYTE B AS BYTE", 14, 1, {"A 2 64 0 -1 21 64"}, {"A 64 2 -1"}},
         {"DIM A BYTE", 14, 1, {}, {}},
@@ -118,11 +126,11 @@ TEST(Declarations, FindVariableIgnoresCase) {
     QUARVELv2 c;
     CompileUtf8Text(c, "CONST K = 1\r\nDIM Count AS BYTE\r\n선언 거리 는 정수");
     ASSERT_EQ(c.Bas_Error, 0);
-    EXPECT_EQ(c.FindVariable(u"k"), 1);
-    EXPECT_EQ(c.FindVariable(u"COUNT"), 2);
-    EXPECT_EQ(c.FindVariable(u"cOUNT"), 2);
-    EXPECT_EQ(c.FindVariable(FromUtf8("거리")), 3);
-    EXPECT_EQ(c.FindVariable(u"COUNT2"), 0);
+    EXPECT_EQ(Core(c).FindVariable(u"k"), 1);
+    EXPECT_EQ(Core(c).FindVariable(u"COUNT"), 2);
+    EXPECT_EQ(Core(c).FindVariable(u"cOUNT"), 2);
+    EXPECT_EQ(Core(c).FindVariable(FromUtf8("거리")), 3);
+    EXPECT_EQ(Core(c).FindVariable(u"COUNT2"), 0);
 }
 
 TEST(Declarations, EveryCompileStartsAFreshTable) {
@@ -132,7 +140,7 @@ TEST(Declarations, EveryCompileStartsAFreshTable) {
     CompileUtf8Text(c, "DIM B AS BYTE");
     EXPECT_EQ(c.Bas_Error, 0);
     EXPECT_EQ(Published(c), std::vector<std::string>{"B 64 2 -1"});
-    EXPECT_EQ(c.FindVariable(u"A"), 0);
+    EXPECT_EQ(Core(c).FindVariable(u"A"), 0);
 }
 
 TEST(Declarations, RamEndsAt255) {

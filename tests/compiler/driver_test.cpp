@@ -116,6 +116,45 @@ TEST_F(CompilerFixture, EveryCompileResetsStateButKeepsHostInputs) {
     EXPECT_EQ(c.CompileMsg, u"Busy");
 }
 
+// A compile starts from the same state whatever the control compiled before:
+// a long program that stopped half-way (open FOR, labels, names, music
+// octave and tempo changed, a large image) leaves nothing behind that the
+// next compile could read.
+TEST_F(CompilerFixture, CompileAfterAnotherGivesWhatAFreshControlGives) {
+    std::u16string first = u"DIM I AS BYTE\r\nDIM K AS INTEGER\r\nCONST C = 300\r\n";
+    for (int n = 0; n < 400; ++n) {
+        const std::string k = std::to_string(n);
+        first += u"L" + std::u16string(k.begin(), k.end()) + u":\r\n";
+        first += u"PLAY \"HT9CDE\"\r\nMUSIC \"O5#C\"\r\nIF I > 3 THEN\r\nGOSUB L0\r\nENDIF\r\n";
+    }
+    first += u"FOR I = 1 TO 10\r\n";
+    CompileCopy(c, first);
+    ASSERT_EQ(c.Bas_Error, 29);  // the FOR is never closed
+
+    const std::u16string second =
+        u"DIM A AS BYTE\r\nL0:\r\nPLAY \"CDE\"\r\nMUSIC \"C\"\r\nFOR A = 1 TO 2\r\nNEXT A\r\n"
+        u"IF A = 1 THEN\r\nGOTO L0\r\nENDIF\r\n";
+    CompileCopy(c, second);
+    ASSERT_EQ(c.Bas_Error, 0);
+
+    QUARVELv2 fresh;
+    fresh.Clock = FixedClock;
+    fresh.CodePage = "CP1252";
+    fresh.cmdLang = 0;
+    CompileCopy(fresh, second);
+
+    EXPECT_EQ(c.Bas_Error, fresh.Bas_Error);
+    EXPECT_EQ(c.Bas_Error_Line, fresh.Bas_Error_Line);
+    EXPECT_EQ(c.Bas_Error_Msg, fresh.Bas_Error_Msg);
+    EXPECT_EQ(c.TotalBytes, fresh.TotalBytes);
+    EXPECT_EQ(c.ObjCode, fresh.ObjCode);
+    EXPECT_EQ(c.TotalLines, fresh.TotalLines);
+    EXPECT_EQ(c.LineObjPos, fresh.LineObjPos);
+    EXPECT_EQ(c.TotalVars, fresh.TotalVars);
+    EXPECT_EQ(c.VarNAME, fresh.VarNAME);
+    EXPECT_EQ(c.VarPOS, fresh.VarPOS);
+}
+
 TEST(CompilerControl, InitialPropertiesMatchTheControlsDefaults) {
     QUARVELv2 c;
     EXPECT_EQ(c.Con_ID, 1);

@@ -2,7 +2,11 @@
 // produces and the errors each rejects.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "QUARVELv2.h"
+
+#include "TestAccess.h"
 
 using qvv2::QUARVELv2;
 using qvv2::Token;
@@ -28,7 +32,7 @@ struct Emitters : ::testing::Test {
     void SetUp() override {
         std::u16string text = u"'x";
         c.Compile(text);
-        c.objPos_ = 16;
+        Core(c).objPos_ = 16;
         Declare(u"B", 2, 66);     // BYTE at RAM 66
         Declare(u"W", 3, 70);     // INTEGER at RAM 70
         Declare(u"BITV", 1, 80);  // bit-type variable
@@ -45,8 +49,8 @@ struct Emitters : ::testing::Test {
         v.type = type;
         v.address = static_cast<int16_t>(ram);
         v.operand = {static_cast<uint8_t>(type == 3 ? 22 : 21), static_cast<uint8_t>(ram)};
-        c.vars_.push_back(v);
-        c.varCount_++;
+        Core(c).vars_.push_back(v);
+        Core(c).varCount_++;
     }
     void DeclareConst(const std::u16string& name, int value) {
         VarRecord v;
@@ -54,13 +58,13 @@ struct Emitters : ::testing::Test {
         v.value = value;
         v.dim = 0;
         v.type = static_cast<uint8_t>(4 + (value <= 1 ? 1 : value <= 255 ? 2 : value <= 65535 ? 3 : 5));
-        c.vars_.push_back(v);
-        c.varCount_++;
+        Core(c).vars_.push_back(v);
+        Core(c).varCount_++;
     }
     std::vector<uint8_t> Written() const {
-        return std::vector<uint8_t>(c.buffer_.begin() + 17, c.buffer_.begin() + 1 + c.objPos_);
+        return std::vector<uint8_t>(Core(c).buffer_.begin() + 17, Core(c).buffer_.begin() + 1 + Core(c).objPos_);
     }
-    void Rewind() { c.objPos_ = 16; }
+    void Rewind() { Core(c).objPos_ = 16; }
 };
 
 using Bytes = std::vector<uint8_t>;
@@ -99,7 +103,7 @@ TEST_F(Emitters, GeneralOperand) {
         SCOPED_TRACE(std::string(k.tok.text.begin(), k.tok.text.end()) + " allowWord=" + std::to_string(k.allowWord));
         Rewind();
         int16_t err = -1;
-        c.EmitOperand(k.tok, k.allowWord, err);
+        Core(c).EmitOperand(k.tok, k.allowWord, err);
         EXPECT_EQ(err, k.err);
         EXPECT_EQ(Written(), k.bytes);
     }
@@ -123,13 +127,13 @@ TEST_F(Emitters, PrintOperandAddsTheFormatByte) {
         SCOPED_TRACE(std::string(k.tok.text.begin(), k.tok.text.end()) + " format=" + std::to_string(k.format));
         Rewind();
         int16_t err = -1;
-        c.EmitPrintOperand(k.tok, 1, k.format, err);
+        Core(c).EmitPrintOperand(k.tok, 1, k.format, err);
         EXPECT_EQ(err, 0);
         EXPECT_EQ(Written(), k.bytes);
     }
     Rewind();
     int16_t err = 0;
-    c.EmitPrintOperand(Word(u"W"), 0, HEX, err);
+    Core(c).EmitPrintOperand(Word(u"W"), 0, HEX, err);
     EXPECT_EQ(err, 20);
     EXPECT_TRUE(Written().empty());
 }
@@ -160,7 +164,7 @@ TEST_F(Emitters, ValueOperandIsACheckedConstantWithoutPrefix) {
         SCOPED_TRACE(std::string(k.tok.text.begin(), k.tok.text.end()));
         Rewind();
         int16_t err = -1;
-        c.EmitValueOperand(k.tok, k.min, k.max, k.wide, err);
+        Core(c).EmitValueOperand(k.tok, k.min, k.max, k.wide, err);
         EXPECT_EQ(err, k.err);
         EXPECT_EQ(Written(), k.bytes);
     }
@@ -194,7 +198,7 @@ TEST_F(Emitters, TableOperandTranslatesPerCommand) {
         SCOPED_TRACE("command " + std::to_string(k.command));
         Rewind();
         int16_t err = -1;
-        c.EmitTableOperand(k.command, k.tok, k.min, k.max, err);
+        Core(c).EmitTableOperand(k.command, k.tok, k.min, k.max, err);
         EXPECT_EQ(err, k.err);
         EXPECT_EQ(Written(), k.bytes);
     }
@@ -225,47 +229,47 @@ TEST_F(Emitters, BitOperand) {
     };
     for (const Case& k : cases) {
         Rewind();
-        c.tokens_.assign(1, Token());
-        for (const Token& t : k.toks) c.tokens_.push_back(t);
-        c.tokenCount_ = static_cast<int32_t>(k.toks.size());
+        Core(c).tokens_.assign(1, Token());
+        for (const Token& t : k.toks) Core(c).tokens_.push_back(t);
+        Core(c).tokenCount_ = static_cast<int32_t>(k.toks.size());
         int16_t err = -1;
-        c.EmitBitOperand(1, err);
+        Core(c).EmitBitOperand(1, err);
         EXPECT_EQ(err, k.err) << std::string(k.toks[0].text.begin(), k.toks[0].text.end());
         EXPECT_EQ(Written(), k.bytes);
     }
     // An index past the last token is rejected, never read.
     int16_t err = 0;
-    c.EmitBitOperand(99, err);
+    Core(c).EmitBitOperand(99, err);
     EXPECT_EQ(err, 35);
 }
 
 TEST_F(Emitters, ChannelAndBitFromOperand) {
     int16_t err = -1;
-    c.EmitChannelOperand(Num(7), 0, err);
+    Core(c).EmitChannelOperand(Num(7), 0, err);
     EXPECT_EQ(err, 0);
     EXPECT_EQ(Written(), (Bytes{18, 107}));
     Rewind();
-    c.EmitChannelOperand(Num(8), 0, err);
+    Core(c).EmitChannelOperand(Num(8), 0, err);
     EXPECT_EQ(err, 41);
-    c.EmitChannelOperand(Word(u"B"), 0, err);
+    Core(c).EmitChannelOperand(Word(u"B"), 0, err);
     EXPECT_EQ(err, 42);
-    c.EmitChannelOperand(Str(u"x"), 0, err);
+    Core(c).EmitChannelOperand(Str(u"x"), 0, err);
     EXPECT_EQ(err, 21);
     EXPECT_TRUE(Written().empty());
 
     uint8_t b = 0x0F;
-    c.SetBitFromOperand(b, 7, Num(1), err);
+    Core(c).SetBitFromOperand(b, 7, Num(1), err);
     EXPECT_EQ(err, 0);
     EXPECT_EQ(b, 0x8F);
-    c.SetBitFromOperand(b, 0, Word(u"ONE"), err);
+    Core(c).SetBitFromOperand(b, 0, Word(u"ONE"), err);
     EXPECT_EQ(b, 0x8F);
-    c.SetBitFromOperand(b, 1, Num(0), err);
+    Core(c).SetBitFromOperand(b, 1, Num(0), err);
     EXPECT_EQ(b, 0x8D);
-    c.SetBitFromOperand(b, 1, Num(2), err);
+    Core(c).SetBitFromOperand(b, 1, Num(2), err);
     EXPECT_EQ(err, 41);
-    c.SetBitFromOperand(b, 1, Word(u"B"), err);
+    Core(c).SetBitFromOperand(b, 1, Word(u"B"), err);
     EXPECT_EQ(err, 42);
-    c.SetBitFromOperand(b, 1, Word(u"NOPE"), err);
+    Core(c).SetBitFromOperand(b, 1, Word(u"NOPE"), err);
     EXPECT_EQ(err, 17);
     EXPECT_EQ(b, 0x8D);
     EXPECT_TRUE(Written().empty());
@@ -280,7 +284,7 @@ TEST_F(Emitters, OperatorCodes) {
     for (const auto& [tok, expect] : cases) {
         Rewind();
         int16_t err = -1;
-        c.EmitOperator(tok, err);
+        Core(c).EmitOperator(tok, err);
         if (expect > 0) {
             EXPECT_EQ(err, 0);
             EXPECT_EQ(Written(), Bytes{static_cast<uint8_t>(expect)});
@@ -293,13 +297,13 @@ TEST_F(Emitters, OperatorCodes) {
 
 TEST_F(Emitters, SixteenBitSplitAndBaudCodes) {
     uint8_t hi = 1, lo = 1;
-    QUARVELv2::HighByte(4660, hi);
-    QUARVELv2::LowByte(4660, lo);
+    qvv2::Compiler::HighByte(4660, hi);
+    qvv2::Compiler::LowByte(4660, lo);
     EXPECT_EQ(hi, 0x12);
     EXPECT_EQ(lo, 0x34);
     for (int32_t v : {65536, -1, 80000}) {
-        QUARVELv2::HighByte(v, hi);
-        QUARVELv2::LowByte(v, lo);
+        qvv2::Compiler::HighByte(v, hi);
+        qvv2::Compiler::LowByte(v, lo);
         EXPECT_EQ(hi, 0);
         EXPECT_EQ(lo, 0);
     }
@@ -308,31 +312,72 @@ TEST_F(Emitters, SixteenBitSplitAndBaudCodes) {
         {38400, 6}, {57600, 7}, {76800, 8}, {115200, 9}, {230400, 10}, {1200, 255}, {0, 255}};
     for (const auto& [rate, code] : rates) {
         uint8_t got = 0;
-        QUARVELv2::BaudRateCode(rate, got);
+        qvv2::Compiler::BaudRateCode(rate, got);
         EXPECT_EQ(got, code) << rate;
     }
 }
 
+// A forward jump: a placeholder, patched later with the position reached or
+// with a word; a label placeholder leaves a fix-up pointing at its low byte.
+TEST_F(Emitters, JumpPlaceholdersArePatchedInPlace) {
+    qvv2::Compiler& k = Core(c);
+    k.EmitByte(0xC4);
+    const int32_t at = k.EmitPlaceholder();
+    EXPECT_EQ(at, 18);
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0, 0}));
+    k.EmitByte(0xAA);
+    k.PatchToHere(at);  // the position of the last byte written: 20
+    EXPECT_EQ(Written(), (Bytes{0xC4, 20, 0, 0xAA}));
+    k.PatchWord(at, 0x1234);
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0x34, 0x12, 0xAA}));
+    k.PatchWord(at, 65536);  // no 16-bit form: both bytes 0, as HighByte and LowByte give
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0, 0, 0xAA}));
+    k.EmitWord(0x2728);
+    EXPECT_EQ(Written(), (Bytes{0xC4, 0, 0, 0xAA, 0x28, 0x27}));
+
+    Rewind();
+    k.currentLine_ = 7;
+    const int32_t fixupsBefore = k.fixupCount_;
+    k.EmitByte(0xC5);
+    k.EmitLabelPlaceholder(qvv2::FIX_GOSUB, u"Sub");
+    EXPECT_EQ(Written(), (Bytes{0xC5, 0, 0}));
+    ASSERT_EQ(k.fixupCount_, fixupsBefore + 1);
+    ASSERT_EQ(static_cast<int32_t>(k.fixups_.size()), k.fixupCount_ + 1);
+    const qvv2::Fixup& f = k.fixups_[k.fixupCount_];
+    EXPECT_EQ(f.kind, qvv2::FIX_GOSUB);
+    EXPECT_EQ(f.line, 7);
+    EXPECT_EQ(f.name, u"Sub");
+    EXPECT_EQ(f.position, 18);
+
+    // Patching at the buffer's last index or outside it writes nothing outside.
+    k.PatchWord(QUARVELv2::kBufferMax, 0x0102);
+    EXPECT_EQ(k.buffer_[QUARVELv2::kBufferMax], 0x02);
+    EXPECT_EQ(static_cast<int32_t>(k.buffer_.size()), QUARVELv2::kBufferMax + 1);
+    k.PatchWord(-1, 0x0102);
+    k.PatchWord(std::numeric_limits<int32_t>::max(), 0x0102);
+    EXPECT_EQ(c.Bas_Error, 0);
+}
+
 TEST_F(Emitters, BufferLimitRaisesError1000AndKeepsTheLastIndex) {
     c.cmdLang = 0;
-    c.objPos_ = QUARVELv2::kBufferMax - 1;
-    c.EmitByte(0xAA);
-    EXPECT_EQ(c.objPos_, QUARVELv2::kBufferMax);
+    Core(c).objPos_ = QUARVELv2::kBufferMax - 1;
+    Core(c).EmitByte(0xAA);
+    EXPECT_EQ(Core(c).objPos_, QUARVELv2::kBufferMax);
     EXPECT_EQ(c.Bas_Error, 0);
-    EXPECT_EQ(c.buffer_[QUARVELv2::kBufferMax], 0xAA);
-    c.EmitByte(0xBB);
+    EXPECT_EQ(Core(c).buffer_[QUARVELv2::kBufferMax], 0xAA);
+    Core(c).EmitByte(0xBB);
     EXPECT_EQ(c.Bas_Error, 1000);
     EXPECT_EQ(c.Bas_Error_Msg, u"Memory Error");
-    EXPECT_EQ(c.objPos_, QUARVELv2::kBufferMax);
-    EXPECT_EQ(c.buffer_[QUARVELv2::kBufferMax], 0xBB);
-    c.EmitByte(0xCC);
-    EXPECT_EQ(c.buffer_[QUARVELv2::kBufferMax], 0xCC);
+    EXPECT_EQ(Core(c).objPos_, QUARVELv2::kBufferMax);
+    EXPECT_EQ(Core(c).buffer_[QUARVELv2::kBufferMax], 0xBB);
+    Core(c).EmitByte(0xCC);
+    EXPECT_EQ(Core(c).buffer_[QUARVELv2::kBufferMax], 0xCC);
 
     uint8_t b = 1;
-    c.GetByteAt(QUARVELv2::kBufferMax + 1, b);  // outside the buffer: read as 0, nothing breaks
+    Core(c).GetByteAt(QUARVELv2::kBufferMax + 1, b);  // outside the buffer: read as 0, nothing breaks
     EXPECT_EQ(b, 0);
-    c.PutByteAt(-1, 5);
-    c.PutByteAt(QUARVELv2::kBufferMax + 5, 5);
+    Core(c).PutByteAt(-1, 5);
+    Core(c).PutByteAt(QUARVELv2::kBufferMax + 5, 5);
 }
 
 }  // namespace

@@ -269,11 +269,11 @@ TEST(Assignment, HelpersStayInsideTheirRange) {
     EXPECT_EQ(c.Bas_Error_Line, kStatementLine);
 
     int16_t err = -1;
-    c.CompileExpression(5, 4, 1, err);
+    Core(c).CompileExpression(5, 4, 1, err);
     EXPECT_EQ(err, 19);
-    c.CompileRightSide(c.tokenCount_ + 1, c.tokenCount_ + 5, err);
+    Core(c).CompileRightSide(Core(c).tokenCount_ + 1, Core(c).tokenCount_ + 5, err);
     EXPECT_EQ(err, 19);
-    c.CompileInputFunction(0, 0, err);
+    Core(c).CompileInputFunction(0, 0, err);
     EXPECT_EQ(err, 19);
 }
 

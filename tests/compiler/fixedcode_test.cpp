@@ -168,10 +168,10 @@ TEST(FixedCode, ActionCutShortReadsNothingBeyondTheTokens) {
     std::u16string text = u"ACTION";
     c.Compile(text);
     ASSERT_EQ(c.Bas_Error, 23);
-    int32_t first = c.tokenCount_;
-    int32_t last = c.tokenCount_ + 1;
+    int32_t first = Core(c).tokenCount_;
+    int32_t last = Core(c).tokenCount_ + 1;
     int16_t err = 0;
-    c.CompileAction(first, last, err);
+    Core(c).CompileAction(first, last, err);
     EXPECT_EQ(err, 23);
 }
 

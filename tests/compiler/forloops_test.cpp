@@ -30,7 +30,7 @@ void ExpectCode(const CodeCase& k) {
     QUARVELv2 c;
     qvv2test::ExpectCompilesTo(c, kDecl, k);
     if (c.Bas_Error == 0) {  // a failed compile is reported already
-        EXPECT_EQ(c.ForNesting, 0) << qvv2::ToUtf8(k.source);
+        EXPECT_EQ(Core(c).ForNesting, 0) << qvv2::ToUtf8(k.source);
     }
 }
 

@@ -24,8 +24,8 @@ std::u16string U(const std::string& utf8) { return FromUtf8(utf8); }
 // The tokens of the last compile as "kind/code/text", joined by " | ".
 std::string Tokens(const QUARVELv2& c) {
     std::string out;
-    for (int32_t i = 1; i <= c.tokenCount_ && i < static_cast<int32_t>(c.tokens_.size()); ++i) {
-        const qvv2::Token& t = c.tokens_[i];
+    for (int32_t i = 1; i <= Core(c).tokenCount_ && i < static_cast<int32_t>(Core(c).tokens_.size()); ++i) {
+        const qvv2::Token& t = Core(c).tokens_[i];
         if (!out.empty()) out += " | ";
         out += std::to_string(t.kind) + "/" + std::to_string(t.code) + "/" + ToUtf8(t.text);
     }
@@ -59,9 +59,9 @@ TEST(SplitLines, LineTableFollowsCrLfLineBreaks) {
         ASSERT_EQ(c.TotalLines, static_cast<int32_t>(k.lines.size()));
         ASSERT_EQ(c.LineStartPos.size(), k.lines.size() + 1);
         ASSERT_EQ(c.LineLength.size(), k.lines.size() + 1);
-        ASSERT_EQ(c.lines_.size(), k.lines.size() + 1);
+        ASSERT_EQ(Core(c).lines_.size(), k.lines.size() + 1);
         for (size_t i = 0; i < k.lines.size(); ++i) {
-            EXPECT_EQ(ToUtf8(c.lines_[i + 1]), k.lines[i]) << "line " << i + 1;
+            EXPECT_EQ(ToUtf8(Core(c).lines_[i + 1]), k.lines[i]) << "line " << i + 1;
             EXPECT_EQ(c.LineLength[i + 1], static_cast<int32_t>(U(k.lines[i]).size())) << "line " << i + 1;
             EXPECT_EQ(c.LineStartPos[i + 1], k.starts[i]) << "line " << i + 1;
         }
@@ -88,11 +88,11 @@ TEST(SplitLines, TokenRangesPerLine) {
     QUARVELv2 c;
     CompileUtf8Text(c, "DIM A AS BYTE\r\n\r\n' c\r\nCONST K = 1");
     ASSERT_EQ(c.Bas_Error, 0);
-    ASSERT_EQ(c.lineRanges_.size(), 5u);
+    ASSERT_EQ(Core(c).lineRanges_.size(), 5u);
     const std::vector<std::pair<int32_t, int32_t>> expected = {{1, 4}, {5, 4}, {5, 5}, {6, 9}};
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(c.lineRanges_[i + 1].first, expected[i].first) << "line " << i + 1;
-        EXPECT_EQ(c.lineRanges_[i + 1].last, expected[i].second) << "line " << i + 1;
+        EXPECT_EQ(Core(c).lineRanges_[i + 1].first, expected[i].first) << "line " << i + 1;
+        EXPECT_EQ(Core(c).lineRanges_[i + 1].last, expected[i].second) << "line " << i + 1;
     }
 }
 
@@ -200,24 +200,24 @@ TEST(Lexer, LabelRecordsAreUpperCaseAndUnbound) {
     std::u16string text = U("main:\r\n처음: 'x\r\n20:");
     c.Compile(text);
     ASSERT_EQ(c.Bas_Error, 0);
-    ASSERT_EQ(c.labelCount_, 3);
-    EXPECT_EQ(ToUtf8(c.labels_[1].name), "MAIN");
-    EXPECT_EQ(ToUtf8(c.labels_[2].name), "처음");
-    EXPECT_EQ(ToUtf8(c.labels_[3].name), "20");
-    EXPECT_EQ(c.FindLabel(u"Main"), 1);
-    EXPECT_EQ(c.FindLabel(U("처음")), 2);
-    EXPECT_EQ(c.FindLabel(u"20"), 3);
-    EXPECT_EQ(c.FindLabel(u"MAINX"), 0);
+    ASSERT_EQ(Core(c).labelCount_, 3);
+    EXPECT_EQ(ToUtf8(Core(c).labels_[1].name), "MAIN");
+    EXPECT_EQ(ToUtf8(Core(c).labels_[2].name), "처음");
+    EXPECT_EQ(ToUtf8(Core(c).labels_[3].name), "20");
+    EXPECT_EQ(Core(c).FindLabel(u"Main"), 1);
+    EXPECT_EQ(Core(c).FindLabel(U("처음")), 2);
+    EXPECT_EQ(Core(c).FindLabel(u"20"), 3);
+    EXPECT_EQ(Core(c).FindLabel(u"MAINX"), 0);
 }
 
 TEST(Lexer, FindOperatorKnowsTheSixteenOperators) {
     QUARVELv2 c;
     const std::vector<std::u16string> ops = {u"+", u"-", u"*", u"/", u"%", u"(", u")", u"=",
                                              u">", u"<", u">=", u"<=", u"<>", u"<<", u">>", u"."};
-    for (size_t i = 0; i < ops.size(); ++i) EXPECT_EQ(c.FindOperator(ops[i]), static_cast<int16_t>(i));
-    EXPECT_EQ(c.FindOperator(u"=>"), -1);
-    EXPECT_EQ(c.FindOperator(u""), -1);
-    EXPECT_EQ(c.FindOperator(u"AND"), -1);
+    for (size_t i = 0; i < ops.size(); ++i) EXPECT_EQ(Core(c).FindOperator(ops[i]), static_cast<int16_t>(i));
+    EXPECT_EQ(Core(c).FindOperator(u"=>"), -1);
+    EXPECT_EQ(Core(c).FindOperator(u""), -1);
+    EXPECT_EQ(Core(c).FindOperator(u"AND"), -1);
 }
 
 // ---- Lexical errors -----------------------------------------------------------
@@ -348,7 +348,7 @@ TEST(Lexer, ErrorStopsTheWholeFrontEnd) {
     CompileUtf8Text(c, "A:\r\nX = $\r\nB:");
     EXPECT_EQ(c.Bas_Error, 1);
     EXPECT_EQ(c.Bas_Error_Line, 2);
-    EXPECT_EQ(c.labelCount_, 1);  // line 3 was never read
+    EXPECT_EQ(Core(c).labelCount_, 1);  // line 3 was never read
 }
 
 TEST(Lexer, KoreanMessagesForLexicalErrors) {

@@ -227,7 +227,8 @@ TEST_F(MotorStatements, FastServoGroupFormOnModelsTwoAndThree) {
             {conId, u"FASTSERVO G32, 100, 100", Cat(MemoryWrite(800, 100), MemoryWrite(801, 100))},
             {conId, u"빠른서보 그룹6C, 50", MemoryWrite(812, 50)},
             {conId, u"FASTSERVO G6A, 100, 100, 100, 100, 100, 100",
-             Cat(Cat(Cat(MemoryWrite(800, 100), MemoryWrite(801, 100)), Cat(MemoryWrite(802, 100), MemoryWrite(803, 100))),
+             Cat(Cat(Cat(MemoryWrite(800, 100), MemoryWrite(801, 100)),
+                     Cat(MemoryWrite(802, 100), MemoryWrite(803, 100))),
                  Cat(MemoryWrite(804, 100), MemoryWrite(805, 100)))},
             {conId, u"FASTSERVO G6A, 100, 100, 100, 100, 100, 100, 100", {}, 23},
             {conId, u"FASTSERVO G6A, , , , , , , 100", {}, 23},
@@ -276,14 +277,14 @@ TEST_F(MotorStatements, DisabledOperandWordIsNotSupported) {
         StatementCompiler compiler;
     };
     const std::vector<Stmt> statements = {
-        {2, u"MOTOR G8A", u"G8A", &QUARVELv2::CompileMotor},
-        {1, u"MOTOR ALLON", u"ALLON", &QUARVELv2::CompileMotor},
-        {2, u"MOTOROFF G6E", u"G6E", &QUARVELv2::CompileMotorOff},
-        {2, u"AIMOTOR SETON", u"SETON", &QUARVELv2::CompileAiMotor},
-        {2, u"AIMOTOR G32", u"G32", &QUARVELv2::CompileAiMotor},
-        {2, u"AIMOTOROFF ALLOFF", u"ALLOFF", &QUARVELv2::CompileAiMotorOff},
-        {2, u"FASTSERVO G8A, 100", u"G8A", &QUARVELv2::CompileFastServo},
-        {3, u"FASTSERVO G6A, 100", u"그룹6A", &QUARVELv2::CompileFastServo},
+        {2, u"MOTOR G8A", u"G8A", &qvv2::Compiler::CompileMotor},
+        {1, u"MOTOR ALLON", u"ALLON", &qvv2::Compiler::CompileMotor},
+        {2, u"MOTOROFF G6E", u"G6E", &qvv2::Compiler::CompileMotorOff},
+        {2, u"AIMOTOR SETON", u"SETON", &qvv2::Compiler::CompileAiMotor},
+        {2, u"AIMOTOR G32", u"G32", &qvv2::Compiler::CompileAiMotor},
+        {2, u"AIMOTOROFF ALLOFF", u"ALLOFF", &qvv2::Compiler::CompileAiMotorOff},
+        {2, u"FASTSERVO G8A, 100", u"G8A", &qvv2::Compiler::CompileFastServo},
+        {3, u"FASTSERVO G6A, 100", u"그룹6A", &qvv2::Compiler::CompileFastServo},
     };
     for (const Stmt& s : statements) {
         SCOPED_TRACE(qvv2::ToUtf8(s.source));
@@ -291,7 +292,7 @@ TEST_F(MotorStatements, DisabledOperandWordIsNotSupported) {
         CompileText(s.source + u"\r\n");
         ASSERT_EQ(c.Bas_Error, 0);
         c.CommandUnuse(s.disabled);
-        EXPECT_EQ(RunStatementCompiler(c, s.compiler, 1, c.tokenCount_), 999);
+        EXPECT_EQ(RunStatementCompiler(c, s.compiler, 1, Core(c).tokenCount_), 999);
     }
 }
 

@@ -138,7 +138,7 @@ TEST(OnStatement, FixupsRecordKindLineAndPlaceholder) {
     QUARVELv2 c;
     CompileLines(c, kDecl + u"ON A GOTO a1, A2|ON TIMER(3) GOSUB t|ON INT GOSUB i|A1: A2: T: I:");
     ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(c.Bas_Error_Msg);
-    ASSERT_EQ(c.fixupCount_, 4);
+    ASSERT_EQ(Core(c).fixupCount_, 4);
     // Kind, line, label, buffer index of the low byte.
     qvv2test::ExpectFixups(c, {
         {2, 3, u"a1", 21},  // C7 at 17, selector 18-19, count 20

@@ -174,15 +174,15 @@ TEST(IoStatements, SettingWordsDisabledForTheControllerAreUnsupported) {
     for (const char16_t* statement : {u"HIGHSPEED SETON", u"PTP SETOFF", u"PTP ALLON"}) {
         QUARVELv2 c;
         ASSERT_EQ(CompileProgram(c, statement).err, 0);
-        const std::u16string word = c.tokens_[2].text;
+        const std::u16string word = Core(c).tokens_[2].text;
         c.CommandUnuse(word);
-        ASSERT_EQ(c.CommandEnabled(c.tokens_[2].code), 0) << qvv2::ToUtf8(word);
+        ASSERT_EQ(c.CommandEnabled(Core(c).tokens_[2].code), 0) << qvv2::ToUtf8(word);
         int32_t first = 1, last = 2;
         int16_t err = 0;
-        if (c.tokens_[1].code == 108)
-            c.CompileHighSpeed(first, last, err);
+        if (Core(c).tokens_[1].code == 108)
+            Core(c).CompileHighSpeed(first, last, err);
         else
-            c.CompilePtp(first, last, err);
+            Core(c).CompilePtp(first, last, err);
         EXPECT_EQ(err, 999) << qvv2::ToUtf8(statement);
     }
 }
@@ -312,11 +312,11 @@ TEST(SerialStatements, ReceiveJumpsToItsLabel) {
     Outcome o = CompileProgram(c, std::u16string(kPreamble) + u"BACK: OUT 1, 1\nRX 2, A, BACK\n10 ERX 9600, A, 10");
     ASSERT_EQ(o.err, 0);
     EXPECT_EQ(o.code, "d1 11 11 d5 e6 15 40 10 00 d5 02 15 40 19 00");
-    ASSERT_EQ(c.fixupCount_, 2);
-    EXPECT_EQ(c.fixups_[1].kind, 3);
-    EXPECT_EQ(c.fixups_[1].name, u"BACK");
-    EXPECT_EQ(c.fixups_[1].line, kPreambleLines + 2);
-    EXPECT_EQ(c.fixups_[1].position, 16 + 3 + 5);
+    ASSERT_EQ(Core(c).fixupCount_, 2);
+    EXPECT_EQ(Core(c).fixups_[1].kind, 3);
+    EXPECT_EQ(Core(c).fixups_[1].name, u"BACK");
+    EXPECT_EQ(Core(c).fixups_[1].line, kPreambleLines + 2);
+    EXPECT_EQ(Core(c).fixups_[1].position, 16 + 3 + 5);
 
     // A label that is never defined is reported on the line of the RX.
     o = CompileProgram(c, std::u16string(kPreamble) + u"OUT 1, 1\nRX 2, A, NOWHERE\nOUT 1, 0");

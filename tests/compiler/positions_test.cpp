@@ -155,10 +155,10 @@ TEST_F(PositionStatements, MovePosGroupFormForEveryGroupWord) {
             CompileText(8, u"P: " + pos + word + u", 100\r\n" + movepos + word + u", P\r\n");
             ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(c.Bas_Error_Msg);
             EXPECT_EQ(Code(), Cat(block, {178, 16, 0}));
-            ASSERT_EQ(c.fixupCount_, 1);
-            EXPECT_EQ(c.fixups_[1].kind, g.fixupKind);
-            EXPECT_EQ(c.fixups_[1].line, 2);
-            EXPECT_EQ(c.fixups_[1].name, u"P");
+            ASSERT_EQ(Core(c).fixupCount_, 1);
+            EXPECT_EQ(Core(c).fixups_[1].kind, g.fixupKind);
+            EXPECT_EQ(Core(c).fixups_[1].line, 2);
+            EXPECT_EQ(Core(c).fixups_[1].name, u"P");
             // Forward reference.
             CompileText(0, movepos + word + u", P\r\nP: " + pos + word + u", 100\r\n");
             ASSERT_EQ(c.Bas_Error, 0) << qvv2::ToUtf8(c.Bas_Error_Msg);
@@ -206,15 +206,15 @@ TEST_F(PositionStatements, MovePosOfTheGroupFormSyntax) {
 TEST_F(PositionStatements, TypeTwoAndFiveFixUpKinds) {
     CompileText(2, u"P: POS 100\r\nMOVEPOS P\r\n");
     ASSERT_EQ(c.Bas_Error, 0);
-    ASSERT_EQ(c.fixupCount_, 1);
-    EXPECT_EQ(c.fixups_[1].kind, 6);
-    EXPECT_EQ(c.fixups_[1].position, 25);  // the opcode is at buffer index 24 (address 23)
+    ASSERT_EQ(Core(c).fixupCount_, 1);
+    EXPECT_EQ(Core(c).fixups_[1].kind, 6);
+    EXPECT_EQ(Core(c).fixups_[1].position, 25);  // the opcode is at buffer index 24 (address 23)
     CompileText(5, u"P: POS 100\r\n'\r\nMOVEPOS P\r\n");
     ASSERT_EQ(c.Bas_Error, 0);
-    ASSERT_EQ(c.fixupCount_, 1);
-    EXPECT_EQ(c.fixups_[1].kind, 7);
-    EXPECT_EQ(c.fixups_[1].line, 3);
-    EXPECT_EQ(c.fixups_[1].position, 27);
+    ASSERT_EQ(Core(c).fixupCount_, 1);
+    EXPECT_EQ(Core(c).fixups_[1].kind, 7);
+    EXPECT_EQ(Core(c).fixups_[1].line, 3);
+    EXPECT_EQ(Core(c).fixups_[1].position, 27);
 }
 
 TEST_F(PositionStatements, ErrorsNameTheStatement) {
@@ -238,18 +238,18 @@ TEST_F(PositionStatements, DisabledCommandsAreNotSupported) {
         StatementCompiler compiler;
     };
     const std::vector<Stmt> statements = {
-        {2, u"MOVEPOS P", u"MOVEPOS", &QUARVELv2::CompileMovePosType2},
-        {5, u"MOVEPOS P", u"동작위치", &QUARVELv2::CompileMovePosType5},
-        {0, u"MOVEPOS G8B, P", u"G8B", &QUARVELv2::CompileMovePosGroup},
-        {0, u"MOVEPOS MOVE, P", u"MOVE", &QUARVELv2::CompileMovePosGroup},
-        {2, u"POS 100", u"POS", &QUARVELv2::CompilePosType2},
-        {5, u"POS 100", u"모터위치", &QUARVELv2::CompilePosType5},
+        {2, u"MOVEPOS P", u"MOVEPOS", &qvv2::Compiler::CompileMovePosType2},
+        {5, u"MOVEPOS P", u"동작위치", &qvv2::Compiler::CompileMovePosType5},
+        {0, u"MOVEPOS G8B, P", u"G8B", &qvv2::Compiler::CompileMovePosGroup},
+        {0, u"MOVEPOS MOVE, P", u"MOVE", &qvv2::Compiler::CompileMovePosGroup},
+        {2, u"POS 100", u"POS", &qvv2::Compiler::CompilePosType2},
+        {5, u"POS 100", u"모터위치", &qvv2::Compiler::CompilePosType5},
     };
     for (const Stmt& s : statements) {
         SCOPED_TRACE(qvv2::ToUtf8(s.source));
         CompileText(s.conType, u"P: POS 100\r\n" + s.source + u"\r\n");
         c.CommandUnuse(s.disabled);
-        EXPECT_EQ(RunStatementCompiler(c, s.compiler, c.lineRanges_[2].first, c.lineRanges_[2].last), 999);
+        EXPECT_EQ(RunStatementCompiler(c, s.compiler, Core(c).lineRanges_[2].first, Core(c).lineRanges_[2].last), 999);
     }
 }
 
@@ -258,15 +258,15 @@ TEST_F(PositionStatements, DisabledCommandsAreNotSupported) {
 TEST_F(PositionStatements, TokenRangeIsRespected) {
     CompileText(8, u"MOVEPOS G6A, P\r\nP: POS G6A, 100\r\n");
     ASSERT_EQ(c.Bas_Error, 0);
-    for (StatementCompiler f : {&QUARVELv2::CompileMovePosType2, &QUARVELv2::CompileMovePosType5,
-                                &QUARVELv2::CompileMovePosGroup, &QUARVELv2::CompilePosType2,
-                                &QUARVELv2::CompilePosType5}) {
+    for (StatementCompiler f : {&qvv2::Compiler::CompileMovePosType2, &qvv2::Compiler::CompileMovePosType5,
+                                &qvv2::Compiler::CompileMovePosGroup, &qvv2::Compiler::CompilePosType2,
+                                &qvv2::Compiler::CompilePosType5}) {
         auto run = [this, f](int32_t last) {
-            c.objPos_ = 16;
+            Core(c).objPos_ = 16;
             return RunStatementCompiler(c, f, 1, last);
         };
         for (int32_t last : {1, 2, 3}) run(last);
-        EXPECT_EQ(run(1000), run(c.tokenCount_));
+        EXPECT_EQ(run(1000), run(Core(c).tokenCount_));
     }
 }
 

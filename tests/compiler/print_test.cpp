@@ -144,11 +144,11 @@ TEST(Print, PrintItemTakesStringsOnly) {
     c.Compile(text);
     const int32_t before = c.ObjectPosition();
     int16_t err = 0;
-    c.CompilePrintItem(qvv2::Token{u"5", qvv2::TK_NUMBER, 2}, err);
+    Core(c).CompilePrintItem(qvv2::Token{u"5", qvv2::TK_NUMBER, 2}, err);
     EXPECT_EQ(err, 43);
     EXPECT_EQ(c.ObjectPosition(), before);
     c.CodePage = "CP1252";
-    c.CompilePrintItem(qvv2::Token{u"", qvv2::TK_STRING, 0}, err);
+    Core(c).CompilePrintItem(qvv2::Token{u"", qvv2::TK_STRING, 0}, err);
     EXPECT_EQ(err, 0);
     EXPECT_EQ(c.ObjectPosition(), before);
 }
@@ -158,13 +158,13 @@ TEST(Print, StatementCutShortReadsNothingBeyondTheTokens) {
     std::u16string text = u"PRINT FORMAT";
     c.Compile(text);
     ASSERT_EQ(c.Bas_Error, 23);
-    int32_t first = c.tokenCount_;
-    int32_t last = c.tokenCount_ + 8;
+    int32_t first = Core(c).tokenCount_;
+    int32_t last = Core(c).tokenCount_ + 8;
     int16_t err = 0;
-    c.CompilePrint(first, last, err);
+    Core(c).CompilePrint(first, last, err);
     EXPECT_EQ(err, 23);
-    first = c.tokenCount_ - 1;
-    c.CompilePrint(first, last, err);
+    first = Core(c).tokenCount_ - 1;
+    Core(c).CompilePrint(first, last, err);
     EXPECT_EQ(err, 23);
 }
 

@@ -370,30 +370,30 @@ TEST_F(ServoGroupStatements, DisabledGroupWordIsNotSupported) {
         StatementCompiler compiler;
     };
     const std::vector<Stmt> statements = {
-        {u"MOVE G8A, 100", &QUARVELv2::CompileMove},
-        {u"ZERO G8A, 100", &QUARVELv2::CompileZero},
-        {u"POS G8A, 100", &QUARVELv2::CompilePos},
-        {u"INIT G8A, 100", &QUARVELv2::CompileInit},
-        {u"GETMOTORSET G8A, 1", &QUARVELv2::CompileGetMotorSet},
-        {u"MOTORMODE G8A, 1", &QUARVELv2::CompileMotorMode},
-        {u"GYROSET G8A, 1", &QUARVELv2::CompileGyroSet},
-        {u"GYRODIR G8A, 1", &QUARVELv2::CompileGyroDir},
-        {u"GYROSENSE G8A, 1", &QUARVELv2::CompileGyroSense},
-        {u"ACCELSET 1, G8A, 1", &QUARVELv2::CompileAccelSet},
-        {u"ACCELDIR 1, G8A, 1", &QUARVELv2::CompileAccelDir},
-        {u"ACCELSENSE 1, G8A, 1", &QUARVELv2::CompileAccelSense},
-        {u"TILTSET 1, G8A, 1", &QUARVELv2::CompileTiltSet},
-        {u"TILTDIR 1, G8A, 1", &QUARVELv2::CompileTiltDir},
-        {u"TILTSENSE 1, G8A, 1", &QUARVELv2::CompileTiltSense},
-        {u"DIR G8A, 1", &QUARVELv2::CompileDir},
-        {u"OFFSET G8A, 100", &QUARVELv2::CompileOffset},
+        {u"MOVE G8A, 100", &qvv2::Compiler::CompileMove},
+        {u"ZERO G8A, 100", &qvv2::Compiler::CompileZero},
+        {u"POS G8A, 100", &qvv2::Compiler::CompilePos},
+        {u"INIT G8A, 100", &qvv2::Compiler::CompileInit},
+        {u"GETMOTORSET G8A, 1", &qvv2::Compiler::CompileGetMotorSet},
+        {u"MOTORMODE G8A, 1", &qvv2::Compiler::CompileMotorMode},
+        {u"GYROSET G8A, 1", &qvv2::Compiler::CompileGyroSet},
+        {u"GYRODIR G8A, 1", &qvv2::Compiler::CompileGyroDir},
+        {u"GYROSENSE G8A, 1", &qvv2::Compiler::CompileGyroSense},
+        {u"ACCELSET 1, G8A, 1", &qvv2::Compiler::CompileAccelSet},
+        {u"ACCELDIR 1, G8A, 1", &qvv2::Compiler::CompileAccelDir},
+        {u"ACCELSENSE 1, G8A, 1", &qvv2::Compiler::CompileAccelSense},
+        {u"TILTSET 1, G8A, 1", &qvv2::Compiler::CompileTiltSet},
+        {u"TILTDIR 1, G8A, 1", &qvv2::Compiler::CompileTiltDir},
+        {u"TILTSENSE 1, G8A, 1", &qvv2::Compiler::CompileTiltSense},
+        {u"DIR G8A, 1", &qvv2::Compiler::CompileDir},
+        {u"OFFSET G8A, 100", &qvv2::Compiler::CompileOffset},
     };
     for (const Stmt& s : statements) {
         SCOPED_TRACE(qvv2::ToUtf8(s.source));
         CompileText(s.source + u"\r\n");
         ASSERT_EQ(c.Bas_Error, 0);
         c.CommandUnuse(u"G8A");
-        EXPECT_EQ(RunStatementCompiler(c, s.compiler, 1, c.tokenCount_), 999);
+        EXPECT_EQ(RunStatementCompiler(c, s.compiler, 1, Core(c).tokenCount_), 999);
     }
     // In MOVE24 a group word is no group word at all.
     CompileText(u"MOVE 100\r\n");
@@ -408,20 +408,20 @@ TEST_F(ServoGroupStatements, TokenRangeIsRespected) {
     CompileText(u"MOVE G6A, 100, 100\r\n");
     ASSERT_EQ(c.Bas_Error, 0);
     const std::vector<StatementCompiler> compilers = {
-        &QUARVELv2::CompileMove,      &QUARVELv2::CompileZero,      &QUARVELv2::CompilePos,
-        &QUARVELv2::CompileInit,      &QUARVELv2::CompileGyroSet,   &QUARVELv2::CompileAccelSet,
-        &QUARVELv2::CompileTiltDir,   &QUARVELv2::CompileMove24,    &QUARVELv2::CompileDir,
-        &QUARVELv2::CompileOffset,
+        &qvv2::Compiler::CompileMove,      &qvv2::Compiler::CompileZero,      &qvv2::Compiler::CompilePos,
+        &qvv2::Compiler::CompileInit,      &qvv2::Compiler::CompileGyroSet,   &qvv2::Compiler::CompileAccelSet,
+        &qvv2::Compiler::CompileTiltDir,   &qvv2::Compiler::CompileMove24,    &qvv2::Compiler::CompileDir,
+        &qvv2::Compiler::CompileOffset,
     };
     auto run = [this](StatementCompiler f, int32_t last) {
-        c.objPos_ = 16;
+        Core(c).objPos_ = 16;
         return RunStatementCompiler(c, f, 1, last);
     };
     for (StatementCompiler f : compilers) {
         EXPECT_EQ(run(f, 1), 23);
         EXPECT_EQ(run(f, 2), 23);
         // A range reaching past the table is read up to the last token only.
-        EXPECT_EQ(run(f, 1000), run(f, c.tokenCount_));
+        EXPECT_EQ(run(f, 1000), run(f, Core(c).tokenCount_));
     }
 }
 
@@ -435,16 +435,20 @@ namespace {
 // last index far beyond the table.
 TEST(ServoStatementRanges, AnyTokenRangeIsSafe) {
     const std::vector<StatementCompiler> compilers = {
-        &QUARVELv2::CompileMove,         &QUARVELv2::CompileZero,         &QUARVELv2::CompilePos,
-        &QUARVELv2::CompileInit,         &QUARVELv2::CompileGetMotorSet,  &QUARVELv2::CompileMotorMode,
-        &QUARVELv2::CompileGyroSet,      &QUARVELv2::CompileGyroDir,      &QUARVELv2::CompileGyroSense,
-        &QUARVELv2::CompileAccelSet,     &QUARVELv2::CompileAccelDir,     &QUARVELv2::CompileAccelSense,
-        &QUARVELv2::CompileTiltSet,      &QUARVELv2::CompileTiltDir,      &QUARVELv2::CompileTiltSense,
-        &QUARVELv2::CompileMove24,       &QUARVELv2::CompileDir,          &QUARVELv2::CompileOffset,
-        &QUARVELv2::CompileMotor,        &QUARVELv2::CompileMotorOff,     &QUARVELv2::CompileAiMotor,
-        &QUARVELv2::CompileAiMotorOff,   &QUARVELv2::CompileFastServo,    &QUARVELv2::CompileMovePosType2,
-        &QUARVELv2::CompileMovePosType5, &QUARVELv2::CompileMovePosGroup, &QUARVELv2::CompilePosType2,
-        &QUARVELv2::CompilePosType5,
+        &qvv2::Compiler::CompileMove,         &qvv2::Compiler::CompileZero,
+        &qvv2::Compiler::CompilePos,          &qvv2::Compiler::CompileInit,
+        &qvv2::Compiler::CompileGetMotorSet,  &qvv2::Compiler::CompileMotorMode,
+        &qvv2::Compiler::CompileGyroSet,      &qvv2::Compiler::CompileGyroDir,
+        &qvv2::Compiler::CompileGyroSense,    &qvv2::Compiler::CompileAccelSet,
+        &qvv2::Compiler::CompileAccelDir,     &qvv2::Compiler::CompileAccelSense,
+        &qvv2::Compiler::CompileTiltSet,      &qvv2::Compiler::CompileTiltDir,
+        &qvv2::Compiler::CompileTiltSense,    &qvv2::Compiler::CompileMove24,
+        &qvv2::Compiler::CompileDir,          &qvv2::Compiler::CompileOffset,
+        &qvv2::Compiler::CompileMotor,        &qvv2::Compiler::CompileMotorOff,
+        &qvv2::Compiler::CompileAiMotor,      &qvv2::Compiler::CompileAiMotorOff,
+        &qvv2::Compiler::CompileFastServo,    &qvv2::Compiler::CompileMovePosType2,
+        &qvv2::Compiler::CompileMovePosType5, &qvv2::Compiler::CompileMovePosGroup,
+        &qvv2::Compiler::CompilePosType2,     &qvv2::Compiler::CompilePosType5,
     };
     for (StatementCompiler f : compilers) {
         QUARVELv2 fresh;  // no compile yet: the token table is empty
