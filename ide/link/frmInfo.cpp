@@ -109,6 +109,8 @@ frmInfo::frmInfo(QWidget* owner) : QDialog(owner) {
 frmInfo::~frmInfo() { modMain::InfoBusy = false; }
 
 void frmInfo::ShowModal(QWidget* owner) {
+    // Asked for while another controller exchange waits: nothing happens.
+    if (vxIO::Busy()) return;
     QPointer<frmInfo> window = new frmInfo(owner);
     // A failed read-out has said so already; the window would only close
     // itself again.
@@ -143,6 +145,8 @@ std::array<QString, 10> frmInfo::ValueTexts(const vxIO::ControllerInfo& info) {
 }
 
 void frmInfo::FillValues() {
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
     // The serial port is opened and closed here; on the parallel port the
     // read-out has nothing to open.
     if (modMain::PortType == 1) vxIO::OpenComm();
