@@ -157,9 +157,9 @@ TEST_F(LinkTest, PacedLineCostsItsWireTime) {
     // on the wire, and the link adds little to that.
     sim().setBaud(9600);
     open();
-    // The best of three runs: a loaded machine may hold up any one of them.
+    // The best of five runs: a loaded machine may hold up any one of them.
     double ms = 1e9;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 5; ++run) {
         QElapsedTimer t;
         t.start();
         for (int i = 0; i < 24; ++i) {
@@ -170,5 +170,8 @@ TEST_F(LinkTest, PacedLineCostsItsWireTime) {
     }
     const double wire = 24 * 2 * 10.0 / 9600 * 1000;
     EXPECT_GE(ms, wire * 0.98);
-    EXPECT_LT(ms, wire * 2.0);
+    // At most about 3 ms a byte on top of the wire (room for a loaded
+    // machine); a wait that polled on a timer instead of waking on the reply
+    // would cost more.
+    EXPECT_LT(ms, wire * 2.5);
 }

@@ -55,7 +55,7 @@ public:
     // A frame that stays incomplete for this long is dropped: the next byte
     // starts a new command.  Well above a busy host's pause between two
     // bytes, and below the tests' short reply time-out.
-    static constexpr int kFrameGapMs = 150;
+    static constexpr int kFrameGapMs = 200;
 
     // The fault strikes the answer to the received byte `atByte` bytes from
     // now (0: the next byte received).  One fault is pending at a time.
