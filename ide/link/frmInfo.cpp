@@ -119,12 +119,17 @@ void frmInfo::ShowModal(QWidget* owner) {
 }
 
 void frmInfo::Form_Load() {
-    frmWait& wait = frmWait::Load();
-    wait.show();
+    // Loaded while another controller exchange waits: no read-out (and no
+    // wait window, which is that exchange's), so the window closes itself.
+    const bool refused = vxIO::Busy();
+    if (!refused) {
+        frmWait& wait = frmWait::Load();
+        wait.show();
+    }
     modAPI::DisableCloseItem(this);
     modMain::LocalizeForm(this);
     modGeneral::FlatControls(this);
-    FillValues();
+    if (!refused) FillValues();
 }
 
 std::array<QString, 10> frmInfo::ValueTexts(const vxIO::ControllerInfo& info) {

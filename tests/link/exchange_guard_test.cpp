@@ -2,6 +2,7 @@
 // an exchange waits (a timer, a key) is refused without touching the wire,
 // the exchange itself goes on undisturbed, and the guard is free again
 // afterwards.  A wait outside any exchange lets commands run.
+#include <QLabel>
 #include <QTimer>
 
 #include <functional>
@@ -69,7 +70,18 @@ TEST_F(ExchangeGuardTest, EveryCommandStartedDuringAWaitIsRefusedAndSendsNothing
          [&] { EXPECT_FALSE(vxIO::DownloadFast(basic_.ObjCode, basic_.TotalBytes, 0, 0, nullptr, nullptr)); }},
         {"memory clear", [] { vxIO::ClearMemory(); }},
         {"information window", [] { frmInfo::ShowModal(&main()); }},
+        {"information window loaded",
+         [] {
+             frmInfo w(&main());
+             EXPECT_TRUE(w.lbl[0]->text().isEmpty());
+             EXPECT_EQ(frmWait::Loaded(), nullptr);
+         }},
         {"debug window", [] { frmDebugScreen::ShowModal(&main()); }},
+        {"debug window loaded",
+         [] {
+             frmDebugScreen w(&main());
+             EXPECT_FALSE(w.IsLoaded());
+         }},
         {"download window", [] { frmRun::ShowModal(&main()); }},
     };
 
