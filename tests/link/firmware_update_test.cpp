@@ -35,8 +35,9 @@ protected:
         sim().setRam(1267, static_cast<uint8_t>(word & 0xFF));
     }
 
-    // Presses OK in a fresh window; the boot loader's waits shortened.
-    void RunWindow(int promptWaitMs = 1500, int replyWaitMs = 400) {
+    // Presses OK in a fresh window; the boot loader's waits shortened, yet
+    // generous enough that a loaded machine does not run out of them.
+    void RunWindow(int promptWaitMs = 3000, int replyWaitMs = 1500) {
         frmRun w;
         w.PromptWaitMs = promptWaitMs;
         w.ReplyWaitMs = replyWaitMs;
@@ -177,9 +178,6 @@ TEST_F(FirmwareTest, WithoutTheImageTheWindowSaysWhyAndDownloads) {
 
 TEST_F(FirmwareTest, AFailedUpdateEndsQuietlyAndTheDownloadStillWorks) {
     WriteFirmware(GeneratedFirmware(5000));  // blocks 0 to 20
-    // What runs out here is the boot loader's wait that a case leaves
-    // unanswered; those waits are generous too, so that a loaded machine does
-    // not turn a slow answer into a failure.
     struct Case {
         const char* what;
         std::function<void(ControllerSim&)> inject;
@@ -202,7 +200,7 @@ TEST_F(FirmwareTest, AFailedUpdateEndsQuietlyAndTheDownloadStillWorks) {
         Controller(2, 6);
         c.inject(sim());
         modMain::Downloaded = false;
-        RunWindow(3000, 1500);
+        RunWindow();
         EXPECT_EQ(boxes_->Calls().size(), 1u);  // the question, and nothing more
         EXPECT_FALSE(updated_);
         EXPECT_EQ(sim().flashBlocks().size(), static_cast<size_t>(c.acceptedBlocks));
