@@ -33,6 +33,8 @@ qvv2::QUARVELv2& Basic() {
 void SetBasic(qvv2::QUARVELv2* control) { g_basic = control; }
 
 bool DownloadProgram() {
+    const vxIO::Exchange exchange;
+    if (!exchange) return false;
     qvv2::QUARVELv2& basic = Basic();
     if (!CompiledOK || basic.Bas_Error != 0 || basic.TotalBytes <= 16) {
         (void)platform::MsgBox(LoadResString(4004) + QStringLiteral("\r\n") + LoadResString(4005),

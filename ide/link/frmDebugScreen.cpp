@@ -143,6 +143,8 @@ frmDebugScreen::frmDebugScreen(QWidget* owner) : QDialog(owner) {
 frmDebugScreen::~frmDebugScreen() { Form_Unload(); }
 
 void frmDebugScreen::ShowModal(QWidget* owner) {
+    // Asked for while another controller exchange waits: nothing happens.
+    if (vxIO::Busy()) return;
     QPointer<frmDebugScreen> window = new frmDebugScreen(owner);
     if (window && window->IsLoaded()) window->exec();
     delete window.data();
@@ -177,6 +179,14 @@ void frmDebugScreen::Form_Load() {
     Label2->setText(LoadResString(4606));
     Label4->setText(LoadResString(4607));
 
+    // The window holds the port open from here until it unloads; its tool
+    // bar's commands run while it does.
+    const vxIO::Exchange exchange;
+    if (!exchange) {
+        loaded_ = false;
+        return;
+    }
+    holdsPort_ = true;
     if (modMain::PortType == 1) vxIO::OpenComm();
     vxIO::StopProgram();
     if (vxIO::CommError != 0) {
@@ -210,7 +220,8 @@ void frmDebugScreen::Form_Load() {
 void frmDebugScreen::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    if (modMain::PortType == 1) vxIO::CloseComm();
+    // A load refused because another exchange was waiting opened nothing.
+    if (holdsPort_ && modMain::PortType == 1) vxIO::CloseComm();
 }
 
 void frmDebugScreen::showEvent(QShowEvent* event) {
@@ -223,6 +234,10 @@ void frmDebugScreen::showEvent(QShowEvent* event) {
 
 void frmDebugScreen::TB_ButtonClick(QAction* button) {
     if (!button) return;
+    // A step or run pressed while a controller exchange waits (this
+    // window's own step included) is ignored.
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
     if (button == btnSingleRun) {
         SingleStep();
         ShowVariableValues();
@@ -367,7 +382,7 @@ void frmDebugScreen::SingleStep() {
     case 1:
         // Bit 6 of the parallel port's status is set while the controller is
         // busy; a library error ends the wait as well.
-        while ((vxIO::ParInport() & 64) != 0 && vxIO::CommError == 0) QApplication::processEvents();
+        while ((vxIO::ParInport() & 64) != 0 && vxIO::CommError == 0) vxIO::Pump(QEventLoop::AllEvents);
         if (vxIO::CommError != 0) return;
         reply = vxIO::ParReceive();
         break;

@@ -102,4 +102,5 @@ private:
 
     bool loaded_ = true;
     bool unloaded_ = false;
+    bool holdsPort_ = false;  // the load went ahead and opened the port
 };

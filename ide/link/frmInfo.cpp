@@ -109,6 +109,8 @@ frmInfo::frmInfo(QWidget* owner) : QDialog(owner) {
 frmInfo::~frmInfo() { modMain::InfoBusy = false; }
 
 void frmInfo::ShowModal(QWidget* owner) {
+    // Asked for while another controller exchange waits: nothing happens.
+    if (vxIO::Busy()) return;
     QPointer<frmInfo> window = new frmInfo(owner);
     // A failed read-out has said so already; the window would only close
     // itself again.
@@ -117,12 +119,17 @@ void frmInfo::ShowModal(QWidget* owner) {
 }
 
 void frmInfo::Form_Load() {
-    frmWait& wait = frmWait::Load();
-    wait.show();
+    // Loaded while another controller exchange waits: no read-out (and no
+    // wait window, which is that exchange's), so the window closes itself.
+    const bool refused = vxIO::Busy();
+    if (!refused) {
+        frmWait& wait = frmWait::Load();
+        wait.show();
+    }
     modAPI::DisableCloseItem(this);
     modMain::LocalizeForm(this);
     modGeneral::FlatControls(this);
-    FillValues();
+    if (!refused) FillValues();
 }
 
 std::array<QString, 10> frmInfo::ValueTexts(const vxIO::ControllerInfo& info) {
@@ -143,6 +150,8 @@ std::array<QString, 10> frmInfo::ValueTexts(const vxIO::ControllerInfo& info) {
 }
 
 void frmInfo::FillValues() {
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
     // The serial port is opened and closed here; on the parallel port the
     // read-out has nothing to open.
     if (modMain::PortType == 1) vxIO::OpenComm();

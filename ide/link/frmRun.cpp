@@ -23,7 +23,7 @@
 #include "link/bootup_modMain.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
+#include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 
@@ -67,11 +67,7 @@ QString FileNameOf(const std::u16string& path) {
     return cut < 0 ? p : p.mid(cut + 1);
 }
 
-platform::CommControl* Port() {
-    frmMain* host = frmMain::existing();
-    if (!host) host = &frmMain::instance();
-    return &host->Comm;
-}
+platform::CommControl* Port() { return vxIO::Link().Comm; }
 
 QByteArray Raw(const uint8_t* bytes, size_t count) {
     return QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
@@ -180,6 +176,8 @@ frmRun::~frmRun() {
 frmRun* frmRun::Loaded() { return g_loaded; }
 
 void frmRun::ShowModal(QWidget* owner) {
+    // Asked for while another controller exchange waits: nothing happens.
+    if (vxIO::Busy()) return;
     QPointer<frmRun> window = new frmRun(owner);
     window->exec();
     delete window.data();
@@ -224,6 +222,9 @@ int32_t frmRun::LastBlockNumber(int32_t lastIndex) {
 
 void frmRun::cmdOK_Click() {
     if (busy_) return;
+    // The version check, the update and the download are one exchange.
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
     busy_ = true;
     QPointer<frmRun> self = this;
 
@@ -238,9 +239,13 @@ void frmRun::cmdOK_Click() {
     case 7:
     case 8:
     case 9:
-        if (bootup_modMain::ReadFirmwareVersion() && bootup_modMain::FirmwareKind == 2 &&
-            IsOldFirmware(bootup_modMain::FirmwareMajor, bootup_modMain::FirmwareMinor,
-                          bootup_modMain::FirmwareWord)) {
+        if (!bootup_modMain::ReadFirmwareVersion()) {
+            // A check that gave up on a slow controller leaves its reply on
+            // the way; it must not arrive as the download's first echo.
+            if (vxIO::CommError != 0 && vxIO::CommError != vxIO::kErrOpen) DropLateReplies();
+        } else if (bootup_modMain::FirmwareKind == 2 &&
+                   IsOldFirmware(bootup_modMain::FirmwareMajor, bootup_modMain::FirmwareMinor,
+                                 bootup_modMain::FirmwareWord)) {
             if (FirmwarePackage.Usable()) {
                 const QString question = LoadResString(5003) + kCrLf + LoadResString(5004) + kCrLf +
                                          LoadResString(5005) + kCrLf + LoadResString(5006);
@@ -294,18 +299,32 @@ void frmRun::TimeOut_Timer() {
     ReplyTimedOut = true;
 }
 
+void frmRun::DropLateReplies() {
+    vxIO::CommError = 0;
+    vxIO::OpenComm();
+    if (vxIO::CommError == 0) {
+        // The receive event takes whatever arrives meanwhile; the rest goes
+        // with the flush.
+        modMain::Delay(static_cast<int16_t>(std::clamp(LateReplySettleMs, 0, 32767)));
+        vxIO::FlushInput();
+    }
+    vxIO::CloseComm();
+    vxIO::CommError = 0;
+}
+
 template <typename Ready>
 bool frmRun::WaitRaw(int ms, Ready ready) {
-    platform::CommControl* port = Port();
+    QPointer<platform::CommControl> port = Port();
+    if (!port) return false;
     ReplyTimedOut = false;
     TimeOut.setInterval(ms);
     TimeOut.start();
     bool ok = false;
     for (;;) {
         // Sleeps until data or the time-out arrive.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        vxIO::Pump(QEventLoop::WaitForMoreEvents);
         if (ReplyTimedOut) break;
-        if (!port->PortOpen()) break;  // the line went away
+        if (!port || !port->PortOpen()) break;  // the line went away
         if (ready()) {
             ok = true;
             break;
@@ -321,12 +340,12 @@ void frmRun::EndRaw() {
 }
 
 bool frmRun::SendFirmwareBlock(int16_t k) {
-    platform::CommControl* port = Port();
+    QPointer<platform::CommControl> port = Port();
     const uint8_t header[2] = {static_cast<uint8_t>(k), 0};
-    if (!port->Output(Raw(header, 2))) return false;
+    if (!port || !port->Output(Raw(header, 2))) return false;
     uint32_t sum = static_cast<uint32_t>(k) + 0;
     for (int32_t i = 0; i <= 255; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        vxIO::Pump(QEventLoop::AllEvents);
         const int32_t p = int32_t(k) * 256 + i;
         const uint8_t b = (p >= 0 && p <= FirmwareLastIndex && static_cast<size_t>(p) < FirmwareImage.size())
                               ? FirmwareImage[static_cast<size_t>(p)]
@@ -335,14 +354,17 @@ bool frmRun::SendFirmwareBlock(int16_t k) {
         BlockFrame[static_cast<size_t>(i)] = (i % 2 == 0) ? static_cast<uint8_t>(b ^ static_cast<uint8_t>(k)) : b;
     }
     BlockFrame[256] = static_cast<uint8_t>(sum % 256);
-    return port->Output(Raw(BlockFrame.data(), BlockFrame.size()));
+    return port && port->Output(Raw(BlockFrame.data(), BlockFrame.size()));
 }
 
 void frmRun::UpdateFirmware() {
     UpdateSucceeded = false;
     if (!FirmwarePackage.Usable() || FirmwareLastIndex < 0) return;
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
     const Firmware::AccessCode& code = FirmwarePackage.Code;
-    platform::CommControl* port = Port();
+    QPointer<platform::CommControl> port = Port();
+    if (!port) return;
 
     vxIO::OpenComm();
     if (vxIO::CommError != 0) {
@@ -353,7 +375,7 @@ void frmRun::UpdateFirmware() {
     // Wake-up: each byte written as it is, each reply taken by the link's
     // normal reply wait.
     for (size_t i = 0; i < code.WakeUp.size(); ++i) {
-        if (!port->Output(Raw(&code.WakeUp[i], 1))) {
+        if (!port || !port->Output(Raw(&code.WakeUp[i], 1))) {
             vxIO::CommError = vxIO::kErrPort;
             vxIO::ShowCommError(vxIO::CommError);
             return;
@@ -408,7 +430,8 @@ void frmRun::UpdateFirmware() {
     vxIO::SetProgressWidth(ShpDownloadState, fullWidth, 0, last);
 
     for (int32_t k = 0;; ++k) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        vxIO::Pump(QEventLoop::AllEvents);
+        if (!port) break;
         if (k >= 255 || k > last) {
             const uint8_t endMarker[2] = {255, 0};
             if (port->Output(Raw(endMarker, 2))) UpdateSucceeded = true;

@@ -2,7 +2,9 @@
 // OK checks the controller's firmware version (offering the firmware update
 // to a controller with an old version, when the program has the firmware
 // beside it), then downloads the program (modMain::DownloadProgram) with the
-// progress bars of this window, and closes the window.
+// progress bars of this window, and closes the window.  A check that gave up
+// on a slow controller is followed by a pause in which its late reply
+// arrives and is dropped, so that the download does not take it for an echo.
 //
 // The firmware update talks to the controller's boot loader over the serial
 // port in raw mode: a wake-up exchange of five bytes, a prompt, a seven-byte
@@ -68,6 +70,10 @@ public:
     // for its acknowledgement and each block's reply.
     int PromptWaitMs = 10000;
     int ReplyWaitMs = 3000;
+    // How long a version check that gave up waits for its reply still to
+    // arrive, so that the reply is dropped before the download starts: a slow
+    // controller answers up to 3 s after the request.
+    int LateReplySettleMs = 3000;
 
     void Form_Load();
     void LoadFirmwareImage();
@@ -80,6 +86,9 @@ public:
     // failed.
     bool SendFirmwareBlock(int16_t k);
     void TimeOut_Timer();
+    // Opens the port, lets late reply bytes arrive for LateReplySettleMs,
+    // drops them and closes the port again; CommError ends at 0.
+    void DropLateReplies();
 
     // Whether a controller of this firmware kind 2 counts as old: versions
     // 2.4, 2.5 and 2.6, and 2.3 with the firmware word 3529.

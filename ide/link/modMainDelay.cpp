@@ -1,31 +1,31 @@
 #include "link/modMainDelay.h"
 
-#include <QApplication>
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QThread>
+#include <QTimer>
 
-#include "mainwindow/frmMain.h"
+#include "link/vxIO.h"
 
 namespace modMain {
 
 void Delay(int16_t ms) {
     if (ms < 1) return;
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        // No event queue to keep running (and no main window): just sleep.
+    QPointer<QTimer> timer = vxIO::Link().TimeDelay;
+    if (!timer) {
+        // No event queue to keep running (and no timer): just sleep.
         QThread::msleep(static_cast<unsigned long>(ms));
         return;
     }
-    QPointer<frmMain> host = &frmMain::instance();
-    host->TimeDelay.setInterval(ms);
+    timer->setInterval(ms);
     DelayElapsed = false;
-    host->TimeDelay.start();
+    timer->start();
     while (!DelayElapsed) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        vxIO::Pump(QEventLoop::WaitForMoreEvents);
         // A delay started from an event during this one takes the timer over
-        // and its end ends this one too; a timer stopped by anyone else, or a
-        // main window gone, must not leave this loop waiting for ever.
-        if (!host || (!DelayElapsed && !host->TimeDelay.isActive())) break;
+        // and its end ends this one too; a timer stopped by anyone else, or
+        // gone with its owner, must not leave this loop waiting for ever.
+        if (!timer || (!DelayElapsed && !timer->isActive())) break;
     }
 }
 

@@ -1,17 +1,21 @@
 // Module vxIO: the link to the robot controller.
 //
-// The byte link moves single bytes in lock-step over the main window's serial
-// port (frmMain.Comm): every byte the host sends is echoed by the controller;
+// The byte link moves single bytes in lock-step over the serial port that the
+// main window registers (Link().Comm): every byte the host sends is echoed by
+// the controller;
 // the host asks for a reply byte by sending a lone 0 without echo.  Every
 // operation clears CommError when it starts and leaves the code of its first
 // failure; callers test it after every step, close the port and show the
 // error box (ShowCommError).  Waits hand control to the event queue and sleep
 // until the receive event or the time-out timer wakes them.
 //
-// Everything runs on the user-interface thread.  A link operation must not be
-// started while another one is waiting.
+// Everything runs on the user-interface thread.  A wait hands control to the
+// event queue, so a key, menu item or timer may try to start a second
+// controller command inside the first one; the link guard refuses it (see
+// Exchange below).
 #pragma once
 
+#include <QEventLoop>
 #include <QString>
 
 #include <array>
@@ -21,9 +25,85 @@
 
 #include "documents/modReg.h"
 
+class QTimer;
 class QWidget;
 
+namespace platform {
+class CommControl;
+}
+
 namespace vxIO {
+
+// ---- The link's controls ----------------------------------------------------
+
+// The serial port and the two timers the link drives: the reply time-out
+// (its interval is the COMMtimeout setting) and the timer of modMain::Delay.
+// The main window registers its own (Comm, TimeOut, TimeDelay) when it is
+// created and unregisters them when it goes; until then (and after) a
+// program-wide set stands in, driven by the same event handlers, so the link
+// and its windows work without the main window.
+struct LinkControls {
+    platform::CommControl* Comm = nullptr;
+    QTimer* TimeOut = nullptr;
+    QTimer* TimeDelay = nullptr;
+};
+
+// Registers the controls the link uses; a set with any member null
+// unregisters, and the stand-in takes over.
+void SetLinkControls(const LinkControls& controls);
+// The registered controls, else the stand-in.  All three members are null
+// only when there is no application whose event queue could drive them.
+LinkControls Link();
+
+// The handlers of the controls' events (the main window's Comm_OnComm,
+// TimeOut_Timer and TimeDelay_Timer call them with their own controls).
+// Receipt: unless raw mode is on, keeps the first byte received and sets
+// RxReady; the time-out: stops its timer and sets RxTimedOut; the delay:
+// stops its timer and sets modMain::DelayElapsed.
+void ReceiveEvent(platform::CommControl& port);
+void TimeOutEvent(QTimer& timer);
+void DelayEvent(QTimer& timer);
+
+// ---- One controller exchange at a time --------------------------------------
+
+// A controller exchange: a whole command sequence that a handler runs, from
+// the port's opening to its closing (a download, an information read-out, a
+// step of the debug window).  Its waits hand control to the event queue
+// (Pump), and an event handled there may try to start another command; that
+// command must not run, or its bytes would interleave with the exchange's.
+//
+// An exchange is active while a token is held or while the serial port is
+// open (OpenComm opened it and CloseComm closes it).  Code at the level where
+// the active exchange runs (the exchange's own code, or a window's handler
+// while the window holds the port open between commands) may go on and take
+// further tokens; code reached from inside one of its waits is refused.
+//
+// A refused token, and every link operation called while the link is busy,
+// returns at once: nothing is sent, nothing is shown, CommError is left as it
+// was (0 during any wait of a running exchange, since each wait starts from a
+// clean code), and the result is neutral (0 / false).
+class Exchange {
+public:
+    Exchange();
+    ~Exchange();
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+
+    // False when the command must not run: return at once.
+    bool Granted() const { return granted_; }
+    explicit operator bool() const { return granted_; }
+
+private:
+    bool granted_ = false;
+};
+
+// Whether a controller command started now would be refused.
+bool Busy();
+
+// One turn of a link wait: hands control to the event queue (sleeping until
+// something happens with WaitForMoreEvents).  Events handled meanwhile count
+// as started from inside the wait.
+void Pump(QEventLoop::ProcessEventsFlags flags = QEventLoop::WaitForMoreEvents);
 
 // ---- Link state -----------------------------------------------------------
 

@@ -2,25 +2,17 @@
 // the parallel-port calls, start-up and shut-down of the ports.
 #include "link/vxIO.h"
 
-#include <QApplication>
 #include <QByteArray>
-#include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
 
 #include "build/modMain.h"
-#include "mainwindow/frmMain.h"
+#include "platform/CommControl.h"
 #include "platform/PortIO.h"
 
 namespace vxIO {
 
 namespace {
-
-// The main window that hosts the port and the timers; nullptr when there is
-// no QApplication to host it (the link then reports a port failure).
-frmMain* Host() {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
-    return &frmMain::instance();
-}
 
 bool Serial() { return modMain::PortType == 1; }
 bool Parallel() { return modMain::PortType == 0; }
@@ -29,33 +21,38 @@ enum class Reply { Echo, ReceiveEcho, Receive };
 
 // The common core of SendByte, ReceiveByteEcho and ReceiveByte.
 uint8_t ReplyWait(Reply kind, uint8_t sent) {
+    if (Busy()) return 0;
     CommError = 0;
     if (!Serial()) return 0;
-    QPointer<frmMain> host = Host();
-    if (!host) {
+    // The controls may go away during a wait (their owner closed): the wait
+    // then ends as a port failure.
+    const LinkControls link = Link();
+    QPointer<platform::CommControl> port = link.Comm;
+    QPointer<QTimer> timeOut = link.TimeOut;
+    if (!port || !timeOut) {
         CommError = kErrPort;
         return 0;
     }
-    if (!host->Comm.PortOpen()) {
+    if (!port->PortOpen()) {
         CommError = kErrNotOpen;
         return 0;
     }
     RxTimedOut = false;
     RxReady = false;
 
-    if (kind == Reply::Echo && !host->Comm.Output(QByteArray(1, static_cast<char>(sent)))) {
+    if (kind == Reply::Echo && !port->Output(QByteArray(1, static_cast<char>(sent)))) {
         CommError = kErrPort;
-        host->TimeOut.stop();
+        timeOut->stop();
         return 0;
     }
-    host->TimeOut.start();
+    timeOut->start();
 
     enum class End { TimedOut, Received, PortFailed } end;
     for (;;) {
         // Sleeps until something happens; the time-out timer guarantees a
         // wake-up, so this never spins and never waits forever.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        if (!host) {
+        Pump(QEventLoop::WaitForMoreEvents);
+        if (!port || !timeOut) {
             end = End::PortFailed;
             break;
         }
@@ -67,14 +64,13 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
             end = End::Received;
             break;
         }
-        if (!host->Comm.PortOpen()) {  // the device went away mid-wait
+        if (!port->PortOpen()) {  // the device went away mid-wait
             end = End::PortFailed;
             break;
         }
-        if (!host->TimeOut.isActive()) {
-            // Something else disarmed the timer (an operation started from
-            // an event during this wait): nothing can end the wait any more
-            // but giving up now.
+        if (!timeOut->isActive()) {
+            // Something else disarmed the timer: nothing can end the wait
+            // any more but giving up now.
             end = End::TimedOut;
             break;
         }
@@ -94,7 +90,7 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
             if (RxByte != sent) CommError = kErrEcho;
             break;
         case Reply::ReceiveEcho:
-            if (host->Comm.Output(QByteArray(1, static_cast<char>(RxByte))))
+            if (port && port->Output(QByteArray(1, static_cast<char>(RxByte))))
                 result = RxByte;
             else
                 CommError = kErrPort;
@@ -105,7 +101,7 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
         }
         break;
     }
-    if (host) host->TimeOut.stop();
+    if (timeOut) timeOut->stop();
     if (kind == Reply::Echo) RxReady = false;
     return result;
 }
@@ -113,14 +109,15 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
 }  // namespace
 
 void OpenComm() {
+    if (Busy()) return;
     CommError = 0;
     if (!Serial()) return;
-    frmMain* host = Host();
-    if (!host) {
+    platform::CommControl* port = Link().Comm;
+    if (!port) {
         CommError = kErrOpen;
         return;
     }
-    if (!host->Comm.PortOpen() && !host->Comm.setPortOpen(true)) {
+    if (!port->PortOpen() && !port->setPortOpen(true)) {
         CommError = kErrOpen;
         return;
     }
@@ -128,35 +125,38 @@ void OpenComm() {
 }
 
 void CloseComm() {
+    if (Busy()) return;
     CommError = 0;
     if (!Serial()) return;
-    frmMain* host = Host();
-    if (!host) {
+    platform::CommControl* port = Link().Comm;
+    if (!port) {
         CommError = kErrClose;
         return;
     }
     FlushInput();
-    if (host->Comm.PortOpen() && !host->Comm.setPortOpen(false)) CommError = kErrClose;
+    if (port->PortOpen() && !port->setPortOpen(false)) CommError = kErrClose;
 }
 
 void SendByte(uint8_t b) { (void)ReplyWait(Reply::Echo, b); }
 
 void SendByteNoEcho(uint8_t b) {
+    if (Busy()) return;
     CommError = 0;
     if (!Serial()) return;
-    frmMain* host = Host();
-    if (!host) {
+    platform::CommControl* port = Link().Comm;
+    if (!port) {
         CommError = kErrPort;
         return;
     }
-    if (!host->Comm.PortOpen()) {
+    if (!port->PortOpen()) {
         CommError = kErrNotOpen;
         return;
     }
-    if (!host->Comm.Output(QByteArray(1, static_cast<char>(b)))) CommError = kErrPort;
+    if (!port->Output(QByteArray(1, static_cast<char>(b)))) CommError = kErrPort;
 }
 
 void SendZero() {
+    if (Busy()) return;
     if (!Serial()) {
         CommError = 0;
         return;
@@ -169,13 +169,13 @@ uint8_t ReceiveByteEcho() { return ReplyWait(Reply::ReceiveEcho, 0); }
 uint8_t ReceiveByte() { return ReplyWait(Reply::Receive, 0); }
 
 void FlushInput() {
+    if (Busy()) return;
     if (!Serial()) return;
-    frmMain* host = Host();
-    if (!host || !host->Comm.PortOpen()) return;
+    platform::CommControl* port = Link().Comm;
+    if (!port || !port->PortOpen()) return;
     // Input takes everything waiting, so one or two turns empty the buffer;
     // the bound only guards against a device that never stops delivering.
-    for (int turn = 0; turn < 1000 && host->Comm.InBufferCount() > 0; ++turn)
-        (void)host->Comm.Input();
+    for (int turn = 0; turn < 1000 && port->InBufferCount() > 0; ++turn) (void)port->Input();
 }
 
 namespace {
@@ -192,6 +192,7 @@ bool ParallelFailed() {
 }  // namespace
 
 int16_t ParInport() {
+    if (Busy()) return 0;
     CommError = 0;
     if (!Parallel()) return 0;
     const int16_t status = OSType == 2 ? platform::InportNT() : platform::Inport98();
@@ -200,6 +201,7 @@ int16_t ParInport() {
 }
 
 uint8_t ParReceive() {
+    if (Busy()) return 0;
     CommError = 0;
     if (!Parallel()) return 0;
     const uint8_t data = OSType == 2 ? platform::ReceiveDataNT() : platform::ReceiveData98();

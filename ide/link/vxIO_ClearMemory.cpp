@@ -31,6 +31,9 @@ void FocusActiveEditor() {
 }  // namespace
 
 void ClearMemory() {
+    // One exchange from the question to the end of the transfer.
+    const Exchange exchange;
+    if (!exchange) return;
     const QString crlf = QStringLiteral("\r\n");
     if (platform::MsgBox(LoadResString(4001) + crlf + LoadResString(4002), platform::vbOKCancel | platform::vbQuestion,
                          LoadResString(4003), frmMain::existing()) != platform::vbOK)

@@ -1,6 +1,8 @@
 // The controller command set: frames of echoed bytes and reply bytes.  Each
 // operation clears CommError, sends its frame byte by byte and stops at the
-// first byte operation that fails; the rest of the frame is not sent.
+// first byte operation that fails; the rest of the frame is not sent.  Each
+// command is one controller exchange: started from an event while another
+// exchange waits, it is refused and sends nothing (see vxIO::Exchange).
 #include "link/vxIO.h"
 
 #include "build/modMain.h"
@@ -58,6 +60,8 @@ bool SendAddress(uint8_t command, int32_t address) {
 }
 
 void SingleCommand(uint8_t command) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     if (!Serial()) return;
     SendByte(command);
@@ -75,6 +79,8 @@ template <size_t N>
 uint8_t ReadBlock(uint8_t command, uint8_t first, uint8_t lastCommand, std::array<uint8_t, N>& out) {
     out.fill(0);
     if (command < first || command > lastCommand) return 0;
+    const Exchange exchange;
+    if (!exchange) return 0;
     CommError = 0;
     // Without the serial link nothing is sent and nothing can arrive.
     if (!Serial()) return 0;
@@ -107,11 +113,15 @@ void ResetController() { SingleCommand(0xFC); }
 void StepProgram() { SingleCommand(0xF3); }
 
 void SendCommandEE() {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     SendByte(0xEE);
 }
 
 void SendCommandFE(int16_t number, uint8_t state) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     if (!Serial()) return;
     uint8_t port = 0;
@@ -122,6 +132,8 @@ void SendCommandFE(int16_t number, uint8_t state) {
 }
 
 void MoveMotor(int16_t motor, uint8_t position) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     if (!Serial()) return;
     uint8_t m = 0;
@@ -132,6 +144,8 @@ void MoveMotor(int16_t motor, uint8_t position) {
 }
 
 uint8_t ReadByteF2(int32_t address) {
+    const Exchange exchange;
+    if (!exchange) return 0;
     CommError = 0;
     if (!Serial()) return 0;
     if (!S(0xF2) || !S(LowByte(address)) || !S(HighByte(address))) return 0;
@@ -140,6 +154,8 @@ uint8_t ReadByteF2(int32_t address) {
 }
 
 uint8_t ReadByteB3(int32_t address) {
+    const Exchange exchange;
+    if (!exchange) return 0;
     CommError = 0;
     if (!S(0xB3) || !S(LowByte(address)) || !S(HighByte(address))) return 0;
     bool ok = false;
@@ -147,6 +163,8 @@ uint8_t ReadByteB3(int32_t address) {
 }
 
 uint8_t ReadMemory(int32_t address) {
+    const Exchange exchange;
+    if (!exchange) return 0;
     CommError = 0;
     if (!Serial()) return 0;
     if (!SendAddress(ReadCommand[static_cast<size_t>(Model())], address)) return 0;
@@ -155,6 +173,8 @@ uint8_t ReadMemory(int32_t address) {
 }
 
 void WriteMemory(int32_t address, uint8_t value) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     if (!Serial()) return;
     if (!SendAddress(WriteCommand[static_cast<size_t>(Model())], address)) return;
@@ -162,6 +182,8 @@ void WriteMemory(int32_t address, uint8_t value) {
 }
 
 void WriteEeprom(int32_t address, uint8_t value) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     if (!S(0xB4) || !S(0x4B) || !S(LowByte(address)) || !S(HighByte(address))) return;
     if (!S(value)) return;
@@ -170,6 +192,8 @@ void WriteEeprom(int32_t address, uint8_t value) {
 
 uint8_t ReadVariable(int16_t servo) {
     if (servo < 0 || servo > 31) return 0;
+    const Exchange exchange;
+    if (!exchange) return 0;
     CommError = 0;
     if (!S(0xD2) || !S(static_cast<uint8_t>(servo))) return 0;
     bool ok = false;
@@ -185,6 +209,8 @@ uint8_t ReadBlock6(uint8_t command, std::array<uint8_t, 6>& out) {
 }
 
 bool GetMotorOn(int16_t motor) {
+    const Exchange exchange;
+    if (!exchange) return false;
     CommError = 0;
     if (!Serial()) return false;
     if (motor < 0) {
@@ -205,6 +231,8 @@ bool GetMotorOn(int16_t motor) {
 }
 
 void SetMotorOn(int16_t motor, bool on) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     if (!Serial()) return;
     if (modMain::ControllerType == 1 || modMain::ControllerType == 2) {
@@ -228,6 +256,8 @@ uint8_t ReadMotorPos(int16_t motor) {
 }
 
 void WritePositionPair(int16_t motor, uint8_t value) {
+    const Exchange exchange;
+    if (!exchange) return;
     WriteMemory(800 + motor, value);
     if (CommError != 0) return;
     WriteMemory(PositionBase[2] + motor, value);

@@ -2,10 +2,7 @@
 // in blocks of 256 bytes and their sum, each block asked for by the
 // controller.  Only the stop, EEPROM, enter and length bytes use the slow
 // echoed protocol.
-#include <QApplication>
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QPointer>
 #include <QWidget>
 
@@ -17,7 +14,7 @@
 #include "compiler/QUARVELv2.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
+#include "platform/CommControl.h"
 #include "platform/Twips.h"
 
 namespace vxIO {
@@ -27,19 +24,14 @@ namespace {
 constexpr int kBlockBytes = 256;
 const QString kFastSettings = QStringLiteral("115200,n,8,1");
 
-frmMain* Host() {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return nullptr;
-    return &frmMain::instance();
-}
+platform::CommControl* Port() { return Link().Comm; }
 
 bool PortIsOpen() {
-    frmMain* host = Host();
-    return host && host->Comm.PortOpen();
+    platform::CommControl* port = Port();
+    return port && port->PortOpen();
 }
 
-void Yield() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+void Yield() { Pump(QEventLoop::AllEvents); }
 
 // The program name as the controller stores it: the file name of the
 // compiler's Filename in the code page of the program header.
@@ -67,7 +59,7 @@ struct Transfer {
         const int16_t code = CommError;
         if (PortIsOpen()) CloseComm();
         if (settingsChanged) {
-            if (frmMain* host = Host()) (void)host->Comm.setSettings(savedSettings);
+            if (platform::CommControl* port = Port()) (void)port->setSettings(savedSettings);
         }
         CommError = code;
         return false;
@@ -103,6 +95,8 @@ void SetProgressWidth(QWidget* shape, int32_t fullWidth, int32_t done, int32_t t
 
 bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variables, int32_t fullWidth,
                   QWidget* shapeA, QWidget* shapeB) {
+    const Exchange exchange;
+    if (!exchange) return false;
     CommError = 0;
     const int16_t type = modMain::ControllerType;
     if (modMain::PortType != 1 || type < 7 || type > 9) return false;
@@ -113,6 +107,10 @@ bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variable
 
 bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*variables*/, int32_t fullWidth,
                         QWidget* shapeA, QWidget* shapeB) {
+    // The whole transfer is one exchange: the port closes and reopens at the
+    // new speed in its middle, and nothing else may use the line meanwhile.
+    const Exchange exchange;
+    if (!exchange) return false;
     CommError = 0;
     Transfer t;
 
@@ -127,10 +125,10 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
         CommError = kErrTooBig;
         return t.Fail();
     }
-    // The main window hosts the port; should it go away during a yield, the
-    // transfer ends as a port failure.
-    QPointer<frmMain> host = Host();
-    if (!host) {
+    // Should the port's owner go away during a yield, the transfer ends as a
+    // port failure.
+    QPointer<platform::CommControl> port = Port();
+    if (!port) {
         CommError = kErrPort;
         return t.Fail();
     }
@@ -171,13 +169,13 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
     if (CommError != 0) return t.Fail();
 
     if (PortIsOpen()) CloseComm();
-    if (!host) {
+    if (!port) {
         CommError = kErrPort;
         return t.Fail();
     }
-    t.savedSettings = host->Comm.Settings();
+    t.savedSettings = port->Settings();
     t.settingsChanged = true;
-    (void)host->Comm.setSettings(kFastSettings);
+    (void)port->setSettings(kFastSettings);
     modMain::Delay(100);
     if (!PortIsOpen()) {
         OpenComm();
@@ -201,7 +199,7 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
         Yield();
         // A port that closed under the transfer (the line went away) is a
         // port failure, not a port the caller forgot to open.
-        if (!host || !host->Comm.PortOpen()) {
+        if (!port || !port->PortOpen()) {
             CommError = kErrPort;
             return t.Fail();
         }
@@ -214,7 +212,7 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
             CommError = kErrBlockReply;
             return t.Fail();
         }
-        if (!host || !host->Comm.Output(block)) {
+        if (!port || !port->Output(block)) {
             CommError = kErrPort;
             return t.Fail();
         }
@@ -225,7 +223,7 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
 
     if (PortIsOpen()) CloseComm();
     modMain::Delay(100);
-    if (host) (void)host->Comm.setSettings(t.savedSettings);
+    if (port) (void)port->setSettings(t.savedSettings);
     SetProgressWidth(shapeA, fullWidth, 1, 1);
     SetProgressWidth(shapeB, fullWidth, 1, 1);
     if (PortIsOpen()) CloseComm();

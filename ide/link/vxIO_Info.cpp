@@ -1,15 +1,13 @@
 // Controller information: the identification exchange (0xF0), the program
 // header read back from the controller's memory, and the firmware version
 // check that the download window runs before a download.
-#include <QApplication>
-#include <QCoreApplication>
-#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
 
 #include "build/modMain.h"
 #include "compiler/Text.h"
 #include "link/bootup_modMain.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 
 namespace vxIO {
 
@@ -44,9 +42,7 @@ QString Decode(const std::string& bytes, const std::string& codePage) {
     return QString::fromStdU16String(qvv2::FromAnsi(bytes, codePage));
 }
 
-void Yield() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+void Yield() { Pump(QEventLoop::AllEvents); }
 
 }  // namespace
 
@@ -95,6 +91,8 @@ void GetControllerInfo(ControllerInfo& info) {
 }
 
 void GetControllerInfoSerial(ControllerInfo& info) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     std::array<uint8_t, 6> id{};
     if (!Identify(id, true)) return;
@@ -144,6 +142,8 @@ void GetControllerInfoSerial(ControllerInfo& info) {
 }
 
 void GetControllerId(std::array<uint8_t, 6>& id) {
+    const Exchange exchange;
+    if (!exchange) return;
     CommError = 0;
     std::array<uint8_t, 6> b{};
     if (!Identify(b, true)) return;
@@ -159,6 +159,8 @@ void GetControllerId(std::array<uint8_t, 6>& id) {
 namespace bootup_modMain {
 
 bool ReadFirmwareVersion() {
+    const vxIO::Exchange exchange;
+    if (!exchange) return false;
     vxIO::CommError = 0;
     FirmwareKind = 0;
     FirmwareMajor = 0;
@@ -169,11 +171,11 @@ bool ReadFirmwareVersion() {
 
     // The exchange runs with a short reply time-out; the interval is put back
     // on every path.
-    frmMain* host = qobject_cast<QApplication*>(QCoreApplication::instance()) ? &frmMain::instance() : nullptr;
-    const int saved = host ? host->TimeOut.interval() : 0;
-    if (host) host->TimeOut.setInterval(500);
+    QPointer<QTimer> timeOut = vxIO::Link().TimeOut;
+    const int saved = timeOut ? timeOut->interval() : 0;
+    if (timeOut) timeOut->setInterval(500);
     const auto restore = [&] {
-        if (host) host->TimeOut.setInterval(saved);
+        if (timeOut) timeOut->setInterval(saved);
     };
 
     std::array<uint8_t, 6> id{};

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "build/DownloadProgram.h"
+#include "link/vxIO.h"
 #include "mainwindow/DocTabStrip.h"
 #include "mainwindow/DockPanels.h"
 #include "mainwindow/ImageList.h"
@@ -82,6 +83,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         // compiler control the pipeline uses.
         frmDoc::SetHost(this);
         modMain::SetBasic(&basic);
+        vxIO::SetLinkControls({&Comm, &TimeOut, &TimeDelay});
     }
 
     MDIForm_Initialize();
@@ -91,6 +93,7 @@ frmMain::~frmMain() {
     if (g_instance == this) {
         frmDoc::SetHost(nullptr);
         modMain::SetBasic(nullptr);
+        vxIO::SetLinkControls({});
         g_instance = nullptr;
     }
     delete img;

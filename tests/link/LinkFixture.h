@@ -29,9 +29,13 @@ using Bytes = std::vector<uint8_t>;
 
 class LinkTest : public ::testing::Test {
 public:
-    // Short enough to keep the suite fast, long enough to be far above a
-    // round trip on a pseudo-terminal.
-    static constexpr int kTimeOutMs = 250;
+    // The reply time-out: generous, so that a loaded machine does not turn a
+    // slow answer into a failure.  A test that waits for the time-out on
+    // purpose (a silent or faulty controller) switches to the short one,
+    // which keeps it fast and is still far above a round trip on a
+    // pseudo-terminal.
+    static constexpr int kTimeOutMs = 3000;
+    static constexpr int kShortTimeOutMs = 250;
 
 protected:
     static void SetUpTestSuite() { mainWindow_ = new frmMain; }
@@ -48,7 +52,7 @@ protected:
         bootup_modMain::RawMode = false;
         vxIO::Init();
         vxIO::CommError = 0;
-        main().TimeOut.setInterval(kTimeOutMs);
+        SetTimeOut(kTimeOutMs);
         ASSERT_TRUE(main().Comm.setCommPort(1));
         ASSERT_TRUE(main().Comm.setSettings(QStringLiteral("9600,n,8,1")));
         startSim(2);
@@ -67,6 +71,12 @@ protected:
     }
 
     static frmMain& main() { return *mainWindow_; }
+
+    // Sets the reply time-out, and the interval the link must leave set.
+    void SetTimeOut(int ms) {
+        timeOutMs_ = ms;
+        main().TimeOut.setInterval(ms);
+    }
     ControllerSim& sim() { return *sim_; }
 
     // A fresh simulated controller of the model, reached as port 1.
@@ -92,6 +102,7 @@ protected:
     static inline frmMain* mainWindow_ = nullptr;
     std::unique_ptr<ControllerSim> sim_;
     std::unique_ptr<ScriptedMsgBox> boxes_;  // a box nobody expected fails the test
+    int timeOutMs_ = kTimeOutMs;
 };
 
 // Process CPU time in milliseconds.

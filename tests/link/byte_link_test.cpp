@@ -4,6 +4,8 @@
 
 #include <time.h>
 
+#include <algorithm>
+
 #include "LinkFixture.h"
 #include "link/modMainDelay.h"
 
@@ -59,6 +61,7 @@ TEST_F(LinkTest, OnlyTheFirstByteOfAReceiptCounts) {
 }
 
 TEST_F(LinkTest, RawModeLeavesDataToTheReaderAndTheWaitTimesOut) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     open();
     bootup_modMain::RawMode = true;
     vxIO::SendByte(0xEE);
@@ -69,6 +72,7 @@ TEST_F(LinkTest, RawModeLeavesDataToTheReaderAndTheWaitTimesOut) {
 }
 
 TEST_F(LinkTest, OpeningAndClosingDiscardWaitingInput) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     open();
     bootup_modMain::RawMode = true;
     vxIO::SendByteNoEcho(0xFA);  // its echo stays in the buffer
@@ -82,7 +86,7 @@ TEST_F(LinkTest, OpeningAndClosingDiscardWaitingInput) {
 
     // A reply that comes after the port was closed does not reach the next
     // exchange either.
-    sim().injectFault(ControllerSim::Fault::LateReply, 0, kTimeOutMs + 100);
+    sim().injectFault(ControllerSim::Fault::LateReply, 0, kShortTimeOutMs + 100);
     vxIO::StopProgram();
     EXPECT_EQ(vxIO::CommError, vxIO::kErrTimeOut);
     vxIO::CloseComm();
@@ -153,14 +157,21 @@ TEST_F(LinkTest, PacedLineCostsItsWireTime) {
     // on the wire, and the link adds little to that.
     sim().setBaud(9600);
     open();
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < 24; ++i) {
-        vxIO::SendByte(0xEE);
-        ASSERT_EQ(vxIO::CommError, 0) << "byte " << i;
+    // The best of five runs: a loaded machine may hold up any one of them.
+    double ms = 1e9;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < 24; ++i) {
+            vxIO::SendByte(0xEE);
+            ASSERT_EQ(vxIO::CommError, 0) << "byte " << i;
+        }
+        ms = std::min(ms, double(t.nsecsElapsed()) / 1e6);
     }
-    const double ms = double(t.nsecsElapsed()) / 1e6;
     const double wire = 24 * 2 * 10.0 / 9600 * 1000;
     EXPECT_GE(ms, wire * 0.98);
-    EXPECT_LT(ms, wire * 2.0);
+    // At most about 3 ms a byte on top of the wire (room for a loaded
+    // machine); a wait that polled on a timer instead of waking on the reply
+    // would cost more.
+    EXPECT_LT(ms, wire * 2.5);
 }

@@ -97,6 +97,7 @@ TEST_F(ClearMemTest, CancelCompilesNothingAndSendsNothing) {
 }
 
 TEST_F(ClearMemTest, ALinkFaultShowsItsErrorAndNoSuccess) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     struct Case {
         const char* what;
         std::function<void(ControllerSim&)> inject;

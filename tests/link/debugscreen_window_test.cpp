@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include "download_support.h"
 #include "link/frmDebugScreen.h"
@@ -165,6 +167,55 @@ TEST_F(DebugScreenTest, StepMovesTheMarkAlongTheLineTable) {
     EXPECT_TRUE(boxes_->Calls().empty());
 }
 
+// While a step waits for the controller, the user presses the step key again
+// and a timer tries to run the program: neither reaches the wire, and the next
+// step goes out exactly as the first one did.
+TEST_F(DebugScreenTest, KeysAndTimersDuringAStepAreIgnoredAndTheNextStepWorks) {
+    SetCounter(LinePos(4));
+    frmDebugScreen w(&main());
+    w.show();
+    // The window's first paint happens now, not in the middle of a frame.
+    QTest::qWait(20);
+    QWidget* stepKey = w.TB->widgetForAction(w.btnSingleRun);
+    ASSERT_NE(stepKey, nullptr);
+
+    SetCounter(LinePos(5));
+    sim().clearLogs();
+    bool intruded = false;
+    // Fires while the step waits for its reply, which the controller holds
+    // back: the step key pressed again, and a timer's run command.
+    QTimer intruder;
+    intruder.setInterval(1);
+    QObject::connect(&intruder, &QTimer::timeout, [&] {
+        if (sim().received().size() < 2) return;
+        intruder.stop();
+        QTest::keyClick(stepKey, Qt::Key_Space);
+        vxIO::RunProgram();
+        intruded = true;
+    });
+    intruder.start();
+    sim().injectFault(ControllerSim::Fault::LateReply, 1, 200);
+    w.btnSingleRun->trigger();
+    ASSERT_TRUE(intruded);
+    EXPECT_EQ(vxIO::CommError, 0);
+    EXPECT_EQ(sim().stepCount(), 1);
+    EXPECT_EQ(sim().runCount(), 0);
+    EXPECT_EQ(w.CurrentLine, 5);
+    const Bytes first = wire();
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first[0], 0xF3);
+
+    // The same key, now that nothing waits, steps.
+    SetCounter(LinePos(6));
+    sim().clearLogs();
+    QTest::keyClick(stepKey, Qt::Key_Space);
+    EXPECT_EQ(sim().stepCount(), 2);
+    EXPECT_EQ(w.CurrentLine, 6);
+    EXPECT_EQ(wire(), first);
+    EXPECT_TRUE(boxes_->Calls().empty());
+    EXPECT_TRUE(main().Comm.PortOpen());  // still the window's
+}
+
 TEST_F(DebugScreenTest, StepReplyOtherThanReadyLeavesTheImageUnread) {
     SetCounter(LinePos(4));
     frmDebugScreen w(&main());
@@ -179,6 +230,7 @@ TEST_F(DebugScreenTest, StepReplyOtherThanReadyLeavesTheImageUnread) {
 }
 
 TEST_F(DebugScreenTest, FailedStopClosesTheWindowSilently) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     sim().setSilent(true);
     frmDebugScreen::ShowModal(&main());  // returns at once: nothing to show
     EXPECT_TRUE(boxes_->Calls().empty());
@@ -186,6 +238,7 @@ TEST_F(DebugScreenTest, FailedStopClosesTheWindowSilently) {
 }
 
 TEST_F(DebugScreenTest, FailedStepOrReadShowsNoBoxAndKeepsTheOldValues) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     sim().setRam(VarPos(1) + 256, 5);
     SetCounter(LinePos(4));
     frmDebugScreen w(&main());
@@ -226,6 +279,7 @@ TEST_F(DebugScreenTest, RunResumesTheProgramAndCloses) {
 }
 
 TEST_F(DebugScreenTest, ClearMemoryFaultShowsItsErrorOnceAndCloses) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     frmDebugScreen w(&main());
     w.show();
     // Refused: nothing sent, the window stays.

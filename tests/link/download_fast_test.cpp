@@ -216,6 +216,7 @@ TEST_F(FastDownloadTest, AControllerThatSaysFinishedEndsTheTransferNormally) {
 }
 
 TEST_F(FastDownloadTest, EachFaultEndsWithItsCodeAndTheLinkAtRest) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     struct Case {
         const char* what;
         std::function<void(ControllerSim&)> inject;

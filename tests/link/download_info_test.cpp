@@ -110,6 +110,7 @@ TEST_F(DownloadTest, InfoWithLongNameReadsTheRestFromEeprom) {
 }
 
 TEST_F(DownloadTest, InfoKeepsWhatItReadWhenTheLinkFailsMidHeader) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     sim().setIdentification({1, 2, 7, 4, 5, 6});
     StoreHeader(sim(), "walk", {26, 12, 8, 8, 5, 30, 0x29, 0});
     open();

@@ -110,7 +110,7 @@ protected:
         EXPECT_EQ(main().Comm.Settings(), QStringLiteral("9600,n,8,1"));
         EXPECT_FALSE(bootup_modMain::RawMode);
         EXPECT_FALSE(main().TimeOut.isActive());
-        EXPECT_EQ(main().TimeOut.interval(), kTimeOutMs);
+        EXPECT_EQ(main().TimeOut.interval(), timeOutMs_);
     }
 
     // The text of the index-th message box shown so far.

@@ -97,6 +97,7 @@ TEST_F(DownloadWindowTest, CancelClosesTheWindowAndSendsNothing) {
 }
 
 TEST_F(DownloadWindowTest, EachFaultIsReportedAndTheWindowIsUsableAgain) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     struct Case {
         const char* what;
         std::function<void(ControllerSim&)> inject;
@@ -212,6 +213,27 @@ TEST_F(DownloadWindowTest, OtherControllerTypesSkipTheFirmwareCheck) {
     EXPECT_FALSE(sim().waitForReceived(1, 30));
     ASSERT_EQ(boxes_->Calls().size(), 1u);
     EXPECT_EQ(Box(0), QStringLiteral("Problems on downloading."));
+}
+
+// A controller that answers late makes the version check give up after its
+// 500 ms; the check's reply still arrives, and must not be taken for the
+// download's first echo.
+TEST_F(DownloadWindowTest, ALateAnsweringControllerStillGetsItsDownload) {
+    Compile(Program(60));
+    for (const int lateMs : {1000, 2000}) {
+        SCOPED_TRACE(lateMs);
+        modMain::Downloaded = false;
+        sim().clearLogs();
+        sim().injectFault(ControllerSim::Fault::LateReply, 0, lateMs);
+        RunWindow();
+        EXPECT_TRUE(boxes_->Calls().empty());
+        EXPECT_TRUE(modMain::Downloaded);
+        EXPECT_EQ(sim().downloadedImage(), Compiled());
+        ExpectAtRest();
+        const Bytes w = wire();
+        ASSERT_FALSE(w.empty());
+        EXPECT_EQ(w[0], 0xF0);  // the check was tried first
+    }
 }
 
 TEST_F(DownloadWindowTest, TheWindowCannotBeClosedWhileOkRuns) {

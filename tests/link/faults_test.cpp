@@ -31,7 +31,7 @@ const std::vector<FaultCase>& Cases() {
          [] { (void)vxIO::ReadMemory(1260); }, vxIO::kErrEcho, {0xF7}, true},
         {"wrong echo of a parameter", ControllerSim::Fault::WrongEcho, 2, 0, [] { vxIO::MoveMotor(1, 90); },
          vxIO::kErrEcho, {0xE6, 0x01, 90}, true},
-        {"late echo", ControllerSim::Fault::LateReply, 1, LinkTest::kTimeOutMs + 150,
+        {"late echo", ControllerSim::Fault::LateReply, 1, LinkTest::kShortTimeOutMs + 150,
          [] { vxIO::WriteEeprom(1, 2); }, vxIO::kErrTimeOut, {0xB4, 0x4B}, false},
         {"garbage instead of the echo", ControllerSim::Fault::Garbage, 1, 0,
          [] { vxIO::SendCommandFE(3, 1); }, vxIO::kErrEcho, {0xFE, 0x01}, true},
@@ -44,6 +44,7 @@ const std::vector<FaultCase>& Cases() {
 }  // namespace
 
 TEST_F(LinkTest, EachFaultEndsInItsCodeAndTheNextCommandSucceeds) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     for (const FaultCase& c : Cases()) {
         SCOPED_TRACE(c.name);
         startSim(2);
@@ -56,9 +57,9 @@ TEST_F(LinkTest, EachFaultEndsInItsCodeAndTheNextCommandSucceeds) {
         const qint64 took = t.elapsed();
         const int16_t code = vxIO::CommError;
         EXPECT_EQ(code, c.code);
-        EXPECT_LT(took, kTimeOutMs + 200);
-        if (c.endsEarly) EXPECT_LT(took, kTimeOutMs / 2);
-        else EXPECT_GE(took, kTimeOutMs - 5);
+        EXPECT_LT(took, kShortTimeOutMs + 200);
+        if (c.endsEarly) EXPECT_LT(took, kShortTimeOutMs / 2);
+        else EXPECT_GE(took, kShortTimeOutMs - 5);
 
         // The caller shows the box; the box closes the port.
         ScriptedMsgBox box;
@@ -86,13 +87,14 @@ TEST_F(LinkTest, EachFaultEndsInItsCodeAndTheNextCommandSucceeds) {
 }
 
 TEST_F(LinkTest, NoControllerAttachedTimesOutOnEveryCommand) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     sim().setSilent(true);
     open();
     QElapsedTimer t;
     t.start();
     vxIO::RunProgram();
     EXPECT_EQ(vxIO::CommError, vxIO::kErrTimeOut);
-    EXPECT_GE(t.elapsed(), kTimeOutMs - 5);
+    EXPECT_GE(t.elapsed(), kShortTimeOutMs - 5);
     std::array<uint8_t, 8> eight;
     eight.fill(1);
     EXPECT_EQ(vxIO::ReadBlock8(0xD3, eight), 0);
@@ -104,6 +106,7 @@ TEST_F(LinkTest, NoControllerAttachedTimesOutOnEveryCommand) {
 }
 
 TEST_F(LinkTest, FailedReadWritesNothingBack) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     modMain::ControllerType = 1;
     open();
     sim().injectFault(ControllerSim::Fault::NoReply, 3);  // the flag byte never comes

@@ -35,11 +35,12 @@ protected:
         sim().setRam(1267, static_cast<uint8_t>(word & 0xFF));
     }
 
-    // Presses OK in a fresh window; the boot loader's waits shortened.
-    void RunWindow() {
+    // Presses OK in a fresh window; the boot loader's waits shortened, yet
+    // generous enough that a loaded machine does not run out of them.
+    void RunWindow(int promptWaitMs = 3000, int replyWaitMs = 1500) {
         frmRun w;
-        w.PromptWaitMs = 1500;
-        w.ReplyWaitMs = 400;
+        w.PromptWaitMs = promptWaitMs;
+        w.ReplyWaitMs = replyWaitMs;
         w.show();
         w.cmdOK->click();
         EXPECT_FALSE(w.isVisible());
@@ -210,6 +211,7 @@ TEST_F(FirmwareTest, AFailedUpdateEndsQuietlyAndTheDownloadStillWorks) {
 }
 
 TEST_F(FirmwareTest, LinkErrorsOfTheUpdateShowTheErrorBox) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     WriteFirmware(GeneratedFirmware(5000));
 
     // No reply to the third wake-up byte: the link's box, then the download.

@@ -109,6 +109,7 @@ TEST_F(FrmInfoTest, ChecksumIsFourUpperCaseHexDigits) {
 }
 
 TEST_F(FrmInfoTest, AFailedReadOutShowsItsErrorOnceAndTheWindowClosesItself) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     struct Case {
         const char* what;
         std::function<void(ControllerSim&)> inject;

@@ -28,6 +28,7 @@ TEST_F(LinkTest, WaitWindowBarCyclesAndStopsWhenUnloaded) {
 }
 
 TEST_F(LinkTest, WaitWindowMovesDuringALinkWait) {
+    SetTimeOut(kShortTimeOutMs);  // the time-out ends these
     frmWait& w = frmWait::Load();
     w.show();
     sim().setSilent(true);

@@ -66,8 +66,9 @@ public:
     // A silent controller answers nothing at all (no controller attached).
     void setSilent(bool silent);
     // A frame that stays incomplete for this long is dropped: the next byte
-    // starts a new command.
-    static constexpr int kFrameGapMs = 50;
+    // starts a new command.  Well above a busy host's pause between two
+    // bytes, and below the tests' short reply time-out.
+    static constexpr int kFrameGapMs = 200;
 
     // The fault strikes the answer to the received byte `atByte` bytes from
     // now (0: the next byte received).  One fault is pending at a time.

@@ -1,0 +1,129 @@
+// The link's controls (registered by the main window, else a stand-in), the
+// handlers of their events, and the guard that lets one controller exchange
+// run at a time.
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include "link/bootup_modMain.h"
+#include "link/modMainDelay.h"
+#include "link/vxIO.h"
+#include "platform/CommControl.h"
+
+namespace vxIO {
+
+namespace {
+
+// The registered controls; a control that is deleted reads as null, so a set
+// whose owner went away counts as unregistered.
+QPointer<platform::CommControl> g_comm;
+QPointer<QTimer> g_timeOut;
+QPointer<QTimer> g_timeDelay;
+
+// The program-wide stand-in: the controls with the main window's design-time
+// set-up and the same event handlers.  It belongs to the application object
+// and goes with it.
+class StandIn : public QObject {
+public:
+    explicit StandIn(QObject* parent) : QObject(parent) {
+        TimeOut.setTimerType(Qt::PreciseTimer);
+        TimeOut.setInterval(3000);
+        TimeDelay.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&Comm, &platform::CommControl::OnComm, this, [this] { ReceiveEvent(Comm); });
+        QObject::connect(&TimeOut, &QTimer::timeout, this, [this] { TimeOutEvent(TimeOut); });
+        QObject::connect(&TimeDelay, &QTimer::timeout, this, [this] { DelayEvent(TimeDelay); });
+    }
+
+    platform::CommControl Comm;
+    QTimer TimeOut;
+    QTimer TimeDelay;
+};
+
+QPointer<StandIn> g_standIn;
+
+// The guard's state.  Depth of the link waits now handing control to the
+// event queue; the wait depth at which the active exchange runs; tokens held.
+int g_pumpDepth = 0;
+int g_ownerDepth = 0;
+int g_tokens = 0;
+
+bool PortIsOpen() {
+    const LinkControls link = Link();
+    return link.Comm && link.Comm->PortOpen();
+}
+
+}  // namespace
+
+void SetLinkControls(const LinkControls& controls) {
+    if (controls.Comm && controls.TimeOut && controls.TimeDelay) {
+        g_comm = controls.Comm;
+        g_timeOut = controls.TimeOut;
+        g_timeDelay = controls.TimeDelay;
+    } else {
+        g_comm = nullptr;
+        g_timeOut = nullptr;
+        g_timeDelay = nullptr;
+    }
+}
+
+LinkControls Link() {
+    if (g_comm && g_timeOut && g_timeDelay) return {g_comm.data(), g_timeOut.data(), g_timeDelay.data()};
+    if (!g_standIn) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app) return {};
+        g_standIn = new StandIn(app);
+    }
+    return {&g_standIn->Comm, &g_standIn->TimeOut, &g_standIn->TimeDelay};
+}
+
+void ReceiveEvent(platform::CommControl& port) {
+    if (bootup_modMain::RawMode) return;
+    if (port.CommEvent() != platform::comEvReceive) return;
+    const QByteArray data = port.Input();
+    // A receipt of nothing (the bytes were taken meanwhile) is no reply; the
+    // time-out keeps running for the real one.
+    if (data.isEmpty()) return;
+    if (QTimer* timeOut = Link().TimeOut) timeOut->stop();
+    RxReady = true;
+    // The link sees one byte per receipt; the rest of it is dropped.
+    RxByte = static_cast<uint8_t>(data.at(0));
+}
+
+void TimeOutEvent(QTimer& timer) {
+    timer.stop();
+    RxTimedOut = true;
+}
+
+void DelayEvent(QTimer& timer) {
+    timer.stop();
+    modMain::DelayElapsed = true;
+}
+
+bool Busy() {
+    const bool active = g_tokens > 0 || PortIsOpen();
+    // With no exchange active, or once the code that owns it is back below
+    // the level it started at, the owner's level follows the current one.
+    if (!active || g_pumpDepth < g_ownerDepth) g_ownerDepth = g_pumpDepth;
+    return active && g_pumpDepth > g_ownerDepth;
+}
+
+Exchange::Exchange() : granted_(!Busy()) {
+    if (granted_) ++g_tokens;
+}
+
+Exchange::~Exchange() {
+    if (granted_ && g_tokens > 0) --g_tokens;
+}
+
+void Pump(QEventLoop::ProcessEventsFlags flags) {
+    if (!QCoreApplication::instance()) return;
+    struct Depth {
+        Depth() { ++g_pumpDepth; }
+        ~Depth() { --g_pumpDepth; }
+    } depth;
+    QCoreApplication::processEvents(flags);
+}
+
+}  // namespace vxIO
