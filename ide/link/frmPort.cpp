@@ -30,11 +30,6 @@ namespace {
 
 frmPort* g_loaded = nullptr;
 
-frmMain& HostWindow() {
-    if (frmMain* existing = frmMain::existing()) return *existing;
-    return frmMain::instance();
-}
-
 QLabel* Caption(QWidget* parent, const char* name, const char* tag, const char* text) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setObjectName(QLatin1String(name));
@@ -60,7 +55,7 @@ int SliderPosition(double value) {
 
 }  // namespace
 
-frmPort::frmPort(QWidget* owner) : QDialog(owner), host_(HostWindow()) {
+frmPort::frmPort(QWidget* owner) : QDialog(owner) {
     setObjectName(QStringLiteral("frmPort"));
     setProperty("Tag", QStringLiteral("3121"));
     setWindowTitle(QStringLiteral("Port Setting Window"));
@@ -187,14 +182,15 @@ void frmPort::Form_Load() {
 
     // A port number without a list entry (the serial control only takes 1 to
     // 16, so this is a safeguard) shows no entry; OK then keeps that number.
-    const int port = host_.Comm.CommPort();
+    const vxIO::LinkControls link = vxIO::Link();
+    const int port = link.Comm ? link.Comm->CommPort() : 1;
     cmbComm->setCurrentIndex(port >= 1 && port <= kPortCount ? port - 1 : -1);
     cmbComm_Click();
 
     // The text first (its rule moves the slider), then the slider itself,
     // which keeps a time-out outside its range at the nearer end and puts
     // that value back into the text.
-    const int interval = host_.TimeOut.interval();
+    const int interval = link.TimeOut ? link.TimeOut->interval() : 3000;
     txtTimeOut->setText(QString::number(interval));
     sldTimeOut->setValue(std::clamp(interval, kTimeOutMin, kTimeOutMax));
 
@@ -248,10 +244,14 @@ void frmPort::cmd_ok_Click() {
         // Refused only while the port is still open (its close failed); the
         // control then keeps the number it has, and the status bar shows
         // that one.
-        if (index >= 0 && index < kPortCount) (void)host_.Comm.setCommPort(static_cast<int16_t>(index + 1));
-        host_.TimeOut.setInterval(std::clamp(sldTimeOut->value(), kTimeOutMin, kTimeOutMax));
-        if (QLabel* panel = host_.Panel(2))
-            panel->setText(QStringLiteral("COM ") + QString::number(host_.Comm.CommPort()));
+        const vxIO::LinkControls link = vxIO::Link();
+        if (link.Comm && index >= 0 && index < kPortCount)
+            (void)link.Comm->setCommPort(static_cast<int16_t>(index + 1));
+        if (link.TimeOut) link.TimeOut->setInterval(std::clamp(sldTimeOut->value(), kTimeOutMin, kTimeOutMax));
+        // The main window's status bar, when there is one, names the port.
+        frmMain* main = frmMain::existing();
+        QLabel* panel = main ? main->Panel(2) : nullptr;
+        if (panel && link.Comm) panel->setText(QStringLiteral("COM ") + QString::number(link.Comm->CommPort()));
     }
     accept();
 }

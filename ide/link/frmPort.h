@@ -21,15 +21,13 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
-class frmMain;
 
 class frmPort : public QDialog {
     Q_OBJECT
 
 public:
     // Creates and loads the window (Form_Load).  The values shown and
-    // applied are those of the main window (frmMain::existing(), else
-    // frmMain::instance()).
+    // applied are those of the link's controls (vxIO::Link()).
     explicit frmPort(QWidget* owner = nullptr);
     ~frmPort() override;
 
@@ -75,6 +73,5 @@ public:
     void cmd_cancel_Click();
 
 private:
-    frmMain& host_;
     bool inTextRule_ = false;
 };

@@ -5,6 +5,7 @@
 #include "link/frmWait.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
+#include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"
 
@@ -20,11 +21,11 @@ QString TriedDeviceLine() {
     static const platform::LocalizedText kNoDevice = {
         "No serial device was found for COM%1.", "COM%1에 연결된 시리얼 장치를 찾지 못했습니다.",
         "COM%1 に対応するシリアルデバイスが見つかりません。", "找不到与 COM%1 对应的串行设备。"};
-    const frmMain* host = frmMain::existing();
-    if (!host) return QString();
-    const QString device = host->Comm.DevicePath();
+    const platform::CommControl* comm = Link().Comm;
+    if (!comm) return QString();
+    const QString device = comm->DevicePath();
     if (!device.isEmpty()) return platform::Localized(kDevice).arg(device);
-    return platform::Localized(kNoDevice).arg(host->Comm.CommPort());
+    return platform::Localized(kNoDevice).arg(comm->CommPort());
 }
 
 }  // namespace
