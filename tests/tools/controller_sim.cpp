@@ -8,8 +8,8 @@
 // SIGINT/SIGTERM.  While it runs, and once more at the end, it writes every
 // byte it received as hex, one line per second of traffic, to the log file
 // (default: controller_sim.log in the current folder).  --late MS makes the
-// answer to the first byte of every burst of traffic come MS milliseconds
-// late, as a slow controller's would.
+// answer to the first byte the controller receives come MS milliseconds late,
+// as a controller that is busy when the program first calls it would.
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     std::printf("%s\n", sim.slavePath().c_str());
     std::fflush(stdout);
 
+    if (lateMs > 0) sim.injectFault(ControllerSim::Fault::LateReply, 0, lateMs);
     size_t logged = 0;
-    size_t faultArmedAt = static_cast<size_t>(-1);
     while (!g_stop) {
         pollfd in{STDIN_FILENO, POLLIN, 0};
         if (poll(&in, 1, 200) > 0) {
@@ -87,11 +87,6 @@ int main(int argc, char** argv) {
             if (read(STDIN_FILENO, buf, sizeof buf) <= 0) break;
         }
         const size_t n = sim.received().size();
-        // One fault is pending at a time: re-arm the late answer after every byte.
-        if (lateMs > 0 && n != faultArmedAt) {
-            sim.injectFault(ControllerSim::Fault::LateReply, 0, lateMs);
-            faultArmedAt = n;
-        }
         if (n != logged) {
             WriteLog(sim, log);
             logged = n;
