@@ -60,23 +60,19 @@ void ControllerCommand(void (*command)()) {
 
 // ---- Motion lock ------------------------------------------------------------------
 
-void frmMain::MotionLock() {
-    SetMenuEnabled(mnuSet, false);
-    SetMenuEnabled(mnuBuild, false);
-    SetMenuEnabled(mnuController, false);
-    if (tBar3) tBar3->setEnabled(false);
-    SetItemEnabled(mnuMotorControl, false);
-    SetItemEnabled(mnuMotorControlKESTRA, false);
+// The menus and keys that a motion or zero-point window locks while it is open.
+static void SetMotionMenusEnabled(frmMain& w, bool enabled) {
+    SetMenuEnabled(w.mnuSet, enabled);
+    SetMenuEnabled(w.mnuBuild, enabled);
+    SetMenuEnabled(w.mnuController, enabled);
+    if (w.tBar3) w.tBar3->setEnabled(enabled);
+    SetItemEnabled(w.mnuMotorControl, enabled);
+    SetItemEnabled(w.mnuMotorControlKESTRA, enabled);
 }
 
-void frmMain::MotionUnlock() {
-    SetMenuEnabled(mnuSet, true);
-    SetMenuEnabled(mnuBuild, true);
-    SetMenuEnabled(mnuController, true);
-    if (tBar3) tBar3->setEnabled(true);
-    SetItemEnabled(mnuMotorControl, true);
-    SetItemEnabled(mnuMotorControlKESTRA, true);
-}
+void frmMain::MotionLock() { SetMotionMenusEnabled(*this, false); }
+
+void frmMain::MotionUnlock() { SetMotionMenusEnabled(*this, true); }
 
 // ---- Compile ----------------------------------------------------------------------
 
