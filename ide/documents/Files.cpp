@@ -1,18 +1,12 @@
 #include "documents/Files.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <fcntl.h>
 #include <iconv.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "documents/Documents.h"
+#include "platform/SafeFile.h"
 #include "platform/UiLanguage.h"
 
 namespace modApp {
@@ -77,6 +71,7 @@ FileError FileErrorFromErrno(int err, bool creating) {
         return MakeFileError(errPermissionDenied);
     case EROFS:
     case EISDIR:
+    case ENODEV:
     case EBUSY:
         return MakeFileError(errPathFileAccess);
     case ENOSPC:
@@ -93,141 +88,17 @@ FileError FileErrorFromErrno(int err, bool creating) {
 
 // ---- Bytes -----------------------------------------------------------------
 
-namespace {
-
-// Closes a descriptor on every way out.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports the close's own error (0 when fine).
-    int Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return (fd >= 0 && ::close(fd) != 0) ? errno : 0;
-    }
-
-private:
-    int fd_;
-};
-
-// The creation mask of the process, read without changing it for longer
-// than the two calls.
-mode_t CurrentUmask() {
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-}  // namespace
-
 FileError ReadFileBytes(const QString& path, QByteArray& bytes) {
     bytes.clear();
     if (path.isEmpty()) return MakeFileError(errBadFileName);
-    const QByteArray native = QFile::encodeName(path);
     // Only ordinary files: a folder, a device or a pipe is no document (and a
-    // pipe or a device could block or never end).  O_NONBLOCK keeps the open
-    // itself from waiting on a pipe that appears in between.
-    Fd fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return FileErrorFromErrno(errno, false);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return FileErrorFromErrno(errno, false);
-    if (!S_ISREG(st.st_mode)) return MakeFileError(errPathFileAccess);
-    QByteArray data;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return FileErrorFromErrno(errno, false);
-        }
-        if (n == 0) break;
-        data.append(buf, static_cast<qsizetype>(n));
-    }
-    bytes = data;
-    return {};
+    // pipe or a device could block or never end).
+    return FileErrorFromErrno(platform::ReadRegularFile(path, platform::kNoSizeLimit, bytes), false);
 }
 
 FileError WriteFileSafely(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty()) return MakeFileError(errBadFileName);
-
-    // Write through a symbolic link to the file it names, so the link stays.
-    QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString resolved = info.canonicalFilePath();
-        if (!resolved.isEmpty()) target = resolved;
-    }
-    const QByteArray nativeTarget = QFile::encodeName(target);
-
-    struct stat old {};
-    const bool exists = ::stat(nativeTarget.constData(), &old) == 0;
-    // Only an ordinary file is replaced: renaming over a folder fails anyway,
-    // and a device or a pipe must never be swapped for a file.
-    if (exists && !S_ISREG(old.st_mode)) return MakeFileError(errPathFileAccess);
-    if (!exists && errno != ENOENT) return FileErrorFromErrno(errno, true);
-
-    // The temporary file lives beside the target, so the final rename stays
-    // within one file system and replaces the old file in one step.
-    const QFileInfo targetInfo(target);
-    QString folder = targetInfo.path();
-    // A name too long to extend gets a short temporary name instead.
-    QString tmpName = QStringLiteral(".") + targetInfo.fileName() + QStringLiteral(".XXXXXX");
-    if (QFile::encodeName(tmpName).size() > 240) tmpName = QStringLiteral(".quarvel-save.XXXXXX");
-    const QByteArray tmpl = QFile::encodeName(QDir(folder).filePath(tmpName));
-    std::string name(tmpl.constData(), static_cast<size_t>(tmpl.size()));
-    Fd fd(::mkostemp(name.data(), O_CLOEXEC));
-    if (fd.get() < 0) return FileErrorFromErrno(errno, true);
-
-    auto fail = [&](int err) {
-        fd.Close();
-        ::unlink(name.c_str());
-        return FileErrorFromErrno(err, true);
-    };
-
-    // Permissions: the old file's, or those of a newly created file.
-    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
-    if (::fchmod(fd.get(), mode) != 0) return fail(errno);
-    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
-        // Keep the owner where allowed; a failure here is not worth failing
-        // the save for.
-        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
-        }
-    }
-
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd.get(), p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno);
-        }
-        if (n == 0) return fail(EIO);
-        p += n;
-        left -= n;
-    }
-    if (::fsync(fd.get()) != 0) return fail(errno);
-    if (const int err = fd.Close()) {
-        ::unlink(name.c_str());
-        return FileErrorFromErrno(err, true);
-    }
-    if (::rename(name.c_str(), nativeTarget.constData()) != 0) {
-        const int err = errno;
-        ::unlink(name.c_str());
-        return FileErrorFromErrno(err, true);
-    }
-    // Make the rename itself durable; the file is already complete, so a
-    // failure here changes nothing for the caller.
-    const QByteArray nativeFolder = QFile::encodeName(folder);
-    Fd dir(::open(nativeFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
-    return {};
+    return FileErrorFromErrno(platform::ReplaceFile(path, bytes), true);
 }
 
 // ---- Text in the ANSI code page ---------------------------------------------
