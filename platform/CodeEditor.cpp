@@ -19,6 +19,7 @@
 
 #include "Text.h"
 #include "platform/EditorInternals.h"
+#include "platform/SafeFile.h"
 
 namespace platform {
 
@@ -205,10 +206,11 @@ void CodeEditor::InsertLineAt(int32_t line, const QString& text) {
 }
 
 bool CodeEditor::LoadFromFile(const QString& path) {
-    QFile f(path);
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) return false;
+    // Only an ordinary file of at most 16 MiB, the limit of documents: a pipe
+    // or a device in the file's place is refused without being read.
+    constexpr qsizetype kMaxLoadBytes = 16 * 1024 * 1024;
+    QByteArray bytes;
+    if (ReadRegularFile(path, kMaxLoadBytes, bytes) != 0) return false;
     const std::u16string text = qvv2::FromAnsi(std::string(bytes.constData(), static_cast<size_t>(bytes.size())), "");
     // A load is no edit: no Change event.
     settingText_ = true;

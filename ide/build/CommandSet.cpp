@@ -74,7 +74,7 @@ bool LoadCommandSetFile(const QString& path, qvv2::QUARVELv2& basic) {
     QByteArray bytes;
     // A file that cannot be read is treated like a missing one: the set the
     // compiler has stays in force instead of being cleared.
-    if (!modApp::ReadFileBytes(path, bytes).ok()) return false;
+    if (!modApp::ReadFileBytes(path, modApp::kListSizeLimit, bytes).ok()) return false;
     basic.CommandUnuseAll();
     const QStringList fields = ReadCommandSetFields(bytes, modApp::FileCodePage());
     for (const QString& field : fields) {

@@ -31,8 +31,9 @@ namespace modMain {
 QStringList ReadCommandSetFields(const QByteArray& bytes, const std::string& codePage);
 
 // Loads the command-set file at `path` into `basic`: when no ordinary file of
-// that path exists, or it cannot be read, nothing happens (the compiler's set
-// stays as it was) and false comes back; otherwise CommandUnuseAll, then
+// that path exists, or it cannot be read, or it is larger than
+// modApp::kListSizeLimit, nothing happens (the compiler's set stays as it
+// was) and false comes back; otherwise CommandUnuseAll, then
 // CommandUse with every field that is not empty once trimmed, and true.
 bool LoadCommandSetFile(const QString& path, qvv2::QUARVELv2& basic);
 

@@ -96,6 +96,20 @@ FileError ReadFileBytes(const QString& path, QByteArray& bytes) {
     return FileErrorFromErrno(platform::ReadRegularFile(path, platform::kNoSizeLimit, bytes), false);
 }
 
+FileError ReadFileBytes(const QString& path, qsizetype maxBytes, QByteArray& bytes) {
+    bytes.clear();
+    if (path.isEmpty()) return MakeFileError(errBadFileName);
+    const int err = platform::ReadRegularFile(path, maxBytes, bytes);
+    if (err != EFBIG) return FileErrorFromErrno(err, false);
+    // Too large to read (not a full disk, which EFBIG means when writing).
+    static const platform::LocalizedText kTooLarge = {"the file is larger than %1 MiB", "파일이 %1 MiB보다 큽니다",
+                                                      "ファイルが %1 MiB を超えています", "文件大于 %1 MiB"};
+    FileError e = MakeFileError(errPathFileAccess);
+    e.Description += QStringLiteral(": ") +
+                     platform::Localized(kTooLarge).arg(static_cast<double>(maxBytes) / (1024.0 * 1024.0));
+    return e;
+}
+
 FileError WriteFileSafely(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty()) return MakeFileError(errBadFileName);
     return FileErrorFromErrno(platform::ReplaceFile(path, bytes), true);
@@ -203,7 +217,7 @@ FileError UnencodableTextError(int line, const std::string& codePage) {
 
 FileError ReadProgramFile(const QString& path, QString& text) {
     QByteArray bytes;
-    if (FileError e = ReadFileBytes(path, bytes); !e.ok()) return e;
+    if (FileError e = ReadFileBytes(path, kDocumentSizeLimit, bytes); !e.ok()) return e;
     QString decoded;
     if (!DecodeFileText(bytes, FileCodePage(), decoded)) return MakeFileError(errInvalidFileFormat);
     // Line feeds without a carriage return (files written on this platform)

@@ -59,6 +59,17 @@ FileError FileErrorFromErrno(int err, bool creating);
 // error and leaves `bytes` empty.
 FileError ReadFileBytes(const QString& path, QByteArray& bytes);
 
+// Size limits of the files the program reads whole: documents, motion
+// scripts and include files (far more than the editor and the compiler
+// handle), and the small lists (recent.rct, command-set files).
+constexpr qsizetype kDocumentSizeLimit = 16 * 1024 * 1024;
+constexpr qsizetype kListSizeLimit = 1024 * 1024;
+
+// Reads a whole ordinary file of at most `maxBytes` bytes, as ReadFileBytes
+// does; a larger file is not read: "Path/File access error" saying that the
+// file is larger than the limit.
+FileError ReadFileBytes(const QString& path, qsizetype maxBytes, QByteArray& bytes);
+
 // Writes `bytes` as the whole content of the file at `path` without ever
 // leaving a half-written file: the bytes go into a new temporary file in the
 // file's folder, which is flushed to the disk and then renamed over the old
@@ -93,6 +104,7 @@ FileError UnencodableTextError(int line, const std::string& codePage);
 // line feed without a carriage return in front of it becomes CR LF, since the
 // editor and the compiler split lines at CR.  Errors: "File not found" and the
 // other read errors, "Invalid file format" for a file that is not text.
+// Only an ordinary file of at most kDocumentSizeLimit bytes is read.
 FileError ReadProgramFile(const QString& path, QString& text);
 
 // Writes editor text as a program file, through the safe writer.  Text with a

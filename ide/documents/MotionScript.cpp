@@ -46,7 +46,7 @@ FileError WriteScriptFile(const QString& path, const QString& text) {
 
 FileError ReadScriptFileChecked(const QString& path, QString& text) {
     QByteArray bytes;
-    if (FileError e = ReadFileBytes(path, bytes); !e.ok()) return e;
+    if (FileError e = ReadFileBytes(path, kDocumentSizeLimit, bytes); !e.ok()) return e;
     if (!ScriptTextFromBytes(bytes, FileCodePage(), text)) return MakeFileError(errInvalidFileFormat);
     return {};
 }

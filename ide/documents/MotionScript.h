@@ -34,7 +34,9 @@ FileError WriteScriptFile(const QString& path, const QString& text);
 
 // Reads a motion-script file into editor text.  A missing file leaves `text`
 // as the caller passed it and gives "File not found"; a file that is not
-// text leaves it too and gives "Invalid file format".
+// text leaves it too and gives "Invalid file format"; a folder, a pipe, a
+// device or a file over kDocumentSizeLimit is not read ("Path/File access
+// error").
 FileError ReadScriptFileChecked(const QString& path, QString& text);
 
 // Reads a motion-script file and reports nothing: on any failure `text`

@@ -47,18 +47,24 @@ FileError AddRecentFile(const QString& path) {
     RecentFiles[1] = path;
 
     // The six entries go over the start of the file; an older file's tail
-    // stays behind them, as the file has always been written.
+    // stays behind them, as the file has always been written.  Whatever
+    // stands in the file's place and cannot be read (a folder, a pipe, a
+    // device, a file over the limit) is left as it is: only a readable file
+    // or a missing one is written.
     QByteArray bytes = RecentFileBytes(RecentFiles, FileCodePage());
     QByteArray old;
-    if (ReadFileBytes(RecentFilePath(), old).ok() && old.size() > bytes.size()) bytes += old.mid(bytes.size());
-    const FileError result = WriteFileSafely(RecentFilePath(), bytes);
+    FileError result = ReadFileBytes(RecentFilePath(), kListSizeLimit, old);
+    if (result.ok() || result.Number == errFileNotFound) {
+        if (old.size() > bytes.size()) bytes += old.mid(bytes.size());
+        result = WriteFileSafely(RecentFilePath(), bytes);
+    }
     RefreshRecentMenu();
     return result;
 }
 
 FileError LoadRecentFiles() {
     QByteArray bytes;
-    const FileError result = ReadFileBytes(RecentFilePath(), bytes);
+    const FileError result = ReadFileBytes(RecentFilePath(), kListSizeLimit, bytes);
     if (!result.ok()) return result;
     RecentFiles = ParseRecentFileBytes(bytes, FileCodePage());
     RefreshRecentMenu();

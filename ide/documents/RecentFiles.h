@@ -36,11 +36,14 @@ RecentFileList ParseRecentFileBytes(const QByteArray& bytes, const std::string& 
 
 // Puts `path` first (the others move down one place, the sixth is dropped),
 // writes recent.rct and refreshes the menu.  Returns the error of the write;
-// the list in memory and the menu change either way.
+// the list in memory and the menu change either way.  Something in
+// recent.rct's place that cannot be read (a folder, a pipe, a device, a file
+// over kListSizeLimit) is not written over: its read error is returned.
 FileError AddRecentFile(const QString& path);
 
 // Reads recent.rct into the list and refreshes the menu.  A missing file
-// changes nothing and is no error for the user (the result says so).
+// changes nothing and is no error for the user (the result says so); so does
+// anything that is not an ordinary file of at most kListSizeLimit bytes.
 FileError LoadRecentFiles();
 
 // ---- The menu ----------------------------------------------------------------

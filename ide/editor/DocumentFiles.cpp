@@ -1,8 +1,11 @@
 #include "editor/DocumentFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
+
+#include <sys/stat.h>
 
 #include "documents/Documents.h"
 #include "documents/MotionScript.h"
@@ -14,6 +17,8 @@
 #include "platform/CodeEditor.h"
 #include "platform/CommonDialog.h"
 #include "platform/MsgBox.h"
+#include "platform/SafeFile.h"
+#include "platform/UiLanguage.h"
 
 namespace modApp {
 
@@ -93,8 +98,12 @@ std::function<void()>& AssistFileListRefresher() {
 // changed.
 void MarkEditorSaved(platform::CodeEditor& editor) { editor.MarkSaved(); }
 
-// Writes the document's text to `path` as a script or a program file.
+// Writes the document's text to `path` as a script or a program file.  A
+// read-only file (no write permission bit, or one this user may not write)
+// is never replaced, even where the folder would allow it: the save fails
+// with a file-access error and the file stays as it is.
 FileError WriteDocumentText(frmDoc& doc, const QString& path) {
+    if (platform::IsReadOnlyFile(path)) return MakeFileError(errPathFileAccess);
     const QString text = doc.rt->WholeText();
     return IsScriptPath(path) ? WriteScriptFile(path, text) : WriteProgramFile(path, text);
 }
@@ -164,9 +173,34 @@ void SaveActiveDocumentAs(int titleString) {
     SaveActiveDocumentAs(titleString, dialog ? *dialog : fallback, owner);
 }
 
+// True when something other than an ordinary file (a folder, a pipe, a
+// device, a socket) stands at `path`, a symbolic link followed.
+bool IsOtherThanAFile(const QString& path) {
+    if (path.isEmpty()) return false;
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// The error for a path that holds something other than an ordinary file:
+// the file-access error, naming the path.
+FileError NotAFileError(const QString& path) {
+    static const platform::LocalizedText kNotAFile = {" is not a file", "은(는) 파일이 아닙니다",
+                                                      " はファイルではありません", " 不是文件"};
+    FileError e = MakeFileError(errPathFileAccess);
+    e.Description += QStringLiteral(": ") + path + platform::Localized(kNotAFile);
+    return e;
+}
+
 }  // namespace
 
 bool OpenDocument(const QString& path) {
+    // Something other than an ordinary file in the path's place (a folder, a
+    // pipe, a device) is neither a document to read nor a missing file to
+    // create: it cannot be opened.
+    if (IsOtherThanAFile(path)) {
+        ShowFileError(NotAFileError(path));
+        return false;
+    }
     if (!FileExists(path)) {
         const QString prompt = LoadResString(4012) + path + QStringLiteral("\n") + LoadResString(4013);
         const QString title = FindResString(4014).value_or(QString());

@@ -43,7 +43,9 @@ void ShowFileError(const FileError& error);
 // Opens a file into a new document window, or brings forward the window that
 // already shows it (same path, letter case included).  A missing file is
 // offered for creation (string 4012, the path, string 4013; Yes/No): No opens
-// nothing, Yes opens an empty document bound to the path.  ".QSF" files are
+// nothing, Yes opens an empty document bound to the path.  A folder, a pipe
+// or a device at the path is not offered: it shows the error message
+// ("Path/File access error") and opens nothing.  ".QSF" files are
 // read as motion scripts, every other file as a program.  The file is read
 // before any window is made: a file that cannot be read, or is not text,
 // shows the error message and opens nothing.  Returns false only then (a
@@ -54,7 +56,8 @@ bool OpenDocument(const QString& path);
 // Saves the active document (modApp::ActiveDoc) under its own name, or through
 // the Save As dialog (titled string 1014) when it has none.  A failed write
 // shows the error message and leaves the document modified, its text and the
-// old file as they were.  The document window's save question calls it.
+// old file as they were; a read-only file is never replaced ("Path/File
+// access error").  The document window's save question calls it.
 void SaveActiveDocument();
 
 // Asks for a name with the save dialog `dialog` (titled string 1015, or 1014

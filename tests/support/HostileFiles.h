@@ -1,0 +1,126 @@
+// Entries a hostile user can leave where the program reads a file: a named
+// pipe, a link to an endless device, a folder, and an ordinary file just over
+// a size limit.  Each can be checked afterwards to be exactly as it was made,
+// and a watchdog turns a read that blocks for ever into a failed test.
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace hostile {
+
+enum class Kind {
+    Fifo,         // mkfifo: opening it for reading would wait for a writer
+    EndlessLink,  // a symbolic link to /dev/zero: reading it never ends
+    Folder,       // a folder with the file's name
+    OverLimit,    // an ordinary text file one byte over the limit
+};
+
+inline const char* Name(Kind kind) {
+    switch (kind) {
+        case Kind::Fifo: return "fifo";
+        case Kind::EndlessLink: return "link to /dev/zero";
+        case Kind::Folder: return "folder";
+        case Kind::OverLimit: return "over the size limit";
+    }
+    return "?";
+}
+
+inline std::vector<Kind> All() { return {Kind::Fifo, Kind::EndlessLink, Kind::Folder, Kind::OverLimit}; }
+
+// `size` bytes of program text: comment lines with CR LF.
+inline QByteArray TextOfSize(qsizetype size) {
+    const QByteArray line = "' a comment line of a long program\r\n";
+    QByteArray bytes;
+    bytes.reserve(size);
+    while (bytes.size() + line.size() <= size) bytes += line;
+    bytes += QByteArray(size - bytes.size(), 'x');
+    return bytes;
+}
+
+// Makes an entry of `kind` at `path` (`limit`: the size limit an OverLimit
+// file exceeds by one byte).
+inline void Make(Kind kind, const QString& path, qsizetype limit = 0) {
+    const QByteArray native = QFile::encodeName(path);
+    switch (kind) {
+        case Kind::Fifo: ASSERT_EQ(::mkfifo(native.constData(), 0644), 0) << path.toStdString(); break;
+        case Kind::EndlessLink: ASSERT_EQ(::symlink("/dev/zero", native.constData()), 0) << path.toStdString(); break;
+        case Kind::Folder: ASSERT_EQ(::mkdir(native.constData(), 0755), 0) << path.toStdString(); break;
+        case Kind::OverLimit: {
+            ASSERT_GT(limit, 0);
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+            const QByteArray bytes = TextOfSize(limit + 1);
+            ASSERT_EQ(f.write(bytes), bytes.size());
+            break;
+        }
+    }
+}
+
+// The entry at `path` is still exactly what Make made: the same kind, the
+// link pointing at /dev/zero, the folder empty, the file's bytes unchanged.
+inline void ExpectUnchanged(Kind kind, const QString& path, qsizetype limit = 0) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    ASSERT_EQ(::lstat(native.constData(), &st), 0) << path.toStdString() << " is gone";
+    switch (kind) {
+        case Kind::Fifo: EXPECT_TRUE(S_ISFIFO(st.st_mode)); break;
+        case Kind::EndlessLink: {
+            ASSERT_TRUE(S_ISLNK(st.st_mode));
+            char target[64] = {};
+            EXPECT_EQ(
+                std::string(target, static_cast<size_t>(::readlink(native.constData(), target, sizeof target - 1))),
+                "/dev/zero");
+            break;
+        }
+        case Kind::Folder:
+            ASSERT_TRUE(S_ISDIR(st.st_mode));
+            EXPECT_TRUE(QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+                << "something was created inside";
+            break;
+        case Kind::OverLimit: {
+            ASSERT_TRUE(S_ISREG(st.st_mode));
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(f.readAll() == TextOfSize(limit + 1)) << "the file's bytes changed";
+            break;
+        }
+    }
+}
+
+// Fails the test (by ending the process) when the scope takes longer than
+// `seconds`: a read that blocks on a pipe or never ends on a device would
+// otherwise hang the test run.
+class Watchdog {
+public:
+    explicit Watchdog(unsigned seconds = 20) {
+        previous_ = std::signal(SIGALRM, [](int) {
+            static const char kMessage[] = "\nwatchdog: a file read blocked or never ended\n";
+            (void)!::write(2, kMessage, sizeof kMessage - 1);
+            ::_exit(3);
+        });
+        ::alarm(seconds);
+    }
+    ~Watchdog() {
+        ::alarm(0);
+        std::signal(SIGALRM, previous_);
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    void (*previous_)(int) = nullptr;
+};
+
+}  // namespace hostile
