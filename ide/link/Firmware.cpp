@@ -1,13 +1,15 @@
 #include "link/Firmware.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "platform/UiLanguage.h"
+#include <cerrno>
+
 #include "documents/modApp.h"
 #include "documents/modIni.h"
+#include "platform/SafeFile.h"
+#include "platform/UiLanguage.h"
 
 namespace Firmware {
 
@@ -44,21 +46,16 @@ Package LoadFrom(const QString& folder) {
     const QString imagePath = In(folder, kImageName);
     const QString codePath = In(folder, kCodeName);
 
-    QFile image(imagePath);
-    if (!QFileInfo(imagePath).isFile()) {
+    // Only an ordinary file within the largest image the update can carry is
+    // read; a pipe or a device in its place is never opened for reading.
+    QByteArray bytes;
+    const int err = platform::ReadRegularFile(imagePath, kMaxImageBytes, bytes);
+    if (err == ENOENT) {
         p.Trouble = Problem::ImageMissing;
         p.File = imagePath;
         return p;
     }
-    // The size is checked before reading, so a wrong file is never read whole.
-    const qint64 size = image.size();
-    if (size < 1 || size > kMaxImageBytes || !image.open(QIODevice::ReadOnly)) {
-        p.Trouble = Problem::ImageUnusable;
-        p.File = imagePath;
-        return p;
-    }
-    const QByteArray bytes = image.readAll();
-    if (bytes.size() != size) {
+    if (err != 0 || bytes.isEmpty()) {
         p.Trouble = Problem::ImageUnusable;
         p.File = imagePath;
         return p;

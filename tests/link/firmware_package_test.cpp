@@ -1,5 +1,6 @@
 // The firmware package beside the program: the image and the boot loader's
 // access code, and why an unusable package is not offered.
+#include "HostileFiles.h"
 #include "download_support.h"
 
 TEST_F(DownloadTest, FirmwarePackageLoadsImageAndAccessCode) {
@@ -76,5 +77,24 @@ TEST(FirmwareAccessCode, HexadecimalBytes) {
         std::vector<uint8_t> out{99};
         EXPECT_EQ(Firmware::ParseBytes(QString::fromLatin1(c.text), c.count, out), c.ok) << c.text;
         EXPECT_EQ(out, c.bytes) << c.text;
+    }
+}
+
+// A pipe, a link to an endless device, a folder or an oversized file where the
+// image belongs is never read: the package is refused and the entry stays.
+TEST_F(DownloadTest, AHostileFirmwareImageIsNotRead) {
+    const hostile::Watchdog watchdog;
+    for (const hostile::Kind kind : hostile::All()) {
+        SCOPED_TRACE(hostile::Name(kind));
+        QDir(folder_.filePath(QStringLiteral("firmware"))).removeRecursively();
+        WriteFirmware(GeneratedFirmware(1000));
+        const QString image = Firmware::ImagePath();
+        ASSERT_TRUE(QFile::remove(image));
+        hostile::Make(kind, image, 65280);
+        const Firmware::Package p = Firmware::Load();
+        EXPECT_FALSE(p.Usable());
+        EXPECT_TRUE(p.Image.empty());
+        EXPECT_EQ(p.File, image);
+        hostile::ExpectUnchanged(kind, image, 65280);
     }
 }
