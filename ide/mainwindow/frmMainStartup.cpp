@@ -27,6 +27,7 @@
 #include "documents/VbNumbers.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "documents/modIni.h"
 #include "documents/modReg.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
@@ -121,6 +122,9 @@ void frmMain::MDIForm_Load() {
 }
 
 void frmMain::InitWorkspace() {
+    // The settings file is read once for all the settings read here.
+    const modIni::Batch settingsBatch;
+
     // The editor library and the dialect's colouring language.
     frmMainServices::DefineEditorLanguage();
 
@@ -330,6 +334,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // Every setting stored on the way out (editor, windows, view options)
+    // goes into one write of the settings file, and a failure shows once.
+    const modIni::Batch settingsBatch;
     int16_t cancel = 0;
     MDIForm_QueryUnload(cancel);
     if (cancel != 0) {
