@@ -1,44 +1,22 @@
 #include "platform/Profile.h"
 
 #include <QFile>
-#include <QFileDevice>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "Text.h"
+#include "platform/SafeFile.h"
 
 namespace platform {
 namespace {
-
-// One line of a file: its bytes without the line end, and the line end.
-struct RawLine {
-    std::string text;
-    std::string eol;  // "\r\n", "\n" or "" (last line without a line end)
-};
-
-std::vector<RawLine> SplitLines(const std::string& bytes) {
-    std::vector<RawLine> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        const size_t lf = bytes.find('\n', start);
-        if (lf == std::string::npos) {
-            lines.push_back({bytes.substr(start), ""});
-            break;
-        }
-        size_t end = lf;
-        std::string eol = "\n";
-        if (end > start && bytes[end - 1] == '\r') {
-            --end;
-            eol = "\r\n";
-        }
-        lines.push_back({bytes.substr(start, end - start), eol});
-        start = lf + 1;
-    }
-    return lines;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
@@ -50,83 +28,258 @@ QString TrimBlanks(const QString& s) {
     return s.mid(b, e - b);
 }
 
-// Byte range [begin, end) of s without blanks at both ends.
+// Byte range [begin, end) of s without blanks at both ends.  Blanks are
+// single bytes in every code page the files use (no trail byte is a blank).
 void TrimRange(const std::string& s, size_t& begin, size_t& end) {
     while (begin < end && IsBlank(s[begin])) ++begin;
     while (end > begin && IsBlank(s[end - 1])) --end;
 }
 
-QString Decode(const std::string& bytes) {
-    return QString::fromStdU16String(qvv2::FromAnsi(bytes, std::string()));
+QString Decode(const char* bytes, size_t size) {
+    if (size == 0) return QString();
+    return QString::fromStdU16String(qvv2::FromAnsi(std::string(bytes, size), std::string()));
 }
 
 std::string Encode(const QString& text) { return qvv2::ToAnsi(text.toStdU16String(), std::string()); }
 
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-// What a line is: a section header (name set), a setting (key set) or
-// neither (blank line).  keyBegin/keyEnd give the key's bytes in the line.
-struct ParsedLine {
+bool HasLineBreak(const QString& s) { return s.contains(u'\r') || s.contains(u'\n'); }
+
+// A name longer than this many bytes is decoded only when a wanted name is
+// long enough to match it: a single line of many megabytes then costs one
+// scan, not one decoding per key asked for.
+constexpr size_t kEagerNameBytes = 4096;
+// A character takes at most this many bytes in a file's code page.
+constexpr size_t kMaxBytesPerChar = 4;
+
+// One line of a file: its bytes without the line end, the line end, and what
+// the line is (a section header, a setting or a blank line) with the byte
+// ranges of its name and value.
+struct Line {
+    std::string text;
+    std::string eol;  // "\r\n", "\n" or "" (last line without a line end)
     bool isSection = false;
     bool isBlank = true;
-    QString name;  // section name or key, trimmed
-    QString value;
-    size_t keyBegin = 0, keyEnd = 0;
+    size_t nameBegin = 0, nameEnd = 0;    // section name or key, trimmed
+    size_t valueBegin = 0, valueEnd = 0;  // trimmed, quotes removed
+    QString name;                         // decoded name, when short enough
+    bool nameDecoded = false;
 };
 
-ParsedLine Parse(const std::string& text) {
-    ParsedLine p;
+void ParseLine(Line& line) {
+    const std::string& text = line.text;
+    line.isSection = false;
+    line.isBlank = true;
+    line.nameBegin = line.nameEnd = line.valueBegin = line.valueEnd = 0;
+    line.name.clear();
+    line.nameDecoded = false;
     size_t b = 0, e = text.size();
     TrimRange(text, b, e);
-    if (b == e) return p;
-    p.isBlank = false;
+    if (b == e) return;
+    line.isBlank = false;
     if (text[b] == '[') {
         size_t close = text.find(']', b + 1);
         if (close == std::string::npos || close > e) close = e;
         size_t nb = b + 1, ne = close;
         TrimRange(text, nb, ne);
-        p.isSection = true;
-        p.name = Decode(text.substr(nb, ne - nb));
-        return p;
+        line.isSection = true;
+        line.nameBegin = nb;
+        line.nameEnd = ne;
+    } else {
+        const size_t eq = text.find('=', b);
+        size_t kb = b, ke = (eq == std::string::npos || eq > e) ? e : eq;
+        TrimRange(text, kb, ke);
+        line.nameBegin = kb;
+        line.nameEnd = ke;
+        if (eq != std::string::npos && eq < e) {
+            size_t vb = eq + 1, ve = e;
+            TrimRange(text, vb, ve);
+            // A value wholly enclosed in quotes comes back without them.  No
+            // trail byte of a double-byte character is a quote.
+            if (ve - vb >= 2 && (text[vb] == '"' || text[vb] == '\'') && text[ve - 1] == text[vb]) {
+                ++vb;
+                --ve;
+            }
+            line.valueBegin = vb;
+            line.valueEnd = ve;
+        }
     }
-    const size_t eq = text.find('=', b);
-    size_t kb = b, ke = (eq == std::string::npos || eq > e) ? e : eq;
-    TrimRange(text, kb, ke);
-    p.name = Decode(text.substr(kb, ke - kb));
-    p.keyBegin = kb;
-    p.keyEnd = ke;
-    if (eq != std::string::npos && eq < e) {
-        QString v = TrimBlanks(Decode(text.substr(eq + 1, e - eq - 1)));
-        if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
-            v = v.mid(1, v.size() - 2);
-        p.value = v;
+    if (line.nameEnd - line.nameBegin <= kEagerNameBytes) {
+        line.name = Decode(text.data() + line.nameBegin, line.nameEnd - line.nameBegin);
+        line.nameDecoded = true;
     }
-    return p;
 }
 
-bool ReadBytes(const QString& file, std::string& bytes, bool& exists) {
-    exists = QFileInfo::exists(file);
-    bytes.clear();
-    if (!exists) return true;
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    const QByteArray data = f.readAll();
-    bytes.assign(data.constData(), static_cast<size_t>(data.size()));
-    return f.error() == QFileDevice::NoError;
+bool NameIs(const Line& line, const QString& want) {
+    const size_t bytes = line.nameEnd - line.nameBegin;
+    if (line.nameDecoded) return SameName(line.name, want);
+    // Too long to be the wanted name unless the wanted name is long too.
+    if (bytes > static_cast<size_t>(want.size()) * kMaxBytesPerChar) return false;
+    return SameName(Decode(line.text.data() + line.nameBegin, bytes), want);
 }
 
-// A file without any write permission bit is read-only for every user, as
-// a file with the read-only attribute is: a privileged user, whom the
-// permissions alone would let write it, leaves it alone too.
-bool IsReadOnlyFile(const QString& file) {
-    const QFileInfo info(file);
-    if (!info.exists()) return false;
-    const QFileDevice::Permissions writeBits =
-        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return (info.permissions() & writeBits) == 0 || !info.isWritable();
+// The first `limit` characters of a line's value.  Only as many bytes are
+// decoded as those characters can take.
+QString ValueOf(const Line& line, qsizetype limit) {
+    size_t size = line.valueEnd - line.valueBegin;
+    const size_t enough = static_cast<size_t>(limit) * kMaxBytesPerChar + 8;
+    if (size > enough) size = enough;
+    QString value = Decode(line.text.data() + line.valueBegin, size);
+    if (value.size() > limit) value.truncate(limit);
+    return value;
 }
 
-bool HasLineBreak(const QString& s) { return s.contains(u'\r') || s.contains(u'\n'); }
+std::vector<Line> SplitLines(const QByteArray& bytes) {
+    std::vector<Line> lines;
+    const char* data = bytes.constData();
+    const size_t total = static_cast<size_t>(bytes.size());
+    size_t start = 0;
+    while (start < total) {
+        const void* found = std::memchr(data + start, '\n', total - start);
+        Line line;
+        if (!found) {
+            line.text.assign(data + start, total - start);
+            lines.push_back(std::move(line));
+            break;
+        }
+        const size_t lf = static_cast<size_t>(static_cast<const char*>(found) - data);
+        size_t end = lf;
+        line.eol = "\n";
+        if (end > start && data[end - 1] == '\r') {
+            --end;
+            line.eol = "\r\n";
+        }
+        line.text.assign(data + start, end - start);
+        lines.push_back(std::move(line));
+        start = lf + 1;
+    }
+    return lines;
+}
+
+// What identifies one version of a file on disk.
+struct Stamp {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+
+    bool operator==(const Stamp& o) const {
+        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+Stamp StampOf(const QString& path) {
+    Stamp s;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return s;
+    s.exists = true;
+    s.dev = st.st_dev;
+    s.ino = st.st_ino;
+    s.size = st.st_size;
+    s.mtime = st.st_mtim;
+    s.ctime = st.st_ctim;
+    return s;
+}
+
+// A file changed within this many seconds of being read may change again
+// without its stamp showing it (time stamps are only so fine); outside a
+// batch such a file is read again rather than trusted.
+constexpr time_t kRacySeconds = 2;
+
+// One profile file as last read (and, inside a batch, as changed since).
+struct CachedFile {
+    Stamp stamp;
+    time_t readAt = 0;     // wall-clock second of the read
+    std::string codePage;  // code page the names were decoded in
+    int readError = 0;     // 0: usable (read, or missing); else why not
+    std::vector<Line> lines;
+    bool dirty = false;  // changed in memory, not yet written
+};
+
+struct ProfileState {
+    std::map<QString, CachedFile> files;
+    int batchDepth = 0;
+    int batchError = 0;
+    QString batchErrorFile;
+};
+
+ProfileState& State() {
+    static ProfileState state;
+    return state;
+}
+
+QString CacheKey(const QString& file) { return QFileInfo(file).absoluteFilePath(); }
+
+void NoteBatchError(const QString& file, int err) {
+    ProfileState& s = State();
+    if (s.batchDepth > 0 && s.batchError == 0) {
+        s.batchError = err;
+        s.batchErrorFile = file;
+    }
+}
+
+// The file at `path` (a cache key), read when it is not cached or changed
+// on disk since.  A file that is not an ordinary file, or larger than the
+// limit, or unreadable, reads as empty and is marked unusable.
+CachedFile& Load(const QString& path) {
+    ProfileState& s = State();
+    CachedFile& f = s.files[path];
+    if (f.dirty) return f;  // the batch's pending content is the file's content
+    const Stamp now = StampOf(path);
+    const std::string codePage = qvv2::SystemCodePage();
+    const bool racy = now.exists && now.mtime.tv_sec + kRacySeconds >= f.readAt;
+    const bool fresh = f.readAt != 0 && f.stamp == now && (s.batchDepth > 0 || !racy);
+    if (fresh) {
+        if (f.codePage != codePage) {
+            for (Line& line : f.lines) ParseLine(line);
+            f.codePage = codePage;
+        }
+        return f;
+    }
+    f = CachedFile();
+    f.stamp = now;
+    f.readAt = std::time(nullptr);
+    f.codePage = codePage;
+    QByteArray bytes;
+    const int err = ReadRegularFile(path, kMaxProfileBytes, bytes);
+    if (err == 0) {
+        f.lines = SplitLines(bytes);
+        for (Line& line : f.lines) ParseLine(line);
+    } else if (err != ENOENT) {
+        f.readError = (err == EFBIG || err == EISDIR) ? ENODEV : err;
+    }
+    return f;
+}
+
+// Writes a changed file; on failure the cached copy is dropped, so the next
+// read sees the file as it is on disk.
+int Flush(const QString& path) {
+    ProfileState& s = State();
+    const auto it = s.files.find(path);
+    if (it == s.files.end() || !it->second.dirty) return 0;
+    CachedFile& f = it->second;
+    size_t total = 0;
+    for (const Line& line : f.lines) total += line.text.size() + line.eol.size();
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(total));
+    for (const Line& line : f.lines) {
+        out.append(line.text.data(), static_cast<qsizetype>(line.text.size()));
+        out.append(line.eol.data(), static_cast<qsizetype>(line.eol.size()));
+    }
+    const int err = ReplaceFile(path, out);
+    if (err != 0) {
+        s.files.erase(it);
+        return err;
+    }
+    f.dirty = false;
+    f.stamp = StampOf(path);
+    f.readAt = std::time(nullptr);
+    return 0;
+}
 
 }  // namespace
 
@@ -136,20 +289,18 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
     QString result = defaultValue;
     const QString wantSection = TrimBlanks(section);
     const QString wantKey = TrimBlanks(key);
-    std::string bytes;
-    bool exists = false;
-    if (!wantKey.isEmpty() && ReadBytes(file, bytes, exists) && exists) {
+    if (!wantKey.isEmpty() && !file.isEmpty()) {
+        const CachedFile& f = Load(CacheKey(file));
         bool inSection = false;
-        for (const RawLine& line : SplitLines(bytes)) {
-            const ParsedLine p = Parse(line.text);
-            if (p.isBlank) continue;
-            if (p.isSection) {
+        for (const Line& line : f.lines) {
+            if (line.isBlank) continue;
+            if (line.isSection) {
                 if (inSection) break;  // only the first matching section counts
-                inSection = SameName(p.name, wantSection);
+                inSection = NameIs(line, wantSection);
                 continue;
             }
-            if (inSection && SameName(p.name, wantKey)) {
-                result = p.value;
+            if (inSection && NameIs(line, wantKey)) {
+                result = ValueOf(line, limit);
                 break;
             }
         }
@@ -158,70 +309,105 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
     return result;
 }
 
-bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value,
-                               const QString& file) {
+int WriteProfileString(const QString& section, const QString& key, const QString& value, const QString& file) {
     const QString wantSection = TrimBlanks(section);
     const QString wantKey = TrimBlanks(key);
-    if (wantSection.isEmpty() || wantKey.isEmpty()) return false;
-    if (HasLineBreak(wantSection) || HasLineBreak(wantKey) || HasLineBreak(value)) return false;
-    if (wantSection.contains(u']') || wantKey.contains(u'=') || wantKey.startsWith(u'[')) return false;
-    if (IsReadOnlyFile(file)) return false;
+    if (wantSection.isEmpty() || wantKey.isEmpty() || file.isEmpty()) return EINVAL;
+    if (HasLineBreak(wantSection) || HasLineBreak(wantKey) || HasLineBreak(value)) return EINVAL;
+    if (wantSection.contains(u']') || wantKey.contains(u'=') || wantKey.startsWith(u'[')) return EINVAL;
 
-    std::string bytes;
-    bool exists = false;
-    if (!ReadBytes(file, bytes, exists)) return false;  // unreadable: never overwrite what we cannot see
+    const QString path = CacheKey(file);
+    CachedFile& f = Load(path);
+    // A file that could not be read is never overwritten: what it holds is
+    // unknown.  A read-only file is left as it is.
+    int refused = f.readError;
+    if (refused == 0 && !f.dirty && IsReadOnlyFile(path)) refused = EACCES;
+    if (refused != 0) {
+        NoteBatchError(path, refused);
+        return refused;
+    }
 
-    std::vector<RawLine> lines = SplitLines(bytes);
+    std::vector<Line>& lines = f.lines;
     const std::string encodedValue = Encode(value);
 
     // Locate the first matching section, its last non-blank line and the key.
     long sectionLine = -1, lastContent = -1, keyLine = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
-        const ParsedLine p = Parse(lines[i].text);
-        if (p.isSection) {
+        const Line& line = lines[i];
+        if (line.isSection) {
             if (sectionLine >= 0) break;
-            if (SameName(p.name, wantSection)) sectionLine = lastContent = static_cast<long>(i);
+            if (NameIs(line, wantSection)) sectionLine = lastContent = static_cast<long>(i);
             continue;
         }
-        if (sectionLine < 0 || p.isBlank) continue;
+        if (sectionLine < 0 || line.isBlank) continue;
         lastContent = static_cast<long>(i);
-        if (keyLine < 0 && SameName(p.name, wantKey)) {
+        if (NameIs(line, wantKey)) {
             keyLine = static_cast<long>(i);
             break;
         }
     }
 
+    auto newLine = [](std::string text) {
+        Line line;
+        line.text = std::move(text);
+        line.eol = "\r\n";
+        ParseLine(line);
+        return line;
+    };
     if (keyLine >= 0) {
-        RawLine& line = lines[static_cast<size_t>(keyLine)];
-        const ParsedLine p = Parse(line.text);
-        line.text = line.text.substr(p.keyBegin, p.keyEnd - p.keyBegin) + "=" + encodedValue;
+        Line& line = lines[static_cast<size_t>(keyLine)];
+        line.text = line.text.substr(line.nameBegin, line.nameEnd - line.nameBegin) + "=" + encodedValue;
+        ParseLine(line);
+    } else if (sectionLine >= 0) {
+        Line& before = lines[static_cast<size_t>(lastContent)];
+        if (before.eol.empty()) before.eol = "\r\n";
+        lines.insert(lines.begin() + lastContent + 1, newLine(Encode(wantKey) + "=" + encodedValue));
     } else {
-        const RawLine newKey{Encode(wantKey) + "=" + encodedValue, "\r\n"};
-        if (sectionLine >= 0) {
-            RawLine& before = lines[static_cast<size_t>(lastContent)];
-            if (before.eol.empty()) before.eol = "\r\n";
-            lines.insert(lines.begin() + lastContent + 1, newKey);
-        } else {
-            if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = "\r\n";
-            lines.push_back({"[" + Encode(wantSection) + "]", "\r\n"});
-            lines.push_back(newKey);
+        if (!lines.empty() && lines.back().eol.empty()) lines.back().eol = "\r\n";
+        lines.push_back(newLine("[" + Encode(wantSection) + "]"));
+        lines.push_back(newLine(Encode(wantKey) + "=" + encodedValue));
+    }
+    f.dirty = true;
+
+    if (State().batchDepth > 0) return 0;  // written once when the batch ends
+    return Flush(path);
+}
+
+bool WritePrivateProfileString(const QString& section, const QString& key, const QString& value, const QString& file) {
+    return WriteProfileString(section, key, value, file) == 0;
+}
+
+// ---- Batches ---------------------------------------------------------------
+
+ProfileBatch::ProfileBatch() {
+    ProfileState& s = State();
+    if (s.batchDepth++ == 0) {
+        s.batchError = 0;
+        s.batchErrorFile.clear();
+    }
+}
+
+ProfileBatch::~ProfileBatch() { Finish(); }
+
+int ProfileBatch::Finish() {
+    if (finished_) return 0;
+    finished_ = true;
+    ProfileState& s = State();
+    if (--s.batchDepth > 0) return 0;
+    std::vector<QString> dirty;
+    for (const auto& [path, f] : s.files)
+        if (f.dirty) dirty.push_back(path);
+    for (const QString& path : dirty) {
+        if (const int err = Flush(path); err != 0 && s.batchError == 0) {
+            s.batchError = err;
+            s.batchErrorFile = path;
         }
     }
-
-    QByteArray out;
-    for (const RawLine& line : lines) {
-        out.append(line.text.data(), static_cast<qsizetype>(line.text.size()));
-        out.append(line.eol.data(), static_cast<qsizetype>(line.eol.size()));
-    }
-
-    QSaveFile f(file);
-    f.setDirectWriteFallback(true);  // a writable file in a folder we may not create files in
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(out) != out.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    const int err = s.batchError;
+    errorFile_ = s.batchErrorFile;
+    s.batchError = 0;
+    s.batchErrorFile.clear();
+    return err;
 }
 
 }  // namespace platform

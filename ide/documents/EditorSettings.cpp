@@ -82,6 +82,7 @@ QString SizeText(double size) {
 }  // namespace
 
 bool LoadEditorSettings(CodeEditor& editor) {
+    const modIni::Batch batch;  // one read of the file for every key
     for (const ColorKey& c : kColorKeys) {
         const QString def = QString::number(platform::DefaultSlotColor(c.slot));
         const auto v = vb::Val(Read("Colors", c.key, def));
@@ -139,6 +140,7 @@ bool LoadEditorSettings(CodeEditor& editor) {
 }
 
 void SaveEditorSettings(const CodeEditor& editor) {
+    const modIni::Batch batch;  // one write of the file for every key
     for (const ColorKey& c : kColorKeys) Write("Colors", c.key, vb::Str(static_cast<int64_t>(editor.SlotColor(c.slot))));
     WriteBool("Options", "selbounds", editor.SelectionBounded());
     WriteBool("Data", "numbering", editor.LineNumbersShown());

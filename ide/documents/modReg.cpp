@@ -13,7 +13,8 @@
 namespace modReg {
 namespace {
 
-// One settings file, read and written key by key.
+// One settings file, read and written key by key.  The file is read once
+// for all the keys and, when written, written once at the end.
 class Settings {
 public:
     Settings() : file_(SettingsFile()) {}
@@ -68,6 +69,7 @@ public:
 
 private:
     QString file_;
+    modIni::Batch batch_;
 };
 
 }  // namespace

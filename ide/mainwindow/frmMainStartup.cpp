@@ -27,6 +27,7 @@
 #include "documents/VbNumbers.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "documents/modIni.h"
 #include "documents/modReg.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
@@ -121,6 +122,9 @@ void frmMain::MDIForm_Load() {
 }
 
 void frmMain::InitWorkspace() {
+    // The settings file is read once for all the settings read here.
+    const modIni::Batch settingsBatch;
+
     // The editor library and the dialect's colouring language.
     frmMainServices::DefineEditorLanguage();
 
@@ -208,10 +212,11 @@ void frmMain::StoreMainSettings() {
     if (state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         normal.moveTopLeft(normal.topLeft() - (geometry().topLeft() - pos()));
     if (normal.isValid()) {
-        w.Left = static_cast<float>(platform::PixelsToTwips(normal.x()));
-        w.Top = static_cast<float>(platform::PixelsToTwips(normal.y()));
-        w.Width = static_cast<float>(platform::PixelsToTwips(normal.width()));
-        w.Height = static_cast<float>(platform::PixelsToTwips(normal.height()));
+        // A stored value that still gives the window's pixels stays as read.
+        w.Left = static_cast<float>(platform::KeptTwips(w.Left, normal.x()));
+        w.Top = static_cast<float>(platform::KeptTwips(w.Top, normal.y()));
+        w.Width = static_cast<float>(platform::KeptTwips(w.Width, normal.width()));
+        w.Height = static_cast<float>(platform::KeptTwips(w.Height, normal.height()));
     }
     w.ToolbarVisible = !tBar->isHidden();
     w.StatusbarVisible = !stBar->isHidden();
@@ -330,6 +335,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // Every setting stored on the way out (editor, windows, view options)
+    // goes into one write of the settings file, and a failure shows once.
+    const modIni::Batch settingsBatch;
     int16_t cancel = 0;
     MDIForm_QueryUnload(cancel);
     if (cancel != 0) {
@@ -370,15 +378,16 @@ void frmMain::StoreAssistLayout() {
     QWidget* nav = frmMainServices::AssistWindow();
     if (!nav) return;
     if (QWidget* split = nav->findChild<QWidget*>(QStringLiteral("imgSize")))
-        modMain::NavSplitTop = TwipsInteger(platform::PixelsToTwips(split->y()), modMain::NavSplitTop);
+        modMain::NavSplitTop =
+            TwipsInteger(platform::KeptTwips(modMain::NavSplitTop, split->y()), modMain::NavSplitTop);
     // The width counts only while the panel is docked and shown; otherwise
     // the last width it had (or the stored one) stays.
     QDockWidget* panel = fDock->Panel(kNavPanel);
     if (panel && panel->isVisible() && !panel->isFloating())
-        modMain::NavWidth = TwipsInteger(platform::PixelsToTwips(nav->width()), modMain::NavWidth);
+        modMain::NavWidth = TwipsInteger(platform::KeptTwips(modMain::NavWidth, nav->width()), modMain::NavWidth);
     auto column = [](QTreeView* list, int c, int16_t& target) {
         if (list && list->header() && c < list->header()->count())
-            target = TwipsInteger(platform::PixelsToTwips(list->columnWidth(c)), target);
+            target = TwipsInteger(platform::KeptTwips(target, list->columnWidth(c)), target);
     };
     auto* files = nav->findChild<QTreeView*>(QStringLiteral("File1"));
     column(files, 0, modMain::NavFileWidth);

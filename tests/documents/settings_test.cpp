@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "QtPrinters.h"
+#include "ScriptedDialogs.h"
 #include "Text.h"
 #include "build/modMain.h"
 #include "documents/modApp.h"
@@ -244,8 +245,14 @@ TEST_F(SettingsTest, ReadOnlyFileLoadsAndIsLeftUnchanged) {
     EXPECT_EQ(modMain::ControllerType, 8);
     EXPECT_EQ(modMain::PortType, 1);
     modMain::ControllerType = 3;
+    ScriptedMsgBox boxes;
+    boxes.Answer(platform::vbOK).Answer(platform::vbOK);
     SaveAll();
     EXPECT_EQ(IniBytes(), Fixture("default7.ini"));
+    // The main settings and the view options, saved one after the other,
+    // each say once that the file could not be written.
+    ASSERT_EQ(boxes.Calls().size(), 2u);
+    for (const platform::MsgBoxCall& box : boxes.Calls()) EXPECT_TRUE(box.title.endsWith(QStringLiteral(" 75")));
 }
 
 TEST_F(SettingsTest, ClampsAndRangeEdges) {
