@@ -15,6 +15,7 @@
 #include "documents/modReg.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
+#include "document_files_fixture.h"
 #include "files_helpers.h"
 #include "platform/CodeEditor.h"
 
@@ -22,61 +23,14 @@ using namespace files_test;
 
 namespace {
 
-class FilesDocuments : public ::testing::Test {
+class FilesDocuments : public DocumentFilesTest {
 protected:
-    void SetUp() override {
-        modApp::ResetDocuments();
-        modApp::RecentFiles = modApp::RecentFileList();
-        modAPI::DialogFilter = QStringLiteral("QUARVEL Program (*.bas)|*.bas|All Files(*.*)|*.*");
-        modReg::MainWindow.AssistFolder = folder_.path();
-        // The colouring language the document windows select.
-        registeredLanguage_ = !platform::FindLanguage(QStringLiteral("Quarvel"));
-        if (registeredLanguage_) platform::RegisterLanguage(QStringLiteral("Quarvel"), platform::EditorLanguage());
-    }
-    void TearDown() override {
-        for (int i = 1; i <= modApp::Docs.UBound(); ++i) {
-            if (frmDoc* doc = modApp::Docs(i)) {
-                doc->Modified = false;
-                delete doc;
-            }
-        }
-        modApp::ResetDocuments();
-        modApp::RecentFiles = modApp::RecentFileList();
-        modAPI::DialogFilter.clear();
-        modReg::MainWindow.AssistFolder.clear();
-        if (registeredLanguage_) platform::UnregisterLanguage(QStringLiteral("Quarvel"));
-    }
-
-    // The window of the active document.
-    static frmDoc* Active() { return modApp::Docs(modApp::ActiveDoc); }
-
     // Replaces the document's text as typing would (the document becomes
     // modified).
     static void Type(frmDoc* doc, const QString& text) {
         doc->rt->SetWholeText(text);
         ASSERT_TRUE(doc->Modified);
     }
-
-    // The number of document windows that are open.
-    static int OpenWindows() {
-        int count = 0;
-        for (int i = 1; i <= modApp::Docs.UBound(); ++i) count += modApp::Docs(i) != nullptr;
-        return count;
-    }
-
-    // The one message box shown was the error message of `number`.
-    static void ExpectErrorBox(const ScriptedMsgBox& boxes, int number, const QString& description) {
-        ASSERT_EQ(boxes.Calls().size(), 1u);
-        const platform::MsgBoxCall& call = boxes.Calls()[0];
-        const QString head = QStringLiteral("Error : ") + QString::number(number);
-        EXPECT_EQ(call.prompt, head + QStringLiteral("\n") + description);
-        EXPECT_EQ(call.style, platform::vbOKOnly | platform::vbCritical);
-        EXPECT_EQ(call.title, head);
-    }
-
-    LocaleScope english_{English()};
-    ProgramFolder folder_;
-    bool registeredLanguage_ = false;
 };
 
 TEST_F(FilesDocuments, OpeningSevenFilesLeavesTheLastSixInRecentRct) {

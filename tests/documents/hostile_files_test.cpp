@@ -20,6 +20,7 @@
 #include "documents/modReg.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
+#include "document_files_fixture.h"
 #include "files_helpers.h"
 #include "platform/CodeEditor.h"
 
@@ -29,58 +30,14 @@ namespace {
 
 const QString kAccessError = QStringLiteral("Error : 75");
 
-class HostileFiles : public ::testing::Test {
+class HostileFiles : public DocumentFilesTest {
 protected:
-    void SetUp() override {
-        modApp::ResetDocuments();
-        modApp::RecentFiles = modApp::RecentFileList();
-        modAPI::DialogFilter = QStringLiteral("QUARVEL Program (*.bas)|*.bas|All Files(*.*)|*.*");
-        modReg::MainWindow.AssistFolder = folder_.path();
-        registeredLanguage_ = !platform::FindLanguage(QStringLiteral("Quarvel"));
-        if (registeredLanguage_) platform::RegisterLanguage(QStringLiteral("Quarvel"), platform::EditorLanguage());
-    }
-    void TearDown() override {
-        for (int i = 1; i <= modApp::Docs.UBound(); ++i) {
-            if (frmDoc* doc = modApp::Docs(i)) {
-                doc->Modified = false;
-                delete doc;
-            }
-        }
-        modApp::ResetDocuments();
-        modApp::RecentFiles = modApp::RecentFileList();
-        modAPI::DialogFilter.clear();
-        modReg::MainWindow.AssistFolder.clear();
-        if (registeredLanguage_) platform::UnregisterLanguage(QStringLiteral("Quarvel"));
-    }
-
-    static frmDoc* Active() { return modApp::Docs(modApp::ActiveDoc); }
-
-    static int OpenWindows() {
-        int count = 0;
-        for (int i = 1; i <= modApp::Docs.UBound(); ++i) count += modApp::Docs(i) != nullptr;
-        return count;
-    }
-
-    // The one box shown was the file error `number` with `description`.
-    static void ExpectOneErrorBox(const ScriptedMsgBox& boxes, int number, const QString& description) {
-        ASSERT_EQ(boxes.Calls().size(), 1u);
-        const platform::MsgBoxCall& call = boxes.Calls()[0];
-        const QString head = QStringLiteral("Error : ") + QString::number(number);
-        EXPECT_EQ(call.prompt, head + QStringLiteral("\n") + description);
-        EXPECT_EQ(call.style, platform::vbOKOnly | platform::vbCritical);
-        EXPECT_EQ(call.title, head);
-    }
-
     // What the error box says about an entry of `kind` at `path`.
     static QString RefusalText(hostile::Kind kind, const QString& path) {
         if (kind == hostile::Kind::OverLimit)
             return QStringLiteral("Path/File access error: the file is larger than 16 MiB");
         return QStringLiteral("Path/File access error: ") + path + QStringLiteral(" is not a file");
     }
-
-    LocaleScope english_{English()};
-    ProgramFolder folder_;
-    bool registeredLanguage_ = false;
 };
 
 // ---- Opening ------------------------------------------------------------------
@@ -97,7 +54,7 @@ TEST_F(HostileFiles, OpeningWhatIsNoReadableDocumentShowsOneMessageAndOpensNothi
             boxes.Answer(platform::vbOK);
             EXPECT_FALSE(modApp::OpenDocument(path));
             // No "is not exist. Do you create ?" question: only the error.
-            ExpectOneErrorBox(boxes, 75, RefusalText(kind, path));
+            ExpectErrorBox(boxes, 75, RefusalText(kind, path));
             EXPECT_EQ(OpenWindows(), 0);
             hostile::ExpectUnchanged(kind, path, modApp::kDocumentSizeLimit);
         }
@@ -124,7 +81,7 @@ TEST_F(HostileFiles, ARecentEntryThatIsNoFileIsNotOfferedForCreation) {
         ScriptedMsgBox boxes;
         boxes.Answer(platform::vbOK);
         EXPECT_FALSE(modApp::OpenDocument(path));
-        ExpectOneErrorBox(boxes, 75,
+        ExpectErrorBox(boxes, 75,
                           QStringLiteral("Path/File access error: ") + path + QStringLiteral(" is not a file"));
     }
     // A missing file is still offered for creation.
