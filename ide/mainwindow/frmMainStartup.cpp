@@ -7,7 +7,6 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -35,6 +34,7 @@
 #include "mainwindow/DockPanels.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
+#include "platform/SafeFile.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -60,15 +60,14 @@ void frmMain::MDIForm_Initialize() {
 }
 
 void frmMain::WriteDefaultIni() {
-    QFile f(modReg::SettingsFile());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-    f.write("[Port]\r\n"
-            "CommPort = 1\r\n"
-            "COMMtimeout = 3000\r\n"
-            "[Controller]\r\n"
-            "ConType = 8\r\n"
-            "ConID = 2\r\n"
-            "Interface = 1\r\n");
+    // Through the safe writer: a full disk leaves no half-written file behind.
+    (void)platform::ReplaceFile(modReg::SettingsFile(), QByteArrayLiteral("[Port]\r\n"
+                                                                          "CommPort = 1\r\n"
+                                                                          "COMMtimeout = 3000\r\n"
+                                                                          "[Controller]\r\n"
+                                                                          "ConType = 8\r\n"
+                                                                          "ConID = 2\r\n"
+                                                                          "Interface = 1\r\n"));
 }
 
 void frmMain::MDIForm_Load() {
