@@ -206,11 +206,10 @@ void CodeEditor::InsertLineAt(int32_t line, const QString& text) {
 }
 
 bool CodeEditor::LoadFromFile(const QString& path) {
-    // Only an ordinary file of at most 16 MiB, the limit of documents: a pipe
-    // or a device in the file's place is refused without being read.
-    constexpr qsizetype kMaxLoadBytes = 16 * 1024 * 1024;
+    // Only an ordinary file within the limit of program texts: a pipe or a
+    // device in the file's place is refused without being read.
     QByteArray bytes;
-    if (ReadRegularFile(path, kMaxLoadBytes, bytes) != 0) return false;
+    if (ReadRegularFile(path, kTextFileSizeLimit, bytes) != 0) return false;
     const std::u16string text = qvv2::FromAnsi(std::string(bytes.constData(), static_cast<size_t>(bytes.size())), "");
     // A load is no edit: no Change event.
     settingText_ = true;

@@ -20,6 +20,11 @@ namespace platform {
 // No limit on the size of a file read.
 constexpr qsizetype kNoSizeLimit = -1;
 
+// The largest program text read whole (documents, motion scripts, include
+// files, the editor's own load): far more than the editor and the compiler
+// handle.
+constexpr qsizetype kTextFileSizeLimit = 16 * 1024 * 1024;
+
 // Reads the whole file at `path` into `out` (left empty on failure).
 // Errors: the open's and read's own errno (ENOENT for a missing file),
 // EISDIR for a folder, ENODEV for any other file that is not an ordinary file

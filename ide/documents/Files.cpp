@@ -88,17 +88,11 @@ FileError FileErrorFromErrno(int err, bool creating) {
 
 // ---- Bytes -----------------------------------------------------------------
 
-FileError ReadFileBytes(const QString& path, QByteArray& bytes) {
+FileError ReadFileBytes(const QString& path, qsizetype maxBytes, QByteArray& bytes) {
     bytes.clear();
     if (path.isEmpty()) return MakeFileError(errBadFileName);
     // Only ordinary files: a folder, a device or a pipe is no document (and a
     // pipe or a device could block or never end).
-    return FileErrorFromErrno(platform::ReadRegularFile(path, platform::kNoSizeLimit, bytes), false);
-}
-
-FileError ReadFileBytes(const QString& path, qsizetype maxBytes, QByteArray& bytes) {
-    bytes.clear();
-    if (path.isEmpty()) return MakeFileError(errBadFileName);
     const int err = platform::ReadRegularFile(path, maxBytes, bytes);
     if (err != EFBIG) return FileErrorFromErrno(err, false);
     // Too large to read (not a full disk, which EFBIG means when writing).

@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/SafeFile.h"
+
 namespace modApp {
 
 // ---- Errors ----------------------------------------------------------------
@@ -55,19 +57,16 @@ FileError FileErrorFromErrno(int err, bool creating);
 
 // ---- Bytes -----------------------------------------------------------------
 
-// Reads a whole file.  A missing file, a folder or an unreadable file is an
-// error and leaves `bytes` empty.
-FileError ReadFileBytes(const QString& path, QByteArray& bytes);
-
 // Size limits of the files the program reads whole: documents, motion
 // scripts and include files (far more than the editor and the compiler
 // handle), and the small lists (recent.rct, command-set files).
-constexpr qsizetype kDocumentSizeLimit = 16 * 1024 * 1024;
+constexpr qsizetype kDocumentSizeLimit = platform::kTextFileSizeLimit;
 constexpr qsizetype kListSizeLimit = 1024 * 1024;
 
-// Reads a whole ordinary file of at most `maxBytes` bytes, as ReadFileBytes
-// does; a larger file is not read: "Path/File access error" saying that the
-// file is larger than the limit.
+// Reads a whole ordinary file of at most `maxBytes` bytes.  A missing file, a
+// folder, a pipe, a device or an unreadable file is an error and leaves
+// `bytes` empty; a larger file is not read: "Path/File access error" saying
+// that the file is larger than the limit.
 FileError ReadFileBytes(const QString& path, qsizetype maxBytes, QByteArray& bytes);
 
 // Writes `bytes` as the whole content of the file at `path` without ever

@@ -8,10 +8,11 @@
 
 #include "HostileFiles.h"
 #include "platform/CodeEditor.h"
+#include "platform/SafeFile.h"
 
 namespace {
 
-constexpr qsizetype kEditorLoadLimit = 16 * 1024 * 1024;
+constexpr qsizetype kEditorLoadLimit = platform::kTextFileSizeLimit;
 
 TEST(CodeEditorLoad, NoReadableFileLoadsNothingAndKeepsTheText) {
     QTemporaryDir dir;
