@@ -3,6 +3,8 @@
 // variables; the pipeline's procedures join it in their own headers.
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 namespace modMain {
@@ -55,5 +57,13 @@ inline bool AppClosing = false;
 // While set, the controller information window is not opened again; that
 // window clears it when it unloads.
 inline bool InfoBusy = false;
+
+// Capture of servo positions into a MOVE line: set between the first and
+// the second press of the capture command, with the 0-based editor line and
+// the document's file name of the first press.  Any other key in a document
+// window clears it.
+inline bool CapturePending = false;
+inline int16_t CaptureLine = 0;
+inline QString CaptureFile;
 
 }  // namespace modMain
