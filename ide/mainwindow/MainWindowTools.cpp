@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindowTools.h"
 
+#include "editor/frmNote.h"
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
@@ -15,6 +16,7 @@ ToolWindows& Windows() {
         w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
+        w.ShowNote = [] { frmNote::ShowNote(); };
         return w;
     }();
     return windows;

@@ -24,6 +24,7 @@
 #include "documents/modApp.h"
 #include "documents/modReg.h"
 #include "editor/DocumentFiles.h"
+#include "editor/frmAbout.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/DocTabStrip.h"
 #include "mainwindow/DockPanels.h"
@@ -316,8 +317,7 @@ void frmMain::genhelp_Click() {
     modAPI::ShowHelp(file, QString(), this);
 }
 
-// Not connected yet: the about box.
-void frmMain::about_Click() {}
+void frmMain::about_Click() { frmAbout::ShowModal(this); }
 
 // ---- Tab strip, status bar, public procedures ----------------------------------------
 
