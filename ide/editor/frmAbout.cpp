@@ -49,7 +49,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
 
     lblInfo = new QLabel(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    lblInfo->setWordWrap(true);
+    lblInfo->setWordWrap(false);
 
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -79,7 +79,8 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
     layout->setSpacing(0);
     layout->addWidget(picTop);
     layout->addLayout(body);
-    setFixedWidth(420);
+    setMinimumWidth(420);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     Form_Load();
 }
