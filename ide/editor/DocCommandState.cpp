@@ -3,6 +3,7 @@
 #include "editor/DocCommandState.h"
 
 #include <QAction>
+#include <QHash>
 #include <QMenu>
 #include <QToolBar>
 
@@ -68,8 +69,13 @@ void SetKeys(QToolBar* bar, const char* const (&keys)[N], bool enabled) {
 void SetMenus(QObject* main, bool enabled) {
     QAction* marker = MenuItem(main, "close");
     if (!marker || marker->isEnabled() == enabled) return;
+    // One walk over the window's items, then the set in its order.
+    QHash<QString, QAction*> items;
+    for (QAction* a : main->findChildren<QAction*>())
+        if (!a->menu() && !a->objectName().isEmpty() && !items.contains(a->objectName()))
+            items.insert(a->objectName(), a);
     for (const char* name : kDocMenus)
-        if (QAction* a = MenuItem(main, name)) a->setEnabled(enabled);
+        if (QAction* a = items.value(QString::fromLatin1(name))) a->setEnabled(enabled);
 }
 
 }  // namespace

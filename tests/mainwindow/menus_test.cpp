@@ -16,6 +16,7 @@
 
 #include "MainWindowFixture.h"
 #include "documents/Documents.h"
+#include "documents/RecentFiles.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/DocTabStrip.h"
@@ -338,6 +339,76 @@ TEST_F(MenusTest, ViewToolbarAndWhiteSpace) {
         for (frmDoc* doc : OpenDocs()) EXPECT_EQ(doc->rt->WhitespaceShown(), on);
         EXPECT_EQ(modApp::ShowWhitespace, on);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A recent-files item opens its file; "Open Recent Files" only toggles its
+// own check mark.
+TEST_F(MenusTest, RecentItemsOpenTheirFile) {
+    const QString older = HomeFile("older.bas");
+    WriteAll(older, "GOTO OLDER\r\n");
+    modApp::RecentFileList list;
+    list[1] = HomeFile("gone.bas");
+    list[2] = older;
+    WriteAll(HomeFile("recent.rct"), modApp::RecentFileBytes(list, "CP1252"));
+    WriteAll(HomeFile("qvv2.ini"), "[View]\r\nmnuRecent_Open=0\r\n");
+    frmMain& w = Start();
+    ASSERT_TRUE(w.mnuRec[1]->isVisible());
+    w.mnuRec[1]->trigger();
+    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->FileName, older);
+    EXPECT_EQ(doc->rt->WholeText(), "GOTO OLDER\r\n");
+    // A hidden item (nothing recorded) opens nothing.
+    const int windows = w.mdi->subWindowList().size();
+    w.mnuRec_Click(5);
+    w.mnuRec_Click(6);
+    EXPECT_EQ(w.mdi->subWindowList().size(), windows);
+
+    const bool checked = w.mnuRecent_Open->isChecked();
+    w.mnuRecent_Open->trigger();
+    EXPECT_NE(w.mnuRecent_Open->isChecked(), checked);
+}
+
+// The tab pop-up's Print prints the whole text after the print dialog, Set
+// Printer shows the set-up dialog alone; both on the active editor.
+TEST_F(MenusTest, PrintItemsOfTheEditor) {
+    const QString pdf = HomeFile("tab.pdf");
+    std::vector<platform::CodeEditor::PrintStep> steps;
+    auto previous =
+        platform::CodeEditor::SetPrintResponder([&](QPrinter& printer, platform::CodeEditor::PrintStep step) {
+            steps.push_back(step);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        });
+    frmMain& w = Start();
+    modApp::Docs(modApp::ActiveDoc)->rt->SetWholeText("PRINT 1\r\n");
+    w.printsetup->trigger();
+    EXPECT_FALSE(QFile::exists(pdf));
+    w.print2->trigger();
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(steps.front(), platform::CodeEditor::PrintStep::Setup);
+    EXPECT_EQ(steps.back(), platform::CodeEditor::PrintStep::Print);
+    platform::CodeEditor::SetPrintResponder(previous);
+}
+
+// Help opens the help file of the interface language, or the English one
+// when that is missing.
+TEST_F(MenusTest, HelpOpensTheLanguagesFileOrTheEnglishOne) {
+    ShellRecorder shell;
+    WriteAll(HomeFile("qvv2.chm"), "help");
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    frmMain& w = Start();
+    w.genhelp_Click();
+    WriteAll(HomeFile("qvv2k.chm"), "help");
+    w.genhelp_Click();
+    ASSERT_EQ(shell.Help().size(), 2u);
+    EXPECT_TRUE(shell.Help()[0].endsWith("/qvv2.chm")) << shell.Help()[0].toStdString();
+    EXPECT_TRUE(shell.Help()[1].endsWith("/qvv2k.chm")) << shell.Help()[1].toStdString();
 }
 
 }  // namespace
