@@ -305,6 +305,7 @@ void frmDoc::rt_SelChange(platform::CodeEditor* control) {
     (void)control;
     CurRange = rt->Selection(true);
     RecordPosition(CurRange.EndLineNo);
+    UpdateEditButtons();
 }
 
 // ---- Position history ----------------------------------------------------------------

@@ -176,12 +176,12 @@ private:
     void OnSubWindowActivated(QMdiSubWindow* window);
 
     // The main window's document commands and toolbar keys follow the
-    // document windows; they are switched here once those menus exist.
-    void EnableDocMenus() {}
-    void DisableDocMenus() {}
-    void EnableDocButtons() {}
-    void DisableDocButtons() {}
-    void UpdateEditButtons() {}
+    // document windows (editor/DocCommandState.cpp).
+    void EnableDocMenus();
+    void DisableDocMenus();
+    void EnableDocButtons();
+    void DisableDocButtons();
+    void UpdateEditButtons();
 
     std::vector<int32_t> history_;
     int32_t historyIndex_ = 0;

@@ -80,6 +80,27 @@ int DocTabStrip::TabImage(int index) const {
     return images_.value(KeyAt(index), 0);
 }
 
+int DocTabStrip::TabHeight() const {
+    QTabBar probe;
+    probe.setFont(font());
+    probe.setIconSize(iconSize());
+    probe.setDrawBase(drawBase());
+    probe.addTab(image2_, QStringLiteral("Xg"));
+    return probe.sizeHint().height();
+}
+
+QSize DocTabStrip::sizeHint() const {
+    QSize size = QTabBar::sizeHint();
+    size.setHeight(std::max(size.height(), TabHeight()));
+    return size;
+}
+
+QSize DocTabStrip::minimumSizeHint() const {
+    QSize size = QTabBar::minimumSizeHint();
+    size.setHeight(std::max(size.height(), TabHeight()));
+    return size;
+}
+
 void DocTabStrip::mousePressEvent(QMouseEvent* event) {
     // Any button selects the tab under the mouse, as the tab strip does.
     const int index = tabAt(event->position().toPoint());

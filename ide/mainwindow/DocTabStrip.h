@@ -33,6 +33,11 @@ public:
     void SetTabImage(int index, int image);
     int TabImage(int index) const;
 
+    // As tall as a tab with an image even while there is no tab, so that
+    // the pane sized from it has room for the tabs that come later.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
     // Qt::MouseButton values; pressing first selects the tab under the mouse.
     void MouseDown(int button);
@@ -43,6 +48,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    int TabHeight() const;
+
     QHash<QString, int> images_;  // by key
     QIcon image1_, image2_;
 };

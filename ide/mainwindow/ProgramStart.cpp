@@ -44,13 +44,16 @@ bool InstallQtTranslations(QApplication& app) {
     return true;
 }
 
+void NameTheApplication() {
+    bool ok = false;
+    const QString name = LoadResString(1001, &ok);
+    QApplication::setApplicationName(ok && !name.isEmpty() ? name : QStringLiteral("Quarvel"));
+}
+
 frmMain* Start(QApplication& app) {
     ApplyProgramHome();
     platform::ApplyUiCodePage();
-    QApplication::setApplicationName(QStringLiteral("quarvel-ide"));
-    bool ok = false;
-    const QString name = LoadResString(1001, &ok);
-    QApplication::setApplicationDisplayName(ok ? name : QStringLiteral("Quarvel"));
+    NameTheApplication();
     InstallQtTranslations(app);
     QApplication::setWindowIcon(ImageList().Item(61));
 

@@ -30,8 +30,14 @@ QString CommandLineOf(const QStringList& arguments);
 // (English, or the translation files are not installed).
 bool InstallQtTranslations(QApplication& app);
 
+// Gives the application the program's name (string 1001, "Quarvel"), which
+// message boxes without a title of their own show.  No display name is set:
+// the windowing system would append it to every window title, and the
+// titles are the windows' captions alone.
+void NameTheApplication();
+
 // Everything before the event loop: program folder, ANSI code page,
-// application display name, translations, then the main window, its
+// application name, translations, then the main window, its
 // start-up (MDIForm_Load) and its first showing.  Returns the window, owned
 // by the caller.
 frmMain* Start(QApplication& app);

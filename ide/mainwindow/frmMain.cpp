@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -29,6 +30,65 @@ frmMain* g_instance = nullptr;
 constexpr int kPanel2Width = 3000;
 constexpr int kPanel3Width = 1800;
 constexpr int kPanel4Width = 1200;
+
+// Holds back the keys that the motion lock and disabled menus lock.  It
+// watches the menu items (a disabled menu does not run its items by their
+// shortcut keys either) and the editors of the document windows (whose own
+// key handler runs the controller commands directly, past the menus).
+class CommandLock : public QObject {
+public:
+    explicit CommandLock(frmMain* main) : QObject(main), main_(main) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Shortcut:
+                if (auto* item = qobject_cast<QAction*>(watched)) return InDisabledMenu(item);
+                break;
+            case QEvent::ShortcutOverride:
+            case QEvent::KeyPress:
+                if (main_->MotionLocked() && IsControllerKey(static_cast<QKeyEvent*>(event))) {
+                    // Taken here: neither a menu shortcut nor the document
+                    // window's key handler sees it.
+                    event->accept();
+                    return true;
+                }
+                break;
+            default:
+                break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    static bool InDisabledMenu(const QAction* item) {
+        for (QObject* o = item->parent(); o; o = o->parent()) {
+            auto* menu = qobject_cast<QMenu*>(o);
+            if (!menu) break;
+            if (!menu->menuAction()->isEnabled()) return true;
+        }
+        return false;
+    }
+
+    static bool IsControllerKey(const QKeyEvent* key) {
+        switch (key->key()) {
+            case Qt::Key_F2:
+            case Qt::Key_F4:
+            case Qt::Key_F5:
+            case Qt::Key_F6:
+            case Qt::Key_F10:
+            case Qt::Key_F11:
+            case Qt::Key_F12:
+                return true;
+            case Qt::Key_D:
+                return key->modifiers() & Qt::ControlModifier;
+            default:
+                return false;
+        }
+    }
+
+    frmMain* main_;
+};
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
@@ -57,6 +117,16 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     BuildToolbars();
     BuildBottomPane();
     BuildStatusBar();
+
+    commandLock_ = new CommandLock(this);
+    for (QMenu* menu : findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
+        for (QAction* item : menu->actions())
+            if (!item->isSeparator() && !item->menu()) item->installEventFilter(commandLock_);
+    // Installed on each editor when its window becomes active, so that it
+    // comes before the document window's own key handler.
+    connect(mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        if (auto* doc = qobject_cast<frmDoc*>(window)) doc->rt->installEventFilter(commandLock_);
+    });
 
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("MDIClient"));
@@ -287,8 +357,8 @@ void frmMain::BuildMenus() {
     mnuWindow->addSeparator();
     on(closeall = Item(mnuWindow, "closeall", 1065), &frmMain::closeall_Click);
     mnuWindow->addSeparator();
+    // The open document windows are listed after this item.
     wnlist = Item(mnuWindow, "wnlist", 1066);
-    wnlist->setEnabled(false);  // a heading: the open windows follow it
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::FillWindowList);
 
     mnuHelp = SubMenu(this, nullptr, bar, "mnuHelp", 1010);
@@ -513,6 +583,8 @@ void frmMain::SetButtonImage(QAction* button, int index) {
     button->setProperty("Image", index);
     button->setIcon(img->Item(index));
 }
+
+bool frmMain::MotionLocked() const { return mnuController && !mnuController->menuAction()->isEnabled(); }
 
 // Not connected yet: the Assist Window's label list and page strip.
 void frmMain::ClearAssistLabels() {}

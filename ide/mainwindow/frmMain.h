@@ -34,6 +34,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "QUARVELv2.h"
 #include "editor/frmDoc.h"
@@ -46,6 +47,7 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QMimeData;
+class QPrinter;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
@@ -331,6 +333,11 @@ public:
     // again.
     void MotionLock();
     void MotionUnlock();
+    // True while the motion lock holds (the Controller menu is disabled).
+    // The editor's controller keys (F2, F4, F5, F6, F10, F11, F12 and
+    // Ctrl+D) do nothing then, and no item of a disabled menu runs by its
+    // shortcut key.
+    bool MotionLocked() const;
     void mnuLab_Click() {}
     void mnuStdioMaker_Click() {}
     void Command1_Click() {}
@@ -361,6 +368,10 @@ public:
     // Clears every bookmark and hides the bookmark margin.
     void ClearBookmarks();
     void UpdateToolbarState();
+    // The printer that Prints_Click prints on: the system's default printer,
+    // handed to `hook` first when one is set (tests send it to a PDF file).
+    using PrinterHook = std::function<void(QPrinter& printer)>;
+    static PrinterHook SetPrinterHook(PrinterHook hook);
     // Document tab strip: activates the pressed tab's document; the right
     // button's release opens `tabmenu` at `globalPos`.
     void TB_MouseDown(int Button);
@@ -394,9 +405,11 @@ private:
     void StoreAssistLayout();
     void DockAssistWindow();
     void FillWindowList();
+    void ReactivateAfterCancelledClose();
     void SetPortPanel();
 
     bool loaded_ = false;
     bool unloaded_ = false;
     QList<QAction*> windowListItems_;
+    QObject* commandLock_ = nullptr;  // holds back locked keys (frmMain.cpp)
 };

@@ -13,8 +13,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
+#include <QPrinter>
 #include <QToolBar>
+
+#include <algorithm>
 
 #include "build/modMain.h"
 #include "documents/Documents.h"
@@ -23,6 +27,7 @@
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
 #include "documents/modReg.h"
+#include "editor/DocCommandState.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmAbout.h"
 #include "editor/frmDoc.h"
@@ -35,6 +40,8 @@
 
 namespace {
 const QString kNavPanel = QStringLiteral("frmNav");
+
+frmMain::PrinterHook g_printerHook;
 
 // The active document window and its editor (nullptr when none is active:
 // a document command then does nothing).
@@ -104,9 +111,62 @@ void frmMain::close_Click() {
 void frmMain::save_Click() { modApp::SaveActiveDocument(); }
 void frmMain::saveas_Click() { modApp::SaveDocumentAs(cd, this); }
 
-// Not connected yet: saving every document and printing.
-void frmMain::saveall_Click() {}
-void frmMain::Prints_Click() {}
+// Saves every open document that has changes and a caption, each as the
+// active document, then makes the document that was active before active
+// again.  Numbers without an open window are skipped.
+void frmMain::saveall_Click() {
+    const int16_t remembered = modApp::ActiveDoc;
+    for (int i = 1; i <= modApp::Docs.UBound(); ++i) {
+        frmDoc* doc = modApp::Docs(i);
+        if (!doc) continue;
+        modApp::ActiveDoc = static_cast<int16_t>(i);
+        if (doc->Modified && !doc->Caption().isEmpty()) modApp::SaveActiveDocument();
+    }
+    modApp::ActiveDoc = remembered;
+    if (modApp::Docs(remembered)) frmMainServices::ActivateDocument(remembered);
+}
+
+frmMain::PrinterHook frmMain::SetPrinterHook(PrinterHook hook) {
+    PrinterHook previous = std::move(g_printerHook);
+    g_printerHook = std::move(hook);
+    return previous;
+}
+
+// Prints the active document's whole text on the default printer in the
+// editor's font, without a dialog: one line after the other, long lines
+// wrapped at the page's width, a new page where the next line would not fit.
+// A printer that cannot start prints nothing.
+void frmMain::Prints_Click() {
+    platform::CodeEditor* rt = ActiveEditor();
+    if (!rt) return;
+    QPrinter printer;
+    if (g_printerHook) g_printerHook(printer);
+    QPainter painter;
+    if (!painter.begin(&printer)) return;
+    QFont font = painter.font();
+    font.setFamily(rt->EditorFont().family());
+    if (rt->EditorFont().pointSizeF() > 0) font.setPointSizeF(rt->EditorFont().pointSizeF());
+    painter.setFont(font);
+    const QRect page = painter.viewport();
+    const int width = std::max(1, page.width());
+    QString text = rt->WholeText() + QStringLiteral("\r\n");
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QStringList lines = text.split(u'\n');
+    lines.removeLast();  // the part after the last line end
+    constexpr int kFlags = Qt::TextWordWrap | Qt::TextExpandTabs;
+    int y = 0;
+    for (const QString& line : lines) {
+        const QString shown = line.isEmpty() ? QStringLiteral(" ") : line;
+        const QRect box = painter.boundingRect(QRect(0, 0, width, page.height()), kFlags, shown);
+        if (y > 0 && y + box.height() > page.height()) {
+            if (!printer.newPage()) break;
+            y = 0;
+        }
+        painter.drawText(QRect(0, y, width, box.height()), kFlags, line);
+        y += box.height();
+    }
+    painter.end();
+}
 void frmMain::printsetup_Click() {
     if (platform::CodeEditor* rt = ActiveEditor()) rt->Print(0, 12);
 }
@@ -288,6 +348,18 @@ void frmMain::cascade_Click() {
 
 void frmMain::closeall_Click() { CloseAllDocuments(); }
 
+void frmMain::ReactivateAfterCancelledClose() {
+    int n = modApp::ActiveDoc;
+    for (int i = 1; !modApp::Docs(n) && i <= modApp::Docs.UBound(); ++i) n = i;
+    frmDoc* doc = modApp::Docs(n);
+    if (!doc) return;
+    modApp::ActiveDoc = static_cast<int16_t>(n);
+    frmMainServices::ActivateDocument(n);
+    DocCommandState::EnableMenus(this);
+    DocCommandState::EnableButtons(this);
+    DocCommandState::UpdateEditButtons(this, doc->rt);
+}
+
 void frmMain::FillWindowList() {
     for (QAction* a : windowListItems_) {
         mnuWindow->removeAction(a);
@@ -327,8 +399,8 @@ void frmMain::TB_MouseDown(int Button) {
     bool ok = false;
     const int k = key.mid(3).toInt(&ok);
     if (ok) frmMainServices::ActivateDocument(k);
-    // The Assist Window returns to its file page with an empty label list
-    // once it is connected.
+    // The Assist Window returns to its file page with an empty label list.
+    ClearAssistLabels();
 }
 
 void frmMain::TB_MouseUp(int Button, const QPoint& globalPos) {

@@ -360,9 +360,9 @@ void frmMain::CloseAllDocuments() {
     // A question cancelled earlier (a single close, an earlier close-all)
     // must not stop this round before it asked anything.
     modAPI::CloseCancelled = false;
-    // Redrawing waits until every window had its turn.
-    const bool updates = updatesEnabled();
-    setUpdatesEnabled(false);
+    // No redraw lock: a window may ask its save question on the way, and a
+    // locked frame would stand as a dead image behind it.  Only open windows
+    // are visited; a number whose window has gone is skipped.
     const int upper = frmMainServices::DocumentUpperBound();
     for (int i = 1; i <= upper; ++i) {
         if (!frmMainServices::DocumentWindow(i)) continue;
@@ -370,7 +370,10 @@ void frmMain::CloseAllDocuments() {
         frmMainServices::UnloadDocument(i);
         if (modAPI::CloseCancelled) break;
     }
-    setUpdatesEnabled(updates);
+    // A cancelled round leaves documents open after an earlier one unloaded
+    // and switched the document commands off: the window that refused is
+    // active again and the commands are on.
+    if (modAPI::CloseCancelled) ReactivateAfterCancelledClose();
 }
 
 void frmMain::StoreAssistLayout() {

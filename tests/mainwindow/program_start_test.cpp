@@ -56,3 +56,16 @@ TEST(ProgramStartTest, QtTranslationsFollowTheInterfaceLanguage) {
     }
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
+
+// The application carries the program's name and no display name: with a
+// display name the windowing system appends it to every window title
+// ("Quarvel - [a.bas] — Quarvel"), and message boxes without a title of
+// their own show the program's name.
+TEST(ProgramStartTest, WindowTitlesAreTheCaptionsAlone) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ProgramStart::NameTheApplication();
+    EXPECT_EQ(QCoreApplication::applicationName(), "Quarvel");
+    // Without a display name of its own, the display name is the
+    // application's name, and window titles get nothing appended.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+}
