@@ -1,5 +1,8 @@
 #include "mainwindow/MainWindowTools.h"
 
+#include "build/CaptureMove.h"
+#include "build/DirectRun.h"
+#include "build/frmObj.h"
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
@@ -15,6 +18,12 @@ ToolWindows& Windows() {
         w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
+        w.ShowObjectView = [] { frm_Obj::ShowModal(frmMain::existing()); };
+        w.ShowLineObjectView = [] { frm_Obj_Line::ShowModal(frmMain::existing()); };
+        w.RunCurrentLine = [] { modMain::RunCurrentLine(); };
+        w.RunCurrentLineSingle = [] { modMain::RunCurrentLineSingle(); };
+        w.RunCurrentGroup = [] { modMain::RunCurrentGroup(); };
+        w.CaptureToMoveLine = [] { modMain::CaptureToMoveLine(); };
         return w;
     }();
     return windows;
