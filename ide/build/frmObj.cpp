@@ -75,7 +75,12 @@ frm_Obj::frm_Obj(QWidget* owner) : QDialog(owner) {
     Label1->setFont(font);
     txt_obj->setFont(font);
     txt_obj->setReadOnly(true);
-    txt_obj->setMarginWidth(1, 0);
+    // No margins: the column header must stand over the byte columns.
+    txt_obj->SetLineNumbersShown(false);
+    txt_obj->SetBookmarkMarginShown(false);
+    for (int margin = 0; margin < 5; ++margin) txt_obj->setMarginWidth(margin, 0);
+    Label1->setIndent(txt_obj->frameWidth() +
+                      static_cast<int>(txt_obj->SendScintilla(QsciScintilla::SCI_GETMARGINLEFT)));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblProcess, 1);
@@ -200,6 +205,9 @@ frm_Obj_Line::frm_Obj_Line(QWidget* owner) : QDialog(owner) {
     List->horizontalHeader()->hide();
     List->verticalHeader()->hide();
     List->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One line per row: a long CODE cell is cut at the column's edge and
+    // shows whole in its tool tip.
+    List->setWordWrap(false);
     List->setColumnCount(4);
     List->setFont(FixedFont());
     cmd_10 = new QPushButton(QStringLiteral("DEC"), this);
@@ -299,6 +307,7 @@ void frm_Obj_Line::FillCodes(bool hex) {
             }
         }
         SetCell(r, 3, bytes);
+        if (QTableWidgetItem* item = List->item(r, 3)) item->setToolTip(bytes.trimmed());
     }
 }
 
@@ -345,7 +354,9 @@ void frm_Obj_Line::Form_Resize() {
     List->setColumnWidth(0, platform::TwipsToPixels(700));
     List->setColumnWidth(1, std::max(0, platform::TwipsToPixels(sourceWidth)));
     List->setColumnWidth(2, platform::TwipsToPixels(700));
-    List->setColumnWidth(3, std::max(0, platform::TwipsToPixels(gridWidth - 1400 - sourceWidth)));
+    // The last column takes what is left inside the grid's frame.
+    List->setColumnWidth(3,
+                         std::max(0, platform::TwipsToPixels(gridWidth - 1400 - sourceWidth) - 2 * List->frameWidth()));
 }
 
 QString frm_Obj_Line::CellText(int row, int column) const {

@@ -109,6 +109,23 @@ TEST_F(DirectRunTest, ModelOneEqualisesTheSpeedsOfABlock) {
     EXPECT_FALSE(Main().Comm.PortOpen());
 }
 
+// The position tables of controller type 2: a POS line runs its six
+// positions, and MOVEPOS (which needs its label, so the document is
+// compiled) runs the table stored at its target.
+TEST_F(DirectRunTest, PositionTableAndMovePosRunTheirBlock) {
+    Main().basic.Con_Type = 2;
+    const Bytes pose{0xFA, 0xE6, 0, 100, 0xE6, 1, 101, 0xE6, 2, 102, 0xE6, 4, 104, 0xE6, 5, 105};
+    Open(QStringLiteral("pos.bas"), QStringLiteral("P1: POS 100, 101, 102, , 104, 105\r\nMOVEPOS P1\r\n"), 1);
+    Wire();
+    Main().mnuCurrentLineControl->trigger();
+    EXPECT_EQ(Wire(), pose);
+    EXPECT_TRUE(modMain::CompiledOK);  // the document's own image now
+
+    Editor().PutCaret(0, 0);
+    Main().mnuCurrentLineControl->trigger();
+    EXPECT_EQ(Wire(), pose);
+}
+
 // Controller type 5: the document is compiled, a comment is cut, OPEN and
 // CLOSE set two outputs, and servos, outputs and blocks keep to their
 // smaller ranges.
