@@ -142,6 +142,11 @@ void frm_Obj::cmd_16_Click() {
 
 void frm_Obj::cmd_Close_Click() { done(QDialog::Accepted); }
 
+void frm_Obj::done(int result) {
+    ++generation_;
+    QDialog::done(result);
+}
+
 QString frm_Obj::ListingLine(int32_t address, const uint8_t* bytes, int count, bool hex) {
     QString text = QStringLiteral(" ");
     const QString digits = hex ? QString::number(address, 16).toUpper() : QString::number(address);
@@ -326,6 +331,11 @@ void frm_Obj_Line::cmd_16_Click() {
 }
 
 void frm_Obj_Line::cmd_Close_Click() { done(QDialog::Accepted); }
+
+void frm_Obj_Line::done(int result) {
+    ++generation_;
+    QDialog::done(result);
+}
 
 void frm_Obj_Line::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);

@@ -58,6 +58,10 @@ public:
     // when longer), a blank, then each byte in four characters.
     static QString ListingLine(int32_t address, const uint8_t* bytes, int count, bool hex);
 
+protected:
+    // Closing abandons a listing still being built.
+    void done(int result) override;
+
 private:
     std::vector<uint8_t> code_;  // indexes 0..TotalBytes, as the compiler's ObjCode
     bool hex_ = true;
@@ -89,6 +93,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Closing abandons a fill still running.
+    void done(int result) override;
 
 private:
     // Fills the START and CODE cells in hexadecimal or decimal.
