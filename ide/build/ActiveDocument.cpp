@@ -66,6 +66,10 @@ bool ExpandIncludes(QString& text) {
     return ExpandIncludes(ctx, text);
 }
 
-void CompileSnippet(QString& text) { CompileSnippet(text, Basic()); }
+bool CompileSnippet(QString& text) { return CompileSnippet(text, Basic()); }
+
+void RecompileAfterSnippet() {
+    if (SnippetImage) CompileActiveDocument();
+}
 
 }  // namespace modMain

@@ -324,6 +324,7 @@ void CompileDocument(CompileContext& ctx) {
     Call(ctx.closeWait);
 
     std::u16string source = text.toStdU16String();
+    SnippetImage = false;
     basic.Compile(source);
 
     if (basic.Bas_Error != 0) {
@@ -337,18 +338,17 @@ void CompileDocument(CompileContext& ctx) {
     ResetMergeTables();
 }
 
-void CompileSnippet(QString& text, qvv2::QUARVELv2& basic) {
-    if (vb::Trim(text).isEmpty()) return;
-    if (g_compiling) {
-        CompiledOK = false;
-        return;
-    }
+bool CompileSnippet(QString& text, qvv2::QUARVELv2& basic) {
+    if (vb::Trim(text).isEmpty()) return false;
+    if (g_compiling) return false;
     CompileGuard guard;
+    CompiledOK = false;
+    SnippetImage = true;
     basic.Filename = u"LINE_CNT";
     SetControllerId(basic);
     std::u16string source = text.toStdU16String();
     basic.Compile(source);
-    CompiledOK = basic.Bas_Error <= 0;
+    return basic.Bas_Error <= 0;
 }
 
 }  // namespace modMain

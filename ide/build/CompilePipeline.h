@@ -96,10 +96,18 @@ void ParseDeviceDirective(CompileContext& ctx);
 // stops).  Fills IncludeFiles, LineMap and IncludeError.
 bool ExpandIncludes(CompileContext& ctx, QString& text);
 
+// Set once a snippet compile has replaced the compiler's result, cleared
+// when a document compile hands its text to the compiler.  While it is set
+// the compiler holds the image of a single line, not the program: it must
+// never be downloaded over the robot's program.
+inline bool SnippetImage = false;
+
 // Compiles a piece of text without directives, under the program name
-// "LINE_CNT" and the current model; CompiledOK follows the result.  Blank
-// text does nothing.  Shows nothing and writes no object file.
-void CompileSnippet(QString& text, qvv2::QUARVELv2& basic);
+// "LINE_CNT" and the current model, and returns whether it compiled.  Blank
+// text does nothing and returns false.  CompiledOK goes false: it tells of
+// the document's image, which the compiler no longer holds.  Shows nothing
+// and writes no object file.
+bool CompileSnippet(QString& text, qvv2::QUARVELv2& basic);
 
 // ---- On the active document and the main window's compiler ------------------------
 // (ide/build/ActiveDocument.cpp)
@@ -118,7 +126,10 @@ void CompileActiveDocument();
 void ParseDeviceDirective();
 bool ExpandIncludes(QString& text);
 // A snippet on the main window's compiler control.
-void CompileSnippet(QString& text);
+bool CompileSnippet(QString& text);
+// Before a download: when the compiler holds a snippet's image, compiles the
+// active document again, so that only the program's own image can go out.
+void RecompileAfterSnippet();
 
 // ---- Helpers, public for the tests -------------------------------------------
 

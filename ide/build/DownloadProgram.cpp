@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QWidget>
 
+#include "build/CompilePipeline.h"
 #include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/StringTable.h"
@@ -36,7 +37,8 @@ bool DownloadProgram() {
     const vxIO::Exchange exchange;
     if (!exchange) return false;
     qvv2::QUARVELv2& basic = Basic();
-    if (!CompiledOK || basic.Bas_Error != 0 || basic.TotalBytes <= 16) {
+    // A direct run's one-line image never goes over the robot's program.
+    if (!CompiledOK || SnippetImage || basic.Bas_Error != 0 || basic.TotalBytes <= 16) {
         (void)platform::MsgBox(LoadResString(4004) + QStringLiteral("\r\n") + LoadResString(4005),
                                platform::vbCritical, LoadResString(4006), frmMain::existing());
         return false;

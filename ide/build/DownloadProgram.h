@@ -16,7 +16,8 @@ qvv2::QUARVELv2& Basic();
 void SetBasic(qvv2::QUARVELv2* control);
 
 // Downloads the compiled program.  Goes ahead only when CompiledOK is set,
-// the compiler's Bas_Error is 0 and its TotalBytes is above 16; otherwise it
+// the compiler holds the document's image (not a snippet's, SnippetImage),
+// its Bas_Error is 0 and its TotalBytes is above 16; otherwise it
 // shows the "Compile Error" box and sends nothing.  Opens the serial port,
 // runs vxIO::DownloadFast with the download window's progress shapes (when
 // the window is loaded), and closes the port.  Returns true, and sets

@@ -1,6 +1,9 @@
 #include "mainwindow/MainWindowTools.h"
 
 #include "editor/frmNote.h"
+#include "build/CaptureMove.h"
+#include "build/DirectRun.h"
+#include "build/frmObj.h"
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
@@ -17,6 +20,12 @@ ToolWindows& Windows() {
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
         w.ShowNote = [] { frmNote::ShowNote(); };
+        w.ShowObjectView = [] { frm_Obj::ShowModal(frmMain::existing()); };
+        w.ShowLineObjectView = [] { frm_Obj_Line::ShowModal(frmMain::existing()); };
+        w.RunCurrentLine = [] { modMain::RunCurrentLine(); };
+        w.RunCurrentLineSingle = [] { modMain::RunCurrentLineSingle(); };
+        w.RunCurrentGroup = [] { modMain::RunCurrentGroup(); };
+        w.CaptureToMoveLine = [] { modMain::CaptureToMoveLine(); };
         return w;
     }();
     return windows;

@@ -84,6 +84,7 @@ void frmMain::mnuMake_Click() {
 // A header-only image passes here; the download itself refuses anything
 // without code (modMain::DownloadProgram).
 void frmMain::mnuDown_Click() {
+    if (modApp::ActiveDoc != 0) modMain::RecompileAfterSnippet();  // a direct run's image is no program
     if (modApp::ActiveDoc == 0 || basic.TotalBytes < 16 || basic.Bas_Error != 0) return;
     frmRun::ShowModal(this);
 }

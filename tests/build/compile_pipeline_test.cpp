@@ -377,15 +377,18 @@ TEST_F(CompilePipelineTest, SnippetCompilesUnderItsOwnNameWithoutDirectives) {
     EXPECT_TRUE(compilerUntouched());
     EXPECT_TRUE(modMain::CompiledOK);
 
+    // A snippet's image is no program: CompiledOK goes off while the result
+    // tells whether the line compiled.
     QString good = QStringLiteral("'$INCLUDE \"nowhere.bas\"\r\nSERVO 1, 100");
-    modMain::CompileSnippet(good, *basic_);
-    EXPECT_TRUE(modMain::CompiledOK);
+    EXPECT_TRUE(modMain::CompileSnippet(good, *basic_));
+    EXPECT_FALSE(modMain::CompiledOK);
+    EXPECT_TRUE(modMain::SnippetImage);
     EXPECT_EQ(basic_->Filename, u"LINE_CNT");
     EXPECT_EQ(basic_->Con_ID, 3);
     EXPECT_GT(basic_->TotalBytes, 19);
 
     QString bad = QStringLiteral("GOTO NOWHERE");
-    modMain::CompileSnippet(bad, *basic_);
+    EXPECT_FALSE(modMain::CompileSnippet(bad, *basic_));
     EXPECT_FALSE(modMain::CompiledOK);
     EXPECT_TRUE(boxes.Calls().empty());
 }

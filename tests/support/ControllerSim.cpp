@@ -293,6 +293,7 @@ std::vector<uint8_t> ControllerSim::answer(uint8_t b) {
             const auto addr = [&](size_t lo) { return p(lo) | (p(lo + 1) << 8); };
             switch (command_) {
             case 0xFE: ports_[p(1)] = p(0); break;                    // state, port
+            case 0xE3: ports_[p(0)] = p(1); break;                    // port, state
             case 0xE6: ram_[static_cast<size_t>(Clamp16(positionBase(model_) + p(0)))] = p(1); break;
             case 0xE7:
             case 0xE8: {
@@ -339,6 +340,7 @@ std::vector<uint8_t> ControllerSim::answer(uint8_t b) {
     case 0xF3: ++steps_; owed_ = {stepReply_}; break;
     case 0xEE: ++ees_; break;
     case 0xFE: paramsLeft_ = 2; break;
+    case 0xE3: paramsLeft_ = 2; break;
     case 0xE6: paramsLeft_ = 2; break;
     case 0xE7:
     case 0xE8: paramsLeft_ = 1; break;
