@@ -5,6 +5,7 @@
 #include "link/frmPort.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
+#include "motion/frmMove32_G6.h"
 
 namespace MainWindowTools {
 
@@ -15,6 +16,7 @@ ToolWindows& Windows() {
         w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
+        w.ShowMove32G6 = [] { return frmMove32_G6::Open(frmMain::existing()); };
         return w;
     }();
     return windows;
