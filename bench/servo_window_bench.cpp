@@ -3,7 +3,8 @@
 //
 //   1. Opening the window (24 motors read): the time against the wire time,
 //      which is every byte's time on the line, out and back (10 bits a byte).
-//      Target: within 10 % of the wire time.
+//      Target: within 10 % of the wire time.  For comparison, the same
+//      reads sent by the link alone, without the window, under the same load.
 //   2. A knob dragged for 2 seconds at 60 updates a second (a triangle
 //      between 20 and 180): how many moves went out, and how long after the
 //      drag's last update the servo stands at the knob's last value.
@@ -18,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -103,23 +105,86 @@ int main(int argc, char** argv) {
     BlockMeter meter;
 
     // ---- Opening ----------------------------------------------------------------
-    sim.clearLogs();
-    meter.Start();
-    QElapsedTimer clock;
-    clock.start();
-    frmMove32_G6::Open(&main);
-    const double openMs = double(clock.nsecsElapsed()) / 1e6;
-    const double openBlockMs = meter.Stop();
-    frmMove32_G6* w = frmMove32_G6::Loaded();
-    if (!w) {
-        std::fprintf(stderr, "the window did not open (error %d)\n", vxIO::CommError);
-        return 1;
+    // Three rounds, each of the load's byte sequence sent by the link alone
+    // (the port opened, the stop, 24 x motor flag and position; the
+    // machine's own share) and then the window's opening; the median round
+    // is reported.
+    struct OpenRound {
+        double linkMs = 0, linkWireMs = 0, openMs = 0, openWireMs = 0, blockMs = 0;
+        double beforeMs = 0, afterMs = 0, hostUs = 0;
+        size_t out = 0, back = 0;
+    };
+    std::vector<OpenRound> rounds;
+    frmMove32_G6* w = nullptr;
+    for (int round = 0; round < 3; ++round) {
+        OpenRound r;
+        sim.clearLogs();
+        {
+            QElapsedTimer clock;
+            clock.start();
+            vxIO::OpenComm();
+            vxIO::StopProgram();
+            for (int16_t i = 0; i < frmMove32_G6::kUsedMotors && vxIO::CommError == 0; ++i) {
+                (void)vxIO::GetMotorOn(i);
+                if (vxIO::CommError == 0) (void)vxIO::ReadMotorPos(i);
+            }
+            r.linkMs = double(clock.nsecsElapsed()) / 1e6;
+            vxIO::CloseComm();
+            sim.waitIdle(2000);
+            r.linkWireMs = WireMs(sim);
+        }
+
+        sim.clearLogs();
+        meter.Start();
+        QElapsedTimer clock;
+        clock.start();
+        const auto openStart = std::chrono::steady_clock::now();
+        frmMove32_G6::Open(&main);
+        r.openMs = double(clock.nsecsElapsed()) / 1e6;
+        const auto openEnd = std::chrono::steady_clock::now();
+        r.blockMs = meter.Stop();
+        w = frmMove32_G6::Loaded();
+        if (!w) {
+            std::fprintf(stderr, "the window did not open (error %d)\n", vxIO::CommError);
+            return 1;
+        }
+        sim.waitIdle(2000);
+        r.openWireMs = WireMs(sim);
+        r.out = sim.received().size();
+        r.back = sim.sent().size();
+        // Where the time beyond the wire went: before the first byte
+        // (building, localising, reading the limits), between the bytes (the
+        // host's turn-around per byte, which holds one character time of the
+        // line) and after the last one (laying out, showing).
+        const auto in = sim.receivedTimes();
+        const auto out = sim.sentTimes();
+        using Ms = std::chrono::duration<double, std::milli>;
+        if (!in.empty() && !out.empty()) {
+            r.beforeMs = Ms(in.front() - openStart).count();
+            r.afterMs = Ms(openEnd - out.back()).count();
+            const size_t n = std::min(in.size(), out.size());
+            double host = 0;
+            for (size_t i = 0; i + 1 < n; ++i) host += Ms(in[i + 1] - out[i]).count();
+            r.hostUs = n > 1 ? host * 1000.0 / double(n - 1) : 0;
+        }
+        rounds.push_back(r);
+        if (round < 2) {
+            w->close();
+            for (int k = 0; k < 3; ++k) {
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                QCoreApplication::processEvents();
+            }
+        }
     }
-    sim.waitIdle(2000);
-    const double openWireMs = WireMs(sim);
-    const size_t openOut = sim.received().size();
-    const size_t openBack = sim.sent().size();
-    const double ratio = openMs / openWireMs;
+    std::vector<OpenRound> byRatio = rounds;
+    std::sort(byRatio.begin(), byRatio.end(),
+              [](const OpenRound& a, const OpenRound& b) { return a.openMs / a.openWireMs < b.openMs / b.openWireMs; });
+    const OpenRound& median = byRatio[1];
+    const double ratio = median.openMs / median.openWireMs;
+    double openBlockMs = 0;
+    for (const OpenRound& r : rounds) openBlockMs = std::max(openBlockMs, r.blockMs);
+    w = frmMove32_G6::Loaded();
+    if (!w) return 1;
 
     // ---- Drag -------------------------------------------------------------------
     ServoKnob* knob = w->servo[0];
@@ -128,6 +193,7 @@ int main(int argc, char** argv) {
     const int updates = static_cast<int>(dragSeconds * 60.0 + 0.5);
     int sentUpdates = 0;
     int lastValue = -1;
+    qint64 lastUpdateAt = 0;  // when the drag's last update came
     QElapsedTimer dragClock;
     QTimer hand;
     hand.setTimerType(Qt::PreciseTimer);
@@ -139,6 +205,7 @@ int main(int argc, char** argv) {
         const int value = 20 + (phase < 60 ? phase : 120 - phase) * 160 / 60;
         ++sentUpdates;
         lastValue = value;
+        lastUpdateAt = dragClock.nsecsElapsed();
         // What a drag does: the slider position follows the pointer.
         knob->setSliderPosition(value);
     });
@@ -147,7 +214,7 @@ int main(int argc, char** argv) {
     hand.start();
     while (sentUpdates < updates) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     hand.stop();
-    const qint64 dragEnd = dragClock.nsecsElapsed();
+    const qint64 dragEnd = lastUpdateAt;
     const int target = knob->Value();
     qint64 settled = -1;
     while (dragClock.nsecsElapsed() - dragEnd < 2000000000LL) {
@@ -172,11 +239,21 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();
 
     std::printf("servo window against the simulated controller, line paced at %d baud\n", kBaud);
-    std::printf("open:  %.1f ms, wire time %.1f ms (%zu bytes out, %zu back), ratio %.3f  [target <= 1.10: %s]\n",
-                openMs, openWireMs, openOut, openBack, ratio, Verdict(ratio <= 1.10));
+    for (const OpenRound& r : rounds)
+        std::printf(
+            "open round: window %.1f ms for %.1f ms of wire (%zu bytes out, %zu back), ratio %.3f; "
+            "the same reads by the link alone %.1f ms for %.1f ms of wire, ratio %.3f\n",
+            r.openMs, r.openWireMs, r.out, r.back, r.openMs / r.openWireMs, r.linkMs, r.linkWireMs,
+            r.linkMs / r.linkWireMs);
+    std::printf("open:  median ratio %.3f to the wire time  [target <= 1.10: %s]; the link alone %.3f\n", ratio,
+                Verdict(ratio <= 1.10), median.linkMs / median.linkWireMs);
+    std::printf(
+        "       before the first byte %.1f ms, after the last %.1f ms, host turn-around %.0f us a byte "
+        "(one character time of that is the line's, %.0f us)\n",
+        median.beforeMs, median.afterMs, median.hostUs, 10.0 * 1e6 / kBaud);
     std::printf(
         "drag:  %d updates in %.0f ms, %zu moves sent, last value %d (knob %d), servo at it %.1f ms after "
-        "the drag  [target <= 100 ms: %s]\n",
+        "the drag's last update  [target <= 100 ms: %s]\n",
         sentUpdates, dragMs, moves, lastValue, target, lagMs, Verdict(lagMs >= 0 && lagMs <= 100));
     std::printf("event loop: longest block %.1f ms while opening, %.1f ms while dragging  [target <= 50 ms: %s]\n",
                 openBlockMs, dragBlockMs, Verdict(openBlockMs <= 50 && dragBlockMs <= 50));
