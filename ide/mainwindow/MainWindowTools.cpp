@@ -9,6 +9,7 @@
 #include "link/frmPort.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
+#include "motion/frmMove32_G6.h"
 
 namespace MainWindowTools {
 
@@ -26,6 +27,7 @@ ToolWindows& Windows() {
         w.RunCurrentLineSingle = [] { modMain::RunCurrentLineSingle(); };
         w.RunCurrentGroup = [] { modMain::RunCurrentGroup(); };
         w.CaptureToMoveLine = [] { modMain::CaptureToMoveLine(); };
+        w.ShowMove32G6 = [] { return frmMove32_G6::Open(frmMain::existing()); };
         return w;
     }();
     return windows;

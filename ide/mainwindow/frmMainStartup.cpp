@@ -405,7 +405,7 @@ void frmMain::MDIForm_Unload() {
     unloaded_ = true;
 
     // Tool windows, in this order; a window that is not open is left alone.
-    for (const char* name : {"frmMoveKESTRA", "frmWait", "frmZeroKESTRA", "frmNote"}) {
+    for (const char* name : {"frmMove32_G6", "frmMoveKESTRA", "frmWait", "frmZeroKESTRA", "frmNote"}) {
         const QString form = QString::fromLatin1(name);
         if (form == QLatin1String("frmWait")) {
             frmWait::Unload();

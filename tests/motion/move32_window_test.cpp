@@ -1,0 +1,453 @@
+// The real-time group servo window against the simulated controller: the
+// load's wire sequence and limits, knob moves without a backlog, captures,
+// the inserted MOVE lines, folding, a dead controller, and the unload.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include "Move32Fixture.h"
+#include "platform/Twips.h"
+
+namespace {
+
+ServoKnob* Knob(frmMove32_G6& w, int i) { return w.servo[static_cast<size_t>(i)]; }
+QCheckBox* Box(frmMove32_G6& w, int i) { return w.chk_Motor[static_cast<size_t>(i)]; }
+
+// The MOVE frames (E6, motor, position) in what the host sent.
+std::vector<std::pair<int, int>> Moves(const Bytes& wire) {
+    std::vector<std::pair<int, int>> moves;
+    for (size_t i = 0; i + 2 < wire.size(); ++i)
+        if (wire[i] == 0xE6) {
+            moves.emplace_back(wire[i + 1], wire[i + 2]);
+            i += 2;
+        }
+    return moves;
+}
+
+TEST_F(Move32Test, OpeningReadsTheTwentyFourMotorsInOrderAndAppliesTheLimits) {
+    StartWithDocument("'$LIMIT 3, 20, 150\r\n'$LIMIT 5, 40, 180\r\nMAIN:\r\nGOTO MAIN\r\n");
+    sim().setServoPosition(3, 200);  // above its limit: shown as 150
+    sim().setServoPosition(5, 30);   // below its limit: shown as 40
+    sim().setServoPosition(9, 120);
+    SetMotorFlag(7);  // on, at 100: the capture changes nothing
+    SetMotorFlag(9);  // on, at 120: captured and stored
+    sim().clearLogs();
+
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(Boxes().Calls().empty());
+
+    Bytes expected{0xFA};
+    for (int i = 0; i < 24; ++i) {
+        Read(expected, 1259 + i / 8);
+        Read(expected, 1226 + i / 8);
+        Read(expected, 768 + i);
+        if (i == 7) expected.insert(expected.end(), {0xD2, 7, 0, 0xE7, 7});
+        if (i == 9) {
+            expected.insert(expected.end(), {0xD2, 9, 0});
+            Write(expected, 809, 120);
+            Write(expected, 777, 120);
+            expected.insert(expected.end(), {0xE7, 9});
+        }
+    }
+    EXPECT_EQ(Wire(), expected);
+
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("24 Servo Motors Real-Time Control Window"));
+    EXPECT_EQ(Box(*w, 0)->text(), QStringLiteral("Motor0"));
+    EXPECT_EQ(Box(*w, 23)->text(), QStringLiteral("Motor23"));
+    EXPECT_EQ(Knob(*w, 3)->Value(), 150);
+    EXPECT_EQ(Knob(*w, 3)->Max(), 150);
+    EXPECT_EQ(Knob(*w, 3)->Min(), 20);
+    EXPECT_EQ(Knob(*w, 5)->Value(), 40);
+    EXPECT_EQ(Knob(*w, 5)->Min(), 40);
+    EXPECT_EQ(Knob(*w, 9)->Value(), 120);
+    EXPECT_EQ(Knob(*w, 0)->Min(), 10);
+    EXPECT_EQ(Knob(*w, 0)->Max(), 190);
+    for (int i = 0; i < 24; ++i) {
+        const bool on = i == 7 || i == 9;
+        EXPECT_EQ(Box(*w, i)->isChecked(), on) << i;
+        EXPECT_EQ(Knob(*w, i)->On(), on) << i;
+    }
+    EXPECT_TRUE(Main().Comm.PortOpen());
+    EXPECT_FALSE(Main().mnuController->menuAction()->isEnabled());
+    EXPECT_FALSE(Main().tBar3->isEnabled());
+}
+
+TEST_F(Move32Test, TurningAKnobMovesItsServoAndCodeValuesMoveNothing) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    ServoKnob* knob = Knob(*w, 13);
+    knob->SetOn(true);
+    sim().clearLogs();
+
+    QTest::keyClick(knob, Qt::Key_Up);
+    QTest::keyClick(knob, Qt::Key_PageDown);
+    ASSERT_TRUE(knob->SetValue(150));  // a value from code: no move
+    EXPECT_FALSE(knob->SetValue(191));
+    EXPECT_EQ(Wire(), Bytes({0xE6, 13, 101, 0xE6, 13, 91}));
+    EXPECT_EQ(sim().servoPosition(13), 91);
+    EXPECT_TRUE(Boxes().Calls().empty());
+}
+
+TEST_F(Move32Test, AFastDragSendsTheLatestValueInsteadOfABacklog) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    sim().clearLogs();
+
+    // The first move's last echo is slow; meanwhile a hand turns two knobs
+    // forty times each.
+    sim().injectFault(ControllerSim::Fault::LateReply, 2, 800);
+    int turns = 0;
+    QTimer hand;
+    hand.setInterval(2);
+    QObject::connect(&hand, &QTimer::timeout, [&] {
+        ++turns;
+        w->servo_Change(0, static_cast<int16_t>(20 + turns));
+        w->servo_Change(1, static_cast<int16_t>(150 - turns));
+        if (turns == 40) hand.stop();
+    });
+    hand.start();
+    w->servo_Change(0, 20);  // waits for the slow echo while the hand turns
+    ASSERT_EQ(turns, 40) << "the hand was not done within the slow echo";
+    w->servo_Change(1, 77);  // a turn once the link is free goes out at once
+
+    // One move at a time: the one in flight, then the latest of each knob.
+    EXPECT_EQ(Moves(Wire()), (std::vector<std::pair<int, int>>{{0, 20}, {1, 110}, {0, 60}, {1, 77}}));
+    EXPECT_EQ(sim().servoPosition(0), 60);
+    EXPECT_EQ(sim().servoPosition(1), 77);
+    EXPECT_EQ(w->PendingMove(0), -1);
+    EXPECT_EQ(w->PendingMove(1), -1);
+    EXPECT_TRUE(Boxes().Calls().empty());
+}
+
+TEST_F(Move32Test, MovesThatPileUpDuringOneWaitGoOutOncePerKnob) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    sim().clearLogs();
+
+    sim().injectFault(ControllerSim::Fault::LateReply, 2, 200);
+    QTimer::singleShot(20, [&] {
+        for (int v = 30; v <= 90; ++v) w->servo_Change(4, static_cast<int16_t>(v));
+        w->servo_Change(2, 55);
+        EXPECT_EQ(w->PendingMove(4), 90);
+    });
+    w->servo_Change(4, 25);
+    // One move at a time: the one in flight, then the latest of each knob.
+    EXPECT_EQ(Moves(Wire()), (std::vector<std::pair<int, int>>{{4, 25}, {2, 55}, {4, 90}}));
+}
+
+TEST_F(Move32Test, CapturesTakeOnlyPositionsInRange) {
+    StartWithDocument("'$LIMIT 11, 20, 140\r\n");
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+
+    // Group B: motors 6 to 11.
+    const uint8_t replies[6] = {5, 200, 10, 190, 130, 150};
+    for (int k = 0; k < 6; ++k) sim().setServoPosition(6 + k, replies[k]);
+    sim().clearLogs();
+    w->cmd_Groupcapture[1]->click();
+    EXPECT_EQ(Wire(), Bytes({0xD8, 0, 0, 0, 0, 0, 0}));     // nothing written back
+    const int expected[6] = {100, 100, 10, 190, 130, 100};  // 150 is above motor 11's limit
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(Knob(*w, 6 + k)->Value(), expected[k]) << 6 + k;
+    EXPECT_TRUE(w->txt->hasFocus() || !w->isActiveWindow());
+
+    // One motor: a difference of one changes nothing; more is taken and stored.
+    struct Case {
+        int reply;
+        int knob;
+        bool stored;
+    } cases[] = {{101, 100, false}, {99, 100, false}, {102, 102, true}, {9, 102, false}, {191, 102, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply);
+        sim().setServoPosition(0, static_cast<uint8_t>(c.reply));
+        sim().setRam(800, 0);
+        sim().clearLogs();
+        w->cmdServoCapture[0]->click();
+        Bytes expectedWire{0xD2, 0, 0};
+        if (c.stored) {
+            Write(expectedWire, 800, static_cast<uint8_t>(c.reply));
+            Write(expectedWire, 768, static_cast<uint8_t>(c.reply));
+        }
+        EXPECT_EQ(Wire(), expectedWire);
+        EXPECT_EQ(Knob(*w, 0)->Value(), c.knob);
+    }
+    EXPECT_TRUE(Boxes().Calls().empty());
+}
+
+TEST_F(Move32Test, CaptureAllSkipsFoldedGroupsAndNeverTouchesGroupE) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    w->cmdHide[1]->click();  // fold B
+    sim().clearLogs();
+    w->cmdCaptureAll->click();
+    Bytes expected;
+    for (uint8_t command : {0xD7, 0xD9, 0xDA}) {
+        expected.push_back(command);
+        expected.insert(expected.end(), 6, 0);
+    }
+    EXPECT_EQ(Wire(), expected);
+}
+
+TEST_F(Move32Test, TickingAGroupSwitchesItsMotorsOnAndClearingSwitchesThemOff) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    sim().setServoPosition(18, 60);
+    sim().clearLogs();
+    w->chkAll[3]->click();
+    ASSERT_TRUE(sim().waitIdle(2000));
+    for (int i = 18; i < 24; ++i) {
+        EXPECT_TRUE(Box(*w, i)->isChecked()) << i;
+        EXPECT_TRUE(Knob(*w, i)->On()) << i;
+        EXPECT_TRUE(sim().motorFlag(i)) << i;
+    }
+    EXPECT_EQ(Knob(*w, 18)->Value(), 60);
+    EXPECT_FALSE(sim().motorFlag(17));
+
+    w->chkAll[3]->click();
+    ASSERT_TRUE(sim().waitIdle(2000));
+    for (int i = 18; i < 24; ++i) {
+        EXPECT_FALSE(Box(*w, i)->isChecked()) << i;
+        EXPECT_FALSE(Knob(*w, i)->On()) << i;
+        EXPECT_FALSE(sim().motorFlag(i)) << i;
+    }
+    EXPECT_TRUE(Boxes().Calls().empty());
+}
+
+TEST(Move32LineTest, MoveLinesAreFormattedItemByItem) {
+    struct Case {
+        int group;
+        std::array<int16_t, 6> positions;
+        std::array<bool, 6> ticked;
+        const char* line;
+    } cases[] = {
+        {0,
+         {100, 95, 5, 0, 0, 0},
+         {true, true, true, false, false, false},
+         "MOVE G6A,100,  95,   5,    ,    ,    \r\n"},
+        {1,
+         {100, 100, 100, 100, 100, 100},
+         {false, false, false, false, false, false},
+         "MOVE G6B,   ,    ,    ,    ,    ,    \r\n"},
+        {3,
+         {10, 190, 255, 11, 99, 100},
+         {true, true, true, true, true, true},
+         "MOVE G6D, 10, 190, 255,  11,  99, 100\r\n"},
+        {4, {1, 2, 3, 4, 5, 6}, {false, true, false, true, false, true}, "MOVE G6E,   ,   2,    ,   4,    ,   6\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(frmMove32_G6::MoveLineText(c.group, c.positions, c.ticked).toStdString(), c.line);
+    }
+}
+
+TEST_F(Move32Test, InsertReplacesTheSelectionAndPutsTheCaretAfterIt) {
+    StartWithDocument("L0\r\nL1\r\nL2\r\nL3\r\nL4\r\nL5\r\nL6\r\nL7\r\n");
+    SetMotorFlag(12);
+    sim().setServoPosition(12, 95);
+    sim().setServoPosition(14, 5);  // off: shown as a blank item
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    Box(*w, 13)->setChecked(true);  // on at 100
+    ASSERT_EQ(Knob(*w, 12)->Value(), 95);
+
+    Editor()->SelectRange(3, 1, 5, 2);
+    w->cmd_Move[2]->click();
+    EXPECT_EQ(Editor()->WholeText(),
+              QStringLiteral("L0\r\nL1\r\nL2\r\nLMOVE G6C, 95, 100,    ,    ,    ,    \r\n\r\nL6\r\nL7\r\n"));
+    const platform::EditorRange caret = Editor()->Selection(true);
+    EXPECT_EQ(caret.EndLineNo, 6);
+    EXPECT_EQ(caret.EndColNo, 2);
+    EXPECT_TRUE(caret.IsEmpty());
+
+    // Nothing selected: inserted at the caret.
+    Editor()->SetWholeText(QString());
+    w->cmd_Move[0]->click();
+    EXPECT_EQ(Editor()->WholeText(), QStringLiteral("MOVE G6A,   ,    ,    ,    ,    ,    \r\n"));
+}
+
+TEST_F(Move32Test, FoldingLaysTheGroupsOutAndIsKeptForTheNextOpening) {
+    using platform::TwipsToPixels;
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    const int open = w->height();
+    EXPECT_EQ(open, TwipsToPixels(150 + 4 * 1995 + 3 * 45 + 600));
+    EXPECT_TRUE(w->FraGroup[4]->isHidden());
+    EXPECT_TRUE(w->cmdHide[4]->isHidden());
+    EXPECT_EQ(w->cmdHide[0]->text(), QStringLiteral("<"));
+
+    w->cmdHide[1]->click();
+    w->cmdHide[2]->click();
+    EXPECT_EQ(w->height(), TwipsToPixels(150 + 2 * 1995 + 2 * 255 + 3 * 45 + 600));
+    EXPECT_EQ(w->FraGroup[2]->height(), TwipsToPixels(255));
+    EXPECT_EQ(w->FraGroup[3]->y(), TwipsToPixels(150 + 1995 + 255 + 255 + 3 * 45));
+    EXPECT_EQ(w->cmdHide[3]->y(), TwipsToPixels(150 + 1995 + 255 + 255 + 3 * 45 - 30));
+    EXPECT_EQ(w->cmdHide[1]->text(), QStringLiteral(">"));
+    EXPECT_FALSE(Knob(*w, 6)->isVisibleTo(w));
+
+    w->close();
+    Settle();
+    EXPECT_EQ(frmMove32_G6::Loaded(), nullptr);
+    w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(modMain::GroupCollapsed[1]);
+    EXPECT_EQ(w->cmdHide[2]->text(), QStringLiteral(">"));
+    w->cmdHide[1]->click();
+    w->cmdHide[2]->click();
+    EXPECT_EQ(w->height(), open);
+    EXPECT_TRUE(Knob(*w, 6)->isVisibleTo(w));
+}
+
+TEST_F(Move32Test, ClosingKeepsThePositionFreesThePortAndLiftsTheLock) {
+    StartWithDocument();
+    modMain::MotorWindowLeft = 1500;
+    modMain::MotorWindowTop = 750;
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->pos(), QPoint(100, 50));
+    w->move(200, 60);
+    w->cmdClose->click();
+    Settle();
+    EXPECT_EQ(frmMove32_G6::Loaded(), nullptr);
+    EXPECT_FALSE(Main().Comm.PortOpen());
+    EXPECT_FLOAT_EQ(modMain::MotorWindowLeft, 3000);
+    EXPECT_FLOAT_EQ(modMain::MotorWindowTop, 900);
+    EXPECT_TRUE(Main().mnuController->menuAction()->isEnabled());
+    EXPECT_TRUE(Main().mnuMotorControl->isEnabled());
+    EXPECT_TRUE(Main().tBar3->isEnabled());
+}
+
+TEST_F(Move32Test, ACloseDuringAMoveWaitsForTheMove) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    QPointer<frmMove32_G6> watch = w;
+    sim().clearLogs();
+    sim().injectFault(ControllerSim::Fault::LateReply, 2, 150);
+    QTimer::singleShot(30, [&] { w->cmdClose->click(); });
+    w->servo_Change(8, 42);
+    EXPECT_FALSE(watch.isNull());  // still there when its move came back
+    Settle();
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_EQ(Moves(Wire()), (std::vector<std::pair<int, int>>{{8, 42}}));
+    EXPECT_FALSE(Main().Comm.PortOpen());
+}
+
+TEST_F(Move32Test, ProgramExitClosesTheWindowAndStoresItsPosition) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    QPointer<frmMove32_G6> watch = w;
+    w->move(300, 90);
+    Main().close();
+    Settle();
+    EXPECT_TRUE(watch.isNull());
+    EXPECT_FLOAT_EQ(modMain::MotorWindowLeft, 4500);
+    EXPECT_FLOAT_EQ(modMain::MotorWindowTop, 1350);
+    const QString ini = QString::fromLatin1(ReadAll(HomeFile("qvv2.ini")));
+    EXPECT_TRUE(
+        ini.contains(QRegularExpression(QStringLiteral("\\[MotorWindow\\]\\r?\\nLeft= ?4500\\r?\\nTop= ?1350"))))
+        << ini.toStdString();
+}
+
+TEST_F(Move32Test, ADeadControllerGivesOneBoxWithItsCodeAndAUsableProgram) {
+    StartWithDocument();
+    Main().TimeOut.setInterval(kShortTimeOutMs);
+    sim().setSilent(true);
+    modMain::MotorWindowLeft = 1500;
+    Boxes().Answer(platform::vbOK);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(OpenFromMenu(), nullptr);
+    Settle();
+    EXPECT_LT(clock.elapsed(), 4 * kShortTimeOutMs);
+    ASSERT_EQ(Boxes().Calls().size(), 1u);
+    EXPECT_TRUE(Boxes().Calls()[0].prompt.startsWith(QStringLiteral("Error Code : -4\r\n")));
+    EXPECT_EQ(frmMove32_G6::Loaded(), nullptr);
+    EXPECT_FALSE(Main().Comm.PortOpen());
+    EXPECT_FLOAT_EQ(modMain::MotorWindowLeft, 1500);  // the stored position is kept
+    EXPECT_TRUE(Main().mnuController->menuAction()->isEnabled());
+    EXPECT_TRUE(Main().mnuMotorControl->isEnabled());
+
+    // The controller comes back: the window opens as usual.
+    sim().setSilent(false);
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(Boxes().Calls().size(), 1u);
+}
+
+TEST_F(Move32Test, AControllerLostMidLoadShowsTheCodeOfTheFailingStep) {
+    StartWithDocument();
+    Main().TimeOut.setInterval(kShortTimeOutMs);
+    // The stop goes through; the reads of motor 2 get a wrong echo.
+    sim().clearLogs();
+    sim().injectFault(ControllerSim::Fault::WrongEcho, 1 + 2 * 12);
+    Boxes().Answer(platform::vbOK);
+    EXPECT_EQ(OpenFromMenu(), nullptr);
+    Settle();
+    ASSERT_EQ(Boxes().Calls().size(), 1u);
+    EXPECT_TRUE(Boxes().Calls()[0].prompt.startsWith(QStringLiteral("Error Code : -5\r\n")));
+    EXPECT_EQ(frmMove32_G6::Loaded(), nullptr);
+    EXPECT_FALSE(Main().Comm.PortOpen());
+}
+
+TEST_F(Move32Test, AGroupLoopStopsAtTheFirstLinkErrorWithOneBox) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    Main().TimeOut.setInterval(kShortTimeOutMs);
+    sim().setSilent(true);
+    sim().clearLogs();
+    Boxes().Answer(platform::vbOK);
+    QElapsedTimer clock;
+    clock.start();
+    w->chkAll[0]->click();
+    EXPECT_LT(clock.elapsed(), 4 * kShortTimeOutMs);
+    ASSERT_EQ(Boxes().Calls().size(), 1u);
+    EXPECT_TRUE(Boxes().Calls()[0].prompt.startsWith(QStringLiteral("Error Code : -4\r\n")));
+    EXPECT_EQ(sim().received(), Bytes({0xD2}));  // one byte sent, none answered
+    for (int i = 0; i < 6; ++i) EXPECT_FALSE(Box(*w, i)->isChecked()) << i;
+
+    // The same for Capture All, and the window stays usable afterwards.
+    sim().clearLogs();
+    Boxes().Answer(platform::vbOK);
+    w->cmdCaptureAll->click();
+    ASSERT_EQ(Boxes().Calls().size(), 2u);
+    EXPECT_TRUE(Boxes().Calls()[1].prompt.startsWith(QStringLiteral("Error Code : -4\r\n")));
+    EXPECT_EQ(sim().received(), Bytes({0xD7}));
+
+    sim().setSilent(false);
+    sim().clearLogs();
+    w->chkAll[0]->click();
+    ASSERT_TRUE(sim().waitIdle(2000));
+    for (int i = 0; i < 6; ++i) EXPECT_TRUE(sim().motorFlag(i)) << i;
+    EXPECT_EQ(Boxes().Calls().size(), 2u);
+}
+
+TEST_F(Move32Test, KoreanCaptionsAndFoldKeys) {
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("24 서보모터 실시간 제어창"));
+    EXPECT_EQ(Box(*w, 4)->text(), QStringLiteral("모터4"));
+    EXPECT_EQ(w->FraGroup[0]->title(), QStringLiteral(" A 그룹 "));
+    EXPECT_EQ(w->cmdHide[0]->text(), QStringLiteral("▲"));
+    w->cmdHide[0]->click();
+    EXPECT_EQ(w->cmdHide[0]->text(), QStringLiteral("▼"));
+    EXPECT_EQ(w->cmd_Move[0]->text(), QStringLiteral("그룹 삽입"));
+}
+
+}  // namespace
