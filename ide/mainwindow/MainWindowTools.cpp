@@ -1,5 +1,6 @@
 #include "mainwindow/MainWindowTools.h"
 
+#include "editor/frmAlignWait.h"
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
@@ -15,6 +16,7 @@ ToolWindows& Windows() {
         w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
+        w.ShowAlignProgram = [] { frmAlignWait::ShowModal(frmMain::existing()); };
         return w;
     }();
     return windows;

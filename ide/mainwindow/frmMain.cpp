@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "build/DownloadProgram.h"
+#include "editor/frmNav.h"
 #include "link/vxIO.h"
 #include "mainwindow/DocTabStrip.h"
 #include "mainwindow/DockPanels.h"
@@ -515,4 +516,6 @@ void frmMain::SetButtonImage(QAction* button, int index) {
 }
 
 // Not connected yet: the Assist Window's label list and page strip.
-void frmMain::ClearAssistLabels() {}
+void frmMain::ClearAssistLabels() {
+    if (frmNav* nav = frmNav::Existing()) nav->ClearLabels();
+}
