@@ -48,7 +48,8 @@ public:
 };
 
 // A program of `lines` lines, unindented, with every kind of block: nested
-// loops, block IFs with ELSEIF and ELSE, one-line IFs, labels and comments.
+// loops, block IFs with ELSEIF and ELSE, labels (one line in five) and
+// comments.
 QString Program(int lines) {
     static const char* const kBlock[] = {
         "LOOP%1:",
@@ -61,14 +62,14 @@ QString Program(int lines) {
         "ELSE",
         "OUT 2, J",
         "ENDIF",
-        "IF I = 3 THEN GOTO X",
+        "SKIP%1:",
         "NEXT J",
         "' inner done",
         "NEXT I",
-        "",
+        "DONE%1:  ' labels are many",
         "반복 K = 1 TO 2",
         "만약 K = 1 이면",
-        "출력 K",
+        "시작%1:",
         "만약끝",
         "다음 K",
     };

@@ -421,15 +421,19 @@ void frmNav::File1_DblClick() {
 // ---- Labels ---------------------------------------------------------------------
 
 void frmNav::AddLabel(const QString& name, int32_t line) {
+    // The list may have been emptied directly (Label1->clear()); its keys
+    // go with its items.
+    if (Label1->topLevelItemCount() == 0) labelKeys_.clear();
     auto* item = new QTreeWidgetItem(Label1, {name, QString::number(line)});
     // The key is unique: a second label of the same name stays without one.
-    for (int i = 0; i < Label1->topLevelItemCount() - 1; ++i)
-        if (Label1->topLevelItem(i)->data(0, kKeyRole).toString() == name) return;
+    if (labelKeys_.contains(name)) return;
+    labelKeys_.insert(name);
     item->setData(0, kKeyRole, name);
 }
 
 void frmNav::ClearLabels() {
     Label1->clear();
+    labelKeys_.clear();
     Tbs->setCurrentIndex(0);
     Tbs_Click();
 }

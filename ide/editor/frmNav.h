@@ -24,6 +24,7 @@
 
 #include <QIcon>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QWidget>
 
@@ -126,6 +127,7 @@ private:
 
     QPointer<QAction> allFiles_;
     QString dirPath_;
+    QSet<QString> labelKeys_;   // the keys given to Label1's items
     std::vector<QIcon> icons_;  // one per File1 item, in list order (large and small in one icon)
     bool loaded_ = false;
     bool unloaded_ = false;

@@ -3,8 +3,16 @@
 // the progress values; and the pass over a real document window (one undo
 // restores the text, the view and caret stay, the labels reach the Assist
 // Window, the document counts as changed).
+//
+// With QVV2_SHOTS set to a folder, ScreenshotOfTheWaitWindow saves a picture
+// of the alignment window there (run it under a display server with
+// "-platform xcb" to see the real fonts).
 #include <QDir>
+#include <QLabel>
+#include <QPixmap>
+#include <QProgressBar>
 #include <QTabBar>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -288,6 +296,20 @@ TEST_F(AlignWindowTest, DoubleClickOnLabelMovesCaretOnlyToExistingLines) {
     }
     EXPECT_EQ(doc->CurRange.EndLineNo, 0);
     EXPECT_EQ(doc->rt->HighlightedLine(), 0);
+}
+
+TEST_F(AlignWindowTest, ScreenshotOfTheWaitWindow) {
+    const QString folder = qEnvironmentVariable("QVV2_SHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "QVV2_SHOTS names no folder";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    frmAlignWait w(host_);
+    w.pb->setValue(60);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(100);
+    // The text fits: the label is as wide as its text needs.
+    EXPECT_GE(w.Label1->width(), w.Label1->sizeHint().width());
+    EXPECT_TRUE(w.grab().save(QDir(folder).filePath(QStringLiteral("frmalignwait.png"))));
 }
 
 }  // namespace
