@@ -59,10 +59,19 @@ public:
         QDir(d).mkdir("sub.bas");
         mkfifo(QFile::encodeName(d + "/pipe.bas").constData(), 0600);
         QFile::link(d + "/nowhere", d + "/dead.bas");
+        // A huge (sparse) file and one nobody may read: listed from the
+        // folder entry alone.
+        QFile huge(d + "/huge.bas");
+        if (huge.open(QIODevice::WriteOnly)) huge.resize(kHugeSize);
+        huge.close();
+        Touch(d + "/locked.bas");
+        QFile::setPermissions(d + "/locked.bas", QFileDevice::Permissions());
         Touch(outside.path() + "/target.bas");
         QFile::link(outside.path() + "/target.bas", d + "/link.bas");
     }
     QString Path() const { return dir.path(); }
+
+    static constexpr qint64 kHugeSize = qint64(8) * 1024 * 1024 * 1024;
 
     QTemporaryDir dir;
     QTemporaryDir outside;
@@ -92,7 +101,8 @@ protected:
 
 TEST_F(AssistWindowTest, ListsProgramFilesInAnyCaseOrEveryFileWithTheOption) {
     AssistFolder folder;
-    const QStringList programs = {"B.BAS", "a.bas", "c.Qsf", "d.QSF", "link.bas", "sized.bas"};
+    const QStringList programs = {"B.BAS",    "a.bas",    "c.Qsf",      "d.QSF",
+                                  "huge.bas", "link.bas", "locked.bas", "sized.bas"};
     nav_->SetDir1Path(folder.Path());
     EXPECT_EQ(Sorted(Names(nav_->File1)), programs);
 
@@ -125,6 +135,9 @@ TEST_F(AssistWindowTest, ItemsCarryPathSizeDateAndIcon) {
     const auto sized = nav_->File1->findItems("sized.bas", Qt::MatchExactly);
     ASSERT_EQ(sized.size(), 1);
     EXPECT_EQ(sized.front()->text(1), "12345");  // no separators
+    const auto huge = nav_->File1->findItems("huge.bas", Qt::MatchExactly);
+    ASSERT_EQ(huge.size(), 1);
+    EXPECT_EQ(huge.front()->text(1), QString::number(AssistFolder::kHugeSize));
 }
 
 TEST_F(AssistWindowTest, FolderChangeClearsButAppendingTwiceListsTwice) {
@@ -132,7 +145,7 @@ TEST_F(AssistWindowTest, FolderChangeClearsButAppendingTwiceListsTwice) {
     nav_->SetDir1Path(folder.Path());
     nav_->SetDir1Path(folder.Path());
     const int once = nav_->File1->topLevelItemCount();
-    EXPECT_EQ(once, 6);
+    EXPECT_EQ(once, 8);
     nav_->FillFile1WithFiles(folder.Path());
     EXPECT_EQ(nav_->File1->topLevelItemCount(), 2 * once);
 
