@@ -4,6 +4,7 @@
 #include "build/CaptureMove.h"
 #include "build/DirectRun.h"
 #include "build/frmObj.h"
+#include "editor/frmAlignWait.h"
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
@@ -28,6 +29,7 @@ ToolWindows& Windows() {
         w.RunCurrentGroup = [] { modMain::RunCurrentGroup(); };
         w.CaptureToMoveLine = [] { modMain::CaptureToMoveLine(); };
         w.ShowMove32G6 = [] { return frmMove32_G6::Open(frmMain::existing()); };
+        w.ShowAlignProgram = [] { frmAlignWait::ShowModal(frmMain::existing()); };
         return w;
     }();
     return windows;

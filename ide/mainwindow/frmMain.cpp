@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "build/DownloadProgram.h"
+#include "editor/frmNav.h"
 #include "link/vxIO.h"
 #include "mainwindow/DocTabStrip.h"
 #include "mainwindow/DockPanels.h"
@@ -587,4 +588,6 @@ void frmMain::SetButtonImage(QAction* button, int index) {
 bool frmMain::MotionLocked() const { return mnuController && !mnuController->menuAction()->isEnabled(); }
 
 // Not connected yet: the Assist Window's label list and page strip.
-void frmMain::ClearAssistLabels() {}
+void frmMain::ClearAssistLabels() {
+    if (frmNav* nav = frmNav::Existing()) nav->ClearLabels();
+}

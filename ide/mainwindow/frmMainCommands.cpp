@@ -31,6 +31,7 @@
 #include "editor/DocumentFiles.h"
 #include "editor/frmAbout.h"
 #include "editor/frmDoc.h"
+#include "editor/frmNav.h"
 #include "mainwindow/DocTabStrip.h"
 #include "mainwindow/DockPanels.h"
 #include "mainwindow/frmMain.h"
@@ -314,8 +315,9 @@ void frmMain::whitespace_Click() {
 }
 
 void frmMain::mnuAllFileList_Click() {
-    // The Assist Window refills its file list once it is connected.
     mnuAllFileList->setChecked(!mnuAllFileList->isChecked());
+    // The Assist Window's file list follows the check mark at once.
+    if (frmNav* nav = frmNav::Existing()) nav->RefreshFileList();
 }
 
 void frmMain::editor_Click() {

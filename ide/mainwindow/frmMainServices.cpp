@@ -11,6 +11,7 @@
 #include "documents/RecentFiles.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
+#include "editor/frmNav.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 
@@ -86,12 +87,15 @@ void LoadCommandSet(const QString& fileName) {
 }
 
 QWidget* AssistWindow() {
-    // The Assist Window's place in the dock: an empty panel until the
-    // Assist Window itself is connected.
-    static QPointer<QWidget> nav;
+    // The Assist Window, made on first use and tied to the main window's
+    // docking control and View menu.
+    static QPointer<frmNav> nav;
     if (!nav) {
-        nav = new QWidget;
-        nav->setObjectName(QStringLiteral("frmNavPanel"));
+        nav = new frmNav;
+        if (frmMain* main = frmMain::existing()) {
+            nav->SetAllFilesItem(main->mnuAllFileList);
+            nav->AttachToDock(*main->fDock, main->quicknav);
+        }
     }
     return nav;
 }

@@ -190,7 +190,7 @@ void frmMain::ApplyMainSettings() {
 
     tBar->setVisible(w.ToolbarVisible);
     toolbar->setChecked(w.ToolbarVisible);
-    stBar->setVisible(w.StatusbarVisible);
+    picBottom->setVisible(w.StatusbarVisible);
     statusbar2->setChecked(w.StatusbarVisible);
     mnuRecent_Open->setChecked(w.RecentOpen);
     mnuTip->setChecked(w.Tooltip);
@@ -218,7 +218,7 @@ void frmMain::StoreMainSettings() {
         w.Height = static_cast<float>(platform::KeptTwips(w.Height, normal.height()));
     }
     w.ToolbarVisible = !tBar->isHidden();
-    w.StatusbarVisible = !stBar->isHidden();
+    w.StatusbarVisible = !picBottom->isHidden();
     w.RecentOpen = mnuRecent_Open->isChecked();
     w.Tooltip = mnuTip->isChecked();
     w.AllFileList = mnuAllFileList->isChecked();

@@ -1,0 +1,62 @@
+// Program alignment: re-indents a whole program by its blocks.
+//
+// Every line gets four blanks per open block in front of it.  The blocks are
+// opened and closed by the first word of a line (English or Korean):
+//
+//   IF ... THEN / 만약 ... 이면      opens (an IF with anything after THEN does not)
+//   FOR / 반복 (two or more words)   opens
+//   NEXT / 다음                      closes
+//   ENDIF / 만약끝 (alone)           closes
+//   ELSE / 아니면 (alone)            closes, is written, opens again
+//   ELSEIF / 그렇지않고만약          closes, is written, opens again
+//
+// A line that is a label alone ("NAME:", perhaps with a comment) is written
+// flush left, is listed with its 1-based line number, and lifts the level
+// from 0 to 1.  Empty lines stay empty, comment lines keep the current level.
+//
+// Only a line's leading white space changes: leading blanks, then leading
+// TABs, are replaced by the indentation; everything after them (blanks after
+// a TAB, strings, comments, trailing blanks) is kept character for
+// character.  The number of lines never changes.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace ProgramAlign {
+
+// Indentation stops growing at this many levels: a program of thousands of
+// nested loops would otherwise grow quadratically with its length.
+constexpr int32_t kMaxIndentLevels = 64;
+
+struct Label {
+    QString Name;  // without its colon
+    int32_t Line;  // 1-based
+    bool operator==(const Label& o) const { return Name == o.Name && Line == o.Line; }
+};
+
+struct Result {
+    QStringList Lines;  // the aligned lines, as many as went in
+    std::vector<Label> Labels;
+};
+
+// Called after each line with the 1-based line number and the line count.
+using Progress = std::function<void(int32_t line, int32_t count)>;
+
+// Aligns the lines of a program.  Splitting a line into words may hand
+// control to the event queue (modMain::TokenizeLine).
+Result Align(const QStringList& lines, const Progress& progress = {});
+
+// The aligned text: the lines joined with CR LF, no line end after the last.
+QString Join(const QStringList& lines);
+
+// The progress bar's value after line `line` of `count`: the share in
+// percent, rounded to the nearest whole number with halves going to the even
+// neighbour.
+int ProgressPercent(int32_t line, int32_t count);
+
+}  // namespace ProgramAlign

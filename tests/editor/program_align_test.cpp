@@ -1,0 +1,315 @@
+// Program alignment: a program in each keyword language with its exact
+// aligned text and labels; the rule that only leading white space changes;
+// the progress values; and the pass over a real document window (one undo
+// restores the text, the view and caret stay, the labels reach the Assist
+// Window, the document counts as changed).
+//
+// With QVV2_SHOTS set to a folder, ScreenshotOfTheWaitWindow saves a picture
+// of the alignment window there (run it under a display server with
+// "-platform xcb" to see the real fonts).
+#include <QDir>
+#include <QLabel>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "DocTestHost.h"
+#include "editor/ProgramAlign.h"
+#include "editor/frmAlignWait.h"
+#include "editor/frmNav.h"
+#include "link/frmWait.h"
+
+namespace {
+
+// Input line, then the expected aligned line.  The comment after each pair
+// says why.
+const std::vector<std::pair<QString, QString>> kEnglish = {
+    {"' program", "' program"},                                        // comment at level 0
+    {"START:", "START:"},                                              // label: flush left, level 0 -> 1
+    {"DIM I AS BYTE", "    DIM I AS BYTE"},                            //
+    {"  FOR I = 1 TO 10", "    FOR I = 1 TO 10"},                      // FOR opens
+    {"if i = 3 then", "        if i = 3 then"},                        // block IF, any case, opens
+    {"OUT 1, 1", "            OUT 1, 1"},                              //
+    {"ELSEIF I = 4 THEN", "        ELSEIF I = 4 THEN"},                // closes, written, opens
+    {"OUT 1, 2", "            OUT 1, 2"},                              //
+    {"Else", "        Else"},                                          // closes, written, opens
+    {"OUT 1, 0", "            OUT 1, 0"},                              //
+    {"ENDIF", "        ENDIF"},                                        // closes
+    {"IF I = 5 THEN GOTO START", "        IF I = 5 THEN GOTO START"},  // one-line IF: no block
+    {"IF A$ = \"X\" THEN", "        IF A$ = \"X\" THEN"},              // a string makes it one-line
+    {"NEXT I", "    NEXT I"},                                          // NEXT with its variable closes
+    {"   ", ""},                                                       // blanks only: empty, no indent
+    {"        IF A = 1 THEN ' why", "    IF A = 1 THEN ' why"},        // THEN before a comment opens
+    {"PRINT \"a   b  \"  ", "        PRINT \"a   b  \"  "},            // string and trailing blanks kept
+    {"END IF", "        END IF"},                                      // two words close nothing
+    {"EndIf ' closes", "    EndIf ' closes"},                          // ENDIF before a comment closes
+    {"LOOP:   ' waiting\there", "LOOP:   ' waiting\there"},            // label with comment, kept as written
+    {"GOTO LOOP", "    GOTO LOOP"},                                    // a label never lowers the level
+    {"NEXT", "NEXT"},                                                  // closes to 0
+    {"next", "next"},                                                  // at 0 stays flush left
+    {"else", "else"},                                                  // at 0: flush left, then level 1
+    {"ELSE OUT 1,2", "    ELSE OUT 1,2"},                              // ELSE with more words: ordinary
+    {"\t  TAB LINE", "      TAB LINE"},                                // blanks after a TAB stay
+    {"\t\t' tabbed comment", "    ' tabbed comment"},                  // comment at the current level
+    {"LOOP: GOTO LOOP", "    LOOP: GOTO LOOP"},                        // label with a statement: ordinary
+    {"LOOP:", "LOOP:"},                                                // the same label again: listed too
+    {"ENDIF", "ENDIF"},                                                //
+    {"FOR", "FOR"},                                                    // FOR alone opens nothing
+    {"  ,, ", ",, "},                                                  // no words: flush left, as written
+    {"", ""},                                                          // last line empty
+};
+
+const std::vector<std::pair<QString, QString>> kKorean = {
+    {"시작:", "시작:"},                                                  // label: level 0 -> 1
+    {"반복 I = 1 TO 3", "    반복 I = 1 TO 3"},                          // opens
+    {"만약 I = 2 이면", "        만약 I = 2 이면"},                      // block IF opens
+    {"출력 1", "            출력 1"},                                    //
+    {"그렇지않고만약 I = 3 이면", "        그렇지않고만약 I = 3 이면"},  // closes, written, opens
+    {"출력 2", "            출력 2"},                                    //
+    {"  아니면", "        아니면"},                                      // closes, written, opens
+    {"출력 3", "            출력 3"},                                    //
+    {"만약끝", "        만약끝"},                                        // closes
+    {"만약 I = 1 이면 출력 4", "        만약 I = 1 이면 출력 4"},        // one-line IF
+    {"다음 I", "    다음 I"},                                            // closes
+    {"반복 J = 1 TO 2", "    반복 J = 1 TO 2"},                          // opens
+    {"다음", "    다음"},                                                // closes alone
+    {"만약끝", "만약끝"},                                                // closes to 0
+    {"다음", "다음"},                                                    // stays at 0
+};
+
+QStringList Inputs(const std::vector<std::pair<QString, QString>>& table) {
+    QStringList lines;
+    for (const auto& row : table) lines << row.first;
+    return lines;
+}
+
+QStringList Outputs(const std::vector<std::pair<QString, QString>>& table) {
+    QStringList lines;
+    for (const auto& row : table) lines << row.second;
+    return lines;
+}
+
+TEST(ProgramAlignTest, EveryBlockKindInBothLanguages) {
+    struct Case {
+        const char* name;
+        const std::vector<std::pair<QString, QString>>* table;
+        std::vector<ProgramAlign::Label> labels;
+    };
+    const Case cases[] = {
+        {"English", &kEnglish, {{"START", 2}, {"LOOP", 20}, {"LOOP", 29}}},
+        {"Korean", &kKorean, {{"시작", 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramAlign::Result result = ProgramAlign::Align(Inputs(*c.table));
+        const QStringList expected = Outputs(*c.table);
+        ASSERT_EQ(result.Lines.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(result.Lines.at(i), expected.at(i)) << "line " << i + 1;
+        EXPECT_EQ(result.Labels, c.labels);
+    }
+}
+
+TEST(ProgramAlignTest, OnlyLeadingWhiteSpaceChanges) {
+    // Every line, once its leading blanks and TABs (and the new indentation)
+    // are gone, is the same text; a line of white space only becomes empty.
+    const auto stripLeading = [](const QString& s) {
+        qsizetype i = 0;
+        while (i < s.size() && s.at(i) == u' ') ++i;
+        while (i < s.size() && s.at(i) == u'\t') ++i;
+        return s.mid(i);
+    };
+    QStringList input = Inputs(kEnglish) + Inputs(kKorean);
+    input << "  PRINT \"  '  \"   ' x  "
+          << "\t\"unclosed   "
+          << "A:\t' c"
+          << "FOR I=1 TO 2 '''";
+    const ProgramAlign::Result result = ProgramAlign::Align(input);
+    ASSERT_EQ(result.Lines.size(), input.size());
+    for (qsizetype i = 0; i < input.size(); ++i) {
+        SCOPED_TRACE(input.at(i).toStdString());
+        const QString in = stripLeading(input.at(i));
+        const QString out = result.Lines.at(i);
+        if (in.trimmed().isEmpty()) {
+            EXPECT_TRUE(out.isEmpty());
+            continue;
+        }
+        // Whatever stands in front of the kept text is new indentation.
+        ASSERT_TRUE(out.endsWith(in)) << out.toStdString();
+        const QString indent = out.left(out.size() - in.size());
+        EXPECT_EQ(indent, QString(indent.size(), u' '));
+        EXPECT_EQ(indent.size() % 4, 0);
+    }
+}
+
+TEST(ProgramAlignTest, LineCountAndLineEndsStay) {
+    // Every line but the last is followed by CR LF, so a program ending in
+    // a line end still ends in one.
+    const QStringList lines = {"FOR I = 1 TO 2", "NEXT", ""};
+    EXPECT_EQ(ProgramAlign::Join(ProgramAlign::Align(lines).Lines), QStringLiteral("FOR I = 1 TO 2\r\nNEXT\r\n"));
+    EXPECT_EQ(ProgramAlign::Join(ProgramAlign::Align({"x"}).Lines), QStringLiteral("x"));
+}
+
+TEST(ProgramAlignTest, DeepNestingStopsIndentingAtTheLimit) {
+    QStringList lines;
+    for (int i = 0; i < ProgramAlign::kMaxIndentLevels + 10; ++i) lines << "FOR I = 1 TO 2";
+    lines << "X";
+    const ProgramAlign::Result result = ProgramAlign::Align(lines);
+    EXPECT_EQ(result.Lines.back(), QString(ProgramAlign::kMaxIndentLevels * 4, u' ') + "X");
+}
+
+TEST(ProgramAlignTest, ProgressRoundsHalvesToEven) {
+    const struct {
+        int line, count, percent;
+    } cases[] = {{1, 3, 33}, {2, 3, 67}, {1, 8, 12}, {3, 8, 38}, {1, 200, 0}, {3, 200, 2}, {7, 7, 100}, {1, 0, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ProgramAlign::ProgressPercent(c.line, c.count), c.percent) << c.line << "/" << c.count;
+}
+
+// ---- The pass over a document window ------------------------------------------
+
+class AlignWindowTest : public DocWindowTest {
+protected:
+    void SetUp() override {
+        DocWindowTest::SetUp();
+        saved_ = QDir::currentPath();
+        QDir::setCurrent(dir_.path());
+        nav_ = std::make_unique<frmNav>();
+    }
+    void TearDown() override {
+        nav_.reset();
+        QDir::setCurrent(saved_);
+        DocWindowTest::TearDown();
+    }
+
+    std::unique_ptr<frmNav> nav_;
+    QString saved_;
+};
+
+TEST_F(AlignWindowTest, OneUndoableEditKeepingViewCaretAndListingLabels) {
+    // A long program, so that the view can scroll: the fixture's English
+    // lines, then many plain lines.
+    QStringList lines = Inputs(kEnglish);
+    lines.removeLast();
+    for (int i = 0; i < 200; ++i) lines << QStringLiteral("  OUT %1, 1").arg(i);
+    const QString original = lines.join("\r\n");
+    modApp::NewDocument();
+    frmDoc* doc = modApp::Docs(1);
+    ASSERT_NE(doc, nullptr);
+    doc->rt->SetWholeText(original);
+    doc->rt->EmptyUndoHistory();
+    doc->Modified = false;
+    host_->tabs->SetTabImage(host_->tabs->IndexOfKey("key1"), 1);
+    doc->rt->SelectRange(60, 3, 62, 1);
+    doc->rt->SetFirstVisibleLine(50);
+    nav_->Label1->addTopLevelItem(new QTreeWidgetItem(QStringList{"OLD", "1"}));
+
+    frmAlignWait::ShowModal(host_);
+
+    QStringList expected = Outputs(kEnglish);
+    expected.removeLast();
+    for (int i = 0; i < 200; ++i) expected << QStringLiteral("OUT %1, 1").arg(i);  // level 0 after ENDIF/FOR
+    EXPECT_EQ(doc->rt->WholeText(), expected.join("\r\n"));
+    EXPECT_EQ(doc->rt->FirstVisibleLine(), 50);
+    const platform::EditorRange sel = doc->rt->Selection(true);
+    EXPECT_EQ(sel.StartLineNo, 60);
+    EXPECT_EQ(sel.StartColNo, 3);
+    EXPECT_TRUE(doc->Modified);
+    EXPECT_TRUE(doc->rt->Changed());
+    EXPECT_EQ(host_->tabs->TabImage(host_->tabs->IndexOfKey("key1")), 2);
+    EXPECT_EQ(frmWait::Loaded(), nullptr);
+
+    // The label list holds this pass's labels only, and its page is shown.
+    ASSERT_EQ(nav_->Label1->topLevelItemCount(), 3);
+    const QStringList want[] = {{"START", "2"}, {"LOOP", "20"}, {"LOOP", "29"}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(nav_->Label1->topLevelItem(i)->text(0), want[i][0]);
+        EXPECT_EQ(nav_->Label1->topLevelItem(i)->text(1), want[i][1]);
+    }
+    EXPECT_EQ(nav_->Tbs->currentIndex(), 1);
+    EXPECT_FALSE(nav_->Label1->isHidden());
+    EXPECT_FALSE(nav_->Picture1->isHidden());
+
+    // One undo gives back the old text exactly, and nothing is left to undo.
+    doc->rt->Undo();
+    EXPECT_EQ(doc->rt->WholeText(), original);
+    EXPECT_FALSE(doc->rt->CanUndo());
+}
+
+TEST_F(AlignWindowTest, AlignedProgramCountsAsChangedEvenWhenNothingMoved) {
+    modApp::NewDocument();
+    frmDoc* doc = modApp::Docs(1);
+    ASSERT_NE(doc, nullptr);
+    doc->rt->SetWholeText(QStringLiteral("FOR I = 1 TO 2\r\n    OUT 1, 1\r\nNEXT"));
+    doc->Modified = false;
+    doc->rt->SetChanged(false);
+    frmAlignWait::ShowModal(host_);
+    EXPECT_EQ(doc->rt->WholeText(), QStringLiteral("FOR I = 1 TO 2\r\n    OUT 1, 1\r\nNEXT"));
+    EXPECT_TRUE(doc->Modified);
+    EXPECT_TRUE(doc->rt->Changed());
+}
+
+TEST_F(AlignWindowTest, KoreanProgramEndingInKoreanIsReplacedWhole) {
+    // The last line's length counts characters, not bytes: the replaced
+    // range must reach the end of a line of Korean text.
+    modApp::NewDocument();
+    frmDoc* doc = modApp::Docs(1);
+    ASSERT_NE(doc, nullptr);
+    doc->rt->SetWholeText(Inputs(kKorean).join("\r\n"));
+    frmAlignWait::ShowModal(host_);
+    EXPECT_EQ(doc->rt->WholeText(), Outputs(kKorean).join("\r\n"));
+    ASSERT_EQ(nav_->Label1->topLevelItemCount(), 1);
+    EXPECT_EQ(nav_->Label1->topLevelItem(0)->text(0), QStringLiteral("시작"));
+}
+
+TEST_F(AlignWindowTest, WithoutActiveDocumentNothingHappens) {
+    modApp::ActiveDoc = 0;
+    frmAlignWait::ShowModal(host_);  // returns at once: no window, no pass
+    EXPECT_EQ(frmWait::Loaded(), nullptr);
+}
+
+TEST_F(AlignWindowTest, DoubleClickOnLabelMovesCaretOnlyToExistingLines) {
+    modApp::NewDocument();
+    frmDoc* doc = modApp::Docs(1);
+    ASSERT_NE(doc, nullptr);
+    doc->rt->SetWholeText(QStringLiteral("A:\r\nX\r\nB:\r\nY"));
+    doc->rt->PutCaret(1, 1);
+    const struct {
+        QString line;
+        int expectedLine;  // caret line after the double click
+    } cases[] = {{"3", 2}, {"0", 2}, {"5", 2}, {"x", 2}, {"4", 3}, {"1", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        nav_->Label1->clear();
+        auto* item = new QTreeWidgetItem(nav_->Label1, {"L", c.line});
+        nav_->Label1->setCurrentItem(item);
+        nav_->Label1_DblClick();
+        const platform::EditorRange sel = doc->rt->Selection(true);
+        EXPECT_EQ(sel.StartLineNo, c.expectedLine);
+        EXPECT_EQ(sel.StartColNo, 0);
+    }
+    EXPECT_EQ(doc->CurRange.EndLineNo, 0);
+    EXPECT_EQ(doc->rt->HighlightedLine(), 0);
+}
+
+TEST_F(AlignWindowTest, ScreenshotOfTheWaitWindow) {
+    const QString folder = qEnvironmentVariable("QVV2_SHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "QVV2_SHOTS names no folder";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    frmAlignWait w(host_);
+    w.pb->setValue(60);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::qWait(100);
+    // The text fits: the label is as wide as its text needs.
+    EXPECT_GE(w.Label1->width(), w.Label1->sizeHint().width());
+    EXPECT_TRUE(w.grab().save(QDir(folder).filePath(QStringLiteral("frmalignwait.png"))));
+}
+
+}  // namespace
