@@ -1,10 +1,10 @@
 #include "mainwindow/MainWindowTools.h"
 
-#include "editor/frmNote.h"
 #include "build/CaptureMove.h"
 #include "build/DirectRun.h"
 #include "build/frmObj.h"
 #include "editor/frmAlignWait.h"
+#include "editor/frmNote.h"
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
