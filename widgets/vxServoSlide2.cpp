@@ -109,6 +109,9 @@ vxServoSlide2::vxServoSlide2(QWidget* parent) : QWidget(parent) {
     applyColours();
     resize(px(kDefaultWidthTwips), px(kUnfoldedHeightTwips));
     InitProperties();
+    // The parts stand in place before the panel is first shown, for a host
+    // that measures them.
+    layoutParts();
 }
 
 vxServoSlide2::~vxServoSlide2() = default;
@@ -285,12 +288,16 @@ void vxServoSlide2::layoutParts() {
     const int valWidth = std::max(px(kValWidth), valMetrics.horizontalAdvance(QStringLiteral("190")) + 1);
     lblMotorVal_->setGeometry(valLeft, px(kValTop), valWidth, std::max(px(kValHeight), valMetrics.height()));
 
-    const int b = px(kButtonSize), gap = px(kButtonGap), top = px(kButtonTop), left = px(kSliderLeft);
+    // Two buttons at each end of the row; on a narrow panel they get
+    // narrower rather than overlap.
+    const int gap = px(kButtonGap), top = px(kButtonTop), left = px(kSliderLeft);
+    const int h = px(kButtonSize);
+    const int b = std::max(1, std::min(h, (w - 2 * left - 3 * gap) / 4));
     const int right = w - left;
-    cmdll_->setGeometry(left, top, b, b);
-    cmdl_->setGeometry(left + b + gap, top, b, b);
-    cmdrr_->setGeometry(right - b, top, b, b);
-    cmdr_->setGeometry(right - 2 * b - gap, top, b, b);
+    cmdll_->setGeometry(left, top, b, h);
+    cmdl_->setGeometry(left + b + gap, top, b, h);
+    cmdrr_->setGeometry(right - b, top, b, h);
+    cmdr_->setGeometry(right - 2 * b - gap, top, b, h);
     const int sliderTop = px(kSliderTop);
     slider_->setGeometry(left, sliderTop, std::max(0, w - 2 * left),
                          std::max(0, px(kUnfoldedInnerHeightTwips) - sliderTop));

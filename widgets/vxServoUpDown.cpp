@@ -57,6 +57,7 @@ vxServoUpDown::vxServoUpDown(QWidget* parent) : QWidget(parent) {
 
     applyColours();
     resize(ServoTwipsToPixels(kDefaultWidthTwips), ServoTwipsToPixels(kDefaultHeightTwips));
+    layoutParts();
     InitProperties();
 }
 
@@ -131,6 +132,10 @@ void vxServoUpDown::applyColours() {
 
 void vxServoUpDown::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
+    layoutParts();
+}
+
+void vxServoUpDown::layoutParts() {
     // The two arrows stand one above the other at the right, the label takes
     // the rest.
     const int arrows = std::min(width() / 2, ServoTwipsToPixels(195));

@@ -84,6 +84,7 @@ protected:
 
 private:
     void step(int delta);
+    void layoutParts();
     void applyColours();
     void raiseMouse(QMouseEvent* e, void (vxServoUpDown::*signal)(int16_t, int16_t, float, float));
 

@@ -2,8 +2,10 @@
 // their range, ValueChanged for every assignment (the zero-point windows
 // write the controller on it and hold values in their handler), pictures by
 // value, the fixed size, and saving and loading.
+#include <QAbstractButton>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "vxServoDIR.h"
+#include "vxServoSlide2.h"
 #include "vxServoUpDown.h"
 
 namespace {
@@ -207,6 +210,24 @@ TEST(DirectionPicture, LoadedValueIsStoredWithoutChangingThePicture) {
     EXPECT_EQ(loaded.ShownPicture(), 0);
     loaded.ReadProperties(vxPropertyBag());
     EXPECT_EQ(loaded.Value(), 1);
+}
+
+// A host may place and measure the widgets before it shows them.
+TEST(WidgetLayout, PartsStandInPlaceBeforeTheFirstShow) {
+    vxServoUpDown box;
+    ASSERT_FALSE(box.isVisible());
+    for (QWidget* arrow : {box.picUp(), box.picDown()}) {
+        EXPECT_TRUE(box.rect().contains(arrow->geometry()));
+        EXPECT_FALSE(arrow->geometry().isEmpty());
+        EXPECT_FALSE(box.lblValue()->geometry().intersects(arrow->geometry()));
+    }
+    EXPECT_GE(box.lblValue()->width(), box.lblValue()->fontMetrics().horizontalAdvance("190"));
+
+    vxServoSlide2 slide;
+    ASSERT_FALSE(slide.isVisible());
+    EXPECT_EQ(slide.pp()->width(), slide.width());
+    EXPECT_TRUE(slide.p()->rect().contains(slide.ServoSlider()->geometry()));
+    EXPECT_FALSE(slide.cmdl()->geometry().intersects(slide.cmdr()->geometry()));
 }
 
 }  // namespace
