@@ -381,6 +381,9 @@ public:
     void picBottom_Resize();
 
     // Servo quick commands and public procedures used by other windows.
+    // MotorWasOn: which of the servos 0 to 23 were on when Motor_all_off
+    // switched them off; Motor_sel_on switches those on again.
+    std::array<bool, 24> MotorWasOn{};
     void Motor_all_off();
     void Motor_sel_on();
     void Motor_sel_in();

@@ -8,18 +8,25 @@
 // warning).  The windows and procedures they start are the slots of
 // mainwindow/MainWindowTools.h.
 #include <QAction>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QToolBar>
 
+#include <array>
+#include <functional>
 #include <initializer_list>
 
 #include "build/CompilePipeline.h"
 #include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
+#include "editor/frmDoc.h"
 #include "link/frmRun.h"
+#include "link/frmWait.h"
+#include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
@@ -134,10 +141,145 @@ void frmMain::mnuCurrentCapture_Click() {
     Run(MainWindowTools::Windows().CaptureToMoveLine);
 }
 
-// Not connected yet: the servo quick commands.
-void frmMain::Motor_all_off() {}
-void frmMain::Motor_sel_on() {}
-void frmMain::Motor_sel_in() {}
+// ---- Servo quick commands ------------------------------------------------------------
+//
+// Each is one controller exchange on servos 0 to 23: the wait window, the
+// serial port opened, 50 ms, the stop command (no program may run while its
+// servos are handled), then the servo loop, the port closed.  A link error
+// stops the command where it happens and shows one error box with its code
+// (which closes the port and the wait window): against a dead controller
+// that is one time-out, not one per servo, and nothing is done on the
+// strength of a reply that never came.
+
+namespace {
+
+constexpr int16_t kServoCount = 24;
+
+// Shows the error box for the link error standing now; true when there was one.
+bool LinkFailed() {
+    if (vxIO::CommError == 0) return false;
+    vxIO::ShowCommError(vxIO::CommError);
+    return true;
+}
+
+// Opens the port and stops the controller's program.  false after a link
+// error, which has been shown.  A port that cannot be opened is reported as
+// such, not as the stop command's failure on a closed port.
+bool OpenAndStop() {
+    vxIO::OpenComm();
+    if (LinkFailed()) return false;
+    modMain::Delay(50);
+    vxIO::StopProgram();
+    return !LinkFailed();
+}
+
+void CloseAndUnloadWait() {
+    vxIO::CloseComm();
+    frmWait::Unload();
+}
+
+// The position to write back for one a servo reports: within 10 to 190 as
+// it is; 0 (no position yet) the middle, 100; below 10 10; above 190 190.
+uint8_t UsablePosition(uint8_t p) {
+    if (p >= 10 && p <= 190) return p;
+    if (p == 0) return 100;
+    return p < 10 ? 10 : 190;
+}
+
+// The four MOVE lines (groups A, D, B, C), a WAIT line and an empty line for
+// the servos' on states and positions: a servo that is on gives its
+// position right-aligned in three characters, one that is off a blank.
+// `yield` runs before each servo's item.
+QString ServoMotionText(const std::array<bool, 24>& on, const std::array<uint8_t, 24>& pos,
+                        const std::function<void()>& yield) {
+    struct Group {
+        const char* prefix;
+        int16_t first;
+    };
+    static const Group kGroups[] = {{"MOVE G6A, ", 0}, {"MOVE G6D, ", 18}, {"MOVE G6B, ", 6}, {"MOVE G6C, ", 12}};
+    QString text;
+    for (const Group& g : kGroups) {
+        text += QLatin1String(g.prefix);
+        for (int16_t m = g.first; m < g.first + 6; ++m) {
+            if (yield) yield();
+            if (m != g.first) text += QStringLiteral(", ");
+            const size_t i = static_cast<size_t>(m);
+            text += on[i] ? QString::number(pos[i]).rightJustified(3, u' ') : QStringLiteral(" ");
+        }
+        text += QStringLiteral("\r\n");
+    }
+    return text + QStringLiteral("WAIT\r\n\r\n");
+}
+
+}  // namespace
+
+void frmMain::Motor_all_off() {
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
+    frmWait::Load().show();
+    if (!OpenAndStop()) return;
+    for (int16_t m = 0; m < kServoCount; ++m) {
+        const bool wasOn = vxIO::GetMotorOn(m);
+        if (LinkFailed()) return;
+        MotorWasOn[static_cast<size_t>(m)] = wasOn;
+        vxIO::SetMotorOn(m, false);
+        if (LinkFailed()) return;
+    }
+    CloseAndUnloadWait();
+}
+
+void frmMain::Motor_sel_on() {
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
+    frmWait::Load().show();
+    if (!OpenAndStop()) return;
+    for (int16_t m = 0; m < kServoCount; ++m) {
+        if (!MotorWasOn[static_cast<size_t>(m)]) continue;
+        // A servo is switched on where it stands now, so that it does not
+        // jump; a failed read must not drive it to the middle.
+        const uint8_t p = vxIO::ReadVariable(m);
+        if (LinkFailed()) return;
+        vxIO::WritePositionPair(m, UsablePosition(p));
+        if (LinkFailed()) return;
+        vxIO::SetMotorOn(m, true);
+        if (LinkFailed()) return;
+    }
+    CloseAndUnloadWait();
+}
+
+void frmMain::Motor_sel_in() {
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
+    frmWait::Load().show();
+    QPointer<frmDoc> doc = modApp::Docs(modApp::ActiveDoc);
+    if (!doc || modApp::ActiveDoc == 0) {
+        CloseAndUnloadWait();
+        return;
+    }
+    if (!OpenAndStop()) return;
+    std::array<bool, 24> on{};
+    std::array<uint8_t, 24> pos{};
+    for (int16_t m = 0; m < kServoCount; ++m) {
+        const size_t i = static_cast<size_t>(m);
+        on[i] = vxIO::GetMotorOn(m);
+        if (LinkFailed()) return;
+        if (!on[i]) continue;
+        pos[i] = vxIO::ReadMotorPos(m);
+        if (LinkFailed()) return;
+    }
+    // The document may have been closed while the link waited.
+    if (!doc) {
+        CloseAndUnloadWait();
+        return;
+    }
+    const platform::EditorRange kept = doc->rt->Selection(true);
+    const QString text = ServoMotionText(on, pos, [] { vxIO::Pump(QEventLoop::AllEvents); });
+    if (doc) {
+        doc->rt->ReplaceSelectedText(text);
+        doc->rt->PutCaret(kept.EndLineNo + 6, kept.EndColNo);
+    }
+    CloseAndUnloadWait();
+}
 
 void frmMain::mnuMotor_all_OFF_Click() { Motor_all_off(); }
 // The captions and the procedures of these two items are crossed, as the
