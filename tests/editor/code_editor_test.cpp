@@ -459,10 +459,13 @@ TEST_F(CodeEditorTest, FindsReplacesAndGoesToLinesThroughItsDialogs) {
 
 TEST_F(CodeEditorTest, PropertiesDialogChangesColoursFontAndOptionsOnOkOnly) {
     CodeEditor e;
+    e.SetLanguageName(QStringLiteral("TestLang"));
     bool accept = false;
     CodeEditor::SetDialogResponder([&](QDialog& d) {
         auto* list = d.findChild<QListWidget*>(QStringLiteral("colorList"));
-        list->setCurrentRow(platform::clrKeyword);
+        // Each entry carries its colour slot.
+        for (int row = 0; row < list->count(); ++row)
+            if (list->item(row)->data(Qt::UserRole).toInt() == platform::clrKeyword) list->setCurrentRow(row);
         d.findChild<QCheckBox*>(QStringLiteral("colorAutomatic"))->setChecked(true);
         d.findChild<QCheckBox*>(QStringLiteral("fontBold"))->setChecked(true);
         d.findChild<QDoubleSpinBox*>(QStringLiteral("fontSize"))->setValue(14.5);
