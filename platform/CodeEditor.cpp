@@ -164,6 +164,9 @@ QString CodeEditor::WholeText() const { return text(); }
 void CodeEditor::SetWholeText(const QString& text) {
     CloseCodeTip();
     setText(NormaliseLineEnds(text));
+    // The new text would carry the highlight's mark to wherever its line
+    // breaks pushed it: the highlighted line keeps its number.
+    SetHighlightedLine(highlightedLine_);
     CheckSelection();
 }
 

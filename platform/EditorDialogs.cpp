@@ -527,7 +527,7 @@ bool CodeEditor::RunPropertiesDialog(QWidget* owner) {
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.resize(480, 360);
+    dialog.resize(480, 420);
 
     if (RunDialog(dialog) != QDialog::Accepted) return false;
     colors_ = colors;

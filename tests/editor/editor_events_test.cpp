@@ -4,6 +4,7 @@
 // menu on the right button, the tab of a focused window, and block comments
 // that keep their selection.
 #include <QApplication>
+#include <QFile>
 #include <QFocusEvent>
 #include <QLocale>
 #include <QTest>
@@ -91,8 +92,17 @@ TEST_F(EditorEventsTest, StatusTextShowsTheLineFromOneTheColumnAsCountedAndTheTo
 }
 
 TEST_F(EditorEventsTest, HighlightFollowsTheCaretAndTakesTheErrorMarkAway) {
-    // A new window highlights its caret's line at once.
+    // A new window highlights its caret's line at once, and a file loaded
+    // into it leaves the mark on that line.
     EXPECT_EQ(rt_->HighlightedLine(), 0);
+    const QString path = dir_.filePath(QStringLiteral("three.bas"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("MOVE G6A, 100\r\nWAIT\r\nEND\r\n");
+    file.close();
+    ASSERT_TRUE(rt_->LoadFromFile(path));
+    for (unsigned long line = 0; line < 4; ++line)
+        EXPECT_EQ(rt_->SendScintilla(platform::CodeEditor::SCI_MARKERGET, line) != 0, line == 0) << line;
     rt_->SetWholeText(QStringLiteral("L0\r\nL1\r\nL2\r\nL3\r\nL4\r\nL5"));
     rt_->PutCaret(1, 0);
     EXPECT_EQ(rt_->HighlightedLine(), 1);
