@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QHideEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -163,6 +164,9 @@ QString CodeEditor::WholeText() const { return text(); }
 void CodeEditor::SetWholeText(const QString& text) {
     CloseCodeTip();
     setText(NormaliseLineEnds(text));
+    // The new text would carry the highlight's mark to wherever its line
+    // breaks pushed it: the highlighted line keeps its number.
+    SetHighlightedLine(highlightedLine_);
     CheckSelection();
 }
 
@@ -412,6 +416,17 @@ void CodeEditor::focusInEvent(QFocusEvent* e) {
     emit FocusIn(this);
 }
 
+void CodeEditor::focusOutEvent(QFocusEvent* e) {
+    // A tip belongs to the caret: it does not stay over other windows.
+    CloseCodeTip();
+    QsciScintilla::focusOutEvent(e);
+}
+
+void CodeEditor::hideEvent(QHideEvent* e) {
+    CloseCodeTip();
+    QsciScintilla::hideEvent(e);
+}
+
 void CodeEditor::contextMenuEvent(QContextMenuEvent* e) {
     // The window that hosts the editor offers its own menu (MouseDown).
     e->accept();
@@ -479,7 +494,7 @@ void CodeEditor::RunCommand(int32_t command) {
     case cmdPreviousBookmark: JumpToBookmark(false); break;
     case cmdNextBookmark: JumpToBookmark(true); break;
     case cmdClearBookmarks: SendScintilla(SCI_MARKERDELETEALL, static_cast<unsigned long>(kBookmarkMarker)); break;
-    case cmdProperties: ShowPropertiesDialog(); break;
+    case cmdProperties: RunPropertiesDialog(nullptr); break;
     case cmdCodeTip: ShowCodeTip(); break;
     default: break;
     }

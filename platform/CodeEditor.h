@@ -18,8 +18,12 @@
 // editor's own processing of the key or mouse button.
 //
 // Dialogs and printing.  The find, replace, go-to-line and properties
-// dialogs and the printer dialogs are modal.  Tests install responders
-// (SetDialogResponder, SetPrintResponder), so no dialog ever waits for a user.
+// dialogs and the printer dialogs are modal, centred over the window that
+// shows the editor (or, for an editor that is not shown, over the active
+// window).  Their texts come from the program's string table where it has
+// them (SetStringLookup) and otherwise from the editor's own texts in the
+// interface language.  Tests install responders (SetDialogResponder,
+// SetPrintResponder), so no dialog ever waits for a user.
 #pragma once
 
 #include <Qsci/qsciscintilla.h>
@@ -33,6 +37,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "platform/EditorKeys.h"
 #include "platform/EditorLanguage.h"
@@ -255,6 +261,22 @@ public:
     using DialogResponder = std::function<int(QDialog& dialog)>;
     static DialogResponder SetDialogResponder(DialogResponder responder);
 
+    // The program's string table, by string number: the dialogs take their
+    // captions and button texts from it.  Without one (or for a number it
+    // lacks) they use their own texts.  An empty lookup removes it.
+    using StringLookup = std::function<std::optional<QString>(int number)>;
+    static void SetStringLookup(StringLookup lookup);
+
+    // The properties dialog (cmdProperties) over `owner` (nullptr: as the
+    // command places it).  True when the user pressed OK and the choices
+    // were applied to this editor.
+    bool RunPropertiesDialog(QWidget* owner);
+    // The colour slots that the properties dialog offers for the current
+    // colouring language: the slots of the window, margins, bookmarks,
+    // plain text, line numbers and highlighted line, and the text and
+    // background slots of each kind of word the language colours.
+    std::vector<int> EditableColorSlots() const;
+
     // The open code tip, or nullptr.
     const CodeTip* OpenCodeTip() const { return tip_.get(); }
     // The tip's window (for tests and screenshots), or nullptr.
@@ -284,6 +306,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
@@ -322,8 +346,10 @@ private:
     void ShowFindDialog();
     void ShowReplaceDialog();
     void ShowGotoDialog();
-    void ShowPropertiesDialog();
     int RunDialog(QDialog& dialog);
+    // The parent of a dialog: the editor while it is shown, else the
+    // active window.
+    QWidget* DialogOwner();
 
     QString languageName_;
     bool changed_ = false;

@@ -30,6 +30,7 @@
 #include <algorithm>
 
 #include "platform/EditorInternals.h"
+#include "platform/UiLanguage.h"
 
 namespace platform {
 
@@ -45,6 +46,84 @@ CodeEditor::PrintResponder& PrintResponderSlot() {
 CodeEditor::DialogResponder& DialogResponderSlot() {
     static CodeEditor::DialogResponder responder;
     return responder;
+}
+
+CodeEditor::StringLookup& StringLookupSlot() {
+    static CodeEditor::StringLookup lookup;
+    return lookup;
+}
+
+// The string-table numbers of the dialogs' texts.
+constexpr int kStrOk = 11;
+constexpr int kStrCancel = 12;
+constexpr int kStrClose = 13;
+constexpr int kStrFind = 1031;
+constexpr int kStrFindNext = 1032;
+constexpr int kStrReplace = 1034;
+constexpr int kStrGotoLine = 1035;
+constexpr int kStrSetEditor = 1043;
+constexpr int kStrDirection = 3075;
+constexpr int kStrSize = 3103;
+
+// Entry `number` of the program's string table, else the editor's own text
+// in the interface language.
+QString Text(int number, const LocalizedText& own) {
+    if (number > 0 && StringLookupSlot()) {
+        const std::optional<QString> text = StringLookupSlot()(number);
+        if (text && !text->isEmpty()) return *text;
+    }
+    return Localized(own);
+}
+
+QString Text(const LocalizedText& own) { return Localized(own); }
+
+// The editor's own texts (English, Korean, Japanese, simplified Chinese).
+constexpr LocalizedText kFind{"Find", "찾기", "検索", "查找"};
+constexpr LocalizedText kFindNext{"Find Next", "다음 찾기", "次を検索", "查找下一个"};
+constexpr LocalizedText kReplace{"Replace", "바꾸기", "置換", "替换"};
+constexpr LocalizedText kReplaceAll{"Replace All", "모두 바꾸기", "すべて置換", "全部替换"};
+constexpr LocalizedText kGotoLine{"Go To Line", "줄 이동", "行へ移動", "转到行"};
+constexpr LocalizedText kFindWhat{"Find what:", "찾을 내용:", "検索する文字列:", "查找内容:"};
+constexpr LocalizedText kReplaceWith{"Replace with:", "바꿀 내용:", "置換後の文字列:", "替换为:"};
+constexpr LocalizedText kMatchCase{"Match case", "대/소문자 구분", "大文字と小文字を区別する", "区分大小写"};
+constexpr LocalizedText kWholeWord{"Whole word only", "단어 단위로", "単語単位で探す", "全字匹配"};
+constexpr LocalizedText kDirection{"Direction", "방향", "方向", "方向"};
+constexpr LocalizedText kUp{"Up", "위로", "上へ", "向上"};
+constexpr LocalizedText kDown{"Down", "아래로", "下へ", "向下"};
+constexpr LocalizedText kLineNumber{"Line number:", "줄 번호:", "行番号:", "行号:"};
+constexpr LocalizedText kOk{"OK", "확인", "OK", "确定"};
+constexpr LocalizedText kCancel{"Cancel", "취소", "キャンセル", "取消"};
+constexpr LocalizedText kClose{"Close", "닫기", "閉じる", "关闭"};
+constexpr LocalizedText kProperties{"Editor Properties", "편집기 속성", "エディタのプロパティ", "编辑器属性"};
+constexpr LocalizedText kColours{"Colours", "색", "色", "颜色"};
+constexpr LocalizedText kChooseColour{"Colour...", "색 선택...", "色の選択...", "选择颜色..."};
+constexpr LocalizedText kAutomatic{"Automatic", "자동", "自動", "自动"};
+constexpr LocalizedText kFontPage{"Font", "글꼴", "フォント", "字体"};
+constexpr LocalizedText kFontName{"Font:", "글꼴:", "フォント:", "字体:"};
+constexpr LocalizedText kFontSize{"Size:", "크기:", "サイズ:", "大小:"};
+constexpr LocalizedText kBold{"Bold", "굵게", "太字", "粗体"};
+constexpr LocalizedText kItalic{"Italic", "기울임꼴", "斜体", "斜体"};
+constexpr LocalizedText kUnderline{"Underline", "밑줄", "下線", "下划线"};
+constexpr LocalizedText kStrikeOut{"Strikethrough", "취소선", "取り消し線", "删除线"};
+constexpr LocalizedText kOptions{"Options", "옵션", "オプション", "选项"};
+constexpr LocalizedText kShowLineNumbers{"Line numbers", "줄 번호 표시", "行番号を表示", "显示行号"};
+constexpr LocalizedText kShowLeftMargin{"Left margin", "왼쪽 여백 표시", "左余白を表示", "显示左边距"};
+constexpr LocalizedText kLineTips{"Line numbers while scrolling", "스크롤할 때 줄 번호 표시",
+                                  "スクロール中に行番号を表示", "滚动时显示行号"};
+constexpr LocalizedText kSelectionBounds{"Keep the caret within the text", "커서를 텍스트 안에 유지",
+                                         "カーソルをテキスト内に保つ", "光标保持在文本内"};
+constexpr LocalizedText kShowWhitespace{"Show white space", "공백 문자 표시", "空白文字を表示", "显示空白字符"};
+constexpr LocalizedText kFirstLineNumber{"First line number:", "첫 줄 번호:", "最初の行番号:", "起始行号:"};
+constexpr LocalizedText kNumberStyle{"Number style:", "번호 형식:", "番号の形式:", "行号格式:"};
+constexpr LocalizedText kDecimal{"Decimal", "10진수", "10進数", "十进制"};
+constexpr LocalizedText kHexadecimal{"Hexadecimal", "16진수", "16進数", "十六进制"};
+constexpr LocalizedText kOctal{"Octal", "8진수", "8進数", "八进制"};
+constexpr LocalizedText kBinary{"Binary", "2진수", "2進数", "二进制"};
+
+// Names a dialog's standard buttons in the interface language.
+void NameButtons(QDialogButtonBox* buttons) {
+    if (QPushButton* b = buttons->button(QDialogButtonBox::Ok)) b->setText(Text(kStrOk, kOk));
+    if (QPushButton* b = buttons->button(QDialogButtonBox::Cancel)) b->setText(Text(kStrCancel, kCancel));
 }
 
 // The printer that the set-up dialog configures and later prints use.
@@ -122,6 +201,13 @@ int CodeEditor::RunDialog(QDialog& dialog) {
     return dialog.exec();
 }
 
+QWidget* CodeEditor::DialogOwner() {
+    if (isVisible()) return this;
+    // An editor that is not shown (the settings template, the hidden
+    // buffer): a dialog parented to it would open in the screen's corner.
+    return QApplication::activeWindow();
+}
+
 namespace {
 QCheckBox* AddCheck(QWidget* parent, QLayout* layout, const char* name, const QString& text, bool checked) {
     auto* box = new QCheckBox(text, parent);
@@ -133,12 +219,12 @@ QCheckBox* AddCheck(QWidget* parent, QLayout* layout, const char* name, const QS
 }  // namespace
 
 void CodeEditor::ShowFindDialog() {
-    QDialog dialog(this);
+    QDialog dialog(DialogOwner());
     dialog.setObjectName(QStringLiteral("findDialog"));
-    dialog.setWindowTitle(QStringLiteral("Find"));
+    dialog.setWindowTitle(Text(kStrFind, kFind));
     auto* layout = new QVBoxLayout(&dialog);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Find what:"), &dialog));
+    row->addWidget(new QLabel(Text(kFindWhat), &dialog));
     auto* what = new QLineEdit(&dialog);
     what->setObjectName(QStringLiteral("findText"));
     QString initial = SelectedText();
@@ -147,19 +233,22 @@ void CodeEditor::ShowFindDialog() {
     what->selectAll();
     row->addWidget(what);
     layout->addLayout(row);
-    QCheckBox* matchCase = AddCheck(&dialog, layout, "matchCase", QStringLiteral("Match case"), findMatchCase_);
-    QCheckBox* wholeWord = AddCheck(&dialog, layout, "wholeWord", QStringLiteral("Whole word only"), findWholeWord_);
-    auto* up = new QRadioButton(QStringLiteral("Up"), &dialog);
+    QCheckBox* matchCase = AddCheck(&dialog, layout, "matchCase", Text(kMatchCase), findMatchCase_);
+    QCheckBox* wholeWord = AddCheck(&dialog, layout, "wholeWord", Text(kWholeWord), findWholeWord_);
+    auto* up = new QRadioButton(Text(kUp), &dialog);
     up->setObjectName(QStringLiteral("directionUp"));
-    auto* down = new QRadioButton(QStringLiteral("Down"), &dialog);
+    auto* down = new QRadioButton(Text(kDown), &dialog);
     down->setObjectName(QStringLiteral("directionDown"));
     down->setChecked(true);
     auto* dirRow = new QHBoxLayout;
+    dirRow->addWidget(new QLabel(Text(kStrDirection, kDirection), &dialog));
     dirRow->addWidget(up);
     dirRow->addWidget(down);
+    dirRow->addStretch();
     layout->addLayout(dirRow);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, &dialog);
-    QPushButton* next = buttons->addButton(QStringLiteral("Find Next"), QDialogButtonBox::AcceptRole);
+    NameButtons(buttons);
+    QPushButton* next = buttons->addButton(Text(kStrFindNext, kFindNext), QDialogButtonBox::AcceptRole);
     next->setObjectName(QStringLiteral("findNext"));
     next->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
@@ -173,9 +262,9 @@ void CodeEditor::ShowFindDialog() {
 }
 
 void CodeEditor::ShowReplaceDialog() {
-    QDialog dialog(this);
+    QDialog dialog(DialogOwner());
     dialog.setObjectName(QStringLiteral("replaceDialog"));
-    dialog.setWindowTitle(QStringLiteral("Replace"));
+    dialog.setWindowTitle(Text(kStrReplace, kReplace));
     auto* grid = new QGridLayout(&dialog);
     auto* what = new QLineEdit(&dialog);
     what->setObjectName(QStringLiteral("findText"));
@@ -184,13 +273,13 @@ void CodeEditor::ShowReplaceDialog() {
     what->setText(initial);
     auto* with = new QLineEdit(&dialog);
     with->setObjectName(QStringLiteral("replaceText"));
-    grid->addWidget(new QLabel(QStringLiteral("Find what:"), &dialog), 0, 0);
+    grid->addWidget(new QLabel(Text(kFindWhat), &dialog), 0, 0);
     grid->addWidget(what, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("Replace with:"), &dialog), 1, 0);
+    grid->addWidget(new QLabel(Text(kReplaceWith), &dialog), 1, 0);
     grid->addWidget(with, 1, 1);
     auto* options = new QVBoxLayout;
-    QCheckBox* matchCase = AddCheck(&dialog, options, "matchCase", QStringLiteral("Match case"), findMatchCase_);
-    QCheckBox* wholeWord = AddCheck(&dialog, options, "wholeWord", QStringLiteral("Whole word only"), findWholeWord_);
+    QCheckBox* matchCase = AddCheck(&dialog, options, "matchCase", Text(kMatchCase), findMatchCase_);
+    QCheckBox* wholeWord = AddCheck(&dialog, options, "wholeWord", Text(kWholeWord), findWholeWord_);
     grid->addLayout(options, 2, 0, 1, 2);
     auto* buttons = new QVBoxLayout;
     auto addButton = [&](const char* name, const QString& text) {
@@ -200,10 +289,10 @@ void CodeEditor::ShowReplaceDialog() {
         buttons->addWidget(b);
         return b;
     };
-    QPushButton* findNext = addButton("findNext", QStringLiteral("Find Next"));
-    QPushButton* replace = addButton("replace", QStringLiteral("Replace"));
-    QPushButton* replaceAll = addButton("replaceAll", QStringLiteral("Replace All"));
-    QPushButton* close = addButton("close", QStringLiteral("Close"));
+    QPushButton* findNext = addButton("findNext", Text(kStrFindNext, kFindNext));
+    QPushButton* replace = addButton("replace", Text(kStrReplace, kReplace));
+    QPushButton* replaceAll = addButton("replaceAll", Text(kReplaceAll));
+    QPushButton* close = addButton("close", Text(kStrClose, kClose));
     buttons->addStretch();
     grid->addLayout(buttons, 0, 2, 3, 1);
     auto remember = [&] {
@@ -241,12 +330,12 @@ void CodeEditor::ShowReplaceDialog() {
 }
 
 void CodeEditor::ShowGotoDialog() {
-    QDialog dialog(this);
+    QDialog dialog(DialogOwner());
     dialog.setObjectName(QStringLiteral("gotoDialog"));
-    dialog.setWindowTitle(QStringLiteral("Go To Line"));
+    dialog.setWindowTitle(Text(kStrGotoLine, kGotoLine));
     auto* layout = new QVBoxLayout(&dialog);
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Line number:"), &dialog));
+    row->addWidget(new QLabel(Text(kLineNumber), &dialog));
     auto* number = new QSpinBox(&dialog);
     number->setObjectName(QStringLiteral("lineNumber"));
     const int32_t first = firstLineNumber_;
@@ -255,6 +344,7 @@ void CodeEditor::ShowGotoDialog() {
     row->addWidget(number);
     layout->addLayout(row);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    NameButtons(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
@@ -264,45 +354,61 @@ void CodeEditor::ShowGotoDialog() {
 }
 
 namespace {
-const char* const kSlotNames[kColorSlotCount] = {
-    "Window",
-    "Left margin",
-    "Bookmark",
-    "Bookmark background",
-    "Text",
-    "Text background",
-    "Number",
-    "Number background",
-    "Keyword",
-    "Keyword background",
-    "Operator",
-    "Operator background",
-    "Scope keyword",
-    "Scope keyword background",
-    "Comment",
-    "Comment background",
-    "String",
-    "String background",
-    "Tag text",
-    "Tag text background",
-    "Tag entity",
-    "Tag entity background",
-    "Tag element",
-    "Tag element background",
-    "Tag attribute",
-    "Tag attribute background",
-    "Line number",
-    "Line number background",
-    "Horizontal divider",
-    "Vertical divider",
-    "Highlighted line",
-};
+// Names of the colour slots the properties dialog offers.
+LocalizedText SlotName(int slot) {
+    switch (slot) {
+    case clrWindow: return {"Window", "창 배경", "ウィンドウの背景", "窗口背景"};
+    case clrLeftMargin: return {"Left margin", "왼쪽 여백", "左余白", "左边距"};
+    case clrBookmark: return {"Bookmark", "책갈피", "ブックマーク", "书签"};
+    case clrBookmarkBk: return {"Bookmark outline", "책갈피 테두리", "ブックマークの枠", "书签边框"};
+    case clrText: return {"Text", "텍스트", "テキスト", "文本"};
+    case clrTextBk: return {"Text background", "텍스트 배경", "テキストの背景", "文本背景"};
+    case clrNumber: return {"Number", "숫자", "数値", "数字"};
+    case clrNumberBk: return {"Number background", "숫자 배경", "数値の背景", "数字背景"};
+    case clrKeyword: return {"Keyword", "키워드", "キーワード", "关键字"};
+    case clrKeywordBk: return {"Keyword background", "키워드 배경", "キーワードの背景", "关键字背景"};
+    case clrOperator: return {"Operator", "연산자", "演算子", "运算符"};
+    case clrOperatorBk: return {"Operator background", "연산자 배경", "演算子の背景", "运算符背景"};
+    case clrScope: return {"Block keyword", "블록 키워드", "ブロックキーワード", "块关键字"};
+    case clrScopeBk:
+        return {"Block keyword background", "블록 키워드 배경", "ブロックキーワードの背景", "块关键字背景"};
+    case clrComment: return {"Comment", "주석", "コメント", "注释"};
+    case clrCommentBk: return {"Comment background", "주석 배경", "コメントの背景", "注释背景"};
+    case clrString: return {"String", "문자열", "文字列", "字符串"};
+    case clrStringBk: return {"String background", "문자열 배경", "文字列の背景", "字符串背景"};
+    case clrLineNumber: return {"Line number", "줄 번호", "行番号", "行号"};
+    case clrLineNumberBk: return {"Line number background", "줄 번호 배경", "行番号の背景", "行号背景"};
+    case clrHighlight: return {"Highlighted line", "강조된 줄", "強調表示の行", "高亮行"};
+    default: return {"", "", "", ""};
+    }
+}
 }  // namespace
 
-void CodeEditor::ShowPropertiesDialog() {
-    QDialog dialog(this);
+std::vector<int> CodeEditor::EditableColorSlots() const {
+    std::vector<int> offered{clrWindow, clrLeftMargin, clrBookmark, clrBookmarkBk, clrText, clrTextBk};
+    if (const std::optional<EditorLanguage> lang =
+            languageName_.isEmpty() ? std::nullopt : FindLanguage(languageName_)) {
+        auto has = [](const QString& list) { return !list.trimmed().isEmpty(); };
+        // Every language colours numbers.
+        offered.insert(offered.end(), {clrNumber, clrNumberBk});
+        if (has(lang->Keywords)) offered.insert(offered.end(), {clrKeyword, clrKeywordBk});
+        if (has(lang->Operators)) offered.insert(offered.end(), {clrOperator, clrOperatorBk});
+        if (has(lang->BlockStartWords) || has(lang->BlockEndWords))
+            offered.insert(offered.end(), {clrScope, clrScopeBk});
+        if (has(lang->LineCommentOpeners) || has(lang->BlockCommentOpen))
+            offered.insert(offered.end(), {clrComment, clrCommentBk});
+        if (!lang->StringDelimiters.isEmpty()) offered.insert(offered.end(), {clrString, clrStringBk});
+    }
+    offered.insert(offered.end(), {clrLineNumber, clrLineNumberBk, clrHighlight});
+    return offered;
+}
+
+void CodeEditor::SetStringLookup(StringLookup lookup) { StringLookupSlot() = std::move(lookup); }
+
+bool CodeEditor::RunPropertiesDialog(QWidget* owner) {
+    QDialog dialog(owner ? owner : DialogOwner());
     dialog.setObjectName(QStringLiteral("propertiesDialog"));
-    dialog.setWindowTitle(QStringLiteral("Editor Properties"));
+    dialog.setWindowTitle(Text(kStrSetEditor, kProperties));
     auto* layout = new QVBoxLayout(&dialog);
     auto* tabs = new QTabWidget(&dialog);
     layout->addWidget(tabs);
@@ -313,21 +419,29 @@ void CodeEditor::ShowPropertiesDialog() {
     auto* colorLayout = new QHBoxLayout(colorPage);
     auto* slotList = new QListWidget(colorPage);
     slotList->setObjectName(QStringLiteral("colorList"));
-    for (const char* name : kSlotNames) slotList->addItem(QString::fromLatin1(name));
+    // Each entry carries its slot number.
+    for (const int slot : EditableColorSlots()) {
+        auto* item = new QListWidgetItem(Text(SlotName(slot)), slotList);
+        item->setData(Qt::UserRole, slot);
+    }
     colorLayout->addWidget(slotList);
     auto* colorSide = new QVBoxLayout;
     auto* colorButton = new QToolButton(colorPage);
     colorButton->setObjectName(QStringLiteral("colorButton"));
-    colorButton->setText(QStringLiteral("Colour..."));
+    colorButton->setText(Text(kChooseColour));
     colorButton->setMinimumWidth(90);
-    auto* automatic = new QCheckBox(QStringLiteral("Automatic"), colorPage);
+    auto* automatic = new QCheckBox(Text(kAutomatic), colorPage);
     automatic->setObjectName(QStringLiteral("colorAutomatic"));
     colorSide->addWidget(colorButton);
     colorSide->addWidget(automatic);
     colorSide->addStretch();
     colorLayout->addLayout(colorSide);
-    auto showSlot = [&, colorButton, automatic, slotList] {
-        const int slot = slotList->currentRow();
+    auto currentSlot = [slotList] {
+        const QListWidgetItem* item = slotList->currentItem();
+        return item ? item->data(Qt::UserRole).toInt() : -1;
+    };
+    auto showSlot = [&, colorButton, automatic, currentSlot] {
+        const int slot = currentSlot();
         if (slot < 0) return;
         const int32_t c = colors[static_cast<size_t>(slot)];
         automatic->blockSignals(true);
@@ -339,15 +453,15 @@ void CodeEditor::ShowPropertiesDialog() {
         colorButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     };
     connect(slotList, &QListWidget::currentRowChanged, &dialog, [showSlot](int) { showSlot(); });
-    connect(automatic, &QCheckBox::toggled, &dialog, [&, slotList, showSlot](bool on) {
-        const int slot = slotList->currentRow();
+    connect(automatic, &QCheckBox::toggled, &dialog, [&, currentSlot, showSlot](bool on) {
+        const int slot = currentSlot();
         if (slot < 0) return;
         colors[static_cast<size_t>(slot)] =
             on ? kNoColor : (kDefaultColors[slot] != kNoColor ? kDefaultColors[slot] : 0);
         showSlot();
     });
-    connect(colorButton, &QToolButton::clicked, &dialog, [&, slotList, showSlot] {
-        const int slot = slotList->currentRow();
+    connect(colorButton, &QToolButton::clicked, &dialog, [&, currentSlot, showSlot] {
+        const int slot = currentSlot();
         if (slot < 0) return;
         const int32_t c = colors[static_cast<size_t>(slot)];
         const QColor chosen = QColorDialog::getColor(c == kNoColor ? QColor(Qt::white) : ColorFromBgr(c), &dialog);
@@ -356,7 +470,7 @@ void CodeEditor::ShowPropertiesDialog() {
         showSlot();
     });
     slotList->setCurrentRow(0);
-    tabs->addTab(colorPage, QStringLiteral("Colours"));
+    tabs->addTab(colorPage, Text(kColours));
 
     // Font.
     auto* fontPage = new QWidget(tabs);
@@ -371,32 +485,26 @@ void CodeEditor::ShowPropertiesDialog() {
     size->setSingleStep(0.5);
     size->setRange(1, 1638);
     size->setValue(font_.pointSizeF());
-    fontForm->addRow(QStringLiteral("Font:"), family);
-    fontForm->addRow(QStringLiteral("Size:"), size);
+    fontForm->addRow(Text(kFontName), family);
+    fontForm->addRow(Text(kStrSize, kFontSize), size);
     auto* styleBox = new QVBoxLayout;
-    QCheckBox* bold = AddCheck(fontPage, styleBox, "fontBold", QStringLiteral("Bold"), font_.bold());
-    QCheckBox* italic = AddCheck(fontPage, styleBox, "fontItalic", QStringLiteral("Italic"), font_.italic());
-    QCheckBox* underline =
-        AddCheck(fontPage, styleBox, "fontUnderline", QStringLiteral("Underline"), font_.underline());
-    QCheckBox* strike =
-        AddCheck(fontPage, styleBox, "fontStrikeOut", QStringLiteral("Strikethrough"), font_.strikeOut());
+    QCheckBox* bold = AddCheck(fontPage, styleBox, "fontBold", Text(kBold), font_.bold());
+    QCheckBox* italic = AddCheck(fontPage, styleBox, "fontItalic", Text(kItalic), font_.italic());
+    QCheckBox* underline = AddCheck(fontPage, styleBox, "fontUnderline", Text(kUnderline), font_.underline());
+    QCheckBox* strike = AddCheck(fontPage, styleBox, "fontStrikeOut", Text(kStrikeOut), font_.strikeOut());
     fontForm->addRow(styleBox);
-    tabs->addTab(fontPage, QStringLiteral("Font"));
+    tabs->addTab(fontPage, Text(kFontPage));
 
     // Options.
     auto* optionPage = new QWidget(tabs);
     auto* optionForm = new QFormLayout(optionPage);
     auto* optionChecks = new QVBoxLayout;
-    QCheckBox* numbers =
-        AddCheck(optionPage, optionChecks, "lineNumbers", QStringLiteral("Line numbers"), lineNumbers_);
-    QCheckBox* margin =
-        AddCheck(optionPage, optionChecks, "leftMargin", QStringLiteral("Left margin"), bookmarkMargin_);
-    QCheckBox* tips =
-        AddCheck(optionPage, optionChecks, "lineTips", QStringLiteral("Line tooltips while scrolling"), lineTips_);
-    QCheckBox* bounded = AddCheck(optionPage, optionChecks, "selectionBounds",
-                                  QStringLiteral("Keep the caret within the text"), selectionBounded_);
-    QCheckBox* whitespace =
-        AddCheck(optionPage, optionChecks, "whitespace", QStringLiteral("Show white space"), whitespaceShown_);
+    QCheckBox* numbers = AddCheck(optionPage, optionChecks, "lineNumbers", Text(kShowLineNumbers), lineNumbers_);
+    QCheckBox* margin = AddCheck(optionPage, optionChecks, "leftMargin", Text(kShowLeftMargin), bookmarkMargin_);
+    QCheckBox* tips = AddCheck(optionPage, optionChecks, "lineTips", Text(kLineTips), lineTips_);
+    QCheckBox* bounded =
+        AddCheck(optionPage, optionChecks, "selectionBounds", Text(kSelectionBounds), selectionBounded_);
+    QCheckBox* whitespace = AddCheck(optionPage, optionChecks, "whitespace", Text(kShowWhitespace), whitespaceShown_);
     optionForm->addRow(optionChecks);
     auto* start = new QSpinBox(optionPage);
     start->setObjectName(QStringLiteral("firstLineNumber"));
@@ -404,23 +512,24 @@ void CodeEditor::ShowPropertiesDialog() {
     start->setValue(firstLineNumber_);
     auto* style = new QComboBox(optionPage);
     style->setObjectName(QStringLiteral("lineNumberStyle"));
-    style->addItem(QStringLiteral("Decimal"), lnDecimal);
-    style->addItem(QStringLiteral("Hexadecimal"), lnHexadecimal);
-    style->addItem(QStringLiteral("Octal"), lnOctal);
-    style->addItem(QStringLiteral("Binary"), lnBinary);
+    style->addItem(Text(kDecimal), lnDecimal);
+    style->addItem(Text(kHexadecimal), lnHexadecimal);
+    style->addItem(Text(kOctal), lnOctal);
+    style->addItem(Text(kBinary), lnBinary);
     const int styleIndex = style->findData(lineNumberStyle_);
     style->setCurrentIndex(styleIndex < 0 ? 0 : styleIndex);
-    optionForm->addRow(QStringLiteral("First line number:"), start);
-    optionForm->addRow(QStringLiteral("Number style:"), style);
-    tabs->addTab(optionPage, QStringLiteral("Options"));
+    optionForm->addRow(Text(kFirstLineNumber), start);
+    optionForm->addRow(Text(kNumberStyle), style);
+    tabs->addTab(optionPage, Text(kOptions));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    NameButtons(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
-    dialog.resize(480, 360);
+    dialog.resize(480, 420);
 
-    if (RunDialog(dialog) != QDialog::Accepted) return;
+    if (RunDialog(dialog) != QDialog::Accepted) return false;
     colors_ = colors;
     QFont f = font_;
     const QString familyName = family->currentText().trimmed();
@@ -440,6 +549,7 @@ void CodeEditor::ShowPropertiesDialog() {
     lineTips_ = tips->isChecked();
     SetSelectionBounded(bounded->isChecked());
     SetWhitespaceShown(whitespace->isChecked());
+    return true;
 }
 
 // ---- Printing --------------------------------------------------------------------------

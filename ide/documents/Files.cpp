@@ -250,7 +250,23 @@ bool IsScriptPath(const QString& path) {
 
 QString DocumentCaption(const QString& path) {
     if (path.size() <= 30) return path;
-    return path.left(3) + QStringLiteral("../") + FileNameFromPath(path);
+    // The head kept in front of "..": a drive's root ("D:\\"), else the
+    // root and the first folder ("/home/"), so the cut falls on separators.
+    auto isSeparator = [](QChar c) { return c == u'/' || c == u'\\'; };
+    qsizetype head = 0;
+    if (path.size() > 2 && path[1] == u':' && isSeparator(path[2])) {
+        head = 3;
+    } else {
+        qsizetype i = 0;
+        while (i < path.size() && isSeparator(path[i])) ++i;
+        while (i < path.size() && !isSeparator(path[i])) ++i;
+        head = i + 1;
+    }
+    const QString name = FileNameFromPath(path);
+    const QChar separator =
+        head <= path.size() && head > 0 && isSeparator(path[head - 1]) ? path[head - 1] : QChar(u'/');
+    const QString shortened = path.left(head) + QStringLiteral("..") + separator + name;
+    return shortened.size() < path.size() ? shortened : path;
 }
 
 }  // namespace modApp

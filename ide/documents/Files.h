@@ -118,8 +118,10 @@ FileError WriteProgramFile(const QString& path, const QString& text);
 bool IsScriptPath(const QString& path);
 
 // Caption of a document window bound to a file: the path itself when it has
-// at most 30 characters, else its first three characters, "..", the path
-// separator and the file name.
+// at most 30 characters, else its head, "..", the path separator and the
+// file name.  The head is a drive's root (D:\..\step1.bas) or the root and
+// the first folder of a Linux path (/home/../step1.bas), so the cut falls on
+// separators; a path that would not get shorter stays whole.
 QString DocumentCaption(const QString& path);
 
 }  // namespace modApp

@@ -39,6 +39,7 @@ frmDoc::frmDoc(QWidget* parent) : QMdiSubWindow(parent), rt(new platform::CodeEd
     rt->installEventFilter(this);
     connect(rt, &platform::CodeEditor::Change, this, &frmDoc::rt_Change);
     connect(rt, &platform::CodeEditor::SelChange, this, &frmDoc::rt_SelChange);
+    ConnectEditorEvents();
 }
 
 frmDoc::~frmDoc() = default;
@@ -154,6 +155,8 @@ void frmDoc::Form_Load() {
     rt->SetWhitespaceShown(modApp::ShowWhitespace);
     rt->SetLanguageName(QStringLiteral("Quarvel"));
     rt->SetBookmarkMarginShown(false);
+    // The caret starts on the first line: highlighted like any caret line.
+    rt->SetHighlightedLine(modApp::HighlightLine ? rt->Selection(true).EndLineNo : -1);
     SetWindowState(2);
 }
 
@@ -220,6 +223,8 @@ bool frmDoc::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         int code = platform::VbKeyCode(key->key());
         int shift = platform::VbShiftState(key->modifiers());
+        // Keys the window takes never reach the editor's key event.
+        rt_KeyDown(rt, code, shift, nullptr);
         if (code == 0 || !g_host || !ShortcutCommand(code, shift)) return QMdiSubWindow::eventFilter(watched, event);
         if (event->type() == QEvent::ShortcutOverride) {
             // The window takes its shortcut keys before any menu shortcut.
@@ -304,7 +309,12 @@ void frmDoc::rt_Change(platform::CodeEditor* control) {
 void frmDoc::rt_SelChange(platform::CodeEditor* control) {
     (void)control;
     CurRange = rt->Selection(true);
-    RecordPosition(CurRange.EndLineNo);
+    const int32_t line = CurRange.EndLineNo;
+    ShowCaretStatus(line, CurRange.EndColNo);
+    // The highlight follows the caret, which also takes away the mark that
+    // a failed compile put on its error line.
+    rt->SetHighlightedLine(modApp::HighlightLine ? line : -1);
+    RecordPosition(line);
     UpdateEditButtons();
 }
 
@@ -339,14 +349,27 @@ void frmDoc::PrevLine() {
 
 void frmDoc::CommentBlock() {
     if (rt->LanguageName().isEmpty()) return;
+    const platform::EditorRange block = rt->Selection(true);
     QStringList pieces = rt->SelectedText().split(u'\n');
     for (QString& piece : pieces) piece.prepend(u'\'');
     modApp::InsertTextAtCaret(*rt, pieces.join(u'\n'));
+    SelectReplacedBlock(block);
 }
 
 void frmDoc::UncommentBlock() {
     if (rt->LanguageName().isEmpty()) return;
+    const platform::EditorRange block = rt->Selection(true);
     QString text = rt->SelectedText();
     text.remove(u'\'');
     modApp::InsertTextAtCaret(*rt, text);
+    SelectReplacedBlock(block);
+}
+
+void frmDoc::SelectReplacedBlock(const platform::EditorRange& before) {
+    // The replacement leaves the caret after the new text: select from the
+    // block's start to there, so that Uncomment can follow Comment.  An
+    // empty selection stays empty (the caret after the inserted text).
+    if (before.IsEmpty()) return;
+    const platform::EditorRange after = rt->Selection(false);
+    rt->SelectRange(before.StartLineNo, before.StartColNo, after.EndLineNo, after.EndColNo);
 }

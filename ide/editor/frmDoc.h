@@ -25,6 +25,10 @@
 //   window's procedures named in DocumentHost (Ctrl+N new_Click, Ctrl+S
 //   save_Click, F2 mnuMake_Click, F10 Motor_all_off, ...).  Commands a host
 //   does not override do nothing.
+// - StatusPanel, CodeTipOption, EditMenu: what the editor events of the
+//   window use: panel 2 of the status bar shows the caret's line and column,
+//   the checked tip option lets Space bring up a code tip, and the right
+//   mouse button pops up the Edit menu over the editor.
 // Without a host the windows still work (shown as top-level windows, without
 // tabs, and the shortcuts reach the editor).
 #pragma once
@@ -37,7 +41,10 @@
 
 #include "platform/CodeEditor.h"
 
+class QAction;
+class QLabel;
 class QMdiArea;
+class QMenu;
 class DocTabStrip;
 
 namespace platform {
@@ -55,6 +62,15 @@ public:
     // The file dialog that Save As shows over the host's window; nullptr
     // lets Save As use a dialog of its own, without owner.
     virtual platform::CommonDialog* FileDialog() { return nullptr; }
+    // Panel `index` (1-based) of the status bar, or nullptr.
+    virtual QLabel* StatusPanel(int index) {
+        (void)index;
+        return nullptr;
+    }
+    // The checkable option that switches code tips on, or nullptr (no tips).
+    virtual QAction* CodeTipOption() { return nullptr; }
+    // The Edit menu, which the right mouse button pops up, or nullptr.
+    virtual QMenu* EditMenu() { return nullptr; }
 
     // Commands of the keyboard shortcuts.
     virtual void new_Click() {}
@@ -139,9 +155,30 @@ public:
     void Form_Resize();
     void Form_Unload(int& Cancel);
 
-    // Editor events.
+    // Editor events (editor/frmDocEvents.cpp, besides the text and
+    // selection changes).
+    void rt_FocusIn(platform::CodeEditor* control);
     void rt_Change(platform::CodeEditor* control);
     void rt_SelChange(platform::CodeEditor* control);
+    // Every key that reaches the editor, before the editor acts on it.
+    void rt_KeyDown(platform::CodeEditor* control, int KeyCode, int Shift, bool* handled);
+    // After a key went in: Space after the first word of a line asks for a
+    // code tip.
+    void rt_KeyUp(platform::CodeEditor* control, int KeyCode, int Shift, bool* handled);
+    void rt_MouseDown(platform::CodeEditor* control, int Button, int Shift, int x, int y, bool* handled);
+    void rt_CodeTipRequest(platform::CodeEditor* control, int* TipKind);
+    void rt_CodeTipUpdate(platform::CodeEditor* control, platform::CodeTip* Tip);
+    void rt_CodeTipInitialize(platform::CodeEditor* control, platform::CodeTip* Tip);
+
+    // The selection when the open code tip was filled.
+    platform::EditorRange TipRange;
+
+    // The editor's properties dialog (Set Editor) over `owner`, on the
+    // shared window's editor, the template of the document windows.  On OK
+    // the settings are stored, and every open document window takes them
+    // (colours, font, line numbers, caret options and the white-space
+    // display, which is the view option of the same name).  True on OK.
+    static bool SetEditor(QWidget* owner);
 
     // ---- Public procedures ---------------------------------------------------------
     void NextLine();
@@ -189,4 +226,13 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool shown_ = false;
+
+    // Editor events (editor/frmDocEvents.cpp).
+    void ConnectEditorEvents();
+    // Panel 2 of the status bar: the caret's line (from 1), column (as the
+    // editor counts it) and the line count.
+    void ShowCaretStatus(int32_t line, int32_t column);
+    // After a comment or uncomment: the new text of a selected block is
+    // selected again.
+    void SelectReplacedBlock(const platform::EditorRange& before);
 };

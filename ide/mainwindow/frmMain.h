@@ -232,6 +232,10 @@ public:
     void ClearAssistLabels() override;
     // Document host: the dialog of Save As.
     platform::CommonDialog* FileDialog() override { return &cd; }
+    // Document host: the caret status panel, the tip option, the Edit menu.
+    QLabel* StatusPanel(int index) override { return Panel(index); }
+    QAction* CodeTipOption() override { return mnuTip; }
+    QMenu* EditMenu() override { return edit; }
 
     // ---- Start-up and shut-down -------------------------------------------------
     void MDIForm_Initialize();

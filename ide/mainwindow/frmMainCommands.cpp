@@ -321,8 +321,9 @@ void frmMain::mnuAllFileList_Click() {
 }
 
 void frmMain::editor_Click() {
-    frmDoc::Shared().rt->RunCommand(platform::cmdProperties);
-    modReg::SaveEditorSettings();
+    // Over the main window; on OK the settings are stored and reach every
+    // open document window.
+    if (frmDoc::SetEditor(this)) whitespace->setChecked(modApp::ShowWhitespace);
 }
 
 // ---- Window ---------------------------------------------------------------------

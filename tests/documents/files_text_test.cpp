@@ -240,12 +240,19 @@ TEST(FilesPaths, ScriptPathsAndCaptions) {
     for (const auto& [path, script] : scripts) EXPECT_EQ(modApp::IsScriptPath(path), script) << path.toStdString();
 
     const std::vector<std::pair<QString, QString>> captions = {
-        {"/home/robot/work/stepping1.bas", "/home/robot/work/stepping1.bas"},    // 30 characters
-        {"/home/robot/work/stepping12.bas", "/ho../stepping12.bas"},             // 31 characters
-        {"/home/robot/projects/walk/step1.bas", "/ho../step1.bas"},
+        {"/home/robot/work/stepping1.bas", "/home/robot/work/stepping1.bas"},  // 30 characters
+        {"/home/robot/work/stepping12.bas", "/home/../stepping12.bas"},        // 31 characters
+        {"/home/robot/projects/walk/step1.bas", "/home/../step1.bas"},
+        {"/tmp/quarvel-test-workspace/file.bas", "/tmp/../file.bas"},
+        {"D:\\projects\\robots\\walk\\step1.bas", "D:\\..\\step1.bas"},
+        {"projects/robots/walking/step1.bas", "projects/../step1.bas"},
+        // Cutting would not make it shorter: the whole path.
+        {"/a-very-long-folder-name-of-robots/x.bas", "/a-very-long-folder-name-of-robots/x.bas"},
+        {"/a-file-name-longer-than-thirty-characters.bas", "/a-file-name-longer-than-thirty-characters.bas"},
         {"walk.bas", "walk.bas"},
     };
-    for (const auto& [path, caption] : captions) EXPECT_EQ(modApp::DocumentCaption(path), caption);
+    for (const auto& [path, caption] : captions)
+        EXPECT_EQ(modApp::DocumentCaption(path), caption) << path.toStdString();
 }
 
 }  // namespace

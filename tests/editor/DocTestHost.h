@@ -1,9 +1,13 @@
 // The least main window a document window needs: a document area, the tab
-// strip TB and the commands of the shortcuts, which it records.
+// strip TB, the commands of the shortcuts, which it records, a status panel,
+// the code-tip option and an Edit menu.
 #pragma once
 
+#include <QAction>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
@@ -32,12 +36,18 @@ public:
         layout->addWidget(tabs);
         setCentralWidget(central);
         resize(800, 600);
+        tipOption.setCheckable(true);
+        tipOption.setChecked(true);
+        editMenu.addAction(QStringLiteral("Undo"));
     }
 
     QMdiArea* DocumentArea() override { return area; }
     DocTabStrip* DocumentTabs() override { return tabs; }
     void ClearAssistLabels() override { ++labelsCleared; }
     platform::CommonDialog* FileDialog() override { return &dialog; }
+    QLabel* StatusPanel(int index) override { return index == 2 ? &panel2 : nullptr; }
+    QAction* CodeTipOption() override { return &tipOption; }
+    QMenu* EditMenu() override { return &editMenu; }
 
     void new_Click() override {
         calls << QStringLiteral("new_Click");
@@ -66,6 +76,9 @@ public:
     QMdiArea* area = nullptr;
     DocTabStrip* tabs = nullptr;
     platform::CommonDialog dialog;
+    QLabel panel2;
+    QAction tipOption;
+    QMenu editMenu;
     QStringList calls;
     int labelsCleared = 0;
     bool newCreatesDocument = true;

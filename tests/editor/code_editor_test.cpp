@@ -459,10 +459,13 @@ TEST_F(CodeEditorTest, FindsReplacesAndGoesToLinesThroughItsDialogs) {
 
 TEST_F(CodeEditorTest, PropertiesDialogChangesColoursFontAndOptionsOnOkOnly) {
     CodeEditor e;
+    e.SetLanguageName(QStringLiteral("TestLang"));
     bool accept = false;
     CodeEditor::SetDialogResponder([&](QDialog& d) {
         auto* list = d.findChild<QListWidget*>(QStringLiteral("colorList"));
-        list->setCurrentRow(platform::clrKeyword);
+        // Each entry carries its colour slot.
+        for (int row = 0; row < list->count(); ++row)
+            if (list->item(row)->data(Qt::UserRole).toInt() == platform::clrKeyword) list->setCurrentRow(row);
         d.findChild<QCheckBox*>(QStringLiteral("colorAutomatic"))->setChecked(true);
         d.findChild<QCheckBox*>(QStringLiteral("fontBold"))->setChecked(true);
         d.findChild<QDoubleSpinBox*>(QStringLiteral("fontSize"))->setValue(14.5);
@@ -480,6 +483,47 @@ TEST_F(CodeEditorTest, PropertiesDialogChangesColoursFontAndOptionsOnOkOnly) {
     EXPECT_DOUBLE_EQ(e.EditorFont().pointSizeF(), 14.5);
     EXPECT_FALSE(e.LineNumbersShown());
     EXPECT_EQ(e.FirstLineNumber(), 0);
+}
+
+TEST_F(CodeEditorTest, PropertiesDialogOffersTheColoursOfTheLanguagesKindsOfWords) {
+    using namespace platform;
+    const std::vector<int> always{clrWindow, clrLeftMargin, clrBookmark, clrBookmarkBk, clrText, clrTextBk};
+    const std::vector<int> end{clrLineNumber, clrLineNumberBk, clrHighlight};
+    auto join = [](std::vector<int> a, const std::vector<int>& b, const std::vector<int>& c) {
+        a.insert(a.end(), b.begin(), b.end());
+        a.insert(a.end(), c.begin(), c.end());
+        return a;
+    };
+    EditorLanguage blocks;
+    blocks.Keywords = QStringLiteral("IF\n");
+    blocks.BlockStartWords = QStringLiteral("BEGIN");
+    blocks.BlockEndWords = QStringLiteral("END");
+    RegisterLanguage(QStringLiteral("BlockLang"), blocks);
+    struct Case {
+        const char* language;
+        std::vector<int> offered;
+    } cases[] = {
+        {"", join(always, {}, end)},
+        {"TestLang", join(always,
+                          {clrNumber, clrNumberBk, clrKeyword, clrKeywordBk, clrOperator, clrOperatorBk, clrComment,
+                           clrCommentBk, clrString, clrStringBk},
+                          end)},
+        {"BlockLang", join(always, {clrNumber, clrNumberBk, clrKeyword, clrKeywordBk, clrScope, clrScopeBk}, end)},
+    };
+    for (const Case& c : cases) {
+        CodeEditor e;
+        e.SetLanguageName(QString::fromLatin1(c.language));
+        EXPECT_EQ(e.EditableColorSlots(), c.offered) << c.language;
+        std::vector<int> listed;
+        CodeEditor::SetDialogResponder([&](QDialog& d) {
+            auto* list = d.findChild<QListWidget*>(QStringLiteral("colorList"));
+            for (int row = 0; row < list->count(); ++row) listed.push_back(list->item(row)->data(Qt::UserRole).toInt());
+            return int(QDialog::Rejected);
+        });
+        e.RunCommand(cmdProperties);
+        EXPECT_EQ(listed, c.offered) << c.language;
+    }
+    UnregisterLanguage(QStringLiteral("BlockLang"));
 }
 
 TEST_F(CodeEditorTest, ChecksColourSlotsFontsAndLineNumbers) {
