@@ -5,6 +5,7 @@
 #include "link/frmPort.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
+#include "motion/frmZero32.h"
 
 namespace MainWindowTools {
 
@@ -15,6 +16,7 @@ ToolWindows& Windows() {
         w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
+        w.ShowZero32 = [] { return frmZero32::ShowWindow(frmMain::existing()); };
         return w;
     }();
     return windows;
