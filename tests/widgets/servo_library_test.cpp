@@ -10,10 +10,7 @@
 
 #include <string>
 
-// The library ships no header yet; this is its one exported function.
-namespace vxServoSlide2Library {
-int version();
-}
+#include "vxServoCommon.h"
 
 namespace {
 
