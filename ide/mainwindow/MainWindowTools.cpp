@@ -6,6 +6,7 @@
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "motion/frmZero32.h"
+#include "motion/frmZeroKESTRA.h"
 
 namespace MainWindowTools {
 
@@ -17,6 +18,7 @@ ToolWindows& Windows() {
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
         w.ShowZero32 = [] { return frmZero32::ShowWindow(frmMain::existing()); };
+        w.ShowZeroKestra = [] { return frmZeroKESTRA::ShowWindow(frmMain::existing()); };
         return w;
     }();
     return windows;
