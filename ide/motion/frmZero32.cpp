@@ -98,6 +98,9 @@ frmZero32::frmZero32(QWidget* owner) : QWidget(owner) {
     for (int i = 0; i < 32; ++i) {
         auto* box = new vxServoUpDown(frameZero);
         box->setObjectName(QStringLiteral("ZeroUD_%1").arg(i));
+        // The box has no size of its own for a layout: it keeps the one it
+        // was made with.
+        box->setFixedSize(box->size());
         ZeroUD[static_cast<size_t>(i)] = box;
         connect(box, &vxServoUpDown::ValueChanged, this, [this, i] { ZeroUD_ValueChanged(i); });
         auto* toggle = new vxServoDIR(frameDIR);

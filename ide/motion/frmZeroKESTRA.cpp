@@ -1,6 +1,7 @@
 #include "motion/frmZeroKESTRA.h"
 
 #include <QCloseEvent>
+#include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -48,7 +49,7 @@ frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : QWidget(owner) {
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->move(0, 0);
-    modUserRobot::ShowPicture(*Image1, modUserRobot::ReadPicture(modUserRobot::kBuiltInZeroPicture));
+    modUserRobot::ShowPicture(*Image1, QImage(modUserRobot::kBuiltInZeroPicture));
     for (int i = 0; i < 24; ++i) {
         auto* box = new vxServoUpDown(this);
         box->setObjectName(QStringLiteral("ZeroUD_%1").arg(i));

@@ -116,6 +116,11 @@ TEST_F(Zero32Test, ReadSendsTheSequenceInOrderAndFillsTheWindow) {
     EXPECT_TRUE(w_->cmdRead->isEnabled());
     for (QPushButton* b : {w_->cmdWrite, w_->cmdInsert, w_->cmdDefault, w_->cmdCancel}) EXPECT_FALSE(b->isEnabled());
     EXPECT_TRUE(platform::HasCloseButtonRemoved(w_));
+    // Every box and toggle has room in its page.
+    for (int i = 0; i < 32; ++i) {
+        EXPECT_GE(w_->ZeroUD[i]->width(), 40) << i;
+        EXPECT_GE(w_->ZeroUD[i]->height(), 16) << i;
+    }
 
     Read();
     EXPECT_EQ(wire(), ReadWire());
@@ -391,4 +396,17 @@ TEST_F(ZeroWindowTest, MenuOpensZero32AndItsCloseLiftsTheLock) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(w);
     EXPECT_TRUE(MotionMenusEnabled());
+}
+
+// The program's exit with the window open: the main window's unload closes
+// the ports, and the window goes with the main window (its unload then has
+// no port to reset and no menus to unlock).
+TEST_F(ZeroWindowTest, ExitWithZero32OpenClosesThePort) {
+    Main().mnuZero_all->trigger();
+    QPointer<frmZero32> w = Main().findChild<frmZero32*>(QStringLiteral("frmZero32"));
+    ASSERT_TRUE(w);
+    w->cmdRead->click();
+    ASSERT_TRUE(Main().Comm.PortOpen());
+    Main().close();
+    EXPECT_FALSE(Main().Comm.PortOpen());
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 
@@ -123,6 +124,11 @@ TEST_F(KestraZeroTest, ReadSendsTheSequenceInOrderForUsedSlots) {
     EXPECT_TRUE(platform::HasCloseButtonRemoved(w_));
     EXPECT_FALSE(w_->cmdWrite->isEnabled());
     EXPECT_TRUE(w_->cmdUP[0]->isEnabled());
+    // The built-in picture stays when the robot file names none; the window
+    // is sized around it and Close sits in its bottom right corner.
+    EXPECT_EQ(w_->Image1->size(), QSize(564, 422));
+    EXPECT_EQ(w_->cmdClose->pos(), QPoint(564 - 90, 422 - 32));
+    EXPECT_EQ(w_->ZeroUD[0]->pos(), QPoint(20, 20));
     EXPECT_TRUE(w_->ZeroUD[5]->isHidden());
     EXPECT_FALSE(w_->ZeroUD[4]->isHidden());
 
