@@ -5,6 +5,7 @@
 #include "link/frmPort.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
+#include "motion/frmMoveKESTRA.h"
 
 namespace MainWindowTools {
 
@@ -15,6 +16,7 @@ ToolWindows& Windows() {
         w.ShowControllerInfo = [] { frmInfo::ShowModal(frmMain::existing()); };
         w.ClearMemory = [] { vxIO::ClearMemory(); };
         w.ShowPortSettings = [] { frmPort::ShowModal(frmMain::existing()); };
+        w.ShowMoveKestra = [] { return frmMoveKESTRA::Show(); };
         return w;
     }();
     return windows;
