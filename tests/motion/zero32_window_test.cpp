@@ -187,12 +187,17 @@ TEST_F(Zero32Test, WriteStoresZeroBytesThenDirectionBytesInEeprom) {
     w_->ZeroUD[0]->setValue(60);  // 216
     emit w_->Sdir[0]->Click();    // 201 -> 200
     sim().clearLogs();
+    // Servo 20's box changed by the user while Write waits between two
+    // servos: stored with the rest, and its live write follows the Write.
+    QTimer::singleShot(50, w_, [this] { w_->ZeroUD[20]->setValue(130); });
     w_->cmdWrite->click();
 
     Bytes expected;
-    for (int i = 0; i < 32; ++i) WriteEe(expected, 4064 + i, ZeroPoints::ValueToByte(i == 0 ? 60 : ZeroValue(i)));
+    for (int i = 0; i < 32; ++i)
+        WriteEe(expected, 4064 + i, ZeroPoints::ValueToByte(i == 0 ? 60 : i == 20 ? 130 : ZeroValue(i)));
     const int dirs[4] = {200, 15, 88, 0x81};
     for (int k = 0; k < 4; ++k) WriteEe(expected, 4016 + k, dirs[k]);
+    WriteMem(expected, 832 + 20, 30);
     EXPECT_EQ(wire(), expected);
     EXPECT_EQ(sim().eeprom(4064), 216);
     EXPECT_EQ(sim().eeprom(4016), 200);
