@@ -11,6 +11,9 @@
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "motion/frmMove32_G6.h"
+#include "motion/frmMoveKESTRA.h"
+#include "motion/frmZero32.h"
+#include "motion/frmZeroKESTRA.h"
 
 namespace MainWindowTools {
 
@@ -30,6 +33,9 @@ ToolWindows& Windows() {
         w.CaptureToMoveLine = [] { modMain::CaptureToMoveLine(); };
         w.ShowMove32G6 = [] { return frmMove32_G6::Open(frmMain::existing()); };
         w.ShowAlignProgram = [] { frmAlignWait::ShowModal(frmMain::existing()); };
+        w.ShowMoveKestra = [] { return frmMoveKESTRA::Show(); };
+        w.ShowZero32 = [] { return frmZero32::ShowWindow(frmMain::existing()); };
+        w.ShowZeroKestra = [] { return frmZeroKESTRA::ShowWindow(frmMain::existing()); };
         return w;
     }();
     return windows;

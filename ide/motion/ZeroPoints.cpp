@@ -1,0 +1,110 @@
+#include "motion/ZeroPoints.h"
+
+#include <QStringList>
+
+#include "documents/Documents.h"
+#include "documents/StringTable.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "platform/CodeEditor.h"
+#include "platform/CommControl.h"
+#include "platform/MsgBox.h"
+
+namespace ZeroPoints {
+
+uint8_t ValueToByte(int16_t value) {
+    const int v = value >= 100 ? value - 100 : value + 156;
+    return static_cast<uint8_t>(v & 0xFF);
+}
+
+int16_t ByteToValue(uint8_t zeroByte) {
+    if (zeroByte <= 50) return static_cast<int16_t>(zeroByte + 100);
+    if (zeroByte >= 206) return static_cast<int16_t>(zeroByte - 156);
+    return 100;
+}
+
+bool UsablePosition(uint8_t position) { return position >= 10 && position <= 190; }
+
+uint8_t FilterPosition(uint8_t position) { return UsablePosition(position) ? position : 0; }
+
+uint8_t DirectionByte(const std::array<int16_t, 8>& values) {
+    uint8_t d = 0;
+    for (size_t j = 0; j < values.size(); ++j)
+        if (values[j] != 0) d = static_cast<uint8_t>(d | (1u << j));
+    return d;
+}
+
+bool DirectionBit(const std::array<uint8_t, 4>& bytes, int servo) {
+    if (servo < 0 || servo > 31) return false;
+    return (bytes[static_cast<size_t>(servo / 8)] >> (servo % 8)) & 1u;
+}
+
+namespace {
+
+const char* const kGroups[4] = {"G6A,", "G6B,", "G6C,", "G6D,"};
+
+// Four lines "<word> G6x," followed by the items of servos 6g..6g+5.
+QString GroupLines(const char* word, const std::array<int16_t, 24>& values, int width) {
+    const QString pad(width, u' ');
+    QString text;
+    for (int g = 0; g < 4; ++g) {
+        QStringList items;
+        for (int i = 6 * g; i < 6 * g + 6; ++i)
+            items << (pad + QString::number(values[static_cast<size_t>(i)])).right(width);
+        text += QLatin1String(word) + QLatin1Char(' ') + QLatin1String(kGroups[g]) + items.join(QStringLiteral(", ")) +
+                QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+}  // namespace
+
+QString ZeroLines(const std::array<int16_t, 24>& values) { return GroupLines("ZERO", values, 3); }
+
+QString DirLines(const std::array<int16_t, 24>& values) { return GroupLines("DIR", values, 1); }
+
+bool InsertIntoActiveDocument(const QString& text, int32_t lineAdvance) {
+    if (modApp::ActiveDoc == 0) return false;
+    platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc);
+    if (!editor) return false;
+    const platform::EditorRange r = editor->Selection(true);
+    editor->ReplaceSelectedText(text);
+    editor->PutCaret(r.EndLineNo + lineAdvance, r.EndColNo);
+    return true;
+}
+
+Operation::Operation(bool& running) : running_(running) {
+    granted_ = !running_ && exchange_.Granted();
+    if (granted_) running_ = true;
+}
+
+Operation::~Operation() {
+    if (granted_) running_ = false;
+}
+
+void Yield() { vxIO::Pump(QEventLoop::AllEvents); }
+
+void ShowErrorKeepingLink(int16_t code) {
+    (void)platform::MsgBox(vxIO::CommErrorMessage(code), platform::vbOKOnly | platform::vbInformation,
+                           LoadResString(3017), frmMain::existing());
+}
+
+void UnloadLink(bool closeAlways) {
+    const vxIO::LinkControls link = vxIO::Link();
+    const bool open = link.Comm && link.Comm->PortOpen();
+    if (open) vxIO::ResetController();
+    if (closeAlways || open) vxIO::CloseComm();
+}
+
+void LiftMotionLock() {
+    if (frmMain* main = frmMain::existing()) main->MotionUnlock();
+}
+
+void FocusActiveEditor() {
+    // Without the main window (a window deleted with it) there is no
+    // document to go back to.
+    if (modApp::ActiveDoc == 0 || !frmMain::existing()) return;
+    if (platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc)) editor->setFocus();
+}
+
+}  // namespace ZeroPoints

@@ -1,0 +1,109 @@
+// What the two zero-point windows (frmZeroKESTRA, frmZero32) share: the
+// controller addresses of their protocol, the mappings between a box's zero
+// value and the controller's zero byte, the position filter, the direction
+// bytes, the ZERO and DIR lines they insert into the active document, and
+// the steps of their unload.
+//
+// A box shows the zero value v, 100 meaning no offset; the controller keeps
+// the signed offset v - 100 as an 8-bit two's-complement byte.  Offsets
+// outside -50..+50 are not taken from the controller (they read as 100), and
+// the windows hold every live change to 50..150, so whatever they write
+// reads back unchanged.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+#include "link/vxIO.h"
+
+class QWidget;
+
+namespace ZeroPoints {
+
+// Controller memory (working store) and EEPROM addresses.
+inline constexpr int32_t kPositionAddress = 800;    // + servo: position written back before switching on
+inline constexpr int32_t kPoseAddress = 768;        // + slot: the humanoid's default pose
+inline constexpr int32_t kZeroAddress = 832;        // + servo: working copy of the zero byte
+inline constexpr int32_t kControlAddress = 960;     // control byte: 15 while positions go back, then 3
+inline constexpr int32_t kDirectionAddress = 1255;  // + k: direction byte of servos 8k..8k+7
+inline constexpr int32_t kZeroEeprom = 4064;        // + servo: stored zero byte
+inline constexpr int32_t kDirectionEeprom = 4016;   // + k: stored direction byte
+inline constexpr uint8_t kControlHold = 15;
+inline constexpr uint8_t kControlRun = 3;
+// Block reads: command 211 + k reads the positions of servos 8k..8k+7.
+inline constexpr uint8_t kFirstBlockCommand = 211;
+
+// The range a live change is held to.
+inline constexpr int16_t kLowestValue = 50;
+inline constexpr int16_t kHighestValue = 150;
+
+// Zero value (box) to zero byte: v >= 100 gives v - 100, v < 100 gives
+// v + 156, both as a byte.
+uint8_t ValueToByte(int16_t value);
+// Zero byte to zero value: 0..50 gives 100..150, 206..255 gives 50..99,
+// every byte between (an offset outside -50..+50) gives 100.
+int16_t ByteToValue(uint8_t zeroByte);
+
+// A position read from a block: kept when it lies in 10..190, else 0 (the
+// servo is then left alone).
+uint8_t FilterPosition(uint8_t position);
+bool UsablePosition(uint8_t position);
+
+// Direction byte from the eight toggle values (1 or 0) of its servos: bit j
+// is servo 8k + j's direction; a value other than 0 counts as 1.  And whether
+// servo i's bit is set in the four bytes (false outside 0..31).
+uint8_t DirectionByte(const std::array<int16_t, 8>& values);
+bool DirectionBit(const std::array<uint8_t, 4>& bytes, int servo);
+
+// The lines inserted into a program, four groups of six servos (0..23),
+// each line ended by CR LF.  ZERO items are the values right-aligned in
+// three characters, DIR items one character.
+QString ZeroLines(const std::array<int16_t, 24>& values);
+QString DirLines(const std::array<int16_t, 24>& values);
+
+// Replaces the selection of the active document's editor with `text` and
+// puts the caret `lineAdvance` lines below the end of the selection as it
+// was before, at its column.  False (nothing changed) with no active
+// document.
+bool InsertIntoActiveDocument(const QString& text, int32_t lineAdvance);
+
+// One operation of a window (Read, Write, Default, Cancel, Insert, a nudge):
+// the window's controller exchange.  Refused while another operation of the
+// same window runs (its loops hand control to the event queue, so a button
+// of the window can be clicked meanwhile) or while any other controller
+// exchange waits.  `running` is the window's flag; it is set for the
+// operation's lifetime.
+class Operation {
+public:
+    explicit Operation(bool& running);
+    ~Operation();
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+    explicit operator bool() const { return granted_; }
+
+private:
+    bool& running_;
+    vxIO::Exchange exchange_;
+    bool granted_ = false;
+};
+
+// One turn of a window loop: hands control to the event queue without
+// waiting; events handled here count as started inside the exchange.
+void Yield();
+
+// The link's error box for a code, leaving the link open: for a failure
+// that the window reports while it goes on using the link (a zero part that
+// failed while the directions were read, a zero write that is refused).
+void ShowErrorKeepingLink(int16_t code);
+
+// The unload of a zero-point window: resets the controller when the serial
+// port is open and closes the link (always, or only when it was open),
+// lifts the main window's motion lock and gives the active document's
+// editor the focus.
+void UnloadLink(bool closeAlways);
+void LiftMotionLock();
+void FocusActiveEditor();
+
+}  // namespace ZeroPoints

@@ -1,0 +1,500 @@
+#include "motion/frmZero32.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <functional>
+
+#include "documents/LocalizeForm.h"
+#include "documents/modAPI.h"
+#include "documents/modGeneral.h"
+#include "link/modMainDelay.h"
+#include "link/vxIO.h"
+#include "motion/ZeroPoints.h"
+#include "vxServoDIR.h"
+#include "vxServoUpDown.h"
+
+namespace {
+
+QPointer<frmZero32> g_window;
+
+int16_t BoxValue(const vxServoUpDown* box) { return box->Value(); }
+void SetBoxValue(vxServoUpDown* box, int16_t value) { box->setValue(value); }
+int16_t ToggleValue(const vxServoDIR* toggle) { return toggle->Value(); }
+void SetToggleValue(vxServoDIR* toggle, int16_t value) { toggle->setValue(value); }
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    b->setMinimumWidth(96);
+    b->setAutoDefault(false);
+    return b;
+}
+
+bool Failed() { return vxIO::CommError != 0; }
+
+// The servo grid of a page: one row per group of six (G6A..G6D labelled, the
+// servos 24..31 in two more rows), each cell the servo's number over its
+// control.
+template <typename Control>
+void FillGrid(QGroupBox* frame, const std::array<Control*, 32>& controls, std::array<QLabel*, 32>* numbers,
+              std::array<QLabel*, 4>* groups) {
+    auto* grid = new QGridLayout(frame);
+    grid->setContentsMargins(10, 12, 10, 10);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(2);
+    static const char* const kGroupNames[4] = {"G6A", "G6B", "G6C", "G6D"};
+    for (int row = 0; row * 6 < 32; ++row) {
+        if (row < 4) {
+            auto* group = new QLabel(QString::fromLatin1(kGroupNames[row]), frame);
+            QFont bold = group->font();
+            bold.setBold(true);
+            group->setFont(bold);
+            if (groups) {
+                group->setObjectName(QStringLiteral("Label2_%1").arg(row));
+                (*groups)[static_cast<size_t>(row)] = group;
+            }
+            grid->addWidget(group, 2 * row + 1, 0, Qt::AlignVCenter | Qt::AlignRight);
+        }
+        for (int c = 0; c < 6 && row * 6 + c < 32; ++c) {
+            const int i = row * 6 + c;
+            auto* number = new QLabel(QString::number(i), frame);
+            number->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+            if (numbers) {
+                number->setObjectName(QStringLiteral("lblServoNo_%1").arg(i));
+                (*numbers)[static_cast<size_t>(i)] = number;
+            }
+            grid->addWidget(number, 2 * row, c + 1, Qt::AlignHCenter | Qt::AlignBottom);
+            grid->addWidget(controls[static_cast<size_t>(i)], 2 * row + 1, c + 1, Qt::AlignHCenter);
+        }
+    }
+    grid->setRowStretch(12, 1);
+}
+
+}  // namespace
+
+frmZero32::frmZero32(QWidget* owner) : QWidget(owner) {
+    setWindowFlag(Qt::Window, true);
+    setObjectName(QStringLiteral("frmZero32"));
+    setProperty("Tag", QStringLiteral("4515"));
+    setWindowTitle(QStringLiteral("24 Servos Zero Setting Window"));
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    auto* pageZero = new QWidget(SSTab1);
+    auto* pageDir = new QWidget(SSTab1);
+    frameZero = new QGroupBox(QStringLiteral(" Zero "), pageZero);
+    frameZero->setObjectName(QStringLiteral("frameZero"));
+    frameDIR = new QGroupBox(QStringLiteral(" DIR "), pageDir);
+    frameDIR->setObjectName(QStringLiteral("frameDIR"));
+    for (int i = 0; i < 32; ++i) {
+        auto* box = new vxServoUpDown(frameZero);
+        box->setObjectName(QStringLiteral("ZeroUD_%1").arg(i));
+        // The box has no size of its own for a layout: it keeps the one it
+        // was made with.
+        box->setFixedSize(box->size());
+        ZeroUD[static_cast<size_t>(i)] = box;
+        connect(box, &vxServoUpDown::ValueChanged, this, [this, i] { ZeroUD_ValueChanged(i); });
+        auto* toggle = new vxServoDIR(frameDIR);
+        toggle->setObjectName(QStringLiteral("Sdir_%1").arg(i));
+        Sdir[static_cast<size_t>(i)] = toggle;
+        connect(toggle, &vxServoDIR::Click, this, [this, i] { Sdir_Click(i); });
+    }
+    FillGrid(frameZero, ZeroUD, &lblServoNo, &Label2);
+    FillGrid<vxServoDIR>(frameDIR, Sdir, nullptr, nullptr);
+    for (auto [page, frame] : {std::pair{pageZero, frameZero}, std::pair{pageDir, frameDIR}}) {
+        auto* l = new QVBoxLayout(page);
+        l->setContentsMargins(6, 6, 6, 6);
+        l->addWidget(frame);
+    }
+    SSTab1->addTab(pageZero, QStringLiteral("Zero"));
+    SSTab1->addTab(pageDir, QStringLiteral("DIR"));
+
+    cmdRead = Button(this, "cmdRead", "Read");
+    cmdWrite = Button(this, "cmdWrite", "Write");
+    cmdInsert = Button(this, "cmdInsert", "Insert");
+    cmdDefault = Button(this, "cmdDefault", "Default");
+    cmdCancel = Button(this, "cmdCancel", "Cancel");
+    cmdClose = Button(this, "cmdClose", "Close");
+    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+
+    Picture1 = new QWidget(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Label1 = new QLabel(QStringLiteral("Progress :"), Picture1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    pb = new QProgressBar(Picture1);
+    pb->setObjectName(QStringLiteral("pb"));
+    pb->setRange(0, 100);
+    pb->setTextVisible(false);
+    auto* progress = new QHBoxLayout(Picture1);
+    progress->setContentsMargins(0, 0, 0, 0);
+    progress->addWidget(Label1);
+    progress->addWidget(pb, 1);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(6);
+    for (QPushButton* b : {cmdRead, cmdWrite, cmdInsert, cmdDefault, cmdCancel}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(SSTab1, 1);
+    top->addLayout(buttons);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 10, 10, 10);
+    outer->addLayout(top, 1);
+    outer->addWidget(Picture1);
+    outer->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(cmdRead, &QPushButton::clicked, this, &frmZero32::cmdRead_Click);
+    connect(cmdWrite, &QPushButton::clicked, this, &frmZero32::cmdWrite_Click);
+    connect(cmdInsert, &QPushButton::clicked, this, &frmZero32::cmdInsert_Click);
+    connect(cmdDefault, &QPushButton::clicked, this, &frmZero32::cmdDefault_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmZero32::cmdCancel_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmZero32::cmdClose_Click);
+    connect(SSTab1, &QTabWidget::currentChanged, this, &frmZero32::SSTab1_Click);
+
+    Form_Load();
+}
+
+frmZero32::~frmZero32() { Form_Unload(); }
+
+bool frmZero32::ShowWindow(QWidget* owner) {
+    if (!g_window) {
+        g_window = new frmZero32(owner);
+        g_window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    g_window->show();
+    g_window->raise();
+    g_window->activateWindow();
+    return true;
+}
+
+void frmZero32::Form_Load() {
+    modAPI::DisableCloseItem(this);
+    modMain::LocalizeForm(this);
+    modGeneral::FlatControls(this);
+    ActivePage = 0;
+    frameZero->setEnabled(true);
+    frameDIR->setEnabled(false);
+    SetProgress(0);
+}
+
+void frmZero32::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    ZeroPoints::UnloadLink(false);
+    ZeroPoints::LiftMotionLock();
+    ZeroPoints::FocusActiveEditor();
+}
+
+void frmZero32::SetProgress(float percent) {
+    if (pb) pb->setValue(static_cast<int>(percent));
+}
+
+// ---- Read ------------------------------------------------------------------------
+
+void frmZero32::cmdRead_Click() {
+    {
+        const ZeroPoints::Operation op(running_);
+        if (!op) return;
+        vxIO::OpenComm();
+        if (Failed()) {
+            vxIO::ShowCommError(vxIO::CommError);
+            return;
+        }
+        ZeroReadDone = false;
+        ZeroReadError = ReadZeroPart();
+        ZeroReadDone = ZeroReadError == 0;
+        const int16_t dirError = ReadDirectionPart();
+        if (dirError != 0) {
+            // Both parts are reported by the first failure: the zero part's
+            // when it failed too.
+            vxIO::ShowCommError(ZeroReadError != 0 ? ZeroReadError : dirError);
+            vxIO::CloseComm();
+        } else if (ZeroReadError != 0) {
+            // The directions were read and stay usable on the open link; the
+            // zero points were not.
+            ZeroPoints::ShowErrorKeepingLink(ZeroReadError);
+        }
+    }
+    AfterOperation();
+}
+
+int16_t frmZero32::ReadZeroPart() {
+    modMain::Delay(200);
+    vxIO::StopProgram();
+    if (Failed()) return vxIO::CommError;
+    vxIO::StopProgram();
+    if (Failed()) return vxIO::CommError;
+    SetProgress(1);
+    modMain::Delay(100);
+    for (int16_t i = 0; i < 32; ++i) {
+        vxIO::SetMotorOn(i, false);
+        if (Failed()) return vxIO::CommError;
+        SetProgress(i + 1);
+        ZeroPoints::Yield();
+    }
+    for (int k = 0; k < 4; ++k) {
+        std::array<uint8_t, 8> block{};
+        const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(ZeroPoints::kFirstBlockCommand + k), block);
+        if (result == 255) {
+            for (int j = 0; j < 8; ++j)
+                ServoPos[static_cast<size_t>(8 * k + j)] = ZeroPoints::FilterPosition(block[static_cast<size_t>(j)]);
+        } else {
+            vxIO::CommError = vxIO::kErrGroupRead;
+        }
+        if (Failed()) return vxIO::CommError;
+        SetProgress(33 + k);
+        ZeroPoints::Yield();
+    }
+    vxIO::WriteMemory(ZeroPoints::kControlAddress, ZeroPoints::kControlHold);
+    if (Failed()) return vxIO::CommError;
+    SetProgress(37);
+    for (int16_t i = 0; i < 32; ++i) {
+        const uint8_t position = ServoPos[static_cast<size_t>(i)];
+        if (ZeroPoints::UsablePosition(position)) {
+            vxIO::WriteMemory(ZeroPoints::kPositionAddress + i, position);
+            if (Failed()) return vxIO::CommError;
+            vxIO::SetMotorOn(i, true);
+            if (Failed()) return vxIO::CommError;
+        }
+        SetProgress(38 + i);
+        ZeroPoints::Yield();
+    }
+    vxIO::WriteMemory(ZeroPoints::kControlAddress, ZeroPoints::kControlRun);
+    if (Failed()) return vxIO::CommError;
+    SetProgress(68);
+    for (int i = 0; i < 32; ++i) {
+        const uint8_t zeroByte = vxIO::ReadMemory(ZeroPoints::kZeroAddress + i);
+        if (Failed()) return vxIO::CommError;
+        const int16_t value = ZeroPoints::ByteToValue(zeroByte);
+        SetBoxValue(ZeroUD[static_cast<size_t>(i)], value);
+        ZeroDefault[static_cast<size_t>(i)] = static_cast<uint8_t>(value);
+        SetProgress(69 + i);
+        ZeroPoints::Yield();
+    }
+    frameZero->setEnabled(true);
+    EnableAfterRead();
+    ReadDone = true;
+    return 0;
+}
+
+int16_t frmZero32::ReadDirectionPart() {
+    for (int k = 0; k < 4; ++k) {
+        DirBytes[static_cast<size_t>(k)] = vxIO::ReadMemory(ZeroPoints::kDirectionAddress + k);
+        if (Failed()) return vxIO::CommError;
+        SetProgress(static_cast<float>((k + 1) * 25));
+    }
+    frameDIR->setEnabled(true);
+    EnableAfterRead();
+    ReadDone = true;
+    for (int i = 0; i < 32; ++i) DirFlags[static_cast<size_t>(i)] = ZeroPoints::DirectionBit(DirBytes, i) ? 255 : 0;
+    ShowDirections();
+    return 0;
+}
+
+void frmZero32::EnableAfterRead() {
+    cmdRead->setEnabled(false);
+    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(true);
+}
+
+void frmZero32::ShowDirections() {
+    for (size_t i = 0; i < Sdir.size(); ++i) SetToggleValue(Sdir[i], DirFlags[i] != 0 ? 1 : 0);
+}
+
+uint8_t frmZero32::DirectionByteOf(int k) const {
+    std::array<int16_t, 8> values{};
+    for (int j = 0; j < 8; ++j) values[static_cast<size_t>(j)] = ToggleValue(Sdir[static_cast<size_t>(8 * k + j)]);
+    return ZeroPoints::DirectionByte(values);
+}
+
+// ---- Write -------------------------------------------------------------------------
+
+void frmZero32::cmdWrite_Click() {
+    {
+        const ZeroPoints::Operation op(running_);
+        if (!op || !ReadDone) return;
+        // Zero values that were never read are not stored: the EEPROM would
+        // take the boxes' unread values for good.
+        int16_t zeroError = 0;
+        if (!ZeroReadDone) {
+            zeroError = ZeroReadError != 0 ? ZeroReadError : static_cast<int16_t>(vxIO::kErrGroupRead);
+        } else {
+            for (int i = 0; i < 32; ++i) {
+                const uint8_t zeroByte = ZeroPoints::ValueToByte(BoxValue(ZeroUD[static_cast<size_t>(i)]));
+                vxIO::WriteEeprom(ZeroPoints::kZeroEeprom + i, zeroByte);
+                if (Failed()) {
+                    zeroError = vxIO::CommError;
+                    break;
+                }
+                SetProgress(static_cast<float>((i + 1) * 100 / 32));
+                modMain::Delay(100);
+            }
+        }
+        for (int k = 0; k < 4; ++k) {
+            vxIO::WriteEeprom(ZeroPoints::kDirectionEeprom + k, DirectionByteOf(k));
+            if (Failed()) {
+                vxIO::ShowCommError(vxIO::CommError);
+                return;
+            }
+        }
+        // The directions are stored; the zero part's failure is still news.
+        if (zeroError != 0) ZeroPoints::ShowErrorKeepingLink(zeroError);
+    }
+    AfterOperation();
+}
+
+// ---- Live changes ------------------------------------------------------------------
+
+void frmZero32::ZeroUD_ValueChanged(int index) {
+    if (index < 0 || index >= 32) return;
+    if (!cmdWrite->isEnabled() || !ReadDone || !ZeroReadDone) return;
+    vxServoUpDown* box = ZeroUD[static_cast<size_t>(index)];
+    const int16_t value = BoxValue(box);
+    // Held to the range; the assignment raises ValueChanged again, and that
+    // call writes.
+    if (value < ZeroPoints::kLowestValue) {
+        SetBoxValue(box, ZeroPoints::kLowestValue);
+        return;
+    }
+    if (value > ZeroPoints::kHighestValue) {
+        SetBoxValue(box, ZeroPoints::kHighestValue);
+        return;
+    }
+    WriteZeroLive(index);
+}
+
+void frmZero32::WriteZeroLive(int index) {
+    // A change made while an operation of this window waits is written
+    // when the operation is over.
+    if (vxIO::Busy()) {
+        if (running_) heldLive_.set(static_cast<size_t>(index));
+        return;
+    }
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
+    const int16_t value = BoxValue(ZeroUD[static_cast<size_t>(index)]);
+    vxIO::WriteMemory(ZeroPoints::kZeroAddress + index, ZeroPoints::ValueToByte(value));
+    if (Failed()) vxIO::ShowCommError(vxIO::CommError);
+}
+
+void frmZero32::Sdir_Click(int index) {
+    if (index < 0 || index >= 32) return;
+    if (!cmdWrite->isEnabled()) return;
+    // Clicked while an operation waits: the toggle keeps its value.
+    if (running_ || vxIO::Busy()) return;
+    const vxIO::Exchange exchange;
+    if (!exchange) return;
+    vxServoDIR* toggle = Sdir[static_cast<size_t>(index)];
+    SetToggleValue(toggle, ToggleValue(toggle) == 1 ? 0 : 1);
+    const int k = index / 8;
+    vxIO::WriteMemory(ZeroPoints::kDirectionAddress + k, DirectionByteOf(k));
+    if (Failed()) vxIO::ShowCommError(vxIO::CommError);
+}
+
+void frmZero32::SSTab1_Click(int tab) {
+    const QString caption = SSTab1->tabText(tab).remove(u'&');
+    if (caption == QLatin1String("Zero")) {
+        ActivePage = 0;
+        frameZero->setEnabled(true);
+        frameDIR->setEnabled(false);
+    } else if (caption == QLatin1String("DIR")) {
+        ActivePage = 1;
+        frameZero->setEnabled(false);
+        frameDIR->setEnabled(true);
+    }
+}
+
+// ---- Insert, Default, Cancel, Close --------------------------------------------------
+
+void frmZero32::cmdInsert_Click() {
+    {
+        const ZeroPoints::Operation op(running_);
+        if (!op) return;
+        std::array<int16_t, 24> values{};
+        QString text;
+        if (ActivePage == 0) {
+            for (size_t i = 0; i < values.size(); ++i) values[i] = BoxValue(ZeroUD[i]);
+            text = ZeroPoints::ZeroLines(values);
+        } else if (ActivePage == 1) {
+            for (size_t i = 0; i < values.size(); ++i) values[i] = ToggleValue(Sdir[i]);
+            text = ZeroPoints::DirLines(values);
+        } else {
+            return;
+        }
+        ZeroPoints::InsertIntoActiveDocument(text + QStringLiteral("\r\n"), 6);
+    }
+    AfterOperation();
+}
+
+void frmZero32::cmdDefault_Click() {
+    {
+        const ZeroPoints::Operation op(running_);
+        if (!op) return;
+        // Zero values come back only when they were read.
+        if (ZeroReadDone) {
+            for (int i = 0; i < 32; ++i) {
+                SetBoxValue(ZeroUD[static_cast<size_t>(i)], ZeroDefault[static_cast<size_t>(i)]);
+                SetProgress(static_cast<float>((i + 1) * 100 / 32));
+                ZeroPoints::Yield();
+            }
+        }
+        for (int i = 0; i < 32; ++i) {
+            SetToggleValue(Sdir[static_cast<size_t>(i)], DirFlags[static_cast<size_t>(i)] != 0 ? 1 : 0);
+            SetProgress(static_cast<float>((i + 1) * 100 / 32));
+            ZeroPoints::Yield();
+        }
+    }
+    AfterOperation();
+}
+
+void frmZero32::cmdCancel_Click() {
+    {
+        const ZeroPoints::Operation op(running_);
+        if (!op) return;
+        ReadDone = false;
+        cmdRead->setEnabled(true);
+        for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+    }
+    AfterOperation();
+}
+
+void frmZero32::cmdClose_Click() {
+    if (running_) {
+        closePending_ = true;
+        return;
+    }
+    close();
+}
+
+void frmZero32::AfterOperation() {
+    if (running_) return;
+    const std::bitset<32> held = heldLive_;
+    heldLive_.reset();
+    for (int i = 0; i < 32; ++i)
+        if (held.test(static_cast<size_t>(i))) ZeroUD_ValueChanged(i);
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+void frmZero32::closeEvent(QCloseEvent* event) {
+    // An operation on the stack finishes first; the close follows it.
+    if (running_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}

@@ -1,0 +1,107 @@
+// frmZeroKESTRA: the humanoid zero-point window.  One zero box per servo
+// slot of the humanoid model lies over the robot's picture; the robot file
+// "Vortan.dat" says where, and which slots are in use.  Read takes the used
+// servos' positions and zero bytes from the controller, holds the servos
+// where they stand and loads the model's default pose and directions; every
+// change of a box is then written at once into the controller's working
+// memory; Write stores the values in the controller's EEPROM; Insert puts
+// ZERO lines into the active document.  Three pairs of buttons nudge
+// mirrored joints together.
+//
+// The window is modeless; the main window applies its motion lock before
+// showing it and the window lifts the lock when it unloads.  Only cmdClose
+// closes it (the window system's close is refused; the main window's
+// unload closes it at exit).  From Read until it unloads, the window holds
+// the serial port open.  A failed Read stops where it failed and leaves the
+// window as it was opened, so nothing unread can be written.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+
+#include "motion/modUserRobot.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class vxServoUpDown;
+
+class frmZeroKESTRA : public QWidget, public modUserRobot::RobotPictureForm {
+    Q_OBJECT
+
+public:
+    // Creates and loads the window (Form_Load); `owner` is the main window.
+    explicit frmZeroKESTRA(QWidget* owner = nullptr);
+    ~frmZeroKESTRA() override;
+
+    // The window of the program: created on first use and shown modeless.
+    // True when it is shown.
+    static bool ShowWindow(QWidget* owner);
+
+    // Mirrored pairs of the up/down buttons, first slot first.
+    static constexpr std::array<std::array<int, 2>, 3> kPairs{{{3, 21}, {2, 20}, {1, 19}}};
+
+    QLabel* Image1 = nullptr;  // the robot's picture
+    std::array<vxServoUpDown*, 24> ZeroUD{};
+    QPushButton* cmdRead = nullptr;
+    QPushButton* cmdWrite = nullptr;
+    QPushButton* cmdInsert = nullptr;
+    QPushButton* cmdDefault = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdClose = nullptr;
+    std::array<QPushButton*, 3> cmdUP{};
+    std::array<QPushButton*, 3> cmdDown{};
+    QLabel* Label1 = nullptr;  // "Progress"
+    QProgressBar* pb = nullptr;
+
+    // Window state.
+    bool ReadDone = false;
+    std::array<uint8_t, 24> ServoPos{};
+    std::array<uint8_t, 24> ZeroDefault{};  // zero values (box form) read or written
+    std::array<uint8_t, 24> DefaultPose{};
+    std::array<uint8_t, 3> DefaultDirBytes{};
+
+    // The picture, the slot controls and the Close button that the robot
+    // table places.
+    QLabel* RobotPicture() override { return Image1; }
+    QWidget* SlotControl(int slot) override;
+    QWidget* CloseButton() override;
+
+    // Whether slot i takes part (its MotorUse in the robot table).
+    static bool SlotUsed(int slot);
+
+    void Form_Load();
+    void Form_Unload();
+    void cmdRead_Click();
+    void cmdWrite_Click();
+    void cmdInsert_Click();
+    void cmdDefault_Click();
+    void cmdCancel_Click();
+    void cmdClose_Click();
+    void cmdUP_Click(int index);
+    void cmdDown_Click(int index);
+    void ZeroUD_ValueChanged(int index);
+
+    void SetProgress(float percent);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The steps of Read after the port is open; false at the first error
+    // (vxIO::CommError holds it).
+    bool ReadSteps();
+    // The buttons and the progress bar in the free panel at the picture's
+    // right edge.
+    void PlaceButtons();
+    void Nudge(int pair, int16_t step);
+    void AfterOperation();
+
+    bool running_ = false;
+    bool closePending_ = false;
+    bool unloaded_ = false;
+    std::bitset<24> heldLive_;
+};

@@ -1,0 +1,82 @@
+// Set-up shared by the zero-point window tests: the main window started as
+// the program starts it (with its new document), a simulated controller
+// reached as port 1, and the expected wire bytes of the protocol's steps.
+#pragma once
+
+#include <QAction>
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QPushButton>
+
+#include <memory>
+#include <vector>
+
+#include "ControllerSim.h"
+#include "documents/Documents.h"
+#include "editor/frmDoc.h"
+#include "link/vxIO.h"
+#include "mainwindow/MainWindowTools.h"
+#include "platform/CodeEditor.h"
+#include "tests/mainwindow/MainWindowFixture.h"
+
+using Bytes = std::vector<uint8_t>;
+
+class ZeroWindowTest : public MainWindowTest {
+protected:
+    static constexpr int kShortTimeOutMs = 250;
+
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        sim_ = std::make_unique<ControllerSim>(2);
+        ASSERT_TRUE(sim_->ok());
+        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
+        savedWindows_ = MainWindowTools::Windows();
+        Start();
+        vxIO::CommError = 0;
+    }
+
+    void TearDown() override {
+        MainWindowTools::Windows() = savedWindows_;
+        Main().Comm.setPortOpen(false);
+        MainWindowTest::TearDown();
+        sim_.reset();
+        qunsetenv("QVV2_COM1");
+    }
+
+    ControllerSim& sim() { return *sim_; }
+
+    // What the host sent, once the simulator has answered all of it.
+    Bytes wire() {
+        EXPECT_TRUE(sim_->waitIdle(2000));
+        return sim_->received();
+    }
+
+    platform::CodeEditor* Editor() {
+        frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
+        return doc ? doc->rt : nullptr;
+    }
+
+    // The menus the motion lock disables.
+    bool MotionMenusEnabled() {
+        return Main().mnuController->menuAction()->isEnabled() && Main().mnuBuild->menuAction()->isEnabled() &&
+               Main().mnuSet->menuAction()->isEnabled() && Main().mnuMotorControl->isEnabled() &&
+               Main().mnuMotorControlKESTRA->isEnabled();
+    }
+
+    static void Add(Bytes& b, std::initializer_list<int> bytes) {
+        for (int v : bytes) b.push_back(static_cast<uint8_t>(v));
+    }
+    static int Lo(int a) { return a & 0xFF; }
+    static int Hi(int a) { return (a >> 8) & 0xFF; }
+    // Memory write and read of model 2, and an EEPROM write.
+    static void WriteMem(Bytes& b, int address, int value) { Add(b, {0xF8, Lo(address), Hi(address), value}); }
+    static void ReadMem(Bytes& b, int address) { Add(b, {0xF7, Lo(address), Hi(address), 0}); }
+    static void WriteEe(Bytes& b, int address, int value) {
+        Add(b, {0xB4, 0x4B, Lo(address), Hi(address), value, value});
+    }
+    static void BlockRead(Bytes& b, int command) { Add(b, {command, 0, 0, 0, 0, 0, 0, 0, 0}); }
+
+    std::unique_ptr<ControllerSim> sim_;
+    MainWindowTools::ToolWindows savedWindows_;
+};

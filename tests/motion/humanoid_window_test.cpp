@@ -1,0 +1,503 @@
+// The humanoid motor-control window against the simulated controller: what
+// its load, captures, copies, exchanges and sync send, what its inserts
+// write into the program, how it fails and how it closes.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ControllerSim.h"
+#include "ScriptedDialogs.h"
+#include "build/MotorLimits.h"
+#include "build/modMain.h"
+#include "documents/Documents.h"
+#include "documents/modApp.h"
+#include "documents/modReg.h"
+#include "editor/frmDoc.h"
+#include "link/bootup_modMain.h"
+#include "link/frmWait.h"
+#include "link/vxIO.h"
+#include "mainwindow/frmMain.h"
+#include "motion/frmMoveKESTRA.h"
+#include "motion/modUserRobot.h"
+#include "platform/CodeEditor.h"
+#include "vxServoSlide2.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// What the window sends, command by command (controller model 2, type 8).
+Bytes Move(int motor, int position) { return {0xE6, uint8_t(motor), uint8_t(position)}; }
+Bytes On(int motor) { return {0xE7, uint8_t(motor)}; }
+Bytes Off(int motor) { return {0xE8, uint8_t(motor)}; }
+Bytes ReadVar(int motor) { return {0xD2, uint8_t(motor), 0}; }
+Bytes ReadMem(int address) { return {0xF7, uint8_t(address & 0xFF), uint8_t(address >> 8), 0}; }
+Bytes WriteMem(int address, int value) {
+    return {0xF8, uint8_t(address & 0xFF), uint8_t(address >> 8), uint8_t(value)};
+}
+Bytes WritePair(int motor, int value) { return WriteMem(800 + motor, value) + WriteMem(768 + motor, value); }
+Bytes Block6(int command) { return {uint8_t(command), 0, 0, 0, 0, 0, 0}; }
+
+// A robot file of the used slots given, each with its partner; every other
+// slot unused.
+QByteArray RobotFile(const std::vector<std::pair<int, int>>& usedWithPartner) {
+    QByteArray text;
+    for (const auto& [slot, partner] : usedWithPartner)
+        text += "[MOTOR" + QByteArray::number(slot) +
+                "_PROPERTY]\r\nMotorUse=1\r\nMotorOpp=" + QByteArray::number(partner) + "\r\n";
+    return text;
+}
+
+class HumanoidWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        ASSERT_TRUE(QDir(home_.path()).mkpath(QStringLiteral("user")));
+        modApp::SetAppPath(home_.path());
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        modApp::ResetDocuments();
+        modUserRobot::MotorTable = {};
+        modMain::MotorWindowLeft = 0;
+        modMain::MotorWindowTop = 0;
+        bootup_modMain::RawMode = false;
+
+        sim_ = std::make_unique<ControllerSim>(2);
+        ASSERT_TRUE(sim_->ok());
+        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
+        for (int m = 0; m < 24; ++m) sim_->setServoPosition(m, 100);
+
+        boxes_ = std::make_unique<ScriptedMsgBox>();
+        main_ = std::make_unique<frmMain>();
+        main_->MDIForm_Load();
+        main_->show();
+        ASSERT_EQ(modMain::PortType, 1);
+        ASSERT_EQ(modMain::ControllerID, 2);
+        ASSERT_TRUE(main_->Comm.setCommPort(1));
+        main_->TimeOut.setInterval(3000);
+        ASSERT_NE(modApp::ActiveDoc, 0) << "the start-up opens a new document";
+    }
+
+    void TearDown() override {
+        if (frmMoveKESTRA* w = frmMoveKESTRA::Loaded()) w->close();
+        QCoreApplication::processEvents();
+        for (int n = 1; n <= modApp::Docs.UBound(); ++n)
+            if (frmDoc* doc = modApp::Docs(n)) doc->Modified = false;
+        main_.reset();
+        frmWait::Unload();
+        boxes_.reset();
+        sim_.reset();
+        qunsetenv("QVV2_COM1");
+        modApp::SetAppPath(QString());
+        modApp::ResetDocuments();
+        modUserRobot::MotorTable = {};
+    }
+
+    void writeRobot(const QByteArray& text) {
+        QFile f(home_.path() + QStringLiteral("/user/Vortan.dat"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    void useShippedRobot() {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(QUARVEL_SOURCE_DIR "/resources/user/Vortan.dat"),
+                                home_.path() + QStringLiteral("/user/Vortan.dat")));
+    }
+
+    static platform::CodeEditor* Editor() { return modApp::DocumentEditor(modApp::ActiveDoc); }
+
+    // Opens the window as the Controller menu does (motion lock first).
+    frmMoveKESTRA& Open() {
+        main_->mnuMotorControlKESTRA_Click();
+        frmMoveKESTRA* w = frmMoveKESTRA::Loaded();
+        EXPECT_NE(w, nullptr);
+        EXPECT_TRUE(sim_->waitIdle(2000));
+        return *w;
+    }
+    // Forgets what the simulator saw so far.
+    void clearWire() {
+        EXPECT_TRUE(sim_->waitIdle(2000));
+        sim_->clearLogs();
+    }
+    Bytes wire() {
+        EXPECT_TRUE(sim_->waitIdle(2000));
+        return sim_->received();
+    }
+
+    static int Value(frmMoveKESTRA& w, int i) { return int(w.servo[size_t(i)]->Value()); }
+    static int Check(frmMoveKESTRA& w, int i) { return int(w.servo[size_t(i)]->CheckValue()); }
+
+    QTemporaryDir home_;
+    std::unique_ptr<ControllerSim> sim_;
+    std::unique_ptr<ScriptedMsgBox> boxes_;
+    std::unique_ptr<frmMain> main_;
+};
+
+// ---- Load ------------------------------------------------------------------------------
+
+TEST_F(HumanoidWindowTest, LoadReadsUsedMotorsClampedToTheirLimits) {
+    writeRobot(RobotFile({{3, 3}, {5, 5}}));
+    Editor()->setText(QStringLiteral("'$LIMIT 3, 50, 120\r\n"));
+    sim_->setServoPosition(3, 150);  // outside its range: opens at 120
+    sim_->setServoPosition(5, 30);
+    sim_->setRam(1259, 0x20);  // motor 5 is on
+    modMain::InsertG24 = true;
+
+    frmMoveKESTRA& w = Open();
+    const Bytes expected = Bytes{0xFA} +
+                           // slot 3: off, position 150 clamped to 120
+                           ReadMem(1259) + ReadMem(1226) + ReadMem(768 + 3) + Move(3, 120) +
+                           // slot 5: on, so its box's tick captures it and switches it on
+                           ReadMem(1259) + ReadMem(1226) + ReadMem(768 + 5) + ReadVar(5) + Move(5, 30) +
+                           WritePair(5, 30) + On(5);
+    EXPECT_EQ(wire(), expected);
+    EXPECT_EQ(Value(w, 3), 120);
+    EXPECT_EQ(Check(w, 3), 0);
+    EXPECT_EQ(Value(w, 5), 30);
+    EXPECT_EQ(Check(w, 5), 1);
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(w.servo[size_t(i)]->isVisible(), i == 3 || i == 5) << i;
+    EXPECT_TRUE(w.optInsert[0]->isChecked());
+    EXPECT_FALSE(modMain::InsertG24) << "every load selects G6";
+    EXPECT_EQ(w.windowTitle(), "VORTAN");
+    EXPECT_EQ(frmWait::Loaded(), nullptr);
+    // The motion lock stays while the window is open.
+    EXPECT_FALSE(main_->mnuBuild->menuAction()->isEnabled());
+    EXPECT_TRUE(main_->Comm.PortOpen());
+}
+
+TEST_F(HumanoidWindowTest, ShippedLayoutShowsAllTwentyFourSlidersOverThePicture) {
+    useShippedRobot();
+    frmMoveKESTRA& w = Open();
+    const QRect picture = w.Image1->geometry();
+    EXPECT_EQ(picture.size(), QSize(340, 438));
+    for (int i = 0; i < 24; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(w.servo[size_t(i)]->isVisible());
+        EXPECT_TRUE(picture.contains(w.servo[size_t(i)]->geometry().topLeft()));
+        EXPECT_EQ(w.servo[size_t(i)]->MotorNo(), i);
+    }
+    EXPECT_EQ(w.size(), modUserRobot::ClientSizeForOuter({7545, 7290}));
+    EXPECT_GE(w.width(), picture.right());
+    EXPECT_GE(w.height(), picture.bottom());
+}
+
+TEST_F(HumanoidWindowTest, FailedLoadShowsTheRealErrorCodeAndLiftsTheLock) {
+    struct Case {
+        const char* what;
+        int code;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {"silent controller", -4, "Exceed data communication time."},
+        {"no port", -1, "Can't open communication port."},
+    };
+    writeRobot(RobotFile({{0, 18}, {18, 0}}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.code == -4) {
+            sim_->setSilent(true);
+            main_->TimeOut.setInterval(250);
+        } else {
+            qputenv("QVV2_COM1", QByteArray("/nonexistent/quarvel-port"));
+        }
+        boxes_.reset();  // the old responder goes first, or it would remove the new one
+        boxes_ = std::make_unique<ScriptedMsgBox>();
+        boxes_->Answer(platform::vbOK);
+        main_->mnuMotorControlKESTRA_Click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
+        ASSERT_EQ(boxes_->Calls().size(), 1u);
+        const QString prompt = boxes_->Calls()[0].prompt;
+        EXPECT_TRUE(prompt.startsWith(QStringLiteral("Error Code : %1\r\n%2").arg(c.code).arg(QLatin1String(c.text))))
+            << prompt.toStdString();
+        EXPECT_FALSE(main_->Comm.PortOpen());
+        EXPECT_EQ(frmWait::Loaded(), nullptr);
+        EXPECT_TRUE(main_->mnuBuild->menuAction()->isEnabled());
+        EXPECT_TRUE(main_->mnuMotorControlKESTRA->isEnabled());
+        sim_->setSilent(false);
+        main_->TimeOut.setInterval(3000);
+        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
+    }
+}
+
+// ---- Captures ----------------------------------------------------------------------------
+
+TEST_F(HumanoidWindowTest, LimbCaptureMovesOnlySlidersThatDifferByMoreThanOne) {
+    useShippedRobot();
+    frmMoveKESTRA& w = Open();
+    const int positions[6] = {100, 101, 150, 5, 190, 10};  // right arm, slots 12-17
+    for (int j = 0; j < 6; ++j) sim_->setServoPosition(12 + j, uint8_t(positions[j]));
+    clearWire();
+
+    QTest::mouseClick(w.cmdCapture[1], Qt::LeftButton);
+    EXPECT_EQ(wire(), Block6(217) + Move(14, 150) + Move(16, 190) + Move(17, 10));
+    const int expected[6] = {100, 100, 150, 100, 190, 10};
+    for (int j = 0; j < 6; ++j) EXPECT_EQ(Value(w, 12 + j), expected[j]) << 12 + j;
+
+    // All motors: right arm, left arm, right leg, left leg.
+    clearWire();
+    QTest::mouseClick(w.cmdCapture[0], Qt::LeftButton);
+    EXPECT_EQ(wire(), Block6(217) + Block6(216) + Block6(218) + Block6(215));
+}
+
+TEST_F(HumanoidWindowTest, TickingALimbCapturesAndSwitchesOnEachSlotThatWasOff) {
+    writeRobot(RobotFile({{7, 7}, {8, 8}, {13, 13}}));
+    frmMoveKESTRA& w = Open();
+    sim_->setServoPosition(7, 120);
+    sim_->setServoPosition(8, 101);
+    clearWire();
+
+    w.chkGroupEnable[2]->click();  // L_Arm: slots 7 and 8
+    // The tick of the slider's box captures and switches on; the group then
+    // reads once more and leaves a slider within 1 alone.
+    EXPECT_EQ(wire(), ReadVar(7) + Move(7, 120) + WritePair(7, 120) + On(7) + ReadVar(7) + On(7) +  //
+                          ReadVar(8) + Move(8, 101) + WritePair(8, 101) + On(8) + ReadVar(8) + On(8));
+    EXPECT_EQ(Check(w, 7), 1);
+    EXPECT_EQ(Check(w, 8), 1);
+    EXPECT_EQ(Check(w, 13), 0) << "another limb";
+
+    clearWire();
+    w.chkGroupEnable[2]->click();
+    // The slider's box going clear switches the motor off, and so does the group.
+    EXPECT_EQ(wire(), Off(7) + Off(7) + Off(8) + Off(8));
+    EXPECT_EQ(Check(w, 7), 0);
+}
+
+// ---- Copy, exchange and sync ---------------------------------------------------------------
+
+TEST_F(HumanoidWindowTest, CopyAndExchangeReachOnlyMutualPartners) {
+    // 6<->12 and 7<->13 are mutual; 8 points at 14, which points at 13; 9 is
+    // its own partner.
+    writeRobot(RobotFile({{6, 12}, {12, 6}, {7, 13}, {13, 7}, {8, 14}, {14, 13}, {9, 9}}));
+    frmMoveKESTRA& w = Open();
+    const auto set = [&](std::vector<std::pair<int, int>> values) {
+        for (const auto& [slot, v] : values) w.servo[size_t(slot)]->setValue(v);
+        clearWire();
+    };
+
+    set({{6, 60}, {7, 70}, {8, 80}, {9, 90}, {12, 120}, {13, 130}, {14, 140}});
+    w.cmdCopy[0]->click();  // R_Arm => L_Arm
+    // Each partner is moved, then its slider follows (which moves it again).
+    EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120) + Move(7, 130) + Move(7, 130));
+    EXPECT_EQ(Value(w, 6), 120);
+    EXPECT_EQ(Value(w, 7), 130);
+    EXPECT_EQ(Value(w, 8), 80) << "its partner is not mutual";
+
+    set({{6, 60}, {7, 70}, {12, 120}, {13, 130}});
+    w.cmdCopy[1]->click();  // R_Arm <= L_Arm
+    EXPECT_EQ(wire(), Move(12, 60) + Move(12, 60) + Move(13, 70) + Move(13, 70));
+    EXPECT_EQ(Value(w, 14), 140);
+
+    set({{6, 60}, {7, 70}, {12, 120}, {13, 130}});
+    w.cmdCopy[2]->click();                                                         // R_Arm <=> L_Arm
+    EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120) + Move(12, 60) + Move(12, 60) +  //
+                          Move(7, 130) + Move(7, 130) + Move(13, 70) + Move(13, 70));
+    EXPECT_EQ(Value(w, 6), 120);
+    EXPECT_EQ(Value(w, 12), 60);
+    EXPECT_EQ(Value(w, 8), 80);
+    EXPECT_EQ(Value(w, 14), 140);
+
+    // No leg has a partner here: the leg commands send nothing.
+    for (int k : {3, 4, 5}) {
+        clearWire();
+        w.cmdCopy[size_t(k)]->click();
+        EXPECT_TRUE(wire().empty()) << k;
+    }
+}
+
+TEST_F(HumanoidWindowTest, SyncSendsThePartnerTheSameValue) {
+    writeRobot(RobotFile({{0, 18}, {18, 0}, {9, 9}}));
+    frmMoveKESTRA& w = Open();
+    w.chkSync->click();
+    clearWire();
+
+    w.servo[0]->setValue(90);
+    // The partner's slider follows and, being moved, mirrors back once.
+    EXPECT_EQ(wire(), Move(0, 90) + Move(18, 90) + Move(0, 90) + Move(18, 90));
+    EXPECT_EQ(Value(w, 18), 90);
+
+    clearWire();
+    w.servo[9]->setValue(44);  // its own partner: sent once more to itself
+    EXPECT_EQ(wire(), Move(9, 44) + Move(9, 44));
+
+    w.chkSync->click();
+    clearWire();
+    w.servo[0]->setValue(91);
+    EXPECT_EQ(wire(), Move(0, 91));
+}
+
+// While the link waits for the controller, nothing else of the window runs:
+// a command button is refused, and a slider moved meanwhile is sent after
+// the running command, never in the middle of its bytes.
+TEST_F(HumanoidWindowTest, NothingReentersWhileAnExchangeWaits) {
+    writeRobot(RobotFile({{6, 12}, {12, 6}, {0, 0}}));
+    frmMoveKESTRA& w = Open();
+    w.servo[6]->setValue(60);
+    w.servo[12]->setValue(120);
+    clearWire();
+
+    // The controller echoes the copy's first byte late; meanwhile the user
+    // moves slider 0, presses Exchange and double-clicks slider 0.
+    sim_->injectFault(ControllerSim::Fault::LateReply, 0, 300);
+    QTimer::singleShot(100, &w, [&] {
+        w.servo[0]->setValue(77);
+        w.cmdCopy[2]->click();
+        w.servo_DblClick(0);
+    });
+    w.cmdCopy[0]->click();
+    EXPECT_EQ(Value(w, 6), 120);
+    // The held-back move goes out once the link is free.
+    QTest::qWait(200);
+    EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120) + Move(0, 77));
+    EXPECT_EQ(Value(w, 12), 120) << "the exchange was refused";
+}
+
+// ---- Insert and wait ---------------------------------------------------------------------------
+
+TEST_F(HumanoidWindowTest, MoveLinesFormat) {
+    std::array<uint8_t, 24> pos{};
+    std::array<bool, 24> on{};
+    const uint8_t a[6] = {100, 76, 145, 93, 100, 100};
+    for (int j = 0; j < 6; ++j) {
+        pos[size_t(j)] = a[j];
+        on[size_t(j)] = j != 3;
+        pos[size_t(18 + j)] = uint8_t(10 + j);
+        on[size_t(18 + j)] = true;
+        pos[size_t(6 + j)] = 190;
+        on[size_t(12 + j)] = j == 0;
+        pos[size_t(12 + j)] = 55;
+    }
+    EXPECT_EQ(frmMoveKESTRA::MoveLines(pos, on, false),
+              "MOVE G6A, 100,  76, 145,  , 100, 100\r\n"
+              "MOVE G6D,  10,  11,  12,  13,  14,  15\r\n"
+              "MOVE G6B,  ,  ,  ,  ,  ,  \r\n"
+              "MOVE G6C,  55,  ,  ,  ,  ,  \r\n");
+    EXPECT_EQ(frmMoveKESTRA::MoveLines(pos, on, true),
+              "MOVE G6D,  10,  11,  12,  13,  14,  15\r\n"
+              "MOVE G6A, 100,  76, 145,  , 100, 100\r\n"
+              "MOVE G6C,  55,  ,  ,  ,  ,  \r\n"
+              "MOVE G6B,  ,  ,  ,  ,  ,  \r\n");
+}
+
+TEST_F(HumanoidWindowTest, InsertKeysWriteIntoTheActiveDocument) {
+    writeRobot(RobotFile({{0, 0}}));
+    frmMoveKESTRA& w = Open();
+    w.servo[0]->setCheckValue(1);
+    w.servo[0]->setValue(123);
+    const QString plain = QStringLiteral(
+        "MOVE G6A, 123,  ,  ,  ,  ,  \r\nMOVE G6D,  ,  ,  ,  ,  ,  \r\n"
+        "MOVE G6B,  ,  ,  ,  ,  ,  \r\nMOVE G6C,  ,  ,  ,  ,  ,  \r\n");
+    const QString alternative = QStringLiteral(
+        "MOVE G6D,  ,  ,  ,  ,  ,  \r\nMOVE G6A, 123,  ,  ,  ,  ,  \r\n"
+        "MOVE G6C,  ,  ,  ,  ,  ,  \r\nMOVE G6B,  ,  ,  ,  ,  ,  \r\n");
+    struct Case {
+        const char* what;
+        std::function<void()> press;
+        QString inserted;
+    };
+    const std::vector<Case> cases = {
+        {"click", [&] { QTest::mouseClick(w.cmdInsert, Qt::LeftButton); }, plain},
+        {"Ctrl + left", [&] { QTest::mouseClick(w.cmdInsert, Qt::LeftButton, Qt::ControlModifier); }, alternative},
+        // Ctrl with Shift is no Ctrl press: the click inserts the ordinary order.
+        {"Ctrl + Shift + left",
+         [&] { QTest::mouseClick(w.cmdInsert, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier); }, plain},
+        {"Ctrl + right", [&] { QTest::mouseClick(w.cmdInsert, Qt::RightButton, Qt::ControlModifier); }, QString()},
+        {"wait", [&] { QTest::mouseClick(w.cmdWait, Qt::LeftButton); }, QStringLiteral("WAIT\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::CodeEditor* ed = Editor();
+        ed->setText(QStringLiteral("A\r\n\r\nB"));
+        ed->PutCaret(1, 0);  // the empty line
+        c.press();
+        EXPECT_EQ(ed->text(), QStringLiteral("A\r\n") + c.inserted + QStringLiteral("\r\nB"));
+        // The caret goes below the inserted lines.
+        int line = 0, column = 0;
+        ed->getCursorPosition(&line, &column);
+        EXPECT_EQ(line, 1 + int(c.inserted.count(QStringLiteral("\r\n"))));
+        EXPECT_EQ(column, 0);
+    }
+
+    // Without a document nothing is inserted, and nothing fails.
+    modApp::ActiveDoc = 0;
+    QTest::mouseClick(w.cmdInsert, Qt::LeftButton);
+    QTest::mouseClick(w.cmdInsert, Qt::LeftButton, Qt::ControlModifier);
+    QTest::mouseClick(w.cmdWait, Qt::LeftButton);
+    EXPECT_TRUE(boxes_->Calls().empty());
+}
+
+TEST_F(HumanoidWindowTest, InsertOptionSetsTheSettingAndEachLoadSelectsG6) {
+    writeRobot(RobotFile({{0, 0}}));
+    frmMoveKESTRA& w = Open();
+    w.optInsert[1]->click();
+    EXPECT_TRUE(modMain::InsertG24);
+    w.optInsert[0]->click();
+    EXPECT_FALSE(modMain::InsertG24);
+    w.optInsert[1]->click();
+    w.close();
+    QCoreApplication::processEvents();
+    frmMoveKESTRA& again = Open();
+    EXPECT_TRUE(again.optInsert[0]->isChecked());
+    EXPECT_FALSE(modMain::InsertG24);
+}
+
+// ---- Closing -------------------------------------------------------------------------------------
+
+TEST_F(HumanoidWindowTest, CloseLiftsTheLockKeepsThePositionAndClosesThePort) {
+    writeRobot(RobotFile({{0, 0}}));
+    modMain::MotorWindowLeft = 1500;
+    modMain::MotorWindowTop = 1515;
+    frmMoveKESTRA& w = Open();
+    EXPECT_EQ(w.pos(), QPoint(100, 101));
+    EXPECT_FALSE(main_->tBar3->isEnabled());
+    w.move(200, 210);
+    QTest::mouseClick(w.cmdClose, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
+    EXPECT_FALSE(main_->Comm.PortOpen());
+    EXPECT_FLOAT_EQ(modMain::MotorWindowLeft, 3000);
+    EXPECT_FLOAT_EQ(modMain::MotorWindowTop, 3150);
+    EXPECT_TRUE(main_->tBar3->isEnabled());
+    EXPECT_TRUE(main_->mnuSet->menuAction()->isEnabled());
+    EXPECT_TRUE(main_->mnuMotorControl->isEnabled());
+    EXPECT_TRUE(main_->mnuMotorControlKESTRA->isEnabled());
+
+    // Another controller type keeps the humanoid item off.
+    modMain::ControllerType = 3;
+    Open().close();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main_->mnuMotorControlKESTRA->isEnabled());
+    EXPECT_TRUE(main_->mnuMotorControl->isEnabled());
+    modMain::ControllerType = 8;
+}
+
+TEST_F(HumanoidWindowTest, ClosedWhenTheProgramEnds) {
+    writeRobot(RobotFile({{0, 0}}));
+    Open();
+    ASSERT_NE(frmMoveKESTRA::Loaded(), nullptr);
+    main_->MDIForm_Unload();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
+    EXPECT_FALSE(main_->Comm.PortOpen());
+}
+
+}  // namespace
