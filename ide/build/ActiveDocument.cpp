@@ -31,8 +31,10 @@ CompileContext ActiveDocumentContext() {
     ctx.lineText = [rt](int i) { return rt ? rt->LineText(i) : QString(); };
     ctx.showErrorLine = [rt](int line) {
         if (!rt) return;
-        rt->SetHighlightedLine(line);
+        // The caret first: its move sets the caret-line highlight, which the
+        // error line's mark then replaces (also with that option off).
         rt->PutCaret(line, 0);
+        rt->SetHighlightedLine(line);
         rt->setFocus();
     };
 

@@ -73,8 +73,8 @@ void ParseLimitDirectives() {
     MotorLimits = scan.limits;
     if (scan.errorLine < 0) return;
 
-    rt->SetHighlightedLine(scan.errorLine);
     rt->PutCaret(scan.errorLine, 0);
+    rt->SetHighlightedLine(scan.errorLine);
     rt->setFocus();
     platform::MsgBox(QStringLiteral("모터값 제한 구문('$LIMIT)에 오류가 있습니다.\r\n"
                                     "사용법 : '$LIMIT(또는 '$제한) 모터번호, 최소값, 최대값"),

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "build/CompilePipeline.h"
 #include "build/DownloadProgram.h"
 #include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
@@ -42,12 +43,16 @@ void ClearMemory() {
     // The do-nothing program, compiled under the untitled name.  It replaces
     // the compiler's last result, so whatever was downloaded before no longer
     // matches what the compiler holds, and the controller is about to lose
-    // it: the program no longer counts as downloaded.
+    // it: the program no longer counts as downloaded.  Nor does the
+    // compiler hold the document's image any more: a later download compiles
+    // the document again instead of sending this loop.
     qvv2::QUARVELv2& basic = modMain::Basic();
     basic.Filename = LoadResString(21).toStdU16String();
     std::u16string text = u"STARTPROGRAM:\r\nGOTO STARTPROGRAM";
     basic.Compile(text);
     modMain::Downloaded = false;
+    modMain::CompiledOK = false;
+    modMain::SnippetImage = true;
 
     if (modMain::PortType == 1) OpenComm();
     bool ok = false;

@@ -6,11 +6,10 @@
 // and capturing servo positions, the motion and zero-point windows, the
 // object-code views, the program alignment and the note window.
 //
-// Windows() fills the slots of the windows the program has (debug window,
-// controller information, port settings, memory clear); an empty slot does
-// nothing, and the module that builds a further window fills its slot there.  The
-// handlers test their conditions and apply the motion lock themselves, so a
-// slot only shows its window.
+// Windows() fills every slot with the window or procedure that serves it;
+// an empty slot (a test may clear one) does nothing.  The handlers test
+// their conditions and apply the motion lock themselves, so a slot only
+// shows its window.
 #pragma once
 
 #include <functional>

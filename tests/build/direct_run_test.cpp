@@ -230,6 +230,39 @@ TEST_F(DirectRunTest, DownloadAfterADirectRunSendsTheDocument) {
     EXPECT_TRUE(modMain::Downloaded);
 }
 
+// The memory clear's loop program replaces the compiler's image too: the
+// next download sends the document, not the loop.
+TEST_F(DirectRunTest, DownloadAfterAMemoryClearSendsTheDocument) {
+    Open(QStringLiteral("prog.bas"), QStringLiteral("MAIN:\r\nSERVO 1, 100\r\nGOTO MAIN\r\n"));
+    Main().mnuMake->trigger();
+    ASSERT_TRUE(modMain::CompiledOK);
+    const std::vector<uint8_t> program(Main().basic.ObjCode.begin() + 1,
+                                       Main().basic.ObjCode.begin() + Main().basic.TotalBytes + 1);
+    Boxes().Answer(platform::vbOK);  // the question
+    Boxes().Answer(platform::vbOK);  // "cleared"
+    Main().mnuMemClear->trigger();
+    ASSERT_EQ(sim().downloadCount(), 1);
+    EXPECT_NE(sim().downloadedImage(), program);
+    EXPECT_FALSE(modMain::CompiledOK);
+
+    bool shown = false;
+    QTimer presser;
+    presser.setInterval(5);
+    QObject::connect(&presser, &QTimer::timeout, [&] {
+        frmRun* window = frmRun::Loaded();
+        if (shown || !window || !window->isVisible()) return;
+        shown = true;
+        window->cmdOK->click();
+    });
+    presser.start();
+    QTest::keyClick(&Editor(), Qt::Key_D, Qt::ControlModifier);
+    presser.stop();
+
+    ASSERT_TRUE(shown);
+    ASSERT_EQ(sim().downloadCount(), 2);
+    EXPECT_EQ(sim().downloadedImage(), program);
+}
+
 TEST_F(DirectRunTest, TheDownloadRefusesASnippetImage) {
     Open(QStringLiteral("prog.bas"), QStringLiteral("SERVO 1, 100\r\n"));
     Main().mnuMake->trigger();

@@ -124,6 +124,25 @@ TEST_F(EditorSettingsTest, ErrorLineMarkOfAFailedCompileGoesWithTheCaret) {
     EXPECT_EQ(rt->HighlightedLine(), 3);
 }
 
+// With the caret-line highlight switched off, a failed compile still marks
+// its error line, and the next caret move takes the mark away.
+TEST_F(EditorSettingsTest, ErrorLineIsMarkedWithTheCaretLineHighlightOff) {
+    Start();
+    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
+    ASSERT_NE(doc, nullptr);
+    const bool highlight = modApp::HighlightLine;
+    modApp::HighlightLine = false;
+    platform::CodeEditor* rt = doc->rt;
+    rt->SetWholeText(QStringLiteral("WAIT\r\nMOVE G6A, 100, 100, 100, 100, 100, 100, 100, 100\r\nEND"));
+    rt->PutCaret(0, 0);
+    Boxes().Answer(platform::vbOK);
+    QTest::keyClick(rt, Qt::Key_F2);
+    EXPECT_EQ(rt->HighlightedLine(), 1);
+    QTest::keyClick(rt, Qt::Key_Down);
+    EXPECT_EQ(rt->HighlightedLine(), -1);
+    modApp::HighlightLine = highlight;
+}
+
 TEST_F(EditorSettingsTest, PropertiesDialogSpeaksTheInterfaceLanguageAndListsTheDialectsColours) {
     struct Case {
         QLocale locale;
