@@ -117,6 +117,7 @@ protected:
 private:
     explicit frmMoveKESTRA(QWidget* owner);
     void BuildControls();
+    void FitLimbBoxes();
     void MotorCapture(int index);
     void GroupCapture(int index);
     void InsertLines(bool alternative);

@@ -1,6 +1,7 @@
 // The humanoid motor-control window against the simulated controller: what
 // its load, captures, copies, exchanges and sync send, what its inserts
 // write into the program, how it fails and how it closes.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -198,6 +199,31 @@ TEST_F(HumanoidWindowTest, ShippedLayoutShowsAllTwentyFourSlidersOverThePicture)
     EXPECT_EQ(w.size(), modUserRobot::ClientSizeForOuter({7545, 7290}));
     EXPECT_GE(w.width(), picture.right());
     EXPECT_GE(w.height(), picture.bottom());
+}
+
+// Korean captions are longer than the English ones the design was made for:
+// each check and option box still shows its whole caption, and no two in a
+// frame overlap.
+TEST_F(HumanoidWindowTest, KoreanCaptionsFitTheirBoxes) {
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    writeRobot(RobotFile({{0, 0}}));
+    frmMoveKESTRA& w = Open();
+    EXPECT_EQ(w.chkGroupEnable[3]->text(), QStringLiteral("오른다리"));
+    std::vector<QAbstractButton*> boxes(w.chkGroupEnable.begin(), w.chkGroupEnable.end());
+    boxes.push_back(w.chkSync);
+    boxes.push_back(w.optInsert[0]);
+    boxes.push_back(w.optInsert[1]);
+    for (QAbstractButton* b : boxes) {
+        SCOPED_TRACE(b->text().toStdString());
+        EXPECT_GE(b->width(), b->sizeHint().width());
+        EXPECT_LE(b->geometry().right(), b->parentWidget()->width());
+        for (QAbstractButton* other : boxes) {
+            if (other != b && other->parentWidget() == b->parentWidget()) {
+                EXPECT_FALSE(b->geometry().intersects(other->geometry())) << other->text().toStdString();
+            }
+        }
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 TEST_F(HumanoidWindowTest, FailedLoadShowsTheRealErrorCodeAndLiftsTheLock) {
