@@ -283,6 +283,10 @@ bool frmMoveKESTRA::Yield() {
 void frmMoveKESTRA::Form_Load() {
     QPointer<frmMoveKESTRA> alive(this);
     frmWait::Load().show();
+    // The wait window goes on every way out of the load.
+    struct WaitWindow {
+        ~WaitWindow() { frmWait::Unload(); }
+    } waitWindow;
     modMain::LocalizeForm(this);
     modGeneral::FlatControls(this);
     FitLimbBoxes();
@@ -342,7 +346,6 @@ void frmMoveKESTRA::Form_Load() {
         }
         optInsert[0]->setChecked(true);
     }
-    frmWait::Unload();
 }
 
 void frmMoveKESTRA::Form_Activate() {
@@ -363,6 +366,15 @@ void frmMoveKESTRA::changeEvent(QEvent* event) {
 }
 
 void frmMoveKESTRA::closeEvent(QCloseEvent* event) {
+    if (!unloaded_ && vxIO::Busy()) {
+        // Asked to close from inside a wait for the controller: the port
+        // cannot be closed under the running exchange, so the window closes
+        // once it has ended.
+        event->ignore();
+        closePending_ = true;
+        retry_.start();
+        return;
+    }
     Form_Unload();
     QWidget::closeEvent(event);
 }
@@ -449,6 +461,7 @@ void frmMoveKESTRA::RetryPending() {
         pendingMove_.erase(pendingMove_.begin());
         servo_Change(i);
     }
+    if (alive && closePending_) close();
 }
 
 void frmMoveKESTRA::MotorCapture(int index) {

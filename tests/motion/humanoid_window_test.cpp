@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -81,6 +82,8 @@ protected:
         modUserRobot::MotorTable = {};
         modMain::MotorWindowLeft = 0;
         modMain::MotorWindowTop = 0;
+        modMain::AppClosing = false;  // a test that ends the program sets it
+        modMain::DocWindowState = 0;
         bootup_modMain::RawMode = false;
 
         sim_ = std::make_unique<ControllerSim>(2);
@@ -395,6 +398,27 @@ TEST_F(HumanoidWindowTest, NothingReentersWhileAnExchangeWaits) {
     QTest::qWait(200);
     EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120) + Move(0, 77));
     EXPECT_EQ(Value(w, 12), 120) << "the exchange was refused";
+}
+
+// Closing the window while a command waits for the controller would close the
+// port under it; the window closes once the command has ended.
+TEST_F(HumanoidWindowTest, CloseDuringAWaitHappensAfterTheCommand) {
+    writeRobot(RobotFile({{6, 12}, {12, 6}}));
+    frmMoveKESTRA& w = Open();
+    w.servo[12]->setValue(120);
+    clearWire();
+    sim_->injectFault(ControllerSim::Fault::LateReply, 0, 300);
+    QTimer::singleShot(100, &w, [&] { w.close(); });
+    QPointer<frmMoveKESTRA> window(&w);
+    w.cmdCopy[0]->click();
+    ASSERT_FALSE(window.isNull()) << "not closed under the running command";
+    EXPECT_TRUE(main_->Comm.PortOpen());
+    QTest::qWait(200);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
+    EXPECT_FALSE(main_->Comm.PortOpen());
+    EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120));
+    EXPECT_TRUE(main_->mnuBuild->menuAction()->isEnabled());
 }
 
 // ---- Insert and wait ---------------------------------------------------------------------------
