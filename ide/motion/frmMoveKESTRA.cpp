@@ -15,7 +15,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "build/MotorLimits.h"
 #include "build/modMain.h"
@@ -124,6 +126,12 @@ void frmMoveKESTRA::BuildControls() {
         return c;
     };
 
+    // Frames whose caption sits on their top line, so that the controls at
+    // their design places clear it.
+    setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 5px; padding: 0 1px; }"));
+
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(Twips(2280, 150, 5055, 6645));
@@ -177,12 +185,15 @@ void frmMoveKESTRA::BuildControls() {
                 [this, k] { chkGroupEnable_Click(k); });
     }
 
+    // The two option boxes stand one above the other around their design
+    // places, each as high as it needs.
     for (int k = 0; k < 2; ++k) {
         auto* o = new QRadioButton(k == 0 ? QStringLiteral("G6") : QStringLiteral("G24"), this);
         o->setObjectName(QStringLiteral("optInsert_%1").arg(k));
-        o->setGeometry(Twips(180, k == 0 ? 5880 : 6090, 675, 195));
-        o->setMinimumHeight(o->sizeHint().height());
-        o->resize(o->sizeHint().expandedTo(o->size()));
+        const QRect design = Twips(180, 5880, 675, 195 + 210);
+        const int height = std::max(o->sizeHint().height(), platform::TwipsToPixels(195));
+        o->setGeometry(design.x(), design.center().y() + (k == 0 ? -height : 0),
+                       std::max(design.width(), o->sizeHint().width()), height);
         connect(o, &QRadioButton::toggled, this, [this, k](bool on) {
             if (on) optInsert_Click(k);
         });
@@ -196,11 +207,14 @@ void frmMoveKESTRA::BuildControls() {
     cmdClose = button(this, "cmdClose", "3204", QStringLiteral("Close"), Twips(90, 6420, 2085, 345));
     connect(cmdClose, &QPushButton::clicked, this, &frmMoveKESTRA::cmdClose_Click);
 
-    // The focus sink: small, behind the Mode frame's corner.
+    // The focus sink: small, without a frame, in the Mode frame's corner.
     txt = new QLineEdit(this);
     txt->setObjectName(QStringLiteral("txt"));
     txt->setGeometry(Twips(1710, 150, 285, 270));
-    txt->lower();
+    txt->setFrame(false);
+    // Read-only, so that it shows no caret; it takes the focus all the same.
+    txt->setReadOnly(true);
+    txt->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
 
     QFont sliderFont(QStringLiteral("Courier"));
     sliderFont.setPointSizeF(9.75);
@@ -217,8 +231,39 @@ void frmMoveKESTRA::BuildControls() {
         connect(s, &vxServoSlide2::Change, this, [this, i] { servo_Change(i); });
         connect(s, &vxServoSlide2::Click, this, [this, i] { servo_Click(i); });
         connect(s, &vxServoSlide2::DblClick, this, [this, i] { servo_DblClick(i); });
+        // An unfolded slider covers the ones below it, not the other way round.
+        connect(s, &vxServoSlide2::Resize, s, [s] {
+            if (s->ScrollView()) s->raise();
+        });
         servo[static_cast<size_t>(i)] = s;
     }
+}
+
+// The limb boxes stand two in a row; a caption longer than its design width
+// (Korean "오른다리") widens its box and moves the right one over, as far as
+// the frame allows.
+void frmMoveKESTRA::FitLimbBoxes() {
+    const auto fit = [this] {
+        bool fits = true;
+        for (const auto& [left, right] : {std::pair<size_t, size_t>{1, 2}, {3, 4}}) {
+            QCheckBox* l = chkGroupEnable[left];
+            QCheckBox* r = chkGroupEnable[right];
+            const int leftWidth = std::max(l->width(), l->sizeHint().width());
+            const int rightWidth = std::max(r->width(), r->sizeHint().width());
+            const int x = std::min(std::max(r->x(), l->x() + leftWidth + 2), frmEnable->width() - rightWidth - 3);
+            r->setGeometry(x, r->y(), std::min(rightWidth, frmEnable->width() - x - 3), r->height());
+            l->resize(x - l->x() - 2, l->height());
+            fits = fits && l->width() >= l->sizeHint().width() && r->width() >= r->sizeHint().width();
+        }
+        return fits;
+    };
+    // When the frame is too narrow even so, a smaller type.
+    for (int smaller = 0; !fit() && smaller < 3; ++smaller)
+        for (size_t k = 1; k <= 4; ++k) {
+            QFont font = chkGroupEnable[k]->font();
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+            chkGroupEnable[k]->setFont(font);
+        }
 }
 
 QWidget* frmMoveKESTRA::SlotControl(int slot) { return Slider(slot); }
@@ -238,8 +283,13 @@ bool frmMoveKESTRA::Yield() {
 void frmMoveKESTRA::Form_Load() {
     QPointer<frmMoveKESTRA> alive(this);
     frmWait::Load().show();
+    // The wait window goes on every way out of the load.
+    struct WaitWindow {
+        ~WaitWindow() { frmWait::Unload(); }
+    } waitWindow;
     modMain::LocalizeForm(this);
     modGeneral::FlatControls(this);
+    FitLimbBoxes();
     LoadFailed = false;
 
     vxIO::OpenComm();
@@ -296,7 +346,6 @@ void frmMoveKESTRA::Form_Load() {
         }
         optInsert[0]->setChecked(true);
     }
-    frmWait::Unload();
 }
 
 void frmMoveKESTRA::Form_Activate() {
@@ -317,6 +366,15 @@ void frmMoveKESTRA::changeEvent(QEvent* event) {
 }
 
 void frmMoveKESTRA::closeEvent(QCloseEvent* event) {
+    if (!unloaded_ && vxIO::Busy()) {
+        // Asked to close from inside a wait for the controller: the port
+        // cannot be closed under the running exchange, so the window closes
+        // once it has ended.
+        event->ignore();
+        closePending_ = true;
+        retry_.start();
+        return;
+    }
     Form_Unload();
     QWidget::closeEvent(event);
 }
@@ -403,6 +461,7 @@ void frmMoveKESTRA::RetryPending() {
         pendingMove_.erase(pendingMove_.begin());
         servo_Change(i);
     }
+    if (alive && closePending_) close();
 }
 
 void frmMoveKESTRA::MotorCapture(int index) {

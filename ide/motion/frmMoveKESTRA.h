@@ -17,7 +17,8 @@
 // While a link operation waits for the controller, events keep being handled.
 // A command button pressed meanwhile is refused; a slider moved or a check
 // box clicked meanwhile is remembered and sent once the link is free, so a
-// slider never shows a position the motor was not sent.
+// slider never shows a position the motor was not sent; a close asked for
+// meanwhile happens then too.
 #pragma once
 
 #include <QPointer>
@@ -117,6 +118,7 @@ protected:
 private:
     explicit frmMoveKESTRA(QWidget* owner);
     void BuildControls();
+    void FitLimbBoxes();
     void MotorCapture(int index);
     void GroupCapture(int index);
     void InsertLines(bool alternative);
@@ -130,6 +132,7 @@ private:
     std::set<int> pendingMove_;
     std::set<int> pendingClick_;
     QTimer retry_;
+    bool closePending_ = false;  // a close asked for while the link waited
     bool unloaded_ = false;
     bool activated_ = false;
 };

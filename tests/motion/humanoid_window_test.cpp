@@ -1,6 +1,7 @@
 // The humanoid motor-control window against the simulated controller: what
 // its load, captures, copies, exchanges and sync send, what its inserts
 // write into the program, how it fails and how it closes.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -80,6 +82,8 @@ protected:
         modUserRobot::MotorTable = {};
         modMain::MotorWindowLeft = 0;
         modMain::MotorWindowTop = 0;
+        modMain::AppClosing = false;  // a test that ends the program sets it
+        modMain::DocWindowState = 0;
         bootup_modMain::RawMode = false;
 
         sim_ = std::make_unique<ControllerSim>(2);
@@ -198,6 +202,31 @@ TEST_F(HumanoidWindowTest, ShippedLayoutShowsAllTwentyFourSlidersOverThePicture)
     EXPECT_EQ(w.size(), modUserRobot::ClientSizeForOuter({7545, 7290}));
     EXPECT_GE(w.width(), picture.right());
     EXPECT_GE(w.height(), picture.bottom());
+}
+
+// Korean captions are longer than the English ones the design was made for:
+// each check and option box still shows its whole caption, and no two in a
+// frame overlap.
+TEST_F(HumanoidWindowTest, KoreanCaptionsFitTheirBoxes) {
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    writeRobot(RobotFile({{0, 0}}));
+    frmMoveKESTRA& w = Open();
+    EXPECT_EQ(w.chkGroupEnable[3]->text(), QStringLiteral("오른다리"));
+    std::vector<QAbstractButton*> boxes(w.chkGroupEnable.begin(), w.chkGroupEnable.end());
+    boxes.push_back(w.chkSync);
+    boxes.push_back(w.optInsert[0]);
+    boxes.push_back(w.optInsert[1]);
+    for (QAbstractButton* b : boxes) {
+        SCOPED_TRACE(b->text().toStdString());
+        EXPECT_GE(b->width(), b->sizeHint().width());
+        EXPECT_LE(b->geometry().right(), b->parentWidget()->width());
+        for (QAbstractButton* other : boxes) {
+            if (other != b && other->parentWidget() == b->parentWidget()) {
+                EXPECT_FALSE(b->geometry().intersects(other->geometry())) << other->text().toStdString();
+            }
+        }
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 TEST_F(HumanoidWindowTest, FailedLoadShowsTheRealErrorCodeAndLiftsTheLock) {
@@ -369,6 +398,27 @@ TEST_F(HumanoidWindowTest, NothingReentersWhileAnExchangeWaits) {
     QTest::qWait(200);
     EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120) + Move(0, 77));
     EXPECT_EQ(Value(w, 12), 120) << "the exchange was refused";
+}
+
+// Closing the window while a command waits for the controller would close the
+// port under it; the window closes once the command has ended.
+TEST_F(HumanoidWindowTest, CloseDuringAWaitHappensAfterTheCommand) {
+    writeRobot(RobotFile({{6, 12}, {12, 6}}));
+    frmMoveKESTRA& w = Open();
+    w.servo[12]->setValue(120);
+    clearWire();
+    sim_->injectFault(ControllerSim::Fault::LateReply, 0, 300);
+    QTimer::singleShot(100, &w, [&] { w.close(); });
+    QPointer<frmMoveKESTRA> window(&w);
+    w.cmdCopy[0]->click();
+    ASSERT_FALSE(window.isNull()) << "not closed under the running command";
+    EXPECT_TRUE(main_->Comm.PortOpen());
+    QTest::qWait(200);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
+    EXPECT_FALSE(main_->Comm.PortOpen());
+    EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120));
+    EXPECT_TRUE(main_->mnuBuild->menuAction()->isEnabled());
 }
 
 // ---- Insert and wait ---------------------------------------------------------------------------
