@@ -334,7 +334,8 @@ public:
     // zero-point window is open, the Set, Compile and Controller menus, the
     // controller toolbar and both motor-control items are disabled;
     // MotionUnlock, which such a window runs when it unloads, enables them
-    // again.
+    // again (the humanoid window's item only for controller types 4, 8 and
+    // 9, the models that have it).
     void MotionLock();
     void MotionUnlock();
     // True while the motion lock holds (the Controller menu is disabled).

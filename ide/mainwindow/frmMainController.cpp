@@ -74,7 +74,9 @@ static void SetMotionMenusEnabled(frmMain& w, bool enabled) {
     SetMenuEnabled(w.mnuController, enabled);
     if (w.tBar3) w.tBar3->setEnabled(enabled);
     SetItemEnabled(w.mnuMotorControl, enabled);
-    SetItemEnabled(w.mnuMotorControlKESTRA, enabled);
+    // The humanoid window's item comes back only for the models that have it.
+    const int16_t type = modMain::ControllerType;
+    SetItemEnabled(w.mnuMotorControlKESTRA, enabled && (type == 4 || type == 8 || type == 9));
 }
 
 void frmMain::MotionLock() { SetMotionMenusEnabled(*this, false); }

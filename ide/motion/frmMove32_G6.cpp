@@ -609,13 +609,7 @@ void frmMove32_G6::Form_Unload() {
         modMain::MotorWindowLeft = static_cast<float>(platform::KeptTwips(modMain::MotorWindowLeft, x()));
         modMain::MotorWindowTop = static_cast<float>(platform::KeptTwips(modMain::MotorWindowTop, y()));
     }
-    if (frmMain* main = frmMain::existing()) {
-        main->MotionUnlock();
-        // The humanoid window's item belongs to the models that have it.
-        const int16_t type = modMain::ControllerType;
-        if (main->mnuMotorControlKESTRA && type != 4 && type != 8 && type != 9)
-            main->mnuMotorControlKESTRA->setEnabled(false);
-    }
+    if (frmMain* main = frmMain::existing()) main->MotionUnlock();
     if (platform::CodeEditor* rt = ActiveEditor()) rt->setFocus();
     if (g_loaded == this) g_loaded = nullptr;
 }

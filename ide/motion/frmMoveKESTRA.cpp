@@ -386,11 +386,7 @@ void frmMoveKESTRA::Form_Unload() {
     vxIO::CloseComm();
     modMain::MotorWindowLeft = static_cast<float>(platform::KeptTwips(modMain::MotorWindowLeft, x()));
     modMain::MotorWindowTop = static_cast<float>(platform::KeptTwips(modMain::MotorWindowTop, y()));
-    if (frmMain* main = frmMain::existing()) {
-        main->MotionUnlock();
-        const int16_t type = modMain::ControllerType;
-        if (main->mnuMotorControlKESTRA) main->mnuMotorControlKESTRA->setEnabled(type == 4 || type == 8 || type == 9);
-    }
+    if (frmMain* main = frmMain::existing()) main->MotionUnlock();
     if (g_loaded == this) g_loaded = nullptr;
     FocusActiveEditor();
 }

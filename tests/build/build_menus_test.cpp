@@ -414,5 +414,17 @@ TEST_F(BuildMenusTest, MotionWindowsLockTheMenusWhileTheyAreOpen) {
     modMain::ControllerType = 5;
     w.mnuMotorControl->trigger();
     EXPECT_EQ(opened, 0);
-    EXPECT_TRUE(unlocked());
+    EXPECT_TRUE(w.mnuSet->menuAction()->isEnabled() && w.mnuBuild->menuAction()->isEnabled() &&
+                w.mnuController->menuAction()->isEnabled() && w.tBar3->isEnabled() &&
+                w.mnuMotorControl->isEnabled());
+
+    // The humanoid window's item comes back after a lock only for the
+    // controller types that have that window.
+    for (int16_t type : {3, 4, 7, 8, 9}) {
+        modMain::ControllerType = type;
+        w.MotionLock();
+        w.MotionUnlock();
+        EXPECT_EQ(w.mnuMotorControlKESTRA->isEnabled(), type == 4 || type == 8 || type == 9) << type;
+        EXPECT_TRUE(w.mnuMotorControl->isEnabled());
+    }
 }
