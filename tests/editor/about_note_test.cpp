@@ -132,7 +132,9 @@ TEST_F(AboutBoxTest, TextsAndVersionInTheInterfaceLanguage) {
         QLocale::setDefault(c.locale);
         frmAbout about;
         EXPECT_EQ(about.lblHeader->text(), QString::fromUtf8(c.header));
-        if (c.title) EXPECT_EQ(about.windowTitle(), QLatin1String(c.title));
+        if (c.title) {
+            EXPECT_EQ(about.windowTitle(), QLatin1String(c.title));
+        }
         const QStringList info = about.lblInfo->text().split(QLatin1Char('\n'));
         ASSERT_EQ(info.size(), 6);
         EXPECT_TRUE(info[1].isEmpty());
