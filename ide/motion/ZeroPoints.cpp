@@ -1,6 +1,9 @@
 #include "motion/ZeroPoints.h"
 
+#include <QCloseEvent>
 #include <QStringList>
+
+#include <algorithm>
 
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
@@ -9,6 +12,7 @@
 #include "platform/CodeEditor.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
+#include "vxServoUpDown.h"
 
 namespace ZeroPoints {
 
@@ -105,6 +109,69 @@ void FocusActiveEditor() {
     // document to go back to.
     if (modApp::ActiveDoc == 0 || !frmMain::existing()) return;
     if (platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc)) editor->setFocus();
+}
+
+bool HoldToRange(vxServoUpDown* box) {
+    const int16_t value = box->Value();
+    if (value < kLowestValue) {
+        box->setValue(kLowestValue);
+        return true;
+    }
+    if (value > kHighestValue) {
+        box->setValue(kHighestValue);
+        return true;
+    }
+    return false;
+}
+
+Window::Window(QWidget* owner, int slotCount, bool closeAlways)
+    : QWidget(owner), slotCount_(std::clamp(slotCount, 0, 32)), closeAlways_(closeAlways) {}
+
+Window::~Window() { Form_Unload(); }
+
+void Window::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    UnloadLink(closeAlways_);
+    LiftMotionLock();
+    FocusActiveEditor();
+}
+
+void Window::cmdClose_Click() {
+    if (running_) {
+        closePending_ = true;
+        return;
+    }
+    close();
+}
+
+void Window::AfterOperation() {
+    if (running_) return;
+    const std::bitset<32> held = heldLive_;
+    heldLive_.reset();
+    for (int i = 0; i < slotCount_; ++i)
+        if (held.test(static_cast<size_t>(i))) ZeroUD_ValueChanged(i);
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+bool Window::HoldWhileBusy(int index) {
+    if (!vxIO::Busy()) return false;
+    if (running_ && index >= 0 && index < slotCount_) heldLive_.set(static_cast<size_t>(index));
+    return true;
+}
+
+void Window::closeEvent(QCloseEvent* event) {
+    // An operation on the stack finishes first; the close follows it.
+    if (running_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
 }
 
 }  // namespace ZeroPoints

@@ -11,14 +11,18 @@
 // reads back unchanged.
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 #include "link/vxIO.h"
 
-class QWidget;
+class QCloseEvent;
+class vxServoUpDown;
 
 namespace ZeroPoints {
 
@@ -105,5 +109,62 @@ void ShowErrorKeepingLink(int16_t code);
 void UnloadLink(bool closeAlways);
 void LiftMotionLock();
 void FocusActiveEditor();
+
+// A live change of a zero box: a value outside the range is put back to
+// its nearest end (true; the assignment raises the box's ValueChanged again,
+// and that call writes), a value inside it is left alone (false).
+bool HoldToRange(vxServoUpDown* box);
+
+// Shows the one window of a form, creating it on first use; the window
+// deletes itself when it closes.  True when it is shown.
+template <typename Form>
+bool ShowSingleWindow(QPointer<Form>& window, QWidget* owner) {
+    if (!window) {
+        window = new Form(owner);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+// What a zero-point window does apart from its servos and its controls:
+// one operation at a time (see Operation), a close asked for during an
+// operation that follows when it is over, the live zero changes held back
+// while an operation waits and written after it, and the unload.  A window
+// has `slotCount` zero boxes (at most 32); `closeAlways` is how its unload
+// treats the link (see UnloadLink).
+class Window : public QWidget {
+public:
+    ~Window() override;
+
+    // The unload: runs once, at the first close or at deletion.
+    void Form_Unload();
+    // Closes the window, or after the operation in progress.
+    void cmdClose_Click();
+    // A change of zero box `index`: held to the range and written live.
+    virtual void ZeroUD_ValueChanged(int index) = 0;
+
+protected:
+    Window(QWidget* owner, int slotCount, bool closeAlways);
+
+    void closeEvent(QCloseEvent* event) override;
+    // After an operation: the live writes it held back, a close asked for.
+    void AfterOperation();
+    // Whether a live change of box `index` must wait because a controller
+    // exchange runs; when it is one of this window's operations, the change
+    // is written after it.
+    bool HoldWhileBusy(int index);
+
+    bool running_ = false;  // an operation is in progress
+
+private:
+    const int slotCount_;
+    const bool closeAlways_;
+    bool closePending_ = false;  // cmdClose was clicked during an operation
+    bool unloaded_ = false;
+    std::bitset<32> heldLive_;  // zero boxes changed while an operation ran
+};
 
 }  // namespace ZeroPoints

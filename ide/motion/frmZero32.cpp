@@ -1,6 +1,5 @@
 #include "motion/frmZero32.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -81,7 +80,7 @@ void FillGrid(QGroupBox* frame, const std::array<Control*, 32>& controls, std::a
 
 }  // namespace
 
-frmZero32::frmZero32(QWidget* owner) : QWidget(owner) {
+frmZero32::frmZero32(QWidget* owner) : ZeroPoints::Window(owner, 32, false) {
     setWindowFlag(Qt::Window, true);
     setObjectName(QStringLiteral("frmZero32"));
     setProperty("Tag", QStringLiteral("4515"));
@@ -165,18 +164,7 @@ frmZero32::frmZero32(QWidget* owner) : QWidget(owner) {
     Form_Load();
 }
 
-frmZero32::~frmZero32() { Form_Unload(); }
-
-bool frmZero32::ShowWindow(QWidget* owner) {
-    if (!g_window) {
-        g_window = new frmZero32(owner);
-        g_window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    g_window->show();
-    g_window->raise();
-    g_window->activateWindow();
-    return true;
-}
+bool frmZero32::ShowWindow(QWidget* owner) { return ZeroPoints::ShowSingleWindow(g_window, owner); }
 
 void frmZero32::Form_Load() {
     modAPI::DisableCloseItem(this);
@@ -186,14 +174,6 @@ void frmZero32::Form_Load() {
     frameZero->setEnabled(true);
     frameDIR->setEnabled(false);
     SetProgress(0);
-}
-
-void frmZero32::Form_Unload() {
-    if (unloaded_) return;
-    unloaded_ = true;
-    ZeroPoints::UnloadLink(false);
-    ZeroPoints::LiftMotionLock();
-    ZeroPoints::FocusActiveEditor();
 }
 
 void frmZero32::SetProgress(float percent) {
@@ -358,28 +338,14 @@ void frmZero32::cmdWrite_Click() {
 void frmZero32::ZeroUD_ValueChanged(int index) {
     if (index < 0 || index >= 32) return;
     if (!cmdWrite->isEnabled() || !ReadDone || !ZeroReadDone) return;
-    vxServoUpDown* box = ZeroUD[static_cast<size_t>(index)];
-    const int16_t value = BoxValue(box);
-    // Held to the range; the assignment raises ValueChanged again, and that
-    // call writes.
-    if (value < ZeroPoints::kLowestValue) {
-        SetBoxValue(box, ZeroPoints::kLowestValue);
-        return;
-    }
-    if (value > ZeroPoints::kHighestValue) {
-        SetBoxValue(box, ZeroPoints::kHighestValue);
-        return;
-    }
+    if (ZeroPoints::HoldToRange(ZeroUD[static_cast<size_t>(index)])) return;
     WriteZeroLive(index);
 }
 
 void frmZero32::WriteZeroLive(int index) {
     // A change made while an operation of this window waits is written
     // when the operation is over.
-    if (vxIO::Busy()) {
-        if (running_) heldLive_.set(static_cast<size_t>(index));
-        return;
-    }
+    if (HoldWhileBusy(index)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
     const int16_t value = BoxValue(ZeroUD[static_cast<size_t>(index)]);
@@ -466,35 +432,4 @@ void frmZero32::cmdCancel_Click() {
         for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
     }
     AfterOperation();
-}
-
-void frmZero32::cmdClose_Click() {
-    if (running_) {
-        closePending_ = true;
-        return;
-    }
-    close();
-}
-
-void frmZero32::AfterOperation() {
-    if (running_) return;
-    const std::bitset<32> held = heldLive_;
-    heldLive_.reset();
-    for (int i = 0; i < 32; ++i)
-        if (held.test(static_cast<size_t>(i))) ZeroUD_ValueChanged(i);
-    if (closePending_) {
-        closePending_ = false;
-        close();
-    }
-}
-
-void frmZero32::closeEvent(QCloseEvent* event) {
-    // An operation on the stack finishes first; the close follows it.
-    if (running_) {
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    event->accept();
 }

@@ -17,11 +17,10 @@
 // Write: Write then stores the directions and reports the zero part's error.
 #pragma once
 
-#include <QWidget>
-
 #include <array>
-#include <bitset>
 #include <cstdint>
+
+#include "motion/ZeroPoints.h"
 
 class QGroupBox;
 class QLabel;
@@ -31,13 +30,12 @@ class QTabWidget;
 class vxServoDIR;
 class vxServoUpDown;
 
-class frmZero32 : public QWidget {
+class frmZero32 : public ZeroPoints::Window {
     Q_OBJECT
 
 public:
     // Creates and loads the window (Form_Load); `owner` is the main window.
     explicit frmZero32(QWidget* owner = nullptr);
-    ~frmZero32() override;
 
     // The window of the program: created on first use and shown modeless.
     // True when it is shown.
@@ -73,22 +71,17 @@ public:
     int16_t ZeroReadError = 0;
 
     void Form_Load();
-    void Form_Unload();
     void cmdRead_Click();
     void cmdWrite_Click();
     void cmdInsert_Click();
     void cmdDefault_Click();
     void cmdCancel_Click();
-    void cmdClose_Click();
-    void ZeroUD_ValueChanged(int index);
+    void ZeroUD_ValueChanged(int index) override;
     void Sdir_Click(int index);
     void SSTab1_Click(int tab);
 
     // Progress in percent on pb.
     void SetProgress(float percent);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The steps of Read: the zero part (stop, switch off, positions back,
@@ -100,11 +93,4 @@ private:
     void ShowDirections();
     uint8_t DirectionByteOf(int k) const;
     void WriteZeroLive(int index);
-    // After an operation: the live writes it held back, a close asked for.
-    void AfterOperation();
-
-    bool running_ = false;       // an operation is in progress
-    bool closePending_ = false;  // cmdClose was clicked during one
-    bool unloaded_ = false;
-    std::bitset<32> heldLive_;  // zero boxes changed while an operation ran
 };

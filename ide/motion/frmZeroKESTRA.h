@@ -16,12 +16,10 @@
 // window as it was opened, so nothing unread can be written.
 #pragma once
 
-#include <QWidget>
-
 #include <array>
-#include <bitset>
 #include <cstdint>
 
+#include "motion/ZeroPoints.h"
 #include "motion/modUserRobot.h"
 
 class QLabel;
@@ -29,13 +27,12 @@ class QProgressBar;
 class QPushButton;
 class vxServoUpDown;
 
-class frmZeroKESTRA : public QWidget, public modUserRobot::RobotPictureForm {
+class frmZeroKESTRA : public ZeroPoints::Window, public modUserRobot::RobotPictureForm {
     Q_OBJECT
 
 public:
     // Creates and loads the window (Form_Load); `owner` is the main window.
     explicit frmZeroKESTRA(QWidget* owner = nullptr);
-    ~frmZeroKESTRA() override;
 
     // The window of the program: created on first use and shown modeless.
     // True when it is shown.
@@ -74,21 +71,16 @@ public:
     static bool SlotUsed(int slot);
 
     void Form_Load();
-    void Form_Unload();
     void cmdRead_Click();
     void cmdWrite_Click();
     void cmdInsert_Click();
     void cmdDefault_Click();
     void cmdCancel_Click();
-    void cmdClose_Click();
     void cmdUP_Click(int index);
     void cmdDown_Click(int index);
-    void ZeroUD_ValueChanged(int index);
+    void ZeroUD_ValueChanged(int index) override;
 
     void SetProgress(float percent);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The steps of Read after the port is open; false at the first error
@@ -98,10 +90,4 @@ private:
     // right edge.
     void PlaceButtons();
     void Nudge(int pair, int16_t step);
-    void AfterOperation();
-
-    bool running_ = false;
-    bool closePending_ = false;
-    bool unloaded_ = false;
-    std::bitset<24> heldLive_;
 };
