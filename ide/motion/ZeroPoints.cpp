@@ -1,6 +1,8 @@
 #include "motion/ZeroPoints.h"
 
 #include <QCloseEvent>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStringList>
 
 #include <algorithm>
@@ -30,6 +32,19 @@ int16_t ByteToValue(uint8_t zeroByte) {
 bool UsablePosition(uint8_t position) { return position >= 10 && position <= 190; }
 
 uint8_t FilterPosition(uint8_t position) { return UsablePosition(position) ? position : 0; }
+
+void ReadPositionBlock(int k, uint8_t* positions, size_t count) {
+    std::array<uint8_t, 8> block{};
+    const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(kFirstBlockCommand + k), block);
+    if (result != 255) {
+        vxIO::CommError = vxIO::kErrGroupRead;
+        return;
+    }
+    for (size_t j = 0; j < block.size(); ++j) {
+        const size_t servo = 8 * static_cast<size_t>(k) + j;
+        if (servo < count) positions[servo] = FilterPosition(block[j]);
+    }
+}
 
 uint8_t DirectionByte(const std::array<int16_t, 8>& values) {
     uint8_t d = 0;
@@ -135,6 +150,15 @@ void Window::Form_Unload() {
     UnloadLink(closeAlways_);
     LiftMotionLock();
     FocusActiveEditor();
+}
+
+void Window::SetProgress(float percent) {
+    if (pb) pb->setValue(static_cast<int>(percent));
+}
+
+void Window::EnableButtons(bool readDone) {
+    cmdRead->setEnabled(!readDone);
+    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(readDone);
 }
 
 void Window::cmdClose_Click() {

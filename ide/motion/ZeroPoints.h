@@ -22,6 +22,8 @@
 #include "link/vxIO.h"
 
 class QCloseEvent;
+class QProgressBar;
+class QPushButton;
 class vxServoUpDown;
 
 namespace ZeroPoints {
@@ -54,6 +56,11 @@ int16_t ByteToValue(uint8_t zeroByte);
 // servo is then left alone).
 uint8_t FilterPosition(uint8_t position);
 bool UsablePosition(uint8_t position);
+
+// Reads block k (servos 8k..8k+7) into positions[8k..8k+7] of `count`
+// positions, each filtered; a block the controller refuses leaves them as
+// they were and sets vxIO::CommError to vxIO::kErrGroupRead.
+void ReadPositionBlock(int k, uint8_t* positions, size_t count);
 
 // Direction byte from the eight toggle values (1 or 0) of its servos: bit j
 // is servo 8k + j's direction; a value other than 0 counts as 1.  And whether
@@ -129,15 +136,30 @@ bool ShowSingleWindow(QPointer<Form>& window, QWidget* owner) {
     return true;
 }
 
-// What a zero-point window does apart from its servos and its controls:
-// one operation at a time (see Operation), a close asked for during an
-// operation that follows when it is over, the live zero changes held back
-// while an operation waits and written after it, and the unload.  A window
-// has `slotCount` zero boxes (at most 32); `closeAlways` is how its unload
-// treats the link (see UnloadLink).
+// What a zero-point window does apart from its servos: its buttons and
+// progress bar (the window makes and places them), one operation at a time
+// (see Operation), a close asked for during an operation that follows when
+// it is over, the live zero changes held back while an operation waits and
+// written after it, and the unload.  A window has `slotCount` zero boxes (at
+// most 32); `closeAlways` is how its unload treats the link (see
+// UnloadLink).
 class Window : public QWidget {
 public:
     ~Window() override;
+
+    QPushButton* cmdRead = nullptr;
+    QPushButton* cmdWrite = nullptr;
+    QPushButton* cmdInsert = nullptr;
+    QPushButton* cmdDefault = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QProgressBar* pb = nullptr;
+
+    // Whether the window holds values read from the controller.
+    bool ReadDone = false;
+
+    // Progress in percent on pb.
+    void SetProgress(float percent);
 
     // The unload: runs once, at the first close or at deletion.
     void Form_Unload();
@@ -150,6 +172,9 @@ protected:
     Window(QWidget* owner, int slotCount, bool closeAlways);
 
     void closeEvent(QCloseEvent* event) override;
+    // Read enabled and the buttons that work on values read disabled, or
+    // (after a Read) the other way round.
+    void EnableButtons(bool readDone);
     // After an operation: the live writes it held back, a close asked for.
     void AfterOperation();
     // Whether a live change of box `index` must wait because a controller

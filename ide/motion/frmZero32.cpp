@@ -123,7 +123,7 @@ frmZero32::frmZero32(QWidget* owner) : ZeroPoints::Window(owner, 32, false) {
     cmdDefault = Button(this, "cmdDefault", "Default");
     cmdCancel = Button(this, "cmdCancel", "Cancel");
     cmdClose = Button(this, "cmdClose", "Close");
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+    EnableButtons(false);
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -176,10 +176,6 @@ void frmZero32::Form_Load() {
     SetProgress(0);
 }
 
-void frmZero32::SetProgress(float percent) {
-    if (pb) pb->setValue(static_cast<int>(percent));
-}
-
 // ---- Read ------------------------------------------------------------------------
 
 void frmZero32::cmdRead_Click() {
@@ -224,14 +220,7 @@ int16_t frmZero32::ReadZeroPart() {
         ZeroPoints::Yield();
     }
     for (int k = 0; k < 4; ++k) {
-        std::array<uint8_t, 8> block{};
-        const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(ZeroPoints::kFirstBlockCommand + k), block);
-        if (result == 255) {
-            for (int j = 0; j < 8; ++j)
-                ServoPos[static_cast<size_t>(8 * k + j)] = ZeroPoints::FilterPosition(block[static_cast<size_t>(j)]);
-        } else {
-            vxIO::CommError = vxIO::kErrGroupRead;
-        }
+        ZeroPoints::ReadPositionBlock(k, ServoPos.data(), ServoPos.size());
         if (Failed()) return vxIO::CommError;
         SetProgress(33 + k);
         ZeroPoints::Yield();
@@ -263,7 +252,7 @@ int16_t frmZero32::ReadZeroPart() {
         ZeroPoints::Yield();
     }
     frameZero->setEnabled(true);
-    EnableAfterRead();
+    EnableButtons(true);
     ReadDone = true;
     return 0;
 }
@@ -275,16 +264,11 @@ int16_t frmZero32::ReadDirectionPart() {
         SetProgress(static_cast<float>((k + 1) * 25));
     }
     frameDIR->setEnabled(true);
-    EnableAfterRead();
+    EnableButtons(true);
     ReadDone = true;
     for (int i = 0; i < 32; ++i) DirFlags[static_cast<size_t>(i)] = ZeroPoints::DirectionBit(DirBytes, i) ? 255 : 0;
     ShowDirections();
     return 0;
-}
-
-void frmZero32::EnableAfterRead() {
-    cmdRead->setEnabled(false);
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(true);
 }
 
 void frmZero32::ShowDirections() {
@@ -428,8 +412,7 @@ void frmZero32::cmdCancel_Click() {
         const ZeroPoints::Operation op(running_);
         if (!op) return;
         ReadDone = false;
-        cmdRead->setEnabled(true);
-        for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+        EnableButtons(false);
     }
     AfterOperation();
 }

@@ -24,8 +24,6 @@
 
 class QGroupBox;
 class QLabel;
-class QProgressBar;
-class QPushButton;
 class QTabWidget;
 class vxServoDIR;
 class vxServoUpDown;
@@ -48,18 +46,10 @@ public:
     QTabWidget* SSTab1 = nullptr;     // pages "Zero" and "DIR"
     QGroupBox* frameZero = nullptr;
     QGroupBox* frameDIR = nullptr;
-    QPushButton* cmdRead = nullptr;
-    QPushButton* cmdWrite = nullptr;
-    QPushButton* cmdInsert = nullptr;
-    QPushButton* cmdDefault = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdClose = nullptr;
     QWidget* Picture1 = nullptr;  // carries the progress bar and its label
     QLabel* Label1 = nullptr;     // "Progress :"
-    QProgressBar* pb = nullptr;
 
     // Window state, as the last Read, Default, Cancel and the tab left it.
-    bool ReadDone = false;
     std::array<uint8_t, 32> ServoPos{};
     std::array<uint8_t, 32> ZeroDefault{};  // zero values (box form) read
     std::array<uint8_t, 4> DirBytes{};
@@ -80,16 +70,12 @@ public:
     void Sdir_Click(int index);
     void SSTab1_Click(int tab);
 
-    // Progress in percent on pb.
-    void SetProgress(float percent);
-
 private:
     // The steps of Read: the zero part (stop, switch off, positions back,
     // zero bytes) and the direction part; each returns its error, 0 when it
     // completed.
     int16_t ReadZeroPart();
     int16_t ReadDirectionPart();
-    void EnableAfterRead();
     void ShowDirections();
     uint8_t DirectionByteOf(int k) const;
     void WriteZeroLive(int index);

@@ -63,7 +63,7 @@ frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : ZeroPoints::Window(owner, 24, tru
     cmdDefault = Button(this, QStringLiteral("cmdDefault"), "7022", "Default");
     cmdCancel = Button(this, QStringLiteral("cmdCancel"), "12", "Cancel");
     cmdClose = Button(this, QStringLiteral("cmdClose"), "13", "Close");
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+    EnableButtons(false);
     for (int k = 0; k < 3; ++k) {
         cmdUP[static_cast<size_t>(k)] = Button(this, QStringLiteral("cmdUP_%1").arg(k), nullptr, "up");
         cmdDown[static_cast<size_t>(k)] = Button(this, QStringLiteral("cmdDown_%1").arg(k), nullptr, "down");
@@ -142,10 +142,6 @@ void frmZeroKESTRA::PlaceButtons() {
     cmdClose->setGeometry(Image1->x() + Image1->width() - 90, Image1->y() + Image1->height() - 32, 80, 24);
 }
 
-void frmZeroKESTRA::SetProgress(float percent) {
-    if (pb) pb->setValue(static_cast<int>(percent));
-}
-
 // ---- Read ------------------------------------------------------------------------
 
 void frmZeroKESTRA::cmdRead_Click() {
@@ -171,14 +167,7 @@ bool frmZeroKESTRA::ReadSteps() {
     for (int k = 0; k < 3; ++k) {
         if (k == 1) SetProgress(5);
         if (k == 2) SetProgress(10);
-        std::array<uint8_t, 8> block{};
-        const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(ZeroPoints::kFirstBlockCommand + k), block);
-        if (result == 255) {
-            for (int j = 0; j < 8; ++j)
-                ServoPos[static_cast<size_t>(8 * k + j)] = ZeroPoints::FilterPosition(block[static_cast<size_t>(j)]);
-        } else {
-            vxIO::CommError = vxIO::kErrGroupRead;
-        }
+        ZeroPoints::ReadPositionBlock(k, ServoPos.data(), ServoPos.size());
         if (Failed()) return false;
         ZeroPoints::Yield();
     }
@@ -231,8 +220,7 @@ bool frmZeroKESTRA::ReadSteps() {
     SetProgress(96);
     for (int i = 0; i < 24; ++i)
         if (SlotUsed(i)) ZeroUD[static_cast<size_t>(i)]->setEnabled(true);
-    cmdRead->setEnabled(false);
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(true);
+    EnableButtons(true);
     ReadDone = true;
     SetProgress(100);
     return true;
@@ -334,8 +322,7 @@ void frmZeroKESTRA::cmdCancel_Click() {
             box->setEnabled(false);
         }
         ReadDone = false;
-        cmdRead->setEnabled(true);
-        for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+        EnableButtons(false);
     }
     AfterOperation();
 }

@@ -23,7 +23,6 @@
 #include "motion/modUserRobot.h"
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class vxServoUpDown;
 
@@ -43,19 +42,11 @@ public:
 
     QLabel* Image1 = nullptr;  // the robot's picture
     std::array<vxServoUpDown*, 24> ZeroUD{};
-    QPushButton* cmdRead = nullptr;
-    QPushButton* cmdWrite = nullptr;
-    QPushButton* cmdInsert = nullptr;
-    QPushButton* cmdDefault = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdClose = nullptr;
     std::array<QPushButton*, 3> cmdUP{};
     std::array<QPushButton*, 3> cmdDown{};
     QLabel* Label1 = nullptr;  // "Progress"
-    QProgressBar* pb = nullptr;
 
     // Window state.
-    bool ReadDone = false;
     std::array<uint8_t, 24> ServoPos{};
     std::array<uint8_t, 24> ZeroDefault{};  // zero values (box form) read or written
     std::array<uint8_t, 24> DefaultPose{};
@@ -79,8 +70,6 @@ public:
     void cmdUP_Click(int index);
     void cmdDown_Click(int index);
     void ZeroUD_ValueChanged(int index) override;
-
-    void SetProgress(float percent);
 
 private:
     // The steps of Read after the port is open; false at the first error
