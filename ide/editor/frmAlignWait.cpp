@@ -8,7 +8,6 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include "documents/Documents.h"
 #include "editor/ProgramAlign.h"
@@ -60,28 +59,11 @@ frmAlignWait::frmAlignWait(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::Fra
     setObjectName(QStringLiteral("frmAlignWait"));
     setModal(true);
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setFrameShape(QFrame::Box);
-    Shape1->setLineWidth(2);
-    outer->addWidget(Shape1);
-
-    auto* inner = new QVBoxLayout(Shape1);
-    inner->setContentsMargins(18, 14, 18, 16);
-    inner->setSpacing(10);
-    Label1 = new QLabel(QStringLiteral("프로그램 정렬 중입니다. 잠시만 기다려 주십시오 !"), Shape1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    inner->addWidget(Label1);
-    pb = new QProgressBar(Shape1);
-    pb->setObjectName(QStringLiteral("pb"));
-    pb->setRange(0, 100);
-    pb->setValue(0);
-    pb->setTextVisible(false);
-    pb->setFixedHeight(16);
-    inner->addWidget(pb);
+    const frmWait::Panel panel =
+        frmWait::BuildPanel(this, QStringLiteral("프로그램 정렬 중입니다. 잠시만 기다려 주십시오 !"));
+    Shape1 = panel.Shape1;
+    Label1 = panel.Label1;
+    pb = panel.pb;
     setMinimumWidth(320);
 }
 

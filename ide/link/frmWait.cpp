@@ -37,37 +37,46 @@ frmWait::frmWait(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("frmWait"));
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setFrameShape(QFrame::Box);
-    Shape1->setLineWidth(2);
-    outer->addWidget(Shape1);
-
-    auto* inner = new QVBoxLayout(Shape1);
-    inner->setContentsMargins(18, 14, 18, 16);
-    inner->setSpacing(10);
-
-    Label1 = new QLabel(QStringLiteral("wait a second."), Shape1);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    const Panel panel = BuildPanel(this, QStringLiteral("wait a second."));
+    Shape1 = panel.Shape1;
+    Label1 = panel.Label1;
+    pb = panel.pb;
     Label1->setProperty("Tag", QStringLiteral("4534"));
-    Label1->setAlignment(Qt::AlignCenter);
-    inner->addWidget(Label1);
-
-    pb = new QProgressBar(Shape1);
-    pb->setObjectName(QStringLiteral("pb"));
-    pb->setRange(0, 100);
-    pb->setValue(0);
-    pb->setTextVisible(false);
-    pb->setFixedHeight(16);
-    inner->addWidget(pb);
 
     setMinimumWidth(260);
 
     Timer.setInterval(10);
     connect(&Timer, &QTimer::timeout, this, &frmWait::Timer_Timer);
+}
+
+frmWait::Panel frmWait::BuildPanel(QWidget* window, const QString& message) {
+    Panel panel;
+    auto* outer = new QVBoxLayout(window);
+    outer->setContentsMargins(0, 0, 0, 0);
+
+    panel.Shape1 = new QFrame(window);
+    panel.Shape1->setObjectName(QStringLiteral("Shape1"));
+    panel.Shape1->setFrameShape(QFrame::Box);
+    panel.Shape1->setLineWidth(2);
+    outer->addWidget(panel.Shape1);
+
+    auto* inner = new QVBoxLayout(panel.Shape1);
+    inner->setContentsMargins(18, 14, 18, 16);
+    inner->setSpacing(10);
+
+    panel.Label1 = new QLabel(message, panel.Shape1);
+    panel.Label1->setObjectName(QStringLiteral("Label1"));
+    panel.Label1->setAlignment(Qt::AlignCenter);
+    inner->addWidget(panel.Label1);
+
+    panel.pb = new QProgressBar(panel.Shape1);
+    panel.pb->setObjectName(QStringLiteral("pb"));
+    panel.pb->setRange(0, 100);
+    panel.pb->setValue(0);
+    panel.pb->setTextVisible(false);
+    panel.pb->setFixedHeight(16);
+    inner->addWidget(panel.pb);
+    return panel;
 }
 
 frmWait::~frmWait() {

@@ -26,6 +26,16 @@ public:
     // Stops its timer and destroys it; nothing when it is not loaded.
     static void Unload();
 
+    // The face of a wait window, built into `window`: a box frame filling
+    // it, and inside the frame `message` centred over a progress bar
+    // (0..100, at 0, without text).
+    struct Panel {
+        QFrame* Shape1 = nullptr;
+        QLabel* Label1 = nullptr;
+        QProgressBar* pb = nullptr;
+    };
+    static Panel BuildPanel(QWidget* window, const QString& message);
+
     ~frmWait() override;
 
     QFrame* Shape1 = nullptr;       // frame around the window

@@ -1,6 +1,11 @@
 #include "motion/ZeroPoints.h"
 
+#include <QCloseEvent>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStringList>
+
+#include <algorithm>
 
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
@@ -9,6 +14,7 @@
 #include "platform/CodeEditor.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
+#include "vxServoUpDown.h"
 
 namespace ZeroPoints {
 
@@ -26,6 +32,19 @@ int16_t ByteToValue(uint8_t zeroByte) {
 bool UsablePosition(uint8_t position) { return position >= 10 && position <= 190; }
 
 uint8_t FilterPosition(uint8_t position) { return UsablePosition(position) ? position : 0; }
+
+void ReadPositionBlock(int k, uint8_t* positions, size_t count) {
+    std::array<uint8_t, 8> block{};
+    const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(kFirstBlockCommand + k), block);
+    if (result != 255) {
+        vxIO::CommError = vxIO::kErrGroupRead;
+        return;
+    }
+    for (size_t j = 0; j < block.size(); ++j) {
+        const size_t servo = 8 * static_cast<size_t>(k) + j;
+        if (servo < count) positions[servo] = FilterPosition(block[j]);
+    }
+}
 
 uint8_t DirectionByte(const std::array<int16_t, 8>& values) {
     uint8_t d = 0;
@@ -105,6 +124,78 @@ void FocusActiveEditor() {
     // document to go back to.
     if (modApp::ActiveDoc == 0 || !frmMain::existing()) return;
     if (platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc)) editor->setFocus();
+}
+
+bool HoldToRange(vxServoUpDown* box) {
+    const int16_t value = box->Value();
+    if (value < kLowestValue) {
+        box->setValue(kLowestValue);
+        return true;
+    }
+    if (value > kHighestValue) {
+        box->setValue(kHighestValue);
+        return true;
+    }
+    return false;
+}
+
+Window::Window(QWidget* owner, int slotCount, bool closeAlways)
+    : QWidget(owner), slotCount_(std::clamp(slotCount, 0, 32)), closeAlways_(closeAlways) {}
+
+Window::~Window() { Form_Unload(); }
+
+void Window::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    UnloadLink(closeAlways_);
+    LiftMotionLock();
+    FocusActiveEditor();
+}
+
+void Window::SetProgress(float percent) {
+    if (pb) pb->setValue(static_cast<int>(percent));
+}
+
+void Window::EnableButtons(bool readDone) {
+    cmdRead->setEnabled(!readDone);
+    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(readDone);
+}
+
+void Window::cmdClose_Click() {
+    if (running_) {
+        closePending_ = true;
+        return;
+    }
+    close();
+}
+
+void Window::AfterOperation() {
+    if (running_) return;
+    const std::bitset<32> held = heldLive_;
+    heldLive_.reset();
+    for (int i = 0; i < slotCount_; ++i)
+        if (held.test(static_cast<size_t>(i))) ZeroUD_ValueChanged(i);
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+bool Window::HoldWhileBusy(int index) {
+    if (!vxIO::Busy()) return false;
+    if (running_ && index >= 0 && index < slotCount_) heldLive_.set(static_cast<size_t>(index));
+    return true;
+}
+
+void Window::closeEvent(QCloseEvent* event) {
+    // An operation on the stack finishes first; the close follows it.
+    if (running_) {
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
 }
 
 }  // namespace ZeroPoints

@@ -11,14 +11,20 @@
 // reads back unchanged.
 #pragma once
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 #include "link/vxIO.h"
 
-class QWidget;
+class QCloseEvent;
+class QProgressBar;
+class QPushButton;
+class vxServoUpDown;
 
 namespace ZeroPoints {
 
@@ -50,6 +56,11 @@ int16_t ByteToValue(uint8_t zeroByte);
 // servo is then left alone).
 uint8_t FilterPosition(uint8_t position);
 bool UsablePosition(uint8_t position);
+
+// Reads block k (servos 8k..8k+7) into positions[8k..8k+7] of `count`
+// positions, each filtered; a block the controller refuses leaves them as
+// they were and sets vxIO::CommError to vxIO::kErrGroupRead.
+void ReadPositionBlock(int k, uint8_t* positions, size_t count);
 
 // Direction byte from the eight toggle values (1 or 0) of its servos: bit j
 // is servo 8k + j's direction; a value other than 0 counts as 1.  And whether
@@ -105,5 +116,80 @@ void ShowErrorKeepingLink(int16_t code);
 void UnloadLink(bool closeAlways);
 void LiftMotionLock();
 void FocusActiveEditor();
+
+// A live change of a zero box: a value outside the range is put back to
+// its nearest end (true; the assignment raises the box's ValueChanged again,
+// and that call writes), a value inside it is left alone (false).
+bool HoldToRange(vxServoUpDown* box);
+
+// Shows the one window of a form, creating it on first use; the window
+// deletes itself when it closes.  True when it is shown.
+template <typename Form>
+bool ShowSingleWindow(QPointer<Form>& window, QWidget* owner) {
+    if (!window) {
+        window = new Form(owner);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+// What a zero-point window does apart from its servos: its buttons and
+// progress bar (the window makes and places them), one operation at a time
+// (see Operation), a close asked for during an operation that follows when
+// it is over, the live zero changes held back while an operation waits and
+// written after it, and the unload.  A window has `slotCount` zero boxes (at
+// most 32); `closeAlways` is how its unload treats the link (see
+// UnloadLink).
+class Window : public QWidget {
+public:
+    ~Window() override;
+
+    QPushButton* cmdRead = nullptr;
+    QPushButton* cmdWrite = nullptr;
+    QPushButton* cmdInsert = nullptr;
+    QPushButton* cmdDefault = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QProgressBar* pb = nullptr;
+
+    // Whether the window holds values read from the controller.
+    bool ReadDone = false;
+
+    // Progress in percent on pb.
+    void SetProgress(float percent);
+
+    // The unload: runs once, at the first close or at deletion.
+    void Form_Unload();
+    // Closes the window, or after the operation in progress.
+    void cmdClose_Click();
+    // A change of zero box `index`: held to the range and written live.
+    virtual void ZeroUD_ValueChanged(int index) = 0;
+
+protected:
+    Window(QWidget* owner, int slotCount, bool closeAlways);
+
+    void closeEvent(QCloseEvent* event) override;
+    // Read enabled and the buttons that work on values read disabled, or
+    // (after a Read) the other way round.
+    void EnableButtons(bool readDone);
+    // After an operation: the live writes it held back, a close asked for.
+    void AfterOperation();
+    // Whether a live change of box `index` must wait because a controller
+    // exchange runs; when it is one of this window's operations, the change
+    // is written after it.
+    bool HoldWhileBusy(int index);
+
+    bool running_ = false;  // an operation is in progress
+
+private:
+    const int slotCount_;
+    const bool closeAlways_;
+    bool closePending_ = false;  // cmdClose was clicked during an operation
+    bool unloaded_ = false;
+    std::bitset<32> heldLive_;  // zero boxes changed while an operation ran
+};
 
 }  // namespace ZeroPoints

@@ -1,6 +1,5 @@
 #include "motion/frmZero32.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -81,7 +80,7 @@ void FillGrid(QGroupBox* frame, const std::array<Control*, 32>& controls, std::a
 
 }  // namespace
 
-frmZero32::frmZero32(QWidget* owner) : QWidget(owner) {
+frmZero32::frmZero32(QWidget* owner) : ZeroPoints::Window(owner, 32, false) {
     setWindowFlag(Qt::Window, true);
     setObjectName(QStringLiteral("frmZero32"));
     setProperty("Tag", QStringLiteral("4515"));
@@ -124,7 +123,7 @@ frmZero32::frmZero32(QWidget* owner) : QWidget(owner) {
     cmdDefault = Button(this, "cmdDefault", "Default");
     cmdCancel = Button(this, "cmdCancel", "Cancel");
     cmdClose = Button(this, "cmdClose", "Close");
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+    EnableButtons(false);
 
     Picture1 = new QWidget(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -165,18 +164,7 @@ frmZero32::frmZero32(QWidget* owner) : QWidget(owner) {
     Form_Load();
 }
 
-frmZero32::~frmZero32() { Form_Unload(); }
-
-bool frmZero32::ShowWindow(QWidget* owner) {
-    if (!g_window) {
-        g_window = new frmZero32(owner);
-        g_window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    g_window->show();
-    g_window->raise();
-    g_window->activateWindow();
-    return true;
-}
+bool frmZero32::ShowWindow(QWidget* owner) { return ZeroPoints::ShowSingleWindow(g_window, owner); }
 
 void frmZero32::Form_Load() {
     modAPI::DisableCloseItem(this);
@@ -186,18 +174,6 @@ void frmZero32::Form_Load() {
     frameZero->setEnabled(true);
     frameDIR->setEnabled(false);
     SetProgress(0);
-}
-
-void frmZero32::Form_Unload() {
-    if (unloaded_) return;
-    unloaded_ = true;
-    ZeroPoints::UnloadLink(false);
-    ZeroPoints::LiftMotionLock();
-    ZeroPoints::FocusActiveEditor();
-}
-
-void frmZero32::SetProgress(float percent) {
-    if (pb) pb->setValue(static_cast<int>(percent));
 }
 
 // ---- Read ------------------------------------------------------------------------
@@ -244,14 +220,7 @@ int16_t frmZero32::ReadZeroPart() {
         ZeroPoints::Yield();
     }
     for (int k = 0; k < 4; ++k) {
-        std::array<uint8_t, 8> block{};
-        const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(ZeroPoints::kFirstBlockCommand + k), block);
-        if (result == 255) {
-            for (int j = 0; j < 8; ++j)
-                ServoPos[static_cast<size_t>(8 * k + j)] = ZeroPoints::FilterPosition(block[static_cast<size_t>(j)]);
-        } else {
-            vxIO::CommError = vxIO::kErrGroupRead;
-        }
+        ZeroPoints::ReadPositionBlock(k, ServoPos.data(), ServoPos.size());
         if (Failed()) return vxIO::CommError;
         SetProgress(33 + k);
         ZeroPoints::Yield();
@@ -283,7 +252,7 @@ int16_t frmZero32::ReadZeroPart() {
         ZeroPoints::Yield();
     }
     frameZero->setEnabled(true);
-    EnableAfterRead();
+    EnableButtons(true);
     ReadDone = true;
     return 0;
 }
@@ -295,16 +264,11 @@ int16_t frmZero32::ReadDirectionPart() {
         SetProgress(static_cast<float>((k + 1) * 25));
     }
     frameDIR->setEnabled(true);
-    EnableAfterRead();
+    EnableButtons(true);
     ReadDone = true;
     for (int i = 0; i < 32; ++i) DirFlags[static_cast<size_t>(i)] = ZeroPoints::DirectionBit(DirBytes, i) ? 255 : 0;
     ShowDirections();
     return 0;
-}
-
-void frmZero32::EnableAfterRead() {
-    cmdRead->setEnabled(false);
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(true);
 }
 
 void frmZero32::ShowDirections() {
@@ -358,28 +322,14 @@ void frmZero32::cmdWrite_Click() {
 void frmZero32::ZeroUD_ValueChanged(int index) {
     if (index < 0 || index >= 32) return;
     if (!cmdWrite->isEnabled() || !ReadDone || !ZeroReadDone) return;
-    vxServoUpDown* box = ZeroUD[static_cast<size_t>(index)];
-    const int16_t value = BoxValue(box);
-    // Held to the range; the assignment raises ValueChanged again, and that
-    // call writes.
-    if (value < ZeroPoints::kLowestValue) {
-        SetBoxValue(box, ZeroPoints::kLowestValue);
-        return;
-    }
-    if (value > ZeroPoints::kHighestValue) {
-        SetBoxValue(box, ZeroPoints::kHighestValue);
-        return;
-    }
+    if (ZeroPoints::HoldToRange(ZeroUD[static_cast<size_t>(index)])) return;
     WriteZeroLive(index);
 }
 
 void frmZero32::WriteZeroLive(int index) {
     // A change made while an operation of this window waits is written
     // when the operation is over.
-    if (vxIO::Busy()) {
-        if (running_) heldLive_.set(static_cast<size_t>(index));
-        return;
-    }
+    if (HoldWhileBusy(index)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
     const int16_t value = BoxValue(ZeroUD[static_cast<size_t>(index)]);
@@ -462,39 +412,7 @@ void frmZero32::cmdCancel_Click() {
         const ZeroPoints::Operation op(running_);
         if (!op) return;
         ReadDone = false;
-        cmdRead->setEnabled(true);
-        for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+        EnableButtons(false);
     }
     AfterOperation();
-}
-
-void frmZero32::cmdClose_Click() {
-    if (running_) {
-        closePending_ = true;
-        return;
-    }
-    close();
-}
-
-void frmZero32::AfterOperation() {
-    if (running_) return;
-    const std::bitset<32> held = heldLive_;
-    heldLive_.reset();
-    for (int i = 0; i < 32; ++i)
-        if (held.test(static_cast<size_t>(i))) ZeroUD_ValueChanged(i);
-    if (closePending_) {
-        closePending_ = false;
-        close();
-    }
-}
-
-void frmZero32::closeEvent(QCloseEvent* event) {
-    // An operation on the stack finishes first; the close follows it.
-    if (running_) {
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    event->accept();
 }

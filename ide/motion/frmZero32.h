@@ -17,27 +17,23 @@
 // Write: Write then stores the directions and reports the zero part's error.
 #pragma once
 
-#include <QWidget>
-
 #include <array>
-#include <bitset>
 #include <cstdint>
+
+#include "motion/ZeroPoints.h"
 
 class QGroupBox;
 class QLabel;
-class QProgressBar;
-class QPushButton;
 class QTabWidget;
 class vxServoDIR;
 class vxServoUpDown;
 
-class frmZero32 : public QWidget {
+class frmZero32 : public ZeroPoints::Window {
     Q_OBJECT
 
 public:
     // Creates and loads the window (Form_Load); `owner` is the main window.
     explicit frmZero32(QWidget* owner = nullptr);
-    ~frmZero32() override;
 
     // The window of the program: created on first use and shown modeless.
     // True when it is shown.
@@ -50,18 +46,10 @@ public:
     QTabWidget* SSTab1 = nullptr;     // pages "Zero" and "DIR"
     QGroupBox* frameZero = nullptr;
     QGroupBox* frameDIR = nullptr;
-    QPushButton* cmdRead = nullptr;
-    QPushButton* cmdWrite = nullptr;
-    QPushButton* cmdInsert = nullptr;
-    QPushButton* cmdDefault = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdClose = nullptr;
     QWidget* Picture1 = nullptr;  // carries the progress bar and its label
     QLabel* Label1 = nullptr;     // "Progress :"
-    QProgressBar* pb = nullptr;
 
     // Window state, as the last Read, Default, Cancel and the tab left it.
-    bool ReadDone = false;
     std::array<uint8_t, 32> ServoPos{};
     std::array<uint8_t, 32> ZeroDefault{};  // zero values (box form) read
     std::array<uint8_t, 4> DirBytes{};
@@ -73,22 +61,14 @@ public:
     int16_t ZeroReadError = 0;
 
     void Form_Load();
-    void Form_Unload();
     void cmdRead_Click();
     void cmdWrite_Click();
     void cmdInsert_Click();
     void cmdDefault_Click();
     void cmdCancel_Click();
-    void cmdClose_Click();
-    void ZeroUD_ValueChanged(int index);
+    void ZeroUD_ValueChanged(int index) override;
     void Sdir_Click(int index);
     void SSTab1_Click(int tab);
-
-    // Progress in percent on pb.
-    void SetProgress(float percent);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The steps of Read: the zero part (stop, switch off, positions back,
@@ -96,15 +76,7 @@ private:
     // completed.
     int16_t ReadZeroPart();
     int16_t ReadDirectionPart();
-    void EnableAfterRead();
     void ShowDirections();
     uint8_t DirectionByteOf(int k) const;
     void WriteZeroLive(int index);
-    // After an operation: the live writes it held back, a close asked for.
-    void AfterOperation();
-
-    bool running_ = false;       // an operation is in progress
-    bool closePending_ = false;  // cmdClose was clicked during one
-    bool unloaded_ = false;
-    std::bitset<32> heldLive_;  // zero boxes changed while an operation ran
 };

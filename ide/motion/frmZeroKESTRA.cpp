@@ -1,6 +1,5 @@
 #include "motion/frmZeroKESTRA.h"
 
-#include <QCloseEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
@@ -40,7 +39,7 @@ QPushButton* Button(QWidget* parent, const QString& name, const char* tag, const
 
 }  // namespace
 
-frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : QWidget(owner) {
+frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : ZeroPoints::Window(owner, 24, true) {
     setWindowFlag(Qt::Window, true);
     setObjectName(QLatin1String(kFormName));
     setProperty("Tag", QStringLiteral("7017"));
@@ -64,7 +63,7 @@ frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : QWidget(owner) {
     cmdDefault = Button(this, QStringLiteral("cmdDefault"), "7022", "Default");
     cmdCancel = Button(this, QStringLiteral("cmdCancel"), "12", "Cancel");
     cmdClose = Button(this, QStringLiteral("cmdClose"), "13", "Close");
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+    EnableButtons(false);
     for (int k = 0; k < 3; ++k) {
         cmdUP[static_cast<size_t>(k)] = Button(this, QStringLiteral("cmdUP_%1").arg(k), nullptr, "up");
         cmdDown[static_cast<size_t>(k)] = Button(this, QStringLiteral("cmdDown_%1").arg(k), nullptr, "down");
@@ -89,18 +88,7 @@ frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : QWidget(owner) {
     Form_Load();
 }
 
-frmZeroKESTRA::~frmZeroKESTRA() { Form_Unload(); }
-
-bool frmZeroKESTRA::ShowWindow(QWidget* owner) {
-    if (!g_window) {
-        g_window = new frmZeroKESTRA(owner);
-        g_window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    g_window->show();
-    g_window->raise();
-    g_window->activateWindow();
-    return true;
-}
+bool frmZeroKESTRA::ShowWindow(QWidget* owner) { return ZeroPoints::ShowSingleWindow(g_window, owner); }
 
 QWidget* frmZeroKESTRA::SlotControl(int slot) {
     return modUserRobot::IsSlot(slot) ? ZeroUD[static_cast<size_t>(slot)] : nullptr;
@@ -154,18 +142,6 @@ void frmZeroKESTRA::PlaceButtons() {
     cmdClose->setGeometry(Image1->x() + Image1->width() - 90, Image1->y() + Image1->height() - 32, 80, 24);
 }
 
-void frmZeroKESTRA::Form_Unload() {
-    if (unloaded_) return;
-    unloaded_ = true;
-    ZeroPoints::UnloadLink(true);
-    ZeroPoints::LiftMotionLock();
-    ZeroPoints::FocusActiveEditor();
-}
-
-void frmZeroKESTRA::SetProgress(float percent) {
-    if (pb) pb->setValue(static_cast<int>(percent));
-}
-
 // ---- Read ------------------------------------------------------------------------
 
 void frmZeroKESTRA::cmdRead_Click() {
@@ -191,14 +167,7 @@ bool frmZeroKESTRA::ReadSteps() {
     for (int k = 0; k < 3; ++k) {
         if (k == 1) SetProgress(5);
         if (k == 2) SetProgress(10);
-        std::array<uint8_t, 8> block{};
-        const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(ZeroPoints::kFirstBlockCommand + k), block);
-        if (result == 255) {
-            for (int j = 0; j < 8; ++j)
-                ServoPos[static_cast<size_t>(8 * k + j)] = ZeroPoints::FilterPosition(block[static_cast<size_t>(j)]);
-        } else {
-            vxIO::CommError = vxIO::kErrGroupRead;
-        }
+        ZeroPoints::ReadPositionBlock(k, ServoPos.data(), ServoPos.size());
         if (Failed()) return false;
         ZeroPoints::Yield();
     }
@@ -251,8 +220,7 @@ bool frmZeroKESTRA::ReadSteps() {
     SetProgress(96);
     for (int i = 0; i < 24; ++i)
         if (SlotUsed(i)) ZeroUD[static_cast<size_t>(i)]->setEnabled(true);
-    cmdRead->setEnabled(false);
-    for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(true);
+    EnableButtons(true);
     ReadDone = true;
     SetProgress(100);
     return true;
@@ -288,27 +256,14 @@ void frmZeroKESTRA::cmdWrite_Click() {
 void frmZeroKESTRA::ZeroUD_ValueChanged(int index) {
     if (index < 0 || index >= 24 || !ReadDone) return;
     vxServoUpDown* box = ZeroUD[static_cast<size_t>(index)];
-    const int16_t value = BoxValue(box);
-    // Held to the range; the assignment raises ValueChanged again, and that
-    // call writes.
-    if (value < ZeroPoints::kLowestValue) {
-        SetBoxValue(box, ZeroPoints::kLowestValue);
-        return;
-    }
-    if (value > ZeroPoints::kHighestValue) {
-        SetBoxValue(box, ZeroPoints::kHighestValue);
-        return;
-    }
+    if (ZeroPoints::HoldToRange(box)) return;
     // A change made while an operation of this window waits is written
     // when the operation is over.
-    if (vxIO::Busy()) {
-        if (running_) heldLive_.set(static_cast<size_t>(index));
-        return;
-    }
+    if (HoldWhileBusy(index)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
     // This window leaves a failed live write unreported.
-    vxIO::WriteMemory(ZeroPoints::kZeroAddress + index, ZeroPoints::ValueToByte(value));
+    vxIO::WriteMemory(ZeroPoints::kZeroAddress + index, ZeroPoints::ValueToByte(BoxValue(box)));
 }
 
 void frmZeroKESTRA::Nudge(int pair, int16_t step) {
@@ -367,39 +322,7 @@ void frmZeroKESTRA::cmdCancel_Click() {
             box->setEnabled(false);
         }
         ReadDone = false;
-        cmdRead->setEnabled(true);
-        for (QPushButton* b : {cmdWrite, cmdInsert, cmdDefault, cmdCancel}) b->setEnabled(false);
+        EnableButtons(false);
     }
     AfterOperation();
-}
-
-void frmZeroKESTRA::cmdClose_Click() {
-    if (running_) {
-        closePending_ = true;
-        return;
-    }
-    close();
-}
-
-void frmZeroKESTRA::AfterOperation() {
-    if (running_) return;
-    const std::bitset<24> held = heldLive_;
-    heldLive_.reset();
-    for (int i = 0; i < 24; ++i)
-        if (held.test(static_cast<size_t>(i))) ZeroUD_ValueChanged(i);
-    if (closePending_) {
-        closePending_ = false;
-        close();
-    }
-}
-
-void frmZeroKESTRA::closeEvent(QCloseEvent* event) {
-    // An operation on the stack finishes first; the close follows it.
-    if (running_) {
-        closePending_ = true;
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    event->accept();
 }

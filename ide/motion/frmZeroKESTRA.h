@@ -16,26 +16,22 @@
 // window as it was opened, so nothing unread can be written.
 #pragma once
 
-#include <QWidget>
-
 #include <array>
-#include <bitset>
 #include <cstdint>
 
+#include "motion/ZeroPoints.h"
 #include "motion/modUserRobot.h"
 
 class QLabel;
-class QProgressBar;
 class QPushButton;
 class vxServoUpDown;
 
-class frmZeroKESTRA : public QWidget, public modUserRobot::RobotPictureForm {
+class frmZeroKESTRA : public ZeroPoints::Window, public modUserRobot::RobotPictureForm {
     Q_OBJECT
 
 public:
     // Creates and loads the window (Form_Load); `owner` is the main window.
     explicit frmZeroKESTRA(QWidget* owner = nullptr);
-    ~frmZeroKESTRA() override;
 
     // The window of the program: created on first use and shown modeless.
     // True when it is shown.
@@ -46,19 +42,11 @@ public:
 
     QLabel* Image1 = nullptr;  // the robot's picture
     std::array<vxServoUpDown*, 24> ZeroUD{};
-    QPushButton* cmdRead = nullptr;
-    QPushButton* cmdWrite = nullptr;
-    QPushButton* cmdInsert = nullptr;
-    QPushButton* cmdDefault = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdClose = nullptr;
     std::array<QPushButton*, 3> cmdUP{};
     std::array<QPushButton*, 3> cmdDown{};
     QLabel* Label1 = nullptr;  // "Progress"
-    QProgressBar* pb = nullptr;
 
     // Window state.
-    bool ReadDone = false;
     std::array<uint8_t, 24> ServoPos{};
     std::array<uint8_t, 24> ZeroDefault{};  // zero values (box form) read or written
     std::array<uint8_t, 24> DefaultPose{};
@@ -74,21 +62,14 @@ public:
     static bool SlotUsed(int slot);
 
     void Form_Load();
-    void Form_Unload();
     void cmdRead_Click();
     void cmdWrite_Click();
     void cmdInsert_Click();
     void cmdDefault_Click();
     void cmdCancel_Click();
-    void cmdClose_Click();
     void cmdUP_Click(int index);
     void cmdDown_Click(int index);
-    void ZeroUD_ValueChanged(int index);
-
-    void SetProgress(float percent);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    void ZeroUD_ValueChanged(int index) override;
 
 private:
     // The steps of Read after the port is open; false at the first error
@@ -98,10 +79,4 @@ private:
     // right edge.
     void PlaceButtons();
     void Nudge(int pair, int16_t step);
-    void AfterOperation();
-
-    bool running_ = false;
-    bool closePending_ = false;
-    bool unloaded_ = false;
-    std::bitset<24> heldLive_;
 };

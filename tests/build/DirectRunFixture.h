@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "build/modMain.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
+#include "link/frmRun.h"
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"
 #include "platform/CodeEditor.h"
@@ -76,6 +80,24 @@ protected:
     }
 
     ControllerSim& sim() { return *sim_; }
+
+    // Ctrl+D in the document window, and OK in the download window once it
+    // shows; whether it showed.
+    bool DownloadByKeyPressingOK() {
+        bool shown = false;
+        QTimer presser;
+        presser.setInterval(5);
+        QObject::connect(&presser, &QTimer::timeout, [&] {
+            frmRun* window = frmRun::Loaded();
+            if (shown || !window || !window->isVisible()) return;
+            shown = true;
+            window->cmdOK->click();
+        });
+        presser.start();
+        QTest::keyClick(&Editor(), Qt::Key_D, Qt::ControlModifier);
+        presser.stop();
+        return shown;
+    }
 
 private:
     std::unique_ptr<ControllerSim> sim_;

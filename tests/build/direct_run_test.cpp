@@ -207,21 +207,7 @@ TEST_F(DirectRunTest, DownloadAfterADirectRunSendsTheDocument) {
     EXPECT_EQ(Main().basic.Filename, u"LINE_CNT");
 
     // Ctrl+D in the document window, and OK in the download window.
-    bool shown = false;
-    QString shownSize;
-    QTimer presser;
-    presser.setInterval(5);
-    QObject::connect(&presser, &QTimer::timeout, [&] {
-        frmRun* window = frmRun::Loaded();
-        if (shown || !window || !window->isVisible()) return;
-        shown = true;
-        window->cmdOK->click();
-    });
-    presser.start();
-    QTest::keyClick(&Editor(), Qt::Key_D, Qt::ControlModifier);
-    presser.stop();
-
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(DownloadByKeyPressingOK());
     EXPECT_FALSE(modMain::SnippetImage);
     EXPECT_EQ(Main().basic.Filename, HomeFile("prog.bas").toStdU16String());
     ASSERT_EQ(sim().downloadCount(), 1);
@@ -245,20 +231,7 @@ TEST_F(DirectRunTest, DownloadAfterAMemoryClearSendsTheDocument) {
     EXPECT_NE(sim().downloadedImage(), program);
     EXPECT_FALSE(modMain::CompiledOK);
 
-    bool shown = false;
-    QTimer presser;
-    presser.setInterval(5);
-    QObject::connect(&presser, &QTimer::timeout, [&] {
-        frmRun* window = frmRun::Loaded();
-        if (shown || !window || !window->isVisible()) return;
-        shown = true;
-        window->cmdOK->click();
-    });
-    presser.start();
-    QTest::keyClick(&Editor(), Qt::Key_D, Qt::ControlModifier);
-    presser.stop();
-
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(DownloadByKeyPressingOK());
     ASSERT_EQ(sim().downloadCount(), 2);
     EXPECT_EQ(sim().downloadedImage(), program);
 }

@@ -13,11 +13,9 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <vector>
 
-#include "ControllerSim.h"
-#include "MainWindowFixture.h"
+#include "SimulatedControllerFixture.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/frmWait.h"
@@ -25,8 +23,6 @@
 #include "platform/CodeEditor.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
 
 // Model 2 (the program's default controller): memory read 0xF7 and write
 // 0xF8 with two-byte addresses, servo positions at 768, motor flags at 1259
@@ -45,15 +41,11 @@ void GetMotorOn(Bytes& b, int m) {
     Read(b, kFlagBase2 + m / 8);
 }
 
-class ServoCommandsTest : public MainWindowTest {
+class ServoCommandsTest : public SimulatedControllerTest {
 protected:
-    static constexpr int kShortTimeOutMs = 250;
-
     void SetUp() override {
-        MainWindowTest::SetUp();
-        sim_ = std::make_unique<ControllerSim>(2);
-        ASSERT_TRUE(sim_->ok());
-        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
+        SimulatedControllerTest::SetUp();
+        if (HasFatalFailure()) return;
         frmMain& w = Start();
         ASSERT_EQ(modMain::PortType, 1);
         ASSERT_EQ(modMain::ControllerID, 2);
@@ -65,12 +57,8 @@ protected:
     void TearDown() override {
         if (frmDoc* doc = Doc()) doc->Modified = false;
         frmWait::Unload();
-        MainWindowTest::TearDown();
-        sim_.reset();
-        qunsetenv("QVV2_COM1");
+        SimulatedControllerTest::TearDown();
     }
-
-    ControllerSim& sim() { return *sim_; }
     static frmDoc* Doc() { return modApp::Docs(modApp::ActiveDoc); }
 
     // Servos that are on, at their positions.
@@ -107,9 +95,6 @@ protected:
         EXPECT_EQ(frmWait::Loaded(), nullptr);
         EXPECT_FALSE(vxIO::Busy());
     }
-
-private:
-    std::unique_ptr<ControllerSim> sim_;
 };
 
 TEST_F(ServoCommandsTest, F10SwitchesEveryServoOffAndF11SwitchesTheRememberedOnesBackWhereTheyStand) {

@@ -4,14 +4,9 @@
 #pragma once
 
 #include <QAction>
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <memory>
-#include <vector>
-
-#include "ControllerSim.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/vxIO.h"
@@ -19,19 +14,13 @@
 #include "motion/ServoKnob.h"
 #include "motion/frmMove32_G6.h"
 #include "platform/CodeEditor.h"
-#include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/mainwindow/SimulatedControllerFixture.h"
 
-using Bytes = std::vector<uint8_t>;
-
-class Move32Test : public MainWindowTest {
+class Move32Test : public SimulatedControllerTest {
 protected:
-    static constexpr int kShortTimeOutMs = 250;
-
     void SetUp() override {
-        MainWindowTest::SetUp();
-        sim_ = std::make_unique<ControllerSim>(2);
-        ASSERT_TRUE(sim_->ok());
-        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
+        SimulatedControllerTest::SetUp();
+        if (HasFatalFailure()) return;
         modMain::GroupCollapsed = {};
         modMain::MotorWindowLeft = 0;
         modMain::MotorWindowTop = 0;
@@ -46,13 +35,9 @@ protected:
         }
         for (int n = 1; n <= modApp::Docs.UBound(); ++n)
             if (frmDoc* doc = modApp::Docs(n)) doc->Modified = false;
-        MainWindowTest::TearDown();
-        sim_.reset();
-        qunsetenv("QVV2_COM1");
+        SimulatedControllerTest::TearDown();
         modMain::GroupCollapsed = {};
     }
-
-    ControllerSim& sim() { return *sim_; }
 
     // The main window with one new document holding `text`.
     frmMain& StartWithDocument(const QString& text = QString()) {
@@ -98,7 +83,4 @@ protected:
     static void Write(Bytes& out, int address, uint8_t value) {
         out.insert(out.end(), {0xF8, static_cast<uint8_t>(address & 0xFF), static_cast<uint8_t>(address >> 8), value});
     }
-
-private:
-    std::unique_ptr<ControllerSim> sim_;
 };

@@ -4,33 +4,22 @@
 #pragma once
 
 #include <QAction>
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QPushButton>
 
-#include <memory>
-#include <vector>
-
-#include "ControllerSim.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"
 #include "platform/CodeEditor.h"
-#include "tests/mainwindow/MainWindowFixture.h"
+#include "tests/mainwindow/SimulatedControllerFixture.h"
 
-using Bytes = std::vector<uint8_t>;
-
-class ZeroWindowTest : public MainWindowTest {
+class ZeroWindowTest : public SimulatedControllerTest {
 protected:
-    static constexpr int kShortTimeOutMs = 250;
-
     void SetUp() override {
-        MainWindowTest::SetUp();
-        sim_ = std::make_unique<ControllerSim>(2);
-        ASSERT_TRUE(sim_->ok());
-        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
+        SimulatedControllerTest::SetUp();
+        if (HasFatalFailure()) return;
         savedWindows_ = MainWindowTools::Windows();
         Start();
         vxIO::CommError = 0;
@@ -39,12 +28,8 @@ protected:
     void TearDown() override {
         MainWindowTools::Windows() = savedWindows_;
         Main().Comm.setPortOpen(false);
-        MainWindowTest::TearDown();
-        sim_.reset();
-        qunsetenv("QVV2_COM1");
+        SimulatedControllerTest::TearDown();
     }
-
-    ControllerSim& sim() { return *sim_; }
 
     // What the host sent, once the simulator has answered all of it.
     Bytes wire() {
@@ -77,6 +62,5 @@ protected:
     }
     static void BlockRead(Bytes& b, int command) { Add(b, {command, 0, 0, 0, 0, 0, 0, 0, 0}); }
 
-    std::unique_ptr<ControllerSim> sim_;
     MainWindowTools::ToolWindows savedWindows_;
 };
