@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
@@ -40,6 +41,9 @@
 namespace {
 
 const QString kNavPanel = QStringLiteral("frmNav");
+
+// How often a close deferred by a running controller exchange is tried again.
+constexpr int kCloseRetryMs = 50;
 
 // The numeric value of a string-table entry (0 when it holds no number).
 int16_t EntryNumber(int id) {
@@ -332,6 +336,14 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // save.
     if (!loaded_ || unloaded_) {
         event->accept();
+        return;
+    }
+    // A close asked for while a controller exchange waits (its wait handles
+    // events) would take the serial control and the timers from under that
+    // wait: the window closes once the exchange has ended.
+    if (vxIO::Busy()) {
+        event->ignore();
+        QTimer::singleShot(kCloseRetryMs, this, [this] { close(); });
         return;
     }
     // Every setting stored on the way out (editor, windows, view options)
