@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -58,7 +59,15 @@ void SetDefaultMotorTable() {
     }
 }
 
-QString RobotFolder() { return modApp::AddBackslash(modApp::AppPath()) + QStringLiteral("user/"); }
+QString RobotFolder() {
+    const QString own = modApp::AddBackslash(modApp::AppPath()) + QStringLiteral("user/");
+    if (QFileInfo(own).isDir()) return own;
+    // A program folder chosen elsewhere (QUARVEL_HOME) without robot files of
+    // its own uses the ones shipped next to the program.
+    if (!QCoreApplication::instance()) return own;
+    const QString shipped = modApp::AddBackslash(QCoreApplication::applicationDirPath()) + QStringLiteral("user/");
+    return QFileInfo(shipped).isDir() ? shipped : own;
+}
 
 QImage ReadPicture(const QString& path) {
     QByteArray bytes;

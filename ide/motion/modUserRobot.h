@@ -80,7 +80,9 @@ inline bool IsSlot(int n) { return n >= 0 && n < kSlots; }
 // 12 + 16 * (i mod 12)).
 void SetDefaultMotorTable();
 
-// The folder of the robot files: AppPath, then "user/".
+// The folder of the robot files: "user/" in AppPath, or, when AppPath has
+// no such folder, the "user/" folder beside the program, where the build
+// puts the shipped robot.
 QString RobotFolder();
 
 // Reads the robot file `fileName` (a bare name in RobotFolder) into

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -396,3 +397,22 @@ TEST_F(RobotFileTest, ShippedHumanoidLayoutIsConsistent) {
 }
 
 }  // namespace
+
+// A program folder without robot files of its own (QUARVEL_HOME pointing
+// elsewhere) uses the robot shipped beside the program; one with a user/
+// folder uses only its own.
+TEST(RobotFolderTest, FallsBackToTheShippedRobotBesideTheProgram) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    modApp::SetAppPath(home.path());
+    const QString shipped = QCoreApplication::applicationDirPath() + QStringLiteral("/user/");
+    ASSERT_TRUE(QFileInfo::exists(shipped + QStringLiteral("Vortan.dat")));
+    EXPECT_EQ(modUserRobot::RobotFolder(), shipped);
+    EXPECT_TRUE(modUserRobot::LoadRobotFile(QStringLiteral("Vortan.dat"), QString()));
+
+    ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("user")));
+    EXPECT_EQ(modUserRobot::RobotFolder(), home.path() + QStringLiteral("/user/"));
+    EXPECT_FALSE(modUserRobot::LoadRobotFile(QStringLiteral("Vortan.dat"), QString()));
+    modApp::SetAppPath(QString());
+    modUserRobot::SetDefaultMotorTable();
+}
