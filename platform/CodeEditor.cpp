@@ -534,6 +534,10 @@ bool CodeEditor::LineHasBookmark(int32_t line) const {
     return (SendScintilla(SCI_MARKERGET, static_cast<unsigned long>(line)) & (1L << kBookmarkMarker)) != 0;
 }
 
+bool CodeEditor::HasBookmarks() const {
+    return SendScintilla(SCI_MARKERNEXT, 0UL, 1L << kBookmarkMarker) >= 0;
+}
+
 void CodeEditor::ToggleBookmark() {
     int32_t line = 0, col = 0;
     LineColumnOf(SendScintilla(SCI_GETCURRENTPOS), line, col);

@@ -210,6 +210,8 @@ public:
     bool BookmarkMarginShown() const { return bookmarkMargin_; }
     void SetBookmarkMarginShown(bool shown);
     bool LineHasBookmark(int32_t line) const;
+    // Whether any line carries a bookmark.
+    bool HasBookmarks() const;
     // The highlighted line (background of colour slot 30); -1 for none.
     int32_t HighlightedLine() const { return highlightedLine_; }
     void SetHighlightedLine(int32_t line);

@@ -1,13 +1,13 @@
 #include "build/CompilePipeline.h"
 #include "documents/VbText.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 #include <limits>
 
 #include "QUARVELv2.h"
+#include "build/EventYield.h"
 #include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"
@@ -35,10 +35,6 @@ public:
 QString FileNameFromPath(const QString& path) {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
     return cut < 0 ? path : path.mid(cut + 1);
-}
-
-void YieldToEvents() {
-    if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }
 
 void Call(const std::function<void()>& f) {

@@ -1,26 +1,11 @@
 #include "build/TokenizeLine.h"
-#include "documents/VbText.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <limits>
 
+#include "build/EventYield.h"
+#include "documents/VbText.h"
+
 namespace modMain {
-
-namespace {
-
-// Hands control to pending window events, at most every 15 ms: a turn per
-// character would cost more than the walk itself on a long line.
-void YieldToEvents() {
-    if (!QCoreApplication::instance()) return;
-    static QElapsedTimer last;
-    if (last.isValid() && last.elapsed() < 15) return;
-    last.start();
-    QCoreApplication::processEvents();
-}
-
-}  // namespace
 
 void TokenizeLine(QString& line, QString& comment) {
     // The words are gathered locally and published at the end, so an event

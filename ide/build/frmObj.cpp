@@ -1,6 +1,5 @@
 #include "build/frmObj.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -18,6 +17,7 @@
 
 #include "QUARVELv2.h"
 #include "build/DownloadProgram.h"
+#include "build/EventYield.h"
 #include "documents/LocalizeForm.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
@@ -51,8 +51,6 @@ QFont FixedFont() {
     if (!QFontInfo(font).fixedPitch()) font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     return font;
 }
-
-void Yield() { QCoreApplication::processEvents(); }
 
 }  // namespace
 
@@ -166,16 +164,20 @@ void frm_Obj::BuildListing() {
 
     QString text;
     const int64_t available = static_cast<int64_t>(code_.size()) - 1;
+    int64_t shownPercent = -1;
     for (int64_t i = 1;; ++i) {
         // The compiler's size is read on every turn, as the listing always
         // did; the copy bounds it.
         const int64_t total = std::min<int64_t>(modMain::Basic().TotalBytes, available);
         if (i > total) break;
-        Yield();
+        modMain::YieldToEvents();
         if (!self || generation != generation_) return;  // closed, or a newer listing took over
-        const double percent = std::floor(static_cast<double>(i) / static_cast<double>(total) * 100.0);
-        lblProcess->setText(QStringLiteral(" ") + QString::number(static_cast<int64_t>(percent)) +
-                            QStringLiteral("% 진행중 "));
+        const auto percent = static_cast<int64_t>(
+            std::floor(static_cast<double>(i) / static_cast<double>(total) * 100.0));
+        if (percent != shownPercent) {
+            shownPercent = percent;
+            lblProcess->setText(QStringLiteral(" ") + QString::number(percent) + QStringLiteral("% 진행중 "));
+        }
         if (i % 8 == 1) {
             if (i > 1) text += QStringLiteral("\r\n");
             text += ListingLine(static_cast<int32_t>((i - 1) / 8 * 8), nullptr, 0, hex_);
@@ -290,7 +292,7 @@ void frm_Obj_Line::FillCodes(bool hex) {
     const int64_t available = static_cast<int64_t>(code_.size()) - 1;
     for (int32_t r = 1; r <= totalLines_; ++r) {
         if (hex) {
-            Yield();
+            modMain::YieldToEvents();
             if (!self || generation != generation_) return;
         }
         if (static_cast<size_t>(r) >= linePos_.size()) break;
@@ -307,7 +309,7 @@ void frm_Obj_Line::FillCodes(bool hex) {
             const uint8_t b = code_[static_cast<size_t>(i)];
             bytes += (hex ? Hex2(b) : Decimal3(b)) + QStringLiteral("  ");
             if (hex) {
-                Yield();
+                modMain::YieldToEvents();
                 if (!self || generation != generation_) return;
             }
         }

@@ -82,6 +82,21 @@ platform::CodeEditor* DocumentEditor(int n) {
     return doc && g_access ? g_access->Editor(doc) : nullptr;
 }
 
+platform::CodeEditor* ActiveEditor() { return ActiveDoc == 0 ? nullptr : DocumentEditor(ActiveDoc); }
+
+void FocusActiveEditor() {
+    if (platform::CodeEditor* editor = ActiveEditor()) editor->setFocus();
+}
+
+bool InsertIntoActiveDocument(const QString& text, int32_t lineAdvance) {
+    platform::CodeEditor* editor = ActiveEditor();
+    if (!editor) return false;
+    const platform::EditorRange r = editor->Selection(true);
+    editor->ReplaceSelectedText(text);
+    editor->PutCaret(r.EndLineNo + lineAdvance, r.EndColNo);
+    return true;
+}
+
 QString FileNameFromPath(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
     const qsizetype backslash = path.lastIndexOf(u'\\');

@@ -76,6 +76,15 @@ void SetDocumentWindow(int n, QObject* window);
 // The code-editor control of open document window n, or nullptr.
 platform::CodeEditor* DocumentEditor(int n);
 
+// The active document's editor; FocusActiveEditor gives it the focus
+// (nothing without one).  InsertIntoActiveDocument replaces its selection
+// with `text` and puts the caret `lineAdvance` lines below where the
+// selection ended, at its column; false (nothing changed) without an active
+// document.
+platform::CodeEditor* ActiveEditor();
+void FocusActiveEditor();
+bool InsertIntoActiveDocument(const QString& text, int32_t lineAdvance);
+
 // Number of the document being created or opened; keeps its value
 // afterwards (the document window's load builds its tab key from it, the
 // editor settings are saved from that window's editor).

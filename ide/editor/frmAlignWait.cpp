@@ -97,7 +97,7 @@ void frmAlignWait::AlignProgram() {
     QPointer<frmNav> nav = frmNav::Existing();
     if (nav) {
         nav->Label1->hide();
-        nav->Label1->clear();
+        nav->ClearLabelList();
     }
 
     const int32_t count = rt->LineCount();

@@ -15,6 +15,7 @@
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"
+#include "documents/VbText.h"
 #include "documents/modApp.h"
 #include "documents/modReg.h"
 #include "editor/CodeTips.h"
@@ -27,16 +28,6 @@ constexpr int kKeySpace = 32;
 constexpr int kRightButton = 2;
 constexpr int kTipNone = 0;
 constexpr int kTipFilled = 4;
-
-// Blanks at both ends removed; other white space (tabs) stays, as the
-// dialect's own trimming does.
-QString TrimBlanks(const QString& text) {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ') ++start;
-    while (end > start && text[end - 1] == u' ') --end;
-    return text.mid(start, end - start);
-}
 
 }  // namespace
 
@@ -53,9 +44,9 @@ QString KeywordHelp(qvv2::QUARVELv2& basic, const QString& word) {
 }
 
 bool SpaceAsksForTip(const QString& lineText, int32_t column) {
-    const QString text = TrimBlanks(lineText);
+    const QString text = vb::Trim(lineText);
     if (text.size() <= 1) return false;
-    return !TrimBlanks(text.left(column < 0 ? 0 : column)).contains(u' ');
+    return !vb::Trim(text.left(column < 0 ? 0 : column)).contains(u' ');
 }
 
 }  // namespace modMain

@@ -410,7 +410,8 @@ void frmNav::RefreshFileList() {
 void frmNav::File1_DblClick() {
     QTreeWidgetItem* item = File1->currentItem();
     if (!item || item->text(0).isEmpty()) return;
-    const QString path = (modApp::AddBackslash(dirPath_) + item->text(0)).trimmed();
+    // The full path the list keeps, so a name with blanks at its ends opens too.
+    const QString path = item->data(0, kKeyRole).toString();
     if (path.isEmpty()) return;
     const QFileInfo info(path);
     if (!info.exists() || info.isDir()) return;  // gone since it was listed
@@ -421,9 +422,6 @@ void frmNav::File1_DblClick() {
 // ---- Labels ---------------------------------------------------------------------
 
 void frmNav::AddLabel(const QString& name, int32_t line) {
-    // The list may have been emptied directly (Label1->clear()); its keys
-    // go with its items.
-    if (Label1->topLevelItemCount() == 0) labelKeys_.clear();
     auto* item = new QTreeWidgetItem(Label1, {name, QString::number(line)});
     // The key is unique: a second label of the same name stays without one.
     if (labelKeys_.contains(name)) return;
@@ -431,9 +429,13 @@ void frmNav::AddLabel(const QString& name, int32_t line) {
     item->setData(0, kKeyRole, name);
 }
 
-void frmNav::ClearLabels() {
+void frmNav::ClearLabelList() {
     Label1->clear();
     labelKeys_.clear();
+}
+
+void frmNav::ClearLabels() {
+    ClearLabelList();
     Tbs->setCurrentIndex(0);
     Tbs_Click();
 }

@@ -99,6 +99,8 @@ public:
     void AddLabel(const QString& name, int32_t line);
     // Empties the label list and selects the file page.
     void ClearLabels();
+    // Empties the label list and its keys, leaving the page as it is.
+    void ClearLabelList();
 
     // ---- Events --------------------------------------------------------------------
     void Form_Load();

@@ -12,6 +12,7 @@
 #include "documents/modApp.h"
 #include "documents/modGeneral.h"
 #include "documents/modIni.h"
+#include "platform/Profile.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -60,6 +61,7 @@ void frmNote::Form_Load() {
     modMain::LocalizeForm(this);
     modGeneral::MakeTopMost(this);
     txt_Note->move(1, 1);
+    const platform::ProfileBatch batch;  // one read of the settings file
     left_ = Stored(QStringLiteral("left"), "1980", iniPath_);
     top_ = Stored(QStringLiteral("top"), "1980", iniPath_);
     width_ = Stored(QStringLiteral("width"), "4170", iniPath_);
@@ -74,7 +76,9 @@ void frmNote::Form_Resize() { txt_Note->resize(std::max(0, width() - 10), std::m
 void frmNote::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    // A value the user did not change is written back as it was read.
+    // One write of the settings file for the four values; a value the user
+    // did not change is written back as it was read.
+    platform::ProfileBatch batch;
     modIni::WriteIni(kSection, QStringLiteral("left"), Written(platform::KeptTwips(left_, x())), iniPath_);
     modIni::WriteIni(kSection, QStringLiteral("top"), Written(platform::KeptTwips(top_, y())), iniPath_);
     modIni::WriteIni(kSection, QStringLiteral("width"), Written(platform::KeptTwips(width_, width())), iniPath_);

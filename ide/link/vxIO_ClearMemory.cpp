@@ -10,10 +10,8 @@
 #include "compiler/QUARVELv2.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
-#include "editor/frmDoc.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
-#include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
 
 namespace vxIO {
@@ -22,11 +20,6 @@ namespace {
 
 void CloseSerial() {
     if (modMain::PortType == 1) CloseComm();
-}
-
-void FocusActiveEditor() {
-    if (frmDoc* doc = modApp::Docs(modApp::ActiveDoc))
-        if (doc->rt) doc->rt->setFocus();
 }
 
 }  // namespace
@@ -65,7 +58,7 @@ void ClearMemory() {
     if (ok)
         (void)platform::MsgBox(LoadResString(5002), platform::vbInformation, QStringLiteral("OK"),
                                frmMain::existing());
-    FocusActiveEditor();
+    modApp::FocusActiveEditor();
 }
 
 }  // namespace vxIO

@@ -418,6 +418,9 @@ private:
 
     bool loaded_ = false;
     bool unloaded_ = false;
+    // A close put off by a running controller exchange is waiting to be
+    // tried again.
+    bool closeRetry_ = false;
     QList<QAction*> windowListItems_;
     QObject* commandLock_ = nullptr;  // holds back locked keys (frmMain.cpp)
 };

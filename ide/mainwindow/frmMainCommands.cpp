@@ -7,14 +7,12 @@
 // does not have yet are present with their names and do nothing; each such
 // handler is marked "not connected yet".
 #include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
-#include <QPointer>
 #include <QPrinter>
 #include <QToolBar>
 
@@ -234,17 +232,8 @@ void frmMain::ToggleBookmark() {
     platform::CodeEditor* rt = ActiveEditor();
     if (!rt) return;
     rt->RunCommand(platform::cmdToggleBookmark);
-    // The bookmark margin shows while any line carries a bookmark; the scan
-    // hands control to the event queue once per line.
-    QPointer<QWidget> guard(rt);
-    bool found = false;
-    const int32_t lines = rt->LineCount();
-    for (int32_t i = 0; i < lines && !found; ++i) {
-        QCoreApplication::processEvents();
-        if (!guard) return;
-        found = rt->LineHasBookmark(i);
-    }
-    rt->SetBookmarkMarginShown(found);
+    // The bookmark margin shows while any line carries a bookmark.
+    rt->SetBookmarkMarginShown(rt->HasBookmarks());
 }
 
 void frmMain::ClearBookmarks() {

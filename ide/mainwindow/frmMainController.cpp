@@ -8,7 +8,6 @@
 // warning).  The windows and procedures they start are the slots of
 // mainwindow/MainWindowTools.h.
 #include <QAction>
-#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -31,6 +30,7 @@
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
+#include "motion/frmMoveKESTRA.h"
 #include "platform/MsgBox.h"
 
 namespace {
@@ -188,31 +188,6 @@ uint8_t UsablePosition(uint8_t p) {
     return p < 10 ? 10 : 190;
 }
 
-// The four MOVE lines (groups A, D, B, C), a WAIT line and an empty line for
-// the servos' on states and positions: a servo that is on gives its
-// position right-aligned in three characters, one that is off a blank.
-// `yield` runs before each servo's item.
-QString ServoMotionText(const std::array<bool, 24>& on, const std::array<uint8_t, 24>& pos,
-                        const std::function<void()>& yield) {
-    struct Group {
-        const char* prefix;
-        int16_t first;
-    };
-    static const Group kGroups[] = {{"MOVE G6A, ", 0}, {"MOVE G6D, ", 18}, {"MOVE G6B, ", 6}, {"MOVE G6C, ", 12}};
-    QString text;
-    for (const Group& g : kGroups) {
-        text += QLatin1String(g.prefix);
-        for (int16_t m = g.first; m < g.first + 6; ++m) {
-            if (yield) yield();
-            if (m != g.first) text += QStringLiteral(", ");
-            const size_t i = static_cast<size_t>(m);
-            text += on[i] ? QString::number(pos[i]).rightJustified(3, u' ') : QStringLiteral(" ");
-        }
-        text += QStringLiteral("\r\n");
-    }
-    return text + QStringLiteral("WAIT\r\n\r\n");
-}
-
 }  // namespace
 
 void frmMain::Motor_all_off() {
@@ -275,7 +250,8 @@ void frmMain::Motor_sel_in() {
         return;
     }
     const platform::EditorRange kept = doc->rt->Selection(true);
-    const QString text = ServoMotionText(on, pos, [] { vxIO::Pump(QEventLoop::AllEvents); });
+    // The four MOVE lines (groups A, D, B, C), a WAIT line and an empty line.
+    const QString text = frmMoveKESTRA::MoveLines(pos, on, false) + QStringLiteral("WAIT\r\n\r\n");
     if (doc) {
         doc->rt->ReplaceSelectedText(text);
         doc->rt->PutCaret(kept.EndLineNo + 6, kept.EndColNo);

@@ -343,7 +343,14 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // wait: the window closes once the exchange has ended.
     if (vxIO::Busy()) {
         event->ignore();
-        QTimer::singleShot(kCloseRetryMs, this, [this] { close(); });
+        // One retry at a time, however often the user asks meanwhile.
+        if (!closeRetry_) {
+            closeRetry_ = true;
+            QTimer::singleShot(kCloseRetryMs, this, [this] {
+                closeRetry_ = false;
+                close();
+            });
+        }
         return;
     }
     // Every setting stored on the way out (editor, windows, view options)

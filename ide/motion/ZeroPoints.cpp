@@ -11,7 +11,6 @@
 #include "documents/StringTable.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
-#include "platform/CodeEditor.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "vxServoUpDown.h"
@@ -82,16 +81,6 @@ QString ZeroLines(const std::array<int16_t, 24>& values) { return GroupLines("ZE
 
 QString DirLines(const std::array<int16_t, 24>& values) { return GroupLines("DIR", values, 1); }
 
-bool InsertIntoActiveDocument(const QString& text, int32_t lineAdvance) {
-    if (modApp::ActiveDoc == 0) return false;
-    platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc);
-    if (!editor) return false;
-    const platform::EditorRange r = editor->Selection(true);
-    editor->ReplaceSelectedText(text);
-    editor->PutCaret(r.EndLineNo + lineAdvance, r.EndColNo);
-    return true;
-}
-
 Operation::Operation(bool& running) : running_(running) {
     granted_ = !running_ && exchange_.Granted();
     if (granted_) running_ = true;
@@ -119,13 +108,6 @@ void LiftMotionLock() {
     if (frmMain* main = frmMain::existing()) main->MotionUnlock();
 }
 
-void FocusActiveEditor() {
-    // Without the main window (a window deleted with it) there is no
-    // document to go back to.
-    if (modApp::ActiveDoc == 0 || !frmMain::existing()) return;
-    if (platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc)) editor->setFocus();
-}
-
 bool HoldToRange(vxServoUpDown* box) {
     const int16_t value = box->Value();
     if (value < kLowestValue) {
@@ -149,7 +131,7 @@ void Window::Form_Unload() {
     unloaded_ = true;
     UnloadLink(closeAlways_);
     LiftMotionLock();
-    FocusActiveEditor();
+    modApp::FocusActiveEditor();
 }
 
 void Window::SetProgress(float percent) {

@@ -74,12 +74,6 @@ bool DirectionBit(const std::array<uint8_t, 4>& bytes, int servo);
 QString ZeroLines(const std::array<int16_t, 24>& values);
 QString DirLines(const std::array<int16_t, 24>& values);
 
-// Replaces the selection of the active document's editor with `text` and
-// puts the caret `lineAdvance` lines below the end of the selection as it
-// was before, at its column.  False (nothing changed) with no active
-// document.
-bool InsertIntoActiveDocument(const QString& text, int32_t lineAdvance);
-
 // One operation of a window (Read, Write, Default, Cancel, Insert, a nudge):
 // the window's controller exchange.  Refused while another operation of the
 // same window runs (its loops hand control to the event queue, so a button
@@ -115,7 +109,6 @@ void ShowErrorKeepingLink(int16_t code);
 // editor the focus.
 void UnloadLink(bool closeAlways);
 void LiftMotionLock();
-void FocusActiveEditor();
 
 // A live change of a zero box: a value outside the range is put back to
 // its nearest end (true; the assignment raises the box's ValueChanged again,

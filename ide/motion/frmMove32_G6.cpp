@@ -22,7 +22,6 @@
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "motion/ServoKnob.h"
-#include "platform/CodeEditor.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -57,7 +56,6 @@ bool InCaptureRange(int pos) { return pos >= 10 && pos <= 190; }
 // command they try is refused instead of running in the middle of the loop.
 void Yield() { vxIO::Pump(QEventLoop::AllEvents); }
 
-platform::CodeEditor* ActiveEditor() { return modApp::DocumentEditor(modApp::ActiveDoc); }
 
 }  // namespace
 
@@ -286,7 +284,7 @@ void frmMove32_G6::FailLoad() {
     // The box shows the code of the step that failed: the unload's closing
     // of the port has reset vxIO::CommError by now.
     vxIO::ShowCommError(code);
-    if (platform::CodeEditor* rt = ActiveEditor()) rt->setFocus();
+    modApp::FocusActiveEditor();
 }
 
 // ---- Layout ----------------------------------------------------------------------------
@@ -564,9 +562,7 @@ QString frmMove32_G6::MoveLineText(int group, const std::array<int16_t, 6>& posi
 
 void frmMove32_G6::cmd_Move_Click(int group) {
     if (group < 0 || group >= kGroups) return;
-    platform::CodeEditor* rt = ActiveEditor();
-    if (!rt) return;
-    const platform::EditorRange selection = rt->Selection(true);
+    if (!modApp::ActiveEditor()) return;
     std::array<int16_t, 6> positions{};
     std::array<bool, 6> ticked{};
     for (size_t k = 0; k < 6; ++k) {
@@ -574,8 +570,7 @@ void frmMove32_G6::cmd_Move_Click(int group) {
         positions[k] = servo[i]->Value();
         ticked[k] = chk_Motor[i]->isChecked();
     }
-    rt->ReplaceSelectedText(MoveLineText(group, positions, ticked));
-    rt->PutCaret(selection.EndLineNo + 1, selection.EndColNo);
+    modApp::InsertIntoActiveDocument(MoveLineText(group, positions, ticked), 1);
 }
 
 void frmMove32_G6::txt_Change() {
@@ -610,6 +605,6 @@ void frmMove32_G6::Form_Unload() {
         modMain::MotorWindowTop = static_cast<float>(platform::KeptTwips(modMain::MotorWindowTop, y()));
     }
     if (frmMain* main = frmMain::existing()) main->MotionUnlock();
-    if (platform::CodeEditor* rt = ActiveEditor()) rt->setFocus();
+    modApp::FocusActiveEditor();
     if (g_loaded == this) g_loaded = nullptr;
 }

@@ -25,11 +25,9 @@
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
-#include "editor/frmDoc.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
-#include "platform/CodeEditor.h"
 #include "platform/Twips.h"
 #include "vxServoSlide2.h"
 
@@ -48,11 +46,6 @@ QRect Twips(int left, int top, int width, int height) {
 const modUserRobot::MotorProperty& Slot(int i) { return MotorTable[static_cast<size_t>(i)]; }
 
 bool InRange(int v) { return v >= 10 && v <= 190; }
-
-void FocusActiveEditor() {
-    if (frmDoc* doc = modApp::Docs(modApp::ActiveDoc))
-        if (doc->rt) doc->rt->setFocus();
-}
 
 // Slider members the window uses.
 int SliderValue(const vxServoSlide2* s) { return static_cast<int>(s->Value()); }
@@ -357,7 +350,7 @@ void frmMoveKESTRA::Form_Activate() {
     const int16_t code = vxIO::CommError;
     vxIO::ShowCommError(code);
     close();
-    FocusActiveEditor();
+    modApp::FocusActiveEditor();
 }
 
 void frmMoveKESTRA::changeEvent(QEvent* event) {
@@ -388,7 +381,7 @@ void frmMoveKESTRA::Form_Unload() {
     modMain::MotorWindowTop = static_cast<float>(platform::KeptTwips(modMain::MotorWindowTop, y()));
     if (frmMain* main = frmMain::existing()) main->MotionUnlock();
     if (g_loaded == this) g_loaded = nullptr;
-    FocusActiveEditor();
+    modApp::FocusActiveEditor();
 }
 
 void frmMoveKESTRA::cmdClose_Click() { close(); }
@@ -639,18 +632,14 @@ QString frmMoveKESTRA::MoveLines(const std::array<uint8_t, modUserRobot::kSlots>
 }
 
 void frmMoveKESTRA::InsertLines(bool alternative) {
-    if (modApp::ActiveDoc == 0) return;
-    platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc);
-    if (!editor) return;
-    const platform::EditorRange r = editor->Selection(true);
+    if (!modApp::ActiveEditor()) return;
     std::array<uint8_t, modUserRobot::kSlots> position{};
     std::array<bool, modUserRobot::kSlots> on{};
     for (int i = 0; i < modUserRobot::kSlots; ++i) {
         position[static_cast<size_t>(i)] = static_cast<uint8_t>(SliderValue(Slider(i)));
         on[static_cast<size_t>(i)] = SliderCheck(Slider(i)) != 0;
     }
-    editor->ReplaceSelectedText(MoveLines(position, on, alternative));
-    editor->PutCaret(r.EndLineNo + 4, r.EndColNo);
+    modApp::InsertIntoActiveDocument(MoveLines(position, on, alternative), 4);
     txt->setFocus();
 }
 
@@ -681,12 +670,7 @@ bool frmMoveKESTRA::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMoveKESTRA::cmdWait_Click() {
-    if (unloaded_ || modApp::ActiveDoc == 0) return;
-    platform::CodeEditor* editor = modApp::DocumentEditor(modApp::ActiveDoc);
-    if (!editor) return;
-    const platform::EditorRange r = editor->Selection(true);
-    editor->ReplaceSelectedText(QStringLiteral("WAIT\r\n"));
-    editor->PutCaret(r.EndLineNo + 1, r.EndColNo);
+    if (unloaded_ || !modApp::InsertIntoActiveDocument(QStringLiteral("WAIT\r\n"), 1)) return;
     txt->setFocus();
 }
 

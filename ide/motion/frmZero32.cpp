@@ -12,6 +12,7 @@
 
 #include <functional>
 
+#include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
 #include "documents/modAPI.h"
 #include "documents/modGeneral.h"
@@ -178,28 +179,34 @@ void frmZero32::Form_Load() {
 
 // ---- Read ------------------------------------------------------------------------
 
+void frmZero32::ReadAfterOpen() {
+    ZeroReadDone = false;
+    ZeroReadError = ReadZeroPart();
+    ZeroReadDone = ZeroReadError == 0;
+    const int16_t dirError = ReadDirectionPart();
+    if (dirError != 0) {
+        // Both parts are reported by the first failure: the zero part's
+        // when it failed too.
+        vxIO::ShowCommError(ZeroReadError != 0 ? ZeroReadError : dirError);
+        vxIO::CloseComm();
+    } else if (ZeroReadError != 0) {
+        // The directions were read and stay usable on the open link; the
+        // zero points were not.
+        ZeroPoints::ShowErrorKeepingLink(ZeroReadError);
+    }
+}
+
 void frmZero32::cmdRead_Click() {
     {
         const ZeroPoints::Operation op(running_);
         if (!op) return;
         vxIO::OpenComm();
         if (Failed()) {
+            // Reported, and the held changes and a close asked for meanwhile
+            // still follow below.
             vxIO::ShowCommError(vxIO::CommError);
-            return;
-        }
-        ZeroReadDone = false;
-        ZeroReadError = ReadZeroPart();
-        ZeroReadDone = ZeroReadError == 0;
-        const int16_t dirError = ReadDirectionPart();
-        if (dirError != 0) {
-            // Both parts are reported by the first failure: the zero part's
-            // when it failed too.
-            vxIO::ShowCommError(ZeroReadError != 0 ? ZeroReadError : dirError);
-            vxIO::CloseComm();
-        } else if (ZeroReadError != 0) {
-            // The directions were read and stay usable on the open link; the
-            // zero points were not.
-            ZeroPoints::ShowErrorKeepingLink(ZeroReadError);
+        } else {
+            ReadAfterOpen();
         }
     }
     AfterOperation();
@@ -304,15 +311,16 @@ void frmZero32::cmdWrite_Click() {
                 modMain::Delay(100);
             }
         }
-        for (int k = 0; k < 4; ++k) {
+        bool directionsStored = true;
+        for (int k = 0; k < 4 && directionsStored; ++k) {
             vxIO::WriteEeprom(ZeroPoints::kDirectionEeprom + k, DirectionByteOf(k));
             if (Failed()) {
                 vxIO::ShowCommError(vxIO::CommError);
-                return;
+                directionsStored = false;
             }
         }
         // The directions are stored; the zero part's failure is still news.
-        if (zeroError != 0) ZeroPoints::ShowErrorKeepingLink(zeroError);
+        if (directionsStored && zeroError != 0) ZeroPoints::ShowErrorKeepingLink(zeroError);
     }
     AfterOperation();
 }
@@ -378,10 +386,8 @@ void frmZero32::cmdInsert_Click() {
         } else if (ActivePage == 1) {
             for (size_t i = 0; i < values.size(); ++i) values[i] = ToggleValue(Sdir[i]);
             text = ZeroPoints::DirLines(values);
-        } else {
-            return;
         }
-        ZeroPoints::InsertIntoActiveDocument(text + QStringLiteral("\r\n"), 6);
+        if (!text.isEmpty()) modApp::InsertIntoActiveDocument(text + QStringLiteral("\r\n"), 6);
     }
     AfterOperation();
 }

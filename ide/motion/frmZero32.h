@@ -74,6 +74,8 @@ private:
     // The steps of Read: the zero part (stop, switch off, positions back,
     // zero bytes) and the direction part; each returns its error, 0 when it
     // completed.
+    // Read after the port opened: the zero part, then the directions.
+    void ReadAfterOpen();
     int16_t ReadZeroPart();
     int16_t ReadDirectionPart();
     void ShowDirections();

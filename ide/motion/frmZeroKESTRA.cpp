@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/modAPI.h"
@@ -290,7 +291,7 @@ void frmZeroKESTRA::cmdInsert_Click() {
         if (!op) return;
         std::array<int16_t, 24> values{};
         for (size_t i = 0; i < values.size(); ++i) values[i] = BoxValue(ZeroUD[i]);
-        ZeroPoints::InsertIntoActiveDocument(ZeroPoints::ZeroLines(values), 4);
+        modApp::InsertIntoActiveDocument(ZeroPoints::ZeroLines(values), 4);
     }
     AfterOperation();
 }

@@ -18,6 +18,7 @@
 #include "documents/VbNumbers.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
+#include "link/vxIO.h"
 #include "platform/SafeFile.h"
 #include "platform/Twips.h"
 
@@ -145,7 +146,9 @@ void PlaceMotorControls(const QString& formName) {
     if (!form || !form->RobotPicture()) return;
     QPointer<QWidget> window(AsWidget(form));
     for (int i = 0; i < kSlots; ++i) {
-        QCoreApplication::processEvents();
+        // Through the link's pump, so a command started from an event here
+        // is refused while the window's load holds the port.
+        vxIO::Pump(QEventLoop::AllEvents);
         // The window may have been closed by an event handled just now.
         if (!window || window->objectName() != formName) return;
         QLabel* picture = form->RobotPicture();

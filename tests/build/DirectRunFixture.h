@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ControllerSim.h"
+#include "DownloadWindowPresser.h"
 #include "build/CompilePipeline.h"
 #include "build/modMain.h"
 #include "documents/Documents.h"
@@ -84,19 +85,7 @@ protected:
     // Ctrl+D in the document window, and OK in the download window once it
     // shows; whether it showed.
     bool DownloadByKeyPressingOK() {
-        bool shown = false;
-        QTimer presser;
-        presser.setInterval(5);
-        QObject::connect(&presser, &QTimer::timeout, [&] {
-            frmRun* window = frmRun::Loaded();
-            if (shown || !window || !window->isVisible()) return;
-            shown = true;
-            window->cmdOK->click();
-        });
-        presser.start();
-        QTest::keyClick(&Editor(), Qt::Key_D, Qt::ControlModifier);
-        presser.stop();
-        return shown;
+        return RunPressingDownloadOK([this] { QTest::keyClick(&Editor(), Qt::Key_D, Qt::ControlModifier); });
     }
 
 private:

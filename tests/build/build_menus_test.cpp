@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "ControllerSim.h"
+#include "DownloadWindowPresser.h"
 #include "Text.h"
 #include "build/CompilePipeline.h"
 #include "documents/Documents.h"
@@ -88,19 +89,7 @@ protected:
     // Runs the download command and presses OK in the download window when
     // it comes up.  Returns whether the window was shown.
     bool DownloadFromMenu() {
-        bool shown = false;
-        QTimer presser;
-        presser.setInterval(5);
-        QObject::connect(&presser, &QTimer::timeout, [&] {
-            frmRun* window = frmRun::Loaded();
-            if (shown || !window || !window->isVisible()) return;
-            shown = true;
-            window->cmdOK->click();
-        });
-        presser.start();
-        Main().mnuDown->trigger();
-        presser.stop();
-        return shown;
+        return RunPressingDownloadOK([this] { Main().mnuDown->trigger(); });
     }
 
     // The compiled image as the controller should hold it.

@@ -390,6 +390,7 @@ TEST_F(CodeEditorTest, KeepsBookmarksAndHighlightedLine) {
     EXPECT_FALSE(e.LineHasBookmark(2));
     EXPECT_TRUE(e.LineHasBookmark(3));
     EXPECT_FALSE(e.LineHasBookmark(99));
+    EXPECT_TRUE(e.HasBookmarks());
 
     e.RunCommand(platform::cmdNextBookmark);  // from 3 it wraps to 1
     EXPECT_EQ(e.Selection(true).EndLineNo, 1);
@@ -403,6 +404,7 @@ TEST_F(CodeEditorTest, KeepsBookmarksAndHighlightedLine) {
     EXPECT_FALSE(e.LineHasBookmark(3));
     e.RunCommand(platform::cmdClearBookmarks);
     EXPECT_FALSE(e.LineHasBookmark(1));
+    EXPECT_FALSE(e.HasBookmarks());
 
     e.SetHighlightedLine(2);
     EXPECT_EQ(e.HighlightedLine(), 2);

@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "SimulatedControllerFixture.h"
+#include "documents/Documents.h"
+#include "editor/frmDoc.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
+#include "platform/CodeEditor.h"
+#include "platform/MsgBox.h"
 
 namespace {
 
@@ -46,3 +50,31 @@ TEST_F(SimulatedControllerTest, ACloseDuringALinkWaitWaitsForTheExchange) {
 }
 
 }  // namespace
+
+// Asked twice during the wait, the close is tried once afterwards: one save
+// question, and a Cancel there keeps the program open.
+TEST_F(SimulatedControllerTest, TwoClosesDuringAWaitAskOneSaveQuestion) {
+    frmMain& w = Start();
+    modApp::Docs(modApp::ActiveDoc)->rt->SetWholeText(QStringLiteral("WAIT\r\n"));
+    QTimer closer;
+    closer.setInterval(5);
+    bool fired = false;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (sim().received().size() < 4) return;
+        closer.stop();
+        fired = true;
+        w.close();
+        w.close();
+    });
+    closer.start();
+    sim().injectFault(ControllerSim::Fault::LateReply, 3, 300);
+    vxIO::OpenComm();
+    (void)vxIO::ReadMemory(100);
+    vxIO::CloseComm();
+    ASSERT_TRUE(fired);
+
+    Boxes().Answer(platform::vbCancel);
+    QTest::qWait(400);
+    EXPECT_EQ(Boxes().Calls().size(), 1u);
+    EXPECT_FALSE(w.Unloaded());
+}
