@@ -24,7 +24,6 @@ namespace modMain {
 namespace {
 
 bool Serial() { return PortType == 1; }
-void CloseSerial() { CloseSerialKeepingError(); }
 bool LinkOk() { return vxIO::CommError == 0; }
 
 // A position the servos take; anything else in a line or a reply is no pose.
@@ -106,17 +105,9 @@ void CaptureToMoveLine() {
     int64_t p = 0;
     if (!image.LineStart(1, p)) return;
     // The line's own positions by motor (0 for an empty field).
-    std::array<uint8_t, 32> linePositions{};
-    {
-        uint8_t first = 0;
-        uint8_t count = 0;
-        if (!image.At(p + 1, first) || !image.At(p + 2, count)) return;
-        for (int i = 0; i < count; ++i) {
-            uint8_t position = 0;
-            if (!image.At(p + 3 + i, position)) return;
-            if (first + i < 32) linePositions[static_cast<size_t>(first + i)] = position;
-        }
-    }
+    LineAction block;
+    if (!ReadGroupBlock(image, p, block)) return;
+    const std::array<uint8_t, 32>& linePositions = block.positions;
 
     // On the parallel port nothing is sent and every reply reads 0: the
     // second press would empty the line.
@@ -132,12 +123,12 @@ void CaptureToMoveLine() {
     Delay(100);
     vxIO::StopProgram();
     if (!LinkOk()) {
-        CloseSerial();
+        CloseSerialKeepingError();
         return;
     }
     const MotorGroup* group = FindGroup(groupWord);
     if (!group) {
-        CloseSerial();
+        CloseSerialKeepingError();
         return;
     }
 
@@ -147,7 +138,7 @@ void CaptureToMoveLine() {
             if (!Valid(linePositions[static_cast<size_t>(motor)])) continue;
             vxIO::SetMotorOn(static_cast<int16_t>(motor), false);
             if (!LinkOk()) {
-                CloseSerial();
+                CloseSerialKeepingError();
                 return;
             }
         }
@@ -155,7 +146,7 @@ void CaptureToMoveLine() {
         CaptureLine = static_cast<int16_t>(line);
         CaptureFile = fileName;
         g_captureDoc = doc;
-        CloseSerial();
+        CloseSerialKeepingError();
         return;
     }
 
@@ -169,7 +160,7 @@ void CaptureToMoveLine() {
         complete = vxIO::ReadBlock8(group->readCommand, reply) == 255;
     }
     if (!complete || !LinkOk()) {
-        CloseSerial();
+        CloseSerialKeepingError();
         return;
     }
 
@@ -187,7 +178,7 @@ void CaptureToMoveLine() {
             vxIO::WritePositionPair(static_cast<int16_t>(motor), now);
             if (LinkOk()) vxIO::SetMotorOn(static_cast<int16_t>(motor), true);
             if (!LinkOk()) {
-                CloseSerial();
+                CloseSerialKeepingError();
                 return;
             }
         } else {
@@ -210,7 +201,7 @@ void CaptureToMoveLine() {
         rt->PutCaret(line, std::min<int32_t>(caret.EndColNo, static_cast<int32_t>(newText.size())));
         rt->RunCommand(platform::cmdRefreshView);
     }
-    CloseSerial();
+    CloseSerialKeepingError();
 }
 
 }  // namespace modMain

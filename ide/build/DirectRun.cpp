@@ -41,7 +41,6 @@ bool Serial() { return PortType == 1; }
 void OpenSerial() {
     if (Serial()) vxIO::OpenComm();
 }
-void CloseSerial() { CloseSerialKeepingError(); }
 bool LinkOk() { return vxIO::CommError == 0; }
 // Controller type 5 closes the port on every path (CloseComm itself does
 // nothing off the serial link), keeping a link error's code.
@@ -109,23 +108,6 @@ bool ReadSixBlock(const ObjectImage& image, int64_t p, LineAction& action) {
         action.named[static_cast<size_t>(m)] = true;
     }
     action.sixMotor = true;
-    return true;
-}
-
-// First motor, count and one byte per motor after the opcode at p; motors
-// 32 and above are dropped.
-bool ReadGroupBlock(const ObjectImage& image, int64_t p, LineAction& action) {
-    uint8_t first = 0;
-    uint8_t count = 0;
-    if (!image.At(p + 1, first) || !image.At(p + 2, count)) return false;
-    for (int i = 0; i < count; ++i) {
-        uint8_t position = 0;
-        if (!image.At(p + 3 + i, position)) return false;
-        const int motor = first + i;
-        if (motor > 31) continue;
-        action.positions[static_cast<size_t>(motor)] = position;
-        action.named[static_cast<size_t>(motor)] = true;
-    }
     return true;
 }
 
@@ -202,6 +184,21 @@ void RunBlockMoves(const LineAction& action) {
 }
 
 }  // namespace
+
+bool ReadGroupBlock(const ObjectImage& image, int64_t p, LineAction& action) {
+    uint8_t first = 0;
+    uint8_t count = 0;
+    if (!image.At(p + 1, first) || !image.At(p + 2, count)) return false;
+    for (int i = 0; i < count; ++i) {
+        uint8_t position = 0;
+        if (!image.At(p + 3 + i, position)) return false;
+        const int motor = first + i;
+        if (motor > 31) continue;
+        action.positions[static_cast<size_t>(motor)] = position;
+        action.named[static_cast<size_t>(motor)] = true;
+    }
+    return true;
+}
 
 void CloseSerialKeepingError() {
     const int16_t code = vxIO::CommError;
@@ -436,7 +433,7 @@ void RunCurrentLineSingle() {
             case LineAction::None: break;
         }
     }
-    CloseSerial();
+    CloseSerialKeepingError();
 }
 
 // ---- Running MOVE group lines ----------------------------------------------------
@@ -497,7 +494,7 @@ void RunCurrentGroup() {
     Delay(100);
     vxIO::StopProgram();
     if (!LinkOk()) {
-        CloseSerial();
+        CloseSerialKeepingError();
         return;
     }
     LineAction pose;  // one table for the whole command; each line sets its own motors
@@ -520,7 +517,7 @@ void RunCurrentGroup() {
         }
         if (failed) break;
     }
-    CloseSerial();
+    CloseSerialKeepingError();
 }
 
 }  // namespace modMain

@@ -100,6 +100,11 @@ struct LineAction {
 // anything else, an unknown opcode or a read past the image gives None.
 LineAction DecodeLine(const ObjectImage& image, int64_t p);
 
+// The block of a MOVE line with a group word, after its opcode at index p:
+// first motor, count and one position per motor into `action` (motors 32
+// and above dropped); false on a read past the image.
+bool ReadGroupBlock(const ObjectImage& image, int64_t p, LineAction& action);
+
 // ---- MOVE groups --------------------------------------------------------------------
 
 struct MotorGroup {
