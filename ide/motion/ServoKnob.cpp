@@ -1,5 +1,6 @@
 #include "motion/ServoKnob.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
@@ -14,6 +15,20 @@ constexpr double kPi = 3.14159265358979323846;
 int16_t Bound(int16_t v, int16_t low, int16_t high) { return std::clamp(v, low, high); }
 
 QColor FromBgr(int32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+// The range's sweep, degrees clockwise from Min's end to Max's; the other 60
+// degrees are the gap at the bottom.
+constexpr double kRangeSweep = 300.0;
+// A drag is followed in steps of at most this many degrees, well below the
+// gap's width, so that one step crosses at most one end of the range.
+constexpr double kTrackStep = 10.0;
+
+double Wrap360(double degrees) {
+    const double d = std::fmod(degrees, 360.0);
+    return d < 0 ? d + 360.0 : d;
+}
+
+bool InRange(double sweep) { return sweep <= kRangeSweep; }
 
 }  // namespace
 
@@ -54,6 +69,10 @@ bool ServoKnob::SetValue(int16_t position) {
 
 void ServoKnob::SetOn(bool on) {
     on_ = on;
+    if (!on && dragging_) {
+        dragging_ = false;
+        setSliderDown(false);
+    }
     setEnabled(on);
     update();
 }
@@ -83,6 +102,85 @@ void ServoKnob::Setup(int16_t textPercent, int16_t facePercent, int16_t pointerP
 void ServoKnob::SetColor(int32_t bgr) { color_ = bgr & 0xFFFFFF; }
 
 void ServoKnob::Redraw() { update(); }
+
+// ---- Dragging ----------------------------------------------------------------------
+// The dial's own mapping of a pointer in the gap to the nearer end would make
+// a hand passing the bottom flip the knob from one end to the other in one
+// step; the knob follows the pointer's path instead.
+
+double ServoKnob::SweepOf(const QPointF& point) const {
+    const double dy = height() / 2.0 - point.y();
+    const double dx = point.x() - width() / 2.0;
+    // Degrees counter-clockwise from three o'clock; Min's end stands at 240.
+    const double angle = (dx != 0 || dy != 0) ? std::atan2(dy, dx) * 180.0 / kPi : 0.0;
+    return Wrap360(240.0 - angle);
+}
+
+int ServoKnob::DragTo(double sweep) {
+    // The pointer went the shorter way round since the last event.
+    double turn = sweep - lastSweep_;
+    if (turn > 180.0) turn -= 360.0;
+    if (turn <= -180.0) turn += 360.0;
+    const bool clockwise = turn > 0;
+    const int steps = std::max(1, static_cast<int>(std::ceil(std::abs(turn) / kTrackStep)));
+    double from = lastSweep_;
+    for (int k = 1; k <= steps; ++k) {
+        const double to = Wrap360(lastSweep_ + turn * k / steps);
+        if (hold_ == Hold::Pointer) {
+            // Leaving the range: held at the end it left across.
+            if (!InRange(to)) hold_ = clockwise ? Hold::AtMax : Hold::AtMin;
+        } else if (!InRange(from) && InRange(to)) {
+            // Back into the range: followed again only across the held end.
+            if ((hold_ == Hold::AtMax && !clockwise) || (hold_ == Hold::AtMin && clockwise)) hold_ = Hold::Pointer;
+        }
+        from = to;
+    }
+    lastSweep_ = sweep;
+    switch (hold_) {
+        case Hold::AtMin: return minimum();
+        case Hold::AtMax: return maximum();
+        case Hold::Pointer: break;
+    }
+    return static_cast<int>(0.5 + minimum() + (maximum() - minimum()) * sweep / kRangeSweep);
+}
+
+void ServoKnob::mousePressEvent(QMouseEvent* event) {
+    if (maximum() == minimum() || event->button() != Qt::LeftButton || (event->buttons() ^ event->button())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // A press puts the knob under the pointer; in the gap, at the nearer end.
+    const double sweep = SweepOf(event->position());
+    if (InRange(sweep))
+        hold_ = Hold::Pointer;
+    else
+        hold_ = sweep < kRangeSweep + (360.0 - kRangeSweep) / 2 ? Hold::AtMax : Hold::AtMin;
+    lastSweep_ = sweep;
+    dragging_ = true;
+    setSliderPosition(DragTo(sweep));
+    setSliderDown(true);
+}
+
+void ServoKnob::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_ || !(event->buttons() & Qt::LeftButton)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    setSliderPosition(DragTo(SweepOf(event->position())));
+}
+
+void ServoKnob::mouseReleaseEvent(QMouseEvent* event) {
+    if (!dragging_ || event->button() != Qt::LeftButton || (event->buttons() & ~event->button())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    setSliderPosition(DragTo(SweepOf(event->position())));
+    dragging_ = false;
+    setSliderDown(false);
+}
 
 QSize ServoKnob::sizeHint() const { return {64, 64}; }
 

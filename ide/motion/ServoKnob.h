@@ -14,6 +14,15 @@
 //
 // While the knob is off (SetOn(false)) it is greyed and takes no input, so it
 // raises no Change.
+//
+// A drag never wraps.  The range runs clockwise from seven o'clock (Min) to
+// five o'clock (Max); the gap between them at the bottom belongs to neither
+// end.  During a drag the knob follows the pointer's angle step by step: once
+// the pointer leaves the range across one end, the knob stays at that end
+// until the pointer comes back into the range across the same end, wherever
+// it wanders meanwhile.  So consecutive values of a drag never differ by more
+// than the pointer turned, and a servo is never sent across its whole range
+// because the hand passed the bottom of the dial.
 #pragma once
 
 #include <QColor>
@@ -79,12 +88,28 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // Runs f with the Change event held back (values set from code).
     template <typename F>
     void Quietly(F f);
     void OnValueChanged(int value);
+
+    // Where a drag holds the knob: under the pointer, or at one end until
+    // the pointer comes back across it.
+    enum class Hold { Pointer, AtMin, AtMax };
+    // The pointer's place on the dial: degrees clockwise from Min's end,
+    // 0 to 360; the range is 0 to 300, the gap above 300.
+    double SweepOf(const QPointF& point) const;
+    // Follows the pointer from the last sweep to `sweep`; the value to show.
+    int DragTo(double sweep);
+
+    bool dragging_ = false;
+    Hold hold_ = Hold::Pointer;
+    double lastSweep_ = 0;
 
     int16_t index_ = 0;
     bool on_ = true;

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "KnobPointer.h"
 #include "Move32Fixture.h"
 #include "platform/Twips.h"
 
@@ -126,6 +127,61 @@ TEST_F(Move32Test, AFastDragSendsTheLatestValueInsteadOfABacklog) {
     EXPECT_EQ(sim().servoPosition(1), 77);
     EXPECT_EQ(w->PendingMove(0), -1);
     EXPECT_EQ(w->PendingMove(1), -1);
+    EXPECT_TRUE(Boxes().Calls().empty());
+}
+
+TEST_F(Move32Test, AKnobDraggedThroughItsGapHoldsItsServoAtTheEnd) {
+    using namespace knob_pointer;
+    StartWithDocument("'$LIMIT 13, 30, 170\r\n");
+    SetMotorFlag(13);
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    ServoKnob* knob = Knob(*w, 13);
+    ASSERT_TRUE(knob->On());
+    sim().clearLogs();
+
+    // From twelve o'clock clockwise past the upper end, through the gap and
+    // on into the range's lower side, then back through the gap and across
+    // the upper end to three o'clock: small steps, as a hand moves.
+    const double unitsPerDegree = (170 - 30) / 300.0;
+    double sweep = 150;
+    QPoint pointer = AtSweep(*knob, sweep);
+    QTest::mousePress(knob, Qt::LeftButton, Qt::NoModifier, pointer);
+    int before = knob->Value();
+    std::vector<int> shown{before};  // each new value the knob showed
+    for (const double to : {400.0, 240.0}) {
+        const double step = to > sweep ? 2.0 : -2.0;
+        while (std::abs(to - sweep) > 1e-9) {
+            sweep = std::abs(to - sweep) < 2.0 ? to : sweep + step;
+            const QPoint at = AtSweep(*knob, sweep);
+            QTest::mouseMove(knob, at);
+            SCOPED_TRACE("pointer at " + std::to_string(sweep));
+            EXPECT_LE(std::abs(knob->Value() - before), Turned(*knob, pointer, at) * unitsPerDegree + 1.0);
+            if (InGap(sweep)) {
+                EXPECT_EQ(knob->Value(), 170);
+                // The controller holds the servo at the end, too.
+                ASSERT_TRUE(sim().waitIdle(2000));
+                EXPECT_EQ(sim().servoPosition(13), 170);
+            }
+            before = knob->Value();
+            if (before != shown.back()) shown.push_back(before);
+            pointer = at;
+        }
+    }
+    QTest::mouseRelease(knob, Qt::LeftButton, Qt::NoModifier, pointer);
+    EXPECT_EQ(knob->Value(), shown.back());
+
+    // The controller received the knob's positions one by one (the press at
+    // twelve o'clock is where it already stood): the small steps checked
+    // above, up to the limit, and back down to three o'clock.
+    std::vector<std::pair<int, int>> expected;
+    for (const int v : shown) expected.emplace_back(13, v);
+    EXPECT_EQ(shown.front(), 100);
+    expected.erase(expected.begin());
+    EXPECT_EQ(Moves(Wire()), expected);
+    EXPECT_EQ(*std::max_element(shown.begin(), shown.end()), 170);
+    EXPECT_EQ(*std::min_element(shown.begin(), shown.end()), 100);
+    EXPECT_EQ(sim().servoPosition(13), 30 + 140 * 240 / 300);
     EXPECT_TRUE(Boxes().Calls().empty());
 }
 

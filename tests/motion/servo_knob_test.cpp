@@ -1,11 +1,15 @@
 // The servo knob: values set from code stay quiet and are refused outside
 // the range, the user's turns raise Change with the knob's index, an off
-// knob ignores the user, and a narrowed range never raises a move.
+// knob ignores the user, a narrowed range never raises a move, and a drag
+// through the gap stops at the end it left across instead of wrapping.
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QTest>
 
+#include <string>
+
+#include "KnobPointer.h"
 #include "motion/ServoKnob.h"
 
 namespace {
@@ -108,6 +112,87 @@ TEST(ServoKnobTest, AMouseDragRaisesTheValuesUnderThePointer) {
     EXPECT_EQ(changes.values.front(), 100);
     EXPECT_GT(changes.values.back(), 100);
     EXPECT_EQ(changes.values.back(), knob.Value());
+}
+
+using knob_pointer::AtSweep;
+using knob_pointer::InGap;
+using knob_pointer::Turned;
+
+TEST(ServoKnobTest, ADragThroughTheGapStopsAtTheEndItLeftAcross) {
+    struct Case {
+        const char* what;
+        int16_t min, max;
+        std::vector<double> legs;  // the pointer's sweep at each turn of the path
+        int16_t inGap;             // the knob while the pointer is in the gap
+        int16_t last;              // the knob after the release
+    } cases[] = {
+        {"clockwise past the upper end and on round to the lower end", 10, 190, {150, 420}, 190, 190},
+        {"released in the gap past the upper end", 10, 190, {150, 350}, 190, 190},
+        {"into the gap and back across the upper end", 10, 190, {150, 335, 250}, 190, 160},
+        {"counter-clockwise past the lower end", 10, 190, {150, -60}, 10, 10},
+        {"past the lower end, back across it", 10, 190, {150, -30, 30}, 10, 28},
+        {"a whole turn on, then back across the upper end", 10, 190, {150, 690, 600}, 190, 154},
+        {"a motor's limits", 20, 150, {100, 400}, 150, 150},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ServoKnob knob(6);
+        knob.resize(120, 120);
+        knob.show();
+        ASSERT_TRUE(knob.SetMax(c.max));
+        ASSERT_TRUE(knob.SetMin(c.min));
+        Changes changes(knob);
+        const double unitsPerDegree = (c.max - c.min) / 300.0;
+
+        double sweep = c.legs.front();
+        QPoint pointer = AtSweep(knob, sweep);
+        std::vector<int16_t> shown{knob.Value()};
+        QTest::mousePress(&knob, Qt::LeftButton, Qt::NoModifier, pointer);  // the knob goes under the pointer
+        int before = knob.Value();
+        if (before != shown.back()) shown.push_back(static_cast<int16_t>(before));
+        for (size_t leg = 1; leg < c.legs.size(); ++leg) {
+            const double to = c.legs[leg];
+            const double step = to > sweep ? 3.0 : -3.0;
+            while (std::abs(to - sweep) > 1e-9) {
+                const double next = std::abs(to - sweep) < 3.0 ? to : sweep + step;
+                const QPoint at = AtSweep(knob, next);
+                QTest::mouseMove(&knob, at);
+                const int now = knob.Value();
+                SCOPED_TRACE("pointer at " + std::to_string(next));
+                // Never further than the pointer turned (plus the rounding of a position).
+                EXPECT_LE(std::abs(now - before), Turned(knob, pointer, at) * unitsPerDegree + 1.0);
+                pointer = at;
+                if (InGap(next)) {
+                    EXPECT_EQ(now, c.inGap);
+                }
+                if (now != shown.back()) shown.push_back(static_cast<int16_t>(now));
+                before = now;
+                sweep = next;
+            }
+        }
+        QTest::mouseRelease(&knob, Qt::LeftButton, Qt::NoModifier, pointer);
+        EXPECT_EQ(knob.Value(), c.last);
+        if (knob.Value() != shown.back()) shown.push_back(knob.Value());
+        // What the knob raised is what it showed, step by step.
+        EXPECT_EQ(changes.values, std::vector<int16_t>(shown.begin() + 1, shown.end()));
+    }
+}
+
+TEST(ServoKnobTest, APressInTheGapTakesTheNearerEnd) {
+    struct Case {
+        double sweep;
+        int16_t value;
+    } cases[] = {{310, 190}, {325, 190}, {335, 10}, {355, 10}, {150, 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sweep);
+        ServoKnob knob(0);
+        knob.resize(120, 120);
+        knob.show();
+        QTest::mousePress(&knob, Qt::LeftButton, Qt::NoModifier, AtSweep(knob, c.sweep));
+        EXPECT_EQ(knob.Value(), c.value);
+        QTest::mouseRelease(&knob, Qt::LeftButton, Qt::NoModifier, AtSweep(knob, c.sweep));
+        EXPECT_EQ(knob.Value(), c.value);
+    }
 }
 
 TEST(ServoKnobTest, AppearanceArgumentsAreKeptInTheirBoundsAndPaint) {
