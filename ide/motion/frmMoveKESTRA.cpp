@@ -221,7 +221,19 @@ void frmMoveKESTRA::BuildControls() {
         s->setScrollView(false);
         s->resize(platform::TwipsToPixels(vxServoSlide2::kDefaultWidthTwips), s->height());
         s->hide();
-        connect(s, &vxServoSlide2::Change, this, [this, i] { servo_Change(i); });
+        // The slider reports a new value only when its handle is let go; the
+        // servo follows the handle while it is dragged instead, so that it
+        // never makes the whole way in one step.  The let-go's report then
+        // repeats the position last sent and is not sent again.
+        connect(s, &vxServoSlide2::Scroll, this, [this, i, s] {
+            dragSent_[static_cast<size_t>(i)] = SliderValue(s);
+            servo_Change(i);
+        });
+        connect(s, &vxServoSlide2::Change, this, [this, i, s] {
+            const bool sent = dragSent_[static_cast<size_t>(i)] == SliderValue(s);
+            dragSent_[static_cast<size_t>(i)] = 0;
+            if (!sent) servo_Change(i);
+        });
         connect(s, &vxServoSlide2::Click, this, [this, i] { servo_Click(i); });
         connect(s, &vxServoSlide2::DblClick, this, [this, i] { servo_DblClick(i); });
         // An unfolded slider covers the ones below it, not the other way round.

@@ -129,6 +129,9 @@ private:
     // Slider moves and check box clicks that arrived while the link waited.
     void RetryPending();
 
+    // Per slot, the position a drag of its handle sent last; 0 (no
+    // position of a slider) when none.
+    std::array<int, modUserRobot::kSlots> dragSent_{};
     std::set<int> pendingMove_;
     std::set<int> pendingClick_;
     QTimer retry_;

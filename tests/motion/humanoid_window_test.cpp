@@ -12,6 +12,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -372,6 +375,115 @@ TEST_F(HumanoidWindowTest, SyncSendsThePartnerTheSameValue) {
     clearWire();
     w.servo[0]->setValue(91);
     EXPECT_EQ(wire(), Move(0, 91));
+}
+
+// The slider's handle and groove as its style draws them.
+QRect SliderPart(QSlider* slider, QStyle::SubControl part) {
+    QStyleOptionSlider opt;
+    opt.initFrom(slider);
+    opt.orientation = slider->orientation();
+    opt.minimum = slider->minimum();
+    opt.maximum = slider->maximum();
+    opt.sliderPosition = slider->sliderPosition();
+    opt.sliderValue = slider->value();
+    opt.singleStep = slider->singleStep();
+    opt.pageStep = slider->pageStep();
+    opt.upsideDown = slider->invertedAppearance();
+    opt.tickPosition = slider->tickPosition();
+    opt.subControls = QStyle::SC_All;
+    return slider->style()->subControlRect(QStyle::CC_Slider, &opt, part, slider);
+}
+
+// The moves in what the host sent: (motor, position).
+std::vector<std::pair<int, int>> Moves(const Bytes& wire) {
+    std::vector<std::pair<int, int>> moves;
+    for (size_t i = 0; i + 2 < wire.size(); ++i)
+        if (wire[i] == 0xE6) {
+            moves.emplace_back(wire[i + 1], wire[i + 2]);
+            i += 2;
+        }
+    return moves;
+}
+
+// A slider dragged by its handle sends its servo each place the handle
+// passes, as the hand moves, and nothing beyond the range's ends; a click on
+// the groove steps by a page.
+TEST_F(HumanoidWindowTest, WhatASliderSendsFollowsTheHand) {
+    writeRobot(RobotFile({{3, 3}}));
+    frmMoveKESTRA& w = Open();
+    vxServoSlide2* slide = w.servo[3];
+    QTest::mouseMove(slide->lblMotorNo(), slide->lblMotorNo()->rect().center());  // unfolds it
+    ASSERT_TRUE(slide->ScrollView());
+    QSlider* slider = slide->ServoSlider();
+    ASSERT_TRUE(slider->isVisible());
+    const QRect groove = SliderPart(slider, QStyle::SC_SliderGroove);
+    const int span = groove.width() - SliderPart(slider, QStyle::SC_SliderHandle).width();
+    ASSERT_GT(span, 10);
+    // Positions one pixel of the hand moves the handle by, rounded up.
+    const int perPixel = (180 + span - 1) / span;
+
+    struct Case {
+        const char* what;
+        int from;
+        int pixels;  // how far the hand moves the handle; 0: a click on the groove
+        int clickSide;
+        int to;
+    } cases[] = {
+        {"dragged to the right", 100, 12, 0, -1},
+        {"dragged to the left", 100, -12, 0, -1},
+        {"dragged far beyond the upper end", 170, 3 * groove.width(), 0, 190},
+        {"dragged far beyond the lower end", 30, -3 * groove.width(), 0, 10},
+        {"a click on the groove right of the handle", 100, 0, 1, 105},
+        {"a click on the groove left of the handle", 100, 0, -1, 95},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(slide->setValue(c.from));
+        clearWire();
+        const QRect handle = SliderPart(slider, QStyle::SC_SliderHandle);
+        if (c.pixels == 0) {
+            const QPoint at = c.clickSide > 0 ? QPoint((handle.right() + groove.right()) / 2, handle.center().y())
+                                              : QPoint((groove.left() + handle.left()) / 2, handle.center().y());
+            QTest::mouseClick(slider, Qt::LeftButton, Qt::NoModifier, at);
+            EXPECT_EQ(Moves(wire()), (std::vector<std::pair<int, int>>{{3, c.to}}));
+            EXPECT_EQ(slide->Value(), c.to);
+            continue;
+        }
+        QPoint hand = handle.center();
+        QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, hand);
+        int last = c.from;
+        const int step = c.pixels > 0 ? 1 : -1;
+        for (int moved = 0; moved != c.pixels; moved += step) {
+            hand.rx() += step;
+            QTest::mouseMove(slider, hand);
+            const int now = slide->Value();
+            EXPECT_LE(std::abs(now - last), perPixel);
+            // The servo stands where the handle stands, while the hand moves.
+            const auto moves = Moves(wire());
+            if (now != c.from) {
+                ASSERT_FALSE(moves.empty()) << "nothing sent while the handle moved to " << now;
+                EXPECT_EQ(moves.back(), std::make_pair(3, now));
+            }
+            last = now;
+        }
+        QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, hand);
+        const auto moves = Moves(wire());
+        ASSERT_FALSE(moves.empty());
+        // One move per place, in order, each a small step, and the last
+        // where the handle was let go.
+        int previous = c.from;
+        for (size_t k = 0; k < moves.size(); ++k) {
+            EXPECT_EQ(moves[k].first, 3);
+            EXPECT_NE(moves[k].second, previous) << "sent twice at " << previous;
+            EXPECT_LE(std::abs(moves[k].second - previous), perPixel);
+            previous = moves[k].second;
+        }
+        EXPECT_EQ(previous, slide->Value());
+        if (c.to >= 0) {
+            EXPECT_EQ(slide->Value(), c.to);
+        }
+        EXPECT_EQ(sim_->servoPosition(3), slide->Value());
+    }
 }
 
 // While the link waits for the controller, nothing else of the window runs:
