@@ -357,11 +357,11 @@ void frmMoveKESTRA::Form_Activate() {
     if (!LoadFailed || activated_) return;
     activated_ = true;
     frmWait::Unload();
-    // The box first, while the load's error code is still there: closing the
-    // window closes the port, which clears the code.
+    // The window goes first, then the box.  Closing the window closes the
+    // port, which clears the link's code: the box shows the load's, kept here.
     const int16_t code = vxIO::CommError;
-    vxIO::ShowCommError(code);
     close();
+    vxIO::ShowCommError(code);
     modApp::FocusActiveEditor();
 }
 

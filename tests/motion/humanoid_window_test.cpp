@@ -254,10 +254,20 @@ TEST_F(HumanoidWindowTest, FailedLoadShowsTheRealErrorCodeAndLiftsTheLock) {
         boxes_.reset();  // the old responder goes first, or it would remove the new one
         boxes_ = std::make_unique<ScriptedMsgBox>();
         boxes_->Answer(platform::vbOK);
+        // Whether the window is still on screen when the box comes up.
+        std::vector<bool> windowShown;
+        boxes_->WhenShown([&](const platform::MsgBoxCall&) {
+            bool shown = false;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                shown = shown || (qobject_cast<frmMoveKESTRA*>(top) && top->isVisible());
+            windowShown.push_back(shown);
+        });
         main_->mnuMotorControlKESTRA_Click();
         QCoreApplication::processEvents();
         EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
         ASSERT_EQ(boxes_->Calls().size(), 1u);
+        EXPECT_EQ(windowShown, std::vector<bool>{false}) << "the window goes first, then the box";
+        boxes_->WhenShown(nullptr);
         const QString prompt = boxes_->Calls()[0].prompt;
         EXPECT_TRUE(prompt.startsWith(QStringLiteral("Error Code : %1\r\n%2").arg(c.code).arg(QLatin1String(c.text))))
             << prompt.toStdString();

@@ -1,6 +1,7 @@
 // The real-time group servo window against the simulated controller: the
 // load's wire sequence and limits, knob moves without a backlog, captures,
 // the inserted MOVE lines, folding, a dead controller, and the unload.
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -424,6 +425,14 @@ TEST_F(Move32Test, ADeadControllerGivesOneBoxWithItsCodeAndAUsableProgram) {
     sim().setSilent(true);
     modMain::MotorWindowLeft = 1500;
     Boxes().Answer(platform::vbOK);
+    // Whether the window is still on screen when the box comes up.
+    std::vector<bool> windowShown;
+    Boxes().WhenShown([&](const platform::MsgBoxCall&) {
+        bool shown = false;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            shown = shown || (qobject_cast<frmMove32_G6*>(top) && top->isVisible());
+        windowShown.push_back(shown);
+    });
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(OpenFromMenu(), nullptr);
@@ -431,6 +440,8 @@ TEST_F(Move32Test, ADeadControllerGivesOneBoxWithItsCodeAndAUsableProgram) {
     EXPECT_LT(clock.elapsed(), 4 * kShortTimeOutMs);
     ASSERT_EQ(Boxes().Calls().size(), 1u);
     EXPECT_TRUE(Boxes().Calls()[0].prompt.startsWith(QStringLiteral("Error Code : -4\r\n")));
+    EXPECT_EQ(windowShown, std::vector<bool>{false}) << "the window goes first, then the box";
+    Boxes().WhenShown(nullptr);
     EXPECT_EQ(frmMove32_G6::Loaded(), nullptr);
     EXPECT_FALSE(Main().Comm.PortOpen());
     EXPECT_FLOAT_EQ(modMain::MotorWindowLeft, 1500);  // the stored position is kept

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 ScriptedMsgBox::ScriptedMsgBox() {
     previous_ = platform::SetMsgBoxResponder([this](const platform::MsgBoxCall& call) -> int16_t {
         calls_.push_back(call);
+        if (look_) look_(call);
         if (answers_.empty()) {
             ADD_FAILURE() << "unexpected message box: " << call.prompt.toStdString();
             return platform::MsgBoxDefaultResult(call.style);
@@ -19,6 +22,11 @@ ScriptedMsgBox::~ScriptedMsgBox() { platform::SetMsgBoxResponder(previous_); }
 
 ScriptedMsgBox& ScriptedMsgBox::Answer(int16_t result) {
     answers_.push_back(result);
+    return *this;
+}
+
+ScriptedMsgBox& ScriptedMsgBox::WhenShown(std::function<void(const platform::MsgBoxCall&)> look) {
+    look_ = std::move(look);
     return *this;
 }
 

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/CommonDialog.h"
@@ -30,12 +31,16 @@ public:
 
     // Queues the answer to the next box.
     ScriptedMsgBox& Answer(int16_t result);
+    // Runs `look` for each box as it is shown, before it is answered: what
+    // else is on screen at that moment.
+    ScriptedMsgBox& WhenShown(std::function<void(const platform::MsgBoxCall&)> look);
     const std::vector<platform::MsgBoxCall>& Calls() const { return calls_; }
     size_t Pending() const { return answers_.size(); }
 
 private:
     std::deque<int16_t> answers_;
     std::vector<platform::MsgBoxCall> calls_;
+    std::function<void(const platform::MsgBoxCall&)> look_;
     platform::MsgBoxResponder previous_;
 };
 
