@@ -93,6 +93,8 @@ Operation::~Operation() {
 void Yield() { vxIO::Pump(QEventLoop::AllEvents); }
 
 void ShowErrorKeepingLink(int16_t code) {
+    // The user ended the exchange: nothing to tell.
+    if (code == vxIO::kErrAborted) return;
     (void)platform::MsgBox(vxIO::CommErrorMessage(code), platform::vbOKOnly | platform::vbInformation,
                            LoadResString(3017), frmMain::existing());
 }
@@ -146,6 +148,7 @@ void Window::EnableButtons(bool readDone) {
 void Window::cmdClose_Click() {
     if (running_) {
         closePending_ = true;
+        vxIO::Abort();
         return;
     }
     close();
@@ -170,13 +173,16 @@ bool Window::HoldWhileBusy(int index) {
 }
 
 void Window::closeEvent(QCloseEvent* event) {
-    // An operation on the stack finishes first; the close follows it.
+    // An operation on the stack is ended first (its exchange stops at the
+    // next byte); the close follows it.
     if (running_) {
         closePending_ = true;
+        vxIO::Abort();
         event->ignore();
         return;
     }
     Form_Unload();
+    vxIO::EndAbort();
     event->accept();
 }
 
