@@ -36,7 +36,9 @@ void ReadPositionBlock(int k, uint8_t* positions, size_t count) {
     std::array<uint8_t, 8> block{};
     const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(kFirstBlockCommand + k), block);
     if (result != 255) {
-        vxIO::CommError = vxIO::kErrGroupRead;
+        // A read ended by a close keeps its own code: the user asked for it,
+        // and no box is due.
+        if (vxIO::CommError != vxIO::kErrAborted) vxIO::CommError = vxIO::kErrGroupRead;
         return;
     }
     for (size_t j = 0; j < block.size(); ++j) {

@@ -87,3 +87,47 @@ TEST_F(ZeroWindowTest, ACloseDuringASlowWriteEndsItWithoutSuccess) {
         for (int k = 0; k < 4; ++k) EXPECT_EQ(sim().eeprom(ZeroPoints::kDirectionEeprom + k), kStored) << k;
     }
 }
+
+// A close while the read waits inside a motor-group read: the read ends
+// there, and the group read's own failure code does not bring up a box.
+TEST_F(ZeroWindowTest, ACloseDuringAGroupReadEndsTheReadWithoutABox) {
+    struct Case {
+        const char* what;
+        QAction* menu;
+        const char* form;
+        int lateByte;  // a byte of the first group read
+    };
+    const Case cases[] = {
+        // The stop command, then the group read's command and its replies.
+        {"humanoid window", Main().mnuZero, "frmZeroKESTRA", 3},
+        // The stop command, the 32 switches, then the group reads.
+        {"32-servo window", Main().mnuZero_all, "frmZero32", 2 + 64 + 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.menu->trigger();
+        QPointer<ZeroPoints::Window> w = Main().findChild<ZeroPoints::Window*>(QLatin1String(c.form));
+        ASSERT_TRUE(w);
+        ASSERT_TRUE(sim().waitIdle(2000));
+        sim().clearLogs();
+        sim().injectFault(ControllerSim::Fault::LateReply, c.lateByte, kSlowMs);
+        size_t receivedAtClose = 0;
+        QTimer closer;
+        closer.setInterval(2);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (sim().received().size() <= static_cast<size_t>(c.lateByte) || !w) return;
+            closer.stop();
+            receivedAtClose = sim().received().size();
+            w->cmdClose->click();
+        });
+        closer.start();
+        w->cmdRead->click();
+        for (int i = 0; i < 300 && w; ++i) QTest::qWait(10);
+        EXPECT_FALSE(w);
+        EXPECT_TRUE(Boxes().Calls().empty());
+        EXPECT_FALSE(Main().Comm.PortOpen());
+        EXPECT_TRUE(sim().waitIdle(3 * kSlowMs));
+        EXPECT_EQ(sim().received().size(), receivedAtClose);
+        EXPECT_EQ(sim().resetCount(), 0);
+    }
+}
