@@ -11,6 +11,8 @@ namespace modMain {
 
 void Delay(int16_t ms) {
     if (ms < 1) return;
+    // An exchange being ended by a close waits for nothing more.
+    if (vxIO::Aborted()) return;
     QPointer<QTimer> timer = vxIO::Link().TimeDelay;
     if (!timer) {
         // No event queue to keep running (and no timer): just sleep.
@@ -26,6 +28,10 @@ void Delay(int16_t ms) {
         // and its end ends this one too; a timer stopped by anyone else, or
         // gone with its owner, must not leave this loop waiting for ever.
         if (!timer || (!DelayElapsed && !timer->isActive())) break;
+        if (vxIO::Aborted()) {
+            if (timer) timer->stop();
+            break;
+        }
     }
 }
 

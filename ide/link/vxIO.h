@@ -105,6 +105,30 @@ bool Busy();
 // as started from inside the wait.
 void Pump(QEventLoop::ProcessEventsFlags flags = QEventLoop::WaitForMoreEvents);
 
+// ---- Ending an exchange early ---------------------------------------------------
+//
+// A close asked for while an exchange waits (of the main window, or of the
+// window whose exchange it is) ends that exchange instead of waiting for it:
+// the wait in progress ends at once (the byte in flight is lost), the serial
+// port is closed, and from then on every link operation (opening the port,
+// each byte, modMain::Delay) fails at once with kErrAborted and sends
+// nothing, so a caller's loop that goes on after the error adds no byte to
+// the line.  Closing the port and flushing its input still work.  The abort
+// stands until the close that asked for it goes ahead (EndAbort), so nothing
+// the closing window does on its way out (a reset, a held-back write) starts
+// a new exchange with a controller that did not answer in time.
+//
+// kErrAborted is a failure like any other code for the callers (nothing is
+// reported as done), but the error box is not shown for it: the user asked
+// for the end.
+
+// Asks the active exchange to end; nothing when no exchange is active.
+void Abort();
+// Whether an abort stands.
+bool Aborted();
+// Lifts the abort: the link works again.
+void EndAbort();
+
 // ---- Link state -----------------------------------------------------------
 
 inline bool RxReady = false;     // a reply byte has arrived since the wait began
@@ -138,6 +162,7 @@ enum : int16_t {
     kErrObjectCode = -21,   // object code too short
     kErrGroupRead = -25,    // a motor-group read did not complete
     kErrBlockReply = -26,   // unexpected block reply of the fast download
+    kErrAborted = -27,      // the exchange was ended by a close of its window
 };
 
 // ---- Byte link ------------------------------------------------------------
@@ -231,7 +256,8 @@ int CommErrorTextId(int16_t code);
 QString CommErrorMessage(int16_t code);
 // Shows the error box for code (usually CommError itself, or a code of the
 // caller's own), then closes the serial port, which leaves CommError 0 (or -2
-// when the close fails), and the wait window.
+// when the close fails), and the wait window.  For kErrAborted no box is
+// shown; the port and the wait window are closed all the same.
 void ShowCommError(int16_t code);
 
 }  // namespace vxIO

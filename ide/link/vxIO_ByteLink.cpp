@@ -19,10 +19,29 @@ bool Parallel() { return modMain::PortType == 0; }
 
 enum class Reply { Echo, ReceiveEcho, Receive };
 
+// Closes the serial port for an aborted exchange; a failure changes nothing
+// (the abort's code stands).
+void ClosePortForAbort() {
+    platform::CommControl* port = Link().Comm;
+    if (!port || !port->PortOpen()) return;
+    FlushInput();
+    (void)port->setPortOpen(false);
+}
+
+// While an abort stands, an operation fails at once: kErrAborted, the port
+// closed, nothing sent.
+bool RefusedByAbort() {
+    if (!Aborted()) return false;
+    CommError = kErrAborted;
+    ClosePortForAbort();
+    return true;
+}
+
 // The common core of SendByte, ReceiveByteEcho and ReceiveByte.
 uint8_t ReplyWait(Reply kind, uint8_t sent) {
     if (Busy()) return 0;
     CommError = 0;
+    if (RefusedByAbort()) return 0;
     if (!Serial()) return 0;
     // The controls may go away during a wait (their owner closed): the wait
     // then ends as a port failure.
@@ -47,11 +66,17 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     }
     timeOut->start();
 
-    enum class End { TimedOut, Received, PortFailed } end;
+    enum class End { TimedOut, Received, PortFailed, Aborted } end;
     for (;;) {
         // Sleeps until something happens; the time-out timer guarantees a
         // wake-up, so this never spins and never waits forever.
         Pump(QEventLoop::WaitForMoreEvents);
+        // A close asked for meanwhile ends the wait now, whatever else
+        // arrived in the same turn.
+        if (Aborted()) {
+            end = End::Aborted;
+            break;
+        }
         if (!port || !timeOut) {
             end = End::PortFailed;
             break;
@@ -84,6 +109,9 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     case End::PortFailed:
         CommError = kErrPort;
         break;
+    case End::Aborted:
+        CommError = kErrAborted;
+        break;
     case End::Received:
         switch (kind) {
         case Reply::Echo:
@@ -103,6 +131,7 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     }
     if (timeOut) timeOut->stop();
     if (kind == Reply::Echo) RxReady = false;
+    if (end == End::Aborted) ClosePortForAbort();
     return result;
 }
 
@@ -111,6 +140,7 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
 void OpenComm() {
     if (Busy()) return;
     CommError = 0;
+    if (RefusedByAbort()) return;
     if (!Serial()) return;
     platform::CommControl* port = Link().Comm;
     if (!port) {
@@ -142,6 +172,7 @@ void SendByte(uint8_t b) { (void)ReplyWait(Reply::Echo, b); }
 void SendByteNoEcho(uint8_t b) {
     if (Busy()) return;
     CommError = 0;
+    if (RefusedByAbort()) return;
     if (!Serial()) return;
     platform::CommControl* port = Link().Comm;
     if (!port) {
@@ -157,7 +188,7 @@ void SendByteNoEcho(uint8_t b) {
 
 void SendZero() {
     if (Busy()) return;
-    if (!Serial()) {
+    if (!Serial() && !Aborted()) {
         CommError = 0;
         return;
     }
@@ -194,6 +225,7 @@ bool ParallelFailed() {
 int16_t ParInport() {
     if (Busy()) return 0;
     CommError = 0;
+    if (RefusedByAbort()) return 0;
     if (!Parallel()) return 0;
     const int16_t status = OSType == 2 ? platform::InportNT() : platform::Inport98();
     if (ParallelFailed()) return 0;
@@ -203,6 +235,7 @@ int16_t ParInport() {
 uint8_t ParReceive() {
     if (Busy()) return 0;
     CommError = 0;
+    if (RefusedByAbort()) return 0;
     if (!Parallel()) return 0;
     const uint8_t data = OSType == 2 ? platform::ReceiveDataNT() : platform::ReceiveData98();
     if (ParallelFailed()) return 0;

@@ -58,6 +58,13 @@ QString CommErrorMessage(int16_t code) {
 }
 
 void ShowCommError(int16_t code) {
+    // An exchange the user ended by a close: no box, the rest as for any
+    // error.
+    if (code == kErrAborted) {
+        CloseComm();
+        frmWait::Unload();
+        return;
+    }
     QString message = CommErrorMessage(code);
     // A port that would not open: say which device that was.
     if (code == -1) {

@@ -48,6 +48,8 @@ QPointer<StandIn> g_standIn;
 int g_pumpDepth = 0;
 int g_ownerDepth = 0;
 int g_tokens = 0;
+// An abort asked for and not yet lifted.
+bool g_aborted = false;
 
 bool PortIsOpen() {
     const LinkControls link = Link();
@@ -116,6 +118,14 @@ Exchange::Exchange() : granted_(!Busy()) {
 Exchange::~Exchange() {
     if (granted_ && g_tokens > 0) --g_tokens;
 }
+
+void Abort() {
+    if (g_tokens > 0 || PortIsOpen()) g_aborted = true;
+}
+
+bool Aborted() { return g_aborted; }
+
+void EndAbort() { g_aborted = false; }
 
 void Pump(QEventLoop::ProcessEventsFlags flags) {
     if (!QCoreApplication::instance()) return;

@@ -340,8 +340,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     // A close asked for while a controller exchange waits (its wait handles
     // events) would take the serial control and the timers from under that
-    // wait: the window closes once the exchange has ended.
+    // wait: the exchange is asked to end (at once, with the port closed) and
+    // the window closes once it has.
     if (vxIO::Busy()) {
+        vxIO::Abort();
         event->ignore();
         // One retry at a time, however often the user asks meanwhile.
         if (!closeRetry_) {
@@ -359,10 +361,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
     int16_t cancel = 0;
     MDIForm_QueryUnload(cancel);
     if (cancel != 0) {
+        // The program goes on: so does the link.
+        vxIO::EndAbort();
         event->ignore();
         return;
     }
+    // An exchange ended by this close stays ended while the tool windows
+    // close: a window's way out sends nothing to that controller.
     MDIForm_Unload();
+    vxIO::EndAbort();
     event->accept();
 }
 

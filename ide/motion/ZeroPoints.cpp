@@ -36,7 +36,9 @@ void ReadPositionBlock(int k, uint8_t* positions, size_t count) {
     std::array<uint8_t, 8> block{};
     const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(kFirstBlockCommand + k), block);
     if (result != 255) {
-        vxIO::CommError = vxIO::kErrGroupRead;
+        // A read ended by a close keeps its own code: the user asked for it,
+        // and no box is due.
+        if (vxIO::CommError != vxIO::kErrAborted) vxIO::CommError = vxIO::kErrGroupRead;
         return;
     }
     for (size_t j = 0; j < block.size(); ++j) {
@@ -93,6 +95,8 @@ Operation::~Operation() {
 void Yield() { vxIO::Pump(QEventLoop::AllEvents); }
 
 void ShowErrorKeepingLink(int16_t code) {
+    // The user ended the exchange: nothing to tell.
+    if (code == vxIO::kErrAborted) return;
     (void)platform::MsgBox(vxIO::CommErrorMessage(code), platform::vbOKOnly | platform::vbInformation,
                            LoadResString(3017), frmMain::existing());
 }
@@ -146,6 +150,7 @@ void Window::EnableButtons(bool readDone) {
 void Window::cmdClose_Click() {
     if (running_) {
         closePending_ = true;
+        vxIO::Abort();
         return;
     }
     close();
@@ -170,13 +175,16 @@ bool Window::HoldWhileBusy(int index) {
 }
 
 void Window::closeEvent(QCloseEvent* event) {
-    // An operation on the stack finishes first; the close follows it.
+    // An operation on the stack is ended first (its exchange stops at the
+    // next byte); the close follows it.
     if (running_) {
         closePending_ = true;
+        vxIO::Abort();
         event->ignore();
         return;
     }
     Form_Unload();
+    vxIO::EndAbort();
     event->accept();
 }
 

@@ -59,7 +59,8 @@ bool UsablePosition(uint8_t position);
 
 // Reads block k (servos 8k..8k+7) into positions[8k..8k+7] of `count`
 // positions, each filtered; a block the controller refuses leaves them as
-// they were and sets vxIO::CommError to vxIO::kErrGroupRead.
+// they were and sets vxIO::CommError to vxIO::kErrGroupRead (an abort keeps
+// its own code).
 void ReadPositionBlock(int k, uint8_t* positions, size_t count);
 
 // Direction byte from the eight toggle values (1 or 0) of its servos: bit j

@@ -582,14 +582,16 @@ void frmMove32_G6::txt_Change() {
 void frmMove32_G6::cmdClose_Click() { close(); }
 
 void frmMove32_G6::closeEvent(QCloseEvent* event) {
-    // A handler of this window is waiting for the controller: the window
-    // closes when it is done.
+    // A handler of this window is waiting for the controller: its exchange
+    // is asked to end, and the window closes when the handler is done.
     if (running_ > 0) {
         closeRequested_ = true;
+        vxIO::Abort();
         event->ignore();
         return;
     }
     Form_Unload();
+    vxIO::EndAbort();
     event->accept();
 }
 

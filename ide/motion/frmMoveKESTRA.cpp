@@ -373,14 +373,16 @@ void frmMoveKESTRA::changeEvent(QEvent* event) {
 void frmMoveKESTRA::closeEvent(QCloseEvent* event) {
     if (!unloaded_ && vxIO::Busy()) {
         // Asked to close from inside a wait for the controller: the port
-        // cannot be closed under the running exchange, so the window closes
-        // once it has ended.
+        // cannot be closed under the running exchange, so the exchange is
+        // asked to end and the window closes once it has.
+        vxIO::Abort();
         event->ignore();
         closePending_ = true;
         retry_.start();
         return;
     }
     Form_Unload();
+    vxIO::EndAbort();
     QWidget::closeEvent(event);
 }
 

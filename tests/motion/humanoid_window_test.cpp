@@ -524,7 +524,7 @@ TEST_F(HumanoidWindowTest, NothingReentersWhileAnExchangeWaits) {
 
 // Closing the window while a command waits for the controller would close the
 // port under it; the window closes once the command has ended.
-TEST_F(HumanoidWindowTest, CloseDuringAWaitHappensAfterTheCommand) {
+TEST_F(HumanoidWindowTest, CloseDuringAWaitEndsTheCommandThenCloses) {
     writeRobot(RobotFile({{6, 12}, {12, 6}}));
     frmMoveKESTRA& w = Open();
     w.servo[12]->setValue(120);
@@ -534,12 +534,13 @@ TEST_F(HumanoidWindowTest, CloseDuringAWaitHappensAfterTheCommand) {
     QPointer<frmMoveKESTRA> window(&w);
     w.cmdCopy[0]->click();
     ASSERT_FALSE(window.isNull()) << "not closed under the running command";
-    EXPECT_TRUE(main_->Comm.PortOpen());
+    // The close ended the command at the byte in flight, and the port with it.
+    EXPECT_FALSE(main_->Comm.PortOpen());
     QTest::qWait(200);
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
     EXPECT_FALSE(main_->Comm.PortOpen());
-    EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120));
+    EXPECT_EQ(wire(), Bytes{0xE6});
     EXPECT_TRUE(main_->mnuBuild->menuAction()->isEnabled());
 }
 

@@ -139,6 +139,11 @@ void ControllerSim::setSilent(bool silent) {
     silent_ = silent;
 }
 
+void ControllerSim::setReplyDelay(int ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    replyDelayMs_ = ms > 0 ? ms : 0;
+}
+
 void ControllerSim::injectFault(Fault fault, int atByte, int delayMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     fault_ = fault;
@@ -430,7 +435,8 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool
         receivedAt_.push_back(arrived);
         receivedSpeed_.push_back(speed);
         const size_t index = received_.size() - 1;
-        if (arrived - lastArrival_ > std::chrono::milliseconds(kFrameGapMs)) {
+        // A slow controller's own delay is no pause of the host.
+        if (arrived - lastArrival_ > std::chrono::milliseconds(kFrameGapMs + replyDelayMs_)) {
             // The host gave up on the frame in progress; start afresh.
             paramsLeft_ = 0;
             params_.clear();
@@ -443,6 +449,9 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool
             fault = fault_;
             delayMs = faultDelayMs_;
             fault_ = Fault::None;
+        } else if (replyDelayMs_ > 0) {
+            fault = Fault::LateReply;
+            delayMs = replyDelayMs_;
         }
         if (paced) {
             // The line has already carried the byte; the answer goes back at

@@ -65,6 +65,9 @@ public:
     int lineSpeed() const;
     // A silent controller answers nothing at all (no controller attached).
     void setSilent(bool silent);
+    // A slow controller: every answer comes `ms` late (0: on time).  A
+    // fault injected for one byte takes that byte's place.
+    void setReplyDelay(int ms);
     // A frame that stays incomplete for this long is dropped: the next byte
     // starts a new command.  Well above a busy host's pause between two
     // bytes, and below the tests' short reply time-out.
@@ -205,6 +208,7 @@ private:
     int baud_ = 0;
     bool linePaced_ = false;
     bool silent_ = false;
+    int replyDelayMs_ = 0;
     Fault fault_ = Fault::None;
     size_t faultAt_ = 0;
     int faultDelayMs_ = 0;

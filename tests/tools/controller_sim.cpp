@@ -1,7 +1,7 @@
 // controller_sim: the simulated controller as a program of its own, for
 // trying the real program by hand or from a script.
 //
-//   controller_sim [--model N] [--baud N] [--late MS] [--log FILE]
+//   controller_sim [--model N] [--baud N] [--late MS] [--slow MS] [--log FILE]
 //
 // It prints the pseudo-terminal's device path on the first line (point
 // QVV2_COM1 at it), then runs until its standard input ends or it gets
@@ -9,7 +9,8 @@
 // byte it received as hex, one line per second of traffic, to the log file
 // (default: controller_sim.log in the current folder).  --late MS makes the
 // answer to the first byte the controller receives come MS milliseconds late,
-// as a controller that is busy when the program first calls it would.
+// as a controller that is busy when the program first calls it would;
+// --slow MS makes every answer come MS milliseconds late.
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -51,7 +52,7 @@ void WriteLog(const ControllerSim& sim, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int model = 2, baud = 0, lateMs = 0;
+    int model = 2, baud = 0, lateMs = 0, slowMs = 0;
     std::string log = "controller_sim.log";
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -59,9 +60,11 @@ int main(int argc, char** argv) {
         if (a == "--model" && hasValue) model = std::atoi(argv[++i]);
         else if (a == "--baud" && hasValue) baud = std::atoi(argv[++i]);
         else if (a == "--late" && hasValue) lateMs = std::atoi(argv[++i]);
+        else if (a == "--slow" && hasValue) slowMs = std::atoi(argv[++i]);
         else if (a == "--log" && hasValue) log = argv[++i];
         else {
-            std::fprintf(stderr, "usage: controller_sim [--model N] [--baud N] [--late MS] [--log FILE]\n");
+            std::fprintf(stderr,
+                         "usage: controller_sim [--model N] [--baud N] [--late MS] [--slow MS] [--log FILE]\n");
             return 2;
         }
     }
@@ -78,6 +81,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", sim.slavePath().c_str());
     std::fflush(stdout);
 
+    sim.setReplyDelay(slowMs);
     if (lateMs > 0) sim.injectFault(ControllerSim::Fault::LateReply, 0, lateMs);
     size_t logged = 0;
     while (!g_stop) {
