@@ -17,6 +17,7 @@
 #include "documents/modReg.h"
 #include "editor/DocumentFiles.h"
 #include "mainwindow/DocTabStrip.h"
+#include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 
 namespace {
@@ -162,7 +163,7 @@ void frmDoc::Form_Load() {
 
 void frmDoc::Form_Activate() {
     if (const auto n = vb::CIntStrict(Tag)) modApp::ActiveDoc = *n;
-    RefreshTab(modApp::FileNameFromPath(FileName), FileName);
+    RefreshTab(modApp::FileNameFromPath(platform::DisplayFileName(FileName)), platform::DisplayFileName(FileName));
     EnableDocMenus();
     EnableDocButtons();
     UpdateEditButtons();
