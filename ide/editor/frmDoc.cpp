@@ -167,6 +167,10 @@ void frmDoc::Form_Activate() {
     EnableDocMenus();
     EnableDocButtons();
     UpdateEditButtons();
+    // The status bar shows this document's caret, not the one of the
+    // document active before (the caret itself has not moved).
+    const platform::EditorRange caret = rt->Selection(true);
+    ShowCaretStatus(caret.EndLineNo, caret.EndColNo);
     if (modMain::DocWindowState == 2 && shown_ && !isMaximized()) showMaximized();
 }
 
