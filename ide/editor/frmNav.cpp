@@ -17,6 +17,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <limits>
@@ -486,9 +487,9 @@ void frmNav::Form_Unload() {
         QTreeWidgetItem* item = File1->topLevelItem(i);
         if (!IsProgramName(item->text(0))) continue;
         const QString key = item->data(0, kKeyRole).toString();
-        const QString object = key.left(key.size() - 4) + QStringLiteral(".obj");
-        const QFileInfo info(object);
-        if (info.isSymLink() || !info.isFile()) continue;
-        QFile::remove(object);
+        const QByteArray object = platform::EncodeFileName(key.left(key.size() - 4) + QStringLiteral(".obj"));
+        struct stat st {};
+        if (::lstat(object.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        ::unlink(object.constData());
     }
 }

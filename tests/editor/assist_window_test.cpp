@@ -225,6 +225,17 @@ TEST_F(AssistWindowTest, ANameThatIsNotValidUtf8IsListedOpenedAndSavedByItsBytes
     ::close(rfd);
     EXPECT_EQ(QByteArray(buf, static_cast<int>(std::max<ssize_t>(n, 0))), "PRINT 2");
     EXPECT_FALSE(back.exists());
+
+    // The object file beside it goes with the window, found by its bytes.
+    const QByteArray object = QFile::encodeName(dir.path()) + "/k_bad\xFF\xFE.obj";
+    const int ofd = ::open(object.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    ASSERT_GE(ofd, 0);
+    ::close(ofd);
+    const Unlink unlinkObjectAtEnd{object};
+    nav_.reset();
+    struct stat st {};
+    EXPECT_NE(::lstat(object.constData(), &st), 0);
+    EXPECT_EQ(::lstat(native.constData(), &st), 0);
 }
 
 TEST_F(AssistWindowTest, OnlyFoldersAndLinksToFoldersAreFolders) {
