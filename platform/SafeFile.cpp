@@ -1,5 +1,7 @@
 #include "platform/SafeFile.h"
 
+#include "platform/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -60,7 +62,7 @@ int WriteRefusal(const QByteArray& native, const struct stat& st) {
 int ReadRegularFile(const QString& path, qsizetype maxBytes, QByteArray& out) {
     out.clear();
     if (path.isEmpty()) return EINVAL;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = EncodeFileName(path);
     // O_NONBLOCK keeps the open itself from waiting on a pipe; the type check
     // then refuses it before any read.
     Fd fd(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -88,7 +90,7 @@ int ReadRegularFile(const QString& path, qsizetype maxBytes, QByteArray& out) {
 }
 
 bool IsReadOnlyFile(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = EncodeFileName(path);
     struct stat st {};
     if (::stat(native.constData(), &st) != 0) return false;
     return WriteRefusal(native, st) != 0;
@@ -104,7 +106,7 @@ int ReplaceFile(const QString& path, const QByteArray& bytes) {
         const QString resolved = info.canonicalFilePath();
         if (!resolved.isEmpty()) target = resolved;
     }
-    const QByteArray nativeTarget = QFile::encodeName(target);
+    const QByteArray nativeTarget = EncodeFileName(target);
 
     struct stat old {};
     const bool exists = ::stat(nativeTarget.constData(), &old) == 0;
@@ -122,8 +124,8 @@ int ReplaceFile(const QString& path, const QByteArray& bytes) {
     const QString folder = targetInfo.path();
     // A name too long to extend gets a short temporary name instead.
     QString tmpName = QStringLiteral(".") + targetInfo.fileName() + QStringLiteral(".XXXXXX");
-    if (QFile::encodeName(tmpName).size() > 240) tmpName = QStringLiteral(".quarvel-save.XXXXXX");
-    const QByteArray tmpl = QFile::encodeName(QDir(folder).filePath(tmpName));
+    if (EncodeFileName(tmpName).size() > 240) tmpName = QStringLiteral(".quarvel-save.XXXXXX");
+    const QByteArray tmpl = EncodeFileName(QDir(folder).filePath(tmpName));
     std::string name(tmpl.constData(), static_cast<size_t>(tmpl.size()));
     Fd fd(::mkostemp(name.data(), O_CLOEXEC));
     if (fd.get() < 0) return errno;
@@ -167,7 +169,7 @@ int ReplaceFile(const QString& path, const QByteArray& bytes) {
     }
     // Make the rename itself durable; the file is already complete, so a
     // failure here changes nothing for the caller.
-    const QByteArray nativeFolder = QFile::encodeName(folder);
+    const QByteArray nativeFolder = EncodeFileName(folder);
     Fd dir(::open(nativeFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
     return 0;

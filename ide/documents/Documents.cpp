@@ -4,10 +4,13 @@
 #include <QObject>
 #include <QPointer>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <vector>
 
 #include "platform/CodeEditor.h"
+#include "platform/FileNames.h"
 
 namespace modApp {
 namespace {
@@ -107,8 +110,11 @@ QString FileNameFromPath(const QString& path) {
 
 bool FileExists(const QString& path) {
     if (path.isEmpty()) return false;
-    const QFileInfo info(path);
-    return info.exists() && info.isFile() && !info.isHidden();
+    // By the name's own bytes, so a name that is not valid UTF-8 is found.
+    struct stat st {};
+    if (::stat(platform::EncodeFileName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const QString name = FileNameFromPath(path);
+    return !name.startsWith(u'.');  // a hidden file
 }
 
 void InsertTextAtCaret(platform::CodeEditor& editor, const QString& text) {

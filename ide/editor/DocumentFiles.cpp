@@ -16,6 +16,7 @@
 #include "editor/frmDoc.h"
 #include "platform/CodeEditor.h"
 #include "platform/CommonDialog.h"
+#include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 #include "platform/SafeFile.h"
 #include "platform/UiLanguage.h"
@@ -178,7 +179,7 @@ void SaveActiveDocumentAs(int titleString) {
 bool IsOtherThanAFile(const QString& path) {
     if (path.isEmpty()) return false;
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+    return ::stat(platform::EncodeFileName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
 // The error for a path that holds something other than an ordinary file:
@@ -225,7 +226,8 @@ bool OpenDocument(const QString& path) {
     // nothing behind (an empty window bound to it could overwrite it).
     const bool script = IsScriptPath(path);
     QString text;
-    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+    struct stat entry {};
+    if (::lstat(platform::EncodeFileName(path).constData(), &entry) == 0) {
         const FileError e = script ? ReadScriptFileChecked(path, text) : ReadProgramFile(path, text);
         if (!e.ok()) {
             ShowFileError(e);
@@ -250,7 +252,7 @@ bool OpenDocument(const QString& path) {
     doc->SetWindowState(2);
     doc->Modified = false;
     doc->Tag = QString::number(n);
-    doc->SetCaption(DocumentCaption(path));
+    doc->SetCaption(DocumentCaption(platform::DisplayFileName(path)));
     doc->HasFile = true;
     doc->FileName = path;
     if (!script || !text.isEmpty()) {

@@ -13,14 +13,17 @@ bool Is(const QString& upper, const char16_t* english, const char16_t* korean) {
     return upper == QStringView(english) || upper == QStringView(korean);
 }
 
-// Where the text of a line starts once its leading white space is dropped:
-// leading blanks, then leading TABs.  Blanks that follow a TAB stay, so a
-// line that started with a TAB and two blanks keeps the two blanks.
-qsizetype BodyStart(const QString& line) {
-    qsizetype i = 0;
-    while (i < line.size() && line.at(i) == u' ') ++i;
-    while (i < line.size() && line.at(i) == u'\t') ++i;
-    return i;
+// The text of a line without its surrounding white space: blanks at both
+// ends, then the TABs at its start.  Blanks that follow a leading TAB stay,
+// so a line that started with a TAB and two blanks keeps the two blanks;
+// TABs at the end stay too.
+QString Body(const QString& line) {
+    qsizetype begin = 0;
+    qsizetype end = line.size();
+    while (begin < end && line.at(begin) == u' ') ++begin;
+    while (end > begin && line.at(end - 1) == u' ') --end;
+    while (begin < end && line.at(begin) == u'\t') ++begin;
+    return line.mid(begin, end - begin);
 }
 
 }  // namespace
@@ -38,12 +41,8 @@ Result Align(const QStringList& lines, const Progress& progress) {
     const int32_t count = static_cast<int32_t>(lines.size());
 
     for (int32_t i = 1; i <= count; ++i) {
-        const QString& raw = lines.at(i - 1);
-        const QString body = raw.mid(BodyStart(raw));
-        // The words are looked at without the trailing blanks; the written
-        // line keeps them.
-        QString text = body;
-        while (!text.isEmpty() && text.back() == u' ') text.chop(1);
+        const QString text = Body(lines.at(i - 1));
+        QString written = text;  // the line's text after its indentation
 
         if (text.isEmpty()) {
             // A line of white space only becomes empty, whatever the level.
@@ -65,7 +64,10 @@ Result Align(const QStringList& lines, const Progress& progress) {
             if (n == 0) {
                 flush = true;
             } else if (n == 1 && tokens[1].endsWith(u':')) {
+                // A label line is rebuilt: the label, then one blank and
+                // the comment when there is one.
                 flush = true;
+                written = comment.isEmpty() ? tokens[1] : tokens[1] + u' ' + comment;
                 result.Labels.push_back({tokens[1].chopped(1), i});
                 if (level == 0) level = 1;
             } else if (n == 1) {
@@ -84,9 +86,9 @@ Result Align(const QStringList& lines, const Progress& progress) {
 
         if (closes) level = std::max<int32_t>(level - 1, 0);
         if (flush)
-            result.Lines << body;
+            result.Lines << written;
         else
-            result.Lines << QString(std::min(level, kMaxIndentLevels) * 4, u' ') + body;
+            result.Lines << QString(std::min(level, kMaxIndentLevels) * 4, u' ') + written;
         if (opens) ++level;
         if (progress) progress(i, count);
     }

@@ -11,13 +11,15 @@
 //   ELSEIF / 그렇지않고만약          closes, is written, opens again
 //
 // A line that is a label alone ("NAME:", perhaps with a comment) is written
-// flush left, is listed with its 1-based line number, and lifts the level
-// from 0 to 1.  Empty lines stay empty, comment lines keep the current level.
+// flush left as the label, followed by one blank and the comment when there
+// is one; it is listed with its 1-based line number and lifts the level from
+// 0 to 1.  Empty lines stay empty, comment lines keep the current level.
 //
-// Only a line's leading white space changes: leading blanks, then leading
-// TABs, are replaced by the indentation; everything after them (blanks after
-// a TAB, strings, comments, trailing blanks) is kept character for
-// character.  The number of lines never changes.
+// Every other line loses the white space around it (blanks at both ends,
+// then leading TABs) and gets the indentation in front; everything between
+// (blanks after a leading TAB, blanks before a comment, strings, comments,
+// trailing TABs) is kept character for character.  The number of lines
+// never changes.
 #pragma once
 
 #include <QString>

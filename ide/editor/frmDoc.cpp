@@ -17,6 +17,7 @@
 #include "documents/modReg.h"
 #include "editor/DocumentFiles.h"
 #include "mainwindow/DocTabStrip.h"
+#include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 
 namespace {
@@ -162,10 +163,14 @@ void frmDoc::Form_Load() {
 
 void frmDoc::Form_Activate() {
     if (const auto n = vb::CIntStrict(Tag)) modApp::ActiveDoc = *n;
-    RefreshTab(modApp::FileNameFromPath(FileName), FileName);
+    RefreshTab(modApp::FileNameFromPath(platform::DisplayFileName(FileName)), platform::DisplayFileName(FileName));
     EnableDocMenus();
     EnableDocButtons();
     UpdateEditButtons();
+    // The status bar shows this document's caret, not the one of the
+    // document active before (the caret itself has not moved).
+    const platform::EditorRange caret = rt->Selection(true);
+    ShowCaretStatus(caret.EndLineNo, caret.EndColNo);
     if (modMain::DocWindowState == 2 && shown_ && !isMaximized()) showMaximized();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileIconProvider>
@@ -13,6 +14,10 @@
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTreeWidget>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <limits>
@@ -26,6 +31,7 @@
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/DockPanels.h"
+#include "platform/FileNames.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -343,6 +349,9 @@ void frmNav::FillDirList() {
     const QFileInfoList subs =
         QDir(dirPath_).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& sub : subs) {
+        // The folder filter also passes links to devices and other special
+        // files; only a folder or a link to one is a folder here.
+        if (!sub.isDir()) continue;
         auto* item = new QTreeWidgetItem(current, {sub.fileName()});
         item->setIcon(0, closed);
         item->setData(0, kKeyRole, sub.absoluteFilePath());
@@ -355,24 +364,31 @@ void frmNav::FillDirList() {
 void frmNav::FillFile1WithFiles(QString path) {
     path = modApp::AddBackslash(path);
     const bool all = allFiles_ && allFiles_->isChecked();
-    // Regular files only (links to regular files included), in the order
-    // the folder yields them.  Nothing here opens a file: the size and the
-    // date come from the folder entry.
-    QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot);
+    // Read from the folder itself rather than through Qt's listing, which
+    // leaves out every name that is not valid UTF-8.  Regular files only
+    // (links to regular files included), not hidden, in the order the folder
+    // yields them.  Nothing here opens a file: the size and the date come
+    // from the folder entry.
+    const QByteArray folder = platform::EncodeFileName(path);
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
     const QLocale locale;
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (!info.isFile()) continue;
-        const QString name = info.fileName();
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray bytes(entry->d_name);
+        if (bytes.startsWith('.')) continue;  // hidden, "." and ".."
+        struct stat st {};
+        if (::stat((folder + bytes).constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        const QString name = platform::DecodeFileName(bytes);
         if (!all && !IsProgramName(name)) continue;
         auto* item = new QTreeWidgetItem(File1);
-        item->setText(0, name);
+        item->setText(0, platform::DisplayFileName(name));
         item->setData(0, kKeyRole, path + name);
-        item->setText(1, QString::number(info.size()));
-        item->setText(2, locale.toString(info.lastModified(), QLocale::ShortFormat));
+        item->setText(1, QString::number(static_cast<qint64>(st.st_size)));
+        const qint64 ms = static_cast<qint64>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+        item->setText(2, locale.toString(QDateTime::fromMSecsSinceEpoch(ms), QLocale::ShortFormat));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
+    ::closedir(dir);
 }
 
 QIcon frmNav::FileIcon(const QString& path) const {
@@ -410,13 +426,15 @@ void frmNav::RefreshFileList() {
 void frmNav::File1_DblClick() {
     QTreeWidgetItem* item = File1->currentItem();
     if (!item || item->text(0).isEmpty()) return;
-    // The full path the list keeps, so a name with blanks at its ends opens too.
+    // The full path the list keeps, so a name with blanks at its ends, or
+    // one that is not valid UTF-8, opens by its own bytes.
     const QString path = item->data(0, kKeyRole).toString();
     if (path.isEmpty()) return;
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) return;  // gone since it was listed
-    // Only a file that opened goes into the recent-files list.
-    if (modApp::OpenDocument(path)) modApp::AddRecentFile(path);
+    struct stat st {};
+    if (::stat(platform::EncodeFileName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode)) return;  // gone
+    // Only a file that opened goes into the recent-files list, and only a
+    // name that list can carry: it holds its names as text in the code page.
+    if (modApp::OpenDocument(path) && platform::DisplayFileName(path) == path) modApp::AddRecentFile(path);
 }
 
 // ---- Labels ---------------------------------------------------------------------
@@ -469,9 +487,9 @@ void frmNav::Form_Unload() {
         QTreeWidgetItem* item = File1->topLevelItem(i);
         if (!IsProgramName(item->text(0))) continue;
         const QString key = item->data(0, kKeyRole).toString();
-        const QString object = key.left(key.size() - 4) + QStringLiteral(".obj");
-        const QFileInfo info(object);
-        if (info.isSymLink() || !info.isFile()) continue;
-        QFile::remove(object);
+        const QByteArray object = platform::EncodeFileName(key.left(key.size() - 4) + QStringLiteral(".obj"));
+        struct stat st {};
+        if (::lstat(object.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        ::unlink(object.constData());
     }
 }

@@ -1,6 +1,7 @@
 // The Assist Window on its own: the file list of a real folder (letter case
 // of the extensions, a sub-folder, the all-files option, special files that
-// must not be opened), opening a file from it, the object-file clean-up, the
+// must not be opened, names that are not valid UTF-8, links to folders and
+// to devices), opening a file from it, the object-file clean-up, the
 // splitter and the docked and free layouts.
 #include <QAction>
 #include <QComboBox>
@@ -13,11 +14,15 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/types.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "DocTestHost.h"
@@ -174,6 +179,92 @@ TEST_F(AssistWindowTest, DoubleClickOpensAnExistingFileAndPutsItFirstInTheRecent
     nav_->File1_DblClick();
     EXPECT_EQ(modApp::Docs(2), nullptr);
     EXPECT_EQ(modApp::RecentFiles[1], folder.Path() + "/c.Qsf");
+}
+
+TEST_F(AssistWindowTest, ANameThatIsNotValidUtf8IsListedOpenedAndSavedByItsBytes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray native = QFile::encodeName(dir.path()) + "/k_bad\xFF\xFE.bas";
+    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    // Qt's clean-up of the folder cannot see the name: remove it by its bytes.
+    const struct Unlink {
+        QByteArray name;
+        ~Unlink() { ::unlink(name.constData()); }
+    } unlinkAtEnd{native};
+    ASSERT_EQ(::write(fd, "PRINT 1\r\nEND", 12), 12);
+    ::close(fd);
+    Touch(dir.path() + "/good.bas");
+
+    ScriptedMsgBox boxes;  // none expected: a box fails the test
+    nav_->SetDir1Path(dir.path());
+    const QString shown = QStringLiteral("k_bad\uFFFD\uFFFD.bas");
+    EXPECT_EQ(Sorted(Names(nav_->File1)), Sorted({"good.bas", shown}));
+    const auto items = nav_->File1->findItems(shown, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.front()->text(1), "12");
+
+    nav_->File1->setCurrentItem(items.front());
+    nav_->File1_DblClick();
+    for (const auto& call : boxes.Calls()) ADD_FAILURE() << call.prompt.toStdString();
+    frmDoc* doc = modApp::Docs(1);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->rt->WholeText(), QStringLiteral("PRINT 1\r\nEND"));
+    EXPECT_EQ(host_->tabs->tabText(host_->tabs->IndexOfKey("key1")), shown);
+
+    // A save goes back to the same file, not to one named after the shown
+    // characters.
+    doc->rt->SetWholeText(QStringLiteral("PRINT 2"));
+    modApp::ActiveDoc = 1;
+    modApp::SaveActiveDocument();
+    QFile back(QFile::decodeName(native));  // Qt cannot name it: read by bytes
+    const int rfd = ::open(native.constData(), O_RDONLY);
+    ASSERT_GE(rfd, 0);
+    char buf[64];
+    const ssize_t n = ::read(rfd, buf, sizeof buf);
+    ::close(rfd);
+    EXPECT_EQ(QByteArray(buf, static_cast<int>(std::max<ssize_t>(n, 0))), "PRINT 2");
+    EXPECT_FALSE(back.exists());
+
+    // The object file beside it goes with the window, found by its bytes.
+    const QByteArray object = QFile::encodeName(dir.path()) + "/k_bad\xFF\xFE.obj";
+    const int ofd = ::open(object.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    ASSERT_GE(ofd, 0);
+    ::close(ofd);
+    const Unlink unlinkObjectAtEnd{object};
+    nav_.reset();
+    struct stat st {};
+    EXPECT_NE(::lstat(object.constData(), &st), 0);
+    EXPECT_EQ(::lstat(native.constData(), &st), 0);
+}
+
+TEST_F(AssistWindowTest, OnlyFoldersAndLinksToFoldersAreFolders) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString d = dir.path();
+    ASSERT_TRUE(QDir(d).mkdir("sub"));
+    Touch(d + "/sub/inner.bas");
+    Touch(d + "/top.bas");
+    ASSERT_TRUE(QFile::link(d + "/sub", d + "/sublink"));
+    for (const char* name : {"zero", "zero.bas", "null.bas"})
+        ASSERT_TRUE(QFile::link(QString::fromLatin1(std::strcmp(name, "null.bas") ? "/dev/zero" : "/dev/null"),
+                                d + "/" + name));
+    ASSERT_EQ(mkfifo(QFile::encodeName(d + "/fifo").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(d + "/fifo", d + "/fifolink"));
+
+    allFiles_.setChecked(true);
+    nav_->SetDir1Path(d);
+    QTreeWidgetItem* current = nav_->Dir1->currentItem();
+    ASSERT_NE(current, nullptr);
+    QStringList folders;
+    for (int i = 0; i < current->childCount(); ++i) folders << current->child(i)->text(0);
+    EXPECT_EQ(folders, QStringList({"sub", "sublink"}));
+    EXPECT_EQ(Names(nav_->File1), QStringList{"top.bas"});
+
+    // The link to a folder is one: choosing it lists that folder's files.
+    nav_->Dir1->setCurrentItem(current->child(1));
+    emit nav_->Dir1->itemActivated(current->child(1), 0);
+    EXPECT_EQ(Names(nav_->File1), QStringList{"inner.bas"});
 }
 
 TEST_F(AssistWindowTest, UnloadDeletesOnlyTheObjectFileBesideEachListedProgram) {

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "DocTestHost.h"
@@ -46,10 +47,10 @@ const std::vector<std::pair<QString, QString>> kEnglish = {
     {"NEXT I", "    NEXT I"},                                          // NEXT with its variable closes
     {"   ", ""},                                                       // blanks only: empty, no indent
     {"        IF A = 1 THEN ' why", "    IF A = 1 THEN ' why"},        // THEN before a comment opens
-    {"PRINT \"a   b  \"  ", "        PRINT \"a   b  \"  "},            // string and trailing blanks kept
+    {"PRINT \"a   b  \"  ", "        PRINT \"a   b  \""},              // string kept, trailing blanks go
     {"END IF", "        END IF"},                                      // two words close nothing
     {"EndIf ' closes", "    EndIf ' closes"},                          // ENDIF before a comment closes
-    {"LOOP:   ' waiting\there", "LOOP:   ' waiting\there"},            // label with comment, kept as written
+    {"LOOP:   ' waiting\there", "LOOP: ' waiting\there"},              // label, one blank, its comment
     {"GOTO LOOP", "    GOTO LOOP"},                                    // a label never lowers the level
     {"NEXT", "NEXT"},                                                  // closes to 0
     {"next", "next"},                                                  // at 0 stays flush left
@@ -61,7 +62,7 @@ const std::vector<std::pair<QString, QString>> kEnglish = {
     {"LOOP:", "LOOP:"},                                                // the same label again: listed too
     {"ENDIF", "ENDIF"},                                                //
     {"FOR", "FOR"},                                                    // FOR alone opens nothing
-    {"  ,, ", ",, "},                                                  // no words: flush left, as written
+    {"  ,, ", ",,"},                                                   // no words: flush left, trimmed
     {"", ""},                                                          // last line empty
 };
 
@@ -116,35 +117,74 @@ TEST(ProgramAlignTest, EveryBlockKindInBothLanguages) {
     }
 }
 
-TEST(ProgramAlignTest, OnlyLeadingWhiteSpaceChanges) {
-    // Every line, once its leading blanks and TABs (and the new indentation)
-    // are gone, is the same text; a line of white space only becomes empty.
-    const auto stripLeading = [](const QString& s) {
-        qsizetype i = 0;
-        while (i < s.size() && s.at(i) == u' ') ++i;
-        while (i < s.size() && s.at(i) == u'\t') ++i;
-        return s.mid(i);
+TEST(ProgramAlignTest, OnlySurroundingWhiteSpaceChanges) {
+    // Every line that is not a label line, once the blanks at both ends and
+    // then its leading TABs (and the new indentation) are gone, is the same
+    // text; a line of white space only becomes empty.
+    const auto strip = [](const QString& s) {
+        qsizetype b = 0, e = s.size();
+        while (b < e && s.at(b) == u' ') ++b;
+        while (e > b && s.at(e - 1) == u' ') --e;
+        while (b < e && s.at(b) == u'\t') ++b;
+        return s.mid(b, e - b);
     };
     QStringList input = Inputs(kEnglish) + Inputs(kKorean);
     input << "  PRINT \"  '  \"   ' x  "
           << "\t\"unclosed   "
           << "A:\t' c"
-          << "FOR I=1 TO 2 '''";
+          << "FOR I=1 TO 2 '''"
+          << "OUT 1\t  "
+          << "\t \t X \t ";
     const ProgramAlign::Result result = ProgramAlign::Align(input);
     ASSERT_EQ(result.Lines.size(), input.size());
     for (qsizetype i = 0; i < input.size(); ++i) {
         SCOPED_TRACE(input.at(i).toStdString());
-        const QString in = stripLeading(input.at(i));
+        const QString in = strip(input.at(i));
         const QString out = result.Lines.at(i);
         if (in.trimmed().isEmpty()) {
             EXPECT_TRUE(out.isEmpty());
             continue;
         }
+        if (std::any_of(result.Labels.begin(), result.Labels.end(),
+                        [&](const ProgramAlign::Label& l) { return l.Line == i + 1; }))
+            continue;  // label lines are rebuilt (see LabelLinesAndTrailingBlanks)
         // Whatever stands in front of the kept text is new indentation.
         ASSERT_TRUE(out.endsWith(in)) << out.toStdString();
         const QString indent = out.left(out.size() - in.size());
         EXPECT_EQ(indent, QString(indent.size(), u' '));
         EXPECT_EQ(indent.size() % 4, 0);
+    }
+}
+
+TEST(ProgramAlignTest, LabelLinesAndTrailingBlanks) {
+    // Each case is a program of its own, aligned from level 0; the comment
+    // says why the expected text is what it is.
+    const struct {
+        QStringList in;
+        QStringList out;
+    } cases[] = {
+        // A label line is the label and, with a comment, one blank and it.
+        {{"LOOP1:   ' label comment"}, {"LOOP1: ' label comment"}},
+        {{"LOOP1:'c"}, {"LOOP1: 'c"}},
+        {{"LOOP1:\t\t' c  d  "}, {"LOOP1: ' c  d"}},
+        {{"  LOOP1:     "}, {"LOOP1:"}},
+        {{"\t\tLOOP1:   '"}, {"LOOP1: '"}},
+        {{"시작:   ' 주석 "}, {"시작: ' 주석"}},
+        // A label with a statement after it is an ordinary line.
+        {{"A:", "  B:   GOTO A   "}, {"A:", "    B:   GOTO A"}},
+        // Trailing blanks go; blanks inside, before a comment, stay.
+        {{"  FOR I = 1 TO 3   ", "OUT 1,  1   ' on   ", "NEXT  "},
+         {"FOR I = 1 TO 3", "    OUT 1,  1   ' on", "NEXT"}},
+        {{"반복 I = 1 TO 3   ", "\t출력 1   ' 켜기  ", "다음 I   "}, {"반복 I = 1 TO 3", "    출력 1   ' 켜기", "다음 I"}},
+        {{"만약 I = 1 이면  ", "  ' 주석   ", "만약끝   "}, {"만약 I = 1 이면", "    ' 주석", "만약끝"}},
+        // Leading TABs go with the blanks before them; blanks after stay.
+        {{"FOR I = 1 TO 2", "  \t\t  OUT 1  "}, {"FOR I = 1 TO 2", "      OUT 1"}},
+        // A trailing TAB is no blank.
+        {{"OUT 1  \t"}, {"OUT 1  \t"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.in.join(" | ").toStdString());
+        EXPECT_EQ(ProgramAlign::Align(c.in).Lines, c.out);
     }
 }
 

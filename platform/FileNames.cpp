@@ -1,0 +1,92 @@
+#include "platform/FileNames.h"
+
+#include <QFile>
+
+namespace platform {
+
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00;
+
+// An escaped byte: a low surrogate for 0x80..0xFF that does not follow a
+// high surrogate (a pair is one character beyond U+FFFF).
+bool IsEscapedByte(const QString& s, qsizetype i) {
+    const char16_t c = s.at(i).unicode();
+    if (c < 0xDC80 || c > 0xDCFF) return false;
+    return i == 0 || !s.at(i - 1).isHighSurrogate();
+}
+
+// The length of the valid UTF-8 sequence at bytes[i], or 0 when the byte
+// there does not start one (overlong forms, encoded surrogates and values
+// beyond U+10FFFF are not valid).
+int ValidSequence(const QByteArray& bytes, qsizetype i) {
+    const auto at = [&](qsizetype k) { return static_cast<unsigned char>(bytes.at(k)); };
+    const unsigned char b0 = at(i);
+    if (b0 < 0x80) return 1;
+    int len = 0;
+    char32_t cp = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+        cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        cp = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > bytes.size()) return 0;
+    for (int k = 1; k < len; ++k) {
+        const unsigned char b = at(i + k);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if ((len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return 0;  // overlong
+    if (cp >= 0xD800 && cp <= 0xDFFF) return 0;                           // a surrogate
+    if (cp > 0x10FFFF) return 0;
+    return len;
+}
+
+}  // namespace
+
+QByteArray EncodeFileName(const QString& name) {
+    QByteArray out;
+    qsizetype start = 0;  // the first character not yet converted
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (!IsEscapedByte(name, i)) continue;
+        out += QFile::encodeName(name.mid(start, i - start));
+        out += static_cast<char>(name.at(i).unicode() - kEscapeBase);
+        start = i + 1;
+    }
+    out += QFile::encodeName(name.mid(start));
+    return out;
+}
+
+QString DecodeFileName(const QByteArray& bytes) {
+    QString out;
+    qsizetype start = 0;  // the first byte of the current valid run
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const int len = ValidSequence(bytes, i);
+        if (len > 0) {
+            i += len;
+            continue;
+        }
+        out += QString::fromUtf8(bytes.constData() + start, i - start);
+        out += QChar(static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(bytes.at(i))));
+        start = ++i;
+    }
+    out += QString::fromUtf8(bytes.constData() + start, bytes.size() - start);
+    return out;
+}
+
+QString DisplayFileName(const QString& name) {
+    QString out = name;
+    for (qsizetype i = 0; i < out.size(); ++i)
+        if (IsEscapedByte(name, i)) out[i] = QChar(QChar::ReplacementCharacter);
+    return out;
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+// File names as the program holds them.
+//
+// A Linux file name is a string of bytes; the program holds names as text.
+// A name that is valid UTF-8 (every name the program itself writes) is held
+// as its characters.  Each byte of a name that is not valid UTF-8 is held as
+// the lone low surrogate U+DC00 + byte (0x80 to 0xFF give U+DC80 to U+DCFF),
+// which no valid name can contain, so such a name comes back to its exact
+// bytes when a file is opened, written or looked at.  Qt's own file-name
+// conversion turns such bytes into U+FFFD and back into EF BF BD, which names
+// another file: every place that hands a held name to the system uses
+// EncodeFileName.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// The bytes of a held name, for open(), stat() and the like.
+QByteArray EncodeFileName(const QString& name);
+
+// A name's bytes as the program holds them: EncodeFileName gives back
+// exactly `bytes`.
+QString DecodeFileName(const QByteArray& bytes);
+
+// A held name as it is shown: each byte that was not valid UTF-8 shows as
+// the replacement character U+FFFD.
+QString DisplayFileName(const QString& name);
+
+}  // namespace platform
