@@ -372,6 +372,11 @@ void ControllerSim::run() {
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
     uint8_t buffer[256];
     Clock::time_point lineIn{};  // when the last byte the paced line took has fully arrived
+    // Whether the next byte was already waiting in the line when the last one
+    // had arrived: it then starts at that moment, not when the thread gets
+    // round to it, so the time the thread spends on a byte does not slow a
+    // burst down.
+    bool backToBack = false;
     while (!stop_ && !hungUp_) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {wake_, POLLIN, 0}};
         const int r = ::poll(fds, 2, idleTimeoutMs());
@@ -391,16 +396,19 @@ void ControllerSim::run() {
             // character time.  The times follow the line's own clock, not
             // the thread's wake-ups, so a late thread catches up instead of
             // slowing the line down.
-            const Clock::time_point start = std::max(Clock::now(), lineIn);
+            const Clock::time_point start = backToBack ? lineIn : std::max(Clock::now(), lineIn);
             if (!sleepUntil(start)) break;
             const int speed = lineSpeed();
             uint8_t b = 0;
             if (::read(master_, &b, 1) == 1) {
                 lineIn = start + CharTime(speed);
                 if (!sleepUntil(lineIn)) break;
+                pollfd next{master_, POLLIN, 0};
+                backToBack = ::poll(&next, 1, 0) == 1 && (next.revents & POLLIN);
                 handle(b, lineIn, speed, true);
             } else {
                 // Nothing to take after all: do not spin on the line.
+                backToBack = false;
                 pollfd w{wake_, POLLIN, 0};
                 (void)::poll(&w, 1, 1);
             }
