@@ -156,6 +156,45 @@ void WireTime(const ControllerSim& sim, Run& r) {
     r.wireMs = ms;
 }
 
+// Where the time beyond the wire went in one run: the line's idle stretches
+// over 0.5 ms (from the end of one byte on the line to the start of the
+// next, either way), before the first byte and after the last one.
+void IdleStretches(const ControllerSim& sim, Clock::time_point t0, Clock::time_point t1) {
+    struct Byte {
+        Clock::time_point start, end;
+        uint8_t value;
+        bool fromHost;
+    };
+    std::vector<Byte> line;
+    const auto in = sim.received();
+    const auto inAt = sim.receivedTimes();
+    const auto inSpeed = sim.receivedSpeeds();
+    for (size_t i = 0; i < in.size() && i < inAt.size() && i < inSpeed.size(); ++i)
+        line.push_back({inAt[i] - std::chrono::nanoseconds(int64_t(CharMs(inSpeed[i]) * 1e6)), inAt[i], in[i], true});
+    const auto out = sim.sent();
+    const auto outAt = sim.sentTimes();
+    size_t j = 0;
+    for (size_t i = 0; i < out.size() && i < outAt.size(); ++i) {
+        while (j + 1 < inAt.size() && inAt[j + 1] <= outAt[i]) ++j;
+        const int speed = j < inSpeed.size() ? inSpeed[j] : 0;
+        line.push_back({outAt[i] - std::chrono::nanoseconds(int64_t(CharMs(speed) * 1e6)), outAt[i], out[i], false});
+    }
+    std::sort(line.begin(), line.end(), [](const Byte& a, const Byte& b) { return a.start < b.start; });
+    if (line.empty()) return;
+    std::printf("  where the time went: %.1f ms before the first byte;", Ms(line.front().start - t0).count());
+    double small = 0;
+    int smallCount = 0;
+    for (size_t i = 1; i < line.size(); ++i) {
+        const double gap = Ms(line[i].start - line[i - 1].end).count();
+        if (gap > 0.5)
+            std::printf(" %.1f ms before %s 0x%02X;", gap, line[i].fromHost ? "host" : "controller", line[i].value);
+        else if (gap > 0)
+            small += gap, ++smallCount;
+    }
+    std::printf(" %.1f ms in %d shorter turn-arounds; %.1f ms after the last byte\n", small, smallCount,
+                Ms(t1 - line.back().end).count());
+}
+
 double Median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -244,6 +283,7 @@ int main(int argc, char** argv) {
                             "waits; measured %.1f ms, ratio %.4f; port closed %.1f ms after the last byte\n",
                             run, r.ok ? "arrived intact" : "FAILED", r.slowBytes, r.fastBytes, r.wireMs, r.waitsMs,
                             r.wallMs, ratio, r.closeGapMs);
+            if (series == 0 && run == 1) IdleStretches(sim, t0, t1);
             else
                 std::printf("probed run %d: %s; measured %.1f ms; longest block of the user-interface thread "
                             "%.1f ms\n",
