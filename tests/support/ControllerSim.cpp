@@ -166,6 +166,11 @@ std::vector<int> ControllerSim::receivedSpeeds() const {
     return receivedSpeed_;
 }
 
+std::vector<std::chrono::nanoseconds> ControllerSim::receivedLateness() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return receivedLate_;
+}
+
 std::vector<std::chrono::steady_clock::time_point> ControllerSim::sentTimes() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return sentAt_;
@@ -181,6 +186,7 @@ void ControllerSim::clearLogs() {
     receivedAt_.clear();
     sentAt_.clear();
     receivedSpeed_.clear();
+    receivedLate_.clear();
 }
 
 bool ControllerSim::waitForReceived(size_t count, int timeoutMs) {
@@ -399,13 +405,14 @@ void ControllerSim::run() {
             const Clock::time_point start = backToBack ? lineIn : std::max(Clock::now(), lineIn);
             if (!sleepUntil(start)) break;
             const int speed = lineSpeed();
+            const auto late = std::max<Clock::duration>(Clock::now() - start, Clock::duration(0));
             uint8_t b = 0;
             if (::read(master_, &b, 1) == 1) {
                 lineIn = start + CharTime(speed);
                 if (!sleepUntil(lineIn)) break;
                 pollfd next{master_, POLLIN, 0};
                 backToBack = ::poll(&next, 1, 0) == 1 && (next.revents & POLLIN);
-                handle(b, lineIn, speed, true);
+                handle(b, lineIn, speed, true, late);
             } else {
                 // Nothing to take after all: do not spin on the line.
                 backToBack = false;
@@ -426,7 +433,8 @@ void ControllerSim::run() {
     }
 }
 
-void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool paced) {
+void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool paced,
+                          std::chrono::nanoseconds late) {
     std::vector<uint8_t> reply;
     Fault fault = Fault::None;
     int delayMs = 0;
@@ -437,6 +445,7 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool
         received_.push_back(b);
         receivedAt_.push_back(arrived);
         receivedSpeed_.push_back(speed);
+        receivedLate_.push_back(late);
         const size_t index = received_.size() - 1;
         if (arrived - lastArrival_ > std::chrono::milliseconds(kFrameGapMs)) {
             // The host gave up on the frame in progress; start afresh.
