@@ -18,6 +18,7 @@
 //
 // Run: build/bin/servo_window_bench [drag seconds] [opening rounds, default 7]
 #include <QApplication>
+#include <QMetaEnum>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -26,6 +27,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -73,6 +75,54 @@ private:
     qint64 worst_ = 0;
 };
 
+// Every event the user-interface thread dispatches while it is on: when
+// its dispatch began, its type and its receiver's class and name, so that a
+// slow turn-around can be matched with what ran in it.
+class EventLog : public QObject {
+public:
+    struct Entry {
+        std::chrono::steady_clock::time_point at;
+        QEvent::Type type;
+        QString receiver;
+    };
+    void Start() {
+        entries_.clear();
+        qApp->installEventFilter(this);
+    }
+    void Stop() { qApp->removeEventFilter(this); }
+    // What began between the two times, counted by kind: "Paint frmWait x2".
+    QString Between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) const {
+        std::map<QString, int> kinds;
+        for (const Entry& e : entries_)
+            if (e.at >= from && e.at < to) {
+                const QString name = QString::fromLatin1(QMetaEnum::fromType<QEvent::Type>().valueToKey(e.type));
+                ++kinds[(name.isEmpty() ? QString::number(e.type) : name) + QLatin1Char(' ') + e.receiver];
+            }
+        QStringList parts;
+        for (const auto& [kind, count] : kinds) parts << kind + QStringLiteral(" x") + QString::number(count);
+        return parts.join(QStringLiteral(", "));
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        QString receiver = QString::fromLatin1(o->metaObject()->className());
+        if (!o->objectName().isEmpty()) receiver += QLatin1Char('/') + o->objectName();
+        entries_.push_back({std::chrono::steady_clock::now(), e->type(), receiver});
+        return false;
+    }
+
+private:
+    std::vector<Entry> entries_;
+};
+
+constexpr size_t kBytesPerMotor = 12;
+
+double MedianOf(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
 double WireMs(const ControllerSim& sim) {
     const double bytes = double(sim.received().size() + sim.sent().size());
     return bytes * 10.0 * 1000.0 / kBaud;
@@ -110,6 +160,7 @@ int main(int argc, char** argv) {
     main.TimeOut.setInterval(3000);
 
     BlockMeter meter;
+    EventLog events;
 
     // ---- Opening ----------------------------------------------------------------
     // Rounds, each of the load's byte sequence sent by the link alone (the
@@ -121,9 +172,12 @@ int main(int argc, char** argv) {
         size_t out = 0, back = 0;
         // Turn-arounds over 0.5 ms: their number, their time beyond a
         // quick one, and each as (index, ms, byte that followed).
+        // Median host-only turn-around before each motor's first byte (the
+        // per-motor yield falls there) and elsewhere, in ms.
+        double motorTurnMs = 0, otherTurnMs = 0;
         int slow = 0;
         double slowExcessMs = 0;
-        std::vector<std::tuple<size_t, double, int>> slowList;
+        std::vector<std::tuple<size_t, double, int, QString>> slowList;
     };
     std::vector<OpenRound> rounds;
     frmMove32_G6* w = nullptr;
@@ -147,6 +201,7 @@ int main(int argc, char** argv) {
 
         sim.clearLogs();
         meter.Start();
+        events.Start();
         QElapsedTimer clock;
         clock.start();
         const auto openStart = std::chrono::steady_clock::now();
@@ -154,6 +209,7 @@ int main(int argc, char** argv) {
         r.openMs = double(clock.nsecsElapsed()) / 1e6;
         const auto openEnd = std::chrono::steady_clock::now();
         r.blockMs = meter.Stop();
+        events.Stop();
         w = frmMove32_G6::Loaded();
         if (!w) {
             std::fprintf(stderr, "the window did not open (error %d)\n", vxIO::CommError);
@@ -177,18 +233,26 @@ int main(int argc, char** argv) {
             const auto received = sim.received();
             const double charMs = 10.0 * 1000.0 / kBaud;
             double host = 0;
+            std::vector<double> motorTurns, otherTurns;
             for (size_t i = 0; i + 1 < n; ++i) {
                 const double turn = Ms(in[i + 1] - out[i]).count();
                 host += turn;
                 // The next byte's own time on the line is the line's share.
                 const double hostOnly = turn - charMs;
+                // After the stop byte each motor takes 12 bytes each way.
+                (i % kBytesPerMotor == 0 ? motorTurns : otherTurns).push_back(hostOnly);
                 if (hostOnly > 0.5) {
                     ++r.slow;
                     r.slowExcessMs += hostOnly - 0.1;
-                    r.slowList.emplace_back(i, hostOnly, received[i + 1]);
+                    // From the echo's arrival at the host to the next byte's
+                    // start on the line.
+                    const auto nextStart = in[i + 1] - std::chrono::microseconds(1042);
+                    r.slowList.emplace_back(i, hostOnly, received[i + 1], events.Between(out[i], nextStart));
                 }
             }
             r.hostUs = n > 1 ? host * 1000.0 / double(n - 1) : 0;
+            r.motorTurnMs = MedianOf(motorTurns);
+            r.otherTurnMs = MedianOf(otherTurns);
         }
         rounds.push_back(r);
         if (round + 1 < roundCount) {
@@ -269,8 +333,11 @@ int main(int argc, char** argv) {
             r.openMs, r.openWireMs, r.out, r.back, r.openMs / r.openWireMs, r.linkMs, r.linkWireMs,
             r.linkMs / r.linkWireMs);
     for (const OpenRound& r : rounds) {
+        std::printf("  median turn-around of the host: %.3f ms before a motor's first byte, %.3f ms elsewhere\n",
+                    r.motorTurnMs, r.otherTurnMs);
         std::printf("  turn-arounds over 0.5 ms: %d, %.1f ms beyond 0.1 ms each:", r.slow, r.slowExcessMs);
-        for (const auto& [index, ms, next] : r.slowList) std::printf(" #%zu %.2f ms (then 0x%02X)", index, ms, next);
+        for (const auto& [index, ms, next, ran] : r.slowList)
+            std::printf("\n    #%zu %.2f ms (then 0x%02X): %s", index, ms, next, ran.toUtf8().constData());
         std::printf("\n");
     }
     std::printf("open:  ratios from %.3f to %.3f over %zu rounds\n", byRatio.front().openMs / byRatio.front().openWireMs,
