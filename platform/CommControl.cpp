@@ -1,6 +1,7 @@
 #include "platform/CommControl.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QSerialPortInfo>
 #include <QThread>
 
@@ -165,7 +166,7 @@ CommControl::CommControl(QObject* parent) : QObject(parent) {
 }
 
 CommControl::~CommControl() {
-    if (port_.isOpen() && !DeviceGone(static_cast<int>(port_.handle()))) (void)DrainOutput();
+    if (port_.isOpen() && !DeviceGone(static_cast<int>(port_.handle()))) (void)drain(false);
     releasePort();
 }
 
@@ -190,7 +191,11 @@ bool CommControl::setSettings(const QString& text) {
     }
     if (port_.isOpen()) {
         // The bytes on their way leave at the speed they were written for.
+        const QPointer<CommControl> self(this);
         (void)DrainOutput();
+        if (!self) return false;
+    }
+    if (port_.isOpen()) {
         if (!applySettings(s)) {
             // Put the previous settings back so that the port keeps working.
             (void)applySettings(line_);
@@ -211,7 +216,11 @@ bool CommControl::setPortOpen(bool open) {
             // Closing restores the line's earlier settings at once: let the
             // bytes on their way leave first.  A line that has gone away
             // has nothing to wait for.
-            if (!DeviceGone(static_cast<int>(port_.handle()))) (void)DrainOutput();
+            if (!DeviceGone(static_cast<int>(port_.handle()))) {
+                const QPointer<CommControl> self(this);
+                (void)DrainOutput();
+                if (!self) return true;
+            }
             releasePort();
         }
         return true;
@@ -307,49 +316,67 @@ std::chrono::milliseconds CommControl::DrainLimit() const {
                     kDrainCeiling);
 }
 
-bool CommControl::DrainOutput() {
+bool CommControl::DrainOutput() { return drain(true); }
+
+bool CommControl::drain(bool yield) {
     if (!port_.isOpen()) return true;
-    const int fd = static_cast<int>(port_.handle());
     const Clock::time_point deadline = Clock::now() + DrainLimit();
     const auto cutShort = [&](const char* what) {
         lastError_ = QStringLiteral("%1: output still %2 when the time-out for its drain ran out.")
                          .arg(devicePath_, QLatin1String(what));
         return false;
     };
-    const auto sleepUntil = [&](Clock::time_point t) { std::this_thread::sleep_until(std::min(t, deadline)); };
 
-    // The port's own buffer: hand it to the driver as the driver takes it.
-    while (port_.bytesToWrite() > 0) {
-        (void)port_.flush();
-        if (port_.bytesToWrite() == 0) break;
+    for (;;) {
+        const int fd = static_cast<int>(port_.handle());
+        // The port's own buffer: hand what the driver takes to it now.
+        if (port_.bytesToWrite() > 0) (void)port_.flush();
+        const qint64 unsent = port_.bytesToWrite();
+        const qint64 queued = driverQueue();
         const Clock::time_point now = Clock::now();
-        if (now >= deadline || DeviceGone(fd)) return cutShort("in the port's buffer");
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-        pollfd p{fd, POLLOUT, 0};
-        (void)::poll(&p, 1, static_cast<int>(std::clamp<int64_t>(left, 1, 10)));
-    }
+        // What is still in the driver's queue (and in the port's buffer)
+        // cannot have left before its own line time from now.
+        if (unsent + queued > 0)
+            lineBusyUntil_ = std::max(lineBusyUntil_, now + CommWireTime(unsent + queued, line_));
+        // The driver cannot see the bytes in an adapter's own buffer (and a
+        // pseudo-terminal reports none at all): they are on the line until
+        // the line time of the last one written has passed, plus the
+        // adapter's margin unless the other side has answered since.
+        const bool answered = lastInput_ > lineBusyUntil_;
+        const Clock::time_point settled =
+            lineBusyUntil_ + (answered ? Clock::duration(0) : Clock::duration(kAdapterMargin));
+        if (unsent + queued == 0 && now >= settled) return true;
+        if (now >= deadline)
+            return cutShort(unsent > 0 ? "in the port's buffer" : queued > 0 ? "in the driver's queue" : "on the line");
+        if (unsent > 0 && DeviceGone(fd)) return cutShort("in the port's buffer");
 
-    // The driver's output queue (the device's transmit buffer).  Look again
-    // after about half the time the bytes in it need on the line.
-    for (qint64 queued = driverQueue(); queued > 0; queued = driverQueue()) {
-        const Clock::time_point now = Clock::now();
-        if (now >= deadline) return cutShort("in the driver's queue");
-        const auto half = std::chrono::duration_cast<Clock::duration>(CommWireTime(queued, line_) / 2);
-        sleepUntil(now +
-                   std::clamp<Clock::duration>(half, std::chrono::milliseconds(1), std::chrono::milliseconds(20)));
-    }
+        // Sleep until the bytes should be out, in pieces; bytes still queued
+        // are looked at again after about half their line time.
+        Clock::time_point wake = settled;
+        if (unsent + queued > 0) {
+            const auto half = std::chrono::duration_cast<Clock::duration>(CommWireTime(unsent + queued, line_) / 2);
+            wake = now + std::max<Clock::duration>(half, std::chrono::milliseconds(1));
+        }
+        wake = std::min({wake, now + Clock::duration(kDrainSlice), deadline});
+        if (unsent > 0) {
+            // Wake as soon as the driver takes more.
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
+            pollfd p{fd, POLLOUT, 0};
+            (void)::poll(&p, 1, static_cast<int>(std::clamp<int64_t>(ms, 1, kDrainSlice.count())));
+        } else {
+            std::this_thread::sleep_until(wake);
+        }
 
-    // The driver cannot see the bytes in the adapter's own buffer (and a
-    // pseudo-terminal reports none at all): they are on the line until the
-    // line time of the last one written has passed, and a little longer
-    // unless the other side has answered since then.
-    const bool answered = lastInput_ > lineBusyUntil_;
-    const Clock::time_point settled = lineBusyUntil_ + (answered ? Clock::duration(0) : kLineSlack);
-    if (Clock::now() < settled) {
-        sleepUntil(settled);
-        if (Clock::now() < settled) return cutShort("on the line");
+        // Between two pieces the user interface runs.  What it does may
+        // close the port or delete this control.
+        if (yield && drainYield_ && Clock::now() < settled) {
+            const QPointer<CommControl> self(this);
+            const std::function<void()> run = drainYield_;
+            run();
+            if (!self) return false;
+            if (!port_.isOpen()) return true;
+        }
     }
-    return true;
 }
 
 qint64 CommControl::driverQueue() const {

@@ -28,6 +28,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace platform {
@@ -113,11 +114,14 @@ public:
 
     // Waits until the bytes written so far have left on the line: the
     // port's own buffer is handed to the driver, the driver's output queue
-    // runs empty, and the time the bytes need on the line at its present
-    // speed has passed (with a little slack for the adapter's own buffer).
+    // runs empty, the time the bytes need on the line has passed (counted
+    // from when each was handed to the driver, at the speed then in force),
+    // and, unless the other side has answered since, kAdapterMargin more.
     // Never longer than the time-out DrainLimit gives; returns false when the
-    // limit cut the wait short.  The thread sleeps meanwhile: no event is
-    // delivered in the middle of a close or a speed change.
+    // limit cut the wait short.  The thread sleeps in pieces of at most
+    // kDrainSlice; between two pieces it runs the drain yield when one is
+    // set (setDrainYield), so a long drain does not freeze the user
+    // interface.
     bool DrainOutput();
     // The longest DrainOutput may wait now: twice the line time of what is
     // still on its way, plus kDrainMargin, and never more than kDrainCeiling.
@@ -125,9 +129,22 @@ public:
     static constexpr std::chrono::milliseconds kDrainMargin{200};
     static constexpr std::chrono::milliseconds kDrainCeiling{10000};
     // What DrainOutput adds after the line time of the last byte, for the
-    // adapter's own buffer and the transfer to it; not needed when the other
-    // side has answered since that time (it has heard everything).
-    static constexpr std::chrono::milliseconds kLineSlack{50};
+    // way from the driver to the line through a USB adapter: a full-speed
+    // USB bus moves data in 1 ms frames, so a transfer handed to the host
+    // controller waits up to one frame to start and travels in the next
+    // (2 ms), plus 1 ms for the host to schedule it.  Bytes already in the
+    // adapter's own buffer are covered by the line time, which runs from
+    // the moment they were handed over.  Not added when the other side has
+    // answered since that time (it has heard everything).
+    static constexpr std::chrono::milliseconds kAdapterMargin{3};
+    // The longest piece DrainOutput sleeps in one go.
+    static constexpr std::chrono::milliseconds kDrainSlice{10};
+    // What DrainOutput runs between two pieces of its wait (the link hands
+    // control to the event queue there, under its exchange guard).  Closes
+    // and speed changes made meanwhile are safe: the drain notices a port
+    // closed under it and a control deleted under it.  The destructor's
+    // drain never yields.
+    void setDrainYield(std::function<void()> yield) { drainYield_ = std::move(yield); }
 
     // Kind of the event being delivered (comEvReceive); 0 outside an event.
     int16_t CommEvent() const { return commEvent_; }
@@ -147,6 +164,7 @@ private:
     void fail(const QString& what);
     void releasePort();
     qint64 driverQueue() const;
+    bool drain(bool yield);
 
     QSerialPort port_;
     int16_t commPort_ = 1;
@@ -161,6 +179,7 @@ private:
     std::chrono::steady_clock::time_point lineBusyUntil_{};
     // When data last arrived.
     std::chrono::steady_clock::time_point lastInput_{};
+    std::function<void()> drainYield_;
 };
 
 }  // namespace platform

@@ -16,6 +16,14 @@ namespace vxIO {
 
 namespace {
 
+// A close or speed change that waits for bytes still on the line hands
+// control to the event queue between the pieces of its wait, as every link
+// wait does: under the exchange guard, so nothing started from an event
+// talks to the controller in the middle of it.
+void YieldDuringDrain(platform::CommControl& port) {
+    port.setDrainYield([] { Pump(QEventLoop::AllEvents); });
+}
+
 // The registered controls; a control that is deleted reads as null, so a set
 // whose owner went away counts as unregistered.
 QPointer<platform::CommControl> g_comm;
@@ -31,6 +39,7 @@ public:
         TimeOut.setTimerType(Qt::PreciseTimer);
         TimeOut.setInterval(3000);
         TimeDelay.setTimerType(Qt::PreciseTimer);
+        YieldDuringDrain(Comm);
         QObject::connect(&Comm, &platform::CommControl::OnComm, this, [this] { ReceiveEvent(Comm); });
         QObject::connect(&TimeOut, &QTimer::timeout, this, [this] { TimeOutEvent(TimeOut); });
         QObject::connect(&TimeDelay, &QTimer::timeout, this, [this] { DelayEvent(TimeDelay); });
@@ -60,6 +69,7 @@ bool PortIsOpen() {
 
 void SetLinkControls(const LinkControls& controls) {
     if (controls.Comm && controls.TimeOut && controls.TimeDelay) {
+        YieldDuringDrain(*controls.Comm);
         g_comm = controls.Comm;
         g_timeOut = controls.TimeOut;
         g_timeDelay = controls.TimeDelay;

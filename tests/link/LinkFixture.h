@@ -12,6 +12,8 @@
 #include <QLocale>
 #include <QPointer>
 
+#include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -98,6 +100,39 @@ protected:
         EXPECT_TRUE(sim_->waitIdle(2000));
         return sim_->received();
     }
+
+    // How late the line-paced simulator carried the burst of `count` bytes
+    // whose first byte it received as byte `first`, after the host had
+    // handed the burst over at `handed`: the most any of its bytes started
+    // after the moment a real line would have started it, counting the
+    // simulator's own delay in reading the line's speed for it (ms; a large
+    // value when the simulator has not received it all).  A pseudo-terminal passes
+    // written bytes to its other side from a kernel worker, and the
+    // simulator's thread is one of many; on a busy machine either can run a
+    // few milliseconds late, where a real line never is.  A test of what
+    // reaches the line before a close or a speed change repeats its case
+    // when the simulated line itself was late, instead of blaming the host
+    // for bytes the line took late.
+    double LineLateMs(size_t first, size_t count, std::chrono::steady_clock::time_point handed) const {
+        const auto at = sim_->receivedTimes();
+        const auto speeds = sim_->receivedSpeeds();
+        const auto taken = sim_->receivedLateness();
+        if (first + count > at.size() || first + count > speeds.size() || first + count > taken.size() ||
+            speeds[first] <= 0)
+            return 1e9;
+        const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / speeds[first]);
+        double late = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const auto due = handed + charTime * static_cast<int64_t>(i);
+            const auto started = at[first + i] - charTime;
+            late = std::max(late, std::chrono::duration<double, std::milli>(started - due + taken[first + i]).count());
+        }
+        return late;
+    }
+    // The lateness up to which a case counts: well inside the margin the
+    // serial layer leaves after the last byte's line time.
+    static constexpr double kLineLateLimitMs = 1.0;
+    static constexpr int kLineAttempts = 6;
 
     static inline frmMain* mainWindow_ = nullptr;
     std::unique_ptr<ControllerSim> sim_;

@@ -88,12 +88,25 @@ TEST_F(LineSpeedTest, EveryByteOfEveryDownloadBlockTravelsAt115200) {
     const int32_t n = 600;
     std::vector<uint8_t> image(n + 1, 0);
     for (int32_t i = 1; i <= n; ++i) image[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 37 + 11);
-    ASSERT_TRUE(vxIO::DownloadFast(image, n, 0, 300 * 15, barA_, barB_));
-    EXPECT_TRUE(boxes_->Calls().empty());
-
-    // Stop and enter at 9600; the length, the three requests and the three
-    // blocks of 257 bytes at 115200.
-    const std::vector<int> speeds = Speeds(4 + 3 * (1 + 257));
+    std::vector<int> speeds;
+    for (int attempt = 1;; ++attempt) {
+        sim().clearLogs();
+        ASSERT_TRUE(vxIO::DownloadFast(image, n, 0, 300 * 15, barA_, barB_));
+        EXPECT_TRUE(boxes_->Calls().empty());
+        // Stop and enter at 9600; the length, the three requests and the
+        // three blocks of 257 bytes at 115200.
+        speeds = Speeds(4 + 3 * (1 + 257));
+        // The host cannot hand the last block over before the controller's
+        // "!" for it has gone out.
+        const Bytes sent = sim().sent();
+        const auto sentAt = sim().sentTimes();
+        ASSERT_EQ(sent.size(), 7u);
+        if (LineLateMs(4 + 2 * (1 + 257) + 1, 257, sentAt.back()) > kLineLateLimitMs && attempt < kLineAttempts) {
+            RestLineAt(B9600);
+            continue;
+        }
+        break;
+    }
     EXPECT_EQ(Runs(speeds), "9600x2 115200x776");
     EXPECT_EQ(sim().downloadedImage(), Bytes(image.begin() + 1, image.end()));
     ExpectAtRest();

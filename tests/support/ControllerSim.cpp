@@ -171,6 +171,11 @@ std::vector<int> ControllerSim::receivedSpeeds() const {
     return receivedSpeed_;
 }
 
+std::vector<std::chrono::nanoseconds> ControllerSim::receivedLateness() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return receivedLate_;
+}
+
 std::vector<std::chrono::steady_clock::time_point> ControllerSim::sentTimes() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return sentAt_;
@@ -186,6 +191,7 @@ void ControllerSim::clearLogs() {
     receivedAt_.clear();
     sentAt_.clear();
     receivedSpeed_.clear();
+    receivedLate_.clear();
 }
 
 bool ControllerSim::waitForReceived(size_t count, int timeoutMs) {
@@ -377,6 +383,11 @@ void ControllerSim::run() {
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
     uint8_t buffer[256];
     Clock::time_point lineIn{};  // when the last byte the paced line took has fully arrived
+    // Whether the next byte was already waiting in the line when the last one
+    // had arrived: it then starts at that moment, not when the thread gets
+    // round to it, so the time the thread spends on a byte does not slow a
+    // burst down.
+    bool backToBack = false;
     while (!stop_ && !hungUp_) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {wake_, POLLIN, 0}};
         const int r = ::poll(fds, 2, idleTimeoutMs());
@@ -396,16 +407,20 @@ void ControllerSim::run() {
             // character time.  The times follow the line's own clock, not
             // the thread's wake-ups, so a late thread catches up instead of
             // slowing the line down.
-            const Clock::time_point start = std::max(Clock::now(), lineIn);
+            const Clock::time_point start = backToBack ? lineIn : std::max(Clock::now(), lineIn);
             if (!sleepUntil(start)) break;
             const int speed = lineSpeed();
+            const auto late = std::max<Clock::duration>(Clock::now() - start, Clock::duration(0));
             uint8_t b = 0;
             if (::read(master_, &b, 1) == 1) {
                 lineIn = start + CharTime(speed);
                 if (!sleepUntil(lineIn)) break;
-                handle(b, lineIn, speed, true);
+                pollfd next{master_, POLLIN, 0};
+                backToBack = ::poll(&next, 1, 0) == 1 && (next.revents & POLLIN);
+                handle(b, lineIn, speed, true, late);
             } else {
                 // Nothing to take after all: do not spin on the line.
+                backToBack = false;
                 pollfd w{wake_, POLLIN, 0};
                 (void)::poll(&w, 1, 1);
             }
@@ -423,7 +438,8 @@ void ControllerSim::run() {
     }
 }
 
-void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool paced) {
+void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool paced,
+                          std::chrono::nanoseconds late) {
     std::vector<uint8_t> reply;
     Fault fault = Fault::None;
     int delayMs = 0;
@@ -434,6 +450,7 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool
         received_.push_back(b);
         receivedAt_.push_back(arrived);
         receivedSpeed_.push_back(speed);
+        receivedLate_.push_back(late);
         const size_t index = received_.size() - 1;
         // A slow controller's own delay is no pause of the host.
         if (arrived - lastArrival_ > std::chrono::milliseconds(kFrameGapMs + replyDelayMs_)) {

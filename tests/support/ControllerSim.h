@@ -85,6 +85,10 @@ public:
     // The line speed in force when each received byte was taken from the
     // line (baud; 0 when it could not be read).
     std::vector<int> receivedSpeeds() const;
+    // On a line-paced line: how long after the moment the line started each
+    // received byte the simulator's thread read the speed for it (0 when on
+    // time).  A busy machine can run the thread late; a real line is not.
+    std::vector<std::chrono::nanoseconds> receivedLateness() const;
     std::vector<std::chrono::steady_clock::time_point> sentTimes() const;
     void clearLogs();
     // Waits until at least `count` bytes have been received in all.
@@ -184,7 +188,8 @@ private:
     void run();
     // One received byte; `speed` is the line's speed when it was taken, and
     // `paced` says that `arrived` is already the end of its time on the line.
-    void handle(uint8_t b, Clock::time_point arrived, int speed, bool paced);
+    void handle(uint8_t b, Clock::time_point arrived, int speed, bool paced,
+                std::chrono::nanoseconds late = std::chrono::nanoseconds(0));
     std::vector<uint8_t> answer(uint8_t b);  // controller logic; mutex held
     void deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd, Fault fault, int delayMs, int baud);
     bool sleepUntil(Clock::time_point t);  // false when stopping
@@ -217,6 +222,7 @@ private:
     std::vector<Clock::time_point> receivedAt_;
     std::vector<Clock::time_point> sentAt_;
     std::vector<int> receivedSpeed_;
+    std::vector<std::chrono::nanoseconds> receivedLate_;
     size_t answered_ = 0;  // received bytes whose answer is out
     Clock::time_point lineFree_{};  // when the simulated line is next idle
     Clock::time_point lastArrival_{};
