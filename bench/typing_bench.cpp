@@ -15,6 +15,10 @@
 // time of the process per key (CLOCK_PROCESS_CPUTIME_ID) and the wall time
 // per key; the summary gives their median, minimum and maximum.  Target:
 // under 1 ms of CPU a key at 100,000 lines.
+//
+// For a profiler, one size in this process, without the forks:
+//   typing_bench --write LINES FILE                  writes the program
+//   QUARVEL_HOME=DIR typing_bench --child LINES ROUNDS FILE
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
@@ -137,19 +141,25 @@ double Median(std::vector<double> v) {
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2.0;
 }
 
+// Writes the program of `lines` lines in code page 949; its size in bytes,
+// or -1.
+qsizetype WriteProgram(int lines, const std::string& path) {
+    QByteArray bytes;
+    if (!modApp::EncodeFileText(BenchProgram(lines), "CP949", bytes, nullptr)) return -1;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return -1;
+    const bool ok = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f) ==
+                    static_cast<size_t>(bytes.size());
+    return std::fclose(f) == 0 && ok ? bytes.size() : -1;
+}
+
 bool RunSize(const char* self, int lines, int rounds) {
     char home[] = "/tmp/typing_bench-XXXXXX";
     if (!mkdtemp(home)) return false;
     const std::string path = std::string(home) + "/long.bas";
-    {
-        QByteArray bytes;
-        if (!modApp::EncodeFileText(BenchProgram(lines), "CP949", bytes, nullptr)) return false;
-        FILE* f = std::fopen(path.c_str(), "wb");
-        if (!f) return false;
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
-        std::fclose(f);
-        std::printf("%d lines (%.2f MB):\n", lines, bytes.size() / 1e6);
-    }
+    const qsizetype size = WriteProgram(lines, path);
+    if (size < 0) return false;
+    std::printf("%d lines (%.2f MB):\n", lines, size / 1e6);
     int fds[2];
     if (pipe(fds) != 0) return false;
     const pid_t pid = fork();
@@ -195,6 +205,7 @@ bool RunSize(const char* self, int lines, int rounds) {
 int main(int argc, char** argv) {
     if (argc >= 5 && std::strcmp(argv[1], "--child") == 0)
         return Child(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
+    if (argc >= 4 && std::strcmp(argv[1], "--write") == 0) return WriteProgram(std::atoi(argv[2]), argv[3]) < 0 ? 1 : 0;
 
     const int rounds = argc >= 2 ? std::max(1, std::atoi(argv[1])) : 7;
     std::vector<int> sizes;
