@@ -1,5 +1,7 @@
 #include "platform/CodeEditor.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QFile>
@@ -71,11 +73,34 @@ QFont DefaultEditorFont() {
     return f;
 }
 
+// The accessible object of an editor while no assistive technology listens.
+// QScintilla's own accessible text object turns the caret's byte position
+// into a character offset by stepping through the text from its start, on
+// every caret move and every paint, whether anyone listens or not: in a long
+// program that walk cost more than all the rest of a keystroke.  This plain
+// object (an editable text with the widget's name and state) costs nothing
+// per key.  When an assistive technology is active, the editor gets
+// QScintilla's full text object.
+QAccessibleInterface* QuietEditorAccessible(const QString& className, QObject* object) {
+    if (QAccessible::isActive() || className != QLatin1String(CodeEditor::staticMetaObject.className()))
+        return nullptr;
+    auto* widget = qobject_cast<QWidget*>(object);
+    return widget ? new QAccessibleWidget(widget, QAccessible::EditableText) : nullptr;
+}
+
 }  // namespace
 
 // ---- The editor ------------------------------------------------------------------
 
 CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
+    // Installed after QScintilla's own factory (its first editor installs
+    // it), so asked first.
+    static const bool quietAccessible = [] {
+        QAccessible::installFactory(QuietEditorAccessible);
+        return true;
+    }();
+    (void)quietAccessible;
+    (void)CharacterCountFromIndex();
     std::copy(std::begin(kDefaultColors), std::end(kDefaultColors), colors_.begin());
     font_ = DefaultEditorFont();
 
@@ -561,10 +586,31 @@ void CodeEditor::JumpToBookmark(bool forward) {
 }
 
 void CodeEditor::SetHighlightedLine(int32_t line) {
-    SendScintilla(SCI_MARKERDELETEALL, static_cast<unsigned long>(kHighlightMarker));
+    RemoveHighlightMark();
     highlightedLine_ = line < 0 ? -1 : line;
-    if (highlightedLine_ >= 0 && highlightedLine_ < LineCount())
+    if (highlightedLine_ >= 0 && highlightedLine_ < LineCount()) {
         SendScintilla(SCI_MARKERADD, static_cast<unsigned long>(highlightedLine_), static_cast<long>(kHighlightMarker));
+        highlightMarkLine_ = highlightedLine_;
+    }
+}
+
+void CodeEditor::RemoveHighlightMark() {
+    // The mark is on one line at most.  Edits move it with its line: a
+    // line break typed before or after it moves it by one line at most, so
+    // it is looked for where it was put and next to it; only a mark that
+    // went further (an edit of many lines above it) costs a pass over every
+    // line, which a search for it would cost as well.
+    const long mask = 1L << kHighlightMarker;
+    const int32_t count = LineCount();
+    for (const int32_t line : {highlightMarkLine_, highlightMarkLine_ + 1, highlightMarkLine_ - 1}) {
+        if (line < 0 || line >= count) continue;
+        if ((SendScintilla(SCI_MARKERGET, static_cast<unsigned long>(line)) & mask) == 0) continue;
+        SendScintilla(SCI_MARKERDELETE, static_cast<unsigned long>(line), static_cast<long>(kHighlightMarker));
+        highlightMarkLine_ = -1;
+        return;
+    }
+    if (highlightMarkLine_ >= 0) SendScintilla(SCI_MARKERDELETEALL, static_cast<unsigned long>(kHighlightMarker));
+    highlightMarkLine_ = -1;
 }
 
 // ---- Colours, font and options ------------------------------------------------------

@@ -333,6 +333,7 @@ private:
     void CheckSelection();
     void OnTextChanged();
     void UpdateLineNumberMargin();
+    void RemoveHighlightMark();
 
     void IndentSelection(bool indent);
     void SelectCaretLine();
@@ -358,6 +359,9 @@ private:
     bool whitespaceShown_ = false;
     bool bookmarkMargin_ = false;
     int32_t highlightedLine_ = -1;
+    // The line the highlight's mark was put on (-1: no mark); edits may
+    // have moved the mark since.
+    int32_t highlightMarkLine_ = -1;
     bool selectionBounded_ = true;
     bool lineTips_ = true;
     bool lineNumbers_ = true;
