@@ -29,6 +29,14 @@ namespace platform {
 namespace detail {
 
 QString NormaliseLineEnds(const QString& text) {
+    // Most texts already end every line with CR LF: they are kept as they
+    // are, without a copy.
+    bool normal = true;
+    for (qsizetype i = text.indexOf(u'\r'); normal && i >= 0; i = text.indexOf(u'\r', i + 2))
+        normal = i + 1 < text.size() && text[i + 1] == u'\n';
+    for (qsizetype i = text.indexOf(u'\n'); normal && i >= 0; i = text.indexOf(u'\n', i + 1))
+        normal = i > 0 && text[i - 1] == u'\r';
+    if (normal) return text;
     QString out;
     out.reserve(text.size() + text.size() / 16 + 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -182,6 +190,12 @@ void CodeEditor::EnsureStyled(long upTo) const {
     if (styled < upTo) SendScintilla(SCI_COLOURISE, static_cast<unsigned long>(styled), upTo);
 }
 
+long CodeEditor::EndOfView() const {
+    const long last = SendScintilla(SCI_GETFIRSTVISIBLELINE) + SendScintilla(SCI_LINESONSCREEN) + 1;
+    if (last >= SendScintilla(SCI_GETLINECOUNT)) return SendScintilla(SCI_GETLENGTH);
+    return SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last));
+}
+
 // ---- Text -------------------------------------------------------------------------
 
 QString CodeEditor::WholeText() const { return text(); }
@@ -240,13 +254,31 @@ bool CodeEditor::LoadFromFile(const QString& path) {
     QByteArray bytes;
     if (ReadRegularFile(path, kTextFileSizeLimit, bytes) != 0) return false;
     const std::u16string text = qvv2::FromAnsi(std::string(bytes.constData(), static_cast<size_t>(bytes.size())), "");
-    // A load is no edit: no Change event.
+    LoadText(QString::fromStdU16String(text));
+    return true;
+}
+
+void CodeEditor::LoadText(const QString& text) {
+    CloseCodeTip();
+    // A load is no edit: no Change event, nothing to undo (the undo
+    // history would otherwise hold a second copy of the whole text), and
+    // no modification notices at all while the text goes in: QScintilla
+    // would turn the whole text into a string once more for its
+    // accessibility notice.  The view keeps itself up to date without them;
+    // the line-number margin, which follows the notices, is sized below.
     settingText_ = true;
-    SetWholeText(QString::fromStdU16String(text));
+    const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+    SendScintilla(SCI_SETMODEVENTMASK, 0UL);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    setText(NormaliseLineEnds(text));
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
     settingText_ = false;
     EmptyUndoHistory();
     MarkSaved();
-    return true;
+    UpdateLineNumberMargin();
+    SetHighlightedLine(highlightedLine_);
+    CheckSelection();
 }
 
 bool CodeEditor::SaveToFile(const QString& path, bool newName) {

@@ -293,6 +293,9 @@ std::optional<EditorLanguage> FindLanguage(const QString& name) {
 
 bool CodeEditor::SetLanguageName(const QString& name) {
     if (!name.isEmpty() && !FindLanguage(name)) return false;
+    // The language in use already: its colouring stands (a registration
+    // that changes the language re-applies it, RegisterLanguage).
+    if (name == languageName_ && (name.isEmpty() || lexer())) return true;
     languageName_ = name;
     ApplyLanguage();
     return true;
@@ -309,7 +312,10 @@ void CodeEditor::ApplyLanguage() {
     }
     delete old;
     ApplyStyles();
-    if (lexer()) SendScintilla(SCI_COLOURISE, 0UL, -1L);
+    // Everything is coloured anew, but only what the view shows right now:
+    // the rest is coloured when it is shown or asked about (EnsureStyled),
+    // so a language change costs the same in a long text as in a short one.
+    if (lexer()) SendScintilla(SCI_COLOURISE, 0UL, EndOfView());
 }
 
 }  // namespace platform

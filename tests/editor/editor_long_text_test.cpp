@@ -1,7 +1,8 @@
 // What the editor keeps right while it works only on the part of a long
 // text that changed or shows: the character offsets of changes, the one
-// highlighted line, and in a document window the caret status, the
-// modified mark and undo after typing.
+// highlighted line, the colouring of lines it has not shown yet, an opened
+// file (no change, nothing to undo, margin sized), and in a document window
+// the caret status, the modified mark and undo after typing.
 #include <QAccessible>
 #include <QFile>
 #include <QLocale>
@@ -20,7 +21,7 @@ using platform::CodeEditor;
 
 namespace {
 
-[[maybe_unused]] platform::EditorLanguage BlockLanguage() {
+platform::EditorLanguage BlockLanguage() {
     platform::EditorLanguage l;
     l.Keywords = QStringLiteral("FOR\nTO\nNEXT\nMOVE\n반복\n");
     l.LineCommentOpeners = QStringLiteral("'");
@@ -151,6 +152,75 @@ TEST_F(LongTextTest, OneLineCarriesTheHighlightWhateverEditsMovedIt) {
             EXPECT_EQ(MarkedLines(e), next < 0 ? std::vector<int>{} : std::vector<int>{next}) << "moved to " << next;
         }
     }
+}
+
+TEST_F(LongTextTest, LinesNotShownYetAreColouredWhenAskedFor) {
+    // A block comment opens on line 100 and closes on line 2000 of 3000.
+    const QString text = Lines(3000, {{100, QStringLiteral("FOR { open")}, {2000, QStringLiteral("still } FOR")}});
+    const auto check = [](CodeEditor& e, const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(e.StyleAt(2500, 0), platform::tsKeyword);
+        EXPECT_EQ(e.StyleAt(1500, 0), platform::tsComment);
+        EXPECT_EQ(e.StyleAt(2000, 8), platform::tsKeyword);
+        EXPECT_EQ(e.StyleAt(2000, 0), platform::tsComment);
+        EXPECT_EQ(e.StyleAt(50, 0), platform::tsKeyword);
+    };
+    {
+        // As a document window opens a file: the language first, then the text.
+        CodeEditor e;
+        ASSERT_TRUE(e.SetLanguageName(QStringLiteral("BlockLang")));
+        e.LoadText(text);
+        ASSERT_TRUE(e.SetLanguageName(QStringLiteral("BlockLang")));
+        check(e, "language, then text");
+    }
+    {
+        CodeEditor e;
+        e.LoadText(text);
+        ASSERT_TRUE(e.SetLanguageName(QStringLiteral("BlockLang")));
+        check(e, "text, then language");
+        // An edit far above re-colours what follows it when that is asked for.
+        e.PutCaret(100, 5);
+        e.ReplaceSelectedText(QStringLiteral("}"));
+        EXPECT_EQ(e.StyleAt(1500, 0), platform::tsKeyword);
+        e.Undo();
+        check(e, "after the undo");
+        // Another language, and back.
+        ASSERT_TRUE(e.SetLanguageName(QString()));
+        EXPECT_EQ(e.StyleAt(2500, 0), platform::tsText);
+        ASSERT_TRUE(e.SetLanguageName(QStringLiteral("BlockLang")));
+        check(e, "language set again");
+    }
+}
+
+TEST_F(LongTextTest, LoadedTextIsNoEditAndSizesTheLineNumbers) {
+    CodeEditor e;
+    int changes = 0;
+    QObject::connect(&e, &CodeEditor::Change, [&changes](CodeEditor*) { ++changes; });
+    e.SetHighlightedLine(0);
+    QString text = Lines(12345);
+    text.replace(text.indexOf(QStringLiteral("\r\n"), 100), 2, QStringLiteral("\n"));  // one lone line feed
+    e.LoadText(text);
+    EXPECT_EQ(changes, 0);
+    EXPECT_FALSE(e.Changed());
+    EXPECT_FALSE(e.CanUndo());
+    EXPECT_EQ(e.LineCount(), 12345);
+    EXPECT_EQ(e.WholeText(), Lines(12345));
+    EXPECT_EQ(MarkedLines(e), std::vector<int>{0});
+    // The number margin as wide as the same text put as an edit makes it.
+    CodeEditor edited;
+    edited.SetWholeText(Lines(12345));
+    EXPECT_EQ(e.marginWidth(0), edited.marginWidth(0));
+    EXPECT_GT(e.marginWidth(0), CodeEditor().marginWidth(0));
+
+    // Typing after the load is an edit again, and one undo takes it back.
+    e.PutCaret(7, 0);
+    QTest::sendKeyEvent(QTest::Click, &e, Qt::Key_X, QStringLiteral("X"), Qt::NoModifier);
+    EXPECT_EQ(changes, 1);
+    EXPECT_TRUE(e.Changed());
+    EXPECT_EQ(e.LineText(7), QStringLiteral("XFOR I = 7 TO 9"));
+    e.Undo();
+    EXPECT_EQ(e.WholeText(), Lines(12345));
+    EXPECT_FALSE(e.CanUndo());
 }
 
 TEST_F(LongTextTest, TheEditorIsAnEditableTextToAccessibility) {
