@@ -9,9 +9,10 @@
 // which does what the program's main does (ProgramStart::Start) with the
 // file as its argument, in a fresh program folder (QUARVEL_HOME), and
 // reports as soon as the document's editor has painted its text; then it
-// exits at once.  The parent measures the wall time from the fork, and
-// reads the child's resident memory at that moment (VmRSS) and its peak
-// (VmHWM).  The files hold Korean comments in code page 949, so the
+// exits at once.  The parent measures the wall time from the fork; the
+// child reports the CPU time it used until then (CLOCK_PROCESS_CPUTIME_ID,
+// less sensitive to the machine's load than the wall time), its resident
+// memory at that moment (VmRSS) and its peak (VmHWM).  The files hold Korean comments in code page 949, so the
 // interface language is Korean (LANG=ko_KR.UTF-8).  Without a display the
 // runs use the offscreen platform.  The sizes of one run follow each other,
 // so a changing load touches them alike.  Targets: 20,000 lines under
@@ -23,6 +24,7 @@
 #include <QEvent>
 
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -86,13 +88,17 @@ int Child(const char* path, bool empty) {
     clock.start();
     std::unique_ptr<frmMain> window(ProgramStart::Start(app));
     while (!paint.painted && clock.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    std::printf("shown %d %ld %ld\n", paint.painted ? 1 : 0, StatusKiB("VmRSS:"), StatusKiB("VmHWM:"));
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    std::printf("shown %d %ld %ld %.1f\n", paint.painted ? 1 : 0, StatusKiB("VmRSS:"), StatusKiB("VmHWM:"),
+                static_cast<double>(cpu.tv_sec) * 1e3 + static_cast<double>(cpu.tv_nsec) / 1e6);
     std::fflush(stdout);
     _exit(0);
 }
 
 struct Run {
     double wallMs = 0;
+    double cpuMs = 0;
     long rssKiB = 0;
     long peakKiB = 0;
 };
@@ -130,7 +136,7 @@ bool RunOnce(const char* self, const std::string& file, bool empty, Run& run) {
     std::error_code ignored;
     std::filesystem::remove_all(home, ignored);
     int painted = 0;
-    if (wall < 0 || std::sscanf(out.c_str(), "shown %d %ld %ld", &painted, &run.rssKiB, &run.peakKiB) != 3 ||
+    if (wall < 0 || std::sscanf(out.c_str(), "shown %d %ld %ld %lf", &painted, &run.rssKiB, &run.peakKiB, &run.cpuMs) != 4 ||
         !painted)
         return false;
     run.wallMs = wall;
@@ -184,20 +190,22 @@ int main(int argc, char** argv) {
                 return 1;
             }
             results[lines].push_back(run);
-            std::printf("run %d, %6d lines: shown %7.1f ms, resident %6.1f MB, peak %6.1f MB\n", i + 1, lines,
-                        run.wallMs, run.rssKiB / 1024.0, run.peakKiB / 1024.0);
+            std::printf("run %d, %6d lines: shown %7.1f ms (CPU %7.1f ms), resident %6.1f MB, peak %6.1f MB\n", i + 1,
+                        lines, run.wallMs, run.cpuMs, run.rssKiB / 1024.0, run.peakKiB / 1024.0);
             std::fflush(stdout);
         }
     }
     for (const int lines : sizes) {
         std::printf("%d lines (%.2f MB file):\n", lines, megabytes[lines]);
-        std::vector<double> wall, rss, peak;
+        std::vector<double> wall, cpu, rss, peak;
         for (const Run& r : results[lines]) {
             wall.push_back(r.wallMs);
+            cpu.push_back(r.cpuMs);
             rss.push_back(r.rssKiB / 1024.0);
             peak.push_back(r.peakKiB / 1024.0);
         }
         Summary("start to text shown", wall, "ms");
+        Summary("CPU time until shown", cpu, "ms");
         Summary("resident after opening", rss, "MB");
         Summary("peak resident", peak, "MB");
     }
