@@ -17,6 +17,8 @@
 #include <QSet>
 #include <QToolTip>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -266,11 +268,20 @@ void CodeEditor::LoadText(const QString& text) {
     // would turn the whole text into a string once more for its
     // accessibility notice.  The view keeps itself up to date without them;
     // the line-number margin, which follows the notices, is sized below.
+    // The editor's buffers are sized for the text before it goes in, so
+    // they do not grow in steps that leave room unused; what the load
+    // freed goes back to the system.
     settingText_ = true;
+    const QByteArray bytes = NormaliseLineEnds(text).toUtf8();
     const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+    const bool readOnly = isReadOnly();
     SendScintilla(SCI_SETMODEVENTMASK, 0UL);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-    setText(NormaliseLineEnds(text));
+    SendScintilla(SCI_SETREADONLY, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(bytes.size()) + 1);
+    SendScintilla(SCI_SETTEXT, bytes.constData());
+    SendScintilla(SCI_SETREADONLY, readOnly ? 1UL : 0UL);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
     settingText_ = false;
@@ -279,6 +290,7 @@ void CodeEditor::LoadText(const QString& text) {
     UpdateLineNumberMargin();
     SetHighlightedLine(highlightedLine_);
     CheckSelection();
+    malloc_trim(0);
 }
 
 bool CodeEditor::SaveToFile(const QString& path, bool newName) {
