@@ -312,9 +312,9 @@ void CodeEditor::ApplyLanguage() {
     }
     delete old;
     ApplyStyles();
-    // Everything is coloured anew, but only what the view shows right now:
-    // the rest is coloured when it is shown or asked about (EnsureStyled),
-    // so a language change costs the same in a long text as in a short one.
+    // Installing the lexer has coloured the text once; the styles set since
+    // need the view coloured again, not the whole text a second time (the
+    // rest is coloured again when it is shown or asked about, EnsureStyled).
     if (lexer()) SendScintilla(SCI_COLOURISE, 0UL, EndOfView());
 }
 
