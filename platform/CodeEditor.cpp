@@ -1,5 +1,7 @@
 #include "platform/CodeEditor.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QFile>
@@ -15,6 +17,8 @@
 #include <QSet>
 #include <QToolTip>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <iterator>
 
@@ -27,6 +31,14 @@ namespace platform {
 namespace detail {
 
 QString NormaliseLineEnds(const QString& text) {
+    // Most texts already end every line with CR LF: they are kept as they
+    // are, without a copy.
+    bool normal = true;
+    for (qsizetype i = text.indexOf(u'\r'); normal && i >= 0; i = text.indexOf(u'\r', i + 2))
+        normal = i + 1 < text.size() && text[i + 1] == u'\n';
+    for (qsizetype i = text.indexOf(u'\n'); normal && i >= 0; i = text.indexOf(u'\n', i + 1))
+        normal = i > 0 && text[i - 1] == u'\r';
+    if (normal) return text;
     QString out;
     out.reserve(text.size() + text.size() / 16 + 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -71,11 +83,34 @@ QFont DefaultEditorFont() {
     return f;
 }
 
+// The accessible object of an editor while no assistive technology listens.
+// QScintilla's own accessible text object turns the caret's byte position
+// into a character offset by stepping through the text from its start, on
+// every caret move and every paint, whether anyone listens or not: in a long
+// program that walk cost more than all the rest of a keystroke.  This plain
+// object (an editable text with the widget's name and state) costs nothing
+// per key.  When an assistive technology is active, the editor gets
+// QScintilla's full text object.
+QAccessibleInterface* QuietEditorAccessible(const QString& className, QObject* object) {
+    if (QAccessible::isActive() || className != QLatin1String(CodeEditor::staticMetaObject.className()))
+        return nullptr;
+    auto* widget = qobject_cast<QWidget*>(object);
+    return widget ? new QAccessibleWidget(widget, QAccessible::EditableText) : nullptr;
+}
+
 }  // namespace
 
 // ---- The editor ------------------------------------------------------------------
 
 CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
+    // Installed after QScintilla's own factory (its first editor installs
+    // it), so asked first.
+    static const bool quietAccessible = [] {
+        QAccessible::installFactory(QuietEditorAccessible);
+        return true;
+    }();
+    (void)quietAccessible;
+    (void)CharacterCountFromIndex();
     std::copy(std::begin(kDefaultColors), std::end(kDefaultColors), colors_.begin());
     font_ = DefaultEditorFont();
 
@@ -157,6 +192,12 @@ void CodeEditor::EnsureStyled(long upTo) const {
     if (styled < upTo) SendScintilla(SCI_COLOURISE, static_cast<unsigned long>(styled), upTo);
 }
 
+long CodeEditor::EndOfView() const {
+    const long last = SendScintilla(SCI_GETFIRSTVISIBLELINE) + SendScintilla(SCI_LINESONSCREEN) + 1;
+    if (last >= SendScintilla(SCI_GETLINECOUNT)) return SendScintilla(SCI_GETLENGTH);
+    return SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(last));
+}
+
 // ---- Text -------------------------------------------------------------------------
 
 QString CodeEditor::WholeText() const { return text(); }
@@ -215,13 +256,41 @@ bool CodeEditor::LoadFromFile(const QString& path) {
     QByteArray bytes;
     if (ReadRegularFile(path, kTextFileSizeLimit, bytes) != 0) return false;
     const std::u16string text = qvv2::FromAnsi(std::string(bytes.constData(), static_cast<size_t>(bytes.size())), "");
-    // A load is no edit: no Change event.
+    LoadText(QString::fromStdU16String(text));
+    return true;
+}
+
+void CodeEditor::LoadText(const QString& text) {
+    CloseCodeTip();
+    // A load is no edit: no Change event, nothing to undo (the undo
+    // history would otherwise hold a second copy of the whole text), and
+    // no modification notices at all while the text goes in: QScintilla
+    // would turn the whole text into a string once more for its
+    // accessibility notice.  The view keeps itself up to date without them;
+    // the line-number margin, which follows the notices, is sized below.
+    // The editor's buffers are sized for the text before it goes in, so
+    // they do not grow in steps that leave room unused; what the load
+    // freed goes back to the system.
     settingText_ = true;
-    SetWholeText(QString::fromStdU16String(text));
+    const QByteArray bytes = NormaliseLineEnds(text).toUtf8();
+    const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+    const bool readOnly = isReadOnly();
+    SendScintilla(SCI_SETMODEVENTMASK, 0UL);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_SETREADONLY, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(bytes.size()) + 1);
+    SendScintilla(SCI_SETTEXT, bytes.constData());
+    SendScintilla(SCI_SETREADONLY, readOnly ? 1UL : 0UL);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
     settingText_ = false;
     EmptyUndoHistory();
     MarkSaved();
-    return true;
+    UpdateLineNumberMargin();
+    SetHighlightedLine(highlightedLine_);
+    CheckSelection();
+    malloc_trim(0);
 }
 
 bool CodeEditor::SaveToFile(const QString& path, bool newName) {
@@ -561,10 +630,31 @@ void CodeEditor::JumpToBookmark(bool forward) {
 }
 
 void CodeEditor::SetHighlightedLine(int32_t line) {
-    SendScintilla(SCI_MARKERDELETEALL, static_cast<unsigned long>(kHighlightMarker));
+    RemoveHighlightMark();
     highlightedLine_ = line < 0 ? -1 : line;
-    if (highlightedLine_ >= 0 && highlightedLine_ < LineCount())
+    if (highlightedLine_ >= 0 && highlightedLine_ < LineCount()) {
         SendScintilla(SCI_MARKERADD, static_cast<unsigned long>(highlightedLine_), static_cast<long>(kHighlightMarker));
+        highlightMarkLine_ = highlightedLine_;
+    }
+}
+
+void CodeEditor::RemoveHighlightMark() {
+    // The mark is on one line at most.  Edits move it with its line: a
+    // line break typed before or after it moves it by one line at most, so
+    // it is looked for where it was put and next to it; only a mark that
+    // went further (an edit of many lines above it) costs a pass over every
+    // line, which a search for it would cost as well.
+    const long mask = 1L << kHighlightMarker;
+    const int32_t count = LineCount();
+    for (const int32_t line : {highlightMarkLine_, highlightMarkLine_ + 1, highlightMarkLine_ - 1}) {
+        if (line < 0 || line >= count) continue;
+        if ((SendScintilla(SCI_MARKERGET, static_cast<unsigned long>(line)) & mask) == 0) continue;
+        SendScintilla(SCI_MARKERDELETE, static_cast<unsigned long>(line), static_cast<long>(kHighlightMarker));
+        highlightMarkLine_ = -1;
+        return;
+    }
+    if (highlightMarkLine_ >= 0) SendScintilla(SCI_MARKERDELETEALL, static_cast<unsigned long>(kHighlightMarker));
+    highlightMarkLine_ = -1;
 }
 
 // ---- Colours, font and options ------------------------------------------------------

@@ -153,6 +153,10 @@ public:
     // is no edit: it raises no Change event.
     // Returns false, with the text unchanged, when the file cannot be read.
     bool LoadFromFile(const QString& path);
+    // Puts the text of a file being opened (lone LF or CR become CR LF): no
+    // edit, so no Change event; the undo history is emptied and the changed
+    // flag cleared.
+    void LoadText(const QString& text);
     // Writes the whole text to a file in the ANSI code page.  The previous
     // file is replaced only when the new one is written completely.
     // `newName` tells a Save As from a Save; both write the same way.
@@ -322,6 +326,8 @@ private:
     void LineColumnOf(long position, int32_t& line, int32_t& column) const;
     QString TextRange(long start, long end) const;
     void EnsureStyled(long upTo) const;
+    // The position after the last line the view shows.
+    long EndOfView() const;
     QColor StyleFore(int style) const;
     QColor StyleBack(int style) const;
     QColor WindowColor() const;
@@ -333,6 +339,7 @@ private:
     void CheckSelection();
     void OnTextChanged();
     void UpdateLineNumberMargin();
+    void RemoveHighlightMark();
 
     void IndentSelection(bool indent);
     void SelectCaretLine();
@@ -358,6 +365,9 @@ private:
     bool whitespaceShown_ = false;
     bool bookmarkMargin_ = false;
     int32_t highlightedLine_ = -1;
+    // The line the highlight's mark was put on (-1: no mark); edits may
+    // have moved the mark since.
+    int32_t highlightMarkLine_ = -1;
     bool selectionBounded_ = true;
     bool lineTips_ = true;
     bool lineNumbers_ = true;

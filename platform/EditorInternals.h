@@ -49,6 +49,11 @@ inline constexpr int32_t kDefaultColors[kColorSlotCount] = {
 // Turns every lone LF and lone CR into CR LF.
 QString NormaliseLineEnds(const QString& text);
 
+// True once the editor component's character count from the start of the
+// text is answered from its line character index (EditorCharacterCount.cpp);
+// calling it also links that answer into every program that has editors.
+bool CharacterCountFromIndex();
+
 inline bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
 // Every editor that exists, so that a change of a language or of a hot key

@@ -293,6 +293,9 @@ std::optional<EditorLanguage> FindLanguage(const QString& name) {
 
 bool CodeEditor::SetLanguageName(const QString& name) {
     if (!name.isEmpty() && !FindLanguage(name)) return false;
+    // The language in use already: its colouring stands (a registration
+    // that changes the language re-applies it, RegisterLanguage).
+    if (name == languageName_ && (name.isEmpty() || lexer())) return true;
     languageName_ = name;
     ApplyLanguage();
     return true;
@@ -309,7 +312,10 @@ void CodeEditor::ApplyLanguage() {
     }
     delete old;
     ApplyStyles();
-    if (lexer()) SendScintilla(SCI_COLOURISE, 0UL, -1L);
+    // Installing the lexer has coloured the text once; the styles set since
+    // need the view coloured again, not the whole text a second time (the
+    // rest is coloured again when it is shown or asked about, EnsureStyled).
+    if (lexer()) SendScintilla(SCI_COLOURISE, 0UL, EndOfView());
 }
 
 }  // namespace platform

@@ -255,11 +255,7 @@ bool OpenDocument(const QString& path) {
     doc->SetCaption(DocumentCaption(platform::DisplayFileName(path)));
     doc->HasFile = true;
     doc->FileName = path;
-    if (!script || !text.isEmpty()) {
-        doc->rt->SetWholeText(text);
-        doc->rt->EmptyUndoHistory();
-        MarkEditorSaved(*doc->rt);
-    }
+    if (!script || !text.isEmpty()) doc->rt->LoadText(text);
     doc->Modified = false;  // loading the text is no change
     doc->rt->SetLanguageName(kLanguageName);
     doc->Show();

@@ -82,6 +82,45 @@ TEST(FilesProgramText, LineFeedsWithoutCarriageReturnBecomeCrLf) {
     }
 }
 
+TEST(FilesProgramText, DecodesPlainAndTwoByteLinesAlikeInEachCodePage) {
+    // Lines of plain ASCII and lines with the code page's own characters,
+    // mixed, with every kind of line end; a Shift-JIS character whose second
+    // byte is a backslash; a text far longer than one read of the converter.
+    QByteArray longText;
+    QString longExpected;
+    for (int i = 0; i < 3000; ++i) {
+        longText += i % 7 == 3 ? QByteArray("' \xB9\xDD\xBA\xB9\r\n") : QByteArray("MOVE G6A, 100\r\n");
+        longExpected += i % 7 == 3 ? QStringLiteral("' 반복\r\n") : QStringLiteral("MOVE G6A, 100\r\n");
+    }
+    struct Case {
+        const char* codePage;
+        QByteArray bytes;
+        const char* expected;  // UTF-8; nullptr: not text in that code page
+    };
+    const Case cases[] = {
+        {"CP949", "MAIN:\r\n' \xB9\xDD\xBA\xB9\r\nGOTO MAIN", "MAIN:\r\n' 반복\r\nGOTO MAIN"},
+        {"CP949", "\xB9\xDD\xBA\xB9\n\xB9\xDD\rA\r\n\r\n", "반복\n반\rA\r\n\r\n"},
+        {"CP949", "A\r\n\xB9\r\nB", nullptr},  // a first byte without its second one at the line's end
+        {"CP949", "A\r\n\xB9", nullptr},
+        {"CP949", "' \x80\x80", nullptr},
+        {"CP932", "' \x83\x5C\x83\x5C\\\r\nOUT 1", "' ソソ\\\r\nOUT 1"},
+        {"CP936", "PRINT \"\xD6\xD0\"\r\nEND", "PRINT \"中\"\r\nEND"},
+        {"CP1252", "' \x80 5\r\nA = 1\n", "' € 5\r\nA = 1\n"},
+        {"CP949", "plain ASCII only\r\n", "plain ASCII only\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.codePage) + ": " + c.bytes.toStdString());
+        QString text = QStringLiteral("unchanged");
+        EXPECT_EQ(modApp::DecodeFileText(c.bytes, c.codePage, text), c.expected != nullptr);
+        if (c.expected) {
+            EXPECT_EQ(text, QString::fromUtf8(c.expected));
+        }
+    }
+    QString text;
+    ASSERT_TRUE(modApp::DecodeFileText(longText, "CP949", text));
+    EXPECT_EQ(text, longExpected);
+}
+
 TEST(FilesProgramText, AFileThatIsNotTextIsRefusedAndLeftAlone) {
     LocaleScope korean(Korean());
     ProgramFolder folder;
