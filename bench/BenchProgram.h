@@ -9,6 +9,21 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+
+// `lines` lines made of `block` over and over, CR LF between them; "%1" in a
+// line stands for the number of the block it is in, so labels stay unique.
+template <size_t N>
+QString RepeatBlock(const char* const (&block)[N], int lines) {
+    QStringList out;
+    out.reserve(lines);
+    for (int i = 0; i < lines; ++i) {
+        QString line = QString::fromUtf8(block[static_cast<size_t>(i) % N]);
+        out << line.replace(QLatin1String("%1"), QString::number(i / static_cast<int>(N)));
+    }
+    return out.join(QStringLiteral("\r\n"));
+}
+
 inline QString BenchProgram(int lines) {
     static const char* const kBlock[] = {
         "STEP%1:  ' walk cycle %1",
@@ -32,12 +47,5 @@ inline QString BenchProgram(int lines) {
         "    MOVE G6A, 100,  76, 145,  93, 100, 100   ' 차렷 자세 (stand at attention)",
         "    RETURN",
     };
-    constexpr int kBlockLines = sizeof(kBlock) / sizeof(kBlock[0]);
-    QStringList out;
-    out.reserve(lines);
-    for (int i = 0; i < lines; ++i) {
-        QString line = QString::fromUtf8(kBlock[i % kBlockLines]);
-        out << line.replace(QLatin1String("%1"), QString::number(i / kBlockLines));
-    }
-    return out.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    return RepeatBlock(kBlock, lines) + QStringLiteral("\r\n");
 }

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "BenchProgram.h"
 #include "documents/ColouringLanguage.h"
 #include "documents/Documents.h"
 #include "editor/DocumentFiles.h"
@@ -73,14 +74,7 @@ QString Program(int lines) {
         "만약끝",
         "다음 K",
     };
-    constexpr int kBlockLines = sizeof(kBlock) / sizeof(kBlock[0]);
-    QStringList out;
-    out.reserve(lines);
-    for (int i = 0; i < lines; ++i) {
-        QString line = QString::fromUtf8(kBlock[i % kBlockLines]);
-        out << line.replace(QLatin1String("%1"), QString::number(i / kBlockLines));
-    }
-    return out.join(QStringLiteral("\r\n"));
+    return RepeatBlock(kBlock, lines);
 }
 
 }  // namespace

@@ -39,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchChild.h"
 #include "BenchProgram.h"
 #include "documents/Documents.h"
 #include "documents/Files.h"
@@ -106,41 +107,17 @@ struct Run {
 bool RunOnce(const char* self, const std::string& file, bool empty, Run& run) {
     char home[] = "/tmp/open_bench-home-XXXXXX";
     if (!mkdtemp(home)) return false;
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid < 0) return false;
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        setenv("QUARVEL_HOME", home, 1);
-        execl(self, self, "--child", file.c_str(), empty ? "empty" : "text", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string out;
-    char buf[256];
-    double wall = -1;
-    for (;;) {
-        const ssize_t n = read(fds[0], buf, sizeof buf);
-        if (n <= 0) break;
-        out.append(buf, static_cast<size_t>(n));
-        if (wall < 0 && out.find('\n') != std::string::npos)
-            wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    }
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    ChildRun child;
+    const bool started = RunChild(self, home, {file, empty ? "empty" : "text"}, child);
     std::error_code ignored;
     std::filesystem::remove_all(home, ignored);
     int painted = 0;
-    if (wall < 0 || std::sscanf(out.c_str(), "shown %d %ld %ld %lf", &painted, &run.rssKiB, &run.peakKiB, &run.cpuMs) != 4 ||
+    if (!started ||
+        std::sscanf(child.out.c_str(), "shown %d %ld %ld %lf", &painted, &run.rssKiB, &run.peakKiB, &run.cpuMs) != 4 ||
         !painted)
         return false;
-    run.wallMs = wall;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    run.wallMs = child.firstLineMs;
+    return child.exitedOk;
 }
 
 void Summary(const char* what, std::vector<double> v, const char* unit) {

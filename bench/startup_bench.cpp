@@ -31,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchChild.h"
 #include "mainwindow/ProgramStart.h"
 #include "mainwindow/frmMain.h"
 
@@ -79,41 +80,17 @@ struct Run {
 };
 
 bool RunOnce(const char* self, const std::string& home, const char* file, Run& run) {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid < 0) return false;
-    if (pid == 0) {
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        setenv("QUARVEL_HOME", home.c_str(), 1);
-        if (file) execl(self, self, "--child", file, static_cast<char*>(nullptr));
-        else execl(self, self, "--child", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(fds[1]);
-    std::string out;
-    char buf[256];
-    double wall = -1;
-    for (;;) {
-        const ssize_t n = read(fds[0], buf, sizeof buf);
-        if (n <= 0) break;
-        out.append(buf, static_cast<size_t>(n));
-        if (wall < 0 && out.find('\n') != std::string::npos)
-            wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    }
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    ChildRun child;
+    std::vector<std::string> args;
+    if (file) args.emplace_back(file);
+    if (!RunChild(self, home, args, child)) return false;
     long long inProcess = 0;
     long rss = 0;
-    if (wall < 0 || std::sscanf(out.c_str(), "shown %lld %ld", &inProcess, &rss) != 2) return false;
-    run.wallMs = wall;
+    if (std::sscanf(child.out.c_str(), "shown %lld %ld", &inProcess, &rss) != 2) return false;
+    run.wallMs = child.firstLineMs;
     run.inProcessMs = static_cast<double>(inProcess);
     run.rssKiB = rss;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return child.exitedOk;
 }
 
 template <typename T>

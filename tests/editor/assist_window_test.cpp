@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "DocTestHost.h"
+#include "HostileFiles.h"
 #include "ScriptedDialogs.h"
 #include "documents/RecentFiles.h"
 #include "editor/frmNav.h"
@@ -184,16 +185,9 @@ TEST_F(AssistWindowTest, DoubleClickOpensAnExistingFileAndPutsItFirstInTheRecent
 TEST_F(AssistWindowTest, ANameThatIsNotValidUtf8IsListedOpenedAndSavedByItsBytes) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QByteArray native = QFile::encodeName(dir.path()) + "/k_bad\xFF\xFE.bas";
-    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    // Qt's clean-up of the folder cannot see the name: remove it by its bytes.
-    const struct Unlink {
-        QByteArray name;
-        ~Unlink() { ::unlink(name.constData()); }
-    } unlinkAtEnd{native};
-    ASSERT_EQ(::write(fd, "PRINT 1\r\nEND", 12), 12);
-    ::close(fd);
+    const hostile::RawNamedFile bad(dir.path(), "k_bad\xFF\xFE.bas", "PRINT 1\r\nEND");
+    ASSERT_TRUE(bad.Ok());
+    const QByteArray& native = bad.Path();
     Touch(dir.path() + "/good.bas");
 
     ScriptedMsgBox boxes;  // none expected: a box fails the test
@@ -227,11 +221,9 @@ TEST_F(AssistWindowTest, ANameThatIsNotValidUtf8IsListedOpenedAndSavedByItsBytes
     EXPECT_FALSE(back.exists());
 
     // The object file beside it goes with the window, found by its bytes.
-    const QByteArray object = QFile::encodeName(dir.path()) + "/k_bad\xFF\xFE.obj";
-    const int ofd = ::open(object.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    ASSERT_GE(ofd, 0);
-    ::close(ofd);
-    const Unlink unlinkObjectAtEnd{object};
+    const hostile::RawNamedFile objectFile(dir.path(), "k_bad\xFF\xFE.obj", "");
+    ASSERT_TRUE(objectFile.Ok());
+    const QByteArray& object = objectFile.Path();
     nav_.reset();
     struct stat st {};
     EXPECT_NE(::lstat(object.constData(), &st), 0);

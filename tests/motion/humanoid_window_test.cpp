@@ -28,6 +28,7 @@
 
 #include "ControllerSim.h"
 #include "ScriptedDialogs.h"
+#include "ServoMoves.h"
 #include "build/MotorLimits.h"
 #include "build/modMain.h"
 #include "documents/Documents.h"
@@ -404,16 +405,7 @@ QRect SliderPart(QSlider* slider, QStyle::SubControl part) {
     return slider->style()->subControlRect(QStyle::CC_Slider, &opt, part, slider);
 }
 
-// The moves in what the host sent: (motor, position).
-std::vector<std::pair<int, int>> Moves(const Bytes& wire) {
-    std::vector<std::pair<int, int>> moves;
-    for (size_t i = 0; i + 2 < wire.size(); ++i)
-        if (wire[i] == 0xE6) {
-            moves.emplace_back(wire[i + 1], wire[i + 2]);
-            i += 2;
-        }
-    return moves;
-}
+std::vector<std::pair<int, int>> Moves(const Bytes& wire) { return ServoMovesOnWire(wire); }
 
 // A slider dragged by its handle sends its servo each place the handle
 // passes, as the hand moves, and nothing beyond the range's ends; a click on

@@ -16,6 +16,7 @@
 
 #include "KnobPointer.h"
 #include "Move32Fixture.h"
+#include "ServoMoves.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -23,16 +24,7 @@ namespace {
 ServoKnob* Knob(frmMove32_G6& w, int i) { return w.servo[static_cast<size_t>(i)]; }
 QCheckBox* Box(frmMove32_G6& w, int i) { return w.chk_Motor[static_cast<size_t>(i)]; }
 
-// The MOVE frames (E6, motor, position) in what the host sent.
-std::vector<std::pair<int, int>> Moves(const Bytes& wire) {
-    std::vector<std::pair<int, int>> moves;
-    for (size_t i = 0; i + 2 < wire.size(); ++i)
-        if (wire[i] == 0xE6) {
-            moves.emplace_back(wire[i + 1], wire[i + 2]);
-            i += 2;
-        }
-    return moves;
-}
+std::vector<std::pair<int, int>> Moves(const Bytes& wire) { return ServoMovesOnWire(wire); }
 
 TEST_F(Move32Test, OpeningReadsTheTwentyFourMotorsInOrderAndAppliesTheLimits) {
     StartWithDocument("'$LIMIT 3, 20, 150\r\n'$LIMIT 5, 40, 180\r\nMAIN:\r\nGOTO MAIN\r\n");

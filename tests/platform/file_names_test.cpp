@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "HostileFiles.h"
 #include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 
@@ -55,16 +56,9 @@ TEST(FileNamesTest, EveryNameComesBackToItsBytes) {
 TEST(FileNamesTest, ReadAndReplaceReachTheFileOfTheRealName) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QByteArray native = QFile::encodeName(dir.path()) + "/k_bad\xFF\xFE.bas";
-    const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    // Qt's clean-up of the folder cannot see the name: remove it by its bytes.
-    const struct Unlink {
-        QByteArray name;
-        ~Unlink() { ::unlink(name.constData()); }
-    } unlinkAtEnd{native};
-    ASSERT_EQ(::write(fd, "OLD", 3), 3);
-    ::close(fd);
+    const hostile::RawNamedFile bad(dir.path(), "k_bad\xFF\xFE.bas", "OLD");
+    ASSERT_TRUE(bad.Ok());
+    const QByteArray& native = bad.Path();
 
     const QString held = platform::DecodeFileName(native);
     QByteArray bytes;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QString>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,6 +122,30 @@ public:
 
 private:
     void (*previous_)(int) = nullptr;
+};
+
+// A file in `folder` whose name is `name` as raw bytes (which need not be
+// valid UTF-8), holding `content`; removed by its bytes when it goes, since
+// Qt's own clean-up of the folder cannot see such a name.
+class RawNamedFile {
+public:
+    RawNamedFile(const QString& folder, const QByteArray& name, const QByteArray& content)
+        : path_(QFile::encodeName(folder) + "/" + name) {
+        const int fd = ::open(path_.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        if (fd < 0) return;
+        ok_ = ::write(fd, content.constData(), static_cast<size_t>(content.size())) == content.size();
+        ::close(fd);
+    }
+    ~RawNamedFile() { ::unlink(path_.constData()); }
+    RawNamedFile(const RawNamedFile&) = delete;
+    RawNamedFile& operator=(const RawNamedFile&) = delete;
+
+    bool Ok() const { return ok_; }
+    const QByteArray& Path() const { return path_; }
+
+private:
+    QByteArray path_;
+    bool ok_ = false;
 };
 
 }  // namespace hostile
