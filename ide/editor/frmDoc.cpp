@@ -163,7 +163,8 @@ void frmDoc::Form_Load() {
 
 void frmDoc::Form_Activate() {
     if (const auto n = vb::CIntStrict(Tag)) modApp::ActiveDoc = *n;
-    RefreshTab(modApp::FileNameFromPath(platform::DisplayFileName(FileName)), platform::DisplayFileName(FileName));
+    const QString shown = platform::DisplayFileName(FileName);
+    RefreshTab(modApp::FileNameFromPath(shown), shown);
     EnableDocMenus();
     EnableDocButtons();
     UpdateEditButtons();
