@@ -101,12 +101,12 @@ void CaptureToMoveLine() {
 
     QString snippet = text;
     if (!CompileSnippet(snippet)) return;
-    const ObjectImage image = ObjectImage::From(Basic());
+    const qvv2::ObjectImage image = qvv2::ObjectImage::From(Basic());
     int64_t p = 0;
     if (!image.LineStart(1, p)) return;
     // The line's own positions by motor (0 for an empty field).
-    LineAction block;
-    if (!ReadGroupBlock(image, p, block)) return;
+    qvv2::LineAction block;
+    if (!qvv2::ReadGroupBlock(image, p, block)) return;
     const std::array<uint8_t, 32>& linePositions = block.positions;
 
     // On the parallel port nothing is sent and every reply reads 0: the

@@ -18,20 +18,15 @@
 
 namespace modMain {
 
+using qvv2::DecodeLine;
+using qvv2::LineAction;
+using qvv2::ObjectImage;
+using qvv2::ReadGroupBlock;
+
 namespace {
 
 // Set while a direct command runs (see DirectCommand).
 bool g_directRunning = false;
-
-// The opcodes this module runs.
-enum : uint8_t {
-    kOpOut = 209,
-    kOpServo = 223,
-    kOpMove = 220,
-    kOpMoveGroup = 176,
-    kOpMovePos = 238,
-    kOpPos = 239,
-};
 
 // The speed that the motor with the longest way gets (and every motor when
 // the controller does not report its positions).
@@ -63,61 +58,6 @@ platform::CodeEditor* ActiveEditor() {
 bool NothingToRun(const QString& text) {
     const QString trimmed = vb::Trim(text);
     return trimmed.isEmpty() || trimmed.endsWith(QLatin1Char(':'));
-}
-
-// One operand as the compiler writes it: 16 and 17 are the constants 0 and
-// 1; 18 a byte constant; 19 a 16-bit constant (allowed for the second
-// operand only, its low byte taken).  Returns false for any other code (a
-// variable or an expression) and for a read past the image.
-bool ReadFirstOperand(const ObjectImage& image, int64_t& p, uint8_t& value) {
-    uint8_t code = 0;
-    if (!image.At(p + 1, code)) return false;
-    switch (code) {
-        case 16:
-            value = 0;
-            p += 2;
-            return true;
-        case 17:
-            value = 1;
-            p += 2;
-            return true;
-        case 18:
-            if (!image.At(p + 2, value)) return false;
-            p += 3;
-            return true;
-        default: return false;
-    }
-}
-
-bool ReadSecondOperand(const ObjectImage& image, int64_t p, uint8_t& value) {
-    uint8_t code = 0;
-    if (!image.At(p, code)) return false;
-    switch (code) {
-        case 16: value = 0; return true;
-        case 17: value = 1; return true;
-        case 18:
-        case 19: return image.At(p + 1, value);
-        default: return false;
-    }
-}
-
-// The six block bytes after the opcode at p: motors 0 to 5.
-bool ReadSixBlock(const ObjectImage& image, int64_t p, LineAction& action) {
-    for (int m = 0; m < 6; ++m) {
-        if (!image.At(p + 1 + m, action.positions[static_cast<size_t>(m)])) return false;
-        action.named[static_cast<size_t>(m)] = true;
-    }
-    action.sixMotor = true;
-    return true;
-}
-
-bool ReadBlock(const ObjectImage& image, int64_t p, uint8_t opcode, LineAction& action) {
-    switch (opcode) {
-        case kOpMove:
-        case kOpPos: return ReadSixBlock(image, p, action);
-        case kOpMoveGroup: return ReadGroupBlock(image, p, action);
-        default: return false;
-    }
 }
 
 // ---- Running one decoded line -----------------------------------------------------
@@ -185,21 +125,6 @@ void RunBlockMoves(const LineAction& action) {
 
 }  // namespace
 
-bool ReadGroupBlock(const ObjectImage& image, int64_t p, LineAction& action) {
-    uint8_t first = 0;
-    uint8_t count = 0;
-    if (!image.At(p + 1, first) || !image.At(p + 2, count)) return false;
-    for (int i = 0; i < count; ++i) {
-        uint8_t position = 0;
-        if (!image.At(p + 3 + i, position)) return false;
-        const int motor = first + i;
-        if (motor > 31) continue;
-        action.positions[static_cast<size_t>(motor)] = position;
-        action.named[static_cast<size_t>(motor)] = true;
-    }
-    return true;
-}
-
 void CloseSerialKeepingError() {
     const int16_t code = vxIO::CommError;
     if (PortType == 1) vxIO::CloseComm();
@@ -216,64 +141,6 @@ DirectCommand::DirectCommand() {
 
 DirectCommand::~DirectCommand() {
     if (granted_) g_directRunning = false;
-}
-
-// ---- ObjectImage -----------------------------------------------------------------
-
-ObjectImage ObjectImage::From(const qvv2::QUARVELv2& basic) {
-    ObjectImage image;
-    image.totalBytes = basic.TotalBytes > 0 ? basic.TotalBytes : 0;
-    image.totalLines = basic.TotalLines > 0 ? basic.TotalLines : 0;
-    image.code = basic.ObjCode;
-    image.linePos = basic.LineObjPos;
-    return image;
-}
-
-bool ObjectImage::At(int64_t i, uint8_t& b) const {
-    if (i < 1 || i > totalBytes || i >= static_cast<int64_t>(code.size())) return false;
-    b = code[static_cast<size_t>(i)];
-    return true;
-}
-
-bool ObjectImage::LineStart(int64_t n, int64_t& p) const {
-    if (n < 1 || n > totalLines || n >= static_cast<int64_t>(linePos.size())) return false;
-    p = static_cast<int64_t>(linePos[static_cast<size_t>(n)]) + 1;
-    uint8_t opcode = 0;
-    return At(p, opcode);
-}
-
-LineAction DecodeLine(const ObjectImage& image, int64_t p) {
-    LineAction action;
-    uint8_t opcode = 0;
-    if (!image.At(p, opcode)) return action;
-    switch (opcode) {
-        case kOpOut:
-        case kOpServo: {
-            int64_t q = p;
-            if (!ReadFirstOperand(image, q, action.number)) return action;
-            if (!ReadSecondOperand(image, q, action.value)) return action;
-            action.kind = opcode == kOpOut ? LineAction::Output : LineAction::Servo;
-            return action;
-        }
-        case kOpMove:
-        case kOpPos:
-        case kOpMoveGroup:
-            if (ReadBlock(image, p, opcode, action)) action.kind = LineAction::Block;
-            return action;
-        case kOpMovePos: {
-            // The target's code address follows, low byte first; the block is
-            // the one stored after the opcode found there.
-            uint8_t low = 0;
-            uint8_t high = 0;
-            if (!image.At(p + 1, low) || !image.At(p + 2, high)) return action;
-            const int64_t target = low + 256 * high + 1;
-            uint8_t targetOpcode = 0;
-            if (!image.At(target, targetOpcode)) return action;
-            if (ReadBlock(image, target, targetOpcode, action)) action.kind = LineAction::Block;
-            return action;
-        }
-        default: return action;
-    }
 }
 
 // ---- Groups ----------------------------------------------------------------------

@@ -290,59 +290,6 @@ TEST_F(DirectRunTest, AKeyDuringAWaitStartsNoSecondCommand) {
     EXPECT_FALSE(Main().Comm.PortOpen());
 }
 
-// Code that is not in the image sends nothing: a caret line past the line
-// table, a line table that points past the code, operands cut off.
-TEST(DirectRunDecode, EveryReadIsBoundsChecked) {
-    modMain::ObjectImage image;
-    image.totalBytes = 20;
-    image.code.assign(21, 0);
-    image.totalLines = 2;
-    image.linePos = {0, 16, 40};
-    int64_t p = 0;
-    EXPECT_TRUE(image.LineStart(1, p));
-    EXPECT_EQ(p, 17);
-    EXPECT_FALSE(image.LineStart(2, p));  // code past TotalBytes
-    EXPECT_FALSE(image.LineStart(3, p));  // past the table
-    EXPECT_FALSE(image.LineStart(0, p));
-
-    // OUT 3, 5 cut after its port operand; SERVO with a variable; MOVE with
-    // five of its six bytes; a group claiming more motors than follow; a
-    // MOVEPOS whose target lies outside.
-    const struct {
-        const char* name;
-        Bytes code;
-    } cut[] = {
-        {"operand cut", {209, 18, 3}},
-        {"variable operand", {223, 20, 0, 18, 100}},
-        {"six-motor block cut", {220, 100, 100, 100, 100, 100}},
-        {"group count past the end", {176, 0, 6, 100, 100}},
-        {"target outside", {238, 0xFF, 0x7F}},
-        {"unknown opcode", {196, 0}},
-    };
-    for (const auto& c : cut) {
-        SCOPED_TRACE(c.name);
-        modMain::ObjectImage line;
-        line.code = {0};
-        line.code.insert(line.code.end(), c.code.begin(), c.code.end());
-        line.totalBytes = static_cast<int32_t>(c.code.size());
-        EXPECT_EQ(modMain::DecodeLine(line, 1).kind, modMain::LineAction::None);
-    }
-    // A TotalBytes larger than the copy does not let a read pass its end.
-    modMain::ObjectImage lying;
-    lying.code = {0, 223, 18};
-    lying.totalBytes = 100;
-    EXPECT_EQ(modMain::DecodeLine(lying, 1).kind, modMain::LineAction::None);
-
-    // MOVEPOS decodes the block stored at its target.
-    modMain::ObjectImage pos;
-    pos.code = {0, 238, 3, 0, 239, 10, 20, 30, 40, 50, 60};
-    pos.totalBytes = 10;
-    const modMain::LineAction action = modMain::DecodeLine(pos, 1);
-    ASSERT_EQ(action.kind, modMain::LineAction::Block);
-    EXPECT_EQ(action.positions[0], 10);
-    EXPECT_EQ(action.positions[5], 60);
-}
-
 TEST(DirectRunGroups, GroupWordsOfBothLanguages) {
     const struct {
         const char* word;
