@@ -99,14 +99,9 @@ void CaptureToMoveLine() {
     if (k < 0) k = text.indexOf(QStringLiteral("동작"));
     if (k < 0) k = 0;
 
-    QString snippet = text;
-    if (!CompileSnippet(snippet)) return;
-    const qvv2::ObjectImage image = qvv2::ObjectImage::From(Basic());
-    int64_t p = 0;
-    if (!image.LineStart(1, p)) return;
     // The line's own positions by motor (0 for an empty field).
     qvv2::LineAction block;
-    if (!qvv2::ReadGroupBlock(image, p, block)) return;
+    if (!CompileGroupBlock(text, block)) return;
     const std::array<uint8_t, 32>& linePositions = block.positions;
 
     // On the parallel port nothing is sent and every reply reads 0: the

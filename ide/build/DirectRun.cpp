@@ -143,6 +143,17 @@ DirectCommand::~DirectCommand() {
     if (granted_) g_directRunning = false;
 }
 
+// ---- The compiled group block of a MOVE line -------------------------------------
+
+bool CompileGroupBlock(QString text, LineAction& block) {
+    block = LineAction();
+    if (!CompileSnippet(text)) return false;
+    const ObjectImage image = ObjectImage::From(Basic());
+    int64_t p = 0;
+    if (!image.LineStart(1, p)) return false;
+    return ReadGroupBlock(image, p, block);
+}
+
 // ---- Groups ----------------------------------------------------------------------
 
 const MotorGroup* FindGroup(const QString& word) {
@@ -367,13 +378,8 @@ void RunCurrentGroup() {
     LineAction pose;  // one table for the whole command; each line sets its own motors
     for (int32_t i = first; i <= last; ++i) {
         if (!rt) break;  // the document was closed meanwhile
-        QString text = rt->LineText(i);
-        if (!CompileSnippet(text)) continue;
-        const ObjectImage image = ObjectImage::From(Basic());
-        int64_t p = 0;
-        if (!image.LineStart(1, p)) continue;
         LineAction line;
-        if (!ReadGroupBlock(image, p, line)) continue;
+        if (!CompileGroupBlock(rt->LineText(i), line)) continue;
         bool failed = false;
         for (int m = 0; m < 32 && !failed; ++m) {
             if (!line.named[static_cast<size_t>(m)]) continue;

@@ -57,6 +57,14 @@ private:
 // command; a link error's code stays in vxIO::CommError for the caller.
 void CloseSerialKeepingError();
 
+// ---- The compiled group block of a MOVE line -------------------------------------
+
+// Compiles `text` alone (CompileSnippet) and reads the group block of its
+// first line into `block`, which starts empty: the line's positions by motor
+// (0 for an empty field).  False when the text does not compile, has no code
+// on its first line, or its block runs past the image.
+bool CompileGroupBlock(QString text, qvv2::LineAction& block);
+
 // ---- MOVE groups --------------------------------------------------------------------
 
 struct MotorGroup {
