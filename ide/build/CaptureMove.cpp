@@ -23,7 +23,6 @@ namespace modMain {
 
 namespace {
 
-bool Serial() { return PortType == 1; }
 bool LinkOk() { return vxIO::CommError == 0; }
 
 // A position the servos take; anything else in a line or a reply is no pose.
@@ -111,7 +110,7 @@ void CaptureToMoveLine() {
 
     // On the parallel port nothing is sent and every reply reads 0: the
     // second press would empty the line.
-    if (!Serial()) {
+    if (!vxIO::Serial()) {
         ClearPending();
         platform::MsgBox(ParallelCaptureMessage(), platform::vbExclamation | platform::vbOKOnly, LoadResString(1093),
                          frmMain::existing());

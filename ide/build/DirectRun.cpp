@@ -37,9 +37,8 @@ enum : uint8_t {
 // the controller does not report its positions).
 constexpr int kFullSpeed = 48;
 
-bool Serial() { return PortType == 1; }
 void OpenSerial() {
-    if (Serial()) vxIO::OpenComm();
+    if (vxIO::Serial()) vxIO::OpenComm();
 }
 bool LinkOk() { return vxIO::CommError == 0; }
 // Controller type 5 closes the port on every path (CloseComm itself does
@@ -49,9 +48,6 @@ void CloseKeepingErrorAnyPort() {
     vxIO::CloseComm();
     if (code != 0) vxIO::CommError = code;
 }
-
-// Model index 1 to 3; 0 (and anything else) counts as model 1.
-int Model() { return (ControllerID >= 1 && ControllerID <= 3) ? ControllerID : 1; }
 
 // The active document's editor, or nullptr.
 platform::CodeEditor* ActiveEditor() {
@@ -202,7 +198,7 @@ bool ReadGroupBlock(const ObjectImage& image, int64_t p, LineAction& action) {
 
 void CloseSerialKeepingError() {
     const int16_t code = vxIO::CommError;
-    if (PortType == 1) vxIO::CloseComm();
+    if (vxIO::Serial()) vxIO::CloseComm();
     if (code != 0) vxIO::CommError = code;
 }
 
@@ -401,7 +397,7 @@ void RunCurrentLineSingle() {
     int64_t p = 0;
     if (!image.LineStart(n, p)) return;
     const LineAction action = DecodeLine(image, p);
-    const int model = Model();
+    const int model = vxIO::Model();
     switch (action.kind) {
         case LineAction::Output:
             if ((model == 1 && action.number > 11) || (model == 2 && action.number > 31)) return;

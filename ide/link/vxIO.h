@@ -136,6 +136,14 @@ inline uint8_t RxByte = 0;       // first byte of the most recent receipt
 inline bool RxTimedOut = false;  // the reply time-out has expired
 inline int16_t CommError = 0;    // code of the last link error, 0 = none
 
+// Whether modMain.PortType selects the serial port (1); the commands that
+// need the controller's replies work only there.
+bool Serial();
+// The controller model that indexes the per-model tables: modMain.ControllerID
+// when it is 1 to 3; 0 and anything else work like model 1, the model with
+// one-byte memory addresses.
+int Model();
+
 // Parallel port: library family (2 NT, 1 9x); base address and timing values,
 // which the settings file fills (they live with the settings, modReg::Link);
 // and the calibration limit handed to the library, which nothing assigns.
@@ -191,8 +199,8 @@ void FlushInput();
 int16_t ParInport();
 uint8_t ParReceive();
 
-// Start-up: chooses the port library, fills the per-model tables and sets up
-// the parallel port when modMain.PortType selects it.
+// Start-up: chooses the port library and sets up the parallel port when
+// modMain.PortType selects it.
 void Init();
 void DetectOS();
 // Program end: closes the parallel port and the serial port.
@@ -200,17 +208,15 @@ void CloseAllPorts();
 
 // ---- Controller command set ------------------------------------------------
 
-// Per-model tables, indexed by modMain.ControllerID (1 to 3; index 0 holds a
-// copy of model 1): memory read and write commands, base address of the servo
-// positions and of the motor-enable bits.  InitTables (re)fills them.
-inline std::array<uint8_t, 4> ReadCommand{0xF5, 0xF5, 0xF7, 0xF7};
-inline std::array<uint8_t, 4> WriteCommand{0xF6, 0xF6, 0xF8, 0xF8};
-inline std::array<int32_t, 4> PositionBase{110, 110, 768, 96};
-inline std::array<int32_t, 4> MotorFlagBase{41, 41, 1259, 310};
+// Per-model tables, indexed by Model() (1 to 3; index 0 holds a copy of
+// model 1): memory read and write commands, base address of the servo
+// positions and of the motor-enable bits.  Nothing changes them at run time.
+inline constexpr std::array<uint8_t, 4> ReadCommand{0xF5, 0xF5, 0xF7, 0xF7};
+inline constexpr std::array<uint8_t, 4> WriteCommand{0xF6, 0xF6, 0xF8, 0xF8};
+inline constexpr std::array<int32_t, 4> PositionBase{110, 110, 768, 96};
+inline constexpr std::array<int32_t, 4> MotorFlagBase{41, 41, 1259, 310};
 // Second block of motor-enable bits that model 2 also keeps.
 inline constexpr int32_t MotorFlagBase2 = 1226;
-
-void InitTables();
 
 // Low and high byte of a 16-bit address; 0 for values outside 0..65535.
 uint8_t LowByte(int32_t v);

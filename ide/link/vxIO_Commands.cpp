@@ -9,16 +9,12 @@
 
 namespace vxIO {
 
-namespace {
-
-bool Serial() { return modMain::PortType == 1; }
-
-// Model index into the per-model tables: 1 to 3; 0 and anything else work
-// like model 1, the model with one-byte memory addresses.
 int Model() {
     const int id = modMain::ControllerID;
     return (id >= 1 && id <= 3) ? id : 1;
 }
+
+namespace {
 
 bool TwoByteAddress() { return Model() != 1; }
 
@@ -95,13 +91,6 @@ uint8_t ReadBlock(uint8_t command, uint8_t first, uint8_t lastCommand, std::arra
 }
 
 }  // namespace
-
-void InitTables() {
-    ReadCommand = {0xF5, 0xF5, 0xF7, 0xF7};
-    WriteCommand = {0xF6, 0xF6, 0xF8, 0xF8};
-    PositionBase = {110, 110, 768, 96};
-    MotorFlagBase = {41, 41, 1259, 310};
-}
 
 uint8_t LowByte(int32_t v) { return (v >= 0 && v <= 65535) ? static_cast<uint8_t>(v & 0xFF) : 0; }
 

@@ -372,7 +372,7 @@ void frmMove32_G6::SetCheckQuietly(QCheckBox* box, bool checked) {
 }
 
 void frmMove32_G6::EnsurePortOpen() {
-    if (modMain::PortType != 1) return;
+    if (!vxIO::Serial()) return;
     const vxIO::LinkControls link = vxIO::Link();
     if (link.Comm && !link.Comm->PortOpen()) vxIO::OpenComm();
 }
