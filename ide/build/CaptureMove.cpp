@@ -125,7 +125,7 @@ void CaptureToMoveLine() {
         CloseSerialKeepingError();
         return;
     }
-    const MotorGroup* group = FindGroup(groupWord);
+    const vxIO::MotorGroup* group = FindGroup(groupWord);
     if (!group) {
         CloseSerialKeepingError();
         return;
@@ -153,10 +153,10 @@ void CaptureToMoveLine() {
     bool complete = false;
     if (group->family == 6) {
         std::array<uint8_t, 6> six{};
-        complete = vxIO::ReadBlock6(group->readCommand, six) == 255;
+        complete = vxIO::ReadBlock6(*group, six) == 255;
         std::copy(six.begin(), six.end(), reply.begin());
     } else {
-        complete = vxIO::ReadBlock8(group->readCommand, reply) == 255;
+        complete = vxIO::ReadBlock8(*group, reply) == 255;
     }
     if (!complete || !LinkOk()) {
         CloseSerialKeepingError();

@@ -274,11 +274,7 @@ LineAction DecodeLine(const ObjectImage& image, int64_t p) {
 
 // ---- Groups ----------------------------------------------------------------------
 
-const MotorGroup* FindGroup(const QString& word) {
-    static const MotorGroup kGroups[] = {
-        {6, 0, 0, 6, 215}, {6, 1, 6, 6, 216}, {6, 2, 12, 6, 217}, {6, 3, 18, 6, 218}, {6, 4, 24, 6, 219},
-        {8, 0, 0, 8, 211}, {8, 1, 8, 8, 212}, {8, 2, 16, 8, 213}, {8, 3, 24, 8, 214},
-    };
+const vxIO::MotorGroup* FindGroup(const QString& word) {
     const QString w = word.toUpper();
     QString letter;
     int family = 0;
@@ -290,10 +286,7 @@ const MotorGroup* FindGroup(const QString& word) {
         letter = w.mid(3);
     }
     if (family == 0 || letter.size() != 1) return nullptr;
-    const int index = letter.at(0).unicode() - 'A';
-    for (const MotorGroup& g : kGroups)
-        if (g.family == family && g.index == index) return &g;
-    return nullptr;
+    return vxIO::FindMotorGroup(family, letter.at(0).unicode() - 'A');
 }
 
 bool IsMoveWord(const QString& word) {
@@ -438,14 +431,14 @@ namespace {
 
 // The group of a line that is a MOVE line with a group word of the family
 // (any family when `family` is 0); nullptr otherwise.
-const MotorGroup* GroupLine(const QString& text, int family) {
+const vxIO::MotorGroup* GroupLine(const QString& text, int family) {
     if (NothingToRun(text)) return nullptr;
     QString copy = text;
     QString comment;
     TokenizeLine(copy, comment);
     if (TokenCount < 3 || Tokens.size() < 3) return nullptr;
     if (!IsMoveWord(Tokens[1])) return nullptr;
-    const MotorGroup* group = FindGroup(Tokens[2]);
+    const vxIO::MotorGroup* group = FindGroup(Tokens[2]);
     if (!group || (family != 0 && group->family != family)) return nullptr;
     return group;
 }
@@ -458,7 +451,7 @@ void RunCurrentGroup() {
     QPointer<platform::CodeEditor> rt = ActiveEditor();
     if (!rt) return;
     const int32_t caret = rt->Selection(false).EndLineNo;
-    const MotorGroup* group = GroupLine(rt->LineText(caret), 0);
+    const vxIO::MotorGroup* group = GroupLine(rt->LineText(caret), 0);
     if (!group || !rt) return;
     const int family = group->family;
 
@@ -470,7 +463,7 @@ void RunCurrentGroup() {
     // in the range yet; the first that is not ends the range that way.
     const auto joins = [&](int32_t i) {
         if (!rt) return false;
-        const MotorGroup* g = GroupLine(rt->LineText(i), family);
+        const vxIO::MotorGroup* g = GroupLine(rt->LineText(i), family);
         if (!g || used[static_cast<size_t>(g->index)]) return false;
         used[static_cast<size_t>(g->index)] = true;
         return true;

@@ -218,6 +218,26 @@ inline constexpr std::array<int32_t, 4> MotorFlagBase{41, 41, 1259, 310};
 // Second block of motor-enable bits that model 2 also keeps.
 inline constexpr int32_t MotorFlagBase2 = 1226;
 
+// Motor groups: the controller reports the positions of a group of motors
+// in one reply, each group with a read command of its own.  Two families
+// split the motors: eight a group, A to D (motors 0-7, 8-15, 16-23, 24-31),
+// and six a group, A to E (motors 0-5, 6-11, ..., 24-29).
+struct MotorGroup {
+    int family = 0;  // motors a group: 8 or 6
+    int index = 0;   // the group's letter: 0 for A, 1 for B, ...
+    int firstMotor = 0;
+    int motors = 0;
+    uint8_t command = 0;  // the controller command that reads the group
+};
+
+inline constexpr std::array<MotorGroup, 9> kMotorGroups{{
+    {8, 0, 0, 8, 0xD3}, {8, 1, 8, 8, 0xD4}, {8, 2, 16, 8, 0xD5}, {8, 3, 24, 8, 0xD6},
+    {6, 0, 0, 6, 0xD7}, {6, 1, 6, 6, 0xD8}, {6, 2, 12, 6, 0xD9}, {6, 3, 18, 6, 0xDA}, {6, 4, 24, 6, 0xDB},
+}};
+
+// The group of a family and letter index; nullptr for any other pair.
+const MotorGroup* FindMotorGroup(int family, int index);
+
 // Low and high byte of a 16-bit address; 0 for values outside 0..65535.
 uint8_t LowByte(int32_t v);
 uint8_t HighByte(int32_t v);
@@ -240,12 +260,13 @@ void WriteEeprom(int32_t address, uint8_t value);
 // Current position of servo 0..31; any other number returns 0 at once and
 // leaves CommError as it was.
 uint8_t ReadVariable(int16_t servo);
-// Positions of a motor group, command 0xD3..0xD6 (eight motors) or
-// 0xD7..0xDB (six motors).  The outputs are set to 0 first; returns 255 when
-// every byte arrived, else 0.  A command outside the range sends nothing and
-// leaves CommError as it was.
-uint8_t ReadBlock8(uint8_t command, std::array<uint8_t, 8>& out);
-uint8_t ReadBlock6(uint8_t command, std::array<uint8_t, 6>& out);
+// Positions of a motor group of eight (ReadBlock8) or six motors
+// (ReadBlock6), read with the group's command from kMotorGroups: out[i] is
+// motor firstMotor + i.  The outputs are set to 0 first; returns 255 when
+// every byte arrived, else 0.  A group of the other family, or one that
+// kMotorGroups does not hold, sends nothing and leaves CommError as it was.
+uint8_t ReadBlock8(const MotorGroup& group, std::array<uint8_t, 8>& out);
+uint8_t ReadBlock6(const MotorGroup& group, std::array<uint8_t, 6>& out);
 
 // Motor switching and positions (see modMain.ControllerType and the tables).
 bool GetMotorOn(int16_t motor);

@@ -71,16 +71,19 @@ void MotorCommand(uint8_t command, int16_t motor) {
     (void)S(m);
 }
 
+// The group's command comes from kMotorGroups, whatever the caller's copy
+// says; N is the family's group size.
 template <size_t N>
-uint8_t ReadBlock(uint8_t command, uint8_t first, uint8_t lastCommand, std::array<uint8_t, N>& out) {
+uint8_t ReadBlock(const MotorGroup& group, std::array<uint8_t, N>& out) {
     out.fill(0);
-    if (command < first || command > lastCommand) return 0;
+    const MotorGroup* known = group.family == static_cast<int>(N) ? FindMotorGroup(group.family, group.index) : nullptr;
+    if (!known) return 0;
     const Exchange exchange;
     if (!exchange) return 0;
     CommError = 0;
     // Without the serial link nothing is sent and nothing can arrive.
     if (!Serial()) return 0;
-    if (!S(command)) return 0;
+    if (!S(known->command)) return 0;
     for (size_t i = 0; i < N; ++i) {
         bool ok = false;
         const uint8_t b = ZR(ok);
@@ -91,6 +94,12 @@ uint8_t ReadBlock(uint8_t command, uint8_t first, uint8_t lastCommand, std::arra
 }
 
 }  // namespace
+
+const MotorGroup* FindMotorGroup(int family, int index) {
+    for (const MotorGroup& g : kMotorGroups)
+        if (g.family == family && g.index == index) return &g;
+    return nullptr;
+}
 
 uint8_t LowByte(int32_t v) { return (v >= 0 && v <= 65535) ? static_cast<uint8_t>(v & 0xFF) : 0; }
 
@@ -189,13 +198,9 @@ uint8_t ReadVariable(int16_t servo) {
     return ZR(ok);
 }
 
-uint8_t ReadBlock8(uint8_t command, std::array<uint8_t, 8>& out) {
-    return ReadBlock(command, 0xD3, 0xD6, out);
-}
+uint8_t ReadBlock8(const MotorGroup& group, std::array<uint8_t, 8>& out) { return ReadBlock(group, out); }
 
-uint8_t ReadBlock6(uint8_t command, std::array<uint8_t, 6>& out) {
-    return ReadBlock(command, 0xD7, 0xDB, out);
-}
+uint8_t ReadBlock6(const MotorGroup& group, std::array<uint8_t, 6>& out) { return ReadBlock(group, out); }
 
 bool GetMotorOn(int16_t motor) {
     const Exchange exchange;
