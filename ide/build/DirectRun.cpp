@@ -319,15 +319,10 @@ void RunCurrentLine() {
     const bool open = word == QStringLiteral("OPEN") || word == QStringLiteral("열기");
     const bool close = word == QStringLiteral("CLOSE") || word == QStringLiteral("닫기");
     if (open || close) {
-        const uint8_t bytes[6] = {227, 10, static_cast<uint8_t>(open ? 1 : 0),
-                                  227, 11, static_cast<uint8_t>(open ? 0 : 1)};
+        // Output 10 on and 11 off for OPEN, the other way round for CLOSE.
         vxIO::OpenComm();
-        if (LinkOk()) {
-            for (const uint8_t b : bytes) {
-                vxIO::SendByte(b);
-                if (!LinkOk()) break;
-            }
-        }
+        if (LinkOk()) vxIO::SendCommandE3(10, open ? 1 : 0);
+        if (LinkOk()) vxIO::SendCommandE3(11, open ? 0 : 1);
         CloseKeepingErrorAnyPort();
         return;
     }

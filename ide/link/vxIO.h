@@ -251,6 +251,8 @@ void SendCommandEE();    // 0xEE
 void SendCommandFE(int16_t number, uint8_t state);
 // 0xE6, motor, position; serial only.
 void MoveMotor(int16_t motor, uint8_t position);
+// 0xE3, the output port, the level as it is.
+void SendCommandE3(uint8_t port, uint8_t level);
 
 uint8_t ReadByteF2(int32_t address);  // program area; serial only
 uint8_t ReadByteB3(int32_t address);  // EEPROM

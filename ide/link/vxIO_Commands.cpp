@@ -141,6 +141,14 @@ void MoveMotor(int16_t motor, uint8_t position) {
     (void)S(position);
 }
 
+void SendCommandE3(uint8_t port, uint8_t level) {
+    const Exchange exchange;
+    if (!exchange) return;
+    CommError = 0;
+    if (!S(0xE3) || !S(port)) return;
+    (void)S(level);
+}
+
 uint8_t ReadByteF2(int32_t address) {
     const Exchange exchange;
     if (!exchange) return 0;

@@ -54,6 +54,8 @@ const std::vector<CommandCase>& Cases() {
          [](ControllerSim& s) { EXPECT_EQ(s.outputPort(7), 0); }},
         {"MoveMotor", 2, 8, nullptr, [] { vxIO::MoveMotor(3, 150); return 0; }, {0xE6, 0x03, 150},
          {0xE6, 0x03, 150}, 0, [](ControllerSim& s) { EXPECT_EQ(s.servoPosition(3), 150); }},
+        {"SendCommandE3 sends the level as it is", 2, 8, nullptr, [] { vxIO::SendCommandE3(11, 7); return 0; },
+         {0xE3, 11, 7}, {0xE3, 11, 7}, 0, [](ControllerSim& s) { EXPECT_EQ(s.outputPort(11), 7); }},
         {"ReadByteF2 reads the program area", 2, 8, [](ControllerSim& s) { s.setProgram(0x0102, 0x42); },
          [] { return int(vxIO::ReadByteF2(0x0102)); }, {0xF2, 0x02, 0x01, 0x00}, {0xF2, 0x02, 0x01, 0x42},
          0x42, nullptr},

@@ -36,6 +36,7 @@ TEST_F(ExchangeGuardTest, EveryCommandStartedDuringAWaitIsRefusedAndSendsNothing
         {"command EE", [] { vxIO::SendCommandEE(); }},
         {"command FE", [] { vxIO::SendCommandFE(3, 1); }},
         {"move", [] { vxIO::MoveMotor(2, 100); }},
+        {"output level", [] { vxIO::SendCommandE3(10, 1); }},
         {"program byte", [] { (void)vxIO::ReadByteF2(5); }},
         {"EEPROM byte", [] { (void)vxIO::ReadByteB3(5); }},
         {"memory read", [] { (void)vxIO::ReadMemory(7); }},
