@@ -23,7 +23,6 @@ namespace modMain {
 
 namespace {
 
-bool Serial() { return PortType == 1; }
 bool LinkOk() { return vxIO::CommError == 0; }
 
 // A position the servos take; anything else in a line or a reply is no pose.
@@ -106,7 +105,7 @@ void CaptureToMoveLine() {
 
     // On the parallel port nothing is sent and every reply reads 0: the
     // second press would empty the line.
-    if (!Serial()) {
+    if (!vxIO::Serial()) {
         ClearPending();
         platform::MsgBox(ParallelCaptureMessage(), platform::vbExclamation | platform::vbOKOnly, LoadResString(1093),
                          frmMain::existing());
@@ -121,7 +120,7 @@ void CaptureToMoveLine() {
         CloseSerialKeepingError();
         return;
     }
-    const MotorGroup* group = FindGroup(groupWord);
+    const vxIO::MotorGroup* group = FindGroup(groupWord);
     if (!group) {
         CloseSerialKeepingError();
         return;
@@ -149,10 +148,10 @@ void CaptureToMoveLine() {
     bool complete = false;
     if (group->family == 6) {
         std::array<uint8_t, 6> six{};
-        complete = vxIO::ReadBlock6(group->readCommand, six) == 255;
+        complete = vxIO::ReadBlock6(*group, six) == 255;
         std::copy(six.begin(), six.end(), reply.begin());
     } else {
-        complete = vxIO::ReadBlock8(group->readCommand, reply) == 255;
+        complete = vxIO::ReadBlock8(*group, reply) == 255;
     }
     if (!complete || !LinkOk()) {
         CloseSerialKeepingError();

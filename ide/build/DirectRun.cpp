@@ -32,9 +32,8 @@ bool g_directRunning = false;
 // the controller does not report its positions).
 constexpr int kFullSpeed = 48;
 
-bool Serial() { return PortType == 1; }
 void OpenSerial() {
-    if (Serial()) vxIO::OpenComm();
+    if (vxIO::Serial()) vxIO::OpenComm();
 }
 bool LinkOk() { return vxIO::CommError == 0; }
 // Controller type 5 closes the port on every path (CloseComm itself does
@@ -44,9 +43,6 @@ void CloseKeepingErrorAnyPort() {
     vxIO::CloseComm();
     if (code != 0) vxIO::CommError = code;
 }
-
-// Model index 1 to 3; 0 (and anything else) counts as model 1.
-int Model() { return (ControllerID >= 1 && ControllerID <= 3) ? ControllerID : 1; }
 
 // The active document's editor, or nullptr.
 platform::CodeEditor* ActiveEditor() {
@@ -127,7 +123,7 @@ void RunBlockMoves(const LineAction& action) {
 
 void CloseSerialKeepingError() {
     const int16_t code = vxIO::CommError;
-    if (PortType == 1) vxIO::CloseComm();
+    if (vxIO::Serial()) vxIO::CloseComm();
     if (code != 0) vxIO::CommError = code;
 }
 
@@ -156,11 +152,7 @@ bool CompileGroupBlock(QString text, LineAction& block) {
 
 // ---- Groups ----------------------------------------------------------------------
 
-const MotorGroup* FindGroup(const QString& word) {
-    static const MotorGroup kGroups[] = {
-        {6, 0, 0, 6, 215}, {6, 1, 6, 6, 216}, {6, 2, 12, 6, 217}, {6, 3, 18, 6, 218}, {6, 4, 24, 6, 219},
-        {8, 0, 0, 8, 211}, {8, 1, 8, 8, 212}, {8, 2, 16, 8, 213}, {8, 3, 24, 8, 214},
-    };
+const vxIO::MotorGroup* FindGroup(const QString& word) {
     const QString w = word.toUpper();
     QString letter;
     int family = 0;
@@ -172,10 +164,7 @@ const MotorGroup* FindGroup(const QString& word) {
         letter = w.mid(3);
     }
     if (family == 0 || letter.size() != 1) return nullptr;
-    const int index = letter.at(0).unicode() - 'A';
-    for (const MotorGroup& g : kGroups)
-        if (g.family == family && g.index == index) return &g;
-    return nullptr;
+    return vxIO::FindMotorGroup(family, letter.at(0).unicode() - 'A');
 }
 
 bool IsMoveWord(const QString& word) {
@@ -208,15 +197,10 @@ void RunCurrentLine() {
     const bool open = word == QStringLiteral("OPEN") || word == QStringLiteral("열기");
     const bool close = word == QStringLiteral("CLOSE") || word == QStringLiteral("닫기");
     if (open || close) {
-        const uint8_t bytes[6] = {227, 10, static_cast<uint8_t>(open ? 1 : 0),
-                                  227, 11, static_cast<uint8_t>(open ? 0 : 1)};
+        // Output 10 on and 11 off for OPEN, the other way round for CLOSE.
         vxIO::OpenComm();
-        if (LinkOk()) {
-            for (const uint8_t b : bytes) {
-                vxIO::SendByte(b);
-                if (!LinkOk()) break;
-            }
-        }
+        if (LinkOk()) vxIO::SendCommandE3(10, open ? 1 : 0);
+        if (LinkOk()) vxIO::SendCommandE3(11, open ? 0 : 1);
         CloseKeepingErrorAnyPort();
         return;
     }
@@ -279,7 +263,7 @@ void RunCurrentLineSingle() {
     int64_t p = 0;
     if (!image.LineStart(n, p)) return;
     const LineAction action = DecodeLine(image, p);
-    const int model = Model();
+    const int model = vxIO::Model();
     switch (action.kind) {
         case LineAction::Output:
             if ((model == 1 && action.number > 11) || (model == 2 && action.number > 31)) return;
@@ -320,14 +304,14 @@ namespace {
 
 // The group of a line that is a MOVE line with a group word of the family
 // (any family when `family` is 0); nullptr otherwise.
-const MotorGroup* GroupLine(const QString& text, int family) {
+const vxIO::MotorGroup* GroupLine(const QString& text, int family) {
     if (NothingToRun(text)) return nullptr;
     QString copy = text;
     QString comment;
     TokenizeLine(copy, comment);
     if (TokenCount < 3 || Tokens.size() < 3) return nullptr;
     if (!IsMoveWord(Tokens[1])) return nullptr;
-    const MotorGroup* group = FindGroup(Tokens[2]);
+    const vxIO::MotorGroup* group = FindGroup(Tokens[2]);
     if (!group || (family != 0 && group->family != family)) return nullptr;
     return group;
 }
@@ -340,7 +324,7 @@ void RunCurrentGroup() {
     QPointer<platform::CodeEditor> rt = ActiveEditor();
     if (!rt) return;
     const int32_t caret = rt->Selection(false).EndLineNo;
-    const MotorGroup* group = GroupLine(rt->LineText(caret), 0);
+    const vxIO::MotorGroup* group = GroupLine(rt->LineText(caret), 0);
     if (!group || !rt) return;
     const int family = group->family;
 
@@ -352,7 +336,7 @@ void RunCurrentGroup() {
     // in the range yet; the first that is not ends the range that way.
     const auto joins = [&](int32_t i) {
         if (!rt) return false;
-        const MotorGroup* g = GroupLine(rt->LineText(i), family);
+        const vxIO::MotorGroup* g = GroupLine(rt->LineText(i), family);
         if (!g || used[static_cast<size_t>(g->index)]) return false;
         used[static_cast<size_t>(g->index)] = true;
         return true;

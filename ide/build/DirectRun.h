@@ -67,17 +67,9 @@ bool CompileGroupBlock(QString text, qvv2::LineAction& block);
 
 // ---- MOVE groups --------------------------------------------------------------------
 
-struct MotorGroup {
-    int family = 0;  // 6 or 8 motors a group
-    int index = 0;   // 0 for G6A / G8A, ...
-    int firstMotor = 0;
-    int motors = 0;
-    uint8_t readCommand = 0;  // the link's block read of the group's positions
-};
-
-// The group of a group word (G6A to G6E, G8A to G8D and the Korean 그룹6A
-// ...), any letter case; nullptr for any other word.
-const MotorGroup* FindGroup(const QString& word);
+// The motor group of a group word (G6A to G6E, G8A to G8D and the Korean
+// 그룹6A ...), any letter case; nullptr for any other word.
+const vxIO::MotorGroup* FindGroup(const QString& word);
 // Whether the word is MOVE or 동작 in any letter case.
 bool IsMoveWord(const QString& word);
 

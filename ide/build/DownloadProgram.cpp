@@ -20,7 +20,7 @@ namespace {
 qvv2::QUARVELv2* g_basic = nullptr;
 
 void CloseSerial() {
-    if (PortType == 1) vxIO::CloseComm();
+    if (vxIO::Serial()) vxIO::CloseComm();
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ bool DownloadProgram() {
     // downloaded again only when this transfer completes.
     Downloaded = false;
 
-    if (PortType == 1) {
+    if (vxIO::Serial()) {
         vxIO::OpenComm();
         if (vxIO::CommError != 0) {
             // The link says why; its box also closes the port.

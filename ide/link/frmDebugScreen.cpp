@@ -187,7 +187,7 @@ void frmDebugScreen::Form_Load() {
         return;
     }
     holdsPort_ = true;
-    if (modMain::PortType == 1) vxIO::OpenComm();
+    if (vxIO::Serial()) vxIO::OpenComm();
     vxIO::StopProgram();
     if (vxIO::CommError != 0) {
         // The program could not be stopped: the window closes without a word.
@@ -221,7 +221,7 @@ void frmDebugScreen::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
     // A load refused because another exchange was waiting opened nothing.
-    if (holdsPort_ && modMain::PortType == 1) vxIO::CloseComm();
+    if (holdsPort_ && vxIO::Serial()) vxIO::CloseComm();
 }
 
 void frmDebugScreen::showEvent(QShowEvent* event) {

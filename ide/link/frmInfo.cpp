@@ -154,7 +154,7 @@ void frmInfo::FillValues() {
     if (!exchange) return;
     // The serial port is opened and closed here; on the parallel port the
     // read-out has nothing to open.
-    if (modMain::PortType == 1) vxIO::OpenComm();
+    if (vxIO::Serial()) vxIO::OpenComm();
     vxIO::ControllerInfo info;
     if (vxIO::CommError == 0) vxIO::GetControllerInfo(info);
     frmWait::Unload();
@@ -165,7 +165,7 @@ void frmInfo::FillValues() {
     } else {
         vxIO::ShowCommError(vxIO::CommError);
     }
-    if (modMain::PortType == 1) vxIO::CloseComm();
+    if (vxIO::Serial()) vxIO::CloseComm();
 }
 
 void frmInfo::cmdOK_Click() { accept(); }

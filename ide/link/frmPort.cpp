@@ -238,7 +238,7 @@ void frmPort::txtTimeOut_Change() {
 }
 
 void frmPort::cmd_ok_Click() {
-    if (modMain::PortType == 1) {
+    if (vxIO::Serial()) {
         vxIO::CloseComm();
         const int index = cmbComm->currentIndex();
         // Refused only while the port is still open (its close failed); the

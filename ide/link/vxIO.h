@@ -136,6 +136,14 @@ inline uint8_t RxByte = 0;       // first byte of the most recent receipt
 inline bool RxTimedOut = false;  // the reply time-out has expired
 inline int16_t CommError = 0;    // code of the last link error, 0 = none
 
+// Whether modMain.PortType selects the serial port (1); the commands that
+// need the controller's replies work only there.
+bool Serial();
+// The controller model that indexes the per-model tables: modMain.ControllerID
+// when it is 1 to 3; 0 and anything else work like model 1, the model with
+// one-byte memory addresses.
+int Model();
+
 // Parallel port: library family (2 NT, 1 9x); base address and timing values,
 // which the settings file fills (they live with the settings, modReg::Link);
 // and the calibration limit handed to the library, which nothing assigns.
@@ -191,8 +199,8 @@ void FlushInput();
 int16_t ParInport();
 uint8_t ParReceive();
 
-// Start-up: chooses the port library, fills the per-model tables and sets up
-// the parallel port when modMain.PortType selects it.
+// Start-up: chooses the port library and sets up the parallel port when
+// modMain.PortType selects it.
 void Init();
 void DetectOS();
 // Program end: closes the parallel port and the serial port.
@@ -200,17 +208,35 @@ void CloseAllPorts();
 
 // ---- Controller command set ------------------------------------------------
 
-// Per-model tables, indexed by modMain.ControllerID (1 to 3; index 0 holds a
-// copy of model 1): memory read and write commands, base address of the servo
-// positions and of the motor-enable bits.  InitTables (re)fills them.
-inline std::array<uint8_t, 4> ReadCommand{0xF5, 0xF5, 0xF7, 0xF7};
-inline std::array<uint8_t, 4> WriteCommand{0xF6, 0xF6, 0xF8, 0xF8};
-inline std::array<int32_t, 4> PositionBase{110, 110, 768, 96};
-inline std::array<int32_t, 4> MotorFlagBase{41, 41, 1259, 310};
+// Per-model tables, indexed by Model() (1 to 3; index 0 holds a copy of
+// model 1): memory read and write commands, base address of the servo
+// positions and of the motor-enable bits.  Nothing changes them at run time.
+inline constexpr std::array<uint8_t, 4> ReadCommand{0xF5, 0xF5, 0xF7, 0xF7};
+inline constexpr std::array<uint8_t, 4> WriteCommand{0xF6, 0xF6, 0xF8, 0xF8};
+inline constexpr std::array<int32_t, 4> PositionBase{110, 110, 768, 96};
+inline constexpr std::array<int32_t, 4> MotorFlagBase{41, 41, 1259, 310};
 // Second block of motor-enable bits that model 2 also keeps.
 inline constexpr int32_t MotorFlagBase2 = 1226;
 
-void InitTables();
+// Motor groups: the controller reports the positions of a group of motors
+// in one reply, each group with a read command of its own.  Two families
+// split the motors: eight a group, A to D (motors 0-7, 8-15, 16-23, 24-31),
+// and six a group, A to E (motors 0-5, 6-11, ..., 24-29).
+struct MotorGroup {
+    int family = 0;  // motors a group: 8 or 6
+    int index = 0;   // the group's letter: 0 for A, 1 for B, ...
+    int firstMotor = 0;
+    int motors = 0;
+    uint8_t command = 0;  // the controller command that reads the group
+};
+
+inline constexpr std::array<MotorGroup, 9> kMotorGroups{{
+    {8, 0, 0, 8, 0xD3}, {8, 1, 8, 8, 0xD4}, {8, 2, 16, 8, 0xD5}, {8, 3, 24, 8, 0xD6},
+    {6, 0, 0, 6, 0xD7}, {6, 1, 6, 6, 0xD8}, {6, 2, 12, 6, 0xD9}, {6, 3, 18, 6, 0xDA}, {6, 4, 24, 6, 0xDB},
+}};
+
+// The group of a family and letter index; nullptr for any other pair.
+const MotorGroup* FindMotorGroup(int family, int index);
 
 // Low and high byte of a 16-bit address; 0 for values outside 0..65535.
 uint8_t LowByte(int32_t v);
@@ -225,6 +251,8 @@ void SendCommandEE();    // 0xEE
 void SendCommandFE(int16_t number, uint8_t state);
 // 0xE6, motor, position; serial only.
 void MoveMotor(int16_t motor, uint8_t position);
+// 0xE3, the output port, the level as it is.
+void SendCommandE3(uint8_t port, uint8_t level);
 
 uint8_t ReadByteF2(int32_t address);  // program area; serial only
 uint8_t ReadByteB3(int32_t address);  // EEPROM
@@ -234,12 +262,13 @@ void WriteEeprom(int32_t address, uint8_t value);
 // Current position of servo 0..31; any other number returns 0 at once and
 // leaves CommError as it was.
 uint8_t ReadVariable(int16_t servo);
-// Positions of a motor group, command 0xD3..0xD6 (eight motors) or
-// 0xD7..0xDB (six motors).  The outputs are set to 0 first; returns 255 when
-// every byte arrived, else 0.  A command outside the range sends nothing and
-// leaves CommError as it was.
-uint8_t ReadBlock8(uint8_t command, std::array<uint8_t, 8>& out);
-uint8_t ReadBlock6(uint8_t command, std::array<uint8_t, 6>& out);
+// Positions of a motor group of eight (ReadBlock8) or six motors
+// (ReadBlock6), read with the group's command from kMotorGroups: out[i] is
+// motor firstMotor + i.  The outputs are set to 0 first; returns 255 when
+// every byte arrived, else 0.  A group of the other family, or one that
+// kMotorGroups does not hold, sends nothing and leaves CommError as it was.
+uint8_t ReadBlock8(const MotorGroup& group, std::array<uint8_t, 8>& out);
+uint8_t ReadBlock6(const MotorGroup& group, std::array<uint8_t, 6>& out);
 
 // Motor switching and positions (see modMain.ControllerType and the tables).
 bool GetMotorOn(int16_t motor);

@@ -12,9 +12,10 @@
 
 namespace vxIO {
 
+bool Serial() { return modMain::PortType == 1; }
+
 namespace {
 
-bool Serial() { return modMain::PortType == 1; }
 bool Parallel() { return modMain::PortType == 0; }
 
 enum class Reply { Echo, ReceiveEcho, Receive };
@@ -251,9 +252,8 @@ void DetectOS() {
 void Init() {
     OSType = 2;
     DetectOS();
-    InitTables();
     CommError = 0;
-    if (modMain::PortType == 0) {
+    if (Parallel()) {
         if (OSType == 2) {
             platform::SetPortNT(LPTnum, LPTnumNext, TxTimeOut, Tx0, TxP, Tx1, RxTimeOut, HwCalLimit);
             platform::OutportNT(255);

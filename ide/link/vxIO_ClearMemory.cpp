@@ -19,7 +19,7 @@ namespace vxIO {
 namespace {
 
 void CloseSerial() {
-    if (modMain::PortType == 1) CloseComm();
+    if (Serial()) CloseComm();
 }
 
 }  // namespace
@@ -47,7 +47,7 @@ void ClearMemory() {
     modMain::CompiledOK = false;
     modMain::SnippetImage = true;
 
-    if (modMain::PortType == 1) OpenComm();
+    if (Serial()) OpenComm();
     bool ok = false;
     if (CommError != kErrOpen) {
         // A failed transfer shows its own error box, which also closes the

@@ -9,16 +9,12 @@
 
 namespace vxIO {
 
-namespace {
-
-bool Serial() { return modMain::PortType == 1; }
-
-// Model index into the per-model tables: 1 to 3; 0 and anything else work
-// like model 1, the model with one-byte memory addresses.
 int Model() {
     const int id = modMain::ControllerID;
     return (id >= 1 && id <= 3) ? id : 1;
 }
+
+namespace {
 
 bool TwoByteAddress() { return Model() != 1; }
 
@@ -75,16 +71,19 @@ void MotorCommand(uint8_t command, int16_t motor) {
     (void)S(m);
 }
 
+// The group's command comes from kMotorGroups, whatever the caller's copy
+// says; N is the family's group size.
 template <size_t N>
-uint8_t ReadBlock(uint8_t command, uint8_t first, uint8_t lastCommand, std::array<uint8_t, N>& out) {
+uint8_t ReadBlock(const MotorGroup& group, std::array<uint8_t, N>& out) {
     out.fill(0);
-    if (command < first || command > lastCommand) return 0;
+    const MotorGroup* known = group.family == static_cast<int>(N) ? FindMotorGroup(group.family, group.index) : nullptr;
+    if (!known) return 0;
     const Exchange exchange;
     if (!exchange) return 0;
     CommError = 0;
     // Without the serial link nothing is sent and nothing can arrive.
     if (!Serial()) return 0;
-    if (!S(command)) return 0;
+    if (!S(known->command)) return 0;
     for (size_t i = 0; i < N; ++i) {
         bool ok = false;
         const uint8_t b = ZR(ok);
@@ -96,11 +95,10 @@ uint8_t ReadBlock(uint8_t command, uint8_t first, uint8_t lastCommand, std::arra
 
 }  // namespace
 
-void InitTables() {
-    ReadCommand = {0xF5, 0xF5, 0xF7, 0xF7};
-    WriteCommand = {0xF6, 0xF6, 0xF8, 0xF8};
-    PositionBase = {110, 110, 768, 96};
-    MotorFlagBase = {41, 41, 1259, 310};
+const MotorGroup* FindMotorGroup(int family, int index) {
+    for (const MotorGroup& g : kMotorGroups)
+        if (g.family == family && g.index == index) return &g;
+    return nullptr;
 }
 
 uint8_t LowByte(int32_t v) { return (v >= 0 && v <= 65535) ? static_cast<uint8_t>(v & 0xFF) : 0; }
@@ -141,6 +139,14 @@ void MoveMotor(int16_t motor, uint8_t position) {
     if (!S(0xE6)) return;
     if (!S(m)) return;
     (void)S(position);
+}
+
+void SendCommandE3(uint8_t port, uint8_t level) {
+    const Exchange exchange;
+    if (!exchange) return;
+    CommError = 0;
+    if (!S(0xE3) || !S(port)) return;
+    (void)S(level);
 }
 
 uint8_t ReadByteF2(int32_t address) {
@@ -200,13 +206,9 @@ uint8_t ReadVariable(int16_t servo) {
     return ZR(ok);
 }
 
-uint8_t ReadBlock8(uint8_t command, std::array<uint8_t, 8>& out) {
-    return ReadBlock(command, 0xD3, 0xD6, out);
-}
+uint8_t ReadBlock8(const MotorGroup& group, std::array<uint8_t, 8>& out) { return ReadBlock(group, out); }
 
-uint8_t ReadBlock6(uint8_t command, std::array<uint8_t, 6>& out) {
-    return ReadBlock(command, 0xD7, 0xDB, out);
-}
+uint8_t ReadBlock6(const MotorGroup& group, std::array<uint8_t, 6>& out) { return ReadBlock(group, out); }
 
 bool GetMotorOn(int16_t motor) {
     const Exchange exchange;

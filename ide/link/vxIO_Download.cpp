@@ -99,7 +99,7 @@ bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variable
     if (!exchange) return false;
     CommError = 0;
     const int16_t type = modMain::ControllerType;
-    if (modMain::PortType != 1 || type < 7 || type > 9) return false;
+    if (!Serial() || type < 7 || type > 9) return false;
     const bool ok = DownloadFastSerial(image, n, variables, fullWidth, shapeA, shapeB);
     if (CommError != 0) ShowCommError(CommError);
     return ok;

@@ -86,7 +86,7 @@ QString ProgramTimeText(uint8_t hour, uint8_t minute, uint8_t second) {
 }
 
 void GetControllerInfo(ControllerInfo& info) {
-    if (modMain::PortType != 1) return;
+    if (!Serial()) return;
     GetControllerInfoSerial(info);
 }
 

@@ -58,9 +58,9 @@ void SetItemEnabled(QAction* item, bool enabled) {
 // Run, stop and reset: one command byte, the serial port opened around it;
 // a failure stays in vxIO::CommError without a message.
 void ControllerCommand(void (*command)()) {
-    if (modMain::PortType == 1) vxIO::OpenComm();
+    if (vxIO::Serial()) vxIO::OpenComm();
     command();
-    if (modMain::PortType == 1) vxIO::CloseComm();
+    if (vxIO::Serial()) vxIO::CloseComm();
 }
 
 }  // namespace

@@ -33,8 +33,10 @@ bool UsablePosition(uint8_t position) { return position >= 10 && position <= 190
 uint8_t FilterPosition(uint8_t position) { return UsablePosition(position) ? position : 0; }
 
 void ReadPositionBlock(int k, uint8_t* positions, size_t count) {
+    // Block k is the eight-motor group of letter k.
+    const vxIO::MotorGroup* group = vxIO::FindMotorGroup(8, k);
     std::array<uint8_t, 8> block{};
-    const uint8_t result = vxIO::ReadBlock8(static_cast<uint8_t>(kFirstBlockCommand + k), block);
+    const uint8_t result = group ? vxIO::ReadBlock8(*group, block) : 0;
     if (result != 255) {
         // A read ended by a close keeps its own code: the user asked for it,
         // and no box is due.
@@ -42,7 +44,7 @@ void ReadPositionBlock(int k, uint8_t* positions, size_t count) {
         return;
     }
     for (size_t j = 0; j < block.size(); ++j) {
-        const size_t servo = 8 * static_cast<size_t>(k) + j;
+        const size_t servo = static_cast<size_t>(group->firstMotor) + j;
         if (servo < count) positions[servo] = FilterPosition(block[j]);
     }
 }

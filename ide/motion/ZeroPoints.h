@@ -38,8 +38,6 @@ inline constexpr int32_t kZeroEeprom = 4064;        // + servo: stored zero byte
 inline constexpr int32_t kDirectionEeprom = 4016;   // + k: stored direction byte
 inline constexpr uint8_t kControlHold = 15;
 inline constexpr uint8_t kControlRun = 3;
-// Block reads: command 211 + k reads the positions of servos 8k..8k+7.
-inline constexpr uint8_t kFirstBlockCommand = 211;
 
 // The range a live change is held to.
 inline constexpr int16_t kLowestValue = 50;

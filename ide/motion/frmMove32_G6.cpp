@@ -45,8 +45,6 @@ constexpr int kColumnWidth = 84;
 constexpr int kColumnsLeft = 8;
 constexpr int kKnobSize = 62;
 
-constexpr uint8_t kGroupReadFirst = 215;  // group A's block read; B to E follow
-
 int Px(double twips) { return platform::TwipsToPixels(twips); }
 
 bool InCaptureRange(int pos) { return pos >= 10 && pos <= 190; }
@@ -372,7 +370,7 @@ void frmMove32_G6::SetCheckQuietly(QCheckBox* box, bool checked) {
 }
 
 void frmMove32_G6::EnsurePortOpen() {
-    if (modMain::PortType != 1) return;
+    if (!vxIO::Serial()) return;
     const vxIO::LinkControls link = vxIO::Link();
     if (link.Comm && !link.Comm->PortOpen()) vxIO::OpenComm();
 }
@@ -496,8 +494,10 @@ void frmMove32_G6::chkAll_Click(int group) {
 }
 
 bool frmMove32_G6::CaptureGroup(int group) {
+    // The window's group g is the six-motor group of letter g.
+    const vxIO::MotorGroup* motorGroup = vxIO::FindMotorGroup(6, group);
     std::array<uint8_t, 6> positions{};
-    const uint8_t result = vxIO::ReadBlock6(static_cast<uint8_t>(kGroupReadFirst + group), positions);
+    const uint8_t result = motorGroup ? vxIO::ReadBlock6(*motorGroup, positions) : 0;
     if (result != 255) return vxIO::CommError == 0;
     for (int k = 0; k < 6; ++k)
         if (InCaptureRange(positions[static_cast<size_t>(k)]))

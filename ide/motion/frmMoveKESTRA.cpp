@@ -494,18 +494,6 @@ int16_t frmMoveKESTRA::LimbOfIndex(int index) {
     }
 }
 
-uint8_t frmMoveKESTRA::CaptureCommand(int index) {
-    switch (index) {
-        case 1: return 217;
-        case 2: return 216;
-        case 3: return 218;
-        case 4: return 215;
-        default: return 0;
-    }
-}
-
-int frmMoveKESTRA::FirstSlotOfIndex(int index) { return 6 * LimbOfIndex(index); }
-
 void frmMoveKESTRA::chkGroupEnable_Click(int index) {
     if (index < 0 || index > 4 || unloaded_) return;
     QCheckBox* box = chkGroupEnable[static_cast<size_t>(index)];
@@ -547,14 +535,15 @@ void frmMoveKESTRA::chkGroupEnable_Click(int index) {
 }
 
 void frmMoveKESTRA::GroupCapture(int index) {
-    const uint8_t command = CaptureCommand(index);
-    if (command == 0) return;
+    // A limb's slots are the six-motor group whose letter is the limb's number.
+    const vxIO::MotorGroup* group = vxIO::FindMotorGroup(6, LimbOfIndex(index));
+    if (!group) return;
     QPointer<frmMoveKESTRA> alive(this);
     std::array<uint8_t, 6> b{};
-    const uint8_t r = vxIO::ReadBlock6(command, b);
+    const uint8_t r = vxIO::ReadBlock6(*group, b);
     if (!alive) return;
     if (r > 254) {
-        const int first = FirstSlotOfIndex(index);
+        const int first = group->firstMotor;
         for (int j = 0; j < 6; ++j) {
             vxServoSlide2* s = Slider(first + j);
             const int v = b[static_cast<size_t>(j)];

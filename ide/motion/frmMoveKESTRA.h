@@ -104,11 +104,8 @@ public:
     static QString MoveLines(const std::array<uint8_t, modUserRobot::kSlots>& position,
                              const std::array<bool, modUserRobot::kSlots>& on, bool alternative);
 
-    // Limb of a capture button or group box 1..4 (R_Arm, L_Arm, R_Leg, L_Leg)
-    // and the command byte and first slot of its block read.
+    // Limb of a capture button or group box 1..4 (R_Arm, L_Arm, R_Leg, L_Leg).
     static int16_t LimbOfIndex(int index);
-    static uint8_t CaptureCommand(int index);
-    static int FirstSlotOfIndex(int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -302,11 +302,11 @@ TEST(DirectRunGroups, GroupWordsOfBothLanguages) {
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.word);
-        const modMain::MotorGroup* g = modMain::FindGroup(QString::fromUtf8(row.word));
+        const vxIO::MotorGroup* g = modMain::FindGroup(QString::fromUtf8(row.word));
         ASSERT_NE(g, nullptr);
         EXPECT_EQ(g->firstMotor, row.first);
         EXPECT_EQ(g->motors, row.motors);
-        EXPECT_EQ(g->readCommand, row.command);
+        EXPECT_EQ(g->command, row.command);
     }
     for (const char* word : {"G6F", "G8E", "G12", "G6", "그룹6", "6A", "", "G6AA"})
         EXPECT_EQ(modMain::FindGroup(QString::fromUtf8(word)), nullptr) << word;

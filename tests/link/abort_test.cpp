@@ -63,7 +63,7 @@ TEST_F(AbortTest, AnAbortEndsTheWaitAtOnceAndNothingMoreIsSent) {
         {"group read", 3,
          [] {
              std::array<uint8_t, 6> six{};
-             (void)vxIO::ReadBlock6(0xD7, six);
+             (void)vxIO::ReadBlock6(*vxIO::FindMotorGroup(6, 0), six);
          }},
         // A caller that goes on after the error adds nothing to the line.
         {"writes that ignore errors", 5,

@@ -54,6 +54,8 @@ const std::vector<CommandCase>& Cases() {
          [](ControllerSim& s) { EXPECT_EQ(s.outputPort(7), 0); }},
         {"MoveMotor", 2, 8, nullptr, [] { vxIO::MoveMotor(3, 150); return 0; }, {0xE6, 0x03, 150},
          {0xE6, 0x03, 150}, 0, [](ControllerSim& s) { EXPECT_EQ(s.servoPosition(3), 150); }},
+        {"SendCommandE3 sends the level as it is", 2, 8, nullptr, [] { vxIO::SendCommandE3(11, 7); return 0; },
+         {0xE3, 11, 7}, {0xE3, 11, 7}, 0, [](ControllerSim& s) { EXPECT_EQ(s.outputPort(11), 7); }},
         {"ReadByteF2 reads the program area", 2, 8, [](ControllerSim& s) { s.setProgram(0x0102, 0x42); },
          [] { return int(vxIO::ReadByteF2(0x0102)); }, {0xF2, 0x02, 0x01, 0x00}, {0xF2, 0x02, 0x01, 0x42},
          0x42, nullptr},
@@ -88,7 +90,7 @@ const std::vector<CommandCase>& Cases() {
              for (int m = 8; m < 16; ++m) s.setServoPosition(m, uint8_t(100 + m));
          },
          [] {
-             const int r = vxIO::ReadBlock8(0xD4, g_out8);
+             const int r = vxIO::ReadBlock8(*vxIO::FindMotorGroup(8, 1), g_out8);
              for (int i = 0; i < 8; ++i) EXPECT_EQ(g_out8[size_t(i)], 108 + i) << "output " << i;
              return r;
          },
@@ -98,7 +100,7 @@ const std::vector<CommandCase>& Cases() {
              for (int m = 12; m < 18; ++m) s.setServoPosition(m, uint8_t(10 + m));
          },
          [] {
-             const int r = vxIO::ReadBlock6(0xD9, g_out6);
+             const int r = vxIO::ReadBlock6(*vxIO::FindMotorGroup(6, 2), g_out6);
              for (int i = 0; i < 6; ++i) EXPECT_EQ(g_out6[size_t(i)], 22 + i) << "output " << i;
              return r;
          },
@@ -163,6 +165,86 @@ TEST_F(LinkTest, EveryCommandPutsItsFrameOnTheWireAndReadsItsReply) {
     }
 }
 
+// Each group reads with a command of its own and fills its outputs with its
+// own motors' positions, first motor first.
+TEST_F(LinkTest, EveryMotorGroupReadsItsOwnMotors) {
+    const struct {
+        int family;
+        int index;
+        uint8_t command;
+        int firstMotor;
+    } groups[] = {
+        {8, 0, 0xD3, 0},  {8, 1, 0xD4, 8},  {8, 2, 0xD5, 16}, {8, 3, 0xD6, 24}, {6, 0, 0xD7, 0},
+        {6, 1, 0xD8, 6},  {6, 2, 0xD9, 12}, {6, 3, 0xDA, 18}, {6, 4, 0xDB, 24},
+    };
+    for (int m = 0; m < 32; ++m) sim().setServoPosition(m, uint8_t(40 + m));
+    open();
+    for (const auto& g : groups) {
+        SCOPED_TRACE(testing::Message() << "G" << g.family << char('A' + g.index));
+        const vxIO::MotorGroup* group = vxIO::FindMotorGroup(g.family, g.index);
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->firstMotor, g.firstMotor);
+        EXPECT_EQ(group->motors, g.family);
+        sim().clearLogs();
+        std::array<uint8_t, 8> out{};
+        uint8_t result = 0;
+        if (g.family == 8) {
+            result = vxIO::ReadBlock8(*group, out);
+        } else {
+            std::array<uint8_t, 6> six{};
+            result = vxIO::ReadBlock6(*group, six);
+            std::copy(six.begin(), six.end(), out.begin());
+        }
+        EXPECT_EQ(result, 255);
+        EXPECT_EQ(vxIO::CommError, 0);
+        Bytes expectedWire{g.command};
+        Bytes expectedReply{g.command};
+        std::array<uint8_t, 8> expectedOut{};
+        for (int i = 0; i < g.family; ++i) {
+            expectedWire.push_back(0);
+            expectedReply.push_back(uint8_t(40 + g.firstMotor + i));
+            expectedOut[size_t(i)] = uint8_t(40 + g.firstMotor + i);
+        }
+        EXPECT_EQ(wire(), expectedWire);
+        EXPECT_EQ(sim().sent(), expectedReply);
+        EXPECT_EQ(out, expectedOut);
+    }
+    vxIO::CloseComm();
+}
+
+// The command comes from the link's own table: a caller's copy of a group
+// with another byte in it reads with the group's command, and a group the
+// table does not hold sends nothing and leaves the code as it was.
+TEST_F(LinkTest, GroupReadsTakeTheirCommandFromTheTable) {
+    open();
+    vxIO::MotorGroup copy = *vxIO::FindMotorGroup(6, 1);
+    copy.command = 0xFB;
+    std::array<uint8_t, 6> six{};
+    EXPECT_EQ(vxIO::ReadBlock6(copy, six), 255);
+    EXPECT_EQ(wire(), (Bytes{0xD8, 0, 0, 0, 0, 0, 0}));
+
+    const vxIO::MotorGroup strangers[] = {{6, 5, 30, 6, 0xDC}, {8, 4, 32, 8, 0xD7}, {6, -1, 0, 6, 0xD7}};
+    for (const vxIO::MotorGroup& g : strangers) {
+        SCOPED_TRACE(testing::Message() << "family " << g.family << " index " << g.index);
+        EXPECT_EQ(vxIO::FindMotorGroup(g.family, g.index), nullptr);
+        sim().clearLogs();
+        vxIO::CommError = -4;
+        if (g.family == 8) {
+            std::array<uint8_t, 8> eight;
+            eight.fill(9);
+            EXPECT_EQ(vxIO::ReadBlock8(g, eight), 0);
+            EXPECT_EQ(eight, (std::array<uint8_t, 8>{}));
+        } else {
+            six.fill(9);
+            EXPECT_EQ(vxIO::ReadBlock6(g, six), 0);
+            EXPECT_EQ(six, (std::array<uint8_t, 6>{}));
+        }
+        EXPECT_EQ(vxIO::CommError, -4);
+        EXPECT_TRUE(wire().empty());
+    }
+    vxIO::CloseComm();
+}
+
 TEST_F(LinkTest, OneOpenCarriesManyCommands) {
     sim().setServoPosition(0, 100);
     open();
@@ -184,11 +266,12 @@ TEST_F(LinkTest, RefusedArgumentsSendNothing) {
     std::array<uint8_t, 8> eight;
     eight.fill(9);
 
-    // Out-of-range group commands and servo numbers leave the code alone.
+    // Groups of the other family and out-of-range servo numbers leave the
+    // code alone.
     vxIO::CommError = -4;
-    EXPECT_EQ(vxIO::ReadBlock6(0xD3, six), 0);
+    EXPECT_EQ(vxIO::ReadBlock6(*vxIO::FindMotorGroup(8, 0), six), 0);
     EXPECT_EQ(six, (std::array<uint8_t, 6>{}));
-    EXPECT_EQ(vxIO::ReadBlock8(0xD7, eight), 0);
+    EXPECT_EQ(vxIO::ReadBlock8(*vxIO::FindMotorGroup(6, 0), eight), 0);
     EXPECT_EQ(eight, (std::array<uint8_t, 8>{}));
     EXPECT_EQ(vxIO::ReadVariable(32), 0);
     EXPECT_EQ(vxIO::ReadVariable(-1), 0);
@@ -236,7 +319,7 @@ TEST_F(LinkTest, ParallelPortSelectedSerialCommandsDoNothing) {
     EXPECT_EQ(vxIO::ReadVariable(3), 0);
     EXPECT_FALSE(vxIO::GetMotorOn(1));
     // Nothing can arrive over a port that is not used: not a complete read.
-    EXPECT_EQ(vxIO::ReadBlock8(0xD3, eight), 0);
+    EXPECT_EQ(vxIO::ReadBlock8(*vxIO::FindMotorGroup(8, 0), eight), 0);
     EXPECT_EQ(vxIO::CommError, 0);
     vxIO::CloseComm();
     EXPECT_EQ(vxIO::CommError, 0);

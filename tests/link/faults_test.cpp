@@ -97,7 +97,7 @@ TEST_F(LinkTest, NoControllerAttachedTimesOutOnEveryCommand) {
     EXPECT_GE(t.elapsed(), kShortTimeOutMs - 5);
     std::array<uint8_t, 8> eight;
     eight.fill(1);
-    EXPECT_EQ(vxIO::ReadBlock8(0xD3, eight), 0);
+    EXPECT_EQ(vxIO::ReadBlock8(*vxIO::FindMotorGroup(8, 0), eight), 0);
     EXPECT_EQ(vxIO::CommError, vxIO::kErrTimeOut);
     EXPECT_EQ(eight, (std::array<uint8_t, 8>{}));
     // The port stays open after an error until the caller closes it.
