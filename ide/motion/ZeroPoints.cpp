@@ -123,10 +123,17 @@ bool HoldToRange(vxServoUpDown* box) {
     return false;
 }
 
+namespace {
+
+// How often a live change held back by a busy link is tried again.
+constexpr int kHeldRetryMs = 20;
+
+}  // namespace
+
 Window::Window(QWidget* owner, int slotCount, bool closeAlways)
     : QWidget(owner),
       closeAlways_(closeAlways),
-      held_(slotCount, LiveMoves::Order::LowestFirst, 0, [this](LiveMoves::Kind, int index, int16_t) {
+      held_(slotCount, LiveMoves::Order::LowestFirst, kHeldRetryMs, [this](LiveMoves::Kind, int index, int16_t) {
           // The box's value now, held to the range and written as a live
           // change; a failure is handled there as for any live change.
           ZeroUD_ValueChanged(index);
@@ -173,7 +180,7 @@ void Window::AfterOperation() {
 
 bool Window::HoldWhileBusy(int index) {
     if (!vxIO::Busy()) return false;
-    if (running_) held_.Put(index);
+    held_.Put(index);
     return true;
 }
 
