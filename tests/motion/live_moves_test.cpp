@@ -71,6 +71,16 @@ TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
         std::function<void(LiveMoves&, Controller&)> steps;
         Sends expected;
     };
+    // Servo 3 sent, then servos 1, 4 and 3 turned while the link is busy.
+    const auto sentThenThreeWhileBusy = [](LiveMoves& q, Controller&) {
+        q.Put(3, 30);
+        InsideAWait([&] {
+            q.Put(1, 10);
+            q.Put(4, 40);
+            q.Put(3, 31);
+        });
+        q.Send();
+    };
     const Case cases[] = {
         {"a free link sends at once", Order::LowestFirst, [](LiveMoves& q, Controller&) { q.Put(5, 90); },
          {"move 5=90"}},
@@ -95,27 +105,9 @@ TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
              q.Send();
          },
          {"move 1=11", "move 4=41", "move 6=62"}},
-        {"round robin goes on after the servo sent last", Order::RoundRobin,
-         [](LiveMoves& q, Controller&) {
-             q.Put(3, 30);
-             InsideAWait([&] {
-                 q.Put(1, 10);
-                 q.Put(4, 40);
-                 q.Put(3, 31);
-             });
-             q.Send();
-         },
+        {"round robin goes on after the servo sent last", Order::RoundRobin, sentThenThreeWhileBusy,
          {"move 3=30", "move 4=40", "move 1=10", "move 3=31"}},
-        {"lowest first starts from the lowest each time", Order::LowestFirst,
-         [](LiveMoves& q, Controller&) {
-             q.Put(3, 30);
-             InsideAWait([&] {
-                 q.Put(1, 10);
-                 q.Put(4, 40);
-                 q.Put(3, 31);
-             });
-             q.Send();
-         },
+        {"lowest first starts from the lowest each time", Order::LowestFirst, sentThenThreeWhileBusy,
          {"move 3=30", "move 1=10", "move 3=31", "move 4=40"}},
         {"turns during a send's wait join the round with their latest value", Order::RoundRobin,
          [](LiveMoves& q, Controller& c) {
