@@ -7,8 +7,8 @@
 
 #include "link/vxIO.h"
 
-LiveMoves::LiveMoves(int servos, Order order, int retryMs, Sender send, QObject* parent)
-    : QObject(parent), servos_(std::max(servos, 0)), order_(order), send_(std::move(send)) {
+LiveMoves::LiveMoves(int servos, Order order, int retryMs, Sender send)
+    : servos_(std::max(servos, 0)), order_(order), send_(std::move(send)) {
     for (auto& kind : waiting_) kind.assign(static_cast<size_t>(servos_), std::nullopt);
     retry_.setSingleShot(true);
     retry_.setInterval(retryMs);

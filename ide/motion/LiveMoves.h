@@ -15,7 +15,8 @@
 // kind it takes the lowest servo each time, or, in round-robin order, the
 // next servo after the one sent last, so that one servo turned on and on
 // does not hold back the others.  An item put while the round waits joins it
-// when its kind is still to come or under way.  The sender says whether the
+// when its kind is still to come or under way; a switch put while the moves
+// go out waits for the next round (the retry).  The sender says whether the
 // link worked; a failure drops what still waits and ends the round, since
 // each further item would wait for its own time-out.
 #pragma once
@@ -42,7 +43,7 @@ public:
     using Sender = std::function<bool(Kind kind, int servo, int16_t value)>;
 
     // `servos` servos, numbered from 0; `retryMs` 0 for no retry timer.
-    LiveMoves(int servos, Order order, int retryMs, Sender send, QObject* parent = nullptr);
+    LiveMoves(int servos, Order order, int retryMs, Sender send);
 
     // Keeps the item, replacing the one of the same servo and kind, then
     // sends what waits if the link is free.  Ignored for a servo outside

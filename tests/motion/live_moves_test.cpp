@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,7 @@ TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
          [](LiveMoves& q, Controller& c) {
              InsideAWait([&] {
                  for (int16_t v = 40; v <= 60; ++v) q.Put(2, v);
-                 EXPECT_EQ(*q.Waiting(2), 60);
+                 EXPECT_EQ(q.Waiting(2), std::optional<int16_t>(60));
              });
              EXPECT_TRUE(c.sent.empty()) << "sent while the link was busy";
              q.Send();
