@@ -5,8 +5,6 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include <algorithm>
-
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
 #include "link/vxIO.h"
@@ -127,14 +125,29 @@ bool HoldToRange(vxServoUpDown* box) {
     return false;
 }
 
+namespace {
+
+// How often a live change held back by a busy link is tried again.
+constexpr int kHeldRetryMs = 20;
+
+}  // namespace
+
 Window::Window(QWidget* owner, int slotCount, bool closeAlways)
-    : QWidget(owner), slotCount_(std::clamp(slotCount, 0, 32)), closeAlways_(closeAlways) {}
+    : QWidget(owner),
+      closeAlways_(closeAlways),
+      held_(slotCount, LiveMoves::Order::LowestFirst, kHeldRetryMs, [this](LiveMoves::Kind, int index, int16_t) {
+          // The box's value now, held to the range and written as a live
+          // change; a failure is handled there as for any live change.
+          ZeroUD_ValueChanged(index);
+          return true;
+      }) {}
 
 Window::~Window() { Form_Unload(); }
 
 void Window::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
+    held_.Close();
     UnloadLink(closeAlways_);
     LiftMotionLock();
     modApp::FocusActiveEditor();
@@ -160,10 +173,7 @@ void Window::cmdClose_Click() {
 
 void Window::AfterOperation() {
     if (running_) return;
-    const std::bitset<32> held = heldLive_;
-    heldLive_.reset();
-    for (int i = 0; i < slotCount_; ++i)
-        if (held.test(static_cast<size_t>(i))) ZeroUD_ValueChanged(i);
+    held_.Send();
     if (closePending_) {
         closePending_ = false;
         close();
@@ -172,7 +182,7 @@ void Window::AfterOperation() {
 
 bool Window::HoldWhileBusy(int index) {
     if (!vxIO::Busy()) return false;
-    if (running_ && index >= 0 && index < slotCount_) heldLive_.set(static_cast<size_t>(index));
+    held_.Put(index);
     return true;
 }
 

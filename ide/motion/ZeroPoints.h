@@ -16,10 +16,10 @@
 #include <QWidget>
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 
 #include "link/vxIO.h"
+#include "motion/LiveMoves.h"
 
 class QCloseEvent;
 class QProgressBar;
@@ -131,10 +131,9 @@ bool ShowSingleWindow(QPointer<Form>& window, QWidget* owner) {
 // What a zero-point window does apart from its servos: its buttons and
 // progress bar (the window makes and places them), one operation at a time
 // (see Operation), a close asked for during an operation that follows when
-// it is over, the live zero changes held back while an operation waits and
-// written after it, and the unload.  A window has `slotCount` zero boxes (at
-// most 32); `closeAlways` is how its unload treats the link (see
-// UnloadLink).
+// it is over, the live zero changes held back while the link is busy and
+// written once it is free, and the unload.  A window has `slotCount` zero
+// boxes; `closeAlways` is how its unload treats the link (see UnloadLink).
 class Window : public QWidget {
 public:
     ~Window() override;
@@ -170,18 +169,17 @@ protected:
     // After an operation: the live writes it held back, a close asked for.
     void AfterOperation();
     // Whether a live change of box `index` must wait because a controller
-    // exchange runs; when it is one of this window's operations, the change
-    // is written after it.
+    // exchange runs; the box's latest value is then written after this
+    // window's operation, or once a retry finds the link free.
     bool HoldWhileBusy(int index);
 
     bool running_ = false;  // an operation is in progress
 
 private:
-    const int slotCount_;
     const bool closeAlways_;
     bool closePending_ = false;  // cmdClose was clicked during an operation
     bool unloaded_ = false;
-    std::bitset<32> heldLive_;  // zero boxes changed while an operation ran
+    LiveMoves held_;  // zero boxes changed while the link was busy
 };
 
 }  // namespace ZeroPoints

@@ -94,20 +94,18 @@ bool frmMove32_G6::Open(QWidget* owner) {
 
 frmMove32_G6* frmMove32_G6::Loaded() { return g_loaded.data(); }
 
-frmMove32_G6::frmMove32_G6(QWidget* owner) : QWidget(owner, Qt::Window) {
+frmMove32_G6::frmMove32_G6(QWidget* owner)
+    : QWidget(owner, Qt::Window),
+      moves_(kMotors, LiveMoves::Order::RoundRobin, 10,
+             [this](LiveMoves::Kind, int index, int16_t value) { return SendMove(index, value); }) {
     setObjectName(QStringLiteral("frmMove32_G6"));
     setAttribute(Qt::WA_DeleteOnClose);
     setProperty("Tag", QStringLiteral("4501"));
-    pending_.fill(-1);
-    moveRetry_.setSingleShot(true);
-    moveRetry_.setInterval(10);
-    connect(&moveRetry_, &QTimer::timeout, this, &frmMove32_G6::FlushMoves);
     BuildControls();
     g_loaded = this;
 }
 
 frmMove32_G6::~frmMove32_G6() {
-    moveRetry_.stop();
     if (g_loaded == this) g_loaded = nullptr;
 }
 
@@ -317,48 +315,21 @@ void frmMove32_G6::ArrangeGroups() {
 
 void frmMove32_G6::servo_Change(int16_t index, int16_t value) {
     if (index < 0 || index >= kMotors || unloaded_) return;
-    pending_[static_cast<size_t>(index)] = value;
-    FlushMoves();
+    // Inside another exchange's wait the value waits and goes once the link
+    // is free again (the retry timer, or the end of that exchange's handler).
+    moves_.Put(index, value);
 }
 
-int16_t frmMove32_G6::PendingMove(int index) const {
-    return (index >= 0 && index < kMotors) ? pending_[static_cast<size_t>(index)] : int16_t{-1};
-}
+int16_t frmMove32_G6::PendingMove(int index) const { return moves_.Waiting(index).value_or(-1); }
 
-void frmMove32_G6::FlushMoves() {
-    if (flushing_ || unloaded_) return;
-    // Inside another exchange's wait: the values wait here and go once the
-    // link is free again (the retry timer, or the end of that exchange's
-    // handler).
-    if (vxIO::Busy()) {
-        moveRetry_.start();
-        return;
-    }
+bool frmMove32_G6::SendMove(int index, int16_t value) {
     const Running running(*this);
-    flushing_ = true;
     EnsurePortOpen();
-    for (;;) {
-        int index = -1;
-        for (int n = 0; n < kMotors; ++n) {
-            const int i = (nextMove_ + n) % kMotors;
-            if (pending_[static_cast<size_t>(i)] >= 0) {
-                index = i;
-                break;
-            }
-        }
-        if (index < 0) break;
-        const int16_t value = pending_[static_cast<size_t>(index)];
-        pending_[static_cast<size_t>(index)] = -1;
-        nextMove_ = (index + 1) % kMotors;
-        // The knob keeps itself inside its range, so no limit test here.
-        vxIO::MoveMotor(static_cast<int16_t>(index), static_cast<uint8_t>(value));
-        // A link error ends the round: what was still waiting is dropped
-        // (each move would wait for its own time-out), and the next turn of
-        // a knob tries again.
-        if (vxIO::CommError != 0) pending_.fill(-1);
-        if (vxIO::CommError != 0 || unloaded_) break;
-    }
-    flushing_ = false;
+    // The knob keeps itself inside its range, so no limit test here.
+    vxIO::MoveMotor(static_cast<int16_t>(index), static_cast<uint8_t>(value));
+    // A link error ends the round: what was still waiting is dropped, and
+    // the next turn of a knob tries again.
+    return vxIO::CommError == 0;
 }
 
 // ---- Motors ----------------------------------------------------------------------------
@@ -422,7 +393,7 @@ void frmMove32_G6::chk_Motor_Click(int index) {
     }
     if (ok || loading_) {
         // While loading, the load stops at the error and reports it.
-        FlushMoves();
+        moves_.Send();
         return;
     }
     // The motor's power did not change: the box says so again, and one box
@@ -439,7 +410,7 @@ void frmMove32_G6::cmdServoCapture_Click(int index) {
         EnsurePortOpen();
         CaptureMotor(index);
     }
-    FlushMoves();
+    moves_.Send();
     txt->setFocus();
 }
 
@@ -490,7 +461,7 @@ void frmMove32_G6::chkAll_Click(int group) {
         Yield();
         if (unloaded_) return;
     }
-    FlushMoves();
+    moves_.Send();
 }
 
 bool frmMove32_G6::CaptureGroup(int group) {
@@ -512,7 +483,7 @@ void frmMove32_G6::cmd_Groupcapture_Click(int group) {
         EnsurePortOpen();
         CaptureGroup(group);
     }
-    FlushMoves();
+    moves_.Send();
     txt->setFocus();
 }
 
@@ -532,7 +503,7 @@ void frmMove32_G6::cmdCaptureAll_Click() {
             }
         }
     }
-    FlushMoves();
+    moves_.Send();
 }
 
 // ---- Fold, insert, focus box ---------------------------------------------------------
@@ -598,8 +569,7 @@ void frmMove32_G6::closeEvent(QCloseEvent* event) {
 void frmMove32_G6::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    moveRetry_.stop();
-    pending_.fill(-1);
+    moves_.Close();
     vxIO::CloseComm();
     // A window that never reached its place keeps the stored position.
     if (placed_) {

@@ -30,6 +30,8 @@
 #include <array>
 #include <cstdint>
 
+#include "motion/LiveMoves.h"
+
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -116,8 +118,8 @@ protected:
 private:
     class Running;
     void BuildControls();
-    // Sends the knobs' latest values while the link is free.
-    void FlushMoves();
+    // Sends one knob's latest value to its servo; false on a link error.
+    bool SendMove(int index, int16_t value);
     // One motor / one group read back; false on a link error.
     bool CaptureMotor(int index);
     bool CaptureGroup(int group);
@@ -138,9 +140,8 @@ private:
     bool unloaded_ = false;
     int running_ = 0;  // handlers now inside a controller exchange
     bool closeRequested_ = false;
-    bool flushing_ = false;
-    int nextMove_ = 0;  // where the round of pending moves goes on
-    std::array<int16_t, kMotors> pending_{};
-    QTimer moveRetry_;  // sends pending moves once a busy link is free
+    // Each knob's latest value not sent yet, in round-robin order; retried
+    // every 10 ms while the link is busy, dropped by a link error.
+    LiveMoves moves_;
     double frameTopTwips_[kGroups] = {};
 };

@@ -79,19 +79,27 @@ bool frmMoveKESTRA::Show() {
 
 frmMoveKESTRA* frmMoveKESTRA::Loaded() { return g_loaded; }
 
-frmMoveKESTRA::frmMoveKESTRA(QWidget* owner) : QWidget(owner, Qt::Window) {
+frmMoveKESTRA::frmMoveKESTRA(QWidget* owner)
+    : QWidget(owner, Qt::Window),
+      live_(modUserRobot::kSlots, LiveMoves::Order::LowestFirst, 20, [this](LiveMoves::Kind kind, int index, int16_t) {
+          // Each one is tried, also after a link error.
+          if (kind == LiveMoves::Kind::Switch)
+              servo_Click(index);
+          else
+              servo_Change(index);
+          return true;
+      }) {
     setObjectName(modUserRobot::kMoveForm);
     setAttribute(Qt::WA_DeleteOnClose);
     setProperty("Tag", QStringLiteral("7000"));
     setWindowTitle(QStringLiteral("VORTAN"));
     BuildControls();
-    retry_.setSingleShot(true);
-    retry_.setInterval(20);
-    connect(&retry_, &QTimer::timeout, this, &frmMoveKESTRA::RetryPending);
+    closeRetry_.setSingleShot(true);
+    closeRetry_.setInterval(20);
+    connect(&closeRetry_, &QTimer::timeout, this, &QWidget::close);
 }
 
 frmMoveKESTRA::~frmMoveKESTRA() {
-    retry_.stop();
     if (g_loaded == this) g_loaded = nullptr;
 }
 
@@ -374,11 +382,10 @@ void frmMoveKESTRA::closeEvent(QCloseEvent* event) {
     if (!unloaded_ && vxIO::Busy()) {
         // Asked to close from inside a wait for the controller: the port
         // cannot be closed under the running exchange, so the exchange is
-        // asked to end and the window closes once it has.
+        // asked to end and the close is tried again shortly.
         vxIO::Abort();
         event->ignore();
-        closePending_ = true;
-        retry_.start();
+        closeRetry_.start();
         return;
     }
     Form_Unload();
@@ -389,7 +396,8 @@ void frmMoveKESTRA::closeEvent(QCloseEvent* event) {
 void frmMoveKESTRA::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    retry_.stop();
+    live_.Close();
+    closeRetry_.stop();
     vxIO::CloseComm();
     modMain::MotorWindowLeft = static_cast<float>(platform::KeptTwips(modMain::MotorWindowLeft, x()));
     modMain::MotorWindowTop = static_cast<float>(platform::KeptTwips(modMain::MotorWindowTop, y()));
@@ -407,8 +415,7 @@ void frmMoveKESTRA::servo_Change(int index) {
     if (!s || unloaded_) return;
     if (vxIO::Busy()) {
         // Reached from inside a wait for the controller: send it afterwards.
-        pendingMove_.insert(index);
-        retry_.start();
+        live_.Put(index);
         return;
     }
     QPointer<frmMoveKESTRA> alive(this);
@@ -427,8 +434,7 @@ void frmMoveKESTRA::servo_Click(int index) {
     vxServoSlide2* s = Slider(index);
     if (!s || unloaded_) return;
     if (vxIO::Busy()) {
-        pendingClick_.insert(index);
-        retry_.start();
+        live_.Put(index, LiveMoves::kShown, LiveMoves::Kind::Switch);
         return;
     }
     QPointer<frmMoveKESTRA> alive(this);
@@ -444,27 +450,6 @@ void frmMoveKESTRA::servo_Click(int index) {
 void frmMoveKESTRA::servo_DblClick(int index) {
     if (unloaded_ || vxIO::Busy()) return;
     MotorCapture(index);
-}
-
-void frmMoveKESTRA::RetryPending() {
-    if (unloaded_) return;
-    if (vxIO::Busy()) {
-        retry_.start();
-        return;
-    }
-    QPointer<frmMoveKESTRA> alive(this);
-    // Check boxes first (they capture the motor), then the moves.
-    while (alive && !pendingClick_.empty()) {
-        const int i = *pendingClick_.begin();
-        pendingClick_.erase(pendingClick_.begin());
-        servo_Click(i);
-    }
-    while (alive && !pendingMove_.empty()) {
-        const int i = *pendingMove_.begin();
-        pendingMove_.erase(pendingMove_.begin());
-        servo_Change(i);
-    }
-    if (alive && closePending_) close();
 }
 
 void frmMoveKESTRA::MotorCapture(int index) {

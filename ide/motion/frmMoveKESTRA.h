@@ -27,8 +27,8 @@
 
 #include <array>
 #include <cstdint>
-#include <set>
 
+#include "motion/LiveMoves.h"
 #include "motion/modUserRobot.h"
 
 class QCheckBox;
@@ -123,16 +123,14 @@ private:
     bool Yield();
     // The slider of a slot in 0..23, else nullptr.
     vxServoSlide2* Slider(int index) const;
-    // Slider moves and check box clicks that arrived while the link waited.
-    void RetryPending();
 
     // Per slot, the position a drag of its handle sent last; 0 (no
     // position of a slider) when none.
     std::array<int, modUserRobot::kSlots> dragSent_{};
-    std::set<int> pendingMove_;
-    std::set<int> pendingClick_;
-    QTimer retry_;
-    bool closePending_ = false;  // a close asked for while the link waited
+    // Slider moves and check box clicks that arrived while the link waited,
+    // sent with the slider's state once it is free (retried every 20 ms).
+    LiveMoves live_;
+    QTimer closeRetry_;  // a close asked for while the link waited
     bool unloaded_ = false;
     bool activated_ = false;
 };

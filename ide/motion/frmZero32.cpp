@@ -335,8 +335,7 @@ void frmZero32::ZeroUD_ValueChanged(int index) {
 }
 
 void frmZero32::WriteZeroLive(int index) {
-    // A change made while an operation of this window waits is written
-    // when the operation is over.
+    // A change made while the link is busy is written once it is free.
     if (HoldWhileBusy(index)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;

@@ -258,8 +258,7 @@ void frmZeroKESTRA::ZeroUD_ValueChanged(int index) {
     if (index < 0 || index >= 24 || !ReadDone) return;
     vxServoUpDown* box = ZeroUD[static_cast<size_t>(index)];
     if (ZeroPoints::HoldToRange(box)) return;
-    // A change made while an operation of this window waits is written
-    // when the operation is over.
+    // A change made while the link is busy is written once it is free.
     if (HoldWhileBusy(index)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;

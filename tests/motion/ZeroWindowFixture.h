@@ -12,6 +12,7 @@
 #include "editor/frmDoc.h"
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"
+#include "motion/ZeroPoints.h"
 #include "platform/CodeEditor.h"
 #include "tests/mainwindow/SimulatedControllerFixture.h"
 
@@ -35,6 +36,25 @@ protected:
     Bytes wire() {
         EXPECT_TRUE(sim_->waitIdle(2000));
         return sim_->received();
+    }
+
+    // Opens a zero-point window (object name `form`) from its menu item and
+    // reads the controller into it; the window, or nullptr (with a failure)
+    // when it did not open or its Read did not finish.
+    ZeroPoints::Window* OpenAndRead(QAction* menu, const char* form) {
+        menu->trigger();
+        auto* w = Main().findChild<ZeroPoints::Window*>(QLatin1String(form));
+        if (!w) {
+            ADD_FAILURE() << form << " did not open";
+            return nullptr;
+        }
+        w->cmdRead->click();
+        if (!w->ReadDone) {
+            ADD_FAILURE() << form << ": Read did not finish";
+            return nullptr;
+        }
+        EXPECT_TRUE(sim().waitIdle(2000));
+        return w;
     }
 
     platform::CodeEditor* Editor() {

@@ -33,12 +33,8 @@ TEST_F(ZeroWindowTest, ACloseDuringASlowWriteEndsItWithoutSuccess) {
         sim().setReplyDelay(0);
         for (int i = 0; i < 32; ++i) sim().setEeprom(ZeroPoints::kZeroEeprom + i, kStored);
         for (int k = 0; k < 4; ++k) sim().setEeprom(ZeroPoints::kDirectionEeprom + k, kStored);
-        c.menu->trigger();
-        QPointer<ZeroPoints::Window> w = Main().findChild<ZeroPoints::Window*>(QLatin1String(c.form));
+        QPointer<ZeroPoints::Window> w = OpenAndRead(c.menu, c.form);
         ASSERT_TRUE(w);
-        w->cmdRead->click();
-        ASSERT_TRUE(w->ReadDone);
-        ASSERT_TRUE(sim().waitIdle(2000));
 
         sim().setReplyDelay(kSlowMs);
         sim().clearLogs();

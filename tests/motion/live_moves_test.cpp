@@ -1,0 +1,246 @@
+// The live-move queue of the motion windows on its own: what it sends, in
+// which order and when, while a controller exchange keeps the link busy.  A
+// recording sender stands in for the controller; "busy" is the inside of a
+// real vxIO wait, as a window meets it when a knob turns during another
+// exchange.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/vxIO.h"
+#include "motion/LiveMoves.h"
+
+namespace {
+
+using Kind = LiveMoves::Kind;
+using Order = LiveMoves::Order;
+using Sends = std::vector<std::string>;
+
+constexpr int kServos = 8;
+constexpr int16_t kShown = LiveMoves::kShown;
+
+// Runs f from inside the wait of a running controller exchange, where a
+// controller command would be refused.
+void InsideAWait(const std::function<void()>& f) {
+    const vxIO::Exchange exchange;
+    ASSERT_TRUE(exchange.Granted());
+    bool done = false;
+    QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(vxIO::Busy());
+        f();
+        done = true;
+    });
+    while (!done) vxIO::Pump(QEventLoop::AllEvents);
+}
+
+// The controller's side: each item sent, as "move 3=40" or "switch 3"
+// ("move 3" for an item that takes the window's value).  `duringSend` runs
+// inside the wait of a send, as a hand that goes on moving; `failingSend`
+// is the number of the send (from 1) whose link fails.
+struct Controller {
+    Sends sent;
+    std::function<void(LiveMoves&)> duringSend;
+    size_t failingSend = 0;
+    LiveMoves* queue = nullptr;
+
+    LiveMoves::Sender Sender() {
+        return [this](Kind kind, int servo, int16_t value) {
+            std::string item = (kind == Kind::Switch ? "switch " : "move ") + std::to_string(servo);
+            if (value != kShown) item += "=" + std::to_string(value);
+            sent.push_back(item);
+            if (duringSend) {
+                const auto hand = std::move(duringSend);
+                duringSend = nullptr;
+                InsideAWait([&] { hand(*queue); });
+            }
+            return sent.size() != failingSend;
+        };
+    }
+};
+
+TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
+    struct Case {
+        const char* what;
+        Order order;
+        std::function<void(LiveMoves&, Controller&)> steps;
+        Sends expected;
+    };
+    // Servo 3 sent, then servos 1, 4 and 3 turned while the link is busy.
+    const auto sentThenThreeWhileBusy = [](LiveMoves& q, Controller&) {
+        q.Put(3, 30);
+        InsideAWait([&] {
+            q.Put(1, 10);
+            q.Put(4, 40);
+            q.Put(3, 31);
+        });
+        q.Send();
+    };
+    const Case cases[] = {
+        {"a free link sends at once", Order::LowestFirst, [](LiveMoves& q, Controller&) { q.Put(5, 90); },
+         {"move 5=90"}},
+        {"several values of one servo while busy: one send, the latest", Order::LowestFirst,
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] {
+                 for (int16_t v = 40; v <= 60; ++v) q.Put(2, v);
+                 EXPECT_EQ(q.Waiting(2), std::optional<int16_t>(60));
+             });
+             EXPECT_TRUE(c.sent.empty()) << "sent while the link was busy";
+             q.Send();
+         },
+         {"move 2=60"}},
+        {"several servos while busy: each once, lowest first", Order::LowestFirst,
+         [](LiveMoves& q, Controller&) {
+             InsideAWait([&] {
+                 q.Put(6, 61);
+                 q.Put(1, 11);
+                 q.Put(6, 62);
+                 q.Put(4, 41);
+             });
+             q.Send();
+         },
+         {"move 1=11", "move 4=41", "move 6=62"}},
+        {"round robin goes on after the servo sent last", Order::RoundRobin, sentThenThreeWhileBusy,
+         {"move 3=30", "move 4=40", "move 1=10", "move 3=31"}},
+        {"lowest first starts from the lowest each time", Order::LowestFirst, sentThenThreeWhileBusy,
+         {"move 3=30", "move 1=10", "move 3=31", "move 4=40"}},
+        {"turns during a send's wait join the round with their latest value", Order::RoundRobin,
+         [](LiveMoves& q, Controller& c) {
+             c.duringSend = [](LiveMoves& queue) {
+                 queue.Put(0, 11);
+                 queue.Put(5, 50);
+                 queue.Put(0, 12);
+             };
+             q.Put(0, 10);
+         },
+         {"move 0=10", "move 5=50", "move 0=12"}},
+        {"switches go before moves", Order::LowestFirst,
+         [](LiveMoves& q, Controller&) {
+             InsideAWait([&] {
+                 q.Put(4);
+                 q.Put(6, kShown, Kind::Switch);
+                 q.Put(2);
+                 q.Put(1, kShown, Kind::Switch);
+                 q.Put(4, kShown, Kind::Switch);
+             });
+             q.Send();
+         },
+         {"switch 1", "switch 4", "switch 6", "move 2", "move 4"}},
+        {"a switch clicked while the moves go out waits for the next round", Order::LowestFirst,
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] {
+                 q.Put(2);
+                 q.Put(3);
+             });
+             c.duringSend = [](LiveMoves& queue) { queue.Put(0, kShown, Kind::Switch); };
+             q.Send();
+             EXPECT_TRUE(q.Waiting(0, Kind::Switch));
+             q.Send();
+         },
+         {"move 2", "move 3", "switch 0"}},
+        {"a link error drops what waits; the next turn goes out", Order::RoundRobin,
+         [](LiveMoves& q, Controller& c) {
+             c.failingSend = 1;
+             InsideAWait([&] {
+                 q.Put(1, 10);
+                 q.Put(2, 20);
+                 q.Put(3, 30, Kind::Switch);
+             });
+             q.Send();
+             for (int servo = 0; servo < kServos; ++servo) {
+                 EXPECT_FALSE(q.Waiting(servo)) << servo;
+                 EXPECT_FALSE(q.Waiting(servo, Kind::Switch)) << servo;
+             }
+             q.Put(2, 21);
+         },
+         {"switch 3=30", "move 2=21"}},
+        {"a close drops what waits and keeps nothing after it", Order::RoundRobin,
+         [](LiveMoves& q, Controller&) {
+             InsideAWait([&] {
+                 q.Put(1, 10);
+                 q.Put(2, 20, Kind::Switch);
+             });
+             q.Close();
+             q.Send();
+             q.Put(3, 30);
+             EXPECT_FALSE(q.Waiting(3));
+         },
+         {}},
+        {"a close during a send ends the round", Order::LowestFirst,
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] { q.Put(1, 10); });
+             c.duringSend = [](LiveMoves& queue) {
+                 queue.Put(2, 20);
+                 queue.Close();
+             };
+             q.Send();
+         },
+         {"move 1=10"}},
+        {"servos outside the range are ignored", Order::RoundRobin,
+         [](LiveMoves& q, Controller&) {
+             q.Put(-1, 10);
+             q.Put(kServos, 10);
+             EXPECT_FALSE(q.Waiting(-1));
+             EXPECT_FALSE(q.Waiting(kServos));
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Controller controller;
+        LiveMoves queue(kServos, c.order, 0, controller.Sender());
+        controller.queue = &queue;
+        c.steps(queue, controller);
+        EXPECT_EQ(controller.sent, c.expected);
+    }
+}
+
+// A value held back by a busy link goes out by itself once the link is free
+// when the queue has a retry interval, and only at the next Send without.
+TEST(LiveMoves, TheRetryTimerSendsOnceTheLinkIsFree) {
+    const struct {
+        int retryMs;
+        Sends afterAWhile;
+    } cases[] = {{10, {"move 3=33"}}, {0, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.retryMs);
+        Controller controller;
+        LiveMoves queue(kServos, Order::RoundRobin, c.retryMs, controller.Sender());
+        InsideAWait([&] {
+            queue.Put(3, 33);
+            // The timer runs out while the link stays busy: still nothing.
+            QElapsedTimer busy;
+            busy.start();
+            while (busy.elapsed() < 60) vxIO::Pump(QEventLoop::AllEvents);
+            EXPECT_TRUE(controller.sent.empty());
+        });
+        QTest::qWait(60);
+        EXPECT_EQ(controller.sent, c.afterAWhile);
+        queue.Send();
+        EXPECT_EQ(controller.sent, Sends{"move 3=33"});
+    }
+}
+
+// The window that owns the queue may go while a send waits (it was closed
+// meanwhile); the round ends with it.
+TEST(LiveMoves, AQueueDeletedDuringASendEndsItsRound) {
+    Controller controller;
+    auto* queue = new LiveMoves(kServos, Order::LowestFirst, 10, controller.Sender());
+    controller.queue = queue;
+    InsideAWait([&] {
+        queue->Put(1, 10);
+        queue->Put(2, 20);
+    });
+    controller.duringSend = [](LiveMoves& q) { delete &q; };
+    queue->Send();
+    QTest::qWait(30);
+    EXPECT_EQ(controller.sent, Sends{"move 1=10"});
+}
+
+}  // namespace
