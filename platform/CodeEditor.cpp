@@ -25,6 +25,7 @@
 #include "Text.h"
 #include "platform/EditorInternals.h"
 #include "platform/SafeFile.h"
+#include "vxKeyCodes.h"
 
 namespace platform {
 
@@ -433,7 +434,7 @@ void CodeEditor::OnTextChanged() {
 
 void CodeEditor::keyPressEvent(QKeyEvent* e) {
     bool handled = false;
-    emit KeyDown(this, VbKeyCode(e->key()), VbShiftState(e->modifiers()), &handled);
+    emit KeyDown(this, vxKey::CodeOf(e), vxKey::ShiftOf(e->modifiers()), &handled);
     if (handled) {
         e->accept();
         return;
@@ -449,7 +450,7 @@ void CodeEditor::keyPressEvent(QKeyEvent* e) {
 
 void CodeEditor::keyReleaseEvent(QKeyEvent* e) {
     bool handled = false;
-    emit KeyUp(this, VbKeyCode(e->key()), VbShiftState(e->modifiers()), &handled);
+    emit KeyUp(this, vxKey::CodeOf(e), vxKey::ShiftOf(e->modifiers()), &handled);
     if (!handled) QsciScintilla::keyReleaseEvent(e);
 }
 
@@ -461,7 +462,7 @@ void CodeEditor::inputMethodEvent(QInputMethodEvent* e) {
 void CodeEditor::mousePressEvent(QMouseEvent* e) {
     bool handled = false;
     const QPoint p = e->position().toPoint();
-    emit MouseDown(this, VbMouseButton(e->button()), VbShiftState(e->modifiers()), p.x(), p.y(), &handled);
+    emit MouseDown(this, vxKey::ButtonsOf(e->button()), vxKey::ShiftOf(e->modifiers()), p.x(), p.y(), &handled);
     if (handled) {
         e->accept();
         return;

@@ -11,7 +11,8 @@
 // (one per character of the dialect, Korean included) and never the line end.
 //
 // Colouring.  The colour slots, text styles and colouring languages are in
-// EditorLanguage.h; key codes and the hot-key table in EditorKeys.h.
+// EditorLanguage.h; the hot-key table in EditorKeys.h.  The key and mouse
+// events carry the key codes, shift states and buttons of vxKeyCodes.h.
 //
 // Events.  The control raises its events as Qt signals that carry the control
 // as the first argument; events with a handled flag let a handler stop the

@@ -20,6 +20,7 @@
 #include "QtPrinters.h"
 #include "Text.h"
 #include "platform/CodeEditor.h"
+#include "vxKeyCodes.h"
 
 using platform::CodeEditor;
 
@@ -674,14 +675,38 @@ TEST_F(CodeEditorTest, HiddenBufferLoadsFilesAsLines) {
 }
 
 TEST(VbKeys, MapsKeysShiftStatesAndButtons) {
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_A), 65);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_7), 55);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_F2), 113);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_F12), 123);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_Space), 32);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_unknown), 0);
-    EXPECT_EQ(platform::VbShiftState(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier), 7);
-    EXPECT_EQ(platform::VbMouseButton(Qt::RightButton), 2);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_A), 65);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_7), 55);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_F2), 113);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_F12), 123);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_Space), 32);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_unknown), 0);
+    EXPECT_EQ(vxKey::ShiftOf(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier), 7);
+    EXPECT_EQ(vxKey::ButtonsOf(Qt::RightButton), 2);
+}
+
+// The keypad's keys type their characters and raise the keypad's codes, as
+// on the servo widgets; the main keyboard's minus has no code.
+TEST(VbKeys, KeypadKeysTypeAndCarryTheKeypadCodes) {
+    CodeEditor e;
+    e.show();
+    std::vector<std::pair<int, int>> keys;
+    QObject::connect(&e, &CodeEditor::KeyDown,
+                     [&](CodeEditor*, int code, int shift, bool*) { keys.emplace_back(code, shift); });
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int code;
+    } cases[] = {
+        {Qt::Key_7, Qt::KeypadModifier, 103},    {Qt::Key_0, Qt::KeypadModifier, 96},
+        {Qt::Key_Plus, Qt::KeypadModifier, 107}, {Qt::Key_Minus, Qt::KeypadModifier, 109},
+        {Qt::Key_Minus, Qt::NoModifier, 0},      {Qt::Key_7, Qt::NoModifier, 55},
+    };
+    for (const auto& c : cases) QTest::keyClick(&e, c.key, c.modifiers);
+    EXPECT_EQ(e.WholeText(), QStringLiteral("70+--7"));
+    std::vector<std::pair<int, int>> expected;
+    for (const auto& c : cases) expected.emplace_back(c.code, 0);
+    EXPECT_EQ(keys, expected);
 }
 
 }  // namespace
