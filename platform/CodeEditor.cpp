@@ -795,6 +795,18 @@ QString CodeEditor::LineNumberText(int32_t line) const {
     return base == 16 ? text.toUpper() : text;
 }
 
+void CodeEditor::HideMargins() {
+    SetLineNumbersShown(false);
+    SetBookmarkMarginShown(false);
+    for (int margin = 0; margin < margins(); ++margin) setMarginWidth(margin, 0);
+}
+
+int CodeEditor::TextIndent() const {
+    int indent = frameWidth() + static_cast<int>(SendScintilla(SCI_GETMARGINLEFT));
+    for (int margin = 0; margin < margins(); ++margin) indent += marginWidth(margin);
+    return indent;
+}
+
 void CodeEditor::ApplyLineNumbers() {
     const bool native = (lineNumberStyle_ != lnBinary && lineNumberStyle_ != lnOctal && lineNumberStyle_ != lnHexadecimal) &&
                         firstLineNumber_ == 1;

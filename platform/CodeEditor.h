@@ -238,6 +238,12 @@ public:
     void SetFirstLineNumber(int32_t number);
     // The number shown beside a line (0-based) with the current style and start.
     QString LineNumberText(int32_t line) const;
+    // Hides every margin beside the text: the line numbers, the bookmark
+    // margin and the others.
+    void HideMargins();
+    // Pixels from the editor's left edge to where its text starts: the
+    // frame, the margins shown and the blank in front of the text.
+    int TextIndent() const;
 
     // ---- Colours and font ----------------------------------------------------------
     int32_t SlotColor(int slot) const;

@@ -674,6 +674,45 @@ TEST_F(CodeEditorTest, HiddenBufferLoadsFilesAsLines) {
     delete buffer;
 }
 
+// TextIndent is where the first character stands, whatever margins show;
+// once hidden, the margins stay hidden as lines come.
+TEST(CodeEditorMargins, TextIndentIsWhereTheTextStarts) {
+    const struct {
+        const char* name;
+        bool numbers;
+        bool bookmarks;
+        bool hide;
+    } cases[] = {
+        {"numbers", true, false, false},
+        {"numbers and bookmarks", true, true, false},
+        {"bookmarks", false, true, false},
+        {"hidden", true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CodeEditor e;
+        e.resize(300, 200);
+        e.show();
+        e.SetWholeText(QStringLiteral("0000  12"));
+        e.SetLineNumbersShown(c.numbers);
+        e.SetBookmarkMarginShown(c.bookmarks);
+        if (c.hide) {
+            e.HideMargins();
+            e.SetWholeText(QString(30, u'\r') + QStringLiteral("0000  12"));
+        }
+        const int firstCharacter =
+            e.frameWidth() + static_cast<int>(e.SendScintilla(CodeEditor::SCI_POINTXFROMPOSITION, 0UL, 0L));
+        EXPECT_EQ(e.TextIndent(), firstCharacter);
+        if (c.hide) {
+            EXPECT_FALSE(e.LineNumbersShown());
+            EXPECT_FALSE(e.BookmarkMarginShown());
+            EXPECT_EQ(e.TextIndent(), e.frameWidth() + e.SendScintilla(CodeEditor::SCI_GETMARGINLEFT));
+        } else {
+            EXPECT_GT(e.TextIndent(), e.frameWidth() + e.SendScintilla(CodeEditor::SCI_GETMARGINLEFT));
+        }
+    }
+}
+
 TEST(VbKeys, MapsKeysShiftStatesAndButtons) {
     EXPECT_EQ(vxKey::CodeOf(Qt::Key_A), 65);
     EXPECT_EQ(vxKey::CodeOf(Qt::Key_7), 55);
