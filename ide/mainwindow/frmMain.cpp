@@ -587,7 +587,8 @@ void frmMain::SetButtonImage(QAction* button, int index) {
 
 bool frmMain::MotionLocked() const { return mnuController && !mnuController->menuAction()->isEnabled(); }
 
-// Not connected yet: the Assist Window's label list and page strip.
+// Empties the Assist Window's label list and selects its first tab, when
+// the Assist Window exists.
 void frmMain::ClearAssistLabels() {
     if (frmNav* nav = frmNav::Existing()) nav->ClearLabels();
 }
