@@ -382,8 +382,8 @@ void frmMain::BuildMenus() {
 
 namespace {
 
-// The handler a toolbar key's click runs.  The keys, their order and tool
-// tips are the toolbars' table (editor/ToolbarKeys.h); each key of a
+// The handler a toolbar key's click runs.  The keys, their order, tool tips
+// and pictures are the toolbars' table (editor/ToolbarKeys.h); each key of a
 // toolbar has exactly one handler here, which the build checks.
 struct ButtonHandler {
     const char* key;
@@ -502,7 +502,7 @@ void frmMain::BuildToolbars() {
             a->setProperty("Key", QString::fromLatin1(k.key));
             a->setProperty("Tag", QString());
             a->setToolTip(QString::number(k.tip));
-            SetButtonImage(a, ImageList::ImageOfKey(QString::fromLatin1(k.key)));
+            SetButtonImage(a, k.image);
         }
         connect(bar, &QToolBar::actionTriggered, this, [this, click](QAction* a) {
             if (a && !a->isSeparator()) (this->*click)(a);
