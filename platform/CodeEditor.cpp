@@ -25,6 +25,7 @@
 #include "Text.h"
 #include "platform/EditorInternals.h"
 #include "platform/SafeFile.h"
+#include "vxKeyCodes.h"
 
 namespace platform {
 
@@ -433,7 +434,7 @@ void CodeEditor::OnTextChanged() {
 
 void CodeEditor::keyPressEvent(QKeyEvent* e) {
     bool handled = false;
-    emit KeyDown(this, VbKeyCode(e->key()), VbShiftState(e->modifiers()), &handled);
+    emit KeyDown(this, vxKey::CodeOf(e), vxKey::ShiftOf(e->modifiers()), &handled);
     if (handled) {
         e->accept();
         return;
@@ -449,7 +450,7 @@ void CodeEditor::keyPressEvent(QKeyEvent* e) {
 
 void CodeEditor::keyReleaseEvent(QKeyEvent* e) {
     bool handled = false;
-    emit KeyUp(this, VbKeyCode(e->key()), VbShiftState(e->modifiers()), &handled);
+    emit KeyUp(this, vxKey::CodeOf(e), vxKey::ShiftOf(e->modifiers()), &handled);
     if (!handled) QsciScintilla::keyReleaseEvent(e);
 }
 
@@ -461,7 +462,7 @@ void CodeEditor::inputMethodEvent(QInputMethodEvent* e) {
 void CodeEditor::mousePressEvent(QMouseEvent* e) {
     bool handled = false;
     const QPoint p = e->position().toPoint();
-    emit MouseDown(this, VbMouseButton(e->button()), VbShiftState(e->modifiers()), p.x(), p.y(), &handled);
+    emit MouseDown(this, vxKey::ButtonsOf(e->button()), vxKey::ShiftOf(e->modifiers()), p.x(), p.y(), &handled);
     if (handled) {
         e->accept();
         return;
@@ -792,6 +793,18 @@ QString CodeEditor::LineNumberText(int32_t line) const {
         base = lineNumberStyle_;
     QString text = number < 0 ? QStringLiteral("-") + QString::number(-number, base) : QString::number(number, base);
     return base == 16 ? text.toUpper() : text;
+}
+
+void CodeEditor::HideMargins() {
+    SetLineNumbersShown(false);
+    SetBookmarkMarginShown(false);
+    for (int margin = 0; margin < margins(); ++margin) setMarginWidth(margin, 0);
+}
+
+int CodeEditor::TextIndent() const {
+    int indent = frameWidth() + static_cast<int>(SendScintilla(SCI_GETMARGINLEFT));
+    for (int margin = 0; margin < margins(); ++margin) indent += marginWidth(margin);
+    return indent;
 }
 
 void CodeEditor::ApplyLineNumbers() {

@@ -11,7 +11,8 @@
 // (one per character of the dialect, Korean included) and never the line end.
 //
 // Colouring.  The colour slots, text styles and colouring languages are in
-// EditorLanguage.h; key codes and the hot-key table in EditorKeys.h.
+// EditorLanguage.h; the hot-key table in EditorKeys.h.  The key and mouse
+// events carry the key codes, shift states and buttons of vxKeyCodes.h.
 //
 // Events.  The control raises its events as Qt signals that carry the control
 // as the first argument; events with a handled flag let a handler stop the
@@ -237,6 +238,12 @@ public:
     void SetFirstLineNumber(int32_t number);
     // The number shown beside a line (0-based) with the current style and start.
     QString LineNumberText(int32_t line) const;
+    // Hides every margin beside the text: the line numbers, the bookmark
+    // margin and the others.
+    void HideMargins();
+    // Pixels from the editor's left edge to where its text starts: the
+    // frame, the margins shown and the blank in front of the text.
+    int TextIndent() const;
 
     // ---- Colours and font ----------------------------------------------------------
     int32_t SlotColor(int slot) const;

@@ -1,6 +1,7 @@
-// Keys of the code editor: the key codes, shift states and mouse buttons
-// that its key and mouse events carry, and the global table of the hot keys
-// that the editor binds to its own commands.
+// Keys of the code editor: the global table of the hot keys that the editor
+// binds to its own commands.  The key codes, shift states and mouse buttons
+// that its key and mouse events carry are those of the servo widgets'
+// events, from one map (vxKeyCodes.h).
 #pragma once
 
 #include <Qt>
@@ -8,14 +9,6 @@
 #include <cstdint>
 
 namespace platform {
-
-// Key codes and shift state as the key events carry them: letters 65-90,
-// digits 48-57, F1-F12 112-123, Space 32, Enter 13, Escape 27 and the other
-// usual codes; 0 for keys without a code (text typed through an input
-// method).  Shift state: 1 Shift, 2 Ctrl, 4 Alt, added.
-int VbKeyCode(int qtKey);
-int VbShiftState(Qt::KeyboardModifiers modifiers);
-int VbMouseButton(Qt::MouseButton button);  // 1 left, 2 right, 4 middle
 
 // A hot key of an editor command: a key (Qt::Key) with its modifiers.
 struct EditorHotKey {

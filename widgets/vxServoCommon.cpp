@@ -1,12 +1,13 @@
 #include "vxServoCommon.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QWidget>
 
 #include <limits>
+
+#include "vxKeyCodes.h"
 
 namespace vxServoSlide2Library {
 int version() { return 2; }
@@ -139,61 +140,9 @@ QFont AmbientFont(const QWidget* w) {
     return host ? host->font() : QApplication::font();
 }
 
-int16_t KeyCodeOf(const QKeyEvent* e) {
-    const int k = e->key();
-    if (k >= Qt::Key_A && k <= Qt::Key_Z) return static_cast<int16_t>(k);  // 65..90 either way
-    if (k >= Qt::Key_0 && k <= Qt::Key_9) {
-        if (e->modifiers() & Qt::KeypadModifier) return static_cast<int16_t>(96 + (k - Qt::Key_0));
-        return static_cast<int16_t>(k);
-    }
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return static_cast<int16_t>(112 + (k - Qt::Key_F1));
-    switch (k) {
-        case Qt::Key_Backspace: return 8;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab: return 9;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: return 13;
-        case Qt::Key_Shift: return 16;
-        case Qt::Key_Control: return 17;
-        case Qt::Key_Alt: return 18;
-        case Qt::Key_Pause: return 19;
-        case Qt::Key_CapsLock: return 20;
-        case Qt::Key_Escape: return 27;
-        case Qt::Key_Space: return 32;
-        case Qt::Key_PageUp: return 33;
-        case Qt::Key_PageDown: return 34;
-        case Qt::Key_End: return 35;
-        case Qt::Key_Home: return 36;
-        case Qt::Key_Left: return 37;
-        case Qt::Key_Up: return 38;
-        case Qt::Key_Right: return 39;
-        case Qt::Key_Down: return 40;
-        case Qt::Key_Insert: return 45;
-        case Qt::Key_Delete: return 46;
-        case Qt::Key_Asterisk: return 106;
-        case Qt::Key_Plus: return 107;
-        case Qt::Key_Minus: return 109;
-        case Qt::Key_Slash: return 111;
-        default: return 0;
-    }
-}
-
-int16_t ShiftOf(Qt::KeyboardModifiers m) {
-    int16_t s = 0;
-    if (m & Qt::ShiftModifier) s |= 1;
-    if (m & Qt::ControlModifier) s |= 2;
-    if (m & Qt::AltModifier) s |= 4;
-    return s;
-}
-
 int16_t ButtonsOf(const QMouseEvent* e) {
     // A press or release names its own button; a move names those held.
-    const Qt::MouseButtons b = e->type() == QEvent::MouseMove ? e->buttons() : Qt::MouseButtons(e->button());
-    int16_t n = 0;
-    if (b & Qt::LeftButton) n |= 1;
-    if (b & Qt::RightButton) n |= 2;
-    if (b & Qt::MiddleButton) n |= 4;
-    return n;
+    return vxKey::ButtonsOf(e->type() == QEvent::MouseMove ? e->buttons() : Qt::MouseButtons(e->button()));
 }
 
 }  // namespace vxServoDetail

@@ -38,7 +38,6 @@
 #define VXSERVO_EXPORT Q_DECL_IMPORT
 #endif
 
-class QKeyEvent;
 class QMouseEvent;
 class QWidget;
 
@@ -91,12 +90,9 @@ VXSERVO_EXPORT void WriteFont(vxPropertyBag& bag, const QString& key, const QFon
 // font, or the application's when it has no host.
 VXSERVO_EXPORT QFont AmbientFont(const QWidget* w);
 
-// Event arguments in the form the widgets' events carry them: key codes of
-// the virtual-key set (letters 65-90, digits 48-57, F1 112, arrows 37-40,
-// Enter 13, Esc 27, ...; 0 for a key without one), shift state 1 Shift +
-// 2 Ctrl + 4 Alt, mouse buttons 1 left + 2 right + 4 middle, positions in
-// twips.
-VXSERVO_EXPORT int16_t KeyCodeOf(const QKeyEvent* e);
-VXSERVO_EXPORT int16_t ShiftOf(Qt::KeyboardModifiers m);
+// The mouse buttons of a mouse event as the widgets' events carry them
+// (vxKeyCodes.h): a press or release names its own button, a move those
+// held.  Key codes and shift states are those of vxKeyCodes.h; positions
+// are in twips.
 VXSERVO_EXPORT int16_t ButtonsOf(const QMouseEvent* e);
 }  // namespace vxServoDetail

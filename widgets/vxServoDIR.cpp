@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include "vxKeyCodes.h"
 #include "vxServoParts.h"
 
 using vxServoDetail::PictureBox;
@@ -64,7 +65,7 @@ vxServoDIR::vxServoDIR(QWidget* parent) : QWidget(parent) {
     auto relay = [this](void (vxServoDIR::*signal)(int16_t, int16_t, float, float)) {
         return [this, signal](QMouseEvent* e) {
             const QPointF at = e->position();
-            emit(this->*signal)(vxServoDetail::ButtonsOf(e), vxServoDetail::ShiftOf(e->modifiers()),
+            emit(this->*signal)(vxServoDetail::ButtonsOf(e), vxKey::ShiftOf(e->modifiers()),
                                 static_cast<float>(at.x() * kServoTwipsPerPixel),
                                 static_cast<float>(at.y() * kServoTwipsPerPixel));
         };

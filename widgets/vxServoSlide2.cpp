@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "vxKeyCodes.h"
 #include "vxServoParts.h"
 
 using vxServoDetail::ClickLabel;
@@ -367,19 +368,19 @@ void vxServoSlide2::paintEvent(QPaintEvent*) {
 }
 
 void vxServoSlide2::keyPressEvent(QKeyEvent* e) {
-    emit KeyDown(vxServoDetail::KeyCodeOf(e), vxServoDetail::ShiftOf(e->modifiers()));
+    emit KeyDown(vxKey::CodeOf(e), vxKey::ShiftOf(e->modifiers()));
     const QString text = e->text();
     if (text.size() == 1 && text.at(0).unicode() < 128) emit KeyPress(static_cast<int16_t>(text.at(0).unicode()));
 }
 
 void vxServoSlide2::keyReleaseEvent(QKeyEvent* e) {
     if (e->isAutoRepeat()) return;
-    emit KeyUp(vxServoDetail::KeyCodeOf(e), vxServoDetail::ShiftOf(e->modifiers()));
+    emit KeyUp(vxKey::CodeOf(e), vxKey::ShiftOf(e->modifiers()));
 }
 
 void vxServoSlide2::raiseMouse(QMouseEvent* e, void (vxServoSlide2::*signal)(int16_t, int16_t, float, float)) {
     const QPointF at = e->position();
-    emit(this->*signal)(vxServoDetail::ButtonsOf(e), vxServoDetail::ShiftOf(e->modifiers()),
+    emit(this->*signal)(vxServoDetail::ButtonsOf(e), vxKey::ShiftOf(e->modifiers()),
                         static_cast<float>(at.x() * kServoTwipsPerPixel),
                         static_cast<float>(at.y() * kServoTwipsPerPixel));
 }

@@ -74,11 +74,8 @@ frm_Obj::frm_Obj(QWidget* owner) : QDialog(owner) {
     txt_obj->setFont(font);
     txt_obj->setReadOnly(true);
     // No margins: the column header must stand over the byte columns.
-    txt_obj->SetLineNumbersShown(false);
-    txt_obj->SetBookmarkMarginShown(false);
-    for (int margin = 0; margin < 5; ++margin) txt_obj->setMarginWidth(margin, 0);
-    Label1->setIndent(txt_obj->frameWidth() +
-                      static_cast<int>(txt_obj->SendScintilla(QsciScintilla::SCI_GETMARGINLEFT)));
+    txt_obj->HideMargins();
+    Label1->setIndent(txt_obj->TextIndent());
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblProcess, 1);

@@ -7,10 +7,13 @@
 #include <QMenu>
 #include <QToolBar>
 
+#include "editor/ToolbarKeys.h"
 #include "editor/frmDoc.h"
 #include "platform/CodeEditor.h"
 
 namespace {
+
+using ToolbarKeys::DocumentUse;
 
 // The menu items that act on a document, in the order they are switched.
 const char* const kDocMenus[] = {
@@ -22,24 +25,6 @@ const char* const kDocMenus[] = {
     "find", "findnext", "findprev", "mnuReplace", "goto",
     // Window
     "tilehor", "tilever", "cascade", "closeall", "wnlist"};
-
-// The keys switched off when the last document unloads.  "nline", "pline",
-// "ctag" and "reload" are on neither toolbar today; a toolbar that gains
-// them has them switched off here and on again by the activation's edit-key
-// refresh or its own rule.
-const char* const kDisableFileKeys[] = {"close",  "save",  "saveas", "saveall", "print",   "undo",     "redo",
-                                        "cut",    "copy",  "paste",  "delete",  "find",    "findnext", "findprev",
-                                        "tabl",   "tabr",  "cblock", "ublock",  "tbmark",  "nbmark",   "pbmark",
-                                        "cbmark", "nline", "pline",  "ctag",    "tilehor", "tilever",  "cascade"};
-const char* const kDisableEditKeys[] = {
-    "close",  "save",   "saveas", "saveall",  "reload",   "print", "undo",    "redo",    "cut",    "copy",
-    "paste",  "delete", "find",   "findnext", "findprev", "tabl",  "tabr",    "cblock",  "ublock", "tbmark",
-    "nbmark", "pbmark", "cbmark", "nline",    "pline",    "ctag",  "tilehor", "tilever", "cascade"};
-// The keys switched on when a document window is activated; the five
-// editing keys are not among them, they follow the editor.
-const char* const kEnableKeys[] = {"close",   "save",   "saveas", "saveall",  "print",    "tilehor", "tilever",
-                                   "cascade", "delete", "find",   "findnext", "findprev", "tabl",    "tabr",
-                                   "cblock",  "ublock", "tbmark", "nbmark",   "pbmark",   "cbmark"};
 
 QAction* MenuItem(QObject* main, const char* name) {
     if (!main) return nullptr;
@@ -60,10 +45,27 @@ QAction* Key(QToolBar* bar, const char* key) {
     return nullptr;
 }
 
-template <size_t N>
-void SetKeys(QToolBar* bar, const char* const (&keys)[N], bool enabled) {
-    for (const char* key : keys)
-        if (QAction* a = Key(bar, key)) a->setEnabled(enabled);
+// The file toolbar's key that marks the state of the keys: its first key
+// that acts on a document ("close").
+QAction* MarkerKey(QObject* main) {
+    QToolBar* file = Toolbar(main, ToolbarKeys::kFileToolbar.name);
+    for (const ToolbarKeys::Key& k : ToolbarKeys::kFileToolbar)
+        if (k.key && k.use == DocumentUse::Document) return Key(file, k.key);
+    return nullptr;
+}
+
+// Runs `apply` on the button of each key of the toolbars whose use `wanted`
+// accepts, where the window has that button.
+template <typename Wanted, typename Apply>
+void ForEachButton(QObject* main, Wanted wanted, Apply apply) {
+    for (const ToolbarKeys::Toolbar& toolbar : ToolbarKeys::kToolbars) {
+        QToolBar* bar = nullptr;
+        for (const ToolbarKeys::Key& k : toolbar) {
+            if (!k.key || !wanted(k.use)) continue;
+            if (!bar) bar = Toolbar(main, toolbar.name);
+            if (QAction* a = Key(bar, k.key)) apply(k, a);
+        }
+    }
 }
 
 void SetMenus(QObject* main, bool enabled) {
@@ -88,34 +90,26 @@ void EnableMenus(QObject* main) { SetMenus(main, true); }
 void DisableMenus(QObject* main) { SetMenus(main, false); }
 
 void DisableButtons(QObject* main) {
-    QToolBar* file = Toolbar(main, "tBar");
-    QAction* marker = Key(file, "close");
+    QAction* marker = MarkerKey(main);
     if (!marker || !marker->isEnabled()) return;
-    SetKeys(file, kDisableFileKeys, false);
-    SetKeys(Toolbar(main, "tbar2"), kDisableEditKeys, false);
+    ForEachButton(
+        main, [](DocumentUse use) { return use != DocumentUse::None; },
+        [](const ToolbarKeys::Key&, QAction* a) { a->setEnabled(false); });
 }
 
 void EnableButtons(QObject* main) {
-    QToolBar* file = Toolbar(main, "tBar");
-    QAction* marker = Key(file, "close");
+    QAction* marker = MarkerKey(main);
     if (!marker || marker->isEnabled()) return;
-    SetKeys(file, kEnableKeys, true);
-    SetKeys(Toolbar(main, "tbar2"), kEnableKeys, true);
+    // The editor's keys follow the editor (UpdateEditButtons).
+    ForEachButton(
+        main, [](DocumentUse use) { return use == DocumentUse::Document; },
+        [](const ToolbarKeys::Key&, QAction* a) { a->setEnabled(true); });
 }
 
 void UpdateEditButtons(QObject* main, const platform::CodeEditor* rt) {
-    QToolBar* bar = Toolbar(main, "tbar2");
-    if (!bar) return;
-    const struct {
-        const char* key;
-        bool (platform::CodeEditor::*can)() const;
-    } keys[] = {{"undo", &platform::CodeEditor::CanUndo},
-                {"redo", &platform::CodeEditor::CanRedo},
-                {"cut", &platform::CodeEditor::CanCut},
-                {"copy", &platform::CodeEditor::CanCopy},
-                {"paste", &platform::CodeEditor::CanPaste}};
-    for (const auto& k : keys)
-        if (QAction* a = Key(bar, k.key)) a->setEnabled(rt && (rt->*k.can)());
+    ForEachButton(
+        main, [](DocumentUse use) { return use == DocumentUse::Editor; },
+        [rt](const ToolbarKeys::Key& k, QAction* a) { a->setEnabled(rt && (rt->*k.can)()); });
 }
 
 }  // namespace DocCommandState

@@ -5,11 +5,12 @@
 //
 // The items and keys are found on the main window by their names: menu items
 // by objectName ("close", "save", ...), toolbars by objectName ("tBar",
-// "tbar2") and their buttons by the "Key" property.  An item or key the
-// window does not have is skipped.  The document window's five procedures
-// (frmDoc::EnableDocMenus and the rest) call these with the document host's
-// window; the main window calls them itself where it must put the state
-// right after a cancelled close of all documents.
+// "tbar2", "tBar3") and their buttons by the "Key" property.  Which keys act
+// on a document, and how, the toolbars' table says (editor/ToolbarKeys.h).
+// An item or key the window does not have is skipped.  The document
+// window's five procedures (frmDoc::EnableDocMenus and the rest) call these
+// with the document host's window; the main window calls them itself where
+// it must put the state right after a cancelled close of all documents.
 #pragma once
 
 class QObject;
@@ -27,12 +28,13 @@ QObject* HostWindow();
 // wanted state nothing else is touched.
 void EnableMenus(QObject* main);
 void DisableMenus(QObject* main);
-// The document keys of the file toolbar tBar and the edit toolbar tbar2.
+// The toolbar keys that act on a document: Disable switches off those of
+// DocumentUse Document and Editor, Enable switches on those of Document.
 // tBar's "close" key is the marker.
 void EnableButtons(QObject* main);
 void DisableButtons(QObject* main);
-// The undo, redo, cut, copy and paste keys of tbar2 from the editor's
-// state; all off without an editor.
+// The keys of DocumentUse Editor (undo, redo, cut, copy and paste) from the
+// editor's state; all off without an editor.
 void UpdateEditButtons(QObject* main, const platform::CodeEditor* rt);
 
 }  // namespace DocCommandState

@@ -19,17 +19,10 @@
 #include "mainwindow/DocTabStrip.h"
 #include "platform/FileNames.h"
 #include "platform/MsgBox.h"
+#include "vxKeyCodes.h"
 
 namespace {
 DocumentHost* g_host = nullptr;
-
-constexpr int kKeyF2 = 113;
-constexpr int kKeyF3 = 114;
-constexpr int kKeyF4 = 115;
-constexpr int kKeyF10 = 121;
-constexpr int kKeyF11 = 122;
-constexpr int kKeyF12 = 123;
-constexpr int kShiftCtrl = 2;
 }  // namespace
 
 frmDoc::frmDoc(QWidget* parent) : QMdiSubWindow(parent), rt(new platform::CodeEditor) {
@@ -182,7 +175,7 @@ void frmDoc::Form_Resize() {
 }
 
 frmDoc::HostCommand frmDoc::ShortcutCommand(int keyCode, int shift) {
-    if (shift & kShiftCtrl) {
+    if (shift & vxKey::CtrlMask) {
         switch (keyCode) {
         case 'N': return &DocumentHost::new_Click;
         case 'O': return &DocumentHost::open_Click;
@@ -194,7 +187,7 @@ frmDoc::HostCommand frmDoc::ShortcutCommand(int keyCode, int shift) {
         case 'F': return &DocumentHost::find_Click;
         case 'H': return &DocumentHost::mnuReplace_Click;
         case 'G': return &DocumentHost::goto_Click;
-        case kKeyF3: return &DocumentHost::findprev_Click;
+        case vxKey::F3: return &DocumentHost::findprev_Click;
         case 'C': return &DocumentHost::copy_Click;
         case 'X': return &DocumentHost::cut_Click;
         case 'V': return &DocumentHost::paste_Click;
@@ -203,13 +196,13 @@ frmDoc::HostCommand frmDoc::ShortcutCommand(int keyCode, int shift) {
         }
     }
     if (shift == 0) {
-        if (keyCode == kKeyF2) return &DocumentHost::mnuMake_Click;
-        if (keyCode == kKeyF4) return &DocumentHost::mnuCurrentCapture_Click;
+        if (keyCode == vxKey::F2) return &DocumentHost::mnuMake_Click;
+        if (keyCode == vxKey::F4) return &DocumentHost::mnuCurrentCapture_Click;
     }
     switch (keyCode) {
-    case kKeyF10: return &DocumentHost::Motor_all_off;
-    case kKeyF11: return &DocumentHost::Motor_sel_on;
-    case kKeyF12: return &DocumentHost::Motor_sel_in;
+    case vxKey::F10: return &DocumentHost::Motor_all_off;
+    case vxKey::F11: return &DocumentHost::Motor_sel_on;
+    case vxKey::F12: return &DocumentHost::Motor_sel_in;
     default: return nullptr;
     }
 }
@@ -227,8 +220,8 @@ void frmDoc::Form_KeyDown(int& KeyCode, int& Shift) {
 bool frmDoc::eventFilter(QObject* watched, QEvent* event) {
     if (watched == rt && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
         auto* key = static_cast<QKeyEvent*>(event);
-        int code = platform::VbKeyCode(key->key());
-        int shift = platform::VbShiftState(key->modifiers());
+        int code = vxKey::CodeOf(key);
+        int shift = vxKey::ShiftOf(key->modifiers());
         // Keys the window takes never reach the editor's key event.
         rt_KeyDown(rt, code, shift, nullptr);
         if (code == 0 || !g_host || !ShortcutCommand(code, shift)) return QMdiSubWindow::eventFilter(watched, event);

@@ -12,7 +12,7 @@
 //       DocTabStrip* DocumentTabs() override { return TB; }
 //       void ClearAssistLabels() override;   // empties frmNav.Label1, first tab of frmNav.Tbs
 //       platform::CommonDialog* FileDialog() override { return &cd; }
-//       void new_Click();                    // these override the host's commands
+//       void new_Click() override;           // the host's commands
 //       ...
 //   };
 //
@@ -24,7 +24,8 @@
 // - The commands: the document window's keyboard shortcuts run the main
 //   window's procedures named in DocumentHost (Ctrl+N new_Click, Ctrl+S
 //   save_Click, F2 mnuMake_Click, F10 Motor_all_off, ...).  Commands a host
-//   does not override do nothing.
+//   does not override do nothing; a host marks its commands `override`, so
+//   that a command renamed on one side only fails the build.
 // - StatusPanel, CodeTipOption, EditMenu: what the editor events of the
 //   window use: panel 2 of the status bar shows the caret's line and column,
 //   the checked tip option lets Space bring up a code tip, and the right

@@ -20,12 +20,10 @@
 #include "documents/modReg.h"
 #include "editor/CodeTips.h"
 #include "mainwindow/DocTabStrip.h"
+#include "vxKeyCodes.h"
 
 namespace {
 
-constexpr int kKeyF4 = 115;
-constexpr int kKeySpace = 32;
-constexpr int kRightButton = 2;
 constexpr int kTipNone = 0;
 constexpr int kTipFilled = 4;
 
@@ -87,13 +85,13 @@ void frmDoc::rt_KeyDown(platform::CodeEditor* control, int KeyCode, int Shift, b
     (void)control;
     (void)handled;
     // A capture waits for a second F4 alone; any other key starts it over.
-    if (!(KeyCode == kKeyF4 && Shift == 0)) modMain::CapturePending = false;
+    if (!(KeyCode == vxKey::F4 && Shift == 0)) modMain::CapturePending = false;
 }
 
 void frmDoc::rt_KeyUp(platform::CodeEditor* control, int KeyCode, int Shift, bool* handled) {
     (void)control;
     (void)handled;
-    if (KeyCode != kKeySpace || Shift != 0) return;
+    if (KeyCode != vxKey::Space || Shift != 0) return;
     QAction* option = Host() ? Host()->CodeTipOption() : nullptr;
     if (!option || !option->isChecked()) return;
     const platform::EditorRange range = rt->Selection(true);
@@ -103,7 +101,7 @@ void frmDoc::rt_KeyUp(platform::CodeEditor* control, int KeyCode, int Shift, boo
 void frmDoc::rt_MouseDown(platform::CodeEditor* control, int Button, int Shift, int x, int y, bool* handled) {
     (void)Shift;
     (void)handled;
-    if (Button != kRightButton) return;
+    if (Button != vxKey::RightButton) return;
     QMenu* menu = Host() ? Host()->EditMenu() : nullptr;
     if (menu) menu->popup(control->mapToGlobal(QPoint(x, y)));
 }

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "build/DownloadProgram.h"
+#include "editor/ToolbarKeys.h"
 #include "editor/frmNav.h"
 #include "link/vxIO.h"
 #include "mainwindow/DocTabStrip.h"
@@ -381,93 +382,102 @@ void frmMain::BuildMenus() {
 
 namespace {
 
-// One toolbar button: its key, the string number of its tool tip and the
-// handler its click runs.  A row without key is a separator.
-struct ToolbarButton {
+// The handler a toolbar key's click runs.  The keys, their order, tool tips
+// and pictures are the toolbars' table (editor/ToolbarKeys.h); each key of a
+// toolbar has exactly one handler here, which the build checks.
+struct ButtonHandler {
     const char* key;
-    int tip;
     void (frmMain::*handler)();
 };
 
-constexpr ToolbarButton kSeparator{nullptr, 0, nullptr};
-
 // The file toolbar tBar.
-const ToolbarButton kFileButtons[] = {
-    {"new", 1011, &frmMain::new_Click},
-    {"open", 1012, &frmMain::open_Click},
-    {"close", 1013, &frmMain::close_Click},
-    kSeparator,
-    {"save", 1014, &frmMain::save_Click},
-    {"saveall", 1016, &frmMain::saveall_Click},
-    {"saveas", 1015, &frmMain::saveas_Click},
-    kSeparator,
-    {"print", 1017, &frmMain::print2_Click},
-    kSeparator,
-    {"tilehor", 1061, &frmMain::ArrangeTileHorizontal},
-    {"tilever", 1062, &frmMain::ArrangeTileVertical},
-    {"cascade", 1063, &frmMain::ArrangeCascade},
-    kSeparator,
-    {"help", 1067, &frmMain::about_Click},
-    {"Note", 8024, &frmMain::mnuEdit_Note_Click},
+constexpr ButtonHandler kFileHandlers[] = {
+    {"new", &frmMain::new_Click},
+    {"open", &frmMain::open_Click},
+    {"close", &frmMain::close_Click},
+    {"save", &frmMain::save_Click},
+    {"saveall", &frmMain::saveall_Click},
+    {"saveas", &frmMain::saveas_Click},
+    {"print", &frmMain::print2_Click},
+    {"tilehor", &frmMain::ArrangeTileHorizontal},
+    {"tilever", &frmMain::ArrangeTileVertical},
+    {"cascade", &frmMain::ArrangeCascade},
+    {"help", &frmMain::about_Click},
+    {"Note", &frmMain::mnuEdit_Note_Click},
 };
 
 // The edit toolbar tbar2.
-const ToolbarButton kEditButtons[] = {
-    {"undo", 1021, &frmMain::UndoAndUpdateButtons},
-    {"redo", 1022, &frmMain::RedoAndUpdateButtons},
-    kSeparator,
-    {"cut", 1023, &frmMain::cut_Click},
-    {"copy", 1024, &frmMain::copy_Click},
-    {"paste", 1025, &frmMain::paste_Click},
-    {"delete", 1026, &frmMain::delete_Click},
-    kSeparator,
-    {"find", 1031, &frmMain::find_Click},
-    {"findnext", 1032, &frmMain::findnext_Click},
-    {"findprev", 1033, &frmMain::findprev_Click},
-    kSeparator,
-    {"tabl", 2002, &frmMain::IndentSelection},
-    {"tabr", 2003, &frmMain::UnindentSelection},
-    kSeparator,
-    {"cblock", 1027, &frmMain::mnuComment_Click},
-    {"ublock", 1028, &frmMain::mnuUncomment_Click},
-    kSeparator,
-    {"tbmark", 2004, &frmMain::ToggleBookmark},
-    {"nbmark", 2005, &frmMain::NextBookmark},
-    {"pbmark", 2006, &frmMain::PreviousBookmark},
-    {"cbmark", 2007, &frmMain::ClearBookmarks},
+constexpr ButtonHandler kEditHandlers[] = {
+    {"undo", &frmMain::UndoAndUpdateButtons},
+    {"redo", &frmMain::RedoAndUpdateButtons},
+    {"cut", &frmMain::cut_Click},
+    {"copy", &frmMain::copy_Click},
+    {"paste", &frmMain::paste_Click},
+    {"delete", &frmMain::delete_Click},
+    {"find", &frmMain::find_Click},
+    {"findnext", &frmMain::findnext_Click},
+    {"findprev", &frmMain::findprev_Click},
+    {"tabl", &frmMain::IndentSelection},
+    {"tabr", &frmMain::UnindentSelection},
+    {"cblock", &frmMain::mnuComment_Click},
+    {"ublock", &frmMain::mnuUncomment_Click},
+    {"tbmark", &frmMain::ToggleBookmark},
+    {"nbmark", &frmMain::NextBookmark},
+    {"pbmark", &frmMain::PreviousBookmark},
+    {"cbmark", &frmMain::ClearBookmarks},
 };
 
 // The controller toolbar tBar3: the keys run the Compile and Controller menu
 // handlers and the servo quick commands (mainwindow/frmMainController.cpp).
-const ToolbarButton kControllerButtons[] = {
-    {"compile", 1049, &frmMain::mnuMake_Click},
-    {"download", 1050, &frmMain::mnuDown_Click},
-    {"runall", 1051, &frmMain::mnuAllRun_Click},
-    kSeparator,
-    {"coninfo", 1054, &frmMain::mnuConInfo_Click},
-    {"motor", 1055, &frmMain::mnuMotorControl_Click},
-    {"linecontrol", 1056, &frmMain::mnuCurrentLineControl_Click},
-    kSeparator,
-    {"memclear", 1057, &frmMain::mnuMemClear_Click},
-    {"reset", 1060, &frmMain::mnuConReset_Click},
-    {"run", 1058, &frmMain::mnuConRun_Click},
-    {"stop", 1059, &frmMain::mnuConStop_Click},
-    kSeparator,
-    {"kestra", 7000, &frmMain::mnuMotorControlKESTRA_Click},
-    kSeparator,
-    {"motor_off", 8026, &frmMain::Motor_all_off},
-    {"motor_on", 8027, &frmMain::Motor_sel_on},
-    {"motor_in", 8028, &frmMain::Motor_sel_in},
+constexpr ButtonHandler kControllerHandlers[] = {
+    {"compile", &frmMain::mnuMake_Click},
+    {"download", &frmMain::mnuDown_Click},
+    {"runall", &frmMain::mnuAllRun_Click},
+    {"coninfo", &frmMain::mnuConInfo_Click},
+    {"motor", &frmMain::mnuMotorControl_Click},
+    {"linecontrol", &frmMain::mnuCurrentLineControl_Click},
+    {"memclear", &frmMain::mnuMemClear_Click},
+    {"reset", &frmMain::mnuConReset_Click},
+    {"run", &frmMain::mnuConRun_Click},
+    {"stop", &frmMain::mnuConStop_Click},
+    {"kestra", &frmMain::mnuMotorControlKESTRA_Click},
+    {"motor_off", &frmMain::Motor_all_off},
+    {"motor_on", &frmMain::Motor_sel_on},
+    {"motor_in", &frmMain::Motor_sel_in},
 };
+
+constexpr bool SameKey(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// Whether every key of the toolbar has exactly one handler and every
+// handler a key of the toolbar.
+template <size_t N>
+constexpr bool OneHandlerPerKey(const ToolbarKeys::Toolbar& toolbar, const ButtonHandler (&handlers)[N]) {
+    size_t keys = 0;
+    for (const ToolbarKeys::Key& k : toolbar) {
+        if (!k.key) continue;
+        ++keys;
+        size_t found = 0;
+        for (const ButtonHandler& h : handlers) found += SameKey(k.key, h.key) ? 1 : 0;
+        if (found != 1) return false;
+    }
+    return keys == N;
+}
+
+static_assert(OneHandlerPerKey(ToolbarKeys::kFileToolbar, kFileHandlers));
+static_assert(OneHandlerPerKey(ToolbarKeys::kEditToolbar, kEditHandlers));
+static_assert(OneHandlerPerKey(ToolbarKeys::kControllerToolbar, kControllerHandlers));
 
 // Runs the handler of the clicked button's key (compared exactly, case
 // included); a key the table does not hold does nothing.
 template <size_t N>
-void RunButton(frmMain& w, const ToolbarButton (&table)[N], QAction* button) {
+void RunButton(frmMain& w, const ButtonHandler (&table)[N], QAction* button) {
     if (!button) return;
     const QString key = button->property("Key").toString();
-    for (const ToolbarButton& b : table) {
-        if (b.key && key == QLatin1String(b.key)) {
+    for (const ButtonHandler& b : table) {
+        if (key == QLatin1String(b.key)) {
             (w.*b.handler)();
             return;
         }
@@ -477,23 +487,22 @@ void RunButton(frmMain& w, const ToolbarButton (&table)[N], QAction* button) {
 }  // namespace
 
 void frmMain::BuildToolbars() {
-    auto build = [this](const char* name, const auto& buttons, void (frmMain::*click)(QAction*)) {
-        auto* bar = new QToolBar(QString::fromLatin1(name), this);
-        bar->setObjectName(QString::fromLatin1(name));
+    auto build = [this](const ToolbarKeys::Toolbar& toolbar, void (frmMain::*click)(QAction*)) {
+        auto* bar = new QToolBar(QString::fromLatin1(toolbar.name), this);
+        bar->setObjectName(QString::fromLatin1(toolbar.name));
         bar->setIconSize(QSize(20, 20));
         bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
         bar->setFloatable(false);
-        for (const ToolbarButton& b : buttons) {
-            if (!b.key) {
+        for (const ToolbarKeys::Key& k : toolbar) {
+            if (!k.key) {
                 bar->addSeparator();
                 continue;
             }
-            const QString key = QString::fromLatin1(b.key);
             QAction* a = bar->addAction(QString());
-            a->setProperty("Key", key);
+            a->setProperty("Key", QString::fromLatin1(k.key));
             a->setProperty("Tag", QString());
-            a->setToolTip(QString::number(b.tip));
-            SetButtonImage(a, ImageList::ImageOfKey(key));
+            a->setToolTip(QString::number(k.tip));
+            SetButtonImage(a, k.image);
         }
         connect(bar, &QToolBar::actionTriggered, this, [this, click](QAction* a) {
             if (a && !a->isSeparator()) (this->*click)(a);
@@ -502,22 +511,22 @@ void frmMain::BuildToolbars() {
         return bar;
     };
 
-    tBar = build("tBar", kFileButtons, &frmMain::tBar_ButtonClick);
-    tbar2 = build("tbar2", kEditButtons, &frmMain::tbar2_ButtonClick);
+    tBar = build(ToolbarKeys::kFileToolbar, &frmMain::tBar_ButtonClick);
+    tbar2 = build(ToolbarKeys::kEditToolbar, &frmMain::tbar2_ButtonClick);
     // The controller toolbar starts the cool bar's second row.
     addToolBarBreak(Qt::TopToolBarArea);
-    tBar3 = build("tBar3", kControllerButtons, &frmMain::tBar3_ButtonClick);
+    tBar3 = build(ToolbarKeys::kControllerToolbar, &frmMain::tBar3_ButtonClick);
 }
 
-void frmMain::tBar_ButtonClick(QAction* Button) { RunButton(*this, kFileButtons, Button); }
+void frmMain::tBar_ButtonClick(QAction* Button) { RunButton(*this, kFileHandlers, Button); }
 
-void frmMain::tbar2_ButtonClick(QAction* Button) { RunButton(*this, kEditButtons, Button); }
+void frmMain::tbar2_ButtonClick(QAction* Button) { RunButton(*this, kEditHandlers, Button); }
 
 // Every controller key first shows the port in status panel 2, even when its
 // command then fails.
 void frmMain::tBar3_ButtonClick(QAction* Button) {
     SetPortPanel();
-    RunButton(*this, kControllerButtons, Button);
+    RunButton(*this, kControllerHandlers, Button);
 }
 
 void frmMain::BuildBottomPane() {
@@ -587,7 +596,8 @@ void frmMain::SetButtonImage(QAction* button, int index) {
 
 bool frmMain::MotionLocked() const { return mnuController && !mnuController->menuAction()->isEnabled(); }
 
-// Not connected yet: the Assist Window's label list and page strip.
+// Empties the Assist Window's label list and selects its first tab, when
+// the Assist Window exists.
 void frmMain::ClearAssistLabels() {
     if (frmNav* nav = frmNav::Existing()) nav->ClearLabels();
 }

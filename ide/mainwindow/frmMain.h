@@ -263,32 +263,32 @@ public:
     bool Unloaded() const { return unloaded_; }
 
     // ---- Menu and toolbar handlers ----------------------------------------------
-    void new_Click();
-    void open_Click();
+    void new_Click() override;
+    void open_Click() override;
     void close_Click();
-    void save_Click();
+    void save_Click() override;
     void saveas_Click();
     void saveall_Click();
-    void Prints_Click();
+    void Prints_Click() override;
     void printsetup_Click();
     void mnuRec_Click(int Index);
     void mnuRecent_Open_Click();
     void exit_Click();
-    void undo_Click();
-    void redo_Click();
-    void cut_Click();
-    void copy_Click();
-    void paste_Click();
+    void undo_Click() override;
+    void redo_Click() override;
+    void cut_Click() override;
+    void copy_Click() override;
+    void paste_Click() override;
     void delete_Click();
     void mnuComment_Click();
     void mnuUncomment_Click();
-    void selectall_Click();
+    void selectall_Click() override;
     void selectline_Click();
-    void find_Click();
+    void find_Click() override;
     void findnext_Click();
-    void findprev_Click();
-    void mnuReplace_Click();
-    void goto_Click();
+    void findprev_Click() override;
+    void mnuReplace_Click() override;
+    void goto_Click() override;
     void toolbar_Click();
     void statusbar2_Click();
     void quicknav_Click();
@@ -304,8 +304,8 @@ public:
     void genhelp_Click();
     void about_Click();
 
-    void mnuMake_Click();
-    void mnuDown_Click();
+    void mnuMake_Click() override;
+    void mnuDown_Click() override;
     void mnuAllRun_Click();
     void mnuDebug_Click();
     void mnuConInfo_Click();
@@ -315,7 +315,7 @@ public:
     void mnuMemClear_Click();
     void mnuCurrentLineControl_Click();
     void mnuCurrentGroupControl_Click();
-    void mnuCurrentCapture_Click();
+    void mnuCurrentCapture_Click() override;
     void mnuMotor_all_OFF_Click();
     void mnuMotor_sel_ON_Click();
     void mnuMotor_sel_IN_Click();
@@ -389,9 +389,9 @@ public:
     // MotorWasOn: which of the servos 0 to 23 were on when Motor_all_off
     // switched them off; Motor_sel_on switches those on again.
     std::array<bool, 24> MotorWasOn{};
-    void Motor_all_off();
-    void Motor_sel_on();
-    void Motor_sel_in();
+    void Motor_all_off() override;
+    void Motor_sel_on() override;
+    void Motor_sel_in() override;
     void AddText(const QString& text);
     void MessageBox(const QString& prompt, int32_t buttons, const QString& title);
 

@@ -1,11 +1,8 @@
 // frmMain: the File, Edit, Search, View, Window and Help menu handlers, the
 // commands of the toolbar keys without a menu item, and the tab-strip and
 // status-bar handlers.  The Compile, Controller and Set menus are in
-// mainwindow/frmMainController.cpp; the toolbars' key tables in frmMain.cpp.
-//
-// Commands whose work belongs to windows and procedures that the program
-// does not have yet are present with their names and do nothing; each such
-// handler is marked "not connected yet".
+// mainwindow/frmMainController.cpp; the toolbars' keys in
+// editor/ToolbarKeys.h and the handlers of their keys in frmMain.cpp.
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>

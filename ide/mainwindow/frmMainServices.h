@@ -1,8 +1,7 @@
 // The services of other modules that the main window's start-up, shut-down
 // and commands call: documents, editor settings and colouring language, the
 // command-set file, the Assist Window.  The main window calls them only
-// through here, so each is one place to connect.  The Assist Window is not
-// there yet: its panel stays empty.
+// through here, so each is one place to connect.
 #pragma once
 
 #include <QString>

@@ -20,6 +20,7 @@
 #include "QtPrinters.h"
 #include "Text.h"
 #include "platform/CodeEditor.h"
+#include "vxKeyCodes.h"
 
 using platform::CodeEditor;
 
@@ -673,15 +674,78 @@ TEST_F(CodeEditorTest, HiddenBufferLoadsFilesAsLines) {
     delete buffer;
 }
 
+// TextIndent is where the first character stands, whatever margins show;
+// once hidden, the margins stay hidden as lines come.
+TEST(CodeEditorMargins, TextIndentIsWhereTheTextStarts) {
+    const struct {
+        const char* name;
+        bool numbers;
+        bool bookmarks;
+        bool hide;
+    } cases[] = {
+        {"numbers", true, false, false},
+        {"numbers and bookmarks", true, true, false},
+        {"bookmarks", false, true, false},
+        {"hidden", true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CodeEditor e;
+        e.resize(300, 200);
+        e.show();
+        e.SetWholeText(QStringLiteral("0000  12"));
+        e.SetLineNumbersShown(c.numbers);
+        e.SetBookmarkMarginShown(c.bookmarks);
+        if (c.hide) {
+            e.HideMargins();
+            e.SetWholeText(QString(30, u'\r') + QStringLiteral("0000  12"));
+        }
+        const int firstCharacter =
+            e.frameWidth() + static_cast<int>(e.SendScintilla(CodeEditor::SCI_POINTXFROMPOSITION, 0UL, 0L));
+        EXPECT_EQ(e.TextIndent(), firstCharacter);
+        if (c.hide) {
+            EXPECT_FALSE(e.LineNumbersShown());
+            EXPECT_FALSE(e.BookmarkMarginShown());
+            EXPECT_EQ(e.TextIndent(), e.frameWidth() + e.SendScintilla(CodeEditor::SCI_GETMARGINLEFT));
+        } else {
+            EXPECT_GT(e.TextIndent(), e.frameWidth() + e.SendScintilla(CodeEditor::SCI_GETMARGINLEFT));
+        }
+    }
+}
+
 TEST(VbKeys, MapsKeysShiftStatesAndButtons) {
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_A), 65);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_7), 55);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_F2), 113);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_F12), 123);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_Space), 32);
-    EXPECT_EQ(platform::VbKeyCode(Qt::Key_unknown), 0);
-    EXPECT_EQ(platform::VbShiftState(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier), 7);
-    EXPECT_EQ(platform::VbMouseButton(Qt::RightButton), 2);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_A), 65);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_7), 55);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_F2), 113);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_F12), 123);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_Space), 32);
+    EXPECT_EQ(vxKey::CodeOf(Qt::Key_unknown), 0);
+    EXPECT_EQ(vxKey::ShiftOf(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier), 7);
+    EXPECT_EQ(vxKey::ButtonsOf(Qt::RightButton), 2);
+}
+
+// The keypad's keys type their characters and raise the keypad's codes, as
+// on the servo widgets; the main keyboard's minus has no code.
+TEST(VbKeys, KeypadKeysTypeAndCarryTheKeypadCodes) {
+    CodeEditor e;
+    e.show();
+    std::vector<std::pair<int, int>> keys;
+    QObject::connect(&e, &CodeEditor::KeyDown,
+                     [&](CodeEditor*, int code, int shift, bool*) { keys.emplace_back(code, shift); });
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int code;
+    } cases[] = {
+        {Qt::Key_7, Qt::KeypadModifier, 103},    {Qt::Key_0, Qt::KeypadModifier, 96},
+        {Qt::Key_Plus, Qt::KeypadModifier, 107}, {Qt::Key_Minus, Qt::KeypadModifier, 109},
+        {Qt::Key_Minus, Qt::NoModifier, 0},      {Qt::Key_7, Qt::NoModifier, 55},
+    };
+    for (const auto& c : cases) QTest::keyClick(&e, c.key, c.modifiers);
+    EXPECT_EQ(e.WholeText(), QStringLiteral("70+--7"));
+    std::vector<std::pair<int, int>> expected;
+    for (const auto& c : cases) expected.emplace_back(c.code, 0);
+    EXPECT_EQ(keys, expected);
 }
 
 }  // namespace

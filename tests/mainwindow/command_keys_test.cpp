@@ -330,6 +330,45 @@ TEST_F(CommandKeysTest, DocumentCommandsFollowTheDocuments) {
     EXPECT_FALSE(frmMain::Button(w.tbar2, "cut")->isEnabled());
 }
 
+// Once the last document has closed, the keys that act without a document
+// are the only ones left on, on every toolbar; a new document brings back
+// all but the editing keys its empty editor cannot use.
+TEST_F(CommandKeysTest, WithoutADocumentOnlyTheKeysThatNeedNoneStayOn) {
+    frmMain& w = Start();
+    const QStringList controllerKeys = {"compile",     "download", "runall",  "coninfo", "motor",
+                                        "linecontrol", "memclear", "reset",   "run",     "stop",
+                                        "motor_off",   "motor_on", "motor_in"};
+    const QStringList editingKeys = {"undo", "redo", "cut", "copy"};
+    struct Toolbar {
+        QToolBar* bar;
+        QStringList onWithout;  // on without a document
+        QStringList offWith;    // off with a new, empty document
+    };
+    const Toolbar toolbars[] = {
+        {w.tBar, {"new", "open", "help", "Note"}, {}},
+        {w.tbar2, {}, editingKeys},
+        {w.tBar3, controllerKeys, {}},
+    };
+    auto expectKeys = [&](bool document) {
+        for (const Toolbar& t : toolbars) {
+            for (QAction* a : t.bar->actions()) {
+                const QString key = a->property("Key").toString();
+                // A hidden key (help, without a help file) is never on; the
+                // humanoid key follows the model, paste the clipboard.
+                if (a->isSeparator() || !a->isVisible() || key == "kestra" || (document && key == "paste")) continue;
+                const bool on = document ? !t.offWith.contains(key) : t.onWithout.contains(key);
+                EXPECT_EQ(a->isEnabled(), on) << (document ? "with " : "without ") << key.toStdString();
+            }
+        }
+    };
+    w.close_Click();
+    ASSERT_TRUE(w.mdi->subWindowList().isEmpty());
+    expectKeys(false);
+    w.new_Click();
+    ASSERT_EQ(w.mdi->subWindowList().size(), 1);
+    expectKeys(true);
+}
+
 // "close" marks the whole set: an enable with "close" already on touches
 // nothing else.
 TEST_F(CommandKeysTest, EnablingTwiceDoesTheWorkOnce) {

@@ -1,8 +1,9 @@
 // The three toolbars of the main window: every key runs its handler through
-// its toolbar's table, buttons are found by key wherever they stand, and a
-// key no table holds does nothing.
+// its toolbar's table and shows a picture of its own, buttons are found by
+// key wherever they stand, and a key no table holds does nothing.
 #include <QAction>
 #include <QLabel>
+#include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include "MainWindowFixture.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
+#include "mainwindow/ImageList.h"
 #include "mainwindow/MainWindowTools.h"
 #include "platform/CodeEditor.h"
 
@@ -258,6 +260,24 @@ TEST_F(ToolbarKeysTest, KeysAreComparedExactlyAndUnknownKeysDoNothing) {
     EXPECT_TRUE(calls_.isEmpty());
     w.tBar_ButtonClick(&stranger);
     EXPECT_EQ(calls_, QStringList{"ShowNote"});
+}
+
+TEST_F(ToolbarKeysTest, EveryKeyShowsAPictureOfItsOwn) {
+    frmMain& w = Start();
+    QMap<int, QString> owners;  // image number -> key
+    for (QToolBar* bar : {w.tBar, w.tbar2, w.tBar3}) {
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator()) continue;
+            const QString key = a->property("Key").toString();
+            const int image = a->property("Image").toInt();
+            SCOPED_TRACE(key.toStdString());
+            EXPECT_TRUE(w.img->Has(image)) << image;
+            EXPECT_FALSE(a->icon().isNull());
+            EXPECT_FALSE(owners.contains(image))
+                << "image " << image << " also on " << owners.value(image).toStdString();
+            owners.insert(image, key);
+        }
+    }
 }
 
 TEST_F(ToolbarKeysTest, ButtonsAreFoundByKeyWhereverTheyStand) {
