@@ -4,9 +4,9 @@
 #include <QWidget>
 
 #include "build/CompilePipeline.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/StringTable.h"
+#include "documents/modMain.h"
 #include "link/frmRun.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"

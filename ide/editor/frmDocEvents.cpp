@@ -11,12 +11,12 @@
 
 #include "QUARVELv2.h"
 #include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"
 #include "documents/VbText.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "editor/CodeTips.h"
 #include "mainwindow/DocTabStrip.h"

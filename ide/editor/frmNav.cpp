@@ -22,12 +22,12 @@
 #include <algorithm>
 #include <limits>
 
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
 #include "documents/RecentFiles.h"
 #include "documents/StringTable.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/DockPanels.h"

@@ -21,11 +21,11 @@
 #include <algorithm>
 
 #include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Twips.h"

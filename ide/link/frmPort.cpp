@@ -17,10 +17,10 @@
 #include <cmath>
 #include <limits>
 
-#include "build/modMain.h"
 #include "documents/LocalizeForm.h"
 #include "documents/VbNumbers.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CommControl.h"

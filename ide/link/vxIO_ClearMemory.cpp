@@ -6,10 +6,10 @@
 
 #include "build/CompilePipeline.h"
 #include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
+#include "documents/modMain.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"

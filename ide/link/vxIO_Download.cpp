@@ -10,8 +10,8 @@
 #include <cmath>
 
 #include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
+#include "documents/modMain.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CommControl.h"

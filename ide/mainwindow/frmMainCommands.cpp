@@ -18,12 +18,12 @@
 
 #include <algorithm>
 
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "editor/DocCommandState.h"
 #include "editor/DocumentFiles.h"

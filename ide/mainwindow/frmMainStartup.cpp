@@ -21,13 +21,13 @@
 
 #include <cmath>
 
-#include "build/modMain.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"

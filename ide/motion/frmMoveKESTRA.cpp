@@ -20,11 +20,11 @@
 #include <utility>
 
 #include "build/MotorLimits.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
