@@ -6,10 +6,9 @@
 
 #include "QUARVELv2.h"
 #include "build/CompilePipeline.h"
-#include "build/DownloadProgram.h"
 #include "documents/Documents.h"
 #include "documents/ObjectFile.h"
-#include "editor/frmDoc.h"
+#include "link/DownloadProgram.h"
 #include "link/frmWait.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
@@ -18,14 +17,13 @@ namespace modMain {
 
 CompileContext ActiveDocumentContext() {
     CompileContext ctx;
-    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
-    if (!doc || !doc->rt) return ctx;
+    QPointer<platform::CodeEditor> rt = modApp::DocumentEditor(modApp::ActiveDoc);
+    if (!rt) return ctx;
 
     qvv2::QUARVELv2* basic = &Basic();
     ctx.basic = basic;
-    ctx.fileName = doc->FileName;
+    ctx.fileName = modApp::DocumentFileName(modApp::ActiveDoc);
 
-    QPointer<platform::CodeEditor> rt = doc->rt;
     ctx.text = [rt] { return rt ? rt->WholeText() : QString(); };
     ctx.lineCount = [rt] { return rt ? static_cast<int>(rt->LineCount()) : 0; };
     ctx.lineText = [rt](int i) { return rt ? rt->LineText(i) : QString(); };

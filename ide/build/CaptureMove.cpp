@@ -5,13 +5,12 @@
 #include "QUARVELv2.h"
 #include "build/CompilePipeline.h"
 #include "build/DirectRun.h"
-#include "build/DownloadProgram.h"
 #include "build/TokenizeLine.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
 #include "documents/VbText.h"
 #include "documents/modMain.h"
-#include "editor/frmDoc.h"
+#include "link/DownloadProgram.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
@@ -37,7 +36,7 @@ void ClearPending() {
 
 // The document window of the pending first press: two untitled documents
 // share their (empty) file name, but a press in the other one starts over.
-QPointer<frmDoc> g_captureDoc;
+QPointer<QObject> g_captureDoc;
 
 // The blanks and TABs that stand right before the comment at `start`.
 QString GapBefore(const QString& text, qsizetype start) {
@@ -73,10 +72,10 @@ QString ParallelCaptureMessage() {
 void CaptureToMoveLine() {
     const DirectCommand command;
     if (!command) return;
-    QPointer<frmDoc> doc = modApp::Docs(modApp::ActiveDoc);
-    if (!doc || !doc->rt) return;
-    QPointer<platform::CodeEditor> rt = doc->rt;
-    const QString fileName = doc->FileName;
+    QPointer<QObject> doc = modApp::DocumentWindow(modApp::ActiveDoc);
+    QPointer<platform::CodeEditor> rt = modApp::DocumentEditor(modApp::ActiveDoc);
+    if (!doc || !rt) return;
+    const QString fileName = modApp::DocumentFileName(modApp::ActiveDoc);
     const platform::EditorRange caret = rt->Selection(false);
     const int32_t line = caret.EndLineNo;
     const QString text = rt->LineText(line);

@@ -11,6 +11,7 @@
 #include "documents/Files.h"
 #include "documents/StringTable.h"
 #include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "platform/MsgBox.h"
 
 namespace modMain {

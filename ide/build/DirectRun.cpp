@@ -6,12 +6,11 @@
 
 #include "QUARVELv2.h"
 #include "build/CompilePipeline.h"
-#include "build/DownloadProgram.h"
 #include "build/TokenizeLine.h"
 #include "documents/Documents.h"
 #include "documents/VbText.h"
 #include "documents/modMain.h"
-#include "editor/frmDoc.h"
+#include "link/DownloadProgram.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CodeEditor.h"
@@ -55,8 +54,7 @@ int Model() { return (ControllerID >= 1 && ControllerID <= 3) ? ControllerID : 1
 
 // The active document's editor, or nullptr.
 platform::CodeEditor* ActiveEditor() {
-    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
-    return doc ? doc->rt : nullptr;
+    return modApp::ActiveEditor();
 }
 
 // A text that ends a command at once: empty after trimming, or a label line.

@@ -16,9 +16,9 @@
 #include <cmath>
 
 #include "QUARVELv2.h"
-#include "build/DownloadProgram.h"
 #include "build/EventYield.h"
 #include "documents/LocalizeForm.h"
+#include "link/DownloadProgram.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 #include "platform/Twips.h"

@@ -15,8 +15,8 @@
 #include "documents/modApp.h"
 #include "documents/modMain.h"
 #include "documents/modReg.h"
+#include "editor/DocTabStrip.h"
 #include "editor/DocumentFiles.h"
-#include "mainwindow/DocTabStrip.h"
 #include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 

@@ -10,7 +10,6 @@
 #include <optional>
 
 #include "QUARVELv2.h"
-#include "build/DownloadProgram.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"
@@ -19,7 +18,8 @@
 #include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "editor/CodeTips.h"
-#include "mainwindow/DocTabStrip.h"
+#include "editor/DocTabStrip.h"
+#include "link/DownloadProgram.h"
 
 namespace {
 

@@ -28,9 +28,9 @@
 #include "documents/StringTable.h"
 #include "documents/modApp.h"
 #include "documents/modMain.h"
+#include "editor/DockPanels.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
-#include "mainwindow/DockPanels.h"
 #include "platform/FileNames.h"
 #include "platform/Twips.h"
 

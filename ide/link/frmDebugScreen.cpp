@@ -20,12 +20,12 @@
 
 #include <algorithm>
 
-#include "build/DownloadProgram.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
 #include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Twips.h"

@@ -4,12 +4,11 @@
 
 #include <string>
 
-#include "build/CompilePipeline.h"
-#include "build/DownloadProgram.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
 #include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"

@@ -16,11 +16,11 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "build/DownloadProgram.h"
+#include "editor/DocTabStrip.h"
+#include "editor/DockPanels.h"
 #include "editor/frmNav.h"
+#include "link/DownloadProgram.h"
 #include "link/vxIO.h"
-#include "mainwindow/DocTabStrip.h"
-#include "mainwindow/DockPanels.h"
 #include "mainwindow/ImageList.h"
 #include "platform/Twips.h"
 

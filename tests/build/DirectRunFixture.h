@@ -18,6 +18,7 @@
 #include "documents/Documents.h"
 #include "documents/modMain.h"
 #include "editor/frmDoc.h"
+#include "link/DownloadProgram.h"
 #include "link/frmRun.h"
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"

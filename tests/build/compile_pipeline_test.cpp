@@ -16,6 +16,7 @@
 #include "ScriptedDialogs.h"
 #include "build/CompilePipeline.h"
 #include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 
 namespace {
 

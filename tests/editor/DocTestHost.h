@@ -19,9 +19,9 @@
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
 #include "documents/modMain.h"
+#include "editor/DocTabStrip.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
-#include "mainwindow/DocTabStrip.h"
 #include "platform/CommonDialog.h"
 
 class DocTestHost : public QMainWindow, public DocumentHost {

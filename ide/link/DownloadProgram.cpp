@@ -1,9 +1,8 @@
-#include "build/DownloadProgram.h"
+#include "link/DownloadProgram.h"
 
 #include <QFrame>
 #include <QWidget>
 
-#include "build/CompilePipeline.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/StringTable.h"
 #include "documents/modMain.h"
