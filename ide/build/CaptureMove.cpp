@@ -7,13 +7,13 @@
 #include "build/DirectRun.h"
 #include "build/TokenizeLine.h"
 #include "documents/Documents.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "documents/VbText.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"
@@ -113,7 +113,7 @@ void CaptureToMoveLine() {
     if (!Serial()) {
         ClearPending();
         platform::MsgBox(ParallelCaptureMessage(), platform::vbExclamation | platform::vbOKOnly, LoadResString(1093),
-                         frmMain::existing());
+                         modApp::MainWindow());
         return;
     }
 

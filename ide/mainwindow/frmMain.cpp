@@ -150,9 +150,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     resize(1024, 700);
 
     if (first) {
-        // The program's main window hosts the document windows and the
-        // compiler control the pipeline uses.
+        // The program's main window hosts the document windows, the lower
+        // folders' services and the compiler control the pipeline uses.
         frmDoc::SetHost(this);
+        modApp::SetMainHost(this);
         modMain::SetBasic(&basic);
         vxIO::SetLinkControls({&Comm, &TimeOut, &TimeDelay});
     }
@@ -163,6 +164,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     if (g_instance == this) {
         frmDoc::SetHost(nullptr);
+        modApp::SetMainHost(nullptr);
         modMain::SetBasic(nullptr);
         vxIO::SetLinkControls({});
         g_instance = nullptr;
@@ -561,6 +563,10 @@ void frmMain::BuildStatusBar() {
 QLabel* frmMain::Panel(int index) const {
     if (!stBar || index < 1 || index > 4) return nullptr;
     return stBar->findChild<QLabel*>(QStringLiteral("Panel%1").arg(index), Qt::FindDirectChildrenOnly);
+}
+
+void frmMain::SetStatusText(int panel, const QString& text) {
+    if (QLabel* label = Panel(panel)) label->setText(text);
 }
 
 QAction* frmMain::Button(QToolBar* bar, const QString& key) {
