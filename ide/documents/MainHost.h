@@ -7,7 +7,8 @@
 // document windows (DocumentHost) and the link (vxIO::LinkControls).
 //
 // Without a registered main window each service does nothing: a dialog has
-// no parent, no status text is shown, nothing is locked or set up.
+// no parent, no status text is shown, no menu is unlocked and no model is
+// set up.
 #pragma once
 
 class QString;

@@ -2,8 +2,8 @@
 //
 // It hosts the controls that the other windows and modules share: the
 // serial-port control `Comm` and the timers `TimeOut` (reply time-out) and
-// `TimeDelay` (modMain.Delay), whose event handlers belong to the link and
-// are defined in ide/mainwindow/frmMainLinkEvents.cpp; the compiler control
+// `TimeDelay` (modMain.Delay), whose event handlers hand their events to
+// the link (ide/mainwindow/frmMainLinkEvents.cpp); the compiler control
 // `basic`; the common file dialog `cd`; the menus, the three toolbars
 // `tBar` (file), `tbar2` (edit) and `tBar3` (controller); the document area;
 // the bottom pane `picBottom` with the document tab strip `TB`; the status
