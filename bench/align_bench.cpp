@@ -22,11 +22,11 @@
 #include "BenchProgram.h"
 #include "documents/ColouringLanguage.h"
 #include "documents/Documents.h"
+#include "editor/DocTabStrip.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmAlignWait.h"
 #include "editor/frmDoc.h"
 #include "editor/frmNav.h"
-#include "mainwindow/DocTabStrip.h"
 
 namespace {
 

@@ -34,9 +34,9 @@
 #include <vector>
 
 #include "ControllerSim.h"
-#include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"

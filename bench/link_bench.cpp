@@ -26,7 +26,7 @@
 #include <unistd.h>
 
 #include "ControllerSim.h"
-#include "build/modMain.h"
+#include "documents/modMain.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 

@@ -32,8 +32,8 @@
 #include <vector>
 
 #include "ControllerSim.h"
-#include "build/modMain.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "motion/ServoKnob.h"

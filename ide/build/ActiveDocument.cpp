@@ -1,31 +1,28 @@
 // The compile pipeline bound to the program's windows: the active document
 // window's editor, the main window's compiler control, status bar and model
 // set-up, the wait window and the object file.
-#include <QLabel>
 #include <QPointer>
 
 #include "QUARVELv2.h"
 #include "build/CompilePipeline.h"
-#include "build/DownloadProgram.h"
 #include "documents/Documents.h"
+#include "documents/MainHost.h"
 #include "documents/ObjectFile.h"
-#include "editor/frmDoc.h"
+#include "link/DownloadProgram.h"
 #include "link/frmWait.h"
-#include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 
 namespace modMain {
 
 CompileContext ActiveDocumentContext() {
     CompileContext ctx;
-    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
-    if (!doc || !doc->rt) return ctx;
+    QPointer<platform::CodeEditor> rt = modApp::DocumentEditor(modApp::ActiveDoc);
+    if (!rt) return ctx;
 
     qvv2::QUARVELv2* basic = &Basic();
     ctx.basic = basic;
-    ctx.fileName = doc->FileName;
+    ctx.fileName = modApp::DocumentFileName(modApp::ActiveDoc);
 
-    QPointer<platform::CodeEditor> rt = doc->rt;
     ctx.text = [rt] { return rt ? rt->WholeText() : QString(); };
     ctx.lineCount = [rt] { return rt ? static_cast<int>(rt->LineCount()) : 0; };
     ctx.lineText = [rt](int i) { return rt ? rt->LineText(i) : QString(); };
@@ -38,14 +35,8 @@ CompileContext ActiveDocumentContext() {
         rt->setFocus();
     };
 
-    QPointer<frmMain> main = frmMain::existing();
-    ctx.setStatus = [main](const QString& text) {
-        if (!main) return;
-        if (QLabel* panel = main->Panel(1)) panel->setText(text);
-    };
-    ctx.modelSetup = [main] {
-        if (main) main->mnuVX32_Click();
-    };
+    ctx.setStatus = [](const QString& text) { modApp::SetStatusText(1, text); };
+    ctx.modelSetup = [] { modApp::ModelSetup(); };
     ctx.showWait = [] { frmWait::Load().show(); };
     ctx.closeWait = [] { frmWait::Unload(); };
     ctx.writeObjectFile = [basic] { modApp::WriteObjectFile(*basic); };

@@ -5,16 +5,15 @@
 #include "QUARVELv2.h"
 #include "build/CompilePipeline.h"
 #include "build/DirectRun.h"
-#include "build/DownloadProgram.h"
 #include "build/TokenizeLine.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "documents/VbText.h"
-#include "editor/frmDoc.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"
@@ -36,7 +35,7 @@ void ClearPending() {
 
 // The document window of the pending first press: two untitled documents
 // share their (empty) file name, but a press in the other one starts over.
-QPointer<frmDoc> g_captureDoc;
+QPointer<QObject> g_captureDoc;
 
 // The blanks and TABs that stand right before the comment at `start`.
 QString GapBefore(const QString& text, qsizetype start) {
@@ -72,10 +71,10 @@ QString ParallelCaptureMessage() {
 void CaptureToMoveLine() {
     const DirectCommand command;
     if (!command) return;
-    QPointer<frmDoc> doc = modApp::Docs(modApp::ActiveDoc);
-    if (!doc || !doc->rt) return;
-    QPointer<platform::CodeEditor> rt = doc->rt;
-    const QString fileName = doc->FileName;
+    QPointer<QObject> doc = modApp::DocumentWindow(modApp::ActiveDoc);
+    QPointer<platform::CodeEditor> rt = modApp::DocumentEditor(modApp::ActiveDoc);
+    if (!doc || !rt) return;
+    const QString fileName = modApp::DocumentFileName(modApp::ActiveDoc);
     const platform::EditorRange caret = rt->Selection(false);
     const int32_t line = caret.EndLineNo;
     const QString text = rt->LineText(line);
@@ -108,7 +107,7 @@ void CaptureToMoveLine() {
     if (!vxIO::Serial()) {
         ClearPending();
         platform::MsgBox(ParallelCaptureMessage(), platform::vbExclamation | platform::vbOKOnly, LoadResString(1093),
-                         frmMain::existing());
+                         modApp::MainWindow());
         return;
     }
 

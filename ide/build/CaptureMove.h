@@ -4,7 +4,7 @@
 // 1. The first press switches off the servos of the line's group that have a
 //    position in the line, so that the robot can be posed by hand, and
 //    remembers the line and the document (CapturePending, CaptureLine,
-//    CaptureFile in build/modMain.h).
+//    CaptureFile in documents/modMain.h).
 // 2. A second press on the same line of the same document reads the group's
 //    positions from the controller, writes each into the controller's memory,
 //    switches the servo on again and rewrites the line with the new values.

@@ -3,11 +3,11 @@
 #include <QFileInfo>
 
 #include "QUARVELv2.h"
-#include "build/DownloadProgram.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"
 #include "documents/modApp.h"
+#include "link/DownloadProgram.h"
 
 namespace modMain {
 

@@ -8,9 +8,10 @@
 
 #include "QUARVELv2.h"
 #include "build/EventYield.h"
-#include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "platform/MsgBox.h"
 
 namespace modMain {

@@ -96,13 +96,6 @@ void ParseDeviceDirective(CompileContext& ctx);
 // stops).  Fills IncludeFiles, LineMap and IncludeError.
 bool ExpandIncludes(CompileContext& ctx, QString& text);
 
-// Set once a snippet compile (or the memory clear's loop program) has
-// replaced the compiler's result, cleared when a document compile hands its
-// text to the compiler.  While it is set the compiler holds an image that is
-// not the document's program: it must never be downloaded over the robot's
-// program.
-inline bool SnippetImage = false;
-
 // Compiles a piece of text without directives, under the program name
 // "LINE_CNT" and the current model, and returns whether it compiled.  Blank
 // text does nothing and returns false.  CompiledOK goes false: it tells of

@@ -6,12 +6,11 @@
 
 #include "QUARVELv2.h"
 #include "build/CompilePipeline.h"
-#include "build/DownloadProgram.h"
 #include "build/TokenizeLine.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/VbText.h"
-#include "editor/frmDoc.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CodeEditor.h"
@@ -46,8 +45,7 @@ void CloseKeepingErrorAnyPort() {
 
 // The active document's editor, or nullptr.
 platform::CodeEditor* ActiveEditor() {
-    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
-    return doc ? doc->rt : nullptr;
+    return modApp::ActiveEditor();
 }
 
 // A text that ends a command at once: empty after trimming, or a label line.

@@ -4,7 +4,6 @@
 
 #include "documents/Documents.h"
 #include "documents/VbNumbers.h"
-#include "editor/frmDoc.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
 
@@ -65,9 +64,8 @@ LimitScan ScanLimitDirectives(int lineCount, const std::function<QString(int)>& 
 
 void ParseLimitDirectives() {
     MotorLimits = std::array<MotorLimit, 32>{};
-    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
-    if (!doc || !doc->rt) return;
-    platform::CodeEditor* rt = doc->rt;
+    platform::CodeEditor* rt = modApp::ActiveEditor();
+    if (!rt) return;
     const LimitScan scan =
         ScanLimitDirectives(static_cast<int>(rt->LineCount()), [rt](int i) { return rt->LineText(i); });
     MotorLimits = scan.limits;

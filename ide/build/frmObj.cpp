@@ -16,10 +16,10 @@
 #include <cmath>
 
 #include "QUARVELv2.h"
-#include "build/DownloadProgram.h"
 #include "build/EventYield.h"
 #include "documents/LocalizeForm.h"
-#include "mainwindow/frmMain.h"
+#include "documents/MainHost.h"
+#include "link/DownloadProgram.h"
 #include "platform/CodeEditor.h"
 #include "platform/Twips.h"
 
@@ -240,7 +240,7 @@ void frm_Obj_Line::ShowModal(QWidget* owner) {
 void frm_Obj_Line::Form_Load() {
     modMain::LocalizeForm(this);
     SetupGrid();
-    if (frmMain* main = frmMain::existing()) setGeometry(main->geometry());
+    if (QWidget* main = modApp::MainWindow()) setGeometry(main->geometry());
 
     const qvv2::QUARVELv2& basic = modMain::Basic();
     if (!HasCode(basic)) return;
@@ -343,7 +343,7 @@ void frm_Obj_Line::resizeEvent(QResizeEvent* event) {
 
 void frm_Obj_Line::Form_Resize() {
     // Never larger than the main window.
-    if (frmMain* main = frmMain::existing()) {
+    if (QWidget* main = modApp::MainWindow()) {
         const QSize limit = main->size();
         if (height() > limit.height() || width() > limit.width())
             resize(std::min(width(), limit.width()), std::min(height(), limit.height()));

@@ -85,6 +85,13 @@ platform::CodeEditor* DocumentEditor(int n) {
     return doc && g_access ? g_access->Editor(doc) : nullptr;
 }
 
+QString DocumentFileName(int n) {
+    frmDoc* doc = Docs(n);
+    return doc && g_access ? g_access->FileName(doc) : QString();
+}
+
+QObject* DocumentWindow(int n) { return Docs(n) ? Store().windows[static_cast<size_t>(n - 1)].data() : nullptr; }
+
 platform::CodeEditor* ActiveEditor() { return ActiveDoc == 0 ? nullptr : DocumentEditor(ActiveDoc); }
 
 void FocusActiveEditor() {

@@ -5,7 +5,9 @@
 // The array holds the windows as plain QObjects and knows nothing of the
 // window class: the document window layer creates the windows
 // (editor/DocumentFiles.h) and answers, through DocumentWindowAccess, whether
-// one is still open and which editor it holds.
+// one is still open, which editor it holds and which file it shows.  The
+// folders below the document windows (the build pipeline) reach a document's
+// editor and file name through these functions, never through the window.
 //
 // Document numbers start at 1 and index modApp::Docs and modApp::DocSlots,
 // which always have the same bounds.  The arrays grow by one element when a
@@ -65,6 +67,8 @@ public:
     virtual frmDoc* OpenWindow(QObject* window) const = 0;
     // The code-editor control of an open document window.
     virtual platform::CodeEditor* Editor(frmDoc* window) const = 0;
+    // The full path of an open document window's file (its FileName).
+    virtual QString FileName(frmDoc* window) const = 0;
 };
 void SetDocumentWindowAccess(const DocumentWindowAccess* access);
 
@@ -75,6 +79,11 @@ void SetDocumentWindow(int n, QObject* window);
 
 // The code-editor control of open document window n, or nullptr.
 platform::CodeEditor* DocumentEditor(int n);
+// The file name (full path) of open document window n; "" without one.
+QString DocumentFileName(int n);
+// Open document window n as a plain QObject (to tell two windows apart, or
+// to notice that one has gone), or nullptr.
+QObject* DocumentWindow(int n);
 
 // The active document's editor; FocusActiveEditor gives it the focus
 // (nothing without one).  InsertIntoActiveDocument replaces its selection

@@ -4,9 +4,9 @@
 
 #include "QUARVELv2.h"
 #include "Text.h"
-#include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/modAPI.h"
+#include "documents/modMain.h"
 
 namespace modApp {
 namespace {

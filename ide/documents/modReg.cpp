@@ -5,10 +5,10 @@
 
 #include <optional>
 
-#include "build/modMain.h"
 #include "documents/VbNumbers.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
+#include "documents/modMain.h"
 
 namespace modReg {
 namespace {

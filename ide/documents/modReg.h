@@ -10,7 +10,7 @@
 // the target unchanged.
 //
 // Where the values live.  The modMain values are module variables of
-// modMain (build/modMain.h); the view options are modApp.ShowWhitespace and
+// modMain (documents/modMain.h); the view options are modApp.ShowWhitespace and
 // modApp.HighlightLine.  The values that belong to controls of the main
 // window and to the link are kept in the two structs below, which are the
 // hand-over point to those owners:

@@ -35,6 +35,7 @@ public:
         return doc && !doc->IsUnloaded() ? doc : nullptr;
     }
     platform::CodeEditor* Editor(frmDoc* window) const override { return window ? window->rt : nullptr; }
+    QString FileName(frmDoc* window) const override { return window ? window->FileName : QString(); }
 };
 
 const QString kLanguageName = QStringLiteral("Quarvel");

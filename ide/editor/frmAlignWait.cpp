@@ -10,11 +10,11 @@
 #include <QTreeWidget>
 
 #include "documents/Documents.h"
+#include "editor/DocTabStrip.h"
 #include "editor/ProgramAlign.h"
 #include "editor/frmDoc.h"
 #include "editor/frmNav.h"
 #include "link/frmWait.h"
-#include "mainwindow/DocTabStrip.h"
 
 namespace {
 

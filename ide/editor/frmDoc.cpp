@@ -7,16 +7,16 @@
 #include <QPointer>
 #include <QResizeEvent>
 
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
+#include "editor/DocTabStrip.h"
 #include "editor/DocumentFiles.h"
-#include "mainwindow/DocTabStrip.h"
 #include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 #include "vxKeyCodes.h"

@@ -10,16 +10,16 @@
 #include <optional>
 
 #include "QUARVELv2.h"
-#include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"
 #include "documents/VbText.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "editor/CodeTips.h"
-#include "mainwindow/DocTabStrip.h"
+#include "editor/DocTabStrip.h"
+#include "link/DownloadProgram.h"
 #include "vxKeyCodes.h"
 
 namespace {

@@ -22,15 +22,15 @@
 #include <algorithm>
 #include <limits>
 
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
 #include "documents/RecentFiles.h"
 #include "documents/StringTable.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
+#include "editor/DockPanels.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
-#include "mainwindow/DockPanels.h"
 #include "platform/FileNames.h"
 #include "platform/Twips.h"
 

@@ -20,14 +20,14 @@
 
 #include <algorithm>
 
-#include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/LocalizeForm.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -197,7 +197,7 @@ void frmDebugScreen::Form_Load() {
 
     SetUpGrids();
     // The main window's place and size.
-    if (QWidget* main = frmMain::existing()) setGeometry(main->geometry());
+    if (QWidget* main = modApp::MainWindow()) setGeometry(main->geometry());
 
     const qvv2::QUARVELv2& basic = modMain::Basic();
     if (basic.TotalBytes >= 17 && basic.Bas_Error <= 0) {
@@ -410,7 +410,7 @@ void frmDebugScreen::resizeEvent(QResizeEvent* event) {
 
 void frmDebugScreen::Form_Resize() {
     // Never lower or narrower than the main window.
-    if (QWidget* main = frmMain::existing()) {
+    if (QWidget* main = modApp::MainWindow()) {
         const int h = std::max(height(), main->height());
         const int w = std::max(width(), main->width());
         if (h != height() || w != width()) {

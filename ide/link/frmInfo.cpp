@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "build/modMain.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/modAPI.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
 #include "link/frmWait.h"
 
 namespace {

@@ -11,18 +11,19 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "build/modMain.h"
 #include "documents/LocalizeForm.h"
+#include "documents/MainHost.h"
 #include "documents/VbNumbers.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/CommControl.h"
 #include "platform/UiLanguage.h"
 
@@ -249,9 +250,7 @@ void frmPort::cmd_ok_Click() {
             (void)link.Comm->setCommPort(static_cast<int16_t>(index + 1));
         if (link.TimeOut) link.TimeOut->setInterval(std::clamp(sldTimeOut->value(), kTimeOutMin, kTimeOutMax));
         // The main window's status bar, when there is one, names the port.
-        frmMain* main = frmMain::existing();
-        QLabel* panel = main ? main->Panel(2) : nullptr;
-        if (panel && link.Comm) panel->setText(QStringLiteral("COM ") + QString::number(link.Comm->CommPort()));
+        if (link.Comm) modApp::SetStatusText(2, QStringLiteral("COM ") + QString::number(link.Comm->CommPort()));
     }
     accept();
 }

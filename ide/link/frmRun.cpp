@@ -14,12 +14,12 @@
 
 #include <algorithm>
 
-#include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/bootup_modMain.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "documents/LocalizeForm.h"
-#include "mainwindow/frmMain.h"
+#include "documents/MainHost.h"
 
 namespace {
 frmWait* g_loaded = nullptr;
@@ -17,7 +17,7 @@ frmWait* g_loaded = nullptr;
 
 frmWait& frmWait::Load() {
     if (!g_loaded) {
-        g_loaded = new frmWait(frmMain::existing());
+        g_loaded = new frmWait(modApp::MainWindow());
         g_loaded->Form_Load();
     }
     return *g_loaded;

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "build/modMain.h"
+#include "documents/modMain.h"
 #include "platform/CommControl.h"
 #include "platform/PortIO.h"
 

@@ -4,14 +4,13 @@
 
 #include <string>
 
-#include "build/CompilePipeline.h"
-#include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/Documents.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
 
 namespace vxIO {
@@ -30,7 +29,7 @@ void ClearMemory() {
     if (!exchange) return;
     const QString crlf = QStringLiteral("\r\n");
     if (platform::MsgBox(LoadResString(4001) + crlf + LoadResString(4002), platform::vbOKCancel | platform::vbQuestion,
-                         LoadResString(4003), frmMain::existing()) != platform::vbOK)
+                         LoadResString(4003), modApp::MainWindow()) != platform::vbOK)
         return;
 
     // The do-nothing program, compiled under the untitled name.  It replaces
@@ -57,7 +56,7 @@ void ClearMemory() {
     CloseSerial();
     if (ok)
         (void)platform::MsgBox(LoadResString(5002), platform::vbInformation, QStringLiteral("OK"),
-                               frmMain::existing());
+                               modApp::MainWindow());
     modApp::FocusActiveEditor();
 }
 

@@ -5,7 +5,7 @@
 // exchange waits, it is refused and sends nothing (see vxIO::Exchange).
 #include "link/vxIO.h"
 
-#include "build/modMain.h"
+#include "documents/modMain.h"
 
 namespace vxIO {
 

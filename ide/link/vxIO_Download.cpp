@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "build/DownloadProgram.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CommControl.h"

@@ -1,10 +1,10 @@
 // Link error codes, their texts and the error box.
 #include <QApplication>
 
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"
@@ -72,7 +72,7 @@ void ShowCommError(int16_t code) {
         if (!device.isEmpty()) message += QStringLiteral("\r\n") + device;
     }
     (void)platform::MsgBox(message, platform::vbOKOnly | platform::vbInformation, LoadResString(3017),
-                           frmMain::existing());
+                           modApp::MainWindow());
     // Closing the port clears the link's code (or leaves -2 without a
     // second box).
     CloseComm();

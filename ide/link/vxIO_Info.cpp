@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "build/modMain.h"
 #include "compiler/Text.h"
+#include "documents/modMain.h"
 #include "link/bootup_modMain.h"
 #include "link/vxIO.h"
 

@@ -16,12 +16,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "build/DownloadProgram.h"
+#include "editor/DocTabStrip.h"
+#include "editor/DockPanels.h"
 #include "editor/ToolbarKeys.h"
 #include "editor/frmNav.h"
+#include "link/DownloadProgram.h"
 #include "link/vxIO.h"
-#include "mainwindow/DocTabStrip.h"
-#include "mainwindow/DockPanels.h"
 #include "mainwindow/ImageList.h"
 #include "platform/Twips.h"
 
@@ -151,9 +151,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
     resize(1024, 700);
 
     if (first) {
-        // The program's main window hosts the document windows and the
-        // compiler control the pipeline uses.
+        // The program's main window hosts the document windows, the lower
+        // folders' services and the compiler control the pipeline uses.
         frmDoc::SetHost(this);
+        modApp::SetMainHost(this);
         modMain::SetBasic(&basic);
         vxIO::SetLinkControls({&Comm, &TimeOut, &TimeDelay});
     }
@@ -164,6 +165,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 frmMain::~frmMain() {
     if (g_instance == this) {
         frmDoc::SetHost(nullptr);
+        modApp::SetMainHost(nullptr);
         modMain::SetBasic(nullptr);
         vxIO::SetLinkControls({});
         g_instance = nullptr;
@@ -570,6 +572,10 @@ void frmMain::BuildStatusBar() {
 QLabel* frmMain::Panel(int index) const {
     if (!stBar || index < 1 || index > 4) return nullptr;
     return stBar->findChild<QLabel*>(QStringLiteral("Panel%1").arg(index), Qt::FindDirectChildrenOnly);
+}
+
+void frmMain::SetStatusText(int panel, const QString& text) {
+    if (QLabel* label = Panel(panel)) label->setText(text);
 }
 
 QAction* frmMain::Button(QToolBar* bar, const QString& key) {

@@ -2,8 +2,8 @@
 //
 // It hosts the controls that the other windows and modules share: the
 // serial-port control `Comm` and the timers `TimeOut` (reply time-out) and
-// `TimeDelay` (modMain.Delay), whose event handlers belong to the link and
-// are defined in ide/link/frmMainLinkEvents.cpp; the compiler control
+// `TimeDelay` (modMain.Delay), whose event handlers hand their events to
+// the link (ide/mainwindow/frmMainLinkEvents.cpp); the compiler control
 // `basic`; the common file dialog `cd`; the menus, the three toolbars
 // `tBar` (file), `tbar2` (edit) and `tBar3` (controller); the document area;
 // the bottom pane `picBottom` with the document tab strip `TB`; the status
@@ -37,6 +37,7 @@
 #include <functional>
 
 #include "QUARVELv2.h"
+#include "documents/MainHost.h"
 #include "editor/frmDoc.h"
 #include "platform/CommControl.h"
 #include "platform/CommonDialog.h"
@@ -57,8 +58,10 @@ class ImageList;
 
 // The main window is the host of the document windows (frmDoc): they live
 // in its document area `mdi`, keep their tabs on `TB` and run its commands
-// from their keyboard shortcuts.
-class frmMain : public QMainWindow, public DocumentHost {
+// from their keyboard shortcuts.  It is also the main host of the lower
+// folders (modApp::MainHost): their dialogs' parent, its status bar, the
+// motion lock and the model set-up.
+class frmMain : public QMainWindow, public DocumentHost, public modApp::MainHost {
     Q_OBJECT
 
 public:
@@ -236,6 +239,11 @@ public:
     QLabel* StatusPanel(int index) override { return Panel(index); }
     QAction* CodeTipOption() override { return mnuTip; }
     QMenu* EditMenu() override { return edit; }
+    // Main host: the window itself, a status bar panel's text and the model
+    // set-up of mnuVX32_Click (the motion lock's end is MotionUnlock).
+    QWidget* Window() override { return this; }
+    void SetStatusText(int panel, const QString& text) override;
+    void ModelSetup() override { mnuVX32_Click(); }
 
     // ---- Start-up and shut-down -------------------------------------------------
     void MDIForm_Initialize();
@@ -337,7 +345,7 @@ public:
     // again (the humanoid window's item only for controller types 4, 8 and
     // 9, the models that have it).
     void MotionLock();
-    void MotionUnlock();
+    void MotionUnlock() override;
     // True while the motion lock holds (the Controller menu is disabled).
     // The editor's controller keys (F2, F4, F5, F6, F10, F11, F12 and
     // Ctrl+D) do nothing then, and no item of a disabled menu runs by its

@@ -15,20 +15,20 @@
 
 #include <algorithm>
 
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "editor/DocCommandState.h"
+#include "editor/DocTabStrip.h"
+#include "editor/DockPanels.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmAbout.h"
 #include "editor/frmDoc.h"
 #include "editor/frmNav.h"
-#include "mainwindow/DocTabStrip.h"
-#include "mainwindow/DockPanels.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
 #include "platform/CodeEditor.h"

@@ -19,9 +19,9 @@
 #include <initializer_list>
 
 #include "build/CompilePipeline.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
+#include "documents/modMain.h"
 #include "editor/frmDoc.h"
 #include "link/frmRun.h"
 #include "link/frmWait.h"

@@ -21,18 +21,18 @@
 
 #include <cmath>
 
-#include "build/modMain.h"
 #include "documents/LocalizeForm.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
+#include "editor/DocTabStrip.h"
+#include "editor/DockPanels.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
-#include "mainwindow/DocTabStrip.h"
-#include "mainwindow/DockPanels.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
 #include "platform/SafeFile.h"

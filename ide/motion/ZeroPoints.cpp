@@ -6,9 +6,9 @@
 #include <QStringList>
 
 #include "documents/Documents.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "vxServoUpDown.h"
@@ -98,7 +98,7 @@ void ShowErrorKeepingLink(int16_t code) {
     // The user ended the exchange: nothing to tell.
     if (code == vxIO::kErrAborted) return;
     (void)platform::MsgBox(vxIO::CommErrorMessage(code), platform::vbOKOnly | platform::vbInformation,
-                           LoadResString(3017), frmMain::existing());
+                           LoadResString(3017), modApp::MainWindow());
 }
 
 void UnloadLink(bool closeAlways) {
@@ -109,7 +109,7 @@ void UnloadLink(bool closeAlways) {
 }
 
 void LiftMotionLock() {
-    if (frmMain* main = frmMain::existing()) main->MotionUnlock();
+    modApp::MotionUnlock();
 }
 
 bool HoldToRange(vxServoUpDown* box) {

@@ -13,15 +13,16 @@
 
 #include "build/CommandSet.h"
 #include "build/MotorLimits.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "motion/ServoKnob.h"
+#include "platform/CommControl.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -576,7 +577,7 @@ void frmMove32_G6::Form_Unload() {
         modMain::MotorWindowLeft = static_cast<float>(platform::KeptTwips(modMain::MotorWindowLeft, x()));
         modMain::MotorWindowTop = static_cast<float>(platform::KeptTwips(modMain::MotorWindowTop, y()));
     }
-    if (frmMain* main = frmMain::existing()) main->MotionUnlock();
+    modApp::MotionUnlock();
     modApp::FocusActiveEditor();
     if (g_loaded == this) g_loaded = nullptr;
 }

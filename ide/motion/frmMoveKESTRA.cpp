@@ -20,14 +20,14 @@
 #include <utility>
 
 #include "build/MotorLimits.h"
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "documents/modGeneral.h"
+#include "documents/modMain.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/Twips.h"
 #include "vxServoSlide2.h"
 
@@ -65,7 +65,7 @@ bool frmMoveKESTRA::Show() {
         w->activateWindow();
         return true;
     }
-    auto* w = new frmMoveKESTRA(frmMain::existing());
+    auto* w = new frmMoveKESTRA(modApp::MainWindow());
     g_loaded = w;
     QPointer<frmMoveKESTRA> alive(w);
     w->Form_Load();
@@ -401,7 +401,7 @@ void frmMoveKESTRA::Form_Unload() {
     vxIO::CloseComm();
     modMain::MotorWindowLeft = static_cast<float>(platform::KeptTwips(modMain::MotorWindowLeft, x()));
     modMain::MotorWindowTop = static_cast<float>(platform::KeptTwips(modMain::MotorWindowTop, y()));
-    if (frmMain* main = frmMain::existing()) main->MotionUnlock();
+    modApp::MotionUnlock();
     if (g_loaded == this) g_loaded = nullptr;
     modApp::FocusActiveEditor();
 }

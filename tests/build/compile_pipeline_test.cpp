@@ -15,7 +15,8 @@
 #include "QUARVELv2.h"
 #include "ScriptedDialogs.h"
 #include "build/CompilePipeline.h"
-#include "build/modMain.h"
+#include "documents/modMain.h"
+#include "link/DownloadProgram.h"
 
 namespace {
 

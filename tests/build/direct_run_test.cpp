@@ -9,7 +9,7 @@
 #include "DirectRunFixture.h"
 #include "QUARVELv2.h"
 #include "build/DirectRun.h"
-#include "build/DownloadProgram.h"
+#include "link/DownloadProgram.h"
 #include "link/frmRun.h"
 #include "link/modMainDelay.h"
 

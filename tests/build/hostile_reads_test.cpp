@@ -18,9 +18,9 @@
 #include "ScriptedDialogs.h"
 #include "build/CommandSet.h"
 #include "build/CompilePipeline.h"
-#include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include "QUARVELv2.h"
 #include "QtPrinters.h"
-#include "build/modMain.h"
 #include "documents/Files.h"
 #include "documents/ObjectFile.h"
+#include "documents/modMain.h"
 #include "files_helpers.h"
 
 using namespace files_test;

@@ -23,9 +23,9 @@
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "Text.h"
-#include "build/modMain.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "platform/MsgBox.h"
 

@@ -14,14 +14,14 @@
 
 #include <gtest/gtest.h>
 
-#include "build/modMain.h"
 #include "documents/ColouringLanguage.h"
 #include "documents/Documents.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
+#include "editor/DocTabStrip.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
-#include "mainwindow/DocTabStrip.h"
 #include "platform/CommonDialog.h"
 
 class DocTestHost : public QMainWindow, public DocumentHost {

@@ -10,8 +10,8 @@
 
 #include "../mainwindow/MainWindowFixture.h"
 #include "documents/modIni.h"
+#include "editor/DockPanels.h"
 #include "editor/frmNav.h"
-#include "mainwindow/DockPanels.h"
 #include "platform/Twips.h"
 
 namespace {

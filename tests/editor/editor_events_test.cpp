@@ -13,8 +13,8 @@
 
 #include "DocTestHost.h"
 #include "QUARVELv2.h"
-#include "build/DownloadProgram.h"
 #include "editor/CodeTips.h"
+#include "link/DownloadProgram.h"
 #include "platform/CodeEditor.h"
 
 namespace {

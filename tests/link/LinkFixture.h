@@ -20,7 +20,7 @@
 
 #include "ControllerSim.h"
 #include "ScriptedDialogs.h"
-#include "build/modMain.h"
+#include "documents/modMain.h"
 #include "link/bootup_modMain.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"

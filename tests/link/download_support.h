@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "LinkFixture.h"
-#include "build/DownloadProgram.h"
 #include "compiler/QUARVELv2.h"
 #include "documents/modApp.h"
+#include "link/DownloadProgram.h"
 #include "link/frmRun.h"
 #include "link/modMainDelay.h"
 

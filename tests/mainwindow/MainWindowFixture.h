@@ -12,11 +12,11 @@
 
 #include <memory>
 
-#include "build/modMain.h"
 #include "documents/Documents.h"
 #include "documents/RecentFiles.h"
 #include "documents/modAPI.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "ScriptedDialogs.h"
 #include "mainwindow/frmMain.h"

@@ -10,8 +10,8 @@
 
 #include "MainWindowFixture.h"
 #include "documents/Documents.h"
+#include "editor/DocTabStrip.h"
 #include "editor/frmDoc.h"
-#include "mainwindow/DocTabStrip.h"
 #include "platform/CodeEditor.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "ControllerSim.h"
 #include "MainWindowFixture.h"
 #include "documents/Documents.h"
+#include "editor/DocTabStrip.h"
 #include "editor/frmDoc.h"
-#include "mainwindow/DocTabStrip.h"
 #include "mainwindow/MainWindowTools.h"
 #include "platform/CodeEditor.h"
 

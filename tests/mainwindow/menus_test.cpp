@@ -17,9 +17,9 @@
 #include "MainWindowFixture.h"
 #include "documents/Documents.h"
 #include "documents/RecentFiles.h"
+#include "editor/DocTabStrip.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
-#include "mainwindow/DocTabStrip.h"
 #include "mainwindow/frmMainServices.h"
 #include "platform/CodeEditor.h"
 

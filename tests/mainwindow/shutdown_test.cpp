@@ -11,10 +11,10 @@
 
 #include "MainWindowFixture.h"
 #include "documents/Documents.h"
+#include "editor/DocTabStrip.h"
+#include "editor/DockPanels.h"
 #include "editor/frmDoc.h"
 #include "documents/modIni.h"
-#include "mainwindow/DocTabStrip.h"
-#include "mainwindow/DockPanels.h"
 #include "mainwindow/frmMainServices.h"
 #include "platform/Twips.h"
 

@@ -9,7 +9,7 @@
 #include "MainWindowFixture.h"
 #include "Text.h"
 #include "documents/Files.h"
-#include "mainwindow/DocTabStrip.h"
+#include "editor/DocTabStrip.h"
 #include "mainwindow/frmMainServices.h"
 
 namespace {

@@ -1,6 +1,8 @@
 // Module modMain: module-level state of the build and direct-run pipeline
-// that the other subsystems read and write.  A plain namespace of inline
-// variables; the pipeline's procedures join it in their own headers.
+// that the other subsystems read and write.  It lives in the lowest ide/
+// folder, beside the settings that load and save it, so that every folder
+// reads it.  A plain namespace of inline variables; the pipeline's
+// procedures join it in their own headers.
 #pragma once
 
 #include <QString>

@@ -15,6 +15,13 @@ namespace modMain {
 qvv2::QUARVELv2& Basic();
 void SetBasic(qvv2::QUARVELv2* control);
 
+// Set once a snippet compile (or the memory clear's loop program) has
+// replaced the compiler's result, cleared when a document compile hands its
+// text to the compiler.  While it is set the compiler holds an image that is
+// not the document's program: it must never be downloaded over the robot's
+// program.
+inline bool SnippetImage = false;
+
 // Downloads the compiled program.  Goes ahead only when CompiledOK is set,
 // the compiler holds the document's image (not a snippet's, SnippetImage),
 // its Bas_Error is 0 and its TotalBytes is above 16; otherwise it

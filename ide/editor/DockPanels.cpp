@@ -1,4 +1,4 @@
-#include "mainwindow/DockPanels.h"
+#include "editor/DockPanels.h"
 
 #include <QDockWidget>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "mainwindow/DocTabStrip.h"
+#include "editor/DocTabStrip.h"
 
 #include <QMouseEvent>
 #include <algorithm>

@@ -1,15 +1,14 @@
-#include "build/DownloadProgram.h"
+#include "link/DownloadProgram.h"
 
 #include <QFrame>
 #include <QWidget>
 
-#include "build/CompilePipeline.h"
-#include "build/modMain.h"
 #include "compiler/QUARVELv2.h"
+#include "documents/MainHost.h"
 #include "documents/StringTable.h"
+#include "documents/modMain.h"
 #include "link/frmRun.h"
 #include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 
@@ -40,7 +39,7 @@ bool DownloadProgram() {
     // A direct run's one-line image never goes over the robot's program.
     if (!CompiledOK || SnippetImage || basic.Bas_Error != 0 || basic.TotalBytes <= 16) {
         (void)platform::MsgBox(LoadResString(4004) + QStringLiteral("\r\n") + LoadResString(4005),
-                               platform::vbCritical, LoadResString(4006), frmMain::existing());
+                               platform::vbCritical, LoadResString(4006), modApp::MainWindow());
         return false;
     }
 
