@@ -2,8 +2,6 @@
 
 #include <QPointer>
 
-#include "QUARVELv2.h"
-#include "build/CompilePipeline.h"
 #include "build/DirectRun.h"
 #include "build/TokenizeLine.h"
 #include "documents/Documents.h"
@@ -11,7 +9,6 @@
 #include "documents/StringTable.h"
 #include "documents/VbText.h"
 #include "documents/modMain.h"
-#include "link/DownloadProgram.h"
 #include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CodeEditor.h"

@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include "compiler/Text.h"
-#include "documents/modMain.h"
 #include "link/bootup_modMain.h"
 #include "link/vxIO.h"
 

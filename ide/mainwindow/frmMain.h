@@ -356,8 +356,9 @@ public:
     void Command1_Click() {}
 
     // Toolbar clicks: the clicked button's key is looked up in its
-    // toolbar's table (frmMain.cpp, BuildToolbars), which names the handler;
-    // a key the table does not hold does nothing.
+    // toolbar's handler table (frmMain.cpp), which holds one handler for
+    // each key of editor/ToolbarKeys.h; a key the table does not hold does
+    // nothing.
     void tBar_ButtonClick(QAction* Button);
     void tbar2_ButtonClick(QAction* Button);
     void tBar3_ButtonClick(QAction* Button);
