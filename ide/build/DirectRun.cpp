@@ -43,11 +43,6 @@ void CloseKeepingErrorAnyPort() {
     if (code != 0) vxIO::CommError = code;
 }
 
-// The active document's editor, or nullptr.
-platform::CodeEditor* ActiveEditor() {
-    return modApp::ActiveEditor();
-}
-
 // A text that ends a command at once: empty after trimming, or a label line.
 bool NothingToRun(const QString& text) {
     const QString trimmed = vb::Trim(text);
@@ -180,7 +175,7 @@ void RunCurrentLine() {
     if (basic.Bas_Error != 0 || basic.TotalBytes < 17) return;
     const ObjectImage image = ObjectImage::From(basic);
 
-    QPointer<platform::CodeEditor> rt = ActiveEditor();
+    QPointer<platform::CodeEditor> rt = modApp::ActiveEditor();
     if (!rt) return;
     const int32_t line = rt->Selection(false).EndLineNo;
     QString text = rt->LineText(line);
@@ -243,7 +238,7 @@ void RunCurrentLine() {
 void RunCurrentLineSingle() {
     const DirectCommand command;
     if (!command) return;
-    QPointer<platform::CodeEditor> rt = ActiveEditor();
+    QPointer<platform::CodeEditor> rt = modApp::ActiveEditor();
     if (!rt) return;
     QString text = rt->LineText(rt->Selection(false).EndLineNo);
     if (NothingToRun(text)) return;
@@ -319,7 +314,7 @@ const vxIO::MotorGroup* GroupLine(const QString& text, int family) {
 void RunCurrentGroup() {
     const DirectCommand command;
     if (!command) return;
-    QPointer<platform::CodeEditor> rt = ActiveEditor();
+    QPointer<platform::CodeEditor> rt = modApp::ActiveEditor();
     if (!rt) return;
     const int32_t caret = rt->Selection(false).EndLineNo;
     const vxIO::MotorGroup* group = GroupLine(rt->LineText(caret), 0);

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
-#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
