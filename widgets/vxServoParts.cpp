@@ -75,6 +75,38 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent* e) {
     emit DoubleClicked();
 }
 
+HeldSlider::HeldSlider(Qt::Orientation orientation, QWidget* parent) : QSlider(orientation, parent) {}
+
+void HeldSlider::mousePressEvent(QMouseEvent* e) {
+    held_ = e->buttons();
+    pressed_ = e->button();
+    QSlider::mousePressEvent(e);
+    // The release (or a later press and release) may have been handled while
+    // the first step's notices ran; a repeat armed after them must not start.
+    if (!(held_ & pressed_)) setRepeatAction(SliderNoAction);
+}
+
+void HeldSlider::mouseReleaseEvent(QMouseEvent* e) {
+    held_ = e->buttons();
+    QSlider::mouseReleaseEvent(e);
+}
+
+void HeldSlider::timerEvent(QTimerEvent* e) {
+    // The repeat's tick with its button let go: the repeat ends.
+    if (repeatAction() != SliderNoAction && !(held_ & pressed_)) {
+        setRepeatAction(SliderNoAction);
+        return;
+    }
+    QSlider::timerEvent(e);
+}
+
+void HeldSlider::hideEvent(QHideEvent* e) {
+    // A hidden slider gets no release.
+    held_ = Qt::NoButton;
+    setRepeatAction(SliderNoAction);
+    QSlider::hideEvent(e);
+}
+
 StepButton::StepButton(Direction d, int heads, QWidget* parent)
     : QAbstractButton(parent), dir_(d), heads_(std::clamp(heads, 1, 2)) {
     setFocusPolicy(Qt::NoFocus);  // the slider keeps the keyboard

@@ -1,12 +1,14 @@
 // Small constituents the servo widgets are built from: a painted area that
 // reports clicks, double clicks and mouse notices the way a picture box does,
-// a label that reports clicks, and a step button with painted arrows.  They
+// a label that reports clicks, a slider whose groove repeat lasts only while
+// the button is held, and a step button with painted arrows.  They
 // draw with QPainter in logical pixels, so they stay sharp at any device
 // pixel ratio.  Not part of the library's interface.
 #pragma once
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QSlider>
 #include <QWidget>
 
 #include <functional>
@@ -64,6 +66,30 @@ protected:
 private:
     bool pressed_ = false;
     bool swallowRelease_ = false;
+};
+
+// A slider whose press on the groove steps by a page and repeats the step
+// only while the button stays held.  QSlider takes the press's first step
+// before it arms its repeat; when a handler of that step waits with the
+// event queue running (a host talking to a controller), the release can be
+// handled inside that wait, and the repeat armed after it would run on with
+// no hand on the button.  Here a repeat ends as soon as the button is found
+// let go.
+class HeldSlider : public QSlider {
+    Q_OBJECT
+
+public:
+    explicit HeldSlider(Qt::Orientation orientation, QWidget* parent = nullptr);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    Qt::MouseButtons held_;                   // as the last press or release left them
+    Qt::MouseButton pressed_ = Qt::NoButton;  // the button of the last press
 };
 
 // A push button showing one or two arrow heads pointing left or right (or up

@@ -67,7 +67,7 @@ vxServoSlide2::vxServoSlide2(QWidget* parent) : QWidget(parent) {
     lblMotorVal_->setMouseTracking(true);
     lblMotorVal_->installEventFilter(this);
 
-    slider_ = new QSlider(Qt::Horizontal, p_);
+    slider_ = new vxServoDetail::HeldSlider(Qt::Horizontal, p_);
     slider_->setObjectName(QStringLiteral("ServoSlider"));
     slider_->setRange(kMinValue, kMaxValue);
     slider_->setSingleStep(1);

@@ -13,6 +13,11 @@
 // (setValue returns false, nothing changes, nothing is raised): clamping it
 // would drive a servo to an end stop the program never asked for.
 //
+// A press on the slider's groove steps the position by 5 towards the pointer
+// and repeats the step while the button stays held, and only then: a host
+// whose Change handler waits for a controller (and handles the release
+// inside that wait) still gets one step for one click.
+//
 // Saved properties (see vxServoCommon.h), key, type and default, in order:
 // "BackColor" Long &HE0E0E0, "ForeColor" Long &H80000008, "Enabled" Boolean
 // True, "Font" (the host's font), "BorderStyle" Integer 0, "Value" Long 100,

@@ -488,6 +488,70 @@ TEST_F(HumanoidWindowTest, WhatASliderSendsFollowsTheHand) {
     }
 }
 
+// With a controller that answers slowly, a click's release comes while the
+// click's own move still waits for its echoes.  A short click on the groove
+// is one page step all the same, a step button one step, and once the hand
+// is off nothing more goes to the servo: a step back given meanwhile stays.
+TEST_F(HumanoidWindowTest, AClickIsOneStepWhileTheControllerIsSlow) {
+    writeRobot(RobotFile({{0, 0}}));
+    frmMoveKESTRA& w = Open();
+    vxServoSlide2* slide = w.servo[0];
+    QTest::mouseMove(slide->lblMotorNo(), slide->lblMotorNo()->rect().center());  // unfolds it
+    ASSERT_TRUE(slide->ScrollView());
+    QSlider* slider = slide->ServoSlider();
+    const auto grooveRightOfHandle = [&] {
+        const QRect groove = SliderPart(slider, QStyle::SC_SliderGroove);
+        const QRect handle = SliderPart(slider, QStyle::SC_SliderHandle);
+        return QPoint((handle.right() + groove.right()) / 2, handle.center().y());
+    };
+    using MoveList = std::vector<std::pair<int, int>>;
+    struct Case {
+        const char* what;
+        std::function<QWidget*()> target;  // what the hand presses
+        std::function<QPoint()> at;
+        int releaseMs;     // from the press
+        int stepBackAtMs;  // a << click, from the press; -1 for none
+        MoveList moves;
+    };
+    const auto onSlider = [&] { return static_cast<QWidget*>(slider); };
+    const auto centreOf = [](QAbstractButton* b) { return [b] { return b->rect().center(); }; };
+    const std::vector<Case> cases = {
+        {"short click on the groove", onSlider, grooveRightOfHandle, 30, -1, {{0, 105}}},
+        {"groove click, then << while its move waits", onSlider, grooveRightOfHandle, 30, 80, {{0, 105}, {0, 100}}},
+        {"groove click released after its move", onSlider, grooveRightOfHandle, 400, -1, {{0, 105}}},
+        {">> held",
+         [&] { return static_cast<QWidget*>(slide->cmdrr()); },
+         centreOf(slide->cmdrr()),
+         900,
+         -1,
+         {{0, 105}}},
+        {"< pressed briefly",
+         [&] { return static_cast<QWidget*>(slide->cmdl()); },
+         centreOf(slide->cmdl()),
+         30,
+         -1,
+         {{0, 99}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim_->setReplyDelay(0);
+        ASSERT_TRUE(slide->setValue(100));
+        clearWire();
+        sim_->setReplyDelay(100);  // each echo a tenth of a second late
+        QWidget* target = c.target();
+        const QPoint at = c.at();
+        QTimer::singleShot(c.releaseMs, target, [&] { QTest::mouseRelease(target, Qt::LeftButton, {}, at); });
+        if (c.stepBackAtMs >= 0)
+            QTimer::singleShot(c.stepBackAtMs, slide, [&] { QTest::mouseClick(slide->cmdll(), Qt::LeftButton); });
+        QTest::mousePress(target, Qt::LeftButton, {}, at);
+        // Well past the slider's repeat delay, and every move's echoes.
+        QTest::qWait(c.releaseMs + 1000);
+        EXPECT_EQ(Moves(wire()), c.moves);
+        EXPECT_EQ(slide->Value(), c.moves.back().second);
+        EXPECT_EQ(sim_->servoPosition(0), slide->Value());
+    }
+}
+
 // While the link waits for the controller, nothing else of the window runs:
 // a command button is refused, and a slider moved meanwhile is sent after
 // the running command, never in the middle of its bytes.

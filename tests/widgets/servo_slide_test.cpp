@@ -4,10 +4,12 @@
 // loading its properties.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -121,6 +123,60 @@ TEST_F(SlideFixture, DraggingReportsScrollAndLettingGoReportsChange) {
     EXPECT_EQ(slide->Value(), 58);
     EXPECT_EQ(slide->lblMotorVal()->text(), "58");
     EXPECT_EQ(change.count(), 2);
+}
+
+// A press on the groove steps the value by a page and, while the button is
+// held, goes on stepping.  A host's Change handler may wait for a slow
+// controller and hand control to the event queue meanwhile, so that the
+// release arrives before the press has been handled to its end: the value
+// then steps once, and nothing steps it any further once the hand is off.
+TEST_F(SlideFixture, GrooveRepeatsOnlyWhileTheButtonIsHeld) {
+    host.resize(300, 120);
+    slide->resize(260, slide->height());
+    QSlider* slider = slide->ServoSlider();
+    ASSERT_TRUE(slider->isVisible());
+    struct Case {
+        const char* what;
+        int hostWaitMs;  // how long each Change keeps the host busy
+        int releaseMs;   // when the hand lets go, from the press
+        bool repeats;    // whether the value steps beyond one page
+    };
+    const Case cases[] = {
+        {"short click, host answers slowly", 150, 20, false},
+        {"short click, host answers at once", 0, 20, false},
+        {"held, host answers at once", 0, 800, true},
+        {"held, host answers slowly", 150, 800, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(slide->setValue(100));
+        std::vector<int> changes;
+        const QMetaObject::Connection busy = QObject::connect(slide, &vxServoSlide2::Change, [&] {
+            changes.push_back(slide->Value());
+            if (c.hostWaitMs == 0) return;
+            QEventLoop wait;
+            QTimer::singleShot(c.hostWaitMs, &wait, &QEventLoop::quit);
+            wait.exec();
+        });
+        // Right of the handle, on the groove's line.
+        const QPoint at(slider->width() - 4, slider->height() / 2);
+        QTimer::singleShot(c.releaseMs, slider, [&] { QTest::mouseRelease(slider, Qt::LeftButton, {}, at); });
+        QTest::mousePress(slider, Qt::LeftButton, {}, at);
+        QTest::qWait(c.releaseMs + 50);
+        const int atRelease = slide->Value();
+        // Longer than the repeat's first delay.
+        QTest::qWait(700);
+        QObject::disconnect(busy);
+        EXPECT_EQ(slide->Value(), atRelease) << "stepped after the button was let go";
+        ASSERT_FALSE(changes.empty());
+        EXPECT_EQ(changes.front(), 105);
+        if (c.repeats) {
+            EXPECT_GT(atRelease, 105);
+        } else {
+            EXPECT_EQ(changes, std::vector<int>{105});
+        }
+        EXPECT_FALSE(slider->isSliderDown());
+    }
 }
 
 TEST_F(SlideFixture, CheckBoxRaisesClickForTheUserAndForCode) {
