@@ -327,38 +327,40 @@ void frmMoveKESTRA::Form_Load() {
         vxIO::StopProgram();
     }
 
-    if (vxIO::CommError != 0) {
+    // Every step that fails ends the load with its own code, before a
+    // further byte could go out behind a broken frame; the box for it comes
+    // when the window closes (Form_Activate).
+    const auto failed = [this] {
+        if (vxIO::CommError == 0) return false;
         LoadFailed = true;
-    } else {
-        for (int i = 0; i < modUserRobot::kSlots; ++i) {
-            if (!Yield()) return;
-            if (Slot(i).MotorUse == 0) continue;
-            vxServoSlide2* s = Slider(i);
-            SetSliderMotorNo(s, i);
-            const bool on = vxIO::GetMotorOn(static_cast<int16_t>(i));
-            if (!alive) return;
-            if (vxIO::CommError != 0) {
-                LoadFailed = true;
-                break;
-            }
-            int p = vxIO::ReadMotorPos(static_cast<int16_t>(i));
-            if (!alive) return;
-            if (vxIO::CommError != 0) {
-                LoadFailed = true;
-                break;
-            }
-            const modMain::MotorLimit& limit = modMain::MotorLimits[static_cast<size_t>(i)];
-            if (p < limit.Min) p = limit.Min;
-            if (p > limit.Max) p = limit.Max;
-            // Ticking the box captures the motor and switches it on; the new
-            // value moves it.
-            SetSliderCheck(s, on ? 1 : 0);
-            if (!alive) return;
-            SetSliderValue(s, p);
-            if (!alive) return;
-        }
-        optInsert[0]->setChecked(true);
+        loadErrorCode_ = vxIO::CommError;
+        return true;
+    };
+    if (failed()) return;
+    for (int i = 0; i < modUserRobot::kSlots; ++i) {
+        if (!Yield()) return;
+        if (Slot(i).MotorUse == 0) continue;
+        vxServoSlide2* s = Slider(i);
+        SetSliderMotorNo(s, i);
+        const bool on = vxIO::GetMotorOn(static_cast<int16_t>(i));
+        if (!alive) return;
+        if (failed()) return;
+        int p = vxIO::ReadMotorPos(static_cast<int16_t>(i));
+        if (!alive) return;
+        if (failed()) return;
+        const modMain::MotorLimit& limit = modMain::MotorLimits[static_cast<size_t>(i)];
+        if (p < limit.Min) p = limit.Min;
+        if (p > limit.Max) p = limit.Max;
+        // Ticking the box captures the motor and switches it on; the new
+        // value moves it.  Both leave the code of their first failure.
+        SetSliderCheck(s, on ? 1 : 0);
+        if (!alive) return;
+        if (failed()) return;
+        SetSliderValue(s, p);
+        if (!alive) return;
+        if (failed()) return;
     }
+    optInsert[0]->setChecked(true);
 }
 
 void frmMoveKESTRA::Form_Activate() {
@@ -366,8 +368,8 @@ void frmMoveKESTRA::Form_Activate() {
     activated_ = true;
     frmWait::Unload();
     // The window goes first, then the box.  Closing the window closes the
-    // port, which clears the link's code: the box shows the load's, kept here.
-    const int16_t code = vxIO::CommError;
+    // port, which clears the link's code: the box shows the load's, kept.
+    const int16_t code = loadErrorCode_;
     close();
     vxIO::ShowCommError(code);
     modApp::FocusActiveEditor();
@@ -421,7 +423,9 @@ void frmMoveKESTRA::servo_Change(int index) {
     QPointer<frmMoveKESTRA> alive(this);
     const auto value = static_cast<uint8_t>(SliderValue(s));
     vxIO::MoveMotor(static_cast<int16_t>(index), value);
-    if (!alive || chkSync->checkState() != Qt::Checked) return;
+    // After a link error nothing more is sent: the controller would take the
+    // partner's move as the rest of the broken frame.
+    if (!alive || vxIO::CommError != 0 || chkSync->checkState() != Qt::Checked) return;
     const int p = Slot(index).MotorOpp;
     vxServoSlide2* partner = Slider(p);
     if (!partner) return;
@@ -442,8 +446,8 @@ void frmMoveKESTRA::servo_Click(int index) {
         vxIO::SetMotorOn(static_cast<int16_t>(index), false);
         return;
     }
-    MotorCapture(index);
-    if (!alive) return;
+    // A capture that failed on the link leaves the motor as it is.
+    if (!MotorCapture(index) || !alive) return;
     vxIO::SetMotorOn(static_cast<int16_t>(index), true);
 }
 
@@ -452,19 +456,22 @@ void frmMoveKESTRA::servo_DblClick(int index) {
     MotorCapture(index);
 }
 
-void frmMoveKESTRA::MotorCapture(int index) {
+bool frmMoveKESTRA::MotorCapture(int index) {
     vxServoSlide2* s = Slider(index);
-    if (!s) return;
+    if (!s) return false;
     QPointer<frmMoveKESTRA> alive(this);
     const uint8_t v = vxIO::ReadVariable(static_cast<int16_t>(index));
-    if (!alive) return;
-    if (InRange(v)) {
+    if (!alive) return false;
+    // The new value moves the motor; its position is stored only when that
+    // went through.
+    if (vxIO::CommError == 0 && InRange(v)) {
         SetSliderValue(s, v);
-        if (!alive) return;
-        vxIO::WritePositionPair(static_cast<int16_t>(index), v);
-        if (!alive) return;
+        if (!alive) return false;
+        if (vxIO::CommError == 0) vxIO::WritePositionPair(static_cast<int16_t>(index), v);
+        if (!alive) return false;
     }
     txt->setFocus();
+    return vxIO::CommError == 0;
 }
 
 // ---- Limbs --------------------------------------------------------------------------

@@ -70,7 +70,8 @@ public:
     QPushButton* cmdClose = nullptr;
     QLineEdit* txt = nullptr;  // takes the focus after a capture or an insert
 
-    // Set when a link error occurred while the window loaded.
+    // Set when a link error occurred while the window loaded; the load ends
+    // at that error.
     bool LoadFailed = false;
 
     // ---- Handlers -------------------------------------------------------------
@@ -116,7 +117,9 @@ private:
     explicit frmMoveKESTRA(QWidget* owner);
     void BuildControls();
     void FitLimbBoxes();
-    void MotorCapture(int index);
+    // Reads the motor's position into its slider (which moves it) and stores
+    // it in the controller; false when the link failed, at its first error.
+    bool MotorCapture(int index);
     void GroupCapture(int index);
     void InsertLines(bool alternative);
     // Hands control to the event queue; false when the window went meanwhile.
@@ -130,7 +133,8 @@ private:
     // Slider moves and check box clicks that arrived while the link waited,
     // sent with the slider's state once it is free (retried every 20 ms).
     LiveMoves live_;
-    QTimer closeRetry_;  // a close asked for while the link waited
+    QTimer closeRetry_;          // a close asked for while the link waited
+    int16_t loadErrorCode_ = 0;  // the link error that ended the load
     bool unloaded_ = false;
     bool activated_ = false;
 };

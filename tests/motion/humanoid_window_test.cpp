@@ -282,6 +282,53 @@ TEST_F(HumanoidWindowTest, FailedLoadShowsTheRealErrorCodeAndLiftsTheLock) {
     }
 }
 
+// A motor that is on is captured and switched on while the window loads.
+// A link error there ends the load like any other: nothing more goes to the
+// controller (which would take the next command's bytes as the rest of the
+// broken frame), and the window closes with the box of that error.
+TEST_F(HumanoidWindowTest, LinkErrorWhileSwitchingOnEndsTheLoadWithItsCode) {
+    writeRobot(RobotFile({{3, 3}, {5, 5}}));
+    sim_->setRam(1259, 0x28);  // motors 3 and 5 are on
+    sim_->setServoPosition(3, 120);
+    main_->TimeOut.setInterval(250);
+    const Bytes start = Bytes{0xFA} + ReadMem(1259) + ReadMem(1226) + ReadMem(768 + 3);
+    const Bytes capture = ReadVar(3) + Move(3, 120) + WritePair(3, 120);
+    struct Case {
+        const char* what;
+        ControllerSim::Fault fault;
+        Bytes before;  // what goes out before the byte whose answer fails
+        uint8_t failing;
+        int code;
+    };
+    const std::vector<Case> cases = {
+        {"wrong echo of the switch-on", ControllerSim::Fault::WrongEcho, start + capture, 0xE7, -5},
+        {"wrong echo of the switched motor", ControllerSim::Fault::WrongEcho, start + capture + Bytes{0xE7}, 3, -5},
+        {"no echo of the switch-on", ControllerSim::Fault::NoReply, start + capture, 0xE7, -4},
+        {"wrong echo of the capture's read", ControllerSim::Fault::WrongEcho, start, 0xD2, -5},
+        {"no echo of the capture's move", ControllerSim::Fault::NoReply, start + ReadVar(3), 0xE6, -4},
+        {"no echo of the capture's write", ControllerSim::Fault::NoReply, start + ReadVar(3) + Move(3, 120), 0xF8, -4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim_->setServoPosition(3, 120);
+        clearWire();
+        boxes_.reset();  // the old responder goes first, or it would remove the new one
+        boxes_ = std::make_unique<ScriptedMsgBox>();
+        boxes_->Answer(platform::vbOK);
+        sim_->injectFault(c.fault, int(c.before.size()));
+        main_->mnuMotorControlKESTRA_Click();
+        QTest::qWait(400);  // a byte sent late would have arrived by now
+        EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
+        EXPECT_EQ(wire(), c.before + Bytes{c.failing}) << "nothing after the failing byte";
+        ASSERT_EQ(boxes_->Calls().size(), 1u);
+        const QString prompt = boxes_->Calls()[0].prompt;
+        EXPECT_TRUE(prompt.startsWith(QStringLiteral("Error Code : %1\r\n").arg(c.code))) << prompt.toStdString();
+        EXPECT_EQ(boxes_->Calls()[0].title, QStringLiteral("Controller Error"));
+        EXPECT_FALSE(main_->Comm.PortOpen());
+        EXPECT_TRUE(main_->mnuMotorControlKESTRA->isEnabled());
+    }
+}
+
 // ---- Captures ----------------------------------------------------------------------------
 
 TEST_F(HumanoidWindowTest, LimbCaptureMovesOnlySlidersThatDifferByMoreThanOne) {
@@ -381,6 +428,15 @@ TEST_F(HumanoidWindowTest, SyncSendsThePartnerTheSameValue) {
     clearWire();
     w.servo[9]->setValue(44);  // its own partner: sent once more to itself
     EXPECT_EQ(wire(), Move(9, 44) + Move(9, 44));
+
+    // A move that fails on the link is not followed by the partner's, which
+    // the controller would read as the rest of the broken frame.
+    clearWire();
+    sim_->injectFault(ControllerSim::Fault::WrongEcho, 1);
+    w.servo[0]->setValue(95);
+    EXPECT_EQ(wire(), (Bytes{0xE6, 0}));
+    EXPECT_EQ(Value(w, 18), 90);
+    QTest::qWait(ControllerSim::kFrameGapMs + 50);  // the broken frame is dropped
 
     w.chkSync->click();
     clearWire();
