@@ -86,13 +86,17 @@ vxServoSlide2::vxServoSlide2(QWidget* parent) : QWidget(parent) {
     cmdr_->setObjectName(QStringLiteral("cmdr"));
     cmdrr_->setObjectName(QStringLiteral("cmdrr"));
 
-    connect(slider_, &QSlider::valueChanged, this, [this](int v) {
+    // The label shows where the slider stands once the host has heard the
+    // notice: a host that waits for a controller in its handler may see the
+    // position change again meanwhile, and the later position is the one
+    // that stands.
+    connect(slider_, &QSlider::valueChanged, this, [this] {
         emit Change();
-        showPosition(v);
+        showPosition(slider_->sliderPosition());
     });
-    connect(slider_, &QSlider::sliderMoved, this, [this](int v) {
+    connect(slider_, &QSlider::sliderMoved, this, [this] {
         emit Scroll();
-        showPosition(v);
+        showPosition(slider_->sliderPosition());
     });
     connect(chkUse_, &QCheckBox::stateChanged, this, [this](int state) {
         // A greyed state set from code leaves a two-state box for the user.

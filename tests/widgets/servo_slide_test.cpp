@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "vxServoSlide2.h"
@@ -177,6 +178,54 @@ TEST_F(SlideFixture, GrooveRepeatsOnlyWhileTheButtonIsHeld) {
         }
         EXPECT_FALSE(slider->isSliderDown());
     }
+}
+
+// A host's Change or Scroll handler may wait for a controller with the event
+// queue running, and the position may change again meanwhile (a step button
+// clicked, the handle dragged on).  Once the handlers have returned, the
+// label shows where the slider stands, not the position the first notice
+// carried.
+TEST_F(SlideFixture, LabelShowsThePositionAfterAHostThatWaited) {
+    QSlider* slider = slide->ServoSlider();
+    struct Case {
+        const char* what;
+        std::function<void()> first;     // the change whose handler waits
+        std::function<void()> meantime;  // what the hand does during the wait
+        int shown;
+    };
+    const std::vector<Case> cases = {
+        {"a step, then << during its wait", [&] { QTest::mouseClick(slide->cmdrr(), Qt::LeftButton); },
+         [&] { QTest::mouseClick(slide->cmdll(), Qt::LeftButton); }, 100},
+        {"a drag, moved on during its wait",
+         [&] {
+             slider->setSliderDown(true);
+             slider->setSliderPosition(57);
+         },
+         [&] { slider->setSliderPosition(60); }, 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        slider->setSliderDown(false);
+        ASSERT_TRUE(slide->setValue(100));
+        bool waiting = false;
+        const auto wait = [&] {
+            if (waiting) return;
+            waiting = true;
+            QEventLoop loop;
+            QTimer::singleShot(10, &loop, c.meantime);
+            QTimer::singleShot(50, &loop, &QEventLoop::quit);
+            loop.exec();
+            waiting = false;
+        };
+        const QMetaObject::Connection onChange = QObject::connect(slide, &vxServoSlide2::Change, wait);
+        const QMetaObject::Connection onScroll = QObject::connect(slide, &vxServoSlide2::Scroll, wait);
+        c.first();
+        QObject::disconnect(onChange);
+        QObject::disconnect(onScroll);
+        EXPECT_EQ(slide->Value(), c.shown);
+        EXPECT_EQ(slide->lblMotorVal()->text(), QString::number(c.shown));
+    }
+    slider->setSliderDown(false);
 }
 
 TEST_F(SlideFixture, CheckBoxRaisesClickForTheUserAndForCode) {
