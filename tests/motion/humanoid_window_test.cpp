@@ -151,6 +151,14 @@ protected:
         return sim_->received();
     }
 
+    // Unfolds a slider panel as the user does, with the pointer over its
+    // header; its slider.
+    static QSlider* Unfold(vxServoSlide2* slide) {
+        QTest::mouseMove(slide->lblMotorNo(), slide->lblMotorNo()->rect().center());
+        EXPECT_TRUE(slide->ScrollView());
+        return slide->ServoSlider();
+    }
+
     static int Value(frmMoveKESTRA& w, int i) { return int(w.servo[size_t(i)]->Value()); }
     static int Check(frmMoveKESTRA& w, int i) { return int(w.servo[size_t(i)]->CheckValue()); }
 
@@ -470,9 +478,7 @@ TEST_F(HumanoidWindowTest, WhatASliderSendsFollowsTheHand) {
     writeRobot(RobotFile({{3, 3}}));
     frmMoveKESTRA& w = Open();
     vxServoSlide2* slide = w.servo[3];
-    QTest::mouseMove(slide->lblMotorNo(), slide->lblMotorNo()->rect().center());  // unfolds it
-    ASSERT_TRUE(slide->ScrollView());
-    QSlider* slider = slide->ServoSlider();
+    QSlider* slider = Unfold(slide);
     ASSERT_TRUE(slider->isVisible());
     const QRect groove = SliderPart(slider, QStyle::SC_SliderGroove);
     const int span = groove.width() - SliderPart(slider, QStyle::SC_SliderHandle).width();
@@ -552,9 +558,8 @@ TEST_F(HumanoidWindowTest, AClickIsOneStepWhileTheControllerIsSlow) {
     writeRobot(RobotFile({{0, 0}}));
     frmMoveKESTRA& w = Open();
     vxServoSlide2* slide = w.servo[0];
-    QTest::mouseMove(slide->lblMotorNo(), slide->lblMotorNo()->rect().center());  // unfolds it
-    ASSERT_TRUE(slide->ScrollView());
-    QSlider* slider = slide->ServoSlider();
+    QSlider* slider = Unfold(slide);
+    ASSERT_TRUE(slider->isVisible());
     const auto grooveRightOfHandle = [&] {
         const QRect groove = SliderPart(slider, QStyle::SC_SliderGroove);
         const QRect handle = SliderPart(slider, QStyle::SC_SliderHandle);
