@@ -1,10 +1,32 @@
 #include "editor/DockPanels.h"
 
+#include <QAbstractButton>
 #include <QDockWidget>
 #include <QEvent>
 #include <QMainWindow>
+#include <QStyle>
 
 #include "platform/Twips.h"
+
+namespace {
+
+// Makes the panel at least as wide as its title bar needs to show the whole
+// title: the text beside the float and close buttons, with the style's
+// frame and title margins (the room that Qt's own minimum keeps for a few
+// letters of the title, given the whole text).
+void FitTitle(QDockWidget* dock) {
+    const QStyle* style = dock->style();
+    const int frame = style->pixelMetric(QStyle::PM_DockWidgetFrameWidth, nullptr, dock);
+    const int margin = style->pixelMetric(QStyle::PM_DockWidgetTitleMargin, nullptr, dock);
+    int buttons = 0;
+    for (const char* name : {"qt_dockwidget_floatbutton", "qt_dockwidget_closebutton"})
+        if (auto* b = dock->findChild<QAbstractButton*>(QLatin1String(name), Qt::FindDirectChildrenOnly))
+            buttons += b->sizeHint().width();
+    const int text = dock->fontMetrics().horizontalAdvance(dock->windowTitle());
+    dock->setMinimumWidth(text + buttons + 2 * frame + 3 * margin);
+}
+
+}  // namespace
 
 DockPanels::DockPanels(QMainWindow* host) : QObject(host), host_(host) { setObjectName(QStringLiteral("fDock")); }
 
@@ -22,6 +44,7 @@ QDockWidget* DockPanels::AddPanel(QWidget* content, const QString& name, const Q
         if (floating) emit PanelFloated(name);
         else emit PanelDocked(name);
     });
+    FitTitle(dock);
     dock->installEventFilter(this);
     return dock;
 }
@@ -69,6 +92,11 @@ bool DockPanels::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Resize:
             if (!dock->isFloating() && dock->isVisible())
                 emit AreaResized(static_cast<int>(platform::PixelsToTwips(dock->width())));
+            break;
+        case QEvent::WindowTitleChange:
+        case QEvent::FontChange:
+        case QEvent::StyleChange:
+            FitTitle(dock);
             break;
         default:
             break;

@@ -2,7 +2,8 @@
 // panels (QDockWidgets of the main window) that dock at the left edge or
 // float, and tells its host when a panel is docked, floated, shown or hidden
 // and when a docked panel's width changes.  The Assist Window is the panel
-// "frmNav".  Widths are in twips.
+// "frmNav".  A panel is never narrower than its whole title.  Widths are
+// in twips.
 #pragma once
 
 #include <QObject>

@@ -272,6 +272,16 @@ void frmDoc::Form_Unload(int& Cancel) {
     if (DocTabStrip* tb = g_host ? g_host->DocumentTabs() : nullptr) tb->RemoveKey(TabKey());
     if (g_host) g_host->ClearAssistLabels();
     modApp::ActiveDoc = 0;
+    // With this window the last document goes: no caret is left to show.
+    if (g_host && !OtherDocumentOpen()) g_host->NoDocumentOpen();
+}
+
+bool frmDoc::OtherDocumentOpen() const {
+    for (int n = 1; n <= modApp::Docs.UBound(); ++n) {
+        const frmDoc* doc = modApp::Docs(n);
+        if (doc && doc != this) return true;
+    }
+    return false;
 }
 
 void frmDoc::closeEvent(QCloseEvent* event) {

@@ -30,6 +30,8 @@
 //   window use: panel 2 of the status bar shows the caret's line and column,
 //   the checked tip option lets Space bring up a code tip, and the right
 //   mouse button pops up the Edit menu over the editor.
+// - NoDocumentOpen: the last document window has unloaded; the host puts
+//   back what panel 2 shows without a document.
 // Without a host the windows still work (shown as top-level windows, without
 // tabs, and the shortcuts reach the editor).
 #pragma once
@@ -72,6 +74,9 @@ public:
     virtual QAction* CodeTipOption() { return nullptr; }
     // The Edit menu, which the right mouse button pops up, or nullptr.
     virtual QMenu* EditMenu() { return nullptr; }
+    // The last open document window has unloaded: the status bar stops
+    // showing a caret.
+    virtual void NoDocumentOpen() {}
 
     // Commands of the keyboard shortcuts.
     virtual void new_Click() {}
@@ -181,6 +186,11 @@ public:
     // display, which is the view option of the same name).  True on OK.
     static bool SetEditor(QWidget* owner);
 
+    // The caret status text of panel 2: the caret's line (0-based, shown
+    // from 1), its column and the line count, in the interface language
+    // ("12Ln, 5Col (Total 100Lines)").
+    static QString CaretStatusText(int32_t line, int32_t column, int32_t lineCount);
+
     // ---- Public procedures ---------------------------------------------------------
     void NextLine();
     void PrevLine();
@@ -212,6 +222,8 @@ private:
     void RefreshTab(const QString& caption, const QString& toolTip);
     void SetTabImage(int image);
     void OnSubWindowActivated(QMdiSubWindow* window);
+    // Whether a document window other than this one is open.
+    bool OtherDocumentOpen() const;
 
     // The main window's document commands and toolbar keys follow the
     // document windows (editor/DocCommandState.cpp).

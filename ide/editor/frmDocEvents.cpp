@@ -74,11 +74,15 @@ void frmDoc::rt_FocusIn(platform::CodeEditor* control) {
     if (index >= 0) tb->setCurrentIndex(index);
 }
 
+QString frmDoc::CaretStatusText(int32_t line, int32_t column, int32_t lineCount) {
+    return QString::number(line + 1) + LoadResString(3171) + QStringLiteral(", ") + QString::number(column) +
+           LoadResString(3172) + LoadResString(3173) + QString::number(lineCount) + LoadResString(3174);
+}
+
 void frmDoc::ShowCaretStatus(int32_t line, int32_t column) {
     QLabel* panel = Host() ? Host()->StatusPanel(2) : nullptr;
     if (!panel) return;
-    panel->setText(QString::number(line + 1) + LoadResString(3171) + QStringLiteral(", ") + QString::number(column) +
-                   LoadResString(3172) + LoadResString(3173) + QString::number(rt->LineCount()) + LoadResString(3174));
+    panel->setText(CaretStatusText(line, column, rt->LineCount()));
 }
 
 void frmDoc::rt_KeyDown(platform::CodeEditor* control, int KeyCode, int Shift, bool* handled) {

@@ -555,7 +555,13 @@ void frmMain::BuildStatusBar() {
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setContentsMargins(4, 0, 4, 0);
-        if (i > 0) {
+        if (i == 1) {
+            // Panel 2 (the port, the caret's position) keeps its width, and
+            // grows for a text that needs more: a position in a long
+            // document shows whole.
+            panel->setMinimumWidth(platform::TwipsToPixels(widths[i]));
+            panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        } else if (i > 1) {
             panel->setFixedWidth(platform::TwipsToPixels(widths[i]));
         } else {
             // Panel 1 takes the width the frame leaves (MDIForm_Resize); its

@@ -239,6 +239,9 @@ public:
     QLabel* StatusPanel(int index) override { return Panel(index); }
     QAction* CodeTipOption() override { return mnuTip; }
     QMenu* EditMenu() override { return edit; }
+    // Document host: without a document panel 2 shows the serial port, as
+    // at start-up.
+    void NoDocumentOpen() override { SetPortPanel(); }
     // Main host: the window itself, a status bar panel's text and the model
     // set-up of mnuVX32_Click (the motion lock's end is MotionUnlock).
     QWidget* Window() override { return this; }
@@ -407,6 +410,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -424,8 +428,13 @@ private:
     void FillWindowList();
     void ReactivateAfterCancelledClose();
     void SetPortPanel();
+    // Widens a window in its normal state that is too narrow for its menu
+    // bar to show every menu, as far as the screen allows.
+    void FitMenuBar();
 
     bool loaded_ = false;
+    // The first show has fitted the window to its menu bar.
+    bool menuBarFitted_ = false;
     bool unloaded_ = false;
     // A close put off by a running controller exchange is waiting to be
     // tried again.

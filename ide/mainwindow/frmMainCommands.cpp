@@ -33,6 +33,7 @@
 #include "mainwindow/frmMainServices.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
+#include "platform/UiLanguage.h"
 
 namespace {
 const QString kNavPanel = QStringLiteral("frmNav");
@@ -131,14 +132,25 @@ frmMain::PrinterHook frmMain::SetPrinterHook(PrinterHook hook) {
 // Prints the active document's whole text on the default printer in the
 // editor's font, without a dialog: one line after the other, long lines
 // wrapped at the page's width, a new page where the next line would not fit.
-// A printer that cannot start prints nothing.
+// Without a printer (none installed: the printer is then a PDF writer with
+// no file) or when the printer cannot start, a box says that no printer is
+// available and nothing prints.
 void frmMain::Prints_Click() {
     platform::CodeEditor* rt = ActiveEditor();
     if (!rt) return;
     QPrinter printer;
     if (g_printerHook) g_printerHook(printer);
+    const bool noPrinter = printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty();
     QPainter painter;
-    if (!painter.begin(&printer)) return;
+    if (noPrinter || !painter.begin(&printer)) {
+        static const platform::LocalizedText kNoPrinter = {"No printer is available.",
+                                                           "사용할 수 있는 프린터가 없습니다.",
+                                                           "使用できるプリンターがありません。", "没有可用的打印机。"};
+        // Titled with the program's name: a short box keeps its title whole.
+        platform::MsgBox(platform::Localized(kNoPrinter), platform::vbOKOnly | platform::vbExclamation, QString(),
+                         this);
+        return;
+    }
     QFont font = painter.font();
     font.setFamily(rt->EditorFont().family());
     if (rt->EditorFont().pointSizeF() > 0) font.setPointSizeF(rt->EditorFont().pointSizeF());

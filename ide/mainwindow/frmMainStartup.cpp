@@ -12,13 +12,16 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 #include "documents/LocalizeForm.h"
@@ -316,9 +319,43 @@ void frmMain::resizeEvent(QResizeEvent* event) {
     MDIForm_Resize();
 }
 
+// The first time the window shows, its menu bar (with the buttons of a
+// maximised document window) has its full size: a window whose stored or
+// default width would push menus behind the bar's overflow button starts
+// wider instead.  Later the user's sizes stand.
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (menuBarFitted_ || !loaded_) return;
+    menuBarFitted_ = true;
+    FitMenuBar();
+}
+
+void frmMain::FitMenuBar() {
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) return;
+    QMenuBar* bar = menuBar();
+    const int needed = bar ? bar->sizeHint().width() : 0;
+    if (needed <= width()) return;
+    int wanted = needed;
+    QPoint at = pos();
+    if (const QScreen* s = screen()) {
+        const QRect room = s->availableGeometry();
+        const int frame = std::max(0, frameGeometry().width() - width());
+        wanted = std::min(wanted, room.width() - frame);
+        // Wider to the right as far as the screen goes, then to the left.
+        if (at.x() + wanted + frame > room.right() + 1) at.setX(std::max(room.left(), room.right() + 1 - wanted - frame));
+    }
+    if (wanted <= width()) return;
+    if (at != pos()) move(at);
+    resize(wanted, height());
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == picBottom && event->type() == QEvent::Resize) {
         picBottom_Resize();
+    } else if (event->type() == QEvent::Resize && watched == Panel(2)) {
+        // Panel 1 takes what the others leave, also when panel 2 grows or
+        // shrinks with its text.
+        MDIForm_Resize();
     } else if (event->type() == QEvent::MouseButtonRelease && stBar && watched->parent() == stBar) {
         stBar_PanelClick();
     }

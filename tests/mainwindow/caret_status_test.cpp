@@ -1,6 +1,7 @@
 // The status bar's caret panel always describes the active document: after
 // every way another document becomes active (opening one, a new one, a tab
-// click, the window menu, closing the active one), without the caret moving.
+// click, the window menu, closing the active one), without the caret moving;
+// with no document left it shows the serial port again.
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -112,6 +113,47 @@ TEST_F(CaretStatusTest, EveryChangeOfTheActiveDocumentShowsItsCaret) {
         frmDoc* now = active();
         ASSERT_TRUE(s.isExpected(now));
         EXPECT_EQ(w.Panel(2)->text().toStdString(), s.status(now).toStdString());
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Once the last document window has closed, the caret panel no longer shows
+// a caret: it shows the serial port, as it does at start-up.  Closing one of
+// two documents still shows the other one's caret.
+TEST_F(CaretStatusTest, ClosingTheLastDocumentShowsThePortAgain) {
+    frmMain& w = Start();
+    w.Comm.setCommPort(3);
+    const struct {
+        const char* how;
+        std::function<void()> close;
+        bool oneAtATime;
+    } ways[] = {
+        {"close", [&] { w.close_Click(); }, true},
+        {"close all", [&] { w.closeall_Click(); }, false},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.how);
+        while (w.TB->count() < 2) w.new_Click();
+        frmDoc* active = modApp::Docs(modApp::ActiveDoc);
+        ASSERT_NE(active, nullptr);
+        active->rt->SetWholeText(QStringLiteral("A = 1\r\nB = 2\r\n"));
+        active->Modified = false;
+        active->rt->PutCaret(1, 3);
+        QApplication::processEvents();
+        ASSERT_EQ(w.Panel(2)->text().toStdString(), "2Ln, 3Col (Total 3Lines)");
+        if (way.oneAtATime) {
+            way.close();
+            QApplication::processEvents();
+            ASSERT_NE(modApp::Docs(modApp::ActiveDoc), nullptr);
+            EXPECT_EQ(w.Panel(2)->text().toStdString(), "1Ln, 0Col (Total 1Lines)");
+        }
+        way.close();
+        QApplication::processEvents();
+        ASSERT_EQ(w.TB->count(), 0);
+        EXPECT_EQ(w.Panel(2)->text().toStdString(), "COM 3");
     }
 }
 

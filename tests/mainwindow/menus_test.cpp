@@ -1,7 +1,8 @@
 // The File, View and Window menus and the tab strip's pop-up menu over real
 // document windows: save all, close all with a cancelled question, printing
-// to a PDF file, tiling, the window list, the tab strip's mouse handling and
-// the state the main window keeps while it waits for the user.
+// to a PDF file and without a printer, tiling, the window list, the tab
+// strip's mouse handling and the state the main window keeps while it waits
+// for the user.
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
@@ -188,6 +189,64 @@ TEST_F(MenusTest, PrintWritesEveryPage) {
     QFile::remove(pdf);
     w.prints->trigger();
     EXPECT_FALSE(QFile::exists(pdf));
+    frmMain::SetPrinterHook(previous);
+}
+
+// Without a printer to print on (no printer installed: the printer is a PDF
+// writer with no file), Ctrl+P and the menu item say so in a box, in the
+// interface language, and print nothing; with a printer no box comes.
+TEST_F(MenusTest, PrintWithoutAPrinterSaysSo) {
+    const QString pdf = HomeFile("out.pdf");
+    bool printerInstalled = false;
+    frmMain::PrinterHook previous = frmMain::SetPrinterHook([&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printerInstalled ? pdf : QString());
+    });
+    const struct {
+        QLocale locale;
+        const char* text;
+    } languages[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), "No printer is available."},
+        {QLocale(QLocale::Korean, QLocale::SouthKorea), "사용할 수 있는 프린터가 없습니다."},
+        {QLocale(QLocale::Japanese, QLocale::Japan), "使用できるプリンターがありません。"},
+        {QLocale(QLocale::Chinese, QLocale::China), "没有可用的打印机。"},
+    };
+    frmMain& w = Start();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
+    ASSERT_NE(doc, nullptr);
+    doc->rt->SetWholeText(QStringLiteral("PRINT \"A\"\r\n"));
+    doc->rt->setFocus();
+    QApplication::processEvents();
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    for (const auto& l : languages) {
+        SCOPED_TRACE(l.text);
+        QLocale::setDefault(l.locale);
+        const size_t before = Boxes().Calls().size();
+        Boxes().Answer(platform::vbOK);
+        // Ctrl+P in the editor, as the user presses it.
+        QTest::keyClick(editor, Qt::Key_P, Qt::ControlModifier);
+        ASSERT_EQ(Boxes().Calls().size(), before + 1);
+        const platform::MsgBoxCall& box = Boxes().Calls().back();
+        EXPECT_EQ(box.prompt.toStdString(), l.text);
+        EXPECT_EQ(box.style, platform::vbOKOnly | platform::vbExclamation);
+        EXPECT_EQ(box.title, QApplication::applicationDisplayName());
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The menu item says the same.
+    Boxes().Answer(platform::vbOK);
+    w.prints->trigger();
+    ASSERT_EQ(Boxes().Calls().size(), std::size(languages) + 1);
+    EXPECT_EQ(Boxes().Calls().back().prompt, QStringLiteral("No printer is available."));
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    // With a printer the text prints and nothing is asked.
+    printerInstalled = true;
+    w.prints->trigger();
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(Boxes().Calls().size(), std::size(languages) + 1);
     frmMain::SetPrinterHook(previous);
 }
 
