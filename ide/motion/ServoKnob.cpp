@@ -42,7 +42,7 @@ ServoKnob::ServoKnob(int16_t index, QWidget* parent) : QDial(parent), index_(ind
     setPageStep(10);
     setFocusPolicy(Qt::StrongFocus);
     Quietly([this] {
-        setRange(10, 190);
+        setRange(min_, max_);
         setValue(100);
     });
     connect(this, &QDial::valueChanged, this, &ServoKnob::OnValueChanged);
@@ -59,11 +59,29 @@ void ServoKnob::Quietly(F f) {
 void ServoKnob::OnValueChanged(int value) {
     if (quiet_ || !on_) return;
     emit Change(index_, static_cast<int16_t>(value));
+    // A drag keeps its reach until it is let go: shrinking it under the
+    // pointer would change what the pointer's angle means.
+    if (!dragging_) FitReach();
+}
+
+void ServoKnob::FitReach() {
+    const int v = value();
+    Quietly([&] { setRange(std::min<int>(min_, v), std::max<int>(max_, v)); });
 }
 
 bool ServoKnob::SetValue(int16_t position) {
-    if (position < minimum() || position > maximum()) return false;
+    if (position < min_ || position > max_) return false;
     Quietly([&] { setValue(position); });
+    FitReach();
+    return true;
+}
+
+bool ServoKnob::ShowServoAt(int16_t position) {
+    if (position < 0 || position > 255) return false;
+    Quietly([&] {
+        setRange(std::min(min_, position), std::max(max_, position));
+        setValue(position);
+    });
     return true;
 }
 
@@ -72,20 +90,23 @@ void ServoKnob::SetOn(bool on) {
     if (!on && dragging_) {
         dragging_ = false;
         setSliderDown(false);
+        FitReach();
     }
     setEnabled(on);
     update();
 }
 
 bool ServoKnob::SetMax(int16_t position) {
-    if (position < 0 || position > 255 || position < minimum()) return false;
-    Quietly([&] { setMaximum(position); });
+    if (position < 0 || position > 255 || position < min_) return false;
+    max_ = position;
+    Quietly([&] { setRange(min_, max_); });
     return true;
 }
 
 bool ServoKnob::SetMin(int16_t position) {
-    if (position < 0 || position > 255 || position > maximum()) return false;
-    Quietly([&] { setMinimum(position); });
+    if (position < 0 || position > 255 || position > max_) return false;
+    min_ = position;
+    Quietly([&] { setRange(min_, max_); });
     return true;
 }
 
@@ -180,6 +201,7 @@ void ServoKnob::mouseReleaseEvent(QMouseEvent* event) {
     setSliderPosition(DragTo(SweepOf(event->position())));
     dragging_ = false;
     setSliderDown(false);
+    FitReach();
 }
 
 QSize ServoKnob::sizeHint() const { return {64, 64}; }

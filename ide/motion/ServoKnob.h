@@ -12,6 +12,13 @@
 // value and SetValue returns false.  Clamping it instead would move the
 // servo to an end stop it was never told to go to.
 //
+// A servo can stand outside its Min..Max all the same (turned by hand while
+// it was free); ShowServoAt puts the knob where it stands.  The knob's reach
+// then stretches from that position to the range, so that the user's next
+// turn starts where the servo is and never goes further out.  As the user
+// turns it back, the reach shrinks behind the knob (once a drag is let go),
+// until it is Min..Max again.
+//
 // While the knob is off (SetOn(false)) it is greyed and takes no input, so it
 // raises no Change.
 //
@@ -43,6 +50,10 @@ public:
     int16_t Value() const { return static_cast<int16_t>(value()); }
     // Sets the position; false, with nothing changed, outside Min..Max.
     bool SetValue(int16_t position);
+    // Shows the position the servo stands at, also outside Min..Max (the
+    // reach stretches to it); false, with nothing changed, outside 0..255.
+    // Raises no Change either.
+    bool ShowServoAt(int16_t position);
 
     // On/off state: an off knob is drawn grey and ignores the user.
     bool On() const { return on_; }
@@ -52,8 +63,8 @@ public:
     // 0..255 with Min <= Max (else the call returns false and changes
     // nothing); a value outside the new range is pulled to its nearer end on
     // the knob only, without a Change event.
-    int16_t Max() const { return static_cast<int16_t>(maximum()); }
-    int16_t Min() const { return static_cast<int16_t>(minimum()); }
+    int16_t Max() const { return max_; }
+    int16_t Min() const { return min_; }
     bool SetMax(int16_t position);
     bool SetMin(int16_t position);
 
@@ -97,6 +108,8 @@ private:
     template <typename F>
     void Quietly(F f);
     void OnValueChanged(int value);
+    // The reach: Min..Max, stretched to a value that stands outside it.
+    void FitReach();
 
     // Where a drag holds the knob: under the pointer, or at one end until
     // the pointer comes back across it.
@@ -112,6 +125,8 @@ private:
     double lastSweep_ = 0;
 
     int16_t index_ = 0;
+    int16_t min_ = 10;
+    int16_t max_ = 190;
     bool on_ = true;
     bool quiet_ = false;
     int32_t color_ = 0xFFFFFF;

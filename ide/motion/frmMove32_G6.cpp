@@ -354,16 +354,21 @@ void frmMove32_G6::ShowLinkError(int16_t code) {
     vxIO::CommError = code;
 }
 
+bool frmMove32_G6::ShowServoAt(int index, int pos) {
+    if (!InCaptureRange(pos) || moves_.Waiting(index)) return false;
+    return servo[static_cast<size_t>(index)]->ShowServoAt(static_cast<int16_t>(pos));
+}
+
 bool frmMove32_G6::CaptureMotor(int index) {
     ServoKnob* knob = servo[static_cast<size_t>(index)];
     const int pos = vxIO::ReadVariable(static_cast<int16_t>(index));
     if (vxIO::CommError != 0) return false;
-    if (InCaptureRange(pos) && std::abs(pos - knob->Value()) > 1) {
-        // A knob refuses a position outside its motor's limits; nothing is
-        // stored then either.
-        if (knob->SetValue(static_cast<int16_t>(pos)))
-            vxIO::WritePositionPair(static_cast<int16_t>(index), static_cast<uint8_t>(pos));
-    }
+    // The knob goes where the servo stands, whether the motor is on or free
+    // and also outside its limits, and the controller stores that position:
+    // switching the motor on, or the next turn of the knob, then starts from
+    // there instead of swinging the servo back.
+    if (std::abs(pos - knob->Value()) > 1 && ShowServoAt(index, pos))
+        vxIO::WritePositionPair(static_cast<int16_t>(index), static_cast<uint8_t>(pos));
     return vxIO::CommError == 0;
 }
 
@@ -442,8 +447,7 @@ void frmMove32_G6::chkAll_Click(int group) {
             }
             knob->SetOn(true);
             const int pos = vxIO::ReadVariable(motor);
-            if (vxIO::CommError == 0 && InCaptureRange(pos) && knob->SetValue(static_cast<int16_t>(pos)))
-                vxIO::WritePositionPair(motor, static_cast<uint8_t>(pos));
+            if (vxIO::CommError == 0 && ShowServoAt(i, pos)) vxIO::WritePositionPair(motor, static_cast<uint8_t>(pos));
             if (vxIO::CommError == 0) vxIO::SetMotorOn(motor, true);
         } else if (!tick && box->isChecked()) {
             box->setChecked(false);
@@ -471,9 +475,7 @@ bool frmMove32_G6::CaptureGroup(int group) {
     std::array<uint8_t, 6> positions{};
     const uint8_t result = motorGroup ? vxIO::ReadBlock6(*motorGroup, positions) : 0;
     if (result != 255) return vxIO::CommError == 0;
-    for (int k = 0; k < 6; ++k)
-        if (InCaptureRange(positions[static_cast<size_t>(k)]))
-            servo[static_cast<size_t>(6 * group + k)]->SetValue(positions[static_cast<size_t>(k)]);
+    for (int k = 0; k < 6; ++k) ShowServoAt(6 * group + k, positions[static_cast<size_t>(k)]);
     return true;
 }
 

@@ -123,6 +123,11 @@ private:
     // One motor / one group read back; false on a link error.
     bool CaptureMotor(int index);
     bool CaptureGroup(int group);
+    // Puts knob `index` where its servo stands, `pos`, also outside the
+    // motor's limits; false, with the knob left alone, when pos is outside
+    // 10..190 or a turn of the knob made while the read waited has still to
+    // go out (it is newer than the position read, and the servo follows it).
+    bool ShowServoAt(int index, int pos);
     // Switches a check box without running its click handling.
     void SetCheckQuietly(QCheckBox* box, bool checked);
     // Shows the error box for code and opens the port again for the

@@ -207,8 +207,9 @@ TEST_F(Move32Test, CapturesTakeOnlyPositionsInRange) {
     for (int k = 0; k < 6; ++k) sim().setServoPosition(6 + k, replies[k]);
     sim().clearLogs();
     w->cmd_Groupcapture[1]->click();
-    EXPECT_EQ(Wire(), Bytes({0xD8, 0, 0, 0, 0, 0, 0}));     // nothing written back
-    const int expected[6] = {100, 100, 10, 190, 130, 100};  // 150 is above motor 11's limit
+    EXPECT_EQ(Wire(), Bytes({0xD8, 0, 0, 0, 0, 0, 0}));  // nothing written back
+    // 150 is above motor 11's limit, but that is where its servo stands.
+    const int expected[6] = {100, 100, 10, 190, 130, 150};
     for (int k = 0; k < 6; ++k) EXPECT_EQ(Knob(*w, 6 + k)->Value(), expected[k]) << 6 + k;
     EXPECT_TRUE(w->txt->hasFocus() || !w->isActiveWindow());
 
@@ -233,6 +234,134 @@ TEST_F(Move32Test, CapturesTakeOnlyPositionsInRange) {
         EXPECT_EQ(Knob(*w, 0)->Value(), c.knob);
     }
     EXPECT_TRUE(Boxes().Calls().empty());
+}
+
+TEST_F(Move32Test, ACapturedFreeServoKeepsItsPlaceWhenSwitchedOnAndTurnedAgain) {
+    // Motor 0 is on at 100; the user frees it, turns the servo by hand,
+    // captures it, switches it on again and touches its knob.
+    struct Case {
+        const char* what;
+        const char* limits;  // the document's directives
+        int hand;            // where the hand leaves the servo
+        int knob;            // the knob after the capture
+        bool stored;         // the capture stores the position
+    } cases[] = {
+        {"turned to 30", "", 30, 30, true},
+        {"turned below the motor's limit", "'$LIMIT 0, 40, 160\r\n", 30, 30, true},
+        {"turned above the motor's limit", "'$LIMIT 0, 40, 160\r\n", 175, 175, true},
+        {"turned to the capture range's end", "", 190, 190, true},
+        {"turned by one", "", 101, 100, false},
+        {"a reading below the capture range", "", 9, 100, false},
+        {"a reading above the capture range", "", 191, 100, false},
+    };
+    StartWithDocument();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Editor()->SetWholeText(QString::fromLatin1(c.limits));
+        sim().setServoPosition(0, 100);
+        SetMotorFlag(0);
+        frmMove32_G6* w = OpenFromMenu();
+        ASSERT_NE(w, nullptr);
+        ServoKnob* knob = Knob(*w, 0);
+        ASSERT_TRUE(Box(*w, 0)->isChecked());
+        ASSERT_EQ(knob->Value(), 100);
+
+        sim().clearLogs();
+        QTest::mouseClick(Box(*w, 0), Qt::LeftButton);
+        EXPECT_EQ(Wire(), Bytes({0xE8, 0}));
+        EXPECT_FALSE(knob->On());
+        sim().turnByHand(0, static_cast<uint8_t>(c.hand));
+
+        sim().clearLogs();
+        QTest::mouseClick(w->cmdServoCapture[0], Qt::LeftButton);
+        Bytes capture{0xD2, 0, 0};
+        if (c.stored) {
+            Write(capture, 800, static_cast<uint8_t>(c.hand));
+            Write(capture, 768, static_cast<uint8_t>(c.hand));
+        }
+        EXPECT_EQ(Wire(), capture);
+        EXPECT_EQ(knob->Value(), c.knob);
+        EXPECT_EQ(sim().servoPosition(0), c.stored ? c.hand : 100);
+        EXPECT_EQ(sim().ram(800), c.stored ? c.hand : 0);
+
+        // Ticked again: read once more (the knob is there already), switched on.
+        sim().clearLogs();
+        QTest::mouseClick(Box(*w, 0), Qt::LeftButton);
+        EXPECT_EQ(Wire(), Bytes({0xD2, 0, 0, 0xE7, 0}));
+        EXPECT_TRUE(knob->On());
+        EXPECT_EQ(knob->Value(), c.knob);
+        // Switched on, the servo goes to its stored position: where it stood.
+        if (c.stored) {
+            EXPECT_EQ(sim().servoStandsAt(0), c.hand);
+        }
+
+        // A small touch moves it one step from there, inward when it stands
+        // outside the limits.
+        const int inward = c.knob >= knob->Max() ? -1 : 1;
+        sim().clearLogs();
+        QTest::keyClick(knob, inward > 0 ? Qt::Key_Up : Qt::Key_Down);
+        EXPECT_EQ(Moves(Wire()), (std::vector<std::pair<int, int>>{{0, c.knob + inward}}));
+        EXPECT_EQ(sim().servoStandsAt(0), c.knob + inward);
+        EXPECT_TRUE(Boxes().Calls().empty());
+
+        w->close();
+        Settle();
+        sim().setRam(800, 0);
+    }
+}
+
+TEST_F(Move32Test, AKnobCapturedOutsideItsLimitsIsDraggedOnFromWhereItStands) {
+    using namespace knob_pointer;
+    StartWithDocument("'$LIMIT 0, 40, 160\r\n");
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    w->show();
+    ServoKnob* knob = Knob(*w, 0);
+    sim().turnByHand(0, 30);
+    w->cmdServoCapture[0]->click();
+    QTest::mouseClick(Box(*w, 0), Qt::LeftButton);
+    ASSERT_EQ(knob->Value(), 30);
+    ASSERT_TRUE(knob->On());
+    sim().clearLogs();
+
+    // Pressed just beside the pointer and turned a little clockwise.
+    QTest::mousePress(knob, Qt::LeftButton, Qt::NoModifier, AtSweep(*knob, 4));
+    for (double sweep = 6; sweep <= 20; sweep += 2) QTest::mouseMove(knob, AtSweep(*knob, sweep));
+    QTest::mouseRelease(knob, Qt::LeftButton, Qt::NoModifier, AtSweep(*knob, 20));
+    const auto moves = Moves(Wire());
+    ASSERT_FALSE(moves.empty());
+    int before = 30;
+    for (const auto& [motor, position] : moves) {
+        EXPECT_EQ(motor, 0);
+        EXPECT_GT(position, before);
+        EXPECT_LE(position - before, 3) << "a jump";
+        before = position;
+    }
+    EXPECT_LE(before, 40);
+    EXPECT_EQ(knob->Value(), before);
+    EXPECT_EQ(sim().servoStandsAt(0), before);
+    EXPECT_EQ(knob->Min(), 40);
+}
+
+TEST_F(Move32Test, AKnobTurnedWhileItsCaptureWaitsIsNotPutBack) {
+    StartWithDocument();
+    SetMotorFlag(0);
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    ServoKnob* knob = Knob(*w, 0);
+    ASSERT_TRUE(knob->On());
+    sim().clearLogs();
+    // The read's reply is slow; meanwhile the hand turns the knob.
+    sim().injectFault(ControllerSim::Fault::LateReply, 2, 300);
+    QTimer::singleShot(50, knob, [knob] { QTest::keyClick(knob, Qt::Key_PageUp); });
+    w->cmdServoCapture[0]->click();
+    Settle();
+    // The turn is newer than the position read: the knob keeps it, nothing
+    // is stored, and the servo follows the knob.
+    EXPECT_EQ(Wire(), Bytes({0xD2, 0, 0, 0xE6, 0, 110}));
+    EXPECT_EQ(knob->Value(), 110);
+    EXPECT_EQ(sim().servoStandsAt(0), 110);
+    EXPECT_EQ(w->PendingMove(0), -1);
 }
 
 TEST_F(Move32Test, CaptureAllSkipsFoldedGroupsAndNeverTouchesGroupE) {

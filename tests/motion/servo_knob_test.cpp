@@ -1,5 +1,6 @@
 // The servo knob: values set from code stay quiet and are refused outside
-// the range, the user's turns raise Change with the knob's index, an off
+// the range, a servo standing outside it is shown and turned back only
+// towards it, the user's turns raise Change with the knob's index, an off
 // knob ignores the user, a narrowed range never raises a move, and a drag
 // through the gap stops at the end it left across instead of wrapping.
 #include <gtest/gtest.h>
@@ -72,6 +73,46 @@ TEST(ServoKnobTest, RangesStayOrderedAndPullTheValueInQuietly) {
     EXPECT_TRUE(knob.SetMin(120));
     EXPECT_EQ(knob.Min(), 120);
     EXPECT_TRUE(changes.values.empty());
+}
+
+TEST(ServoKnobTest, AServoOutsideTheRangeIsShownAndTurnedOnlyBackTowardsIt) {
+    ServoKnob knob(5);
+    knob.resize(64, 64);
+    ASSERT_TRUE(knob.SetMax(160));
+    ASSERT_TRUE(knob.SetMin(40));
+    Changes changes(knob);
+
+    EXPECT_FALSE(knob.ShowServoAt(-1));
+    EXPECT_FALSE(knob.ShowServoAt(256));
+    EXPECT_EQ(knob.Value(), 100);
+    ASSERT_TRUE(knob.ShowServoAt(30));
+    EXPECT_EQ(knob.Value(), 30);
+    EXPECT_EQ(knob.Min(), 40);  // the motor's limits stay
+    EXPECT_EQ(knob.Max(), 160);
+    EXPECT_TRUE(changes.values.empty());
+
+    // Never further out than it stands; each step in leaves no way back out.
+    QTest::keyClick(&knob, Qt::Key_Down);
+    QTest::keyClick(&knob, Qt::Key_Home);
+    QTest::keyClick(&knob, Qt::Key_Up);
+    QTest::keyClick(&knob, Qt::Key_Down);
+    QTest::keyClick(&knob, Qt::Key_PageUp);
+    QTest::keyClick(&knob, Qt::Key_PageDown);  // down to the limit, not below
+    EXPECT_EQ(changes.values, std::vector<int16_t>({31, 41, 40}));
+
+    // The same above the range; a value set within it ends the stretch.
+    changes.values.clear();
+    ASSERT_TRUE(knob.ShowServoAt(175));
+    QTest::keyClick(&knob, Qt::Key_Up);
+    QTest::keyClick(&knob, Qt::Key_Down);
+    ASSERT_TRUE(knob.ShowServoAt(170));
+    ASSERT_TRUE(knob.SetValue(100));
+    QTest::keyClick(&knob, Qt::Key_End);
+    ASSERT_TRUE(knob.ShowServoAt(35));
+    ASSERT_TRUE(knob.SetMin(50));  // a new range: the value is pulled into it
+    EXPECT_EQ(knob.Value(), 50);
+    QTest::keyClick(&knob, Qt::Key_Home);
+    EXPECT_EQ(changes.values, std::vector<int16_t>({174, 160}));
 }
 
 TEST(ServoKnobTest, TheUsersTurnsRaiseChangeWithTheIndexUnlessTheKnobIsOff) {

@@ -244,6 +244,29 @@ uint8_t ControllerSim::servoPosition(int motor) const {
 void ControllerSim::setServoPosition(int motor, uint8_t position) {
     std::lock_guard<std::mutex> lock(mutex_);
     ram_[static_cast<size_t>(Clamp16(positionBase(model_) + motor))] = position;
+    if (motor >= 0 && motor < 32) byHand_[static_cast<size_t>(motor)] = -1;
+}
+
+void ControllerSim::turnByHand(int motor, uint8_t position) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (motor >= 0 && motor < 32) byHand_[static_cast<size_t>(motor)] = position;
+}
+
+uint8_t ControllerSim::servoStandsAt(int motor) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return standsAt(motor);
+}
+
+std::array<int, 32> ControllerSim::Unturned() {
+    std::array<int, 32> none{};
+    none.fill(-1);
+    return none;
+}
+
+uint8_t ControllerSim::standsAt(int motor) const {
+    if (motor >= 0 && motor < 32 && byHand_[static_cast<size_t>(motor)] >= 0)
+        return static_cast<uint8_t>(byHand_[static_cast<size_t>(motor)]);
+    return ram_[static_cast<size_t>(Clamp16(positionBase(model_) + motor))];
 }
 
 bool ControllerSim::motorFlag(int motor) const {
@@ -305,12 +328,17 @@ std::vector<uint8_t> ControllerSim::answer(uint8_t b) {
             switch (command_) {
             case 0xFE: ports_[p(1)] = p(0); break;                    // state, port
             case 0xE3: ports_[p(0)] = p(1); break;                    // port, state
-            case 0xE6: ram_[static_cast<size_t>(Clamp16(positionBase(model_) + p(0)))] = p(1); break;
+            case 0xE6:
+                ram_[static_cast<size_t>(Clamp16(positionBase(model_) + p(0)))] = p(1);
+                if (p(0) < 32) byHand_[p(0)] = -1;
+                break;
             case 0xE7:
             case 0xE8: {
                 uint8_t& flags = ram_[static_cast<size_t>(Clamp16(motorFlagBase(model_) + p(0) / 8))];
                 const uint8_t mask = static_cast<uint8_t>(1u << (p(0) % 8));
                 flags = command_ == 0xE7 ? (flags | mask) : (flags & ~mask);
+                // Switched on, a servo drives to its stored position.
+                if (command_ == 0xE7 && p(0) < 32) byHand_[p(0)] = -1;
                 break;
             }
             case 0xF2: owed_ = {program_[static_cast<size_t>(addr(0))]}; break;
@@ -322,9 +350,7 @@ std::vector<uint8_t> ControllerSim::answer(uint8_t b) {
             case 0xB4:  // 'K', address, value twice
                 if (p(0) == 0x4B && p(3) == p(4)) eeprom_[static_cast<size_t>(addr(1))] = p(3);
                 break;
-            case 0xD2:
-                owed_ = {ram_[static_cast<size_t>(Clamp16(positionBase(model_) + p(0)))]};
-                break;
+            case 0xD2: owed_ = {standsAt(p(0))}; break;
             default: break;
             }
         }
@@ -365,11 +391,11 @@ std::vector<uint8_t> ControllerSim::answer(uint8_t b) {
     case 0xD2: paramsLeft_ = 1; break;
     default:
         if (b >= 0xD3 && b <= 0xD6) {
-            const int first = positionBase(model_) + (b - 0xD3) * 8;
-            for (int i = 0; i < 8; ++i) owed_.push_back(ram_[static_cast<size_t>(Clamp16(first + i))]);
+            const int first = (b - 0xD3) * 8;
+            for (int i = 0; i < 8; ++i) owed_.push_back(standsAt(first + i));
         } else if (b >= 0xD7 && b <= 0xDB) {
-            const int first = positionBase(model_) + (b - 0xD7) * 6;
-            for (int i = 0; i < 6; ++i) owed_.push_back(ram_[static_cast<size_t>(Clamp16(first + i))]);
+            const int first = (b - 0xD7) * 6;
+            for (int i = 0; i < 6; ++i) owed_.push_back(standsAt(first + i));
         }
         break;
     }

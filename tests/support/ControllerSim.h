@@ -105,7 +105,16 @@ public:
     uint8_t eeprom(int address) const;
     void setEeprom(int address, uint8_t value);
     uint8_t servoPosition(int motor) const;  // RAM at the model's position base + motor
+    // Sets the stored position; the servo stands there too.
     void setServoPosition(int motor, uint8_t position);
+    // A free servo turned by hand: it stands at `position` while the stored
+    // position stays.  The servo's position read (0xD2, the group reads)
+    // reports where it stands; switching the motor on (0xE7) drives it back
+    // to the stored position, a move (0xE6) to the new one.
+    void turnByHand(int motor, uint8_t position);
+    // Where servo `motor` stands: where the hand left it, else its stored
+    // position.
+    uint8_t servoStandsAt(int motor) const;
     bool motorFlag(int motor) const;         // bit in the model's motor flag block
     uint8_t outputPort(int number) const;    // last state set by 0xFE
     RunState runState() const;
@@ -238,6 +247,11 @@ private:
     std::vector<uint8_t> program_ = std::vector<uint8_t>(65536, 0);
     std::vector<uint8_t> eeprom_ = std::vector<uint8_t>(65536, 0);
     std::array<uint8_t, 256> ports_{};
+    // Per servo 0..31: where the hand left it, -1 while it stands at its
+    // stored position.
+    std::array<int, 32> byHand_ = Unturned();
+    static std::array<int, 32> Unturned();
+    uint8_t standsAt(int motor) const;  // mutex held
     RunState runState_ = RunState::Stopped;
     int runs_ = 0, stops_ = 0, resets_ = 0, steps_ = 0, ees_ = 0;
     uint8_t stepReply_ = 0xAA;
