@@ -261,16 +261,38 @@ TEST_F(LinkTest, ALongDrainLetsTheEventQueueRunWithTheExchangeGuardHeld) {
     EXPECT_EQ(sim().received(), Bytes(257, 0));
 }
 
+// A pseudo-terminal of the test's own, reached as port 9: the test holds its
+// other side.
+class OwnLine {
+public:
+    OwnLine() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        char name[128] = {};
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+            ::ptsname_r(master_, name, sizeof name) != 0)
+            return;
+        qputenv("QVV2_COM9", name);
+        ok_ = true;
+    }
+    ~OwnLine() {
+        if (master_ >= 0) ::close(master_);
+        qunsetenv("QVV2_COM9");
+    }
+    OwnLine(const OwnLine&) = delete;
+    OwnLine& operator=(const OwnLine&) = delete;
+    bool ok() const { return ok_; }
+    int master() const { return master_; }
+
+private:
+    int master_ = -1;
+    bool ok_ = false;
+};
+
 TEST(LinkCommDrain, APeerThatNeverReadsHoldsTheCloseNoLongerThanTheLimit) {
     // A pseudo-terminal whose other side is never read: the bytes stay in
     // it, and what it cannot take stays in the port's own buffer.
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    char name[128] = {};
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    ASSERT_EQ(::ptsname_r(master, name, sizeof name), 0);
-    qputenv("QVV2_COM9", name);
+    const OwnLine line;
+    ASSERT_TRUE(line.ok());
 
     platform::CommControl c;
     ASSERT_TRUE(c.setCommPort(9));
@@ -293,8 +315,6 @@ TEST(LinkCommDrain, APeerThatNeverReadsHoldsTheCloseNoLongerThanTheLimit) {
     // The device is free again at once.
     EXPECT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
     EXPECT_TRUE(c.setPortOpen(false));
-    ::close(master);
-    qunsetenv("QVV2_COM9");
 }
 
 TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEverythingWrittenBeforeIt) {
@@ -304,13 +324,9 @@ TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEverythingWrittenBeforeIt) {
     // line time of its bytes (2.1 s) has passed.  The close after the answer
     // has nothing left to wait for; bytes written after the answer still
     // get their own line time.
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    char name[128] = {};
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    ASSERT_EQ(::ptsname_r(master, name, sizeof name), 0);
-    qputenv("QVV2_COM9", name);
+    const OwnLine line;
+    ASSERT_TRUE(line.ok());
+    const int master = line.master();
     // Reads `count` bytes from the other side of the line.
     const auto take = [master](size_t count) {
         std::string got;
@@ -359,6 +375,4 @@ TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEverythingWrittenBeforeIt) {
     t.restart();
     EXPECT_TRUE(c.setPortOpen(false));
     EXPECT_LT(t.elapsed(), 50);
-    ::close(master);
-    qunsetenv("QVV2_COM9");
 }
