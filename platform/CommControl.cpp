@@ -342,7 +342,7 @@ bool CommControl::drain(bool yield) {
         // pseudo-terminal reports none at all): they are on the line until
         // the line time of the last one written has passed, plus the
         // adapter's margin unless the other side has answered since.
-        const bool answered = lastInput_ > lineBusyUntil_;
+        const bool answered = lastInput_ >= lineBusyUntil_;
         const Clock::time_point settled =
             lineBusyUntil_ + (answered ? Clock::duration(0) : Clock::duration(kAdapterMargin));
         if (unsent + queued == 0 && now >= settled) return true;
@@ -389,7 +389,16 @@ qint64 CommControl::driverQueue() const {
 }
 
 void CommControl::onReadyRead() {
-    lastInput_ = Clock::now();
+    const Clock::time_point now = Clock::now();
+    lastInput_ = now;
+    // The controller answers only what it has heard in full, so an answer
+    // shows that every byte handed over before it has left, however much
+    // line time the settings would still give them: a line faster than its
+    // settings (a pseudo-terminal, a USB device that ignores the speed)
+    // would otherwise hold every close for the line time of all it ever
+    // carried.  Bytes still in the port's buffer or the driver's queue have
+    // not left; their line time stays.
+    if (lineBusyUntil_ > now && port_.bytesToWrite() == 0 && driverQueue() == 0) lineBusyUntil_ = now;
     commEvent_ = comEvReceive;
     emit OnComm();
     commEvent_ = 0;

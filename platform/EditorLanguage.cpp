@@ -121,6 +121,13 @@ std::vector<int> StyleLine(const CompiledLanguage& lang, const QString& line, bo
             ++i;
             continue;
         }
+        // Blanks and TABs start no word, operator or comment (the lists are
+        // trimmed), only a string when they are one of its delimiters: a run
+        // of them is plain text.  Deeply indented lines are mostly blanks.
+        if ((c == u' ' || c == u'\t') && !lang.delimiters.contains(c)) {
+            while (i < n && (line[i] == u' ' || line[i] == u'\t') && !lang.delimiters.contains(line[i])) ++i;
+            continue;
+        }
         if (!lang.blockOpen.isEmpty() && line.mid(i, lang.blockOpen.size()) == lang.blockOpen) {
             fill(i, i + lang.blockOpen.size(), tsComment);
             i += lang.blockOpen.size();

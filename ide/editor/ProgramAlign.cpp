@@ -34,11 +34,42 @@ int ProgressPercent(int32_t line, int32_t count) {
     return static_cast<int>(std::nearbyint(static_cast<double>(line) / count * 100.0));
 }
 
+int32_t IndentCap(const std::vector<int32_t>& levels, int64_t budget) {
+    budget = std::max<int64_t>(budget, 0);
+    int64_t total = 0;
+    int32_t deepest = 0;
+    for (const int32_t l : levels) {
+        total += int64_t(l) * 4;
+        deepest = std::max(deepest, l);
+    }
+    if (total <= budget) return -1;
+
+    // How many lines stand at each level; then raise the cap one level at a
+    // time while the blanks still fit.  With the cap at c, the lines at c or
+    // less take their own indentation and every deeper line c levels, so the
+    // next cap c + 1 adds one level for each line deeper than c.
+    std::vector<int64_t> atLevel(static_cast<size_t>(deepest) + 1, 0);
+    for (const int32_t l : levels) ++atLevel[static_cast<size_t>(std::max(l, 0))];
+    int64_t shallow = 0;  // levels of the lines at the cap or less, summed
+    int64_t deeper = static_cast<int64_t>(levels.size()) - atLevel[0];
+    int32_t cap = 0;
+    while (cap < deepest && 4 * (shallow + int64_t(cap + 1) * deeper) <= budget) {
+        ++cap;
+        shallow += int64_t(cap) * atLevel[static_cast<size_t>(cap)];
+        deeper -= atLevel[static_cast<size_t>(cap)];
+    }
+    return cap;
+}
+
 Result Align(const QStringList& lines, const Progress& progress) {
     Result result;
     result.Lines.reserve(lines.size());
     int32_t level = 0;
     const int32_t count = static_cast<int32_t>(lines.size());
+    // The level each line is written at, -1 for a line written flush left;
+    // the indentation goes in front once all levels are known.
+    std::vector<int32_t> at;
+    at.reserve(static_cast<size_t>(count));
 
     for (int32_t i = 1; i <= count; ++i) {
         const QString text = Body(lines.at(i - 1));
@@ -47,6 +78,7 @@ Result Align(const QStringList& lines, const Progress& progress) {
         if (text.isEmpty()) {
             // A line of white space only becomes empty, whatever the level.
             result.Lines << QString();
+            at.push_back(-1);
             if (progress) progress(i, count);
             continue;
         }
@@ -85,12 +117,20 @@ Result Align(const QStringList& lines, const Progress& progress) {
         }
 
         if (closes) level = std::max<int32_t>(level - 1, 0);
-        if (flush)
-            result.Lines << written;
-        else
-            result.Lines << QString(std::min(level, kMaxIndentLevels) * 4, u' ') + written;
+        result.Lines << written;
+        at.push_back(flush ? -1 : level);
         if (opens) ++level;
         if (progress) progress(i, count);
+    }
+
+    std::vector<int32_t> indented;
+    indented.reserve(at.size());
+    for (const int32_t l : at)
+        if (l > 0) indented.push_back(l);
+    const int32_t cap = IndentCap(indented, kIndentBudget);
+    for (qsizetype i = 0; i < result.Lines.size(); ++i) {
+        const int32_t l = cap < 0 ? at[static_cast<size_t>(i)] : std::min(at[static_cast<size_t>(i)], cap);
+        if (l > 0) result.Lines[i].prepend(QString(qsizetype(l) * 4, u' '));
     }
     return result;
 }

@@ -31,9 +31,14 @@
 
 namespace ProgramAlign {
 
-// Indentation stops growing at this many levels: a program of thousands of
-// nested loops would otherwise grow quadratically with its length.
-constexpr int32_t kMaxIndentLevels = 64;
+// The most blanks the indentation of one pass may add in all.  The levels
+// themselves have no bound and every program that fits is indented exactly;
+// but the blanks grow with the square of the nesting (a program of 100,000
+// nested loops would need 20 billion), so where the whole indentation would
+// exceed this many, the pass writes every line deeper than the deepest
+// level that still fits at that level (IndentCap).  Some 1,400 levels of
+// nested loops fit.
+constexpr int64_t kIndentBudget = 8 * 1024 * 1024;
 
 struct Label {
     QString Name;  // without its colon
@@ -52,6 +57,12 @@ using Progress = std::function<void(int32_t line, int32_t count)>;
 // Aligns the lines of a program.  Splitting a line into words may hand
 // control to the event queue (modMain::TokenizeLine).
 Result Align(const QStringList& lines, const Progress& progress = {});
+
+// The deepest level written when lines indented at `levels` (one entry per
+// indented line) need more than `budget` blanks at four a level: the largest
+// cap at which the lines, each at its level or the cap, whichever is less,
+// still fit.  -1 when everything fits uncapped.
+int32_t IndentCap(const std::vector<int32_t>& levels, int64_t budget);
 
 // The aligned text: the lines joined with CR LF, no line end after the last.
 QString Join(const QStringList& lines);

@@ -8,6 +8,7 @@
 // of the alignment window there (run it under a display server with
 // "-platform xcb" to see the real fonts).
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
@@ -21,6 +22,7 @@
 #include <memory>
 
 #include "DocTestHost.h"
+#include "QtPrinters.h"
 #include "editor/ProgramAlign.h"
 #include "editor/frmAlignWait.h"
 #include "editor/frmNav.h"
@@ -196,12 +198,77 @@ TEST(ProgramAlignTest, LineCountAndLineEndsStay) {
     EXPECT_EQ(ProgramAlign::Join(ProgramAlign::Align({"x"}).Lines), QStringLiteral("x"));
 }
 
-TEST(ProgramAlignTest, DeepNestingStopsIndentingAtTheLimit) {
+TEST(ProgramAlignTest, DeepNestingIsIndentedAtEveryLevel) {
+    // Loops and block IFs nested `depth` deep, a line in the middle, then
+    // the closing lines: each line four blanks deeper than the one before it
+    // on the way in, and back out the same way.
+    for (const int depth : {70, 200}) {
+        SCOPED_TRACE(depth);
+        QStringList lines;
+        QStringList expected;
+        for (int d = 0; d < depth; ++d) {
+            const QString open = d % 2 ? QStringLiteral("IF A = %1 THEN").arg(d) : QStringLiteral("FOR I = 1 TO %1").arg(d);
+            lines << open;
+            expected << QString(d * 4, u' ') + open;
+        }
+        lines << QStringLiteral("  OUT 1, 1");
+        expected << QString(depth * 4, u' ') + QStringLiteral("OUT 1, 1");
+        for (int d = depth - 1; d >= 0; --d) {
+            const QString close = d % 2 ? QStringLiteral("ENDIF") : QStringLiteral("NEXT I");
+            lines << close;
+            expected << QString(d * 4, u' ') + close;
+        }
+        const QStringList out = ProgramAlign::Align(lines).Lines;
+        ASSERT_EQ(out.size(), expected.size());
+        for (qsizetype i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], expected[i]) << "line " << i + 1;
+    }
+}
+
+TEST(ProgramAlignTest, AbsurdNestingStaysWithinTheIndentationBudget) {
+    // 100,000 nested loops would need 20 billion blanks: the pass ends
+    // soon, the lines deeper than the deepest level that fits are written at
+    // that level, and every shallower line is exact.
+    const int depth = 100000;
     QStringList lines;
-    for (int i = 0; i < ProgramAlign::kMaxIndentLevels + 10; ++i) lines << "FOR I = 1 TO 2";
-    lines << "X";
-    const ProgramAlign::Result result = ProgramAlign::Align(lines);
-    EXPECT_EQ(result.Lines.back(), QString(ProgramAlign::kMaxIndentLevels * 4, u' ') + "X");
+    for (int d = 0; d < depth; ++d) lines << QStringLiteral("FOR I = 1 TO 2");
+    for (int d = 0; d < depth; ++d) lines << QStringLiteral("NEXT");
+    QElapsedTimer t;
+    t.start();
+    const QStringList out = ProgramAlign::Align(lines).Lines;
+    EXPECT_LT(t.elapsed(), 5000);
+    ASSERT_EQ(out.size(), 2 * depth);
+    int64_t blanks = 0;
+    for (const QString& line : out) blanks += line.size() - line.trimmed().size();
+    EXPECT_LE(blanks, ProgramAlign::kIndentBudget);
+    // The cap is the deepest level that fits: one more for every line
+    // deeper than it would not.
+    const int cap = static_cast<int>(out[depth - 1].size() - out[depth - 1].trimmed().size()) / 4;
+    EXPECT_GE(cap, 1);
+    EXPECT_GT(blanks + 4 * 2 * int64_t(depth - 1 - cap), ProgramAlign::kIndentBudget);
+    for (const int d : {0, 1, 64, 65, cap - 1, cap, cap + 1, depth - 1}) {
+        SCOPED_TRACE(d);
+        EXPECT_EQ(out[d], QString(std::min(d, cap) * 4, u' ') + "FOR I = 1 TO 2");
+        EXPECT_EQ(out[2 * depth - 1 - d], QString(std::min(d, cap) * 4, u' ') + "NEXT");
+    }
+}
+
+TEST(ProgramAlignTest, IndentCapIsTheDeepestLevelThatFits) {
+    struct Case {
+        std::vector<int32_t> levels;
+        int64_t budget;
+        int32_t cap;
+    };
+    const Case cases[] = {
+        {{1, 2, 3}, 24, -1},       // 4 + 8 + 12 blanks fit exactly
+        {{1, 2, 3}, 23, 2},        // at cap 2: 4 + 8 + 8 = 20
+        {{1, 2, 3}, 19, 1},        // at cap 1: 12
+        {{1, 2, 3}, 11, 0},        // not even one level for each
+        {{5, 5, 1}, 36, 4},        // 16 + 16 + 4
+        {{5, 5, 1}, 35, 3},        // 12 + 12 + 4
+        {{}, 0, -1},               // nothing indented
+        {{1}, -5, 0},              // no budget at all
+    };
+    for (const Case& c : cases) EXPECT_EQ(ProgramAlign::IndentCap(c.levels, c.budget), c.cap) << c.budget;
 }
 
 TEST(ProgramAlignTest, ProgressRoundsHalvesToEven) {

@@ -1,12 +1,14 @@
 // The serial-port control on its own: settings texts, port numbers, opening
 // and closing a pseudo-terminal, line speed changes, a device that goes away,
 // and the wait for queued bytes before a close or a speed change.
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -259,16 +261,38 @@ TEST_F(LinkTest, ALongDrainLetsTheEventQueueRunWithTheExchangeGuardHeld) {
     EXPECT_EQ(sim().received(), Bytes(257, 0));
 }
 
+// A pseudo-terminal of the test's own, reached as port 9: the test holds its
+// other side.
+class OwnLine {
+public:
+    OwnLine() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        char name[128] = {};
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+            ::ptsname_r(master_, name, sizeof name) != 0)
+            return;
+        qputenv("QVV2_COM9", name);
+        ok_ = true;
+    }
+    ~OwnLine() {
+        if (master_ >= 0) ::close(master_);
+        qunsetenv("QVV2_COM9");
+    }
+    OwnLine(const OwnLine&) = delete;
+    OwnLine& operator=(const OwnLine&) = delete;
+    bool ok() const { return ok_; }
+    int master() const { return master_; }
+
+private:
+    int master_ = -1;
+    bool ok_ = false;
+};
+
 TEST(LinkCommDrain, APeerThatNeverReadsHoldsTheCloseNoLongerThanTheLimit) {
     // A pseudo-terminal whose other side is never read: the bytes stay in
     // it, and what it cannot take stays in the port's own buffer.
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    char name[128] = {};
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    ASSERT_EQ(::ptsname_r(master, name, sizeof name), 0);
-    qputenv("QVV2_COM9", name);
+    const OwnLine line;
+    ASSERT_TRUE(line.ok());
 
     platform::CommControl c;
     ASSERT_TRUE(c.setCommPort(9));
@@ -291,6 +315,64 @@ TEST(LinkCommDrain, APeerThatNeverReadsHoldsTheCloseNoLongerThanTheLimit) {
     // The device is free again at once.
     EXPECT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
     EXPECT_TRUE(c.setPortOpen(false));
-    ::close(master);
-    qunsetenv("QVV2_COM9");
+}
+
+TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEverythingWrittenBeforeIt) {
+    // A line faster than its settings say (here a pseudo-terminal, read at
+    // once; a USB device that ignores the speed is another): the other side
+    // has taken a long block at 9600 baud and answered it long before the
+    // line time of its bytes (2.1 s) has passed.  The close after the answer
+    // has nothing left to wait for; bytes written after the answer still
+    // get their own line time.
+    const OwnLine line;
+    ASSERT_TRUE(line.ok());
+    const int master = line.master();
+    // Reads `count` bytes from the other side of the line.
+    const auto take = [master](size_t count) {
+        std::string got;
+        QElapsedTimer t;
+        t.start();
+        while (got.size() < count && t.elapsed() < 3000) {
+            pollfd p{master, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0) continue;
+            char buffer[4096];
+            const ssize_t n = ::read(master, buffer, sizeof buffer);
+            if (n > 0) got.append(buffer, static_cast<size_t>(n));
+        }
+        return got.size();
+    };
+
+    platform::CommControl c;
+    ASSERT_TRUE(c.setCommPort(9));
+    ASSERT_TRUE(c.setSettings(QStringLiteral("9600,n,8,1")));
+    ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
+    ASSERT_TRUE(c.Output(QByteArray(2000, 'x')));
+    ASSERT_EQ(take(2000), 2000u);
+    ASSERT_EQ(::write(master, "!", 1), 1);
+    QElapsedTimer wait;
+    wait.start();
+    while (c.InBufferCount() < 1 && wait.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(c.Input(), QByteArray("!"));
+
+    // 100 bytes more, taken at once but not answered: 104 ms at 9600.
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(c.Output(QByteArray(100, 'y')));
+    ASSERT_EQ(take(100), 100u);
+    EXPECT_TRUE(c.setPortOpen(false));
+    EXPECT_GE(t.elapsed(), 100);
+    EXPECT_LT(t.elapsed(), 1000);
+    EXPECT_FALSE(c.PortOpen());
+
+    // An answer to the last bytes: the close does not wait at all.
+    ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
+    ASSERT_TRUE(c.Output(QByteArray(1000, 'z')));
+    ASSERT_EQ(take(1000), 1000u);
+    ASSERT_EQ(::write(master, "!", 1), 1);
+    wait.restart();
+    while (c.InBufferCount() < 1 && wait.elapsed() < 3000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_EQ(c.InBufferCount(), 1);
+    t.restart();
+    EXPECT_TRUE(c.setPortOpen(false));
+    EXPECT_LT(t.elapsed(), 50);
 }

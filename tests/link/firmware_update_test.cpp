@@ -4,6 +4,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
 
 #include "download_support.h"
 
@@ -130,6 +134,42 @@ TEST_F(FirmwareTest, OldFirmwareIsReplacedAndTheDownloadFollows) {
     // Then the program went down as always.
     EXPECT_TRUE(modMain::Downloaded);
     EXPECT_EQ(sim().downloadedImage(), Bytes(basic_.ObjCode.begin() + 1, basic_.ObjCode.end()));
+    ExpectAtRest();
+}
+
+TEST_F(FirmwareTest, ThePortClosesRightAfterTheEndMarkerThenTheUpdatePauses) {
+    // The simulated line carries the 51,000 bytes of the update in about a
+    // second, far faster than 9600 baud would.  The boot loader answered
+    // every block, so after the end marker nothing but its two bytes is on
+    // the way: the port closes at once, and the download opens it again
+    // after the settling pause of 2 s.
+    WriteFirmware(GeneratedFirmware(50287));
+    Controller(2, 4);
+    boxes_->Answer(platform::vbOK);
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point closed{};
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (closed == Clock::time_point{} && sim().flashComplete() && !main().Comm.PortOpen()) closed = Clock::now();
+    });
+    watch.start();
+    RunWindow();
+    watch.stop();
+    ASSERT_TRUE(updated_);
+    ASSERT_TRUE(sim().flashComplete());
+    ASSERT_TRUE(modMain::Downloaded);
+
+    const Clock::time_point end = sim().flashCompleteTime();
+    const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+    ASSERT_NE(closed, Clock::time_point{});
+    EXPECT_LT(ms(closed - end), 1000);
+    // The next byte the controller hears is the download's first.
+    const std::vector<Clock::time_point> times = sim().receivedTimes();
+    const auto next = std::upper_bound(times.begin(), times.end(), end);
+    ASSERT_NE(next, times.end());
+    EXPECT_GE(ms(*next - end), 2000);
+    EXPECT_LT(ms(*next - end), 5000);
     ExpectAtRest();
 }
 

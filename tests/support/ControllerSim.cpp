@@ -681,6 +681,11 @@ bool ControllerSim::flashComplete() const {
     return flashDone_;
 }
 
+std::chrono::steady_clock::time_point ControllerSim::flashCompleteTime() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return flashDoneAt_;
+}
+
 bool ControllerSim::special(uint8_t b, std::vector<uint8_t>& reply) {
     if (bootState_ != Boot::Off && bootByte(b, reply)) return true;
 
@@ -782,6 +787,7 @@ bool ControllerSim::special(uint8_t b, std::vector<uint8_t>& reply) {
                 flash_.clear();
                 flashBlocks_.clear();
                 flashDone_ = false;
+                flashDoneAt_ = {};
                 bootLast_ = Clock::now();
                 if (bootFault_ == BootFault::NoPrompt)
                     bootFault_ = BootFault::None;
@@ -878,6 +884,7 @@ bool ControllerSim::bootByte(uint8_t b, std::vector<uint8_t>& reply) {
     if (bootIn_.size() == 2) {
         if (bootIn_[0] == 255 && bootIn_[1] == 0) {
             flashDone_ = true;
+            flashDoneAt_ = receivedAt_.back();
             bootOff();
             return true;
         }

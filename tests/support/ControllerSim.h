@@ -190,6 +190,8 @@ public:
     std::vector<uint8_t> flash() const;
     std::vector<int> flashBlocks() const;
     bool flashComplete() const;
+    // When the end marker's last byte was taken (the epoch before it came).
+    std::chrono::steady_clock::time_point flashCompleteTime() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -293,6 +295,7 @@ private:
     std::vector<uint8_t> flash_;
     std::vector<int> flashBlocks_;
     bool flashDone_ = false;
+    Clock::time_point flashDoneAt_{};
     BootFault bootFault_ = BootFault::None;
     int bootFaultAt_ = 0;
     struct Timed {
