@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "platform/FileNames.h"
+
 namespace platform {
 namespace {
 
@@ -67,7 +69,11 @@ int CommonDialog::Show(bool save, QWidget* owner) {
             dialog.setNameFilters(filters);
             if (FilterIndex >= 1 && FilterIndex <= filters.size()) dialog.selectNameFilter(filters[FilterIndex - 1]);
         }
-        if (!InitDir.isEmpty() && QDir(InitDir).exists()) dialog.setDirectory(InitDir);
+        // Qt's dialog cannot show a folder whose name is not valid UTF-8: it
+        // starts in the nearest folder above that it can show.
+        QString start = InitDir;
+        while (DisplayFileName(start) != start) start = QDir::cleanPath(start + QStringLiteral("/.."));
+        if (!start.isEmpty() && QDir(start).exists()) dialog.setDirectory(start);
         if (!FileName.isEmpty()) dialog.selectFile(FileName);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
             answer = FileDialogAnswer::Choose(dialog.selectedFiles().front(),

@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 namespace platform {
 
 namespace {
@@ -87,6 +90,34 @@ QString DisplayFileName(const QString& name) {
     for (qsizetype i = 0; i < out.size(); ++i)
         if (IsEscapedByte(name, i)) out[i] = QChar(QChar::ReplacementCharacter);
     return out;
+}
+
+std::vector<FolderEntry> ReadFolder(const QString& folder) {
+    std::vector<FolderEntry> entries;
+    QByteArray prefix = EncodeFileName(folder);
+    DIR* dir = ::opendir(prefix.constData());
+    if (!dir) return entries;
+    if (!prefix.endsWith('/')) prefix += '/';
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray bytes(entry->d_name);
+        if (bytes.startsWith('.')) continue;
+        struct stat st {};
+        if (::stat((prefix + bytes).constData(), &st) != 0) continue;
+        FolderEntry e;
+        e.name = DecodeFileName(bytes);
+        e.isFile = S_ISREG(st.st_mode);
+        e.isFolder = S_ISDIR(st.st_mode);
+        e.size = static_cast<int64_t>(st.st_size);
+        e.modifiedMs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+        entries.push_back(std::move(e));
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+bool IsFolder(const QString& path) {
+    struct stat st {};
+    return !path.isEmpty() && ::stat(EncodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace platform

@@ -14,6 +14,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+#include <vector>
+
 namespace platform {
 
 // The bytes of a held name, for open(), stat() and the like.
@@ -26,5 +29,26 @@ QString DecodeFileName(const QByteArray& bytes);
 // A held name as it is shown: each byte that was not valid UTF-8 shows as
 // the replacement character U+FFFD.
 QString DisplayFileName(const QString& name);
+
+// One entry of a folder, as the system sees it through links.
+struct FolderEntry {
+    QString name;            // held name
+    bool isFile = false;     // a regular file, or a link to one
+    bool isFolder = false;   // a folder, or a link to one
+    int64_t size = 0;        // bytes
+    int64_t modifiedMs = 0;  // last change, milliseconds since the epoch
+};
+
+// The entries of the folder `folder` (a held path), read from the folder
+// itself by their bytes, in the order the folder yields them.  Qt's own
+// listing leaves out every name that is not valid UTF-8; this one keeps
+// them.  Hidden entries (names starting with a dot, "." and ".." among
+// them) are left out, and so is an entry that cannot be looked at (a
+// dangling link).  Nothing is opened but the folder.  A folder that cannot
+// be read gives no entries.
+std::vector<FolderEntry> ReadFolder(const QString& folder);
+
+// Whether `path` (a held path) names a folder or a link to one.
+bool IsFolder(const QString& path);
 
 }  // namespace platform

@@ -309,6 +309,15 @@ QString GetPrivateProfileString(const QString& section, const QString& key, cons
     return result;
 }
 
+bool ProfileKeepsValue(const QString& value, int bufferSize) {
+    if (HasLineBreak(value)) return false;
+    // The value as the writer stores it, read back by the reader's own rules.
+    Line line;
+    line.text = "k=" + Encode(value);
+    ParseLine(line);
+    return ValueOf(line, bufferSize > 0 ? bufferSize - 1 : 0) == value;
+}
+
 int WriteProfileString(const QString& section, const QString& key, const QString& value, const QString& file) {
     const QString wantSection = TrimBlanks(section);
     const QString wantKey = TrimBlanks(key);

@@ -64,6 +64,13 @@ bool WritePrivateProfileString(const QString& section, const QString& key, const
 // errors.
 int WriteProfileString(const QString& section, const QString& key, const QString& value, const QString& file);
 
+// Whether `value`, once written, reads back as exactly itself with a buffer
+// of `bufferSize` characters.  It does not when the file's code page has no
+// code for one of its characters (or its text is not valid Unicode), when it
+// has blanks at an end or is wholly in quotes, when it holds a line break or
+// when it is longer than the buffer holds.
+bool ProfileKeepsValue(const QString& value, int bufferSize = 255);
+
 // A batch of profile reads and writes.  While one exists, a kept file is
 // trusted as long as its stamp on disk is unchanged, and writes only change
 // the kept copy.  When the outermost batch ends, every changed file is

@@ -11,6 +11,13 @@ RecentMenuSetter& MenuSetter() {
     return setter;
 }
 
+// Whether `path`, stored in `codePage`, is read back as exactly itself.
+bool KeepsName(const QString& path, const std::string& codePage) {
+    RecentFileList one;
+    one[1] = path;
+    return ParseRecentFileBytes(RecentFileBytes(one, codePage), codePage)[1] == path;
+}
+
 }  // namespace
 
 QString RecentFilePath() { return AddBackslash(AppPath()) + QStringLiteral("recent.rct"); }
@@ -43,6 +50,7 @@ RecentFileList ParseRecentFileBytes(const QByteArray& bytes, const std::string& 
 }
 
 FileError AddRecentFile(const QString& path) {
+    if (!KeepsName(path, FileCodePage())) return MakeFileError(errInvalidArgument);
     for (int k = 6; k >= 2; --k) RecentFiles[k] = RecentFiles[k - 1];
     RecentFiles[1] = path;
 

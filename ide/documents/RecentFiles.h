@@ -7,6 +7,11 @@
 // entry is two zero bytes.  The list is written over the start of the file:
 // whatever an older, longer file held behind the six entries stays there,
 // and the reader ignores it.
+//
+// A name the code page cannot hold (a Korean name in English, say, or a file
+// name that is not valid UTF-8) would come back from the file as another
+// name, one that names no file or the wrong one.  Such a name is left out of
+// the list: opening or saving that file leaves the list as it was.
 #pragma once
 
 #include <QByteArray>
@@ -38,7 +43,9 @@ RecentFileList ParseRecentFileBytes(const QByteArray& bytes, const std::string& 
 // writes recent.rct and refreshes the menu.  Returns the error of the write;
 // the list in memory and the menu change either way.  Something in
 // recent.rct's place that cannot be read (a folder, a pipe, a device, a file
-// over kListSizeLimit) is not written over: its read error is returned.
+// over kListSizeLimit) is not written over: its read error is returned.  A
+// path that recent.rct would not give back as itself changes nothing and
+// returns "Invalid procedure call or argument".
 FileError AddRecentFile(const QString& path);
 
 // Reads recent.rct into the list and refreshes the menu.  A missing file

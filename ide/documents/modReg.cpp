@@ -9,6 +9,7 @@
 #include "documents/modApp.h"
 #include "documents/modIni.h"
 #include "documents/modMain.h"
+#include "platform/Profile.h"
 
 namespace modReg {
 namespace {
@@ -73,6 +74,8 @@ private:
 };
 
 }  // namespace
+
+QString WorkFolder() { return MainWindow.AssistFolder.isEmpty() ? QDir::currentPath() : MainWindow.AssistFolder; }
 
 QString SettingsFile() { return modApp::AddBackslash(modApp::AppPath()) + QStringLiteral("qvv2.ini"); }
 
@@ -151,7 +154,11 @@ void SaveMainSettings() {
     ini.WriteBool("Window", "toolbar", w.ToolbarVisible);
     ini.WriteBool("Window", "statusbar", w.StatusbarVisible);
 
-    ini.Write("Path", "JobDIR", w.AssistFolder.isEmpty() ? QDir::currentPath() : w.AssistFolder);
+    // A folder the file would give back as another one (a name its code
+    // page cannot hold, or one the reader would cut or trim) is not stored:
+    // the folder stored before stays.
+    const QString jobDir = WorkFolder();
+    if (platform::ProfileKeepsValue(jobDir)) ini.Write("Path", "JobDIR", jobDir);
 
     const LinkSettings& link = Link;
     ini.WriteNumber("Port", "LPTnum", link.LPTnum);

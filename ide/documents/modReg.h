@@ -20,7 +20,8 @@
 //   the link's set-up takes the parallel-port values from modReg::Link;
 // - before SaveMainSettings the main window writes its current state back
 //   into modReg::MainWindow (geometry as the normal, restored geometry, in
-//   twips) and the Assist Window its folder into AssistFolder.
+//   twips); the Assist Window hands over its folder into AssistFolder
+//   whenever it changes.
 #pragma once
 
 #include <QString>
@@ -63,6 +64,12 @@ struct LinkSettings {
     int32_t RxTimeOut = 150000;
 };
 inline LinkSettings Link;
+
+// The working folder: the Assist Window's folder list's path, or the
+// current folder while there is none.  The file dialogs start there and
+// SaveMainSettings stores it as Path JobDIR (unless the settings file would
+// give it back as another folder: then the JobDIR stored before stays).
+QString WorkFolder();
 
 // Full path of the settings file: the program's folder and "qvv2.ini".
 QString SettingsFile();

@@ -1,6 +1,5 @@
 #include "editor/DocumentFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -116,7 +115,7 @@ void SaveActiveDocumentAs(int titleString, platform::CommonDialog& cd, QWidget* 
         frmDoc* doc = Docs(ActiveDoc);
         if (!doc) return;
         cd.CancelError = true;
-        cd.InitDir = modReg::MainWindow.AssistFolder.isEmpty() ? QDir::currentPath() : modReg::MainWindow.AssistFolder;
+        cd.InitDir = modReg::WorkFolder();
         cd.FileName.clear();
         cd.DialogTitle = LoadResString(titleString) + QStringLiteral("[") + doc->Caption() + QStringLiteral("]");
         cd.Filter = modAPI::DialogFilter;

@@ -4,9 +4,7 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileIconProvider>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLocale>
@@ -15,7 +13,6 @@
 #include <QTabBar>
 #include <QTreeWidget>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +25,7 @@
 #include "documents/StringTable.h"
 #include "documents/modApp.h"
 #include "documents/modMain.h"
+#include "documents/modReg.h"
 #include "editor/DockPanels.h"
 #include "editor/DocumentFiles.h"
 #include "editor/frmDoc.h"
@@ -317,9 +315,12 @@ bool frmNav::eventFilter(QObject* watched, QEvent* event) {
 // ---- Folders and files ------------------------------------------------------------
 
 void frmNav::SetDir1Path(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isDir()) return;
-    dirPath_ = QDir::cleanPath(info.absoluteFilePath());
+    // By the path's own bytes: a folder whose name is not valid UTF-8 opens
+    // as any other does.
+    if (!platform::IsFolder(path)) return;
+    dirPath_ = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().filePath(path));
+    // The file dialogs start here and the settings keep it (Path JobDIR).
+    modReg::MainWindow.AssistFolder = dirPath_;
     FillDirList();
     RefreshFileList();
 }
@@ -327,34 +328,42 @@ void frmNav::SetDir1Path(const QString& path) {
 void frmNav::FillDirList() {
     Dir1->clear();
     // The chain of folders from the root down to the current one, each
-    // nested in the one before, then the current folder's sub-folders.
-    QStringList chain;
-    for (QDir d(dirPath_);;) {
-        chain.prepend(d.absolutePath());
-        if (d.isRoot() || !d.cdUp()) break;
+    // nested in the one before, then the current folder's sub-folders.  The
+    // chain is cut from the path's text, so a folder on the way whose name
+    // is not valid UTF-8 is passed over by its bytes too.
+    QStringList chain{QDir::rootPath()};
+    QString folder;
+    for (const QString& part : dirPath_.split(u'/', Qt::SkipEmptyParts)) {
+        folder += u'/' + part;
+        chain << folder;
     }
     const QIcon open =
         QIcon::fromTheme(QStringLiteral("folder-open"), QFileIconProvider().icon(QAbstractFileIconProvider::Folder));
     const QIcon closed =
         QIcon::fromTheme(QStringLiteral("folder"), QFileIconProvider().icon(QAbstractFileIconProvider::Folder));
     QTreeWidgetItem* parent = nullptr;
-    for (const QString& folder : chain) {
-        const QString name = QDir(folder).isRoot() ? folder : QFileInfo(folder).fileName();
+    for (const QString& link : chain) {
+        const QString name = platform::DisplayFileName(link == QDir::rootPath() ? link : link.section(u'/', -1));
         auto* item = parent ? new QTreeWidgetItem(parent, {name}) : new QTreeWidgetItem(Dir1, {name});
         item->setIcon(0, open);
-        item->setData(0, kKeyRole, folder);
+        item->setData(0, kKeyRole, link);
         parent = item;
     }
     QTreeWidgetItem* current = parent;
-    const QFileInfoList subs =
-        QDir(dirPath_).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo& sub : subs) {
-        // The folder filter also passes links to devices and other special
-        // files; only a folder or a link to one is a folder here.
-        if (!sub.isDir()) continue;
-        auto* item = new QTreeWidgetItem(current, {sub.fileName()});
+    // Folders and links to folders only: a link to a device or another
+    // special file is no folder.  By name, without regard to letter case.
+    std::vector<platform::FolderEntry> subs = platform::ReadFolder(dirPath_);
+    subs.erase(std::remove_if(subs.begin(), subs.end(), [](const platform::FolderEntry& e) { return !e.isFolder; }),
+               subs.end());
+    std::stable_sort(subs.begin(), subs.end(), [](const platform::FolderEntry& a, const platform::FolderEntry& b) {
+        const int folded =
+            platform::DisplayFileName(a.name).compare(platform::DisplayFileName(b.name), Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : a.name < b.name;
+    });
+    for (const platform::FolderEntry& sub : subs) {
+        auto* item = new QTreeWidgetItem(current, {platform::DisplayFileName(sub.name)});
         item->setIcon(0, closed);
-        item->setData(0, kKeyRole, sub.absoluteFilePath());
+        item->setData(0, kKeyRole, modApp::AddBackslash(dirPath_) + sub.name);
     }
     Dir1->expandAll();
     Dir1->setCurrentItem(current);
@@ -364,31 +373,20 @@ void frmNav::FillDirList() {
 void frmNav::FillFile1WithFiles(QString path) {
     path = modApp::AddBackslash(path);
     const bool all = allFiles_ && allFiles_->isChecked();
-    // Read from the folder itself rather than through Qt's listing, which
-    // leaves out every name that is not valid UTF-8.  Regular files only
-    // (links to regular files included), not hidden, in the order the folder
-    // yields them.  Nothing here opens a file: the size and the date come
-    // from the folder entry.
-    const QByteArray folder = platform::EncodeFileName(path);
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir) return;
+    // Regular files only (links to regular files included), not hidden, in
+    // the order the folder yields them, each by its own bytes.  Nothing here
+    // opens a file: the size and the date come from the folder entry.
     const QLocale locale;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray bytes(entry->d_name);
-        if (bytes.startsWith('.')) continue;  // hidden, "." and ".."
-        struct stat st {};
-        if (::stat((folder + bytes).constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        const QString name = platform::DecodeFileName(bytes);
-        if (!all && !IsProgramName(name)) continue;
+    for (const platform::FolderEntry& entry : platform::ReadFolder(path)) {
+        if (!entry.isFile) continue;
+        if (!all && !IsProgramName(entry.name)) continue;
         auto* item = new QTreeWidgetItem(File1);
-        item->setText(0, platform::DisplayFileName(name));
-        item->setData(0, kKeyRole, path + name);
-        item->setText(1, QString::number(static_cast<qint64>(st.st_size)));
-        const qint64 ms = static_cast<qint64>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
-        item->setText(2, locale.toString(QDateTime::fromMSecsSinceEpoch(ms), QLocale::ShortFormat));
+        item->setText(0, platform::DisplayFileName(entry.name));
+        item->setData(0, kKeyRole, path + entry.name);
+        item->setText(1, QString::number(entry.size));
+        item->setText(2, locale.toString(QDateTime::fromMSecsSinceEpoch(entry.modifiedMs), QLocale::ShortFormat));
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
-    ::closedir(dir);
 }
 
 QIcon frmNav::FileIcon(const QString& path) const {
@@ -432,9 +430,9 @@ void frmNav::File1_DblClick() {
     if (path.isEmpty()) return;
     struct stat st {};
     if (::stat(platform::EncodeFileName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode)) return;  // gone
-    // Only a file that opened goes into the recent-files list, and only a
-    // name that list can carry: it holds its names as text in the code page.
-    if (modApp::OpenDocument(path) && platform::DisplayFileName(path) == path) modApp::AddRecentFile(path);
+    // Only a file that opened goes into the recent-files list (which leaves
+    // out a name it could not give back as it is).
+    if (modApp::OpenDocument(path)) modApp::AddRecentFile(path);
 }
 
 // ---- Labels ---------------------------------------------------------------------

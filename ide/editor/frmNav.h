@@ -13,10 +13,14 @@
 //
 // Listing a folder never opens a file: names, sizes and dates come from the
 // folder entries, icons from the desktop's icon theme by the file's name.
-// Pipes, devices, sockets and hidden files are not listed.  A name that is
-// not valid UTF-8 is listed with replacement characters and opened by its
-// own bytes (platform/FileNames.h).  The folder list holds folders and links
-// to folders only.
+// Pipes, devices, sockets and hidden files are not listed.  The folder list
+// holds folders and links to folders only.  Both lists read the folder by its
+// bytes: a file or folder name that is not valid UTF-8 is listed with
+// replacement characters and opened by its own bytes (platform/FileNames.h).
+//
+// The folder list's path is where the file dialogs start and what the
+// settings keep as the working folder: every folder change hands it to
+// modReg::MainWindow.AssistFolder.
 //
 // When the window goes away, the object file beside each listed program
 // ("name.bas" -> "name.obj") is deleted; see Form_Unload.

@@ -4,7 +4,6 @@
 // mainwindow/frmMainController.cpp; the toolbars' keys in
 // editor/ToolbarKeys.h and the handlers of their keys in frmMain.cpp.
 #include <QAction>
-#include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -89,7 +88,7 @@ void frmMain::new_Click() { frmMainServices::NewDocument(); }
 void frmMain::open_Click() {
     cd.Flags = platform::cdlOFNHideReadOnly;
     cd.CancelError = true;
-    cd.InitDir = modReg::MainWindow.AssistFolder.isEmpty() ? QDir::currentPath() : modReg::MainWindow.AssistFolder;
+    cd.InitDir = modReg::WorkFolder();
     cd.DialogTitle = LoadResString(1012);
     cd.Filter = modAPI::DialogFilter;
     cd.FileName.clear();

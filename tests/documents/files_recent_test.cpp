@@ -8,6 +8,7 @@
 #include "QtPrinters.h"
 #include "documents/RecentFiles.h"
 #include "files_helpers.h"
+#include "platform/FileNames.h"
 
 using namespace files_test;
 
@@ -99,6 +100,53 @@ TEST_F(FilesRecent, LoadingAMissingOrShortFile) {
     EXPECT_EQ(modApp::RecentFiles[1], QStringLiteral("a.bas"));
     for (int k = 2; k <= 6; ++k) EXPECT_EQ(modApp::RecentFiles[k], QString()) << k;
     EXPECT_EQ(menuCalls_, 1);
+}
+
+TEST_F(FilesRecent, InEnglishANameTheCodePageCannotHoldIsLeftOutAndTheOthersComeBack) {
+    LocaleScope english(English());
+    const struct {
+        QString path;
+        bool kept;
+    } cases[] = {
+        {QStringLiteral("/home/u/first.bas"), true},
+        {QStringLiteral("/home/u/K_한글.bas"), false},  // CP1252 has no Hangul
+        {QStringLiteral("/home/u/café €5?.bas"), true},  // all of it in CP1252, '?' too
+        {platform::DecodeFileName("/home/u/k_bad\xFF.bas"), false},  // not valid UTF-8
+        {QStringLiteral("/home/u/日本.qsf"), false},
+        {QStringLiteral("/home/u/last.bas"), true},
+    };
+    QStringList kept;  // newest first
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const modApp::RecentFileList before = modApp::RecentFiles;
+        const int calls = menuCalls_;
+        const modApp::FileError e = modApp::AddRecentFile(c.path);
+        if (c.kept) {
+            EXPECT_TRUE(e.ok());
+            kept.prepend(c.path);
+        } else {
+            // Nothing changes: the list, the file and the menu stay as they were.
+            EXPECT_EQ(e.Number, modApp::errInvalidArgument);
+            EXPECT_EQ(modApp::RecentFiles, before);
+            EXPECT_EQ(menuCalls_, calls);
+        }
+    }
+    EXPECT_EQ(RctBytes().left(18), QByteArray("\x10\x00/home/u/last.bas", 18));
+
+    // The next start shows the same names, each as it was added.
+    modApp::RecentFiles = modApp::RecentFileList();
+    menu_.clear();
+    ASSERT_TRUE(modApp::LoadRecentFiles().ok());
+    for (int k = 1; k <= 6; ++k) EXPECT_EQ(modApp::RecentFiles[k], k <= kept.size() ? kept[k - 1] : QString()) << k;
+    ASSERT_EQ(menu_.size(), static_cast<size_t>(kept.size()));
+    for (int item = 0; item < kept.size(); ++item) EXPECT_EQ(menu_[item], kept[item]);
+
+    // The same Hangul name is kept where the code page holds it.
+    LocaleScope korean(Korean());
+    ASSERT_TRUE(modApp::AddRecentFile(QStringLiteral("/home/u/K_한글.bas")).ok());
+    modApp::RecentFiles = modApp::RecentFileList();
+    ASSERT_TRUE(modApp::LoadRecentFiles().ok());
+    EXPECT_EQ(modApp::RecentFiles[1], QStringLiteral("/home/u/K_한글.bas"));
 }
 
 TEST_F(FilesRecent, AFailedWriteIsReportedAndTheListStillMoves) {

@@ -1,8 +1,8 @@
 // The Assist Window on its own: the file list of a real folder (letter case
 // of the extensions, a sub-folder, the all-files option, special files that
-// must not be opened, names that are not valid UTF-8, links to folders and
-// to devices), opening a file from it, the object-file clean-up, the
-// splitter and the docked and free layouts.
+// must not be opened, file and folder names that are not valid UTF-8, links
+// to folders and to devices), opening a file from it, the object-file
+// clean-up, the splitter and the docked and free layouts.
 #include <QAction>
 #include <QComboBox>
 #include <QDateTime>
@@ -27,9 +27,11 @@
 
 #include "DocTestHost.h"
 #include "HostileFiles.h"
+#include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "documents/RecentFiles.h"
 #include "editor/frmNav.h"
+#include "platform/FileNames.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -228,6 +230,72 @@ TEST_F(AssistWindowTest, ANameThatIsNotValidUtf8IsListedOpenedAndSavedByItsBytes
     struct stat st {};
     EXPECT_NE(::lstat(object.constData(), &st), 0);
     EXPECT_EQ(::lstat(native.constData(), &st), 0);
+}
+
+// The sub-folders under the folder list's current folder, as shown.
+QStringList SubFolders(const QTreeWidget* dirs) {
+    QStringList names;
+    const QTreeWidgetItem* current = dirs->currentItem();
+    for (int i = 0; current && i < current->childCount(); ++i) names << current->child(i)->text(0);
+    return names;
+}
+
+// Opens the sub-folder shown as `shown` as a double click does.
+void OpenSubFolder(QTreeWidget* dirs, const QString& shown) {
+    QTreeWidgetItem* current = dirs->currentItem();
+    ASSERT_NE(current, nullptr);
+    for (int i = 0; i < current->childCount(); ++i) {
+        if (current->child(i)->text(0) != shown) continue;
+        emit dirs->itemActivated(current->child(i), 0);
+        return;
+    }
+    ADD_FAILURE() << "no folder " << shown.toStdString();
+}
+
+TEST_F(AssistWindowTest, AFolderWhoseNameIsNotValidUtf8IsListedAndOpensByItsBytes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir("good"));
+    const hostile::RawNamedFolder bad(dir.path(), "d_bad\xFF");
+    ASSERT_TRUE(bad.Ok());
+    const hostile::RawNamedFolder deeper(bad.Path(), "deeper");
+    ASSERT_TRUE(deeper.Ok());
+    const hostile::RawNamedFile inner(bad.Path(), "inner.bas", "PRINT 3");
+    const hostile::RawNamedFile badInner(bad.Path(), "k\xFE.bas", "x");
+    ASSERT_TRUE(inner.Ok() && badInner.Ok());
+    const QString shown = QStringLiteral("d_bad\uFFFD");
+
+    ScriptedMsgBox boxes;  // none expected
+    nav_->SetDir1Path(dir.path());
+    EXPECT_EQ(SubFolders(nav_->Dir1), QStringList({shown, "good"}));
+
+    // Opening it lists its files and its own sub-folder.
+    OpenSubFolder(nav_->Dir1, shown);
+    EXPECT_EQ(platform::EncodeFileName(nav_->Dir1Path()), bad.Path());
+    EXPECT_EQ(nav_->Dir1->currentItem()->text(0), shown);
+    EXPECT_EQ(Sorted(Names(nav_->File1)), Sorted({"inner.bas", QStringLiteral("k\uFFFD.bas")}));
+    EXPECT_EQ(SubFolders(nav_->Dir1), QStringList{"deeper"});
+
+    // Below it, it stands in the chain of folders and leads back to itself.
+    OpenSubFolder(nav_->Dir1, "deeper");
+    EXPECT_EQ(platform::EncodeFileName(nav_->Dir1Path()), deeper.Path());
+    QTreeWidgetItem* up = nav_->Dir1->currentItem()->parent();
+    ASSERT_NE(up, nullptr);
+    EXPECT_EQ(up->text(0), shown);
+    emit nav_->Dir1->itemActivated(up, 0);
+    EXPECT_EQ(platform::EncodeFileName(nav_->Dir1Path()), bad.Path());
+
+    // A file in it opens by its bytes.
+    const auto items = nav_->File1->findItems("inner.bas", Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1);
+    nav_->File1->setCurrentItem(items.front());
+    nav_->File1_DblClick();
+    frmDoc* doc = modApp::Docs(1);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->rt->WholeText(), "PRINT 3");
+    EXPECT_EQ(platform::EncodeFileName(doc->FileName), inner.Path());
+    for (const auto& call : boxes.Calls()) ADD_FAILURE() << call.prompt.toStdString();
+    nav_.reset();  // the window's clean-up runs while the folder is there
 }
 
 TEST_F(AssistWindowTest, OnlyFoldersAndLinksToFoldersAreFolders) {

@@ -11,8 +11,10 @@
 
 #include "QtPrinters.h"
 
+#include "HostileFiles.h"
 #include "ScriptedDialogs.h"
 #include "platform/CommonDialog.h"
+#include "platform/FileNames.h"
 
 using namespace platform;
 
@@ -86,6 +88,29 @@ TEST(CommonDialog, RealDialogReportsCancelAndChosenPath) {
     });
     EXPECT_EQ(cd.ShowSave(), 0);
     EXPECT_EQ(QFileInfo(cd.FileName).absoluteFilePath(), QFileInfo(dir.filePath("new.bas")).absoluteFilePath());
+}
+
+TEST(CommonDialog, RealDialogStartsAboveAFolderItCannotShow) {
+    // Qt's dialog cannot show a folder whose name is not valid UTF-8; it
+    // starts in the nearest folder above it instead of somewhere else.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const hostile::RawNamedFolder bad(dir.path(), "d_bad\xFF");
+    ASSERT_TRUE(bad.Ok());
+    const hostile::RawNamedFolder deeper(bad.Path(), "deeper");
+    ASSERT_TRUE(deeper.Ok());
+
+    CommonDialog cd;
+    cd.InitDir = DecodeFileName(deeper.Path());
+    QString shownFolder;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shownFolder = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    EXPECT_EQ(cd.ShowOpen(), 0);
+    EXPECT_EQ(shownFolder, QDir(dir.path()).absolutePath());
 }
 
 }  // namespace

@@ -130,7 +130,10 @@ private:
 class RawNamedFile {
 public:
     RawNamedFile(const QString& folder, const QByteArray& name, const QByteArray& content)
-        : path_(QFile::encodeName(folder) + "/" + name) {
+        : RawNamedFile(QFile::encodeName(folder), name, content) {}
+    // In a folder given by its bytes.
+    RawNamedFile(const QByteArray& folder, const QByteArray& name, const QByteArray& content)
+        : path_(folder + "/" + name) {
         const int fd = ::open(path_.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
         if (fd < 0) return;
         ok_ = ::write(fd, content.constData(), static_cast<size_t>(content.size())) == content.size();
@@ -139,6 +142,28 @@ public:
     ~RawNamedFile() { ::unlink(path_.constData()); }
     RawNamedFile(const RawNamedFile&) = delete;
     RawNamedFile& operator=(const RawNamedFile&) = delete;
+
+    bool Ok() const { return ok_; }
+    const QByteArray& Path() const { return path_; }
+
+private:
+    QByteArray path_;
+    bool ok_ = false;
+};
+
+// A folder in `parent` whose name is `name` as raw bytes, removed by its
+// bytes when it goes (empty by then: its RawNamedFiles go first).
+class RawNamedFolder {
+public:
+    RawNamedFolder(const QString& parent, const QByteArray& name) : RawNamedFolder(QFile::encodeName(parent), name) {}
+    RawNamedFolder(const QByteArray& parent, const QByteArray& name) : path_(parent + "/" + name) {
+        ok_ = ::mkdir(path_.constData(), 0755) == 0;
+    }
+    ~RawNamedFolder() {
+        if (ok_) ::rmdir(path_.constData());
+    }
+    RawNamedFolder(const RawNamedFolder&) = delete;
+    RawNamedFolder& operator=(const RawNamedFolder&) = delete;
 
     bool Ok() const { return ok_; }
     const QByteArray& Path() const { return path_; }
