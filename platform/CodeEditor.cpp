@@ -1,7 +1,6 @@
 #include "platform/CodeEditor.h"
 
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QFile>
@@ -84,34 +83,18 @@ QFont DefaultEditorFont() {
     return f;
 }
 
-// The accessible object of an editor while no assistive technology listens.
-// QScintilla's own accessible text object turns the caret's byte position
-// into a character offset by stepping through the text from its start, on
-// every caret move and every paint, whether anyone listens or not: in a long
-// program that walk cost more than all the rest of a keystroke.  This plain
-// object (an editable text with the widget's name and state) costs nothing
-// per key.  When an assistive technology is active, the editor gets
-// QScintilla's full text object.
-QAccessibleInterface* QuietEditorAccessible(const QString& className, QObject* object) {
-    if (QAccessible::isActive() || className != QLatin1String(CodeEditor::staticMetaObject.className()))
-        return nullptr;
-    auto* widget = qobject_cast<QWidget*>(object);
-    return widget ? new QAccessibleWidget(widget, QAccessible::EditableText) : nullptr;
-}
-
 }  // namespace
 
 // ---- The editor ------------------------------------------------------------------
 
 CodeEditor::CodeEditor(QWidget* parent) : QsciScintilla(parent) {
-    // Installed after QScintilla's own factory (its first editor installs
-    // it), so asked first.
-    static const bool quietAccessible = [] {
-        QAccessible::installFactory(QuietEditorAccessible);
+    // The editor's own accessible object, not QScintilla's: it answers for
+    // the editor's class, which Qt asks about before the component's.
+    static const bool accessible = [] {
+        QAccessible::installFactory(EditorAccessibleFactory);
         return true;
     }();
-    (void)quietAccessible;
-    (void)CharacterCountFromIndex();
+    (void)accessible;
     std::copy(std::begin(kDefaultColors), std::end(kDefaultColors), colors_.begin());
     font_ = DefaultEditorFont();
 
@@ -413,6 +396,7 @@ int CodeEditor::StyleAt(int32_t line, int32_t column) const {
 void CodeEditor::CheckSelection() {
     const long anchor = SendScintilla(SCI_GETANCHOR);
     const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    if (QAccessible::isActive()) ReportSelectionToAccessibility(anchor, caret);
     if (anchor == lastAnchor_ && caret == lastCaret_) return;
     lastAnchor_ = anchor;
     lastCaret_ = caret;
@@ -422,6 +406,24 @@ void CodeEditor::CheckSelection() {
         if (tip_ && tip_->destroyed) CloseCodeTip();
         else PlaceCodeTip();
     }
+}
+
+void CodeEditor::ReportSelectionToAccessibility(long anchor, long caret) {
+    // The caret's offset can change while its byte position stays (a
+    // replacement before it), so the offset is compared.  Text events come
+    // from QScintilla on every insertion and deletion.
+    const long offset = CharactersBefore(*this, caret);
+    const bool selectionMoved = anchor != lastAnchor_ || caret != lastCaret_;
+    if (selectionMoved && (anchor != caret || lastAnchor_ != lastCaret_)) {
+        const long anchorOffset = anchor == caret ? offset : CharactersBefore(*this, anchor);
+        QAccessibleTextSelectionEvent event(this, static_cast<int>(std::min(anchorOffset, offset)),
+                                            static_cast<int>(std::max(anchorOffset, offset)));
+        QAccessible::updateAccessibility(&event);
+    }
+    if (offset == accessibleCaret_) return;
+    accessibleCaret_ = offset;
+    QAccessibleTextCursorEvent event(this, static_cast<int>(offset));
+    QAccessible::updateAccessibility(&event);
 }
 
 void CodeEditor::OnTextChanged() {

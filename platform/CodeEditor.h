@@ -50,6 +50,10 @@ class QPrinter;
 
 namespace platform {
 
+namespace detail {
+class EditorAccessible;
+}
+
 // Editor commands: the argument of CodeEditor::RunCommand.
 enum EditorCommand : int32_t {
     cmdUnindentSelection = 127,  // remove one indentation level from the selected lines
@@ -325,6 +329,7 @@ protected:
 
 private:
     friend class LanguageLexer;
+    friend class detail::EditorAccessible;
     friend void RegisterLanguage(const QString&, const EditorLanguage&);
     friend void UnregisterLanguage(const QString&);
 
@@ -344,6 +349,9 @@ private:
     void ApplyLineNumbers();
     void ApplyHotKeys();
     void CheckSelection();
+    // Tells assistive technologies where the caret and the selection are
+    // now (only while accessibility is active).
+    void ReportSelectionToAccessibility(long anchor, long caret);
     void OnTextChanged();
     void UpdateLineNumberMargin();
     void RemoveHighlightMark();
@@ -384,6 +392,9 @@ private:
     QFont font_;
     long lastAnchor_ = -1;
     long lastCaret_ = -1;
+    // The caret's character offset that assistive technologies were last
+    // told (-1: none yet).
+    long accessibleCaret_ = -1;
     bool settingText_ = false;
 
     // Last search.

@@ -16,6 +16,9 @@
 // count is answered from the component's line character index (the
 // characters before the line, kept up to date by the component on every
 // edit) plus the count within the line, which is the same number.
+//
+// The editor's accessible object turns positions into character offsets and
+// back the same way (CharactersBefore, PositionOfCharacter).
 #include <Qsci/qsciscintillabase.h>
 
 #include <dlfcn.h>
@@ -46,28 +49,71 @@ SendFunction ComponentSend() {
 // Counts below this many bytes take the component's own walk.
 constexpr long kShortCount = 256;
 
+// How many counts from the start the component's callers got from the index.
+long answeredFromIndex = 0;
+
+// Whether the editor keeps its line character index; the first call makes
+// the component keep it.  A document that keeps none (not UTF-8) is counted
+// the slow way.
+bool HasCharacterIndex(const SB* editor, SendFunction send) {
+    if ((send(editor, SB::SCI_GETLINECHARACTERINDEX, 0, 0) & SB::SC_LINECHARACTERINDEX_UTF32) != 0) return true;
+    send(editor, SB::SCI_ALLOCATELINECHARACTERINDEX, SB::SC_LINECHARACTERINDEX_UTF32, 0);
+    return (send(editor, SB::SCI_GETLINECHARACTERINDEX, 0, 0) & SB::SC_LINECHARACTERINDEX_UTF32) != 0;
+}
+
+// The characters before byte `end` (at most the length), from the index.
+long CountFromIndex(const SB* editor, SendFunction send, long end) {
+    const long length = send(editor, SB::SCI_GETLENGTH, 0, 0);
+    if (end > length) end = length;
+    const long line = send(editor, SB::SCI_LINEFROMPOSITION, static_cast<unsigned long>(end), 0);
+    const long lineStart = send(editor, SB::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line), 0);
+    const long before = send(editor, SB::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
+                             SB::SC_LINECHARACTERINDEX_UTF32);
+    return before + send(editor, SB::SCI_COUNTCHARACTERS, static_cast<unsigned long>(lineStart), end);
+}
+
 }  // namespace
 
 long QsciScintillaBase::SendScintilla(unsigned int msg, unsigned long wParam, long lParam) const {
     const SendFunction send = ComponentSend();
-    if (msg != SB::SCI_COUNTCHARACTERS || wParam != 0 || lParam <= kShortCount) return send(this, msg, wParam, lParam);
-    if ((send(this, SB::SCI_GETLINECHARACTERINDEX, 0, 0) & SB::SC_LINECHARACTERINDEX_UTF32) == 0) {
-        send(this, SB::SCI_ALLOCATELINECHARACTERINDEX, SB::SC_LINECHARACTERINDEX_UTF32, 0);
-        // A document that keeps no index (not UTF-8) is counted the slow way.
-        if ((send(this, SB::SCI_GETLINECHARACTERINDEX, 0, 0) & SB::SC_LINECHARACTERINDEX_UTF32) == 0)
-            return send(this, msg, wParam, lParam);
-    }
-    const long length = send(this, SB::SCI_GETLENGTH, 0, 0);
-    const long end = lParam > length ? length : lParam;
-    const long line = send(this, SB::SCI_LINEFROMPOSITION, static_cast<unsigned long>(end), 0);
-    const long lineStart = send(this, SB::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line), 0);
-    const long before = send(this, SB::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
-                             SB::SC_LINECHARACTERINDEX_UTF32);
-    return before + send(this, SB::SCI_COUNTCHARACTERS, static_cast<unsigned long>(lineStart), end);
+    if (msg != SB::SCI_COUNTCHARACTERS || wParam != 0 || lParam <= kShortCount || !HasCharacterIndex(this, send))
+        return send(this, msg, wParam, lParam);
+    ++answeredFromIndex;
+    return CountFromIndex(this, send, lParam);
 }
 
 namespace platform::detail {
 
-bool CharacterCountFromIndex() { return ComponentSend() != nullptr; }
+long CharactersBefore(const QsciScintillaBase& editor, long position) {
+    const SendFunction send = ComponentSend();
+    if (position <= 0) return 0;
+    if (position <= kShortCount || !HasCharacterIndex(&editor, send)) {
+        const long length = send(&editor, SB::SCI_GETLENGTH, 0, 0);
+        return send(&editor, SB::SCI_COUNTCHARACTERS, 0, position < length ? position : length);
+    }
+    return CountFromIndex(&editor, send, position);
+}
+
+long PositionOfCharacter(const QsciScintillaBase& editor, long offset) {
+    const SendFunction send = ComponentSend();
+    const long length = send(&editor, SB::SCI_GETLENGTH, 0, 0);
+    if (offset <= 0) return 0;
+    // The component answers 0 for a position past the end.
+    if (!HasCharacterIndex(&editor, send)) {
+        const long position = send(&editor, SB::SCI_POSITIONRELATIVE, 0, offset);
+        return position > 0 ? position : length;
+    }
+    const long line = send(&editor, SB::SCI_LINEFROMINDEXPOSITION, static_cast<unsigned long>(offset),
+                           SB::SC_LINECHARACTERINDEX_UTF32);
+    const long before = send(&editor, SB::SCI_INDEXPOSITIONFROMLINE, static_cast<unsigned long>(line),
+                             SB::SC_LINECHARACTERINDEX_UTF32);
+    const long lineStart = send(&editor, SB::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line), 0);
+    if (offset <= before) return lineStart;
+    const long position =
+        send(&editor, SB::SCI_POSITIONRELATIVE, static_cast<unsigned long>(lineStart), offset - before);
+    return position > lineStart ? position : length;
+}
+
+long CountsAnsweredFromIndex() { return answeredFromIndex; }
 
 }  // namespace platform::detail

@@ -1,5 +1,6 @@
 // Shared by the code editor's source files (CodeEditor.cpp, EditorLanguage.cpp,
-// EditorKeys.cpp, EditorDialogs.cpp); callers of the editor never include it.
+// EditorKeys.cpp, EditorDialogs.cpp, EditorAccessible.cpp,
+// EditorCharacterCount.cpp); callers of the editor never include it.
 #pragma once
 
 #include <QChar>
@@ -9,6 +10,8 @@
 #include <cstdint>
 
 #include "platform/CodeEditor.h"
+
+QT_FORWARD_DECLARE_CLASS(QAccessibleInterface)
 
 namespace platform::detail {
 
@@ -49,10 +52,25 @@ inline constexpr int32_t kDefaultColors[kColorSlotCount] = {
 // Turns every lone LF and lone CR into CR LF.
 QString NormaliseLineEnds(const QString& text);
 
-// True once the editor component's character count from the start of the
-// text is answered from its line character index (EditorCharacterCount.cpp);
-// calling it also links that answer into every program that has editors.
-bool CharacterCountFromIndex();
+// Character offsets (code points, as the editor component counts them) of
+// the text, from the component's line character index
+// (EditorCharacterCount.cpp, which also answers the component's own counts
+// from the start of the text that way; using these links it into every
+// program that has editors):
+// - the characters before byte `position`;
+long CharactersBefore(const QsciScintillaBase& editor, long position);
+// - the byte position of character `offset`, clamped into the text (0 for
+//   an offset before the start, the length for one past the end).
+long PositionOfCharacter(const QsciScintillaBase& editor, long offset);
+// How many of the counts from the start of the text that reached the
+// component's SendScintilla member were answered from the index: QScintilla
+// asks for one on every insertion and deletion.
+long CountsAnsweredFromIndex();
+
+// The accessible object of every editor (EditorAccessible.cpp): an editable
+// text that answers assistive technologies on request, whenever they are
+// switched on.  An accessibility factory.
+QAccessibleInterface* EditorAccessibleFactory(const QString& className, QObject* object);
 
 inline bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
