@@ -269,6 +269,7 @@ bool CommControl::setPortOpen(bool open) {
     port_.clearError();
     line_ = s;
     lineBusyUntil_ = Clock::time_point{};
+    lastWriteTime_ = Clock::duration(0);
     ++generation_;
     return true;
 }
@@ -297,7 +298,8 @@ bool CommControl::Output(const QByteArray& data) {
         return false;
     }
     // The bytes leave one after the other, after those written before.
-    lineBusyUntil_ = std::max(Clock::now(), lineBusyUntil_) + CommWireTime(written, line_);
+    lastWriteTime_ = CommWireTime(written, line_);
+    lineBusyUntil_ = std::max(Clock::now(), lineBusyUntil_) + lastWriteTime_;
     // Hand the bytes to the driver now, not on the next turn of the event
     // queue: the controller must see them even when nothing waits afterwards.
     if (!port_.flush() && DeviceGone(static_cast<int>(port_.handle()))) {
@@ -391,14 +393,17 @@ qint64 CommControl::driverQueue() const {
 void CommControl::onReadyRead() {
     const Clock::time_point now = Clock::now();
     lastInput_ = now;
-    // The controller answers only what it has heard in full, so an answer
-    // shows that every byte handed over before it has left, however much
-    // line time the settings would still give them: a line faster than its
-    // settings (a pseudo-terminal, a USB device that ignores the speed)
-    // would otherwise hold every close for the line time of all it ever
-    // carried.  Bytes still in the port's buffer or the driver's queue have
-    // not left; their line time stays.
-    if (lineBusyUntil_ > now && port_.bytesToWrite() == 0 && driverQueue() == 0) lineBusyUntil_ = now;
+    // The controller answers only what it has heard, so an answer shows that
+    // every write before the last one has left, however much line time the
+    // settings would still give them: a line faster than its settings (a
+    // pseudo-terminal, a USB device that ignores the speed) would otherwise
+    // hold every close for the line time of all it ever carried.  The last
+    // write may be what is being answered, or still sit in an adapter's own
+    // buffer behind an echo of its first byte: it keeps its whole line time
+    // from now.  Bytes still in the port's buffer or the driver's queue keep
+    // theirs as well.
+    if (port_.bytesToWrite() == 0 && driverQueue() == 0)
+        lineBusyUntil_ = std::min(lineBusyUntil_, now + lastWriteTime_);
     commEvent_ = comEvReceive;
     emit OnComm();
     commEvent_ = 0;

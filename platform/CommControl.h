@@ -116,9 +116,9 @@ public:
     // port's own buffer is handed to the driver, the driver's output queue
     // runs empty, the time the bytes need on the line has passed (counted
     // from when each was handed to the driver, at the speed then in force;
-    // an answer from the other side ends it for every byte handed over
-    // before the answer came), and, unless the other side has answered
-    // since, kAdapterMargin more.
+    // an answer from the other side ends it for every write before the
+    // last one, which keeps its own line time from the answer on), and,
+    // unless the other side has answered since, kAdapterMargin more.
     // Never longer than the time-out DrainLimit gives; returns false when the
     // limit cut the wait short.  The thread sleeps in pieces of at most
     // kDrainSlice; between two pieces it runs the drain yield when one is
@@ -178,8 +178,10 @@ private:
     quint64 generation_ = 0;  // counts opens; a queued release checks it
     // When the bytes written so far can at the earliest have left on the
     // line (each write starts when the one before has left; an answer from
-    // the other side shows that all written before it has left).
+    // the other side shows that every write before the last has left).
     std::chrono::steady_clock::time_point lineBusyUntil_{};
+    // The line time of the last write's bytes.
+    std::chrono::nanoseconds lastWriteTime_{0};
     // When data last arrived.
     std::chrono::steady_clock::time_point lastInput_{};
     std::function<void()> drainYield_;
