@@ -41,8 +41,13 @@ private:
             reinterpret_cast<Accessibility>(dlsym(RTLD_DEFAULT, "_ZNK20QPlatformIntegration13accessibilityEv"));
         const auto setActive =
             reinterpret_cast<SetActive>(dlsym(RTLD_DEFAULT, "_ZN22QPlatformAccessibility9setActiveEb"));
-        ASSERT_TRUE(accessibility && setActive) << "Qt's platform accessibility is not reachable";
-        void* platform = accessibility(nullptr);
+        // The running application's platform integration, on which the
+        // member is called.
+        const auto integration =
+            static_cast<void* const*>(dlsym(RTLD_DEFAULT, "_ZN22QGuiApplicationPrivate20platform_integrationE"));
+        ASSERT_TRUE(accessibility && setActive && integration && *integration)
+            << "Qt's platform accessibility is not reachable";
+        void* platform = accessibility(*integration);
         ASSERT_NE(platform, nullptr);
         setActive(platform, on);
         ASSERT_EQ(QAccessible::isActive(), on);
