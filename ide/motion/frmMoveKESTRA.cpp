@@ -329,36 +329,34 @@ void frmMoveKESTRA::Form_Load() {
 
     // Every step that fails ends the load with its own code, before a
     // further byte could go out behind a broken frame; the box for it comes
-    // when the window closes (Form_Activate).
-    const auto failed = [this] {
+    // when the window closes (Form_Activate).  A window that went meanwhile
+    // ends it too.
+    const auto stopped = [&] {
+        if (!alive) return true;
         if (vxIO::CommError == 0) return false;
         LoadFailed = true;
         loadErrorCode_ = vxIO::CommError;
         return true;
     };
-    if (failed()) return;
+    if (stopped()) return;
     for (int i = 0; i < modUserRobot::kSlots; ++i) {
         if (!Yield()) return;
         if (Slot(i).MotorUse == 0) continue;
         vxServoSlide2* s = Slider(i);
         SetSliderMotorNo(s, i);
         const bool on = vxIO::GetMotorOn(static_cast<int16_t>(i));
-        if (!alive) return;
-        if (failed()) return;
+        if (stopped()) return;
         int p = vxIO::ReadMotorPos(static_cast<int16_t>(i));
-        if (!alive) return;
-        if (failed()) return;
+        if (stopped()) return;
         const modMain::MotorLimit& limit = modMain::MotorLimits[static_cast<size_t>(i)];
         if (p < limit.Min) p = limit.Min;
         if (p > limit.Max) p = limit.Max;
         // Ticking the box captures the motor and switches it on; the new
         // value moves it.  Both leave the code of their first failure.
         SetSliderCheck(s, on ? 1 : 0);
-        if (!alive) return;
-        if (failed()) return;
+        if (stopped()) return;
         SetSliderValue(s, p);
-        if (!alive) return;
-        if (failed()) return;
+        if (stopped()) return;
     }
     optInsert[0]->setChecked(true);
 }

@@ -353,18 +353,22 @@ TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEveryWriteBeforeTheLast) {
         ASSERT_EQ(c.Input(), QByteArray("!"));
     };
 
+    // `count` bytes written and taken by the other side, which answers them
+    // when `answered`.
+    const auto block = [&](int count, bool answered) {
+        ASSERT_TRUE(c.Output(QByteArray(count, 'x')));
+        ASSERT_EQ(take(static_cast<size_t>(count)), static_cast<size_t>(count));
+        if (answered) answer();
+    };
+
     ASSERT_TRUE(c.setCommPort(9));
     ASSERT_TRUE(c.setSettings(QStringLiteral("9600,n,8,1")));
     ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
 
     // A long block, then a short one, both answered: the close waits for no
     // more than the short one's line time.
-    ASSERT_TRUE(c.Output(QByteArray(2000, 'x')));
-    ASSERT_EQ(take(2000), 2000u);
-    answer();
-    ASSERT_TRUE(c.Output(QByteArray(4, 'e')));
-    ASSERT_EQ(take(4), 4u);
-    answer();
+    block(2000, true);
+    block(4, true);
     QElapsedTimer t;
     t.start();
     EXPECT_TRUE(c.setPortOpen(false));
@@ -374,15 +378,10 @@ TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEveryWriteBeforeTheLast) {
     // The same, then 100 bytes more, taken at once but not answered: they
     // keep their 104 ms at 9600.
     ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
-    ASSERT_TRUE(c.Output(QByteArray(2000, 'x')));
-    ASSERT_EQ(take(2000), 2000u);
-    answer();
-    ASSERT_TRUE(c.Output(QByteArray(4, 'e')));
-    ASSERT_EQ(take(4), 4u);
-    answer();
+    block(2000, true);
+    block(4, true);
     t.restart();
-    ASSERT_TRUE(c.Output(QByteArray(100, 'y')));
-    ASSERT_EQ(take(100), 100u);
+    block(100, false);
     EXPECT_TRUE(c.setPortOpen(false));
     EXPECT_GE(t.elapsed(), 100);
     EXPECT_LT(t.elapsed(), 1000);
@@ -390,9 +389,7 @@ TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEveryWriteBeforeTheLast) {
     // An answer that comes while the last block may still be on its way
     // (an echo of its first byte): the block keeps its line time (1.04 s).
     ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
-    ASSERT_TRUE(c.Output(QByteArray(1000, 'z')));
-    ASSERT_EQ(take(1000), 1000u);
-    answer();
+    block(1000, true);
     t.restart();
     EXPECT_TRUE(c.setPortOpen(false));
     EXPECT_GE(t.elapsed(), 900);
