@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QToolBar>
 
+#include "editor/MenuItems.h"
 #include "editor/ToolbarKeys.h"
 #include "editor/frmDoc.h"
 #include "platform/CodeEditor.h"
@@ -15,16 +16,15 @@ namespace {
 
 using ToolbarKeys::DocumentUse;
 
-// The menu items that act on a document, in the order they are switched.
-const char* const kDocMenus[] = {
-    // File
-    "close", "save", "saveas", "saveall", "prints", "printsetup",
-    // Edit
-    "undo", "redo", "cut", "copy", "paste", "delete", "mnuComment", "mnuUncomment", "selectall", "selectline",
-    // Search
-    "find", "findnext", "findprev", "mnuReplace", "goto",
-    // Window
-    "tilehor", "tilever", "cascade", "closeall", "wnlist"};
+// The item that marks the state of the document menu set: the menu table's
+// first item that acts on a document ("close").
+constexpr const char* FirstDocumentItem() {
+    for (const MenuItems::Item& item : MenuItems::kItems)
+        if (item.name && item.Has(MenuItems::kDocument)) return item.name;
+    return nullptr;
+}
+constexpr const char* kMarkerItem = FirstDocumentItem();
+static_assert(kMarkerItem != nullptr);
 
 QAction* MenuItem(QObject* main, const char* name) {
     if (!main) return nullptr;
@@ -69,15 +69,16 @@ void ForEachButton(QObject* main, Wanted wanted, Apply apply) {
 }
 
 void SetMenus(QObject* main, bool enabled) {
-    QAction* marker = MenuItem(main, "close");
+    QAction* marker = MenuItem(main, kMarkerItem);
     if (!marker || marker->isEnabled() == enabled) return;
     // One walk over the window's items, then the set in its order.
     QHash<QString, QAction*> items;
     for (QAction* a : main->findChildren<QAction*>())
         if (!a->menu() && !a->objectName().isEmpty() && !items.contains(a->objectName()))
             items.insert(a->objectName(), a);
-    for (const char* name : kDocMenus)
-        if (QAction* a = items.value(QString::fromLatin1(name))) a->setEnabled(enabled);
+    for (const MenuItems::Item& item : MenuItems::kItems)
+        if (item.name && item.Has(MenuItems::kDocument))
+            if (QAction* a = items.value(QString::fromLatin1(item.name))) a->setEnabled(enabled);
 }
 
 }  // namespace

@@ -5,8 +5,9 @@
 //
 // The items and keys are found on the main window by their names: menu items
 // by objectName ("close", "save", ...), toolbars by objectName ("tBar",
-// "tbar2", "tBar3") and their buttons by the "Key" property.  Which keys act
-// on a document, and how, the toolbars' table says (editor/ToolbarKeys.h).
+// "tbar2", "tBar3") and their buttons by the "Key" property.  Which items
+// act on a document the menu table says (editor/MenuItems.h), which keys
+// act on a document, and how, the toolbars' table (editor/ToolbarKeys.h).
 // An item or key the window does not have is skipped.  The document
 // window's five procedures (frmDoc::EnableDocMenus and the rest) call these
 // with the document host's window; the main window calls them itself where
@@ -24,8 +25,9 @@ namespace DocCommandState {
 // The document host's window, or nullptr when the host is not a window.
 QObject* HostWindow();
 
-// The document menu set.  "close" is the marker: when it already has the
-// wanted state nothing else is touched.
+// The document menu set: the menu table's items marked kDocument.  The
+// first of them, "close", is the marker: when it already has the wanted
+// state nothing else is touched.
 void EnableMenus(QObject* main);
 void DisableMenus(QObject* main);
 // The toolbar keys that act on a document: Disable switches off those of

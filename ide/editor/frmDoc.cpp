@@ -17,6 +17,7 @@
 #include "documents/modReg.h"
 #include "editor/DocTabStrip.h"
 #include "editor/DocumentFiles.h"
+#include "editor/MenuItems.h"
 #include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 #include "vxKeyCodes.h"
@@ -174,37 +175,14 @@ void frmDoc::Form_Resize() {
     if (shown_ && isMaximized()) modMain::DocWindowState = 2;
 }
 
+// The keys of the menu table (editor/MenuItems.h) that carry a command.
 frmDoc::HostCommand frmDoc::ShortcutCommand(int keyCode, int shift) {
-    if (shift & vxKey::CtrlMask) {
-        switch (keyCode) {
-        case 'N': return &DocumentHost::new_Click;
-        case 'O': return &DocumentHost::open_Click;
-        case 'S': return &DocumentHost::save_Click;
-        case 'P': return &DocumentHost::Prints_Click;
-        case 'Z': return &DocumentHost::undo_Click;
-        case 'Y': return &DocumentHost::redo_Click;
-        case 'A': return &DocumentHost::selectall_Click;
-        case 'F': return &DocumentHost::find_Click;
-        case 'H': return &DocumentHost::mnuReplace_Click;
-        case 'G': return &DocumentHost::goto_Click;
-        case vxKey::F3: return &DocumentHost::findprev_Click;
-        case 'C': return &DocumentHost::copy_Click;
-        case 'X': return &DocumentHost::cut_Click;
-        case 'V': return &DocumentHost::paste_Click;
-        case 'D': return &DocumentHost::mnuDown_Click;
-        default: break;
-        }
+    for (const MenuItems::Item& item : MenuItems::kItems) {
+        if (!item.command || vxKey::CodeOf(item.key.key()) != keyCode) continue;
+        const int held = vxKey::ShiftOf(item.key.keyboardModifiers());
+        if (item.Has(MenuItems::kExactly) ? shift == held : (shift & held) == held) return item.command;
     }
-    if (shift == 0) {
-        if (keyCode == vxKey::F2) return &DocumentHost::mnuMake_Click;
-        if (keyCode == vxKey::F4) return &DocumentHost::mnuCurrentCapture_Click;
-    }
-    switch (keyCode) {
-    case vxKey::F10: return &DocumentHost::Motor_all_off;
-    case vxKey::F11: return &DocumentHost::Motor_sel_on;
-    case vxKey::F12: return &DocumentHost::Motor_sel_in;
-    default: return nullptr;
-    }
+    return nullptr;
 }
 
 void frmDoc::Form_KeyDown(int& KeyCode, int& Shift) {

@@ -23,7 +23,8 @@
 //   caption the file name and tooltip the full path.
 // - The commands: the document window's keyboard shortcuts run the main
 //   window's procedures named in DocumentHost (Ctrl+N new_Click, Ctrl+S
-//   save_Click, F2 mnuMake_Click, F10 Motor_all_off, ...).  Commands a host
+//   save_Click, F2 mnuMake_Click, F10 Motor_all_off, ...); the menu table
+//   (editor/MenuItems.h) pairs each key with its command.  Commands a host
 //   does not override do nothing; a host marks its commands `override`, so
 //   that a command renamed on one side only fails the build.
 // - StatusPanel, CodeTipOption, EditMenu: what the editor events of the
@@ -216,7 +217,8 @@ protected:
 
 private:
     using HostCommand = void (DocumentHost::*)();
-    // The host command of a key with its shift state, or nullptr.
+    // The host command of a key with its shift state (from the menu table),
+    // or nullptr.
     static HostCommand ShortcutCommand(int keyCode, int shift);
     QString TabKey() const { return QStringLiteral("key") + Tag; }
     void RefreshTab(const QString& caption, const QString& toolTip);

@@ -8,6 +8,7 @@
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
+#include "link/frmWait.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "motion/frmMove32_G6.h"
@@ -39,6 +40,14 @@ ToolWindows& Windows() {
         return w;
     }();
     return windows;
+}
+
+void CloseAtExit() {
+    if (frmMove32_G6* w = frmMove32_G6::Loaded()) w->close();
+    if (frmMoveKESTRA* w = frmMoveKESTRA::Loaded()) w->close();
+    frmWait::Unload();
+    if (frmZeroKESTRA* w = frmZeroKESTRA::Loaded()) w->close();
+    if (frmNote* w = frmNote::Loaded()) w->close();
 }
 
 }  // namespace MainWindowTools

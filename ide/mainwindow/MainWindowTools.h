@@ -43,4 +43,9 @@ struct ToolWindows {
 // The slots the handlers call.
 ToolWindows& Windows();
 
+// Closes the tool windows that the main window's unload closes, those that
+// are open, in this order: frmMove32_G6, frmMoveKESTRA, frmWait (unloaded),
+// frmZeroKESTRA, frmNote.
+void CloseAtExit();
+
 }  // namespace MainWindowTools

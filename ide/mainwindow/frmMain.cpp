@@ -18,6 +18,7 @@
 
 #include "editor/DocTabStrip.h"
 #include "editor/DockPanels.h"
+#include "editor/MenuItems.h"
 #include "editor/ToolbarKeys.h"
 #include "editor/frmNav.h"
 #include "link/DownloadProgram.h"
@@ -72,21 +73,15 @@ private:
         return false;
     }
 
+    // The keys the menu table marks as controller keys, with any further
+    // modifiers held.
     static bool IsControllerKey(const QKeyEvent* key) {
-        switch (key->key()) {
-            case Qt::Key_F2:
-            case Qt::Key_F4:
-            case Qt::Key_F5:
-            case Qt::Key_F6:
-            case Qt::Key_F10:
-            case Qt::Key_F11:
-            case Qt::Key_F12:
+        for (const MenuItems::Item& item : MenuItems::kItems) {
+            const Qt::KeyboardModifiers held = item.key.keyboardModifiers();
+            if (item.Has(MenuItems::kController) && item.key.key() == key->key() && (key->modifiers() & held) == held)
                 return true;
-            case Qt::Key_D:
-                return key->modifiers() & Qt::ControlModifier;
-            default:
-                return false;
         }
+        return false;
     }
 
     frmMain* main_;
@@ -186,11 +181,11 @@ frmMain& frmMain::instance() {
 namespace {
 
 // A menu item whose caption holds its string number until localisation.
-QAction* Item(QMenu* menu, const char* name, int caption, const QKeySequence& shortcut = QKeySequence(),
-              bool checkable = false, bool checked = false) {
+// Its shortcut is the one the menu table gives its name (editor/MenuItems.h).
+QAction* Item(QMenu* menu, const char* name, int caption, bool checkable = false, bool checked = false) {
     QAction* a = menu->addAction(caption > 0 ? QString::number(caption) : QString());
     a->setObjectName(QString::fromLatin1(name));
-    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    if (const MenuItems::Item* item = MenuItems::Find(name); item && item->HasKey()) a->setShortcut(item->key);
     if (checkable) {
         a->setCheckable(true);
         a->setChecked(checked);
@@ -223,15 +218,15 @@ void frmMain::BuildMenus() {
     };
 
     mnuFile = SubMenu(this, nullptr, bar, "mnuFile", 1002);
-    on(new_ = Item(mnuFile, "new", 1011, QKeySequence(Qt::CTRL | Qt::Key_N)), &frmMain::new_Click);
-    on(open = Item(mnuFile, "open", 1012, QKeySequence(Qt::CTRL | Qt::Key_O)), &frmMain::open_Click);
+    on(new_ = Item(mnuFile, "new", 1011), &frmMain::new_Click);
+    on(open = Item(mnuFile, "open", 1012), &frmMain::open_Click);
     on(close_ = Item(mnuFile, "close", 1013), &frmMain::close_Click);
     mnuFile->addSeparator();
-    on(save = Item(mnuFile, "save", 1014, QKeySequence(Qt::CTRL | Qt::Key_S)), &frmMain::save_Click);
+    on(save = Item(mnuFile, "save", 1014), &frmMain::save_Click);
     on(saveas = Item(mnuFile, "saveas", 1015), &frmMain::saveas_Click);
     on(saveall = Item(mnuFile, "saveall", 1016), &frmMain::saveall_Click);
     mnuFile->addSeparator();
-    on(prints = Item(mnuFile, "prints", 1017, QKeySequence(Qt::CTRL | Qt::Key_P)), &frmMain::Prints_Click);
+    on(prints = Item(mnuFile, "prints", 1017), &frmMain::Prints_Click);
     on(printsetup = Item(mnuFile, "printsetup", 1018), &frmMain::printsetup_Click);
     mnuFile->addSeparator();
     mnuRecent = SubMenu(this, mnuFile, nullptr, "mnuRecent", 1019);
@@ -243,76 +238,70 @@ void frmMain::BuildMenus() {
         connect(a, &QAction::triggered, this, [this, k] { mnuRec_Click(k); });
         mnuRec[k] = a;
     }
-    on(mnuRecent_Open = Item(mnuFile, "mnuRecent_Open", 8023, {}, true, true), &frmMain::mnuRecent_Open_Click);
+    on(mnuRecent_Open = Item(mnuFile, "mnuRecent_Open", 8023, true, true), &frmMain::mnuRecent_Open_Click);
     mnuFile->addSeparator();
     on(exit = Item(mnuFile, "exit", 1020), &frmMain::exit_Click);
 
     edit = SubMenu(this, nullptr, bar, "edit", 1003);
-    on(undo = Item(edit, "undo", 1021, QKeySequence(Qt::CTRL | Qt::Key_Z)), &frmMain::undo_Click);
-    on(redo = Item(edit, "redo", 1022, QKeySequence(Qt::CTRL | Qt::Key_Y)), &frmMain::redo_Click);
+    on(undo = Item(edit, "undo", 1021), &frmMain::undo_Click);
+    on(redo = Item(edit, "redo", 1022), &frmMain::redo_Click);
     edit->addSeparator();
-    on(cut = Item(edit, "cut", 1023, QKeySequence(Qt::CTRL | Qt::Key_X)), &frmMain::cut_Click);
-    on(copy = Item(edit, "copy", 1024, QKeySequence(Qt::CTRL | Qt::Key_C)), &frmMain::copy_Click);
-    on(paste = Item(edit, "paste", 1025, QKeySequence(Qt::CTRL | Qt::Key_V)), &frmMain::paste_Click);
+    on(cut = Item(edit, "cut", 1023), &frmMain::cut_Click);
+    on(copy = Item(edit, "copy", 1024), &frmMain::copy_Click);
+    on(paste = Item(edit, "paste", 1025), &frmMain::paste_Click);
     on(delete_ = Item(edit, "delete", 1026), &frmMain::delete_Click);
     edit->addSeparator();
     on(mnuComment = Item(edit, "mnuComment", 1027), &frmMain::mnuComment_Click);
     on(mnuUncomment = Item(edit, "mnuUncomment", 1028), &frmMain::mnuUncomment_Click);
     edit->addSeparator();
-    on(selectall = Item(edit, "selectall", 1029, QKeySequence(Qt::CTRL | Qt::Key_A)), &frmMain::selectall_Click);
+    on(selectall = Item(edit, "selectall", 1029), &frmMain::selectall_Click);
     on(selectline = Item(edit, "selectline", 1030), &frmMain::selectline_Click);
     edit->addSeparator();
-    on(mnuEdit_Align = Item(edit, "mnuEdit_Align", 1092, QKeySequence(Qt::Key_F8)), &frmMain::mnuEdit_Align_Click);
+    on(mnuEdit_Align = Item(edit, "mnuEdit_Align", 1092), &frmMain::mnuEdit_Align_Click);
     on(mnuEdit_Note = Item(edit, "mnuEdit_Note", 8024), &frmMain::mnuEdit_Note_Click);
 
     mnuSearch = SubMenu(this, nullptr, bar, "mnuSearch", 1004);
-    on(find = Item(mnuSearch, "find", 1031, QKeySequence(Qt::CTRL | Qt::Key_F)), &frmMain::find_Click);
-    on(findnext = Item(mnuSearch, "findnext", 1032, QKeySequence(Qt::Key_F3)), &frmMain::findnext_Click);
-    on(findprev = Item(mnuSearch, "findprev", 1033, QKeySequence(Qt::CTRL | Qt::Key_F3)), &frmMain::findprev_Click);
-    on(mnuReplace = Item(mnuSearch, "mnuReplace", 1034, QKeySequence(Qt::CTRL | Qt::Key_H)),
-       &frmMain::mnuReplace_Click);
-    on(goto_ = Item(mnuSearch, "goto", 1035, QKeySequence(Qt::CTRL | Qt::Key_G)), &frmMain::goto_Click);
+    on(find = Item(mnuSearch, "find", 1031), &frmMain::find_Click);
+    on(findnext = Item(mnuSearch, "findnext", 1032), &frmMain::findnext_Click);
+    on(findprev = Item(mnuSearch, "findprev", 1033), &frmMain::findprev_Click);
+    on(mnuReplace = Item(mnuSearch, "mnuReplace", 1034), &frmMain::mnuReplace_Click);
+    on(goto_ = Item(mnuSearch, "goto", 1035), &frmMain::goto_Click);
 
     mnuView = SubMenu(this, nullptr, bar, "mnuView", 1005);
-    on(toolbar = Item(mnuView, "toolbar", 1036, {}, true, true), &frmMain::toolbar_Click);
-    on(statusbar2 = Item(mnuView, "statusbar2", 1037, {}, true, true), &frmMain::statusbar2_Click);
-    on(quicknav = Item(mnuView, "quicknav", 1038, {}, true, true), &frmMain::quicknav_Click);
+    on(toolbar = Item(mnuView, "toolbar", 1036, true, true), &frmMain::toolbar_Click);
+    on(statusbar2 = Item(mnuView, "statusbar2", 1037, true, true), &frmMain::statusbar2_Click);
+    on(quicknav = Item(mnuView, "quicknav", 1038, true, true), &frmMain::quicknav_Click);
     mnuView->addSeparator();
-    on(mnuTip = Item(mnuView, "mnuTip", 1039, {}, true, true), &frmMain::mnuTip_Click);
-    on(hlline = Item(mnuView, "hlline", 1040, {}, true, true), &frmMain::hlline_Click);
-    on(whitespace = Item(mnuView, "whitespace", 1041, {}, true, false), &frmMain::whitespace_Click);
-    on(mnuAllFileList = Item(mnuView, "mnuAllFileList", 1042, {}, true, false), &frmMain::mnuAllFileList_Click);
+    on(mnuTip = Item(mnuView, "mnuTip", 1039, true, true), &frmMain::mnuTip_Click);
+    on(hlline = Item(mnuView, "hlline", 1040, true, true), &frmMain::hlline_Click);
+    on(whitespace = Item(mnuView, "whitespace", 1041, true, false), &frmMain::whitespace_Click);
+    on(mnuAllFileList = Item(mnuView, "mnuAllFileList", 1042, true, false), &frmMain::mnuAllFileList_Click);
 
     mnuBuild = SubMenu(this, nullptr, bar, "mnuBuild", 1006);
-    on(mnuMake = Item(mnuBuild, "mnuMake", 1049, QKeySequence(Qt::Key_F2)), &frmMain::mnuMake_Click);
-    on(mnuDown = Item(mnuBuild, "mnuDown", 1050, QKeySequence(Qt::CTRL | Qt::Key_D)), &frmMain::mnuDown_Click);
-    on(mnuAllRun = Item(mnuBuild, "mnuAllRun", 1051, QKeySequence(Qt::Key_F9)), &frmMain::mnuAllRun_Click);
+    on(mnuMake = Item(mnuBuild, "mnuMake", 1049), &frmMain::mnuMake_Click);
+    on(mnuDown = Item(mnuBuild, "mnuDown", 1050), &frmMain::mnuDown_Click);
+    on(mnuAllRun = Item(mnuBuild, "mnuAllRun", 1051), &frmMain::mnuAllRun_Click);
     mnuBuild->addSeparator();
     on(mnuDebug = Item(mnuBuild, "mnuDebug", 1053), &frmMain::mnuDebug_Click);
 
     mnuController = SubMenu(this, nullptr, bar, "mnuController", 1007);
     on(mnuConInfo = Item(mnuController, "mnuConInfo", 1054), &frmMain::mnuConInfo_Click);
     mnuController->addSeparator();
-    on(mnuMotorControl = Item(mnuController, "mnuMotorControl", 1055, QKeySequence(Qt::Key_F7)),
-       &frmMain::mnuMotorControl_Click);
-    on(mnuMotorControlKESTRA = Item(mnuController, "mnuMotorControlKESTRA", 1083,
-                                    QKeySequence(Qt::CTRL | Qt::Key_F7)),
+    on(mnuMotorControl = Item(mnuController, "mnuMotorControl", 1055), &frmMain::mnuMotorControl_Click);
+    on(mnuMotorControlKESTRA = Item(mnuController, "mnuMotorControlKESTRA", 1083),
        &frmMain::mnuMotorControlKESTRA_Click);
     on(mnuZero = Item(mnuController, "mnuZero", 1052), &frmMain::mnuZero_Click);
     on(mnuZero_all = Item(mnuController, "mnuZero_all", 8025), &frmMain::mnuZero_all_Click);
     mnuController->addSeparator();
-    on(mnuCurrentLineControl = Item(mnuController, "mnuCurrentLineControl", 1056, QKeySequence(Qt::Key_F5)),
+    on(mnuCurrentLineControl = Item(mnuController, "mnuCurrentLineControl", 1056),
        &frmMain::mnuCurrentLineControl_Click);
-    on(mnuCurrentGroupControl = Item(mnuController, "mnuCurrentGroupControl", 1091, QKeySequence(Qt::Key_F6)),
+    on(mnuCurrentGroupControl = Item(mnuController, "mnuCurrentGroupControl", 1091),
        &frmMain::mnuCurrentGroupControl_Click);
-    on(mnuCurrentCapture = Item(mnuController, "mnuCurrentCapture", 1093, QKeySequence(Qt::Key_F4)),
-       &frmMain::mnuCurrentCapture_Click);
+    on(mnuCurrentCapture = Item(mnuController, "mnuCurrentCapture", 1093), &frmMain::mnuCurrentCapture_Click);
     mnuController->addSeparator();
     on(mnuMotor_all_OFF = Item(mnuController, "mnuMotor_all_OFF", 8026), &frmMain::mnuMotor_all_OFF_Click);
-    on(mnuMotor_sel_ON = Item(mnuController, "mnuMotor_sel_ON", 8027, QKeySequence(Qt::Key_F11)),
-       &frmMain::mnuMotor_sel_ON_Click);
-    on(mnuMotor_sel_IN = Item(mnuController, "mnuMotor_sel_IN", 8028, QKeySequence(Qt::Key_F12)),
-       &frmMain::mnuMotor_sel_IN_Click);
+    on(mnuMotor_sel_ON = Item(mnuController, "mnuMotor_sel_ON", 8027), &frmMain::mnuMotor_sel_ON_Click);
+    on(mnuMotor_sel_IN = Item(mnuController, "mnuMotor_sel_IN", 8028), &frmMain::mnuMotor_sel_IN_Click);
     mnuController->addSeparator();
     on(mnuMemClear = Item(mnuController, "mnuMemClear", 1057), &frmMain::mnuMemClear_Click);
     on(mnuConRun = Item(mnuController, "mnuConRun", 1058), &frmMain::mnuConRun_Click);
@@ -324,7 +313,7 @@ void frmMain::BuildMenus() {
     on(editor = Item(mnuSet, "editor", 1043), &frmMain::editor_Click);
     on(mnuPort = Item(mnuSet, "mnuPort", 1044), &frmMain::mnuPort_Click);
     mnuDevice = SubMenu(this, mnuSet, nullptr, "mnuDevice", 1045);
-    on(mnuVX32 = Item(mnuDevice, "mnuVX32", 1087, {}, true, false), &frmMain::mnuVX32_Click);
+    on(mnuVX32 = Item(mnuDevice, "mnuVX32", 1087, true, false), &frmMain::mnuVX32_Click);
     mnuDevice->menuAction()->setVisible(false);
     mnuAI = Item(mnuSet, "mnuAI", 1048);
     mnuAI->setVisible(false);
@@ -366,7 +355,7 @@ void frmMain::BuildMenus() {
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::FillWindowList);
 
     mnuHelp = SubMenu(this, nullptr, bar, "mnuHelp", 1010);
-    on(genhelp = Item(mnuHelp, "genhelp", 1067, QKeySequence(Qt::Key_F1)), &frmMain::genhelp_Click);
+    on(genhelp = Item(mnuHelp, "genhelp", 1067), &frmMain::genhelp_Click);
     mnuHelp->addSeparator();
     on(about = Item(mnuHelp, "about", 1068), &frmMain::about_Click);
 

@@ -350,9 +350,9 @@ public:
     void MotionLock();
     void MotionUnlock() override;
     // True while the motion lock holds (the Controller menu is disabled).
-    // The editor's controller keys (F2, F4, F5, F6, F10, F11, F12 and
-    // Ctrl+D) do nothing then, and no item of a disabled menu runs by its
-    // shortcut key.
+    // The editor's controller keys (those editor/MenuItems.h marks
+    // kController) do nothing then, and no item of a disabled menu runs by
+    // its shortcut key.
     bool MotionLocked() const;
     void mnuLab_Click() {}
     void mnuStdioMaker_Click() {}

@@ -2,7 +2,6 @@
 // Every step stands alone: a step that cannot be done is skipped and the
 // next one runs.
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QDragEnterEvent>
@@ -34,8 +33,8 @@
 #include "documents/modReg.h"
 #include "editor/DocTabStrip.h"
 #include "editor/DockPanels.h"
-#include "link/frmWait.h"
 #include "link/vxIO.h"
+#include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
 #include "platform/SafeFile.h"
@@ -467,16 +466,8 @@ void frmMain::MDIForm_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
 
-    // Tool windows, in this order; a window that is not open is left alone.
-    for (const char* name : {"frmMove32_G6", "frmMoveKESTRA", "frmWait", "frmZeroKESTRA", "frmNote"}) {
-        const QString form = QString::fromLatin1(name);
-        if (form == QLatin1String("frmWait")) {
-            frmWait::Unload();
-            continue;
-        }
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == form) w->close();
-    }
+    // Tool windows, in their order; a window that is not open is left alone.
+    MainWindowTools::CloseAtExit();
 
     // The Assist Window's layout.
     StoreAssistLayout();

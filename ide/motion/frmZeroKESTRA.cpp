@@ -91,6 +91,8 @@ frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : ZeroPoints::Window(owner, 24, tru
 
 bool frmZeroKESTRA::ShowWindow(QWidget* owner) { return ZeroPoints::ShowSingleWindow(g_window, owner); }
 
+frmZeroKESTRA* frmZeroKESTRA::Loaded() { return g_window.data(); }
+
 QWidget* frmZeroKESTRA::SlotControl(int slot) {
     return modUserRobot::IsSlot(slot) ? ZeroUD[static_cast<size_t>(slot)] : nullptr;
 }

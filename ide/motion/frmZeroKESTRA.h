@@ -36,6 +36,8 @@ public:
     // The window of the program: created on first use and shown modeless.
     // True when it is shown.
     static bool ShowWindow(QWidget* owner);
+    // The window ShowWindow shows, while it is open, or nullptr.
+    static frmZeroKESTRA* Loaded();
 
     // Mirrored pairs of the up/down buttons, first slot first.
     static constexpr std::array<std::array<int, 2>, 3> kPairs{{{3, 21}, {2, 20}, {1, 19}}};

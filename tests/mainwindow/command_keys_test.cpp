@@ -10,12 +10,15 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <algorithm>
 #include <memory>
 
 #include "ControllerSim.h"
 #include "MainWindowFixture.h"
 #include "documents/Documents.h"
 #include "editor/DocTabStrip.h"
+#include "editor/MenuItems.h"
+#include "editor/ToolbarKeys.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/MainWindowTools.h"
 #include "platform/CodeEditor.h"
@@ -378,6 +381,44 @@ TEST_F(CommandKeysTest, EnablingTwiceDoesTheWorkOnce) {
     w.new_Click();  // activation enables, but the marker is already on
     EXPECT_FALSE(w.save->isEnabled());
     EXPECT_FALSE(frmMain::Button(w.tBar, "save")->isEnabled());
+}
+
+// The command state and the key handlers find the main window's items and
+// keys by the names of the menu table and the toolbars' table: each name
+// there names exactly one item or key here, each item has the table's
+// shortcut, and no item has a shortcut the table does not give it (the
+// hidden add-on programs' items aside).
+TEST_F(CommandKeysTest, EveryNameInTheTablesNamesOneControl) {
+    frmMain& w = Start();
+    for (const MenuItems::Item& item : MenuItems::kItems) {
+        if (!item.name) continue;
+        SCOPED_TRACE(item.name);
+        QList<QAction*> named;
+        for (QAction* a : w.findChildren<QAction*>(QString::fromLatin1(item.name)))
+            if (!a->menu()) named << a;
+        ASSERT_EQ(named.size(), 1);
+        EXPECT_EQ(named[0]->shortcut(), item.HasKey() ? QKeySequence(item.key) : QKeySequence());
+    }
+    for (QMenu* menu : w.findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) {
+        for (QAction* a : menu->actions()) {
+            if (a->shortcut().isEmpty() || std::count(w.mnuAddOnProgram.begin(), w.mnuAddOnProgram.end(), a)) continue;
+            const MenuItems::Item* item = MenuItems::Find(a->objectName().toLatin1().constData());
+            EXPECT_TRUE(item && item->HasKey()) << a->objectName().toStdString();
+        }
+    }
+    for (const ToolbarKeys::Toolbar& toolbar : ToolbarKeys::kToolbars) {
+        SCOPED_TRACE(toolbar.name);
+        const QList<QToolBar*> bars = w.findChildren<QToolBar*>(QString::fromLatin1(toolbar.name));
+        ASSERT_EQ(bars.size(), 1);
+        for (const ToolbarKeys::Key& k : toolbar) {
+            if (!k.key) continue;
+            const QList<QAction*> buttons = bars[0]->actions();
+            EXPECT_EQ(std::count_if(buttons.begin(), buttons.end(),
+                                    [&k](QAction* a) { return a->property("Key").toString() == QLatin1String(k.key); }),
+                      1)
+                << k.key;
+        }
+    }
 }
 
 // Typing and undoing with real keys: the undo key follows the editor.

@@ -2,9 +2,11 @@
 // closes and when it refuses to close), drag and drop of files, the layout
 // of the status bar.
 #include <QAction>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
@@ -14,6 +16,8 @@
 #include "editor/DocTabStrip.h"
 #include "editor/DockPanels.h"
 #include "editor/frmDoc.h"
+#include "editor/frmNote.h"
+#include "link/frmWait.h"
 #include "documents/modIni.h"
 #include "mainwindow/frmMainServices.h"
 #include "platform/Twips.h"
@@ -47,6 +51,25 @@ TEST_F(MainWindowTest, NormalCloseWritesTheExpectedSettings) {
     EXPECT_TRUE(modMain::AppClosing);
     EXPECT_EQ(frmMainServices::DocumentWindow(1), nullptr);
     EXPECT_EQ(ReadAll(HomeFile("qvv2.ini")), Fixture("closed_default.ini", Home()));
+}
+
+// The program's end closes the note window, which keeps its place, and the
+// wait window: a note without owner left open would keep the program
+// running after its main window has gone.
+TEST_F(MainWindowTest, TheProgramsEndClosesTheNoteAndTheWaitWindow) {
+    frmMain& w = Start();
+    w.mnuEdit_Note_Click();
+    QPointer<frmNote> note = frmNote::Loaded();
+    ASSERT_TRUE(note);
+    note->move(150, 120);
+    frmWait::Load().show();
+    ASSERT_NE(frmWait::Loaded(), nullptr);
+
+    EXPECT_TRUE(w.close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(note.isNull());
+    EXPECT_EQ(frmWait::Loaded(), nullptr);
+    EXPECT_EQ(modIni::ReadIni("frmNote_Window", "left", "", HomeFile("qvv2.ini")), "2250");
 }
 
 TEST_F(MainWindowTest, SettingsWrittenAtCloseAreTheOnesReadAtTheNextStart) {

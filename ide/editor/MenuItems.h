@@ -1,0 +1,137 @@
+// The items of the main window's menus that have a shortcut key or act on a
+// document, in the order of the menus, and the keys of the document window.
+// Each of these facts stands here once:
+// - the main window gives each item named here the shortcut `key`
+//   (mainwindow/frmMain.cpp); no other item of its menus has one, but for
+//   the hidden add-on programs' items;
+// - the command state switches the items marked kDocument, in this order,
+//   on while a document window is active and off once the last one has
+//   unloaded; the first of them ("close") marks the state of the whole set
+//   (editor/DocCommandState.cpp);
+// - the document window takes every key that has a `command` before its
+//   editor sees it and runs that command of its host (frmDoc's key
+//   handler); the other keys go on to the editor and the menus;
+// - the main window's motion lock holds back the keys marked kController,
+//   whatever further modifiers are held.
+// The items are found on the main window by their objectName: a test checks
+// that each name here names exactly one item there.
+#pragma once
+
+#include <QKeyCombination>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "editor/frmDoc.h"
+
+namespace MenuItems {
+
+// A command of the main window that the document window runs.
+using Command = void (DocumentHost::*)();
+
+enum Flag : uint8_t {
+    // One of the document menu set: on only while a document window is open.
+    kDocument = 1,
+    // The document window takes the key only with exactly the key's
+    // modifiers held (F2, not Shift+F2).  Without it the window takes the
+    // key whenever they are held, with any others (Ctrl+Shift+S as Ctrl+S,
+    // Shift+F10 as F10).
+    kExactly = 2,
+    // A controller key, held back while a motion window holds the port.
+    kController = 4,
+};
+
+struct Item {
+    const char* name;           // the menu item's objectName; nullptr: a key of the document window alone
+    QKeyCombination key;        // the shortcut; Qt::Key_unknown for none
+    Command command = nullptr;  // what the document window runs for `key`
+    int flags = 0;              // Flag values, added
+    constexpr bool Has(Flag flag) const { return (flags & flag) != 0; }
+    constexpr bool HasKey() const { return key.key() != Qt::Key_unknown; }
+};
+
+inline constexpr QKeyCombination kNoKey{};
+
+// F11 and F12 run the procedures of their own names from the document
+// window; the menu items that have these keys run them crossed (their
+// captions and procedures always were).  F10 is a key of the document window
+// alone: "Motor All OFF" shows it in its caption but has no shortcut.
+inline constexpr Item kItems[] = {
+    // File
+    {"new", Qt::CTRL | Qt::Key_N, &DocumentHost::new_Click},
+    {"open", Qt::CTRL | Qt::Key_O, &DocumentHost::open_Click},
+    {"close", kNoKey, nullptr, kDocument},
+    {"save", Qt::CTRL | Qt::Key_S, &DocumentHost::save_Click, kDocument},
+    {"saveas", kNoKey, nullptr, kDocument},
+    {"saveall", kNoKey, nullptr, kDocument},
+    {"prints", Qt::CTRL | Qt::Key_P, &DocumentHost::Prints_Click, kDocument},
+    {"printsetup", kNoKey, nullptr, kDocument},
+    // Edit
+    {"undo", Qt::CTRL | Qt::Key_Z, &DocumentHost::undo_Click, kDocument},
+    {"redo", Qt::CTRL | Qt::Key_Y, &DocumentHost::redo_Click, kDocument},
+    {"cut", Qt::CTRL | Qt::Key_X, &DocumentHost::cut_Click, kDocument},
+    {"copy", Qt::CTRL | Qt::Key_C, &DocumentHost::copy_Click, kDocument},
+    {"paste", Qt::CTRL | Qt::Key_V, &DocumentHost::paste_Click, kDocument},
+    {"delete", kNoKey, nullptr, kDocument},
+    {"mnuComment", kNoKey, nullptr, kDocument},
+    {"mnuUncomment", kNoKey, nullptr, kDocument},
+    {"selectall", Qt::CTRL | Qt::Key_A, &DocumentHost::selectall_Click, kDocument},
+    {"selectline", kNoKey, nullptr, kDocument},
+    {"mnuEdit_Align", Qt::Key_F8},
+    // Search
+    {"find", Qt::CTRL | Qt::Key_F, &DocumentHost::find_Click, kDocument},
+    {"findnext", Qt::Key_F3, nullptr, kDocument},
+    {"findprev", Qt::CTRL | Qt::Key_F3, &DocumentHost::findprev_Click, kDocument},
+    {"mnuReplace", Qt::CTRL | Qt::Key_H, &DocumentHost::mnuReplace_Click, kDocument},
+    {"goto", Qt::CTRL | Qt::Key_G, &DocumentHost::goto_Click, kDocument},
+    // Compile
+    {"mnuMake", Qt::Key_F2, &DocumentHost::mnuMake_Click, kExactly | kController},
+    {"mnuDown", Qt::CTRL | Qt::Key_D, &DocumentHost::mnuDown_Click, kController},
+    {"mnuAllRun", Qt::Key_F9},
+    // Controller
+    {"mnuMotorControl", Qt::Key_F7},
+    {"mnuMotorControlKESTRA", Qt::CTRL | Qt::Key_F7},
+    {"mnuCurrentLineControl", Qt::Key_F5, nullptr, kController},
+    {"mnuCurrentGroupControl", Qt::Key_F6, nullptr, kController},
+    {"mnuCurrentCapture", Qt::Key_F4, &DocumentHost::mnuCurrentCapture_Click, kExactly | kController},
+    {nullptr, Qt::Key_F10, &DocumentHost::Motor_all_off, kController},
+    {"mnuMotor_sel_ON", Qt::Key_F11, &DocumentHost::Motor_sel_on, kController},
+    {"mnuMotor_sel_IN", Qt::Key_F12, &DocumentHost::Motor_sel_in, kController},
+    // Window
+    {"tilehor", kNoKey, nullptr, kDocument},
+    {"tilever", kNoKey, nullptr, kDocument},
+    {"cascade", kNoKey, nullptr, kDocument},
+    {"closeall", kNoKey, nullptr, kDocument},
+    {"wnlist", kNoKey, nullptr, kDocument},
+    // Help
+    {"genhelp", Qt::Key_F1},
+};
+
+constexpr bool SameName(const char* a, const char* b) {
+    if (!a || !b) return a == b;
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// The entry of the item named `name`, or nullptr.
+constexpr const Item* Find(const char* name) {
+    if (!name) return nullptr;
+    for (const Item& item : kItems)
+        if (SameName(item.name, name)) return &item;
+    return nullptr;
+}
+
+// Whether no name and no key stands twice.
+constexpr bool EachNameAndKeyOnce() {
+    constexpr size_t n = sizeof(kItems) / sizeof(kItems[0]);
+    for (size_t i = 0; i < n; ++i) {
+        for (size_t j = i + 1; j < n; ++j) {
+            if (kItems[i].name && SameName(kItems[i].name, kItems[j].name)) return false;
+            if (kItems[i].HasKey() && kItems[i].key == kItems[j].key) return false;
+        }
+    }
+    return true;
+}
+static_assert(EachNameAndKeyOnce());
+
+}  // namespace MenuItems
