@@ -7,7 +7,6 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
@@ -38,6 +37,7 @@
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
+#include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 #include "platform/Twips.h"
 
@@ -82,12 +82,12 @@ void frmMain::MDIForm_Load() {
     loaded_ = true;
 
     // The settings file, written with its defaults when there is none.
-    if (!QFileInfo::exists(modReg::SettingsFile())) WriteDefaultIni();
+    if (!platform::FileExists(modReg::SettingsFile())) WriteDefaultIni();
 
     // Without the help file of the user-interface language, the Help item,
     // the help key and the separator in front of that key are hidden.
     const QString helpFile = modApp::AddBackslash(modApp::AppPath()) + LoadResString(2);
-    if (!QFileInfo(helpFile).isFile()) {
+    if (!platform::IsFile(helpFile)) {
         genhelp->setVisible(false);
         if (QAction* b = SeparatorBefore(tBar, QStringLiteral("help"))) b->setVisible(false);
         if (QAction* b = Button(tBar, QStringLiteral("help"))) b->setVisible(false);
