@@ -3,15 +3,12 @@
 #include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCursor>
-#include <QFile>
-#include <QFileInfo>
 #include <QFocusEvent>
 #include <QHideEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSet>
 #include <QToolTip>
@@ -275,20 +272,6 @@ void CodeEditor::LoadText(const QString& text) {
     SetHighlightedLine(highlightedLine_);
     CheckSelection();
     malloc_trim(0);
-}
-
-bool CodeEditor::SaveToFile(const QString& path, bool newName) {
-    (void)newName;
-    const std::string bytes = qvv2::ToAnsi(WholeText().toStdU16String(), "");
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    if (f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) return false;
-    MarkSaved();
-    return true;
 }
 
 void CodeEditor::MarkSaved() {

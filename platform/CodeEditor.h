@@ -162,11 +162,6 @@ public:
     // edit, so no Change event; the undo history is emptied and the changed
     // flag cleared.
     void LoadText(const QString& text);
-    // Writes the whole text to a file in the ANSI code page.  The previous
-    // file is replaced only when the new one is written completely.
-    // `newName` tells a Save As from a Save; both write the same way.
-    // Clears the changed flag on success.
-    bool SaveToFile(const QString& path, bool newName);
     // The text as it stands is the saved text: the editor's modified state
     // and the changed flag are cleared.
     void MarkSaved();

@@ -73,7 +73,7 @@ int CommonDialog::Show(bool save, QWidget* owner) {
         // starts in the nearest folder above that it can show.
         QString start = InitDir;
         while (DisplayFileName(start) != start) start = QDir::cleanPath(start + QStringLiteral("/.."));
-        if (!start.isEmpty() && QDir(start).exists()) dialog.setDirectory(start);
+        if (!start.isEmpty() && IsFolder(start)) dialog.setDirectory(start);
         if (!FileName.isEmpty()) dialog.selectFile(FileName);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
             answer = FileDialogAnswer::Choose(dialog.selectedFiles().front(),

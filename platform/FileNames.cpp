@@ -1,9 +1,13 @@
 #include "platform/FileNames.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 namespace platform {
 
@@ -115,9 +119,81 @@ std::vector<FolderEntry> ReadFolder(const QString& folder) {
     return entries;
 }
 
-bool IsFolder(const QString& path) {
+QStringList ListFolder(const QString& folder) {
+    QStringList names;
+    DIR* dir = ::opendir(EncodeFileName(folder).constData());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray bytes(entry->d_name);
+        if (bytes == "." || bytes == "..") continue;
+        names << DecodeFileName(bytes);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+namespace {
+
+// The mode of what `path` names through links; false when nothing is there.
+bool ModeOf(const QString& path, mode_t& mode) {
     struct stat st {};
-    return !path.isEmpty() && ::stat(EncodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (path.isEmpty() || ::stat(EncodeFileName(path).constData(), &st) != 0) return false;
+    mode = st.st_mode;
+    return true;
+}
+
+}  // namespace
+
+bool FileExists(const QString& path) {
+    mode_t mode = 0;
+    return ModeOf(path, mode);
+}
+
+bool IsFile(const QString& path) {
+    mode_t mode = 0;
+    return ModeOf(path, mode) && S_ISREG(mode);
+}
+
+bool IsFolder(const QString& path) {
+    mode_t mode = 0;
+    return ModeOf(path, mode) && S_ISDIR(mode);
+}
+
+bool RemoveFile(const QString& path) {
+    // unlink() takes no folder.
+    return !path.isEmpty() && ::unlink(EncodeFileName(path).constData()) == 0;
+}
+
+QString CurrentFolder() {
+    char* name = ::getcwd(nullptr, 0);
+    if (!name) return QString();
+    const QString folder = DecodeFileName(QByteArray(name));
+    std::free(name);
+    return folder;
+}
+
+bool SetCurrentFolder(const QString& path) { return !path.isEmpty() && ::chdir(EncodeFileName(path).constData()) == 0; }
+
+QString AbsolutePath(const QString& path) {
+    // QDir::cleanPath works on the text alone, so the bytes of a name that is
+    // not valid UTF-8 pass through it as they are held.
+    if (path.startsWith(u'/')) return QDir::cleanPath(path);
+    const QString current = CurrentFolder();
+    return QDir::cleanPath(current.isEmpty() ? path : current + u'/' + path);
+}
+
+QString CanonicalPath(const QString& path) {
+    if (path.isEmpty()) return QString();
+    char* resolved = ::realpath(EncodeFileName(path).constData(), nullptr);
+    if (!resolved) return QString();
+    const QString canonical = DecodeFileName(QByteArray(resolved));
+    std::free(resolved);
+    return canonical;
+}
+
+QString HomeFolder() {
+    const QString home = DecodeFileName(qgetenv("HOME"));
+    return home.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(home);
 }
 
 }  // namespace platform

@@ -8,11 +8,14 @@
 // bytes when a file is opened, written or looked at.  Qt's own file-name
 // conversion turns such bytes into U+FFFD and back into EF BF BD, which names
 // another file: every place that hands a held name to the system uses
-// EncodeFileName.
+// EncodeFileName.  The program reaches files and folders only through this
+// header and SafeFile.h, never through Qt's file classes
+// (tools/file-names-check fails on such a use).
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <vector>
@@ -48,7 +51,39 @@ struct FolderEntry {
 // be read gives no entries.
 std::vector<FolderEntry> ReadFolder(const QString& folder);
 
-// Whether `path` (a held path) names a folder or a link to one.
-bool IsFolder(const QString& path);
+// The names of every entry of the folder `folder` (a held path), hidden
+// ones included ("." and ".." not), read from the folder by their bytes in
+// the order it yields them.  Nothing is looked at but the folder.  A folder
+// that cannot be read gives no names.
+QStringList ListFolder(const QString& folder);
+
+// What is at a held path, seen through links (a dangling link is nothing).
+// Each only looks at the entry, by its bytes, and opens nothing, so a pipe or
+// a device there never makes it wait.  An empty path names nothing.
+bool FileExists(const QString& path);  // anything at all
+bool IsFile(const QString& path);      // an ordinary file, or a link to one
+bool IsFolder(const QString& path);    // a folder, or a link to one
+
+// Removes the entry at `path` (a held path) by its bytes: a link itself, not
+// what it points to; never a folder.  True when it was removed.
+bool RemoveFile(const QString& path);
+
+// The current folder as a held path ("" when the system cannot tell it).
+QString CurrentFolder();
+
+// Makes `path` (a held path) the current folder; false when it cannot be.
+bool SetCurrentFolder(const QString& path);
+
+// `path` made absolute against the current folder, then cleaned of "." and
+// ".." components and of doubled and trailing slashes.  Text only: links
+// are not followed and nothing needs to exist.
+QString AbsolutePath(const QString& path);
+
+// The absolute path of what `path` names with every link resolved; "" when
+// it does not exist.
+QString CanonicalPath(const QString& path);
+
+// The user's home folder, from HOME, by its bytes ("/" without one).
+QString HomeFolder();
 
 }  // namespace platform

@@ -1,8 +1,5 @@
 #include "platform/Profile.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "Text.h"
+#include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 
 namespace platform {
@@ -175,7 +173,7 @@ struct Stamp {
 Stamp StampOf(const QString& path) {
     Stamp s;
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return s;
+    if (::stat(EncodeFileName(path).constData(), &st) != 0) return s;
     s.exists = true;
     s.dev = st.st_dev;
     s.ino = st.st_ino;
@@ -212,7 +210,7 @@ ProfileState& State() {
     return state;
 }
 
-QString CacheKey(const QString& file) { return QFileInfo(file).absoluteFilePath(); }
+QString CacheKey(const QString& file) { return AbsolutePath(file); }
 
 void NoteBatchError(const QString& file, int err) {
     ProfileState& s = State();

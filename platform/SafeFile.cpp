@@ -100,10 +100,12 @@ int ReplaceFile(const QString& path, const QByteArray& bytes) {
     if (path.isEmpty()) return EINVAL;
 
     // Write through a symbolic link to the file it names, so the link stays.
+    // The link is looked at by its own bytes, so a link whose name is not
+    // valid UTF-8 is written through as well.
     QString target = path;
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString resolved = info.canonicalFilePath();
+    struct stat link {};
+    if (::lstat(EncodeFileName(path).constData(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        const QString resolved = CanonicalPath(path);
         if (!resolved.isEmpty()) target = resolved;
     }
     const QByteArray nativeTarget = EncodeFileName(target);
@@ -173,6 +175,13 @@ int ReplaceFile(const QString& path, const QByteArray& bytes) {
     Fd dir(::open(nativeFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
     return 0;
+}
+
+QByteArray ReadResource(const QString& name) {
+    if (!name.startsWith(QStringLiteral(":/"))) return QByteArray();
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    return f.readAll();
 }
 
 }  // namespace platform

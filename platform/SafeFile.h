@@ -48,4 +48,9 @@ int ReplaceFile(const QString& path, const QByteArray& bytes);
 // permissions alone would let write it), or this user may not write it.
 bool IsReadOnlyFile(const QString& path);
 
+// The whole content of a resource compiled into the program (a name that
+// starts with ":/"); empty when there is no such resource.  A resource is no
+// file on the disk: any other name reads nothing.
+QByteArray ReadResource(const QString& name);
+
 }  // namespace platform

@@ -1,13 +1,12 @@
 #include "build/CommandSet.h"
 
-#include <QFileInfo>
-
 #include "QUARVELv2.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"
 #include "documents/modApp.h"
 #include "link/DownloadProgram.h"
+#include "platform/FileNames.h"
 
 namespace modMain {
 
@@ -70,7 +69,7 @@ QStringList ReadCommandSetFields(const QByteArray& bytes, const std::string& cod
 }
 
 bool LoadCommandSetFile(const QString& path, qvv2::QUARVELv2& basic) {
-    if (!QFileInfo(path).isFile()) return false;
+    if (!platform::IsFile(path)) return false;
     QByteArray bytes;
     // A file that cannot be read is treated like a missing one: the set the
     // compiler has stays in force instead of being cleared.

@@ -2,16 +2,18 @@
 #include "documents/VbText.h"
 
 #include <QDir>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <limits>
 
 #include "QUARVELv2.h"
 #include "build/EventYield.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"
+#include "documents/modApp.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
+#include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 
 namespace modMain {
@@ -68,11 +70,19 @@ void ShowIncludeError(int stringNumber) {
                 LoadResString(4011));
 }
 
+// `name` in the folder `folder` (the current folder when empty); an absolute
+// name stands for itself.
+QString PathIn(const QString& folder, const QString& name) {
+    if (folder.isEmpty() || name.startsWith(QLatin1Char('/'))) return name;
+    return modApp::AddBackslash(folder) + name;
+}
+
 // A folder's entry whose name equals `component` but for letter case; ""
-// when there is none.
-QString FindEntryIgnoringCase(const QDir& dir, const QString& component) {
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+// when there is none.  Every entry counts, hidden ones and those whose names
+// are not valid UTF-8 too; the first by name wins.
+QString FindEntryIgnoringCase(const QString& folder, const QString& component) {
+    QStringList entries = platform::ListFolder(folder);
+    std::sort(entries.begin(), entries.end());
     for (const QString& entry : entries)
         if (entry.compare(component, Qt::CaseInsensitive) == 0) return entry;
     return QString();
@@ -82,22 +92,21 @@ QString FindEntryIgnoringCase(const QDir& dir, const QString& component) {
 // matched exactly or else ignoring letter case.  Returns "" when it does not
 // name an ordinary file.
 QString ResolveUnder(const QString& base, const QString& relative) {
-    const QString direct = QDir(base).filePath(relative);
-    if (QFileInfo(direct).isFile()) return direct;
+    const QString direct = PathIn(base, relative);
+    if (platform::IsFile(direct)) return direct;
     QString current = base;
     const QStringList parts = relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (parts.isEmpty()) return QString();
     for (const QString& part : parts) {
-        QDir dir(current);
-        if (part == QLatin1String(".") || part == QLatin1String("..") || QFileInfo::exists(dir.filePath(part))) {
-            current = dir.filePath(part);
+        if (part == QLatin1String(".") || part == QLatin1String("..") || platform::FileExists(PathIn(current, part))) {
+            current = PathIn(current, part);
             continue;
         }
-        const QString entry = FindEntryIgnoringCase(dir, part);
+        const QString entry = FindEntryIgnoringCase(current, part);
         if (entry.isEmpty()) return QString();
-        current = dir.filePath(entry);
+        current = PathIn(current, entry);
     }
-    return QFileInfo(current).isFile() ? current : QString();
+    return platform::IsFile(current) ? current : QString();
 }
 
 // Shows a compiler error at the file and line it came from.
@@ -158,10 +167,10 @@ QString ResolveIncludePath(const QString& name, const QString& documentFolder) {
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (relative.isEmpty()) return QString();
     if (QDir::isAbsolutePath(relative)) return ResolveUnder(QStringLiteral("/"), relative);
-    const QString current = QDir::currentPath();
+    const QString current = platform::CurrentFolder();
     QString found = ResolveUnder(current, relative);
     if (found.isEmpty() && !documentFolder.isEmpty() &&
-        QDir(documentFolder).canonicalPath() != QDir(current).canonicalPath())
+        platform::CanonicalPath(documentFolder) != platform::CanonicalPath(current))
         found = ResolveUnder(documentFolder, relative);
     return found;
 }
@@ -216,7 +225,9 @@ bool ExpandIncludes(CompileContext& ctx, QString& text) {
     if (ctx.fileName.contains(QLatin1Char('/')) || ctx.fileName.contains(QLatin1Char('\\'))) {
         QString path = ctx.fileName;
         path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        documentFolder = QFileInfo(path).absolutePath();
+        // The folder part of the absolute path ("/" for a file at the root).
+        const QString absolute = platform::AbsolutePath(path);
+        documentFolder = absolute.left(std::max<qsizetype>(absolute.lastIndexOf(QLatin1Char('/')), 1));
     }
     const std::function<bool(const QString&, QStringList&)> load =
         ctx.loadFile ? ctx.loadFile : std::function<bool(const QString&, QStringList&)>(ReadIncludeFile);

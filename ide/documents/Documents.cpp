@@ -1,6 +1,5 @@
 #include "documents/Documents.h"
 
-#include <QFileInfo>
 #include <QObject>
 #include <QPointer>
 

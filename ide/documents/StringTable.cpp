@@ -1,6 +1,6 @@
 #include "documents/StringTable.h"
 
-#include <QFile>
+#include "platform/SafeFile.h"
 
 // The tables are a Qt resource of the program's core; registering it here
 // also pulls it in where the core is linked as a static library.
@@ -46,9 +46,9 @@ const char* ResourceName(platform::UiLanguage language) {
 
 StringTableMap LoadTable(platform::UiLanguage language) {
     InitStringTableResource();
-    QFile f(QString::fromLatin1(ResourceName(language)));
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return ParseStringTable(f.readAll());
+    const QByteArray bytes = platform::ReadResource(QString::fromLatin1(ResourceName(language)));
+    if (bytes.isEmpty()) return {};
+    return ParseStringTable(bytes);
 }
 
 }  // namespace

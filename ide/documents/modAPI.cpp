@@ -1,9 +1,7 @@
 #include "documents/modAPI.h"
 #include "documents/VbText.h"
 
-#include <QFile>
-#include <QFileInfo>
-
+#include "platform/FileNames.h"
 #include "platform/Shell.h"
 #include "platform/WindowStyle.h"
 
@@ -13,16 +11,15 @@ void DisableCloseItem(QWidget* form) { platform::RemoveCloseButton(form); }
 
 void ShowHelp(const QString& helpFile, const QString& topic, QWidget* owner) {
     const QString path = vb::Trim(helpFile);
-    if (path.isEmpty() || !QFileInfo(path).isFile()) return;
+    if (path.isEmpty() || !platform::IsFile(path)) return;
     QString target = path;
     if (!topic.isEmpty()) target += QStringLiteral("::/") + vb::Trim(topic);
     platform::HtmlHelp(owner, target);
 }
 
 bool DeleteFileIfExists(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir()) return true;
-    return QFile::remove(path);
+    if (path.isEmpty() || !platform::FileExists(path) || platform::IsFolder(path)) return true;
+    return platform::RemoveFile(path);
 }
 
 }  // namespace modAPI

@@ -1,7 +1,8 @@
 #include "documents/modApp.h"
 
 #include <QCoreApplication>
-#include <QDir>
+
+#include "platform/FileNames.h"
 
 namespace modApp {
 namespace {
@@ -19,7 +20,7 @@ QString AddBackslash(const QString& path) {
 QString AppPath() {
     if (!AppPathOverride().isEmpty()) return AppPathOverride();
     if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
-    return QDir::currentPath();
+    return platform::CurrentFolder();
 }
 
 void SetAppPath(const QString& folder) { AppPathOverride() = folder; }

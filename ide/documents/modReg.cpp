@@ -1,14 +1,12 @@
 #include "documents/modReg.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <optional>
 
 #include "documents/VbNumbers.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
 #include "documents/modMain.h"
+#include "platform/FileNames.h"
 #include "platform/Profile.h"
 
 namespace modReg {
@@ -75,7 +73,7 @@ private:
 
 }  // namespace
 
-QString WorkFolder() { return MainWindow.AssistFolder.isEmpty() ? QDir::currentPath() : MainWindow.AssistFolder; }
+QString WorkFolder() { return MainWindow.AssistFolder.isEmpty() ? platform::CurrentFolder() : MainWindow.AssistFolder; }
 
 QString SettingsFile() { return modApp::AddBackslash(modApp::AppPath()) + QStringLiteral("qvv2.ini"); }
 
@@ -95,8 +93,8 @@ void LoadMainSettings() {
 
     // The key is asked for with two trailing blanks; name matching ignores them.
     const QString jobDir = ini.Text("Path", "JobDIR  ", modApp::AppPath());
-    if (!jobDir.isEmpty() && QFileInfo(jobDir).isDir()) QDir::setCurrent(jobDir);
-    w.AssistFolder = QDir::currentPath();
+    if (!jobDir.isEmpty() && platform::IsFolder(jobDir)) platform::SetCurrentFolder(jobDir);
+    w.AssistFolder = platform::CurrentFolder();
 
     LinkSettings& link = Link;
     ini.Integer("Port", "LPTnum", "888", link.LPTnum);

@@ -1,7 +1,5 @@
 #include "editor/DocumentFiles.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QMdiArea>
 
 #include <sys/stat.h>

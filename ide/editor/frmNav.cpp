@@ -92,8 +92,9 @@ frmNav::frmNav(QWidget* parent) : QWidget(parent) {
     Drive1 = new QComboBox(Picture4);
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->addItem(QIcon::fromTheme(QStringLiteral("drive-harddisk")), QDir::rootPath(), QDir::rootPath());
-    if (QDir::homePath() != QDir::rootPath())
-        Drive1->addItem(QIcon::fromTheme(QStringLiteral("user-home")), QDir::homePath(), QDir::homePath());
+    const QString home = platform::HomeFolder();
+    if (home != QDir::rootPath())
+        Drive1->addItem(QIcon::fromTheme(QStringLiteral("user-home")), home, home);
     connect(Drive1, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { SetDir1Path(Drive1->itemData(index).toString()); });
 
@@ -199,7 +200,7 @@ void frmNav::Form_Load() {
     for (QWidget* w : {static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1), static_cast<QWidget*>(File1)})
         w->setFont(font);
 
-    SetDir1Path(QDir::currentPath());
+    SetDir1Path(platform::CurrentFolder());
 
     File1->setColumnWidth(0, Px(modMain::NavFileWidth));
     File1->setColumnWidth(1, Px(modMain::NavSizeWidth));
@@ -318,7 +319,7 @@ void frmNav::SetDir1Path(const QString& path) {
     // By the path's own bytes: a folder whose name is not valid UTF-8 opens
     // as any other does.
     if (!platform::IsFolder(path)) return;
-    dirPath_ = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().filePath(path));
+    dirPath_ = platform::AbsolutePath(path);
     // The file dialogs start here and the settings keep it (Path JobDIR).
     modReg::MainWindow.AssistFolder = dirPath_;
     FillDirList();

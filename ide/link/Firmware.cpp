@@ -1,13 +1,13 @@
 #include "link/Firmware.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cerrno>
 
 #include "documents/modApp.h"
 #include "documents/modIni.h"
+#include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 #include "platform/UiLanguage.h"
 
@@ -63,7 +63,7 @@ Package LoadFrom(const QString& folder) {
 
     AccessCode code;
     std::array<uint8_t, 1> prompt{};
-    const bool codeOk = QFileInfo(codePath).isFile() && ReadCode(codePath, QStringLiteral("WakeUp"), code.WakeUp) &&
+    const bool codeOk = platform::IsFile(codePath) && ReadCode(codePath, QStringLiteral("WakeUp"), code.WakeUp) &&
                         ReadCode(codePath, QStringLiteral("WakeUpReply"), code.WakeUpReply) &&
                         ReadCode(codePath, QStringLiteral("Prompt"), prompt) &&
                         ReadCode(codePath, QStringLiteral("Start"), code.Start) &&

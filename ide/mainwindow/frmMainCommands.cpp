@@ -4,7 +4,6 @@
 // mainwindow/frmMainController.cpp; the toolbars' keys in
 // editor/ToolbarKeys.h and the handlers of their keys in frmMain.cpp.
 #include <QAction>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -31,6 +30,7 @@
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
 #include "platform/CodeEditor.h"
+#include "platform/FileNames.h"
 #include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"
 
@@ -385,7 +385,7 @@ void frmMain::FillWindowList() {
 void frmMain::genhelp_Click() {
     const QString folder = modApp::AddBackslash(modApp::AppPath());
     QString file = folder + LoadResString(2);
-    if (!QFileInfo(file).isFile()) file = folder + QStringLiteral("qvv2.chm");
+    if (!platform::IsFile(file)) file = folder + QStringLiteral("qvv2.chm");
     modAPI::ShowHelp(file, QString(), this);
 }
 

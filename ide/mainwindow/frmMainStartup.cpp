@@ -6,7 +6,6 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiArea>
@@ -37,6 +36,7 @@
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"
+#include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 #include "platform/Twips.h"
 
@@ -81,12 +81,12 @@ void frmMain::MDIForm_Load() {
     loaded_ = true;
 
     // The settings file, written with its defaults when there is none.
-    if (!QFileInfo::exists(modReg::SettingsFile())) WriteDefaultIni();
+    if (!platform::FileExists(modReg::SettingsFile())) WriteDefaultIni();
 
     // Without the help file of the user-interface language, the Help item,
     // the help key and the separator in front of that key are hidden.
     const QString helpFile = modApp::AddBackslash(modApp::AppPath()) + LoadResString(2);
-    if (!QFileInfo(helpFile).isFile()) {
+    if (!platform::IsFile(helpFile)) {
         genhelp->setVisible(false);
         if (QAction* b = SeparatorBefore(tBar, QStringLiteral("help"))) b->setVisible(false);
         if (QAction* b = Button(tBar, QStringLiteral("help"))) b->setVisible(false);

@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -19,6 +18,7 @@
 #include "documents/modApp.h"
 #include "documents/modIni.h"
 #include "link/vxIO.h"
+#include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 #include "platform/Twips.h"
 
@@ -62,12 +62,12 @@ void SetDefaultMotorTable() {
 
 QString RobotFolder() {
     const QString own = modApp::AddBackslash(modApp::AppPath()) + QStringLiteral("user/");
-    if (QFileInfo(own).isDir()) return own;
+    if (platform::IsFolder(own)) return own;
     // A program folder chosen elsewhere (QUARVEL_HOME) without robot files of
     // its own uses the ones shipped next to the program.
     if (!QCoreApplication::instance()) return own;
     const QString shipped = modApp::AddBackslash(QCoreApplication::applicationDirPath()) + QStringLiteral("user/");
-    return QFileInfo(shipped).isDir() ? shipped : own;
+    return platform::IsFolder(shipped) ? shipped : own;
 }
 
 QImage ReadPicture(const QString& path) {

@@ -9,14 +9,18 @@
 #include <QLocale>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
+#include "HostileFiles.h"
 #include "QUARVELv2.h"
 #include "ScriptedDialogs.h"
 #include "build/CompilePipeline.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -251,6 +255,43 @@ TEST_F(CompilePipelineTest, IncludeBesideTheDocumentIsFoundFromAnotherFolder) {
     compile();
     EXPECT_TRUE(modMain::CompiledOK);
     EXPECT_EQ(basic_->Bas_Error, 0);
+}
+
+TEST_F(CompilePipelineTest, ProgramAndIncludesInAFolderWhoseNameIsNotUtf8Compile) {
+    // Both includes are named in another letter case than on disk, so the
+    // folder is listed to find them.  The program is looked up beside the
+    // document (the current folder elsewhere) and in the current folder
+    // (a document without a folder).
+    const hostile::RawNamedFolder folder(dir_.path(), "inc_\xFF");
+    ASSERT_TRUE(folder.Ok());
+    const hostile::RawNamedFile arms(folder.Path(), "arms.bas", "DIM B AS BYTE\r\n'$INCLUDE \"LEGS.BAS\"\r\n");
+    const hostile::RawNamedFile legs(folder.Path(), "Legs.bas", "DIM C AS BYTE\r\n");
+    ASSERT_TRUE(arms.Ok() && legs.Ok());
+    QTemporaryDir elsewhere;
+    const struct {
+        const char* name;
+        QString fileName;
+        QByteArray currentFolder;
+    } cases[] = {
+        {"beside the document", platform::DecodeFileName(folder.Path() + "/main.bas"),
+         QFile::encodeName(elsewhere.path())},
+        {"in the current folder", QStringLiteral("Untitled"), folder.Path()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(::chdir(c.currentFolder.constData()), 0);
+        ScriptedMsgBox boxes;
+        boxes.Answer(platform::vbOK);
+        doc_ = FakeDocument{};
+        doc_.fileName = c.fileName;
+        doc_.lines = {"'$INCLUDE \"ARMS.BAS\"", "B = 2", "C = 3"};
+        compile();
+        EXPECT_TRUE(boxes.Calls().empty());
+        EXPECT_FALSE(modMain::IncludeError);
+        EXPECT_TRUE(modMain::CompiledOK);
+        EXPECT_EQ(basic_->Bas_Error, 0);
+        EXPECT_EQ(basic_->SourceText, u"\r\nDIM B AS BYTE\r\n\r\nDIM C AS BYTE\r\nB = 2\r\nC = 3\r\n");
+    }
 }
 
 // ---- Compile and error mapping ---------------------------------------------------

@@ -16,8 +16,11 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include "HostileFiles.h"
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "documents/ctlFrame.h"
@@ -25,6 +28,7 @@
 #include "documents/modApp.h"
 #include "documents/modGeneral.h"
 #include "documents/modWeb.h"
+#include "platform/FileNames.h"
 #include "platform/WindowStyle.h"
 
 namespace {
@@ -111,6 +115,24 @@ TEST(ModAPI, DeleteFileIfExists) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.obj"));
     EXPECT_TRUE(modAPI::DeleteFileIfExists(dir.filePath("folder.obj")));
     EXPECT_TRUE(QDir(dir.filePath("folder.obj")).exists());  // a folder is no file
+}
+
+TEST(ModAPI, DeleteFileIfExistsReachesANameThatIsNotValidUtf8) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const hostile::RawNamedFile obj(dir.path(), "walk\xFF.obj", "");
+    const hostile::RawNamedFolder folder(dir.path(), "folder\xFE.obj");
+    ASSERT_TRUE(obj.Ok() && folder.Ok());
+    const struct {
+        QByteArray path;
+        bool remains;
+    } cases[] = {{obj.Path(), false}, {folder.Path(), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_TRUE(modAPI::DeleteFileIfExists(platform::DecodeFileName(c.path)));
+        struct stat st {};
+        EXPECT_EQ(::lstat(c.path.constData(), &st) == 0, c.remains);
+    }
 }
 
 TEST(ModWeb, OpenWithShellHandsTheTargetOn) {

@@ -30,6 +30,7 @@
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
 #include "documents/RecentFiles.h"
+#include "documents/modReg.h"
 #include "editor/frmNav.h"
 #include "platform/FileNames.h"
 #include "platform/Twips.h"
@@ -294,6 +295,24 @@ TEST_F(AssistWindowTest, AFolderWhoseNameIsNotValidUtf8IsListedAndOpensByItsByte
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->rt->WholeText(), "PRINT 3");
     EXPECT_EQ(platform::EncodeFileName(doc->FileName), inner.Path());
+    for (const auto& call : boxes.Calls()) ADD_FAILURE() << call.prompt.toStdString();
+    nav_.reset();  // the window's clean-up runs while the folder is there
+}
+
+TEST_F(AssistWindowTest, StartsInACurrentFolderWhoseNameIsNotValidUtf8) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const hostile::RawNamedFolder bad(dir.path(), "d_bad\xFF");
+    ASSERT_TRUE(bad.Ok());
+    const hostile::RawNamedFile inner(bad.Path(), "inner.bas", "PRINT 3");
+    ASSERT_TRUE(inner.Ok());
+    ASSERT_EQ(::chdir(bad.Path().constData()), 0);
+
+    ScriptedMsgBox boxes;  // none expected
+    nav_ = std::make_unique<frmNav>();  // it starts in the current folder
+    EXPECT_EQ(platform::EncodeFileName(nav_->Dir1Path()), bad.Path());
+    EXPECT_EQ(platform::EncodeFileName(modReg::MainWindow.AssistFolder), bad.Path());
+    EXPECT_EQ(Names(nav_->File1), QStringList{"inner.bas"});
     for (const auto& call : boxes.Calls()) ADD_FAILURE() << call.prompt.toStdString();
     nav_.reset();  // the window's clean-up runs while the folder is there
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
@@ -19,6 +20,7 @@
 
 #include "QtPrinters.h"
 #include "Text.h"
+#include "documents/Files.h"
 #include "platform/CodeEditor.h"
 #include "vxKeyCodes.h"
 
@@ -106,9 +108,12 @@ TEST_F(CodeEditorTest, LoadsAnsiFilesAndTurnsLoneLineFeedsIntoCrLf) {
     EXPECT_FALSE(e.Changed());
     EXPECT_FALSE(e.CanUndo());
 
-    // Saving writes the code page's bytes with CR LF.
+    // Saving the text through the program's writer (in the code page of the
+    // user-interface language) writes the code page's bytes with CR LF.
+    const QLocale savedLocale;
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     const QString out = dir.filePath(QStringLiteral("out.bas"));
-    ASSERT_TRUE(e.SaveToFile(out, true));
+    ASSERT_TRUE(modApp::WriteProgramFile(out, e.WholeText()).ok());
     QFile back(out);
     ASSERT_TRUE(back.open(QIODevice::ReadOnly));
     EXPECT_EQ(back.readAll(), QByteArray("\xB9\xDD\xBA\xB9 I = 1 TO 3\r\nNEXT I\r\n"));
@@ -118,7 +123,8 @@ TEST_F(CodeEditorTest, LoadsAnsiFilesAndTurnsLoneLineFeedsIntoCrLf) {
     EXPECT_FALSE(e.LoadFromFile(dir.path()));
     EXPECT_EQ(e.LineText(1), QStringLiteral("NEXT I"));
     // A save into a folder that does not exist fails.
-    EXPECT_FALSE(e.SaveToFile(dir.filePath(QStringLiteral("no/such/x.bas")), false));
+    EXPECT_FALSE(modApp::WriteProgramFile(dir.filePath(QStringLiteral("no/such/x.bas")), e.WholeText()).ok());
+    QLocale::setDefault(savedLocale);
 }
 
 TEST_F(CodeEditorTest, ReplacesOneLineWithRemoveAndInsert) {

@@ -7,7 +7,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +78,117 @@ TEST(FileNamesTest, ReadAndReplaceReachTheFileOfTheRealName) {
         if (e->d_name[0] != '.') names << QByteArray(e->d_name);
     ::closedir(d);
     EXPECT_EQ(names, QList<QByteArray>{"k_bad\xFF\xFE.bas"});
+}
+
+TEST(FileNamesTest, EntriesAreLookedAtListedAndRemovedByTheirBytes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray root = QFile::encodeName(dir.path()) + "/";
+    const hostile::RawNamedFile file(dir.path(), "f_\xFF.bas", "X");
+    const hostile::RawNamedFile hidden(dir.path(), ".h_\xFA", "");
+    const hostile::RawNamedFolder folder(dir.path(), "d_\xFE");
+    ASSERT_TRUE(file.Ok() && hidden.Ok() && folder.Ok());
+    ASSERT_EQ(::mkfifo((root + "p_\xFD").constData(), 0600), 0);
+    ASSERT_EQ(::symlink("nowhere", (root + "l_\xFC").constData()), 0);
+    ASSERT_EQ(::symlink("f_\xFF.bas", (root + "k_\xFB").constData()), 0);
+    const auto held = [&](const QByteArray& name) { return platform::DecodeFileName(root + name); };
+
+    // Looked at without opening: the pipe makes nothing wait.
+    const hostile::Watchdog watchdog;
+    const struct {
+        QByteArray name;
+        bool exists, isFile, isFolder;
+    } cases[] = {
+        {"f_\xFF.bas", true, true, false},
+        {"d_\xFE", true, false, true},
+        {"p_\xFD", true, false, false},   // a pipe
+        {"l_\xFC", false, false, false},  // a dangling link
+        {"k_\xFB", true, true, false},    // a link to the file
+        {"m_\xF9", false, false, false},  // missing
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toHex(' ').toStdString());
+        EXPECT_EQ(platform::FileExists(held(c.name)), c.exists);
+        EXPECT_EQ(platform::IsFile(held(c.name)), c.isFile);
+        EXPECT_EQ(platform::IsFolder(held(c.name)), c.isFolder);
+    }
+    EXPECT_FALSE(platform::FileExists(QString()));
+
+    // Every entry is listed, hidden ones and dangling links too.
+    QList<QByteArray> names;
+    for (const QString& name : platform::ListFolder(dir.path())) names << platform::EncodeFileName(name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (QList<QByteArray>{".h_\xFA", "d_\xFE", "f_\xFF.bas", "k_\xFB", "l_\xFC", "p_\xFD"}));
+    EXPECT_TRUE(platform::ListFolder(held("m_\xF9")).isEmpty());
+
+    // A link is removed itself, not its target; a folder is never removed.
+    EXPECT_TRUE(platform::RemoveFile(held("k_\xFB")));
+    EXPECT_FALSE(platform::FileExists(held("k_\xFB")));
+    EXPECT_TRUE(platform::IsFile(held("f_\xFF.bas")));
+    EXPECT_FALSE(platform::RemoveFile(held("d_\xFE")));
+    EXPECT_TRUE(platform::IsFolder(held("d_\xFE")));
+    EXPECT_TRUE(platform::RemoveFile(held("p_\xFD")));
+    EXPECT_FALSE(platform::RemoveFile(held("m_\xF9")));
+}
+
+TEST(FileNamesTest, CurrentAbsoluteCanonicalAndHomeFoldersKeepTheirBytes) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const hostile::RawNamedFolder folder(dir.path(), "d_\xFE");
+    ASSERT_TRUE(folder.Ok());
+    const hostile::RawNamedFile file(folder.Path(), "f.bas", "X");
+    ASSERT_TRUE(file.Ok());
+    const QByteArray link = QFile::encodeName(dir.path()) + "/link";
+    ASSERT_EQ(::symlink(folder.Path().constData(), link.constData()), 0);
+    const QByteArray canonicalFolder = platform::EncodeFileName(platform::CanonicalPath(dir.path())) + "/d_\xFE";
+
+    const QString saved = platform::CurrentFolder();
+    ASSERT_TRUE(platform::SetCurrentFolder(platform::DecodeFileName(folder.Path())));
+    EXPECT_EQ(platform::EncodeFileName(platform::CurrentFolder()), folder.Path());
+    const struct {
+        QString path;
+        QByteArray absolute;
+    } cases[] = {
+        {"f.bas", folder.Path() + "/f.bas"},
+        {"./sub/../f.bas", folder.Path() + "/f.bas"},
+        {"sub/", folder.Path() + "/sub"},
+        {"", folder.Path()},
+        {"/a//b/./c/../d", "/a/b/d"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(platform::EncodeFileName(platform::AbsolutePath(c.path)), c.absolute) << c.path.toStdString();
+    EXPECT_EQ(platform::EncodeFileName(platform::CanonicalPath("f.bas")), canonicalFolder + "/f.bas");
+    EXPECT_EQ(platform::EncodeFileName(platform::CanonicalPath(platform::DecodeFileName(link + "/f.bas"))),
+              canonicalFolder + "/f.bas");
+    EXPECT_TRUE(platform::CanonicalPath("missing.bas").isEmpty());
+    EXPECT_FALSE(platform::SetCurrentFolder("f.bas"));  // a file is no folder
+    ASSERT_TRUE(platform::SetCurrentFolder(saved));
+
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", folder.Path() + "/");
+    EXPECT_EQ(platform::EncodeFileName(platform::HomeFolder()), folder.Path());
+    qunsetenv("HOME");
+    EXPECT_EQ(platform::HomeFolder(), QStringLiteral("/"));
+    qputenv("HOME", home);
+    ::unlink(link.constData());
+}
+
+TEST(FileNamesTest, ReplaceWritesThroughALinkWhoseNameIsNotUtf8) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const hostile::RawNamedFile target(dir.path(), "target.bas", "OLD");
+    ASSERT_TRUE(target.Ok());
+    const QByteArray link = QFile::encodeName(dir.path()) + "/w_\xFF.bas";
+    ASSERT_EQ(::symlink("target.bas", link.constData()), 0);
+
+    ASSERT_EQ(platform::ReplaceFile(platform::DecodeFileName(link), "NEW"), 0);
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.constData(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link was replaced by a file";
+    QByteArray bytes;
+    ASSERT_EQ(platform::ReadRegularFile(dir.filePath("target.bas"), platform::kNoSizeLimit, bytes), 0);
+    EXPECT_EQ(bytes, "NEW");
+    ::unlink(link.constData());
 }
 
 }  // namespace
