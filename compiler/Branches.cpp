@@ -14,14 +14,14 @@ void Compiler::CompileGoto(int32_t& first, int32_t& last, int16_t& err) {
         return;
     }
     const Token& target = TokenAt(first + 1);
-    // On controllers with a built-in routine, GOTO AUTO clears the byte at RAM
-    // 64 and jumps to the routine.  Elsewhere AUTO is a label name.
-    if (target.kind == TK_COMMAND && target.code == CMD_AUTO &&
-        (ctl.Con_Type == 4 || ctl.Con_Type == 8 || ctl.Con_Type == 9)) {
-        for (uint8_t b : std::initializer_list<uint8_t>{OP_ASSIGN, OP_VAR_BYTE, 64, OP_CONST_SMALL, OP_END_MARK})
+    // On controllers with a built-in routine, GOTO AUTO clears the routine's
+    // action number and jumps to the routine.  Elsewhere AUTO is a label name.
+    if (target.kind == TK_COMMAND && target.code == CMD_AUTO && controller::TypeOf(ctl.Con_Type).builtInRoutine) {
+        for (uint8_t b : std::initializer_list<uint8_t>{OP_ASSIGN, OP_VAR_BYTE, controller::kActionNumberMemory,
+                                                        OP_CONST_SMALL, OP_END_MARK})
             EmitByte(b);
         EmitByte(OP_JUMP);
-        EmitWord(kBuiltInRoutine);
+        EmitWord(controller::kBuiltInRoutine);
         return;
     }
     EmitByte(OP_JUMP);

@@ -72,10 +72,6 @@ enum ErrorNo : int16_t {
     ERR_PROGRAM_TOO_BIG = 1000,        // Too big program size.
 };
 
-// The routine built into controllers of types 4, 8 and 9 that GOTO AUTO and
-// ACTION reach.
-constexpr int32_t kBuiltInRoutine = 10024;
-
 // Operator indexes: the code of an operator token.
 enum OperatorNo : int16_t {
     OPR_PLUS = 0,

@@ -83,6 +83,19 @@ void ApplyCommandList(const std::vector<std::array<std::u16string, 4>>& commands
 
 }  // namespace
 
+std::u16string EnglishWord(int16_t command) {
+    return command >= 0 && command < QUARVELv2::kCommandCount ? kCommandNames[command].english : u"";
+}
+
+std::u16string KoreanWord(int16_t command) {
+    return command >= 0 && command < QUARVELv2::kCommandCount ? kCommandNames[command].korean : u"";
+}
+
+bool IsWordOf(const std::u16string& word, int16_t command) {
+    if (command < 0 || command >= QUARVELv2::kCommandCount) return false;
+    return word == kCommandNames[command].english || word == kCommandNames[command].korean;
+}
+
 void QUARVELv2::InitCommandTable()
 {
     commands_.clear();

@@ -12,6 +12,7 @@
 
 #include "Codes.h"
 #include "Commands.h"
+#include "ControllerMap.h"
 #include "QUARVELv2.h"
 
 namespace qvv2 {
@@ -335,11 +336,11 @@ public:
     // min..max, 0 for empty slots, padded with 0 to count slots.
     void CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max, int16_t& err);
     // Writes of the values from token listStart to end into the controller's
-    // per-motor bytes at 0x300 + addressLow + motor (value + offset), motors
-    // from firstMotor, at most count of them; a comma without a value skips a
+    // per-motor bytes at memory + motor (value + offset), motors from
+    // firstMotor, at most count of them; a comma without a value skips a
     // motor.  Values must be numbers of min..max (else 23).
     void CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t firstMotor, int16_t count, int32_t min,
-                                int32_t max, uint8_t addressLow, int32_t offset, int16_t& err);
+                                int32_t max, int32_t memory, int32_t offset, int16_t& err);
 
     // Statement compilers: port, memory, serial, settings, music, sound.
     // Port output, memory writes, display and timing, controller settings, raw

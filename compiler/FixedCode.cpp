@@ -63,8 +63,8 @@ void Compiler::CompileEnd(int32_t& first, int32_t& last, int16_t& err) {
     EmitWord(here);
 }
 
-// ACTION n (0..31, controller types 4, 8 and 9): stores n + 50 in the RAM byte
-// at 64 and calls the built-in action routine.
+// ACTION n (0..31, the controller types with a built-in routine): stores
+// n + 50 as the routine's action number and calls the routine.
 void Compiler::CompileAction(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t k = first;
@@ -72,14 +72,14 @@ void Compiler::CompileAction(int32_t& first, int32_t& last, int16_t& err) {
         err = ERR_SYNTAX;
         return;
     }
-    if (ctl.Con_Type != 4 && ctl.Con_Type != 8 && ctl.Con_Type != 9) {
+    if (!controller::TypeOf(ctl.Con_Type).builtInRoutine) {
         err = ERR_SYNTAX;
         return;
     }
     EmitTableOperand(CMD_ACTION, tokens_[k + 1], 0, 31, err);
     if (err != 0) return;
     EmitByte(OP_CALL);
-    EmitWord(kBuiltInRoutine);
+    EmitWord(controller::kBuiltInRoutine);
 }
 
 }  // namespace qvv2

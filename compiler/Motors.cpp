@@ -124,10 +124,10 @@ void Compiler::CompileAiMotorOff(int32_t& first, int32_t& last, int16_t& err) {
 }
 
 // FASTSERVO writes servo positions straight into controller memory.  The
-// first controller model takes one motor (0..5) and a value; models 2 and 3
-// take a group word and a list of positions, one memory write of the byte at
-// 0x320 + motor per position given; other models have no such statement and
-// compile it to nothing.
+// first controller model takes one motor (0..5) and a value; the models with
+// servo targets take a group word and a list of positions, one memory write
+// of the motor's target per position given; other models have no such
+// statement and compile it to nothing.
 void Compiler::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
@@ -155,7 +155,8 @@ void Compiler::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
         return;
     }
 
-    if (ctl.Con_ID != 2 && ctl.Con_ID != 3) return;
+    const controller::ModelFacts* model = controller::FindModel(ctl.Con_ID);
+    if (!model || !model->servoTargets) return;
 
     bool hasGroup = false;
     int16_t firstMotor = 0, count = 0;
@@ -168,8 +169,8 @@ void Compiler::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
         listStart = first + 1;
     }
 
-    // One write of the value to the controller's byte at 0x320 + motor.
-    CompileMotorByteWrites(listStart, end, firstMotor, count, 10, 190, 32, 0, err);
+    // One write of the value to the motor's target.
+    CompileMotorByteWrites(listStart, end, firstMotor, count, 10, 190, controller::kServoTargetMemory, 0, err);
 }
 
 }  // namespace qvv2

@@ -346,12 +346,12 @@ void Compiler::EmitTableOperand(int16_t command, const Token& tok, int32_t min, 
             break;
         case CMD_FASTSERVO:
             EmitByte(OP_CONST_BYTE);
-            EmitByte(static_cast<uint8_t>(value + 116));
+            EmitByte(static_cast<uint8_t>(value + controller::kModel1PositionMemory));
             break;
-        case CMD_ACTION:  // the action number into RAM 64
+        case CMD_ACTION:  // the action number into its RAM byte
             EmitByte(OP_ASSIGN);
             EmitByte(OP_VAR_BYTE);
-            EmitByte(64);
+            EmitByte(controller::kActionNumberMemory);
             EmitByte(OP_CONST_BYTE);
             EmitByte(static_cast<uint8_t>(value + 50));
             EmitByte(OP_END_MARK);

@@ -125,22 +125,11 @@ void CompileAxisStatement(Compiler& c, const AxisStatement& st, int32_t first, i
 }  // namespace
 
 bool Compiler::ServoGroup(int16_t command, int16_t& firstMotor, int16_t& count) {
-    struct Group {
-        int16_t command, first, count;
-    };
-    static constexpr Group kGroups[] = {
-        {CMD_G6A, 0, 6},  {CMD_G6B, 6, 6},  {CMD_G6C, 12, 6}, {CMD_G6D, 18, 6}, {CMD_G6E, 24, 6},
-        {CMD_G8A, 0, 8},  {CMD_G8B, 8, 8},  {CMD_G8C, 16, 8}, {CMD_G8D, 24, 8},
-        {CMD_G12, 0, 12}, {CMD_G16, 0, 16}, {CMD_G24, 0, 24}, {CMD_G32, 0, 32},
-    };
-    for (const Group& g : kGroups) {
-        if (g.command == command) {
-            firstMotor = g.first;
-            count = g.count;
-            return true;
-        }
-    }
-    return false;
+    const controller::ServoGroup* group = controller::FindServoGroup(command);
+    if (!group) return false;
+    firstMotor = group->firstMotor;
+    count = group->motors;
+    return true;
 }
 
 int32_t Compiler::StatementEnd(int32_t first, int32_t last) const {
@@ -344,8 +333,7 @@ void Compiler::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
 }
 
 // OFFSET: each value v (50..150) becomes a write of v - 100, as a signed
-// byte, to the controller's byte at 0x340 + motor.  Motors left out get no
-// write.
+// byte, to the motor's zero byte.  Motors left out get no write.
 void Compiler::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
@@ -359,11 +347,11 @@ void Compiler::CompileOffset(int32_t& first, int32_t& last, int16_t& err) {
         listStart = first + 1;
     }
 
-    CompileMotorByteWrites(listStart, end, firstMotor, count, 50, 150, 64, -100, err);
+    CompileMotorByteWrites(listStart, end, firstMotor, count, 50, 150, controller::kServoZeroMemory, -100, err);
 }
 
 void Compiler::CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t firstMotor, int16_t count, int32_t min,
-                                      int32_t max, uint8_t addressLow, int32_t offset, int16_t& err) {
+                                      int32_t max, int32_t memory, int32_t offset, int16_t& err) {
     err = 0;
     int32_t motor = firstMotor;
     int32_t slot = 1;
@@ -383,10 +371,12 @@ void Compiler::CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t fi
             err = ERR_SYNTAX;
             return;
         }
+        // Each table lies within one 256-byte page: its first address gives
+        // the high byte.
         EmitByte(OP_POKE);
-        EmitByte(OP_CONST_WORD);  // address 0x300 + addressLow + motor
-        EmitByte(static_cast<uint8_t>(addressLow + motor));
-        EmitByte(3);
+        EmitByte(OP_CONST_WORD);
+        EmitByte(static_cast<uint8_t>((memory + motor) & 0xFF));
+        EmitByte(static_cast<uint8_t>(memory >> 8));
         EmitByte(OP_CONST_BYTE);
         EmitByte(static_cast<uint8_t>(value + offset));
         ++motor;

@@ -1,10 +1,11 @@
 // The compile pipeline bound to the program's windows: the active document
-// window's editor, the main window's compiler control, status bar and model
-// set-up, the wait window and the object file.
+// window's editor, the main window's compiler control and status bar, the
+// model set-up, the wait window and the object file.
 #include <QPointer>
 
 #include "QUARVELv2.h"
 #include "build/CompilePipeline.h"
+#include "build/ModelSetup.h"
 #include "documents/Documents.h"
 #include "documents/MainHost.h"
 #include "documents/ObjectFile.h"
@@ -36,7 +37,7 @@ CompileContext ActiveDocumentContext() {
     };
 
     ctx.setStatus = [](const QString& text) { modApp::SetStatusText(1, text); };
-    ctx.modelSetup = [] { modApp::ModelSetup(); };
+    ctx.modelSetup = [basic] { ModelSetup(*basic); };
     ctx.showWait = [] { frmWait::Load().show(); };
     ctx.closeWait = [] { frmWait::Unload(); };
     ctx.writeObjectFile = [basic] { modApp::WriteObjectFile(*basic); };

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "Commands.h"
 #include "build/DirectRun.h"
 #include "build/TokenizeLine.h"
 #include "documents/Documents.h"
@@ -90,8 +91,8 @@ void CaptureToMoveLine() {
         CapturePending = false;
 
     if (!IsMoveWord(keyword)) return;
-    qsizetype k = text.indexOf(QStringLiteral("MOVE"), 0, Qt::CaseInsensitive);
-    if (k < 0) k = text.indexOf(QStringLiteral("동작"));
+    qsizetype k = text.indexOf(QString::fromStdU16String(qvv2::EnglishWord(qvv2::CMD_MOVE)), 0, Qt::CaseInsensitive);
+    if (k < 0) k = text.indexOf(QString::fromStdU16String(qvv2::KoreanWord(qvv2::CMD_MOVE)));
     if (k < 0) k = 0;
 
     // The line's own positions by motor (0 for an empty field).

@@ -63,9 +63,9 @@ struct CompileContext {
     std::function<QString(int)> lineText;
     std::function<void(int)> showErrorLine;
 
-    // The main window: the first status-bar panel, the controller model
-    // set-up that "'$DEVICE VX32" runs, the wait window, and the object-file
-    // writer run after a successful compile.
+    // The first status-bar panel, the controller model set-up that
+    // "'$DEVICE VX32" runs (ModelSetup.h), the wait window, and the
+    // object-file writer run after a successful compile.
     std::function<void(const QString&)> setStatus;
     std::function<void()> modelSetup;
     std::function<void()> showWait;
@@ -108,7 +108,7 @@ bool CompileSnippet(QString& text, qvv2::QUARVELv2& basic);
 
 // The context of the document modApp::ActiveDoc: its editor `rt` and file
 // name, the compiler control modMain::Basic(), the main window's status bar,
-// model set-up and the wait window, and the object-file writer.  Every
+// the model set-up, the wait window and the object-file writer.  Every
 // function checks that the window still exists: a document closed while the
 // compile yields to the event queue is skipped.  `basic` is nullptr when no
 // document is active.

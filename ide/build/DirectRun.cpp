@@ -22,6 +22,8 @@ using qvv2::LineAction;
 using qvv2::ObjectImage;
 using qvv2::ReadGroupBlock;
 
+namespace map = qvv2::controller;
+
 namespace {
 
 // Set while a direct command runs (see DirectCommand).
@@ -67,16 +69,16 @@ void RunSixWithSpeeds(const LineAction& action) {
     const auto& b = action.positions;
     vxIO::StopProgram();
     if (!LinkOk()) return;
-    const uint8_t status = vxIO::ReadMemory(47);
+    const uint8_t status = vxIO::ReadMemory(map::kModel1StatusMemory);
     if (!LinkOk()) return;
     std::array<uint8_t, 6> speed{};
-    if ((status & 64) != 0) {
+    if ((status & map::kModel1PositionsCurrent) != 0) {
         std::array<int, 6> way{};
         int longest = 0;
         for (int m = 0; m < 6; ++m) {
             int current = 0;
             if (b[static_cast<size_t>(m)] != 0) {
-                current = vxIO::ReadMemory(116 + m);
+                current = vxIO::ReadMemory(map::kModel1PositionMemory + m);
                 if (!LinkOk()) return;
             }
             way[static_cast<size_t>(m)] = std::abs(b[static_cast<size_t>(m)] - current);
@@ -89,7 +91,7 @@ void RunSixWithSpeeds(const LineAction& action) {
         speed.fill(kFullSpeed);
     }
     for (int m = 0; m < 6; ++m) {
-        vxIO::WriteMemory(88 + m, speed[static_cast<size_t>(m)]);
+        vxIO::WriteMemory(map::kModel1SpeedMemory + m, speed[static_cast<size_t>(m)]);
         if (!LinkOk()) return;
     }
     for (int m = 0; m < 6; ++m) {
@@ -145,24 +147,22 @@ bool CompileGroupBlock(QString text, LineAction& block) {
 
 // ---- Groups ----------------------------------------------------------------------
 
-const vxIO::MotorGroup* FindGroup(const QString& word) {
-    const QString w = word.toUpper();
-    QString letter;
-    int family = 0;
-    if (w.size() == 3 && w.startsWith(QLatin1Char('G'))) {
-        family = w.at(1) == QLatin1Char('6') ? 6 : (w.at(1) == QLatin1Char('8') ? 8 : 0);
-        letter = w.mid(2);
-    } else if (w.size() == 4 && w.startsWith(QStringLiteral("그룹"))) {
-        family = w.at(2) == QLatin1Char('6') ? 6 : (w.at(2) == QLatin1Char('8') ? 8 : 0);
-        letter = w.mid(3);
-    }
-    if (family == 0 || letter.size() != 1) return nullptr;
-    return vxIO::FindMotorGroup(family, letter.at(0).unicode() - 'A');
+bool IsWordOf(const QString& word, int16_t command) {
+    return qvv2::IsWordOf(word.toUpper().toStdU16String(), command);
 }
 
-bool IsMoveWord(const QString& word) {
-    const QString w = word.toUpper();
-    return w == QStringLiteral("MOVE") || w == QStringLiteral("동작");
+const vxIO::MotorGroup* FindGroup(const QString& word) {
+    for (const vxIO::MotorGroup& g : vxIO::kMotorGroups)
+        if (IsWordOf(word, g.word)) return &g;
+    return nullptr;
+}
+
+bool IsMoveWord(const QString& word) { return IsWordOf(word, qvv2::CMD_MOVE); }
+
+QString GroupLineHead(int16_t statement, int firstMotor) {
+    const map::ServoGroup* group = map::FindServoGroup(firstMotor, 6);
+    return QString::fromStdU16String(qvv2::EnglishWord(statement)) + QLatin1Char(' ') +
+           QString::fromStdU16String(qvv2::EnglishWord(group ? group->word : -1));
 }
 
 // ---- Running the current line ----------------------------------------------------
@@ -186,14 +186,15 @@ void RunCurrentLine() {
     const qsizetype mark = text.indexOf(QLatin1Char('\''));
     if (mark > 0) text = text.left(mark);
 
-    const QString word = vb::Trim(text).toUpper();
-    const bool open = word == QStringLiteral("OPEN") || word == QStringLiteral("열기");
-    const bool close = word == QStringLiteral("CLOSE") || word == QStringLiteral("닫기");
+    const QString word = vb::Trim(text);
+    const bool open = IsWordOf(word, qvv2::CMD_OPEN);
+    const bool close = IsWordOf(word, qvv2::CMD_CLOSE);
     if (open || close) {
-        // Output 10 on and 11 off for OPEN, the other way round for CLOSE.
+        // The first output on and the second off for OPEN, the other way
+        // round for CLOSE.
         vxIO::OpenComm();
-        if (LinkOk()) vxIO::SendCommandE3(10, open ? 1 : 0);
-        if (LinkOk()) vxIO::SendCommandE3(11, open ? 0 : 1);
+        if (LinkOk()) vxIO::SendCommandE3(map::kSmallOpenCloseOutputs[0], open ? 1 : 0);
+        if (LinkOk()) vxIO::SendCommandE3(map::kSmallOpenCloseOutputs[1], open ? 0 : 1);
         CloseKeepingErrorAnyPort();
         return;
     }
@@ -203,10 +204,10 @@ void RunCurrentLine() {
     const LineAction action = DecodeLine(image, p);
     switch (action.kind) {
         case LineAction::Output:
-            if (action.number > 6) return;
+            if (action.number > map::kSmallHighestOutput) return;
             break;
         case LineAction::Servo:
-            if (action.number > 3) return;
+            if (action.number > map::kSmallHighestServo) return;
             break;
         case LineAction::Block:
             // Six-motor blocks only; a group block is not run on this type.
@@ -222,7 +223,7 @@ void RunCurrentLine() {
             case LineAction::Output: vxIO::SendCommandFE(action.number, action.value != 0 ? 1 : 0); break;
             case LineAction::Servo: vxIO::MoveMotor(action.number, action.value); break;
             case LineAction::Block:
-                for (int m = 0; m < 4; ++m) {
+                for (int m = 0; m <= map::kSmallHighestServo; ++m) {
                     const uint8_t position = action.positions[static_cast<size_t>(m)];
                     if (position == 0) continue;
                     vxIO::MoveMotor(static_cast<int16_t>(m), position);
@@ -256,13 +257,13 @@ void RunCurrentLineSingle() {
     int64_t p = 0;
     if (!image.LineStart(n, p)) return;
     const LineAction action = DecodeLine(image, p);
-    const int model = vxIO::Model();
+    const map::ModelFacts& model = map::LinkModel(vxIO::Model());
     switch (action.kind) {
         case LineAction::Output:
-            if ((model == 1 && action.number > 11) || (model == 2 && action.number > 31)) return;
+            if (action.number > model.highestOutput) return;
             break;
         case LineAction::Servo:
-            if ((model == 1 && action.number > 5) || (model == 2 && action.number > 31)) return;
+            if (action.number > model.highestServo) return;
             break;
         case LineAction::Block: break;
         case LineAction::None: return;
@@ -280,7 +281,7 @@ void RunCurrentLineSingle() {
                 if (LinkOk()) vxIO::MoveMotor(action.number, action.value);
                 break;
             case LineAction::Block:
-                if (model == 1)
+                if (model.equalisedBlocks)
                     RunSixWithSpeeds(action);
                 else
                     RunBlockMoves(action);

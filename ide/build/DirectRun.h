@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+#include "Commands.h"
 #include "ObjectDecode.h"
 #include "link/vxIO.h"
 
@@ -67,10 +68,17 @@ bool CompileGroupBlock(QString text, qvv2::LineAction& block);
 
 // ---- MOVE groups --------------------------------------------------------------------
 
+// Whether the word, in any letter case, is the English or the Korean word of
+// the compiler's command (qvv2::CMD_...).
+bool IsWordOf(const QString& word, int16_t command);
 // The motor group of a group word (G6A to G6E, G8A to G8D and the Korean
 // 그룹6A ...), any letter case; nullptr for any other word.
 const vxIO::MotorGroup* FindGroup(const QString& word);
 // Whether the word is MOVE or 동작 in any letter case.
 bool IsMoveWord(const QString& word);
+// The head of a line that the windows write into a program: the English
+// words of the statement and of the group of six servos from `firstMotor`,
+// such as "MOVE G6A".
+QString GroupLineHead(int16_t statement, int firstMotor);
 
 }  // namespace modMain

@@ -17,8 +17,4 @@ void MotionUnlock() {
     if (g_host) g_host->MotionUnlock();
 }
 
-void ModelSetup() {
-    if (g_host) g_host->ModelSetup();
-}
-
 }  // namespace modApp

@@ -1,14 +1,13 @@
 // The main window as the lower folders see it.  Windows and procedures below
 // the main window need a few of its services: a parent for their dialogs and
-// its place on the screen, a text in its status bar, the end of the motion
-// lock and the controller model's set-up.  The main window implements
+// its place on the screen, a text in its status bar and the end of the motion
+// lock.  The main window implements
 // MainHost and registers itself when it is created (SetMainHost(this)) and
 // unregisters when it goes (SetMainHost(nullptr)), as it does for the
 // document windows (DocumentHost) and the link (vxIO::LinkControls).
 //
 // Without a registered main window each service does nothing: a dialog has
-// no parent, no status text is shown, no menu is unlocked and no model is
-// set up.
+// no parent, no status text is shown and no menu is unlocked.
 #pragma once
 
 class QString;
@@ -29,8 +28,6 @@ public:
     // Enables the menus and keys that a motion or zero-point window locked
     // while it was open.
     virtual void MotionUnlock() = 0;
-    // Sets the controller model up for the program ("'$DEVICE VX32").
-    virtual void ModelSetup() = 0;
 };
 
 // Registers the main window; nullptr unregisters it.
@@ -40,6 +37,5 @@ void SetMainHost(MainHost* host);
 QWidget* MainWindow();
 void SetStatusText(int panel, const QString& text);
 void MotionUnlock();
-void ModelSetup();
 
 }  // namespace modApp

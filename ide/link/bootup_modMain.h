@@ -10,15 +10,15 @@ namespace bootup_modMain {
 // and sets no flag: the firmware update reads the port itself.
 inline bool RawMode = false;
 
-// Set by ReadFirmwareVersion: identification bytes 0, 1, 2 and the word at
-// memory 1266..1267 (first byte high).
+// Set by ReadFirmwareVersion: identification bytes 0, 1, 2 and the checksum
+// word (qvv2::controller::kChecksumHighMemory, kChecksumLowMemory).
 inline uint8_t FirmwareKind = 0;
 inline uint8_t FirmwareMajor = 0;
 inline uint8_t FirmwareMinor = 0;
 inline int32_t FirmwareWord = 0;
 
 // Opens the port, asks the controller for its identification with a reply
-// time-out of 500 ms, reads the word at 1266..1267 and closes the port.
+// time-out of 500 ms, reads the checksum word and closes the port.
 // True when a controller answered with a non-zero identification byte; the
 // four values above are then fresh.  The time-out interval is left as it was.
 bool ReadFirmwareVersion();

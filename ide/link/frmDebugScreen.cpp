@@ -152,14 +152,21 @@ void frmDebugScreen::ShowModal(QWidget* owner) {
 
 // ---- Controller addresses -----------------------------------------------------
 
-int32_t frmDebugScreen::PcLowAddress(int16_t id) { return id == 1 ? 38 : id == 2 ? 3326 : -1; }
-int32_t frmDebugScreen::PcHighAddress(int16_t id) { return id == 1 ? 39 : id == 2 ? 3327 : -1; }
-int32_t frmDebugScreen::VariableAreaStart(int16_t id) { return id == 1 ? 48 : id == 2 ? 320 : -1; }
+namespace {
+
+using qvv2::controller::FindModel;
+using qvv2::controller::kNone;
+
+}  // namespace
+
+int32_t frmDebugScreen::PcLowAddress(int16_t id) { return FindModel(id) ? FindModel(id)->programCounterLow : kNone; }
+int32_t frmDebugScreen::PcHighAddress(int16_t id) { return FindModel(id) ? FindModel(id)->programCounterHigh : kNone; }
+int32_t frmDebugScreen::VariableAreaStart(int16_t id) { return FindModel(id) ? FindModel(id)->variableMemory : kNone; }
 
 int32_t frmDebugScreen::VariableAddress(int16_t id, int16_t position) {
-    if (id == 1) return position - 16;
-    if (id == 2) return position + 256;
-    return -1;
+    const qvv2::controller::ModelFacts* model = FindModel(id);
+    if (!model || model->variableMemory == kNone) return kNone;
+    return position + model->variableOffset;
 }
 
 int32_t frmDebugScreen::LineOfCounter(const std::vector<int32_t>& lineObjPos, int32_t totalLines, int32_t pc) {
@@ -393,7 +400,7 @@ void frmDebugScreen::SingleStep() {
         break;
     default: return;
     }
-    if (vxIO::CommError == 0 && reply == 170) ReadMemoryImage();
+    if (vxIO::CommError == 0 && reply == qvv2::controller::LINK_STEP_DONE) ReadMemoryImage();
 }
 
 void frmDebugScreen::RunAndClose() {

@@ -233,12 +233,7 @@ void frmRun::cmdOK_Click() {
     FrameDown->show();
     vxIO::CommError = 0;
 
-    switch (modMain::ControllerType) {
-    case 3:
-    case 4:
-    case 7:
-    case 8:
-    case 9:
+    if (qvv2::controller::TypeOf(modMain::ControllerType).firmwareCheck) {
         if (!bootup_modMain::ReadFirmwareVersion()) {
             // A check that gave up on a slow controller leaves its reply on
             // the way; it must not arrive as the download's first echo.
@@ -258,9 +253,6 @@ void frmRun::cmdOK_Click() {
                                        platform::vbOKOnly | platform::vbExclamation, LoadResString(5007), this);
             }
         }
-        break;
-    default:
-        break;
     }
     if (!self) return;
 

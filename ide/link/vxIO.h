@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "compiler/ControllerMap.h"
 #include "documents/modReg.h"
 
 class QTimer;
@@ -139,9 +140,9 @@ inline int16_t CommError = 0;    // code of the last link error, 0 = none
 // Whether modMain.PortType selects the serial port (1); the commands that
 // need the controller's replies work only there.
 bool Serial();
-// The controller model that indexes the per-model tables: modMain.ControllerID
-// when it is 1 to 3; 0 and anything else work like model 1, the model with
-// one-byte memory addresses.
+// The controller model whose memory commands and cells the link uses
+// (qvv2::controller::kModels): modMain.ControllerID when it is 1 to 3; 0 and
+// anything else work like model 1, the model with one-byte memory addresses.
 int Model();
 
 // Parallel port: library family (2 NT, 1 9x); base address and timing values,
@@ -208,32 +209,41 @@ void CloseAllPorts();
 
 // ---- Controller command set ------------------------------------------------
 
-// Per-model tables, indexed by Model() (1 to 3; index 0 holds a copy of
-// model 1): memory read and write commands, base address of the servo
-// positions and of the motor-enable bits.  Nothing changes them at run time.
-inline constexpr std::array<uint8_t, 4> ReadCommand{0xF5, 0xF5, 0xF7, 0xF7};
-inline constexpr std::array<uint8_t, 4> WriteCommand{0xF6, 0xF6, 0xF8, 0xF8};
-inline constexpr std::array<int32_t, 4> PositionBase{110, 110, 768, 96};
-inline constexpr std::array<int32_t, 4> MotorFlagBase{41, 41, 1259, 310};
-// Second block of motor-enable bits that model 2 also keeps.
-inline constexpr int32_t MotorFlagBase2 = 1226;
+// The memory commands, address width and memory cells of a model are those
+// of qvv2::controller::LinkModel(Model()).
 
 // Motor groups: the controller reports the positions of a group of motors
 // in one reply, each group with a read command of its own.  Two families
 // split the motors: eight a group, A to D (motors 0-7, 8-15, 16-23, 24-31),
-// and six a group, A to E (motors 0-5, 6-11, ..., 24-29).
+// and six a group, A to E (motors 0-5, 6-11, ..., 24-29).  They are the
+// servo groups of qvv2::controller::kServoGroups that have a read command.
 struct MotorGroup {
     int family = 0;  // motors a group: 8 or 6
     int index = 0;   // the group's letter: 0 for A, 1 for B, ...
     int firstMotor = 0;
     int motors = 0;
     uint8_t command = 0;  // the controller command that reads the group
+    int16_t word = -1;    // the group word, by its command number
 };
 
-inline constexpr std::array<MotorGroup, 9> kMotorGroups{{
-    {8, 0, 0, 8, 0xD3}, {8, 1, 8, 8, 0xD4}, {8, 2, 16, 8, 0xD5}, {8, 3, 24, 8, 0xD6},
-    {6, 0, 0, 6, 0xD7}, {6, 1, 6, 6, 0xD8}, {6, 2, 12, 6, 0xD9}, {6, 3, 18, 6, 0xDA}, {6, 4, 24, 6, 0xDB},
-}};
+namespace detail {
+constexpr size_t ReadableGroupCount() {
+    size_t n = 0;
+    for (const qvv2::controller::ServoGroup& g : qvv2::controller::kServoGroups)
+        if (g.readCommand != 0) ++n;
+    return n;
+}
+constexpr std::array<MotorGroup, ReadableGroupCount()> ReadableGroups() {
+    std::array<MotorGroup, ReadableGroupCount()> groups{};
+    size_t n = 0;
+    for (const qvv2::controller::ServoGroup& g : qvv2::controller::kServoGroups)
+        if (g.readCommand != 0)
+            groups[n++] = MotorGroup{g.motors, g.firstMotor / g.motors, g.firstMotor, g.motors, g.readCommand, g.word};
+    return groups;
+}
+}  // namespace detail
+
+inline constexpr std::array<MotorGroup, detail::ReadableGroupCount()> kMotorGroups = detail::ReadableGroups();
 
 // The group of a family and letter index; nullptr for any other pair.
 const MotorGroup* FindMotorGroup(int family, int index);
@@ -242,16 +252,18 @@ const MotorGroup* FindMotorGroup(int family, int index);
 uint8_t LowByte(int32_t v);
 uint8_t HighByte(int32_t v);
 
-void RunProgram();       // 0xFB, serial only
-void StopProgram();      // 0xFA, serial only
-void ResetController();  // 0xFC, serial only
-void StepProgram();      // 0xF3, serial only; the caller takes the reply
-void SendCommandEE();    // 0xEE
-// 0xFE, 1 when state is non-zero else 0, the port number; serial only.
+// The command bytes are qvv2::controller's LINK_ names.
+void RunProgram();       // LINK_RUN, serial only
+void StopProgram();      // LINK_STOP, serial only
+void ResetController();  // LINK_RESET, serial only
+void StepProgram();      // LINK_STEP, serial only; the caller takes the reply
+void SendCommandEE();    // LINK_DIRECT_LINE
+// LINK_SET_OUTPUT, 1 when state is non-zero else 0, the port number; serial
+// only.
 void SendCommandFE(int16_t number, uint8_t state);
-// 0xE6, motor, position; serial only.
+// LINK_MOVE_SERVO, motor, position; serial only.
 void MoveMotor(int16_t motor, uint8_t position);
-// 0xE3, the output port, the level as it is.
+// LINK_OUTPUT_LEVEL, the output port, the level as it is.
 void SendCommandE3(uint8_t port, uint8_t level);
 
 uint8_t ReadByteF2(int32_t address);  // program area; serial only
@@ -305,16 +317,16 @@ inline constexpr int32_t kMaxDownloadBytes = 65535;
 
 // ---- Controller information ---------------------------------------------------
 
-// What the controller says about itself (reply to 0xF0) and about the program
-// it holds (the 16-byte program header at memory 0..15).
+// What the controller says about itself (reply to LINK_IDENTIFY) and about
+// the program it holds (the 16-byte program header at memory 0..15).
 struct ControllerInfo {
-    uint8_t ControllerId = 0;    // 0: no valid answer; 2: keeps a checksum word at 1266..1267
+    uint8_t ControllerId = 0;    // 0: no valid answer; kChecksumControllerId: keeps a checksum word
     uint8_t FirmwareMajor = 0;   // firmware version, whole part
     uint8_t FirmwareMinor = 0;   // firmware version, tenths
     uint8_t Info3 = 0;           // delivered, not used
     uint8_t TotalVariables = 0;  // variable bytes of the controller
     uint8_t TotalStacks = 0;     // stack entries of the controller
-    int32_t Checksum = 0;        // memory 1266 x 256 + memory 1267 (ControllerId 2), else 0
+    int32_t Checksum = 0;        // the checksum word (kChecksumHighMemory, kChecksumLowMemory), else 0
     QString ProgramName;         // 8 characters with their blanks, or a long name of 15 bytes
     QString ProgramDate;         // e.g. "2026/12/8"
     QString ProgramTime;         // e.g. "8:5:30"

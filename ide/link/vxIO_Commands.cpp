@@ -9,14 +9,18 @@
 
 namespace vxIO {
 
+namespace map = qvv2::controller;
+
 int Model() {
     const int id = modMain::ControllerID;
-    return (id >= 1 && id <= 3) ? id : 1;
+    return map::FindModel(id) ? id : 1;
 }
 
 namespace {
 
-bool TwoByteAddress() { return Model() != 1; }
+const map::ModelFacts& CurrentModel() { return map::LinkModel(Model()); }
+
+bool TwoByteAddress() { return CurrentModel().twoByteAddress; }
 
 // Sends one echoed byte; true when it went through.
 bool S(uint8_t b) {
@@ -105,16 +109,16 @@ uint8_t LowByte(int32_t v) { return (v >= 0 && v <= 65535) ? static_cast<uint8_t
 
 uint8_t HighByte(int32_t v) { return (v >= 0 && v <= 65535) ? static_cast<uint8_t>(v >> 8) : 0; }
 
-void RunProgram() { SingleCommand(0xFB); }
-void StopProgram() { SingleCommand(0xFA); }
-void ResetController() { SingleCommand(0xFC); }
-void StepProgram() { SingleCommand(0xF3); }
+void RunProgram() { SingleCommand(map::LINK_RUN); }
+void StopProgram() { SingleCommand(map::LINK_STOP); }
+void ResetController() { SingleCommand(map::LINK_RESET); }
+void StepProgram() { SingleCommand(map::LINK_STEP); }
 
 void SendCommandEE() {
     const Exchange exchange;
     if (!exchange) return;
     CommError = 0;
-    SendByte(0xEE);
+    SendByte(map::LINK_DIRECT_LINE);
 }
 
 void SendCommandFE(int16_t number, uint8_t state) {
@@ -124,7 +128,7 @@ void SendCommandFE(int16_t number, uint8_t state) {
     if (!Serial()) return;
     uint8_t port = 0;
     if (!AsByte(number, port)) return;
-    if (!S(0xFE)) return;
+    if (!S(map::LINK_SET_OUTPUT)) return;
     if (!S(state != 0 ? 1 : 0)) return;
     (void)S(port);
 }
@@ -136,7 +140,7 @@ void MoveMotor(int16_t motor, uint8_t position) {
     if (!Serial()) return;
     uint8_t m = 0;
     if (!AsByte(motor, m)) return;
-    if (!S(0xE6)) return;
+    if (!S(map::LINK_MOVE_SERVO)) return;
     if (!S(m)) return;
     (void)S(position);
 }
@@ -145,7 +149,7 @@ void SendCommandE3(uint8_t port, uint8_t level) {
     const Exchange exchange;
     if (!exchange) return;
     CommError = 0;
-    if (!S(0xE3) || !S(port)) return;
+    if (!S(map::LINK_OUTPUT_LEVEL) || !S(port)) return;
     (void)S(level);
 }
 
@@ -154,7 +158,7 @@ uint8_t ReadByteF2(int32_t address) {
     if (!exchange) return 0;
     CommError = 0;
     if (!Serial()) return 0;
-    if (!S(0xF2) || !S(LowByte(address)) || !S(HighByte(address))) return 0;
+    if (!S(map::LINK_READ_PROGRAM) || !S(LowByte(address)) || !S(HighByte(address))) return 0;
     bool ok = false;
     return ZR(ok);
 }
@@ -163,7 +167,7 @@ uint8_t ReadByteB3(int32_t address) {
     const Exchange exchange;
     if (!exchange) return 0;
     CommError = 0;
-    if (!S(0xB3) || !S(LowByte(address)) || !S(HighByte(address))) return 0;
+    if (!S(map::LINK_READ_EEPROM) || !S(LowByte(address)) || !S(HighByte(address))) return 0;
     bool ok = false;
     return ZR(ok);
 }
@@ -173,7 +177,7 @@ uint8_t ReadMemory(int32_t address) {
     if (!exchange) return 0;
     CommError = 0;
     if (!Serial()) return 0;
-    if (!SendAddress(ReadCommand[static_cast<size_t>(Model())], address)) return 0;
+    if (!SendAddress(CurrentModel().readMemory, address)) return 0;
     bool ok = false;
     return ZR(ok);
 }
@@ -183,7 +187,7 @@ void WriteMemory(int32_t address, uint8_t value) {
     if (!exchange) return;
     CommError = 0;
     if (!Serial()) return;
-    if (!SendAddress(WriteCommand[static_cast<size_t>(Model())], address)) return;
+    if (!SendAddress(CurrentModel().writeMemory, address)) return;
     (void)S(value);
 }
 
@@ -191,7 +195,8 @@ void WriteEeprom(int32_t address, uint8_t value) {
     const Exchange exchange;
     if (!exchange) return;
     CommError = 0;
-    if (!S(0xB4) || !S(0x4B) || !S(LowByte(address)) || !S(HighByte(address))) return;
+    if (!S(map::LINK_WRITE_EEPROM) || !S(map::LINK_EEPROM_KEY) || !S(LowByte(address)) || !S(HighByte(address)))
+        return;
     if (!S(value)) return;
     (void)S(value);
 }
@@ -201,7 +206,7 @@ uint8_t ReadVariable(int16_t servo) {
     const Exchange exchange;
     if (!exchange) return 0;
     CommError = 0;
-    if (!S(0xD2) || !S(static_cast<uint8_t>(servo))) return 0;
+    if (!S(map::LINK_READ_SERVO) || !S(static_cast<uint8_t>(servo))) return 0;
     bool ok = false;
     return ZR(ok);
 }
@@ -221,11 +226,12 @@ bool GetMotorOn(int16_t motor) {
     }
     const int32_t index = motor / 8;
     const uint8_t mask = static_cast<uint8_t>(1u << (motor % 8));
-    const uint8_t first = ReadMemory(MotorFlagBase[static_cast<size_t>(Model())] + index);
+    const map::ModelFacts& model = CurrentModel();
+    const uint8_t first = ReadMemory(model.motorFlagMemory + index);
     if (CommError != 0) return false;
     bool on = (first & mask) != 0;
-    if (Model() == 2) {
-        const uint8_t second = ReadMemory(MotorFlagBase2 + index);
+    if (model.motorFlagMemory2 != map::kNone) {
+        const uint8_t second = ReadMemory(model.motorFlagMemory2 + index);
         if (CommError != 0) return false;
         on = on || (second & mask) != 0;
     }
@@ -237,32 +243,33 @@ void SetMotorOn(int16_t motor, bool on) {
     if (!exchange) return;
     CommError = 0;
     if (!Serial()) return;
-    if (modMain::ControllerType == 1 || modMain::ControllerType == 2) {
+    if (map::TypeOf(modMain::ControllerType).motorFlagBits) {
         if (motor < 0) {
             CommError = kErrPort;
             return;
         }
-            const int32_t address = MotorFlagBase[static_cast<size_t>(Model())] + motor / 8;
+            const int32_t address = CurrentModel().motorFlagMemory + motor / 8;
         const uint8_t mask = static_cast<uint8_t>(1u << (motor % 8));
         uint8_t flags = ReadMemory(address);
         if (CommError != 0) return;
         flags = on ? static_cast<uint8_t>(flags | mask) : static_cast<uint8_t>(flags & (255 - mask));
         WriteMemory(address, flags);
     } else {
-        MotorCommand(on ? 0xE7 : 0xE8, motor);
+        MotorCommand(on ? map::LINK_SERVO_ON : map::LINK_SERVO_OFF, motor);
     }
 }
 
 uint8_t ReadMotorPos(int16_t motor) {
-    return ReadMemory(PositionBase[static_cast<size_t>(Model())] + motor);
+    return ReadMemory(CurrentModel().positionMemory + motor);
 }
 
 void WritePositionPair(int16_t motor, uint8_t value) {
     const Exchange exchange;
     if (!exchange) return;
-    WriteMemory(800 + motor, value);
+    // The target first, then the reported position, whatever the model.
+    WriteMemory(map::kServoTargetMemory + motor, value);
     if (CommError != 0) return;
-    WriteMemory(PositionBase[2] + motor, value);
+    WriteMemory(map::kServoPositionMemory + motor, value);
 }
 
 }  // namespace vxIO

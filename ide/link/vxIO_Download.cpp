@@ -19,6 +19,8 @@
 
 namespace vxIO {
 
+namespace map = qvv2::controller;
+
 namespace {
 
 constexpr int kBlockBytes = 256;
@@ -99,7 +101,7 @@ bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variable
     if (!exchange) return false;
     CommError = 0;
     const int16_t type = modMain::ControllerType;
-    if (!Serial() || type < 7 || type > 9) return false;
+    if (!Serial() || !map::TypeOf(type).fastDownload) return false;
     const bool ok = DownloadFastSerial(image, n, variables, fullWidth, shapeA, shapeB);
     if (CommError != 0) ShowCommError(CommError);
     return ok;
@@ -153,19 +155,19 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
         OpenComm();
         if (CommError != 0) return t.Fail();
     }
-    SendByte(0xFA);  // stop the running program
+    SendByte(map::LINK_STOP);
     if (CommError != 0) return t.Fail();
 
     if (work[1] == 255) {
         for (int32_t i = 0; i < 8; ++i) {
             Yield();
-            WriteEeprom(i, NameByte(name, static_cast<size_t>(8 + i)));
+            WriteEeprom(map::kProgramNameEeprom + i, NameByte(name, static_cast<size_t>(8 + i)));
             if (CommError != 0) return t.Fail();
             modMain::Delay(10);
         }
     }
 
-    SendByte(0xED);  // enter the download
+    SendByte(map::LINK_ENTER_DOWNLOAD);
     if (CommError != 0) return t.Fail();
 
     if (PortIsOpen()) CloseComm();
@@ -203,12 +205,12 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
             CommError = kErrPort;
             return t.Fail();
         }
-        SendByteNoEcho('?');
+        SendByteNoEcho(map::LINK_BLOCK_REQUEST);
         if (CommError != 0) return t.Fail();
         const uint8_t reply = ReceiveByte();
         if (CommError != 0) return t.Fail();
-        if (reply == 'E') break;
-        if (reply != '!') {
+        if (reply == map::LINK_BLOCKS_DONE) break;
+        if (reply != map::LINK_BLOCK_SEND) {
             CommError = kErrBlockReply;
             return t.Fail();
         }

@@ -1,6 +1,6 @@
-// Controller information: the identification exchange (0xF0), the program
-// header read back from the controller's memory, and the firmware version
-// check that the download window runs before a download.
+// Controller information: the identification exchange (LINK_IDENTIFY), the
+// program header read back from the controller's memory, and the firmware
+// version check that the download window runs before a download.
 #include <QPointer>
 #include <QTimer>
 
@@ -10,14 +10,16 @@
 
 namespace vxIO {
 
+namespace map = qvv2::controller;
+
 namespace {
 
-// The identification exchange: 0xF0 (echoed), a lone 0, five reply bytes
+// The identification exchange: LINK_IDENTIFY (echoed), a lone 0, five reply bytes
 // each echoed back, and a last one taken without echo.  False at the first
 // link error; the last byte's error counts only when testLast is set.
 bool Identify(std::array<uint8_t, 6>& b, bool testLast) {
     b.fill(0);
-    SendByte(0xF0);
+    SendByte(map::LINK_IDENTIFY);
     if (CommError != 0) return false;
     SendZero();
     if (CommError != 0) return false;
@@ -107,10 +109,10 @@ void GetControllerInfoSerial(ControllerInfo& info) {
     info.TotalStacks = id[5];
 
     info.Checksum = 0;
-    if (id[0] == 2) {
-        const uint8_t high = ReadMemory(1266);
+    if (id[0] == map::kChecksumControllerId) {
+        const uint8_t high = ReadMemory(map::kChecksumHighMemory);
         if (CommError != 0) return;
-        const uint8_t low = ReadMemory(1267);
+        const uint8_t low = ReadMemory(map::kChecksumLowMemory);
         if (CommError != 0) return;
         info.Checksum = int32_t(high) * 256 + low;
     }
@@ -129,7 +131,7 @@ void GetControllerInfoSerial(ControllerInfo& info) {
         std::vector<uint8_t> name(header.begin() + 1, header.begin() + 8);
         for (int32_t a = 0; a < 8; ++a) {
             Yield();
-            const uint8_t b = ReadByteB3(a);
+            const uint8_t b = ReadByteB3(map::kProgramNameEeprom + a);
             if (CommError != 0) return;
             name.push_back(b);
         }
@@ -181,11 +183,11 @@ bool ReadFirmwareVersion() {
     bool ok = vxIO::Identify(id, false);
     uint8_t high = 0, low = 0;
     if (ok) {
-        high = vxIO::ReadMemory(1266);
+        high = vxIO::ReadMemory(vxIO::map::kChecksumHighMemory);
         ok = vxIO::CommError == 0;
     }
     if (ok) {
-        low = vxIO::ReadMemory(1267);
+        low = vxIO::ReadMemory(vxIO::map::kChecksumLowMemory);
         ok = vxIO::CommError == 0;
     }
     restore();

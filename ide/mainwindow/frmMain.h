@@ -242,11 +242,10 @@ public:
     // Document host: without a document panel 2 shows the serial port, as
     // at start-up.
     void NoDocumentOpen() override { SetPortPanel(); }
-    // Main host: the window itself, a status bar panel's text and the model
-    // set-up of mnuVX32_Click (the motion lock's end is MotionUnlock).
+    // Main host: the window itself and a status bar panel's text (the
+    // motion lock's end is MotionUnlock).
     QWidget* Window() override { return this; }
     void SetStatusText(int panel, const QString& text) override;
-    void ModelSetup() override { mnuVX32_Click(); }
 
     // ---- Start-up and shut-down -------------------------------------------------
     void MDIForm_Initialize();

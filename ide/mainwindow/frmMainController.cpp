@@ -16,9 +16,10 @@
 
 #include <array>
 #include <functional>
-#include <initializer_list>
 
+#include "ControllerMap.h"
 #include "build/CompilePipeline.h"
+#include "build/ModelSetup.h"
 #include "documents/Documents.h"
 #include "documents/StringTable.h"
 #include "documents/modMain.h"
@@ -29,7 +30,6 @@
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
-#include "mainwindow/frmMainServices.h"
 #include "motion/frmMoveKESTRA.h"
 #include "platform/MsgBox.h"
 
@@ -41,10 +41,11 @@ void Run(const std::function<void()>& f) {
 
 bool Shown(const std::function<bool()>& f) { return f ? f() : false; }
 
-bool OneOf(int16_t value, std::initializer_list<int16_t> values) {
-    for (const int16_t v : values)
-        if (value == v) return true;
-    return false;
+// What the current controller type and model have.
+const qvv2::controller::TypeFacts& CurrentType() { return qvv2::controller::TypeOf(modMain::ControllerType); }
+bool ModelHasGroupCommands() {
+    const qvv2::controller::ModelFacts* model = qvv2::controller::FindModel(modMain::ControllerID);
+    return model && model->groupCommands;
 }
 
 void SetMenuEnabled(QMenu* menu, bool enabled) {
@@ -75,8 +76,7 @@ static void SetMotionMenusEnabled(frmMain& w, bool enabled) {
     if (w.tBar3) w.tBar3->setEnabled(enabled);
     SetItemEnabled(w.mnuMotorControl, enabled);
     // The humanoid window's item comes back only for the models that have it.
-    const int16_t type = modMain::ControllerType;
-    SetItemEnabled(w.mnuMotorControlKESTRA, enabled && (type == 4 || type == 8 || type == 9));
+    SetItemEnabled(w.mnuMotorControlKESTRA, enabled && CurrentType().humanoidWindows);
 }
 
 void frmMain::MotionLock() { SetMotionMenusEnabled(*this, false); }
@@ -105,7 +105,7 @@ void frmMain::mnuAllRun_Click() {
 
 void frmMain::mnuDebug_Click() {
     if (basic.TotalBytes < 17 || basic.Bas_Error != 0 || !modMain::CompiledOK || !modMain::Downloaded) return;
-    if (OneOf(modMain::ControllerType, {0, 3, 4, 7, 8})) {
+    if (CurrentType().debugWindow) {
         Run(MainWindowTools::Windows().ShowDebugScreen);
         return;
     }
@@ -127,19 +127,19 @@ void frmMain::mnuConStop_Click() { ControllerCommand(&vxIO::StopProgram); }
 
 void frmMain::mnuCurrentLineControl_Click() {
     modMain::CompiledOK = false;
-    if (modMain::ControllerType == 5)
+    if (CurrentType().smallLineRun)
         Run(MainWindowTools::Windows().RunCurrentLine);
     else
         Run(MainWindowTools::Windows().RunCurrentLineSingle);
 }
 
 void frmMain::mnuCurrentGroupControl_Click() {
-    if (modMain::ControllerID != 2) return;
+    if (!ModelHasGroupCommands()) return;
     Run(MainWindowTools::Windows().RunCurrentGroup);
 }
 
 void frmMain::mnuCurrentCapture_Click() {
-    if (modMain::ControllerID != 2) return;
+    if (!ModelHasGroupCommands()) return;
     Run(MainWindowTools::Windows().CaptureToMoveLine);
 }
 
@@ -273,7 +273,7 @@ void frmMain::mnuMotor_sel_IN_Click() { Motor_sel_on(); }
 void frmMain::mnuMotorControl_Click() {
     MotionLock();
     bool shown = false;
-    if (OneOf(modMain::ControllerType, {3, 4, 7, 8, 9})) shown = Shown(MainWindowTools::Windows().ShowMove32G6);
+    if (CurrentType().servoWindow) shown = Shown(MainWindowTools::Windows().ShowMove32G6);
     if (!shown) MotionUnlock();
 }
 
@@ -290,7 +290,7 @@ void frmMain::mnuZero_all_Click() {
 void frmMain::mnuZero_Click() {
     MotionLock();
     bool shown = false;
-    if (OneOf(modMain::ControllerType, {4, 8, 9})) shown = Shown(MainWindowTools::Windows().ShowZeroKestra);
+    if (CurrentType().humanoidWindows) shown = Shown(MainWindowTools::Windows().ShowZeroKestra);
     if (!shown) MotionUnlock();
 }
 
@@ -298,6 +298,8 @@ void frmMain::mnuZero_Click() {
 
 void frmMain::mnuPort_Click() { Run(MainWindowTools::Windows().ShowPortSettings); }
 
+// The model menu: its items, key and status panel, then the model set-up
+// itself, which the "'$DEVICE VX32" directive also runs.
 void frmMain::mnuVX32_Click() {
     mnuAI->setEnabled(true);
     mnuDebug->setEnabled(true);
@@ -311,14 +313,7 @@ void frmMain::mnuVX32_Click() {
         kestra->setEnabled(true);
     }
     if (QLabel* p3 = Panel(3)) p3->setText(LoadResString(1087));
-    modMain::ControllerType = 8;
-    modMain::ControllerID = 2;
-    modMain::PortType = 1;
-    basic.Con_ID = 2;
-    basic.Con_Type = modMain::ControllerType;
-    bool ok = false;
-    const int language = LoadResString(1, &ok).trimmed().toInt();
-    frmMainServices::LoadCommandSet(ok && language == 1 ? QStringLiteral("vx21.cmd") : QStringLiteral("vx21e.cmd"));
+    modMain::ModelSetup(basic);
 }
 
 void frmMain::mnuViewObj_Click() { Run(MainWindowTools::Windows().ShowObjectView); }

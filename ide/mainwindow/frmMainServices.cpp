@@ -4,7 +4,6 @@
 #include <QMdiArea>
 #include <QPointer>
 
-#include "build/CommandSet.h"
 #include "documents/ColouringLanguage.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
@@ -81,10 +80,6 @@ void LoadRecentFiles(frmMain& main) {
 }
 
 void AddRecentFile(const QString& path) { modApp::AddRecentFile(path); }
-
-void LoadCommandSet(const QString& fileName) {
-    if (frmMain* main = frmMain::existing()) modMain::LoadCommandSet(fileName, main->basic);
-}
 
 QWidget* AssistWindow() {
     // The Assist Window, made on first use and tied to the main window's

@@ -48,10 +48,6 @@ void UnloadDocument(int n);
 void LoadRecentFiles(frmMain& main);
 void AddRecentFile(const QString& path);
 
-// ---- Pipeline ----------------------------------------------------------------
-// Hands the command-set file of the program's folder to the compiler.
-void LoadCommandSet(const QString& fileName);
-
 // ---- Assist Window -----------------------------------------------------------
 // The Assist Window, created on first call (owned by the caller's dock).
 QWidget* AssistWindow();

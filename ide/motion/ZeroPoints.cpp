@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "build/DirectRun.h"
 #include "documents/Documents.h"
 #include "documents/MainHost.h"
 #include "documents/StringTable.h"
@@ -61,17 +62,15 @@ bool DirectionBit(const std::array<uint8_t, 4>& bytes, int servo) {
 
 namespace {
 
-const char* const kGroups[4] = {"G6A,", "G6B,", "G6C,", "G6D,"};
-
-// Four lines "<word> G6x," followed by the items of servos 6g..6g+5.
-QString GroupLines(const char* word, const std::array<int16_t, 24>& values, int width) {
+// Four lines "<statement> G6x," followed by the items of servos 6g..6g+5.
+QString GroupLines(int16_t statement, const std::array<int16_t, 24>& values, int width) {
     const QString pad(width, u' ');
     QString text;
     for (int g = 0; g < 4; ++g) {
         QStringList items;
         for (int i = 6 * g; i < 6 * g + 6; ++i)
             items << (pad + QString::number(values[static_cast<size_t>(i)])).right(width);
-        text += QLatin1String(word) + QLatin1Char(' ') + QLatin1String(kGroups[g]) + items.join(QStringLiteral(", ")) +
+        text += modMain::GroupLineHead(statement, 6 * g) + QLatin1Char(',') + items.join(QStringLiteral(", ")) +
                 QStringLiteral("\r\n");
     }
     return text;
@@ -79,9 +78,9 @@ QString GroupLines(const char* word, const std::array<int16_t, 24>& values, int 
 
 }  // namespace
 
-QString ZeroLines(const std::array<int16_t, 24>& values) { return GroupLines("ZERO", values, 3); }
+QString ZeroLines(const std::array<int16_t, 24>& values) { return GroupLines(qvv2::CMD_ZERO, values, 3); }
 
-QString DirLines(const std::array<int16_t, 24>& values) { return GroupLines("DIR", values, 1); }
+QString DirLines(const std::array<int16_t, 24>& values) { return GroupLines(qvv2::CMD_DIR, values, 1); }
 
 Operation::Operation(bool& running) : running_(running) {
     granted_ = !running_ && exchange_.Granted();

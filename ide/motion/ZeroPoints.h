@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 
+#include "compiler/ControllerMap.h"
 #include "link/vxIO.h"
 #include "motion/LiveMoves.h"
 
@@ -28,16 +29,17 @@ class vxServoUpDown;
 
 namespace ZeroPoints {
 
-// Controller memory (working store) and EEPROM addresses.
-inline constexpr int32_t kPositionAddress = 800;    // + servo: position written back before switching on
-inline constexpr int32_t kPoseAddress = 768;        // + slot: the humanoid's default pose
-inline constexpr int32_t kZeroAddress = 832;        // + servo: working copy of the zero byte
-inline constexpr int32_t kControlAddress = 960;     // control byte: 15 while positions go back, then 3
-inline constexpr int32_t kDirectionAddress = 1255;  // + k: direction byte of servos 8k..8k+7
-inline constexpr int32_t kZeroEeprom = 4064;        // + servo: stored zero byte
-inline constexpr int32_t kDirectionEeprom = 4016;   // + k: stored direction byte
-inline constexpr uint8_t kControlHold = 15;
-inline constexpr uint8_t kControlRun = 3;
+// The cells of the controller's memory (working store) and EEPROM that the
+// protocol uses (qvv2::controller), by the windows' names for them.
+inline constexpr int32_t kPositionAddress = qvv2::controller::kServoTargetMemory;  // + servo: position written back
+inline constexpr int32_t kPoseAddress = qvv2::controller::kServoPositionMemory;    // + slot: the humanoid pose
+inline constexpr int32_t kZeroAddress = qvv2::controller::kServoZeroMemory;        // + servo: working zero byte
+inline constexpr int32_t kControlAddress = qvv2::controller::kServoControlMemory;  // control byte
+inline constexpr int32_t kDirectionAddress = qvv2::controller::kServoDirectionMemory;  // + k: direction byte
+inline constexpr int32_t kZeroEeprom = qvv2::controller::kServoZeroEeprom;             // + servo: stored zero byte
+inline constexpr int32_t kDirectionEeprom = qvv2::controller::kServoDirectionEeprom;   // + k: stored direction byte
+inline constexpr uint8_t kControlHold = qvv2::controller::kServoControlHold;  // while positions go back
+inline constexpr uint8_t kControlRun = qvv2::controller::kServoControlRun;    // after them
 
 // The range a live change is held to.
 inline constexpr int16_t kLowestValue = 50;

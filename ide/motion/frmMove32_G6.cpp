@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "build/CommandSet.h"
+#include "build/DirectRun.h"
 #include "build/MotorLimits.h"
 #include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
@@ -526,7 +527,7 @@ QString frmMove32_G6::MoveLineText(int group, const std::array<int16_t, 6>& posi
     if (modMain::HeaderSelector() == 1 && group < kUsedGroups)
         header = LoadResString(4508 + group);
     else
-        header = QStringLiteral("MOVE G6") + QChar(u'A' + group) + QLatin1Char(',');
+        header = modMain::GroupLineHead(qvv2::CMD_MOVE, 6 * group) + QLatin1Char(',');
     QStringList items;
     for (size_t k = 0; k < 6; ++k)
         items << (ticked[k] ? QString::number(positions[k]).rightJustified(3, QLatin1Char(' '))

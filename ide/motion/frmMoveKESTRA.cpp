@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "build/DirectRun.h"
 #include "build/MotorLimits.h"
 #include "documents/Documents.h"
 #include "documents/LocalizeForm.h"
@@ -604,18 +605,15 @@ void frmMoveKESTRA::cmdCopy_Click(int index) {
 
 QString frmMoveKESTRA::MoveLines(const std::array<uint8_t, modUserRobot::kSlots>& position,
                                  const std::array<bool, modUserRobot::kSlots>& on, bool alternative) {
-    struct Group {
-        const char* header;
-        int first;
-    };
-    static const Group kOrder[4] = {{"MOVE G6A, ", 0}, {"MOVE G6D, ", 18}, {"MOVE G6B, ", 6}, {"MOVE G6C, ", 12}};
-    static const Group kAlternative[4] = {{"MOVE G6D, ", 18}, {"MOVE G6A, ", 0}, {"MOVE G6C, ", 12}, {"MOVE G6B, ", 6}};
-    const Group* order = alternative ? kAlternative : kOrder;
+    // The groups of six by their first servo: A, D, B, C, or D, A, C, B.
+    static const int kOrder[4] = {0, 18, 6, 12};
+    static const int kAlternative[4] = {18, 0, 12, 6};
+    const int* order = alternative ? kAlternative : kOrder;
     QString text;
     for (int g = 0; g < 4; ++g) {
-        text += QString::fromLatin1(order[g].header);
+        text += modMain::GroupLineHead(qvv2::CMD_MOVE, order[g]) + QStringLiteral(", ");
         for (int j = 0; j < 6; ++j) {
-            const auto i = static_cast<size_t>(order[g].first + j);
+            const auto i = static_cast<size_t>(order[g] + j);
             if (j > 0) text += QStringLiteral(", ");
             text += on[i] ? QStringLiteral("%1").arg(position[i], 3) : QStringLiteral(" ");
         }

@@ -273,6 +273,27 @@ TEST_F(BuildMenusTest, TheCommandSetOfTheInterfaceLanguageReachesTheCompiler) {
     EXPECT_EQ(EnabledCommands(), 3);
 }
 
+// The editor's compile key runs while a motion window holds the lock: the
+// program's "'$DEVICE VX32" sets the model up again and leaves the locked
+// menu items as they are.
+TEST_F(BuildMenusTest, TheDeviceDirectiveLeavesTheMotionLockAlone) {
+    WriteAll(Robot("walk.bas"), kWalk);
+    WriteAll(Robot("arms.bas"), kArms);
+    frmMain& w = Start();
+    OpenFromMenu(Robot("walk.bas"));
+    w.MotionLock();
+    modMain::ControllerID = 1;
+    w.basic.Con_ID = 1;
+    modMain::CompileActiveDocument();
+    EXPECT_EQ(w.basic.Bas_Error, 0);
+    EXPECT_EQ(modMain::ControllerID, 2);
+    EXPECT_EQ(w.basic.Con_ID, 2);
+    EXPECT_FALSE(w.mnuMotorControlKESTRA->isEnabled());
+    EXPECT_FALSE(w.mnuMotorControl->isEnabled());
+    w.MotionUnlock();
+    EXPECT_TRUE(w.mnuMotorControlKESTRA->isEnabled());
+}
+
 TEST_F(BuildMenusTest, TheKoreanInterfaceLoadsItsOwnCommandSet) {
     QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     WriteAll(HomeFile("vx21e.cmd"), "DIM\r\nGOTO, GOSUB\r\n");

@@ -1,5 +1,6 @@
 // Command-set files: the fields read from them, what reaches the compiler
-// control, and what happens with a missing, unreadable or malformed file.
+// control, and what happens with a missing, unreadable or malformed file;
+// the model set-up that loads the file of the interface language.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,7 +12,9 @@
 
 #include "QUARVELv2.h"
 #include "build/CommandSet.h"
+#include "build/ModelSetup.h"
 #include "documents/modApp.h"
+#include "documents/modMain.h"
 
 namespace {
 
@@ -131,6 +134,43 @@ TEST_F(CommandSetTest, SecondFileReplacesTheFirstAndACompileEnablesEverything) {
     basic_->Compile(program);
     EXPECT_EQ(basic_->Bas_Error, 0);
     EXPECT_EQ(enabledCount(), qvv2::QUARVELv2::kCommandCount);
+}
+
+// The set-up needs no main window: it sets the model on the module state and
+// on the compiler it is given, and that compiler takes the command set of
+// the interface language.
+TEST_F(CommandSetTest, ModelSetupSetsTheModelAndLoadsTheSetOfTheLanguage) {
+    writeFile("vx21e.cmd", "DIM\r\nGOTO\r\n");
+    writeFile("vx21.cmd", "SERVO\r\n");
+    const struct {
+        QLocale locale;
+        int enabled;
+        const char16_t* command;
+    } cases[] = {
+        {QLocale(QLocale::English, QLocale::UnitedStates), 2, u"GOTO"},
+        {QLocale(QLocale::Korean, QLocale::SouthKorea), 1, u"SERVO"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locale.name().toStdString());
+        QLocale::setDefault(c.locale);
+        modMain::ControllerType = 3;
+        modMain::ControllerID = 1;
+        modMain::PortType = 0;
+        basic_->Con_ID = 1;
+        basic_->Con_Type = 3;
+        basic_->CommandUseAll();
+        modMain::ModelSetup(*basic_);
+        EXPECT_EQ(modMain::ControllerType, 8);
+        EXPECT_EQ(modMain::ControllerID, 2);
+        EXPECT_EQ(modMain::PortType, 1);
+        EXPECT_EQ(basic_->Con_ID, 2);
+        EXPECT_EQ(basic_->Con_Type, 8);
+        EXPECT_EQ(enabledCount(), c.enabled);
+        EXPECT_TRUE(enabled(c.command));
+    }
+    modMain::ControllerType = 0;
+    modMain::ControllerID = 1;
+    modMain::PortType = 0;
 }
 
 TEST_F(CommandSetTest, FileNameFollowsTheInterfaceLanguage) {

@@ -27,7 +27,6 @@ TEST_F(MainHostTest, WithoutAMainWindowTheServicesDoNothing) {
     EXPECT_EQ(modApp::MainWindow(), nullptr);
     modApp::SetStatusText(1, QStringLiteral("nobody reads this"));
     modApp::MotionUnlock();
-    modApp::ModelSetup();
 
     // A lower window has no parent, and a box is still shown.
     EXPECT_EQ(WaitWindowParent(), nullptr);
@@ -63,16 +62,12 @@ TEST_F(MainHostTest, StatusTextGoesToThePanelOfItsNumberOnly) {
     }
 }
 
-TEST_F(MainHostTest, MotionUnlockAndModelSetupReachTheMainWindow) {
+TEST_F(MainHostTest, MotionUnlockReachesTheMainWindow) {
     frmMain& w = Start();
     w.MotionLock();
     ASSERT_FALSE(w.mnuController->menuAction()->isEnabled());
     modApp::MotionUnlock();
     EXPECT_TRUE(w.mnuController->menuAction()->isEnabled());
-
-    w.mnuVX32->setChecked(false);
-    modApp::ModelSetup();
-    EXPECT_TRUE(w.mnuVX32->isChecked());
 }
 
 }  // namespace

@@ -1,0 +1,243 @@
+// What the program knows of the robot controllers: the cells of their
+// memory and EEPROM, the command bytes of the serial link, the servo groups
+// and what each controller type and model has.  The compiler, the link and
+// the motion windows all read them here, so a number stands here once and
+// a new model or command is one row or one name.  Public: the program
+// includes it; standard C++ only.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+#include "Commands.h"
+
+namespace qvv2::controller {
+
+// ---- Working memory --------------------------------------------------------
+//
+// Addresses of the controller's working memory, which the link reads and
+// writes with the model's memory commands and a program writes with POKE.
+// A cell marked "+ servo" is the first of one byte per servo 0..31.
+
+// The action number the built-in routine runs: GOTO AUTO clears it, ACTION n
+// sets it to 50 + n.
+inline constexpr int32_t kActionNumberMemory = 64;
+// + servo: the servo's position as the controller reports it (the position
+// table of model 2); the humanoid zero-point window puts its default pose
+// here.
+inline constexpr int32_t kServoPositionMemory = 768;
+// + servo: the position the servo is to take (FASTSERVO writes it; a
+// position read back is written here before its servo is switched on).
+inline constexpr int32_t kServoTargetMemory = 800;
+// + servo: the zero byte, the signed offset (zero value - 100) as a byte
+// (OFFSET writes it; the zero-point windows' working copy).
+inline constexpr int32_t kServoZeroMemory = 832;
+// Control byte of the servo positions: kServoControlHold while positions
+// read back are written to kServoTargetMemory, kServoControlRun after.
+inline constexpr int32_t kServoControlMemory = 960;
+inline constexpr uint8_t kServoControlHold = 15;
+inline constexpr uint8_t kServoControlRun = 3;
+// + k (0..3): direction byte of servos 8k..8k+7, bit j for servo 8k + j.
+inline constexpr int32_t kServoDirectionMemory = 1255;
+// The firmware's checksum word, high byte first, on a controller that
+// identifies itself as kChecksumControllerId.
+inline constexpr int32_t kChecksumHighMemory = 1266;
+inline constexpr int32_t kChecksumLowMemory = 1267;
+inline constexpr uint8_t kChecksumControllerId = 2;
+// Code address of the routine built into the controller types that have one
+// (TypeFacts::builtInRoutine), reached by GOTO AUTO and ACTION.
+inline constexpr int32_t kBuiltInRoutine = 10024;
+
+// Model 1, which addresses its memory with one byte: the cells of the direct
+// run's speed equalisation and of FASTSERVO.
+inline constexpr int32_t kModel1StatusMemory = 47;       // status byte
+inline constexpr uint8_t kModel1PositionsCurrent = 64;   // status bit: the positions below are current
+inline constexpr int32_t kModel1SpeedMemory = 88;        // + servo 0..5: speed of the next move
+inline constexpr int32_t kModel1PositionMemory = 116;    // + servo 0..5: position
+
+// ---- EEPROM --------------------------------------------------------------------
+
+// 8 bytes: name bytes 8..15 of a long program name (the fast download
+// writes them; the information read-out reads them back).
+inline constexpr int32_t kProgramNameEeprom = 0;
+// + k (0..3): stored direction byte, laid out as kServoDirectionMemory.
+inline constexpr int32_t kServoDirectionEeprom = 4016;
+// + servo: stored zero byte.
+inline constexpr int32_t kServoZeroEeprom = 4064;
+
+// ---- Command bytes of the serial link ----------------------------------------
+//
+// The host sends a command byte, then its operands; the controller echoes
+// every byte, and answers a lone 0 with its next reply byte.  The memory
+// commands differ by model (ModelFacts::readMemory, writeMemory) and each
+// readable servo group has a command of its own (kServoGroups).
+enum LinkByte : uint8_t {
+    LINK_IDENTIFY = 0xF0,        // then six identification bytes
+    LINK_READ_PROGRAM = 0xF2,    // low, high: one byte of the program area
+    LINK_STEP = 0xF3,            // run one instruction of the program
+    LINK_STEP_DONE = 0xAA,       // the reply once the step is done
+    LINK_READ_MEMORY_1 = 0xF5,   // low: one byte of memory (one-byte addresses)
+    LINK_WRITE_MEMORY_1 = 0xF6,  // low, value
+    LINK_READ_MEMORY_2 = 0xF7,   // low, high: one byte of memory
+    LINK_WRITE_MEMORY_2 = 0xF8,  // low, high, value
+    LINK_STOP = 0xFA,            // stop the running program
+    LINK_RUN = 0xFB,             // run the program
+    LINK_RESET = 0xFC,           // reset the controller
+    LINK_SET_OUTPUT = 0xFE,      // level (0 or 1), port
+    LINK_DIRECT_LINE = 0xEE,     // announces a line run directly (controller type 5)
+    LINK_OUTPUT_LEVEL = 0xE3,    // port, level: sets an output (controller type 5)
+    LINK_MOVE_SERVO = 0xE6,      // servo, position
+    LINK_SERVO_ON = 0xE7,        // servo
+    LINK_SERVO_OFF = 0xE8,       // servo
+    LINK_READ_SERVO = 0xD2,      // servo: its current position
+    LINK_READ_EEPROM = 0xB3,     // low, high: one EEPROM byte
+    LINK_WRITE_EEPROM = 0xB4,    // LINK_EEPROM_KEY, low, high, value, value
+    LINK_EEPROM_KEY = 0x4B,
+    LINK_ENTER_DOWNLOAD = 0xED,  // length low, high at the download speed, then the blocks
+    // The fast download's blocks: the host asks, the controller answers.
+    LINK_BLOCK_REQUEST = 0x3F,   // "?"
+    LINK_BLOCK_SEND = 0x21,      // "!": send the next block
+    LINK_BLOCKS_DONE = 0x45,     // "E": no more blocks wanted
+};
+
+// ---- Servo groups --------------------------------------------------------------
+//
+// A group word (G6A .. G32) names a run of servos.  The groups of six (A to
+// E) and of eight (A to D) are also what the controller reports in one
+// reply, each with a read command of its own.
+struct ServoGroup {
+    int16_t word;         // the group word, by its command number
+    uint8_t firstMotor;
+    uint8_t motors;
+    uint8_t readCommand;  // the link command that reads the group's positions; 0: none
+};
+
+inline constexpr ServoGroup kServoGroups[] = {
+    {CMD_G6A, 0, 6, 0xD7},  {CMD_G6B, 6, 6, 0xD8}, {CMD_G6C, 12, 6, 0xD9}, {CMD_G6D, 18, 6, 0xDA},
+    {CMD_G6E, 24, 6, 0xDB}, {CMD_G8A, 0, 8, 0xD3}, {CMD_G8B, 8, 8, 0xD4},  {CMD_G8C, 16, 8, 0xD5},
+    {CMD_G8D, 24, 8, 0xD6}, {CMD_G12, 0, 12, 0},   {CMD_G16, 0, 16, 0},    {CMD_G24, 0, 24, 0},
+    {CMD_G32, 0, 32, 0},
+};
+
+// The group of a group word; nullptr for any other command.
+constexpr const ServoGroup* FindServoGroup(int16_t word) {
+    for (const ServoGroup& g : kServoGroups)
+        if (g.word == word) return &g;
+    return nullptr;
+}
+
+// The group of `motors` servos that starts at `firstMotor`; nullptr when
+// there is none.
+constexpr const ServoGroup* FindServoGroup(int firstMotor, int motors) {
+    for (const ServoGroup& g : kServoGroups)
+        if (g.firstMotor == firstMotor && g.motors == motors) return &g;
+    return nullptr;
+}
+
+// ---- Controller types ------------------------------------------------------------
+//
+// What a controller type (modMain::ControllerType, the compiler's Con_Type)
+// has.  A type outside the table has none of it.
+struct TypeFacts {
+    bool builtInRoutine;   // GOTO AUTO and ACTION reach the routine at kBuiltInRoutine
+    bool humanoidWindows;  // the humanoid motion window's menu item and the humanoid zero-point window
+    bool servoWindow;      // the 32-servo motion window
+    bool firmwareCheck;    // the download window checks the firmware before a download
+    bool fastDownload;     // the fast download
+    bool debugWindow;      // the debug window
+    bool motorFlagBits;    // servos are switched through memory bits (ModelFacts::motorFlagMemory), else by command
+    bool smallLineRun;     // a line runs directly as on a small controller (see below)
+};
+
+// clang-format off
+inline constexpr TypeFacts kTypes[] = {
+    //   routine humanoid servos firmware fast   debug  bits   small
+    /* 0 */ {false, false, false, false, false, true,  false, false},
+    /* 1 */ {false, false, false, false, false, false, true,  false},
+    /* 2 */ {false, false, false, false, false, false, true,  false},
+    /* 3 */ {false, false, true,  true,  false, true,  false, false},
+    /* 4 */ {true,  true,  true,  true,  false, true,  false, false},
+    /* 5 */ {false, false, false, false, false, false, false, true },
+    /* 6 */ {false, false, false, false, false, false, false, false},
+    /* 7 */ {false, false, true,  true,  true,  true,  false, false},
+    /* 8 */ {true,  true,  true,  true,  true,  true,  false, false},
+    /* 9 */ {true,  true,  true,  true,  true,  false, false, false},
+};
+// clang-format on
+inline constexpr TypeFacts kNoType{};
+
+constexpr const TypeFacts& TypeOf(int type) {
+    return type >= 0 && type < static_cast<int>(sizeof kTypes / sizeof kTypes[0]) ? kTypes[type] : kNoType;
+}
+
+// The direct run of a line on a small controller (TypeFacts::smallLineRun):
+// the whole program is compiled, OPEN and CLOSE set two outputs, and
+// outputs 0..kSmallHighestOutput and servos 0..kSmallHighestServo are driven
+// (a block's other servos are left alone).
+inline constexpr int16_t kSmallHighestOutput = 6;
+inline constexpr int16_t kSmallHighestServo = 3;
+// OPEN sets the first output and clears the second; CLOSE the other way round.
+inline constexpr uint8_t kSmallOpenCloseOutputs[2] = {10, 11};
+
+// ---- Controller models ---------------------------------------------------------
+//
+// What a controller model (modMain::ControllerID, the compiler's Con_ID)
+// has, for the models 1 to 3.
+inline constexpr int32_t kNoLimit = std::numeric_limits<int32_t>::max();
+inline constexpr int32_t kNone = -1;
+
+struct ModelFacts {
+    uint8_t readMemory;        // command that reads a byte of memory
+    uint8_t writeMemory;       // command that writes one
+    bool twoByteAddress;       // memory addresses go low, high; else low alone
+    int32_t positionMemory;    // + servo: servo positions (vxIO::ReadMotorPos)
+    int32_t motorFlagMemory;   // + servo / 8: motor-enable bits, bit servo % 8
+    int32_t motorFlagMemory2;  // a second block of them that also counts; kNone
+    bool servoTargets;         // keeps kServoTargetMemory (FASTSERVO's group form)
+    // The direct run of a line: the highest output and servo it drives, and
+    // whether a block runs as six servos whose speeds make them arrive
+    // together (else each servo of the group moves).
+    int32_t highestOutput;
+    int32_t highestServo;
+    bool equalisedBlocks;
+    bool groupCommands;  // the direct run of MOVE group lines and the capture into a MOVE line
+    // The debug window: the program counter's two bytes and the variables'
+    // memory (variable k of the compiler at its position + variableOffset);
+    // kNone for a model without them.
+    int32_t programCounterLow;
+    int32_t programCounterHigh;
+    int32_t variableMemory;
+    int32_t variableOffset;
+};
+
+// clang-format off
+inline constexpr ModelFacts kModels[] = {
+    /* 1 */ {LINK_READ_MEMORY_1, LINK_WRITE_MEMORY_1, false, 110, 41, kNone, false,
+             11, 5, true, false, 38, 39, 48, -16},
+    /* 2 */ {LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, kServoPositionMemory, 1259, 1226, true,
+             31, 31, false, true, 3326, 3327, 320, 256},
+    /* 3 */ {LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, 96, 310, kNone, true,
+             kNoLimit, kNoLimit, false, false, kNone, kNone, kNone, 0},
+};
+// clang-format on
+
+// The model of number `id`; nullptr outside 1..3.
+constexpr const ModelFacts* FindModel(int id) {
+    return id >= 1 && id <= static_cast<int>(sizeof kModels / sizeof kModels[0]) ? &kModels[id - 1] : nullptr;
+}
+
+// The model the link works with for `id`: 0 and any number outside the
+// table work like model 1.
+constexpr const ModelFacts& LinkModel(int id) {
+    const ModelFacts* model = FindModel(id);
+    return model ? *model : kModels[0];
+}
+
+// ---- The model the program sets up ---------------------------------------------
+
+// Every start, and every "'$DEVICE VX32" directive, sets this type and
+// model up on the serial port.
+inline constexpr int16_t kSetUpType = 8;
+inline constexpr int16_t kSetUpModel = 2;
+
+}  // namespace qvv2::controller
