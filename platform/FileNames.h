@@ -51,4 +51,15 @@ std::vector<FolderEntry> ReadFolder(const QString& folder);
 // Whether `path` (a held path) names a folder or a link to one.
 bool IsFolder(const QString& path);
 
+// The process's working folder as a held name, read by its bytes; "" when
+// it cannot be read (it was removed).
+QString WorkingFolder();
+
+// A held name made absolute against the held folder `folder`, as the system
+// would read it from there: an absolute name or "" stays as it is, a
+// relative one is put after `folder` and a slash.  Leading "./" steps are
+// dropped; ".." stays, since the system leaves a linked folder by the link's
+// target, not by cutting the name.
+QString AbsoluteFileName(const QString& name, const QString& folder);
+
 }  // namespace platform
