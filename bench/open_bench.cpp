@@ -87,7 +87,7 @@ int Child(const char* path, bool empty) {
     app.installEventFilter(&paint);
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<frmMain> window(ProgramStart::Start(app));
+    std::unique_ptr<frmMain> window(ProgramStart::Start(app, ProgramStart::ArgumentsOf(argc, args.data())));
     while (!paint.painted && clock.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     timespec cpu{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);

@@ -61,7 +61,7 @@ int Child(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     QApplication app(argc, argv);
-    std::unique_ptr<frmMain> window(ProgramStart::Start(app));
+    std::unique_ptr<frmMain> window(ProgramStart::Start(app, ProgramStart::ArgumentsOf(argc, argv)));
     FirstPaint paint;
     window->installEventFilter(&paint);
     while (!paint.painted && clock.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

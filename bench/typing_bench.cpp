@@ -97,7 +97,7 @@ int Child(int lines, int rounds, const char* path) {
     std::vector<char*> args{const_cast<char*>("typing_bench"), const_cast<char*>(path), nullptr};
     int argc = 2;
     QApplication app(argc, args.data());
-    std::unique_ptr<frmMain> window(ProgramStart::Start(app));
+    std::unique_ptr<frmMain> window(ProgramStart::Start(app, ProgramStart::ArgumentsOf(argc, args.data())));
     frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
     if (!doc || doc->rt->LineCount() < lines) {
         std::fprintf(stderr, "the program did not open\n");

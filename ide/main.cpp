@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    std::unique_ptr<frmMain> window(ProgramStart::Start(app));
+    // The QApplication has taken its own options out of argc and argv.
+    std::unique_ptr<frmMain> window(ProgramStart::Start(app, ProgramStart::ArgumentsOf(argc, argv)));
     return app.exec();
 }

@@ -59,6 +59,10 @@ public:
 
     // ---- Text -------------------------------------------------------------------
 
+    // The widget's texts (name, description, ...) stay reachable beside the
+    // text ranges below.
+    using QAccessibleWidget::text;
+
     QString text(int startOffset, int endOffset) const override {
         const long start = Position(startOffset);
         const long end = Position(endOffset);

@@ -196,4 +196,23 @@ QString HomeFolder() {
     return home.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(home);
 }
 
+QString WorkingFolder() {
+    char* bytes = ::getcwd(nullptr, 0);
+    if (!bytes) return QString();
+    const QString folder = DecodeFileName(QByteArray(bytes));
+    std::free(bytes);
+    return folder;
+}
+
+QString AbsoluteFileName(const QString& name, const QString& folder) {
+    if (name.isEmpty() || name.startsWith(u'/') || folder.isEmpty()) return name;
+    QString rest = name;
+    while (rest.startsWith(QLatin1String("./"))) {
+        rest.remove(0, 2);
+        while (rest.startsWith(u'/')) rest.remove(0, 1);
+    }
+    if (rest.isEmpty() || rest == QLatin1String(".")) return folder;
+    return folder.endsWith(u'/') ? folder + rest : folder + u'/' + rest;
+}
+
 }  // namespace platform

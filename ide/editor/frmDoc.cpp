@@ -288,6 +288,12 @@ void frmDoc::resizeEvent(QResizeEvent* event) {
 
 void frmDoc::rt_Change(platform::CodeEditor* control) {
     (void)control;
+    // The editing keys follow the active editor after every change of its
+    // text, whatever made it: a change that leaves the caret in place
+    // (Replace All, the Delete key, an insertion at the caret) brings no
+    // selection change.  The editor answers from its state, without looking
+    // at the text, so this costs a key typed next to nothing.
+    if (modApp::Docs(modApp::ActiveDoc) == this) UpdateEditButtons();
     if (Modified) return;
     Modified = true;
     SetTabImage(2);

@@ -9,6 +9,7 @@
 #include "documents/modApp.h"
 #include "mainwindow/ImageList.h"
 #include "mainwindow/frmMain.h"
+#include "platform/FileNames.h"
 #include "platform/UiLanguage.h"
 
 namespace ProgramStart {
@@ -19,6 +20,12 @@ void ApplyProgramHome() {
 }
 
 QString CommandLineOf(const QStringList& arguments) { return arguments.mid(1).join(u' '); }
+
+QStringList ArgumentsOf(int argc, const char* const* argv) {
+    QStringList arguments;
+    for (int i = 0; argv && i < argc && argv[i]; ++i) arguments << platform::DecodeFileName(QByteArray(argv[i]));
+    return arguments;
+}
 
 bool InstallQtTranslations(QApplication& app) {
     QString name;
@@ -50,7 +57,7 @@ void NameTheApplication() {
     QApplication::setApplicationName(ok && !name.isEmpty() ? name : QStringLiteral("Quarvel"));
 }
 
-frmMain* Start(QApplication& app) {
+frmMain* Start(QApplication& app, const QStringList& arguments) {
     ApplyProgramHome();
     platform::ApplyUiCodePage();
     NameTheApplication();
@@ -58,7 +65,7 @@ frmMain* Start(QApplication& app) {
     QApplication::setWindowIcon(ImageList().Item(61));
 
     auto* main = new frmMain;
-    main->CommandLine = CommandLineOf(QCoreApplication::arguments());
+    main->CommandLine = CommandLineOf(arguments);
     main->MDIForm_Load();
     main->show();
     return main;

@@ -25,6 +25,11 @@ void ApplyProgramHome();
 // program's name, joined by single blanks ("" when there are none).
 QString CommandLineOf(const QStringList& arguments);
 
+// The program's arguments as main() has them after the QApplication took
+// its own options out, each held by its bytes (platform/FileNames.h): a
+// file name that is not valid UTF-8 still names its file.
+QStringList ArgumentsOf(int argc, const char* const* argv);
+
 // Loads Qt's own translations for the user-interface language, so that the
 // standard buttons and dialogs speak it too.  False when there are none
 // (English, or the translation files are not installed).
@@ -37,9 +42,9 @@ bool InstallQtTranslations(QApplication& app);
 void NameTheApplication();
 
 // Everything before the event loop: program folder, ANSI code page,
-// application name, translations, then the main window, its
-// start-up (MDIForm_Load) and its first showing.  Returns the window, owned
-// by the caller.
-frmMain* Start(QApplication& app);
+// application name, translations, then the main window with the command
+// line of `arguments` (ArgumentsOf), its start-up (MDIForm_Load) and its
+// first showing.  Returns the window, owned by the caller.
+frmMain* Start(QApplication& app, const QStringList& arguments);
 
 }  // namespace ProgramStart

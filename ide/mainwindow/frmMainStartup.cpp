@@ -130,6 +130,13 @@ void frmMain::InitWorkspace() {
     // The settings file is read once for all the settings read here.
     const modIni::Batch settingsBatch;
 
+    // The command line's file, with a relative name read from the folder the
+    // program was started in: the settings below make the stored working
+    // folder (Path JobDIR) the current one.
+    const QString firstFile =
+        CommandLine.isEmpty() ? QString()
+                              : platform::AbsoluteFileName(PathFromCommandLine(CommandLine), platform::WorkingFolder());
+
     // The editor library and the dialect's colouring language.
     frmMainServices::DefineEditorLanguage();
 
@@ -168,7 +175,7 @@ void frmMain::InitWorkspace() {
             frmMainServices::NewDocument();
         }
     } else {
-        frmMainServices::OpenDocument(PathFromCommandLine(CommandLine));
+        frmMainServices::OpenDocument(firstFile);
     }
 
     // No close request is pending after start-up.

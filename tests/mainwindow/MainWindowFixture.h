@@ -77,8 +77,11 @@ protected:
     }
 
     // Builds the main window, runs its start-up with `commandLine` and shows
-    // it, as the program does.
+    // it, as the program does.  A window of an earlier start goes first, as
+    // a program has one at a time (it gives up its registrations when it
+    // goes).
     frmMain& Start(const QString& commandLine = QString()) {
+        main_.reset();
         main_ = std::make_unique<frmMain>();
         main_->CommandLine = commandLine;
         main_->MDIForm_Load();

@@ -11,12 +11,26 @@
 
 #include "documents/modApp.h"
 #include "mainwindow/ProgramStart.h"
+#include "platform/FileNames.h"
 
 TEST(ProgramStartTest, CommandLineIsTheArgumentsAfterTheProgramJoinedByBlanks) {
     EXPECT_EQ(ProgramStart::CommandLineOf({"quarvel-ide"}), "");
     EXPECT_EQ(ProgramStart::CommandLineOf({"quarvel-ide", "/home/u/a.bas"}), "/home/u/a.bas");
     EXPECT_EQ(ProgramStart::CommandLineOf({"quarvel-ide", "\"/home/u/my", "robot.bas\""}), "\"/home/u/my robot.bas\"");
     EXPECT_EQ(ProgramStart::CommandLineOf({}), "");
+}
+
+// Each argument is held by its bytes, so a name that is not valid UTF-8
+// reaches its file; a name starting with a dash is a name like any other.
+TEST(ProgramStartTest, ArgumentsAreHeldByTheirBytes) {
+    const char* const argv[] = {"quarvel-ide", "k\xFF\xFE.bas", "-walk.bas", "\"my", "robot.bas\"", nullptr};
+    const QStringList arguments = ProgramStart::ArgumentsOf(5, argv);
+    ASSERT_EQ(arguments.size(), 5);
+    EXPECT_EQ(platform::EncodeFileName(arguments[1]), QByteArray("k\xFF\xFE.bas"));
+    EXPECT_EQ(ProgramStart::CommandLineOf(arguments.mid(0, 3)),
+              QString(QStringLiteral("k") + QChar(0xDCFF) + QChar(0xDCFE) + QStringLiteral(".bas -walk.bas")));
+    EXPECT_EQ(ProgramStart::CommandLineOf(arguments), arguments[1] + " -walk.bas \"my robot.bas\"");
+    EXPECT_TRUE(ProgramStart::ArgumentsOf(0, nullptr).isEmpty());
 }
 
 TEST(ProgramStartTest, ProgramFolderComesFromTheEnvironmentWhenSet) {

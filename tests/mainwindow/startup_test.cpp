@@ -2,15 +2,21 @@
 // document (command line, recent list, new), the controller model, the help
 // file, the language of the compiler.
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QToolBar>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "MainWindowFixture.h"
 #include "Text.h"
 #include "documents/Files.h"
 #include "editor/DocTabStrip.h"
 #include "mainwindow/frmMainServices.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -143,6 +149,51 @@ TEST_F(MainWindowTest, StartWithAFileArgumentOpensIt) {
     ASSERT_EQ(w.TB->count(), 1);
     EXPECT_EQ(w.TB->KeyAt(0), "key1");
     EXPECT_EQ(w.TB->tabText(0), "걷기 동작.bas");
+}
+
+// A relative name on the command line names a file of the folder the
+// program was started in, not of the stored working folder that the settings
+// make current: the file opens, and nothing is asked or written elsewhere.
+// The start folder's own name is no valid UTF-8 here, so it is read by its
+// bytes.
+TEST_F(MainWindowTest, RelativeCommandLineNamesAreReadFromTheStartFolder) {
+    const QByteArray startBytes = QFile::encodeName(HomeFile("start")) + "\xFF";
+    ASSERT_EQ(::mkdir(startBytes.constData(), 0755), 0);
+    ASSERT_EQ(::mkdir((startBytes + "/sub").constData(), 0755), 0);
+    const QString start = platform::DecodeFileName(startBytes);
+    struct Case {
+        QByteArray commandLine;  // bytes, as the shell hands them
+        QByteArray file;         // the file it names in the start folder
+    };
+    const Case cases[] = {
+        {"rel.bas", "rel.bas"},
+        {"-rel.bas", "-rel.bas"},
+        {"\"my rel.bas\"", "my rel.bas"},
+        {"./sub/rel.bas", "sub/rel.bas"},
+        {"k\xFE.bas", "k\xFE.bas"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commandLine.toStdString());
+        const QByteArray path = startBytes + '/' + c.file;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, "GOTO MAIN\r\n", 11), 11);
+        ::close(fd);
+        ASSERT_EQ(::chdir(startBytes.constData()), 0);
+
+        Start(platform::DecodeFileName(c.commandLine));
+        // The settings made the program folder the working folder.
+        EXPECT_EQ(platform::WorkingFolder(), Home());
+        const int doc = frmMainServices::ActiveDoc();
+        EXPECT_EQ(platform::EncodeFileName(frmMainServices::DocumentFileName(doc)), path);
+        EXPECT_EQ(frmMainServices::DocumentText(doc), "GOTO MAIN\r\n");
+        EXPECT_TRUE(Boxes().Calls().empty());
+        EXPECT_FALSE(QFileInfo::exists(HomeFile(QFile::decodeName(c.file))));
+    }
+    // An absolute name stays as it is.
+    ASSERT_EQ(::chdir(startBytes.constData()), 0);
+    Start(start + "/rel.bas");
+    EXPECT_EQ(frmMainServices::DocumentFileName(frmMainServices::ActiveDoc()), start + "/rel.bas");
 }
 
 TEST_F(MainWindowTest, StartWithoutArgumentMakesAnUntitledDocument) {

@@ -2,11 +2,15 @@
 // its toolbar's table and shows a picture of its own, buttons are found by
 // key wherever they stand, and a key no table holds does nothing.
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
+#include <QTest>
 #include <QToolBar>
 
 #include <functional>
@@ -307,3 +311,60 @@ TEST_F(ToolbarKeysTest, ButtonsAreFoundByKeyWhereverTheyStand) {
 }
 
 }  // namespace
+
+// The undo and redo keys follow the editor after every change of its text,
+// also after one that leaves the caret where it was: the Delete key, Replace
+// All through the real dialog, the Edit menu's Undo and Redo.
+TEST_F(ToolbarKeysTest, UndoAndRedoKeysFollowChangesThatLeaveTheCaret) {
+    const QString path = HomeFile("walk.bas");
+    WriteAll(path, "SPEED 100\r\nMOVE G6A, 100, 100\r\nEND\r\n");
+    frmMain& w = Start(path);
+    platform::CodeEditor* rt = ActiveEditor();
+    ASSERT_NE(rt, nullptr);
+    QAction* undoKey = frmMain::Button(w.tbar2, "undo");
+    QAction* redoKey = frmMain::Button(w.tbar2, "redo");
+    ASSERT_TRUE(undoKey && redoKey);
+
+    // An edit taken back: undo off, redo on.  The caret then stands before
+    // the numbers, which an equally long replacement leaves at its place.
+    rt->ReplaceSelectedText(QStringLiteral("X"));
+    rt->Undo();
+    rt->PutCaret(0, 0);
+    w.UpdateToolbarState();
+    ASSERT_FALSE(undoKey->isEnabled());
+    ASSERT_TRUE(redoKey->isEnabled());
+
+    platform::CodeEditor::SetDialogResponder([](QDialog& d) {
+        if (d.objectName() != QStringLiteral("replaceDialog")) return int(QDialog::Rejected);
+        d.findChild<QLineEdit*>(QStringLiteral("findText"))->setText(QStringLiteral("100"));
+        d.findChild<QLineEdit*>(QStringLiteral("replaceText"))->setText(QStringLiteral("120"));
+        d.findChild<QPushButton*>(QStringLiteral("replaceAll"))->click();
+        return int(QDialog::Accepted);
+    });
+    const QString before = QStringLiteral("SPEED 100\r\nMOVE G6A, 100, 100\r\nEND\r\n");
+    const QString replaced = QStringLiteral("SPEED 120\r\nMOVE G6A, 120, 120\r\nEND\r\n");
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+        QString text;
+        bool canUndo;
+        bool canRedo;
+    };
+    const Step steps[] = {
+        {"Delete key", [rt] { QTest::keyClick(rt, Qt::Key_Delete); }, before.mid(1), true, false},
+        {"Edit > Undo", [&w] { w.undo->trigger(); }, before, false, true},
+        {"Replace All", [&w, rt] { rt->PutCaret(0, 0); w.mnuReplace->trigger(); }, replaced, true, false},
+        {"Edit > Undo", [&w] { w.undo->trigger(); }, before, false, true},
+        {"Edit > Redo", [&w] { w.redo->trigger(); }, replaced, true, false},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.run();
+        EXPECT_EQ(rt->WholeText(), s.text);
+        EXPECT_EQ(rt->CanUndo(), s.canUndo);
+        EXPECT_EQ(rt->CanRedo(), s.canRedo);
+        EXPECT_EQ(undoKey->isEnabled(), s.canUndo);
+        EXPECT_EQ(redoKey->isEnabled(), s.canRedo);
+    }
+    platform::CodeEditor::SetDialogResponder({});
+}

@@ -56,6 +56,31 @@ TEST(FileNamesTest, EveryNameComesBackToItsBytes) {
     EXPECT_EQ(platform::DisplayFileName(pair), pair);
 }
 
+TEST(FileNamesTest, RelativeNamesAreMadeAbsoluteAgainstAFolder) {
+    const QString bad = platform::DecodeFileName("/home/u/k\xFF");
+    const struct {
+        QString name;
+        QString folder;
+        QString absolute;
+    } cases[] = {
+        {"walk.bas", "/home/u", "/home/u/walk.bas"},
+        {"walk.bas", "/", "/walk.bas"},
+        {"-walk.bas", "/home/u", "/home/u/-walk.bas"},
+        {"./walk.bas", "/home/u", "/home/u/walk.bas"},
+        {".//./sub/walk.bas", "/home/u", "/home/u/sub/walk.bas"},
+        {"../walk.bas", "/home/u", "/home/u/../walk.bas"},
+        {".walk.bas", "/home/u", "/home/u/.walk.bas"},
+        {"walk.bas", bad, bad + "/walk.bas"},
+        {"/tmp/walk.bas", "/home/u", "/tmp/walk.bas"},
+        {"", "/home/u", ""},
+        {"walk.bas", "", "walk.bas"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.name + " in " + c.folder).toStdString());
+        EXPECT_EQ(platform::AbsoluteFileName(c.name, c.folder), c.absolute);
+    }
+}
+
 TEST(FileNamesTest, ReadAndReplaceReachTheFileOfTheRealName) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -291,7 +291,6 @@ private:
     int wakeStep_ = 0;
     int prompts_ = 0;
     std::vector<uint8_t> bootIn_;
-    bool bootSilent_ = false;
     std::vector<uint8_t> flash_;
     std::vector<int> flashBlocks_;
     bool flashDone_ = false;
