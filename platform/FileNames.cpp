@@ -196,14 +196,6 @@ QString HomeFolder() {
     return home.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(home);
 }
 
-QString WorkingFolder() {
-    char* bytes = ::getcwd(nullptr, 0);
-    if (!bytes) return QString();
-    const QString folder = DecodeFileName(QByteArray(bytes));
-    std::free(bytes);
-    return folder;
-}
-
 QString AbsoluteFileName(const QString& name, const QString& folder) {
     if (name.isEmpty() || name.startsWith(u'/') || folder.isEmpty()) return name;
     QString rest = name;

@@ -86,12 +86,8 @@ QString CanonicalPath(const QString& path);
 // The user's home folder, from HOME, by its bytes ("/" without one).
 QString HomeFolder();
 
-// The process's working folder as a held name, read by its bytes; "" when
-// it cannot be read (it was removed).
-QString WorkingFolder();
-
 // A held name made absolute against the held folder `folder`, as the system
-// would read it from there: an absolute name or "" stays as it is, a
+// would read it from there (unlike AbsolutePath, which cleans the text): an absolute name or "" stays as it is, a
 // relative one is put after `folder` and a slash.  Leading "./" steps are
 // dropped; ".." stays, since the system leaves a linked folder by the link's
 // target, not by cutting the name.

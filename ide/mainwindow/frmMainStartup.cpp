@@ -135,7 +135,7 @@ void frmMain::InitWorkspace() {
     // folder (Path JobDIR) the current one.
     const QString firstFile =
         CommandLine.isEmpty() ? QString()
-                              : platform::AbsoluteFileName(PathFromCommandLine(CommandLine), platform::WorkingFolder());
+                              : platform::AbsoluteFileName(PathFromCommandLine(CommandLine), platform::CurrentFolder());
 
     // The editor library and the dialect's colouring language.
     frmMainServices::DefineEditorLanguage();

@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, RelativeCommandLineNamesAreReadFromTheStartFolder) {
 
         Start(platform::DecodeFileName(c.commandLine));
         // The settings made the program folder the working folder.
-        EXPECT_EQ(platform::WorkingFolder(), Home());
+        EXPECT_EQ(platform::CurrentFolder(), Home());
         const int doc = frmMainServices::ActiveDoc();
         EXPECT_EQ(platform::EncodeFileName(frmMainServices::DocumentFileName(doc)), path);
         EXPECT_EQ(frmMainServices::DocumentText(doc), "GOTO MAIN\r\n");
