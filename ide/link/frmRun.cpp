@@ -26,6 +26,7 @@
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
+#include "platform/UiLanguage.h"
 
 namespace {
 
@@ -244,8 +245,11 @@ void frmRun::cmdOK_Click() {
             if (FirmwarePackage.Usable()) {
                 const QString question = LoadResString(5003) + kCrLf + LoadResString(5004) + kCrLf +
                                          LoadResString(5005) + kCrLf + LoadResString(5006);
-                if (platform::MsgBox(question, platform::vbOKCancel, LoadResString(5007), this) != platform::vbCancel)
-                    UpdateFirmware();
+                const bool update =
+                    platform::MsgBox(question, platform::vbOKCancel, LoadResString(5007), this) != platform::vbCancel;
+                // A close of the program asked for while the question stood
+                // starts no update.
+                if (update && !closeAsked_) UpdateFirmware();
             } else {
                 // Old firmware, but nothing to update it with: say why, then
                 // download all the same.
@@ -256,15 +260,40 @@ void frmRun::cmdOK_Click() {
     }
     if (!self) return;
 
-    vxIO::CommError = 0;
-    const bool downloaded = modMain::DownloadProgram();
-    if (!self) return;
-    if (!downloaded)
-        (void)platform::MsgBox(LoadResString(3157), platform::vbOKOnly, LoadResString(3158), this);
-    if (!self) return;
+    // A close of the program asked for meanwhile starts no download, and a
+    // download it ended is no problem to report.
+    if (!closeAsked_) {
+        vxIO::CommError = 0;
+        const bool downloaded = modMain::DownloadProgram();
+        if (!self) return;
+        if (!downloaded && !closeAsked_)
+            (void)platform::MsgBox(LoadResString(3157), platform::vbOKOnly, LoadResString(3158), this);
+        if (!self) return;
+    }
 
     busy_ = false;
     accept();
+}
+
+void frmRun::EndForProgramClose() {
+    if (!busy_) {
+        closeAsked_ = true;
+        QDialog::reject();
+        return;
+    }
+    if (updating_) {
+        if (!closeAsked_ && Label1) {
+            static const platform::LocalizedText kWaiting = {
+                "The program closes once the firmware update has finished.",
+                "펌웨어 업데이트가 끝나면 프로그램을 종료합니다.",
+                "ファームウェアの更新が終わるとプログラムを終了します。",
+                "固件更新完成后程序将关闭。"};
+            Label1->setText(platform::Localized(kWaiting));
+        }
+    } else {
+        vxIO::Abort();
+    }
+    closeAsked_ = true;
 }
 
 void frmRun::cmdCancel_Click() {
@@ -354,6 +383,13 @@ void frmRun::UpdateFirmware() {
     if (!FirmwarePackage.Usable() || FirmwareLastIndex < 0) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
+    // From the first byte to the settling pause: a close of the program
+    // waits for all of it (EndForProgramClose).
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(updating_);
     const Firmware::AccessCode& code = FirmwarePackage.Code;
     QPointer<platform::CommControl> port = Port();
     if (!port) return;

@@ -98,6 +98,19 @@ public:
     static int32_t LastBlockNumber(int32_t lastIndex);
     // Whether OK is running (the window cannot be closed meanwhile).
     bool Busy() const { return busy_; }
+    // Whether the firmware update is running.
+    bool Updating() const { return updating_; }
+
+    // The program is asked to close while this window is open: the window
+    // ends as soon as that is safe, and the caller closes the program once it
+    // has gone.  Before OK it closes as Cancel; a version check or a download
+    // under way ends at the byte in flight (the link's abort); a firmware
+    // update runs to its end, since a controller left halfway has no working
+    // firmware, and the window says that the program waits for it.  After
+    // the request nothing more starts: no update and no download, and no box
+    // for a download the request ended.
+    void EndForProgramClose();
+    bool ProgramCloseAsked() const { return closeAsked_; }
 
     // Escape and the window's close button do nothing while OK runs.
     void reject() override;
@@ -113,5 +126,7 @@ private:
     void EndRaw();
 
     bool busy_ = false;
+    bool updating_ = false;
+    bool closeAsked_ = false;
     QGridLayout* bottom_ = nullptr;  // holds the buttons and the progress frame
 };

@@ -35,10 +35,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "QUARVELv2.h"
 #include "documents/MainHost.h"
 #include "editor/frmDoc.h"
+#include "platform/BlockedClose.h"
 #include "platform/CommControl.h"
 #include "platform/CommonDialog.h"
 
@@ -438,6 +440,11 @@ private:
     // A close put off by a running controller exchange is waiting to be
     // tried again.
     bool closeRetry_ = false;
+    // Tries the close again a moment later (once, however often asked).
+    void RetryClose();
+    // The window system's close while the download window blocks this
+    // window, which Qt would drop: it goes through closeEvent as any close.
+    std::unique_ptr<platform::BlockedCloseWatch> blockedClose_;
     QList<QAction*> windowListItems_;
     QObject* commandLock_ = nullptr;  // holds back locked keys (frmMain.cpp)
 };

@@ -32,6 +32,7 @@
 #include "documents/modReg.h"
 #include "editor/DocTabStrip.h"
 #include "editor/DockPanels.h"
+#include "link/frmRun.h"
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
@@ -79,6 +80,13 @@ void frmMain::WriteDefaultIni() {
 void frmMain::MDIForm_Load() {
     if (loaded_) return;
     loaded_ = true;
+
+    // Only the download window's block is lifted for the user's close: the
+    // close ends that window first (closeEvent).  Behind any other modal
+    // window (a question, a dialog) the close stays refused.
+    blockedClose_ = std::make_unique<platform::BlockedCloseWatch>(this, [this] {
+        if (frmRun::Loaded()) close();
+    });
 
     // The settings file, written with its defaults when there is none.
     if (!platform::FileExists(modReg::SettingsFile())) WriteDefaultIni();
@@ -381,6 +389,15 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // The download window, modal over this one, ends first (at once, or
+    // after a firmware update it runs), and the window closes once it has
+    // gone.
+    if (frmRun* download = frmRun::Loaded()) {
+        download->EndForProgramClose();
+        event->ignore();
+        RetryClose();
+        return;
+    }
     // A close asked for while a controller exchange waits (its wait handles
     // events) would take the serial control and the timers from under that
     // wait: the exchange is asked to end (at once, with the port closed) and
@@ -388,14 +405,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     if (vxIO::Busy()) {
         vxIO::Abort();
         event->ignore();
-        // One retry at a time, however often the user asks meanwhile.
-        if (!closeRetry_) {
-            closeRetry_ = true;
-            QTimer::singleShot(kCloseRetryMs, this, [this] {
-                closeRetry_ = false;
-                close();
-            });
-        }
+        RetryClose();
         return;
     }
     // Every setting stored on the way out (editor, windows, view options)
@@ -414,6 +424,16 @@ void frmMain::closeEvent(QCloseEvent* event) {
     MDIForm_Unload();
     vxIO::EndAbort();
     event->accept();
+}
+
+void frmMain::RetryClose() {
+    // One retry at a time, however often the user asks meanwhile.
+    if (closeRetry_) return;
+    closeRetry_ = true;
+    QTimer::singleShot(kCloseRetryMs, this, [this] {
+        closeRetry_ = false;
+        close();
+    });
 }
 
 void frmMain::MDIForm_QueryUnload(int16_t& Cancel) {

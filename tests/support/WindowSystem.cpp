@@ -1,0 +1,11 @@
+#include "WindowSystem.h"
+
+#include <QWidget>
+#include <QWindow>
+
+#include <qpa/qwindowsysteminterface.h>
+
+void RequestCloseFromWindowSystem(QWidget* window) {
+    if (QWindow* handle = window ? window->windowHandle() : nullptr)
+        QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(handle);
+}
