@@ -79,4 +79,5 @@ private:
     // right edge.
     void PlaceButtons();
     void Nudge(int pair, int16_t step);
+    bool WriteLiveNow(int index) override;
 };
