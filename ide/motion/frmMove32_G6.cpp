@@ -377,10 +377,10 @@ void frmMove32_G6::chk_Motor_Click(int index) {
     QCheckBox* box = chk_Motor[static_cast<size_t>(index)];
     ServoKnob* knob = servo[static_cast<size_t>(index)];
     const bool on = box->isChecked();
-    // Started from inside another exchange's wait, or while a broken frame
-    // keeps the line quiet: nothing can be sent, so the box goes back to
-    // what the motor is.
-    if (LiveMoves::Holding()) {
+    // Started from inside another exchange's wait, or (once loaded) while a
+    // broken frame keeps the line quiet: nothing can be sent, so the box
+    // goes back to what the motor is.
+    if (loading_ ? vxIO::Busy() : LiveMoves::Holding()) {
         SetCheckQuietly(box, !on);
         return;
     }

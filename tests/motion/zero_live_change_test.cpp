@@ -48,13 +48,7 @@ TEST_F(ZeroWindowTest, ABoxChangedDuringALiveWriteIsWrittenOnceTheLinkIsFree) {
         WriteMem(expected, 832 + 4, ZeroPoints::ValueToByte(120));
         WriteMem(expected, 832 + 6, ZeroPoints::ValueToByte(125));
         EXPECT_EQ(wire(), expected);
-        EXPECT_EQ(sim().ram(832 + 4), ZeroPoints::ValueToByte(120));
-        EXPECT_EQ(sim().ram(832 + 6), ZeroPoints::ValueToByte(125));
-        EXPECT_TRUE(Boxes().Calls().empty());
-
-        w->cmdClose->click();
-        for (int i = 0; i < 100 && w; ++i) QTest::qWait(10);
-        ASSERT_FALSE(w);
+        ExpectZeroValuesThenClose({{4, 120}, {6, 125}}, w);
     }
 }
 
@@ -87,11 +81,5 @@ TEST_F(ZeroWindowTest, AfterABrokenLiveWriteTheBoxesWaitForTheQuietLine) {
     WriteMem(expected, 832 + 6, ZeroPoints::ValueToByte(125));
     EXPECT_EQ(after.bytes, expected);
     EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
-    EXPECT_EQ(sim().ram(832 + 4), ZeroPoints::ValueToByte(120));
-    EXPECT_EQ(sim().ram(832 + 6), ZeroPoints::ValueToByte(125));
-    EXPECT_TRUE(Boxes().Calls().empty());
-
-    w->cmdClose->click();
-    for (int i = 0; i < 100 && w; ++i) QTest::qWait(10);
-    ASSERT_FALSE(w);
+    ExpectZeroValuesThenClose({{4, 120}, {6, 125}}, w);
 }
