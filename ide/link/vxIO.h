@@ -195,6 +195,17 @@ uint8_t ReceiveByte();
 // Discards every byte waiting in the input buffer.
 void FlushInput();
 
+// A frame that broke off at a byte whose echo or reply came back wrong (a
+// wrong echo, a port failure, an end asked for) may leave the controller
+// waiting for the frame's rest, as long as the host itself waits for a byte
+// (the reply time-out, COMMtimeout): a byte sent meanwhile would be taken as
+// that rest.  Milliseconds until that time has passed since the failing
+// byte went out; 0 when no frame broke off that recently.  A byte that got
+// no answer at all has been waited for that long already and leaves nothing
+// to wait.  Closing and opening the port does not shorten it: the
+// controller does not see that.
+int BrokenFrameQuietMs();
+
 // Parallel port: status and data byte; on a library error they return 0
 // and set CommError to the library's error number minus 10.
 int16_t ParInport();

@@ -6,6 +6,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+
 #include "documents/modMain.h"
 #include "platform/CommControl.h"
 #include "platform/PortIO.h"
@@ -19,6 +22,26 @@ namespace {
 bool Parallel() { return modMain::PortType == 0; }
 
 enum class Reply { Echo, ReceiveEcho, Receive };
+
+using Clock = std::chrono::steady_clock;
+
+// When the link last wrote a byte to the port, and until when the line
+// stays quiet after a frame that broke off (see BrokenFrameQuietMs).
+Clock::time_point g_lastWrite{};
+Clock::time_point g_quietUntil{};
+
+// Writes one byte; false when the port would not take it.
+bool Write(platform::CommControl& port, uint8_t b) {
+    if (!port.Output(QByteArray(1, static_cast<char>(b)))) return false;
+    g_lastWrite = Clock::now();
+    return true;
+}
+
+// The frame in progress broke off at the byte written last: the controller
+// may wait for its rest until the reply time-out has passed since then.
+void FrameBrokeOff(int replyTimeOutMs) {
+    g_quietUntil = std::max(g_quietUntil, g_lastWrite + std::chrono::milliseconds(replyTimeOutMs));
+}
 
 // Closes the serial port for an aborted exchange; a failure changes nothing
 // (the abort's code stands).
@@ -59,8 +82,9 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     }
     RxTimedOut = false;
     RxReady = false;
+    const int replyTimeOutMs = timeOut->interval();
 
-    if (kind == Reply::Echo && !port->Output(QByteArray(1, static_cast<char>(sent)))) {
+    if (kind == Reply::Echo && !Write(*port, sent)) {
         CommError = kErrPort;
         timeOut->stop();
         return 0;
@@ -119,7 +143,7 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
             if (RxByte != sent) CommError = kErrEcho;
             break;
         case Reply::ReceiveEcho:
-            if (port && port->Output(QByteArray(1, static_cast<char>(RxByte))))
+            if (port && Write(*port, RxByte))
                 result = RxByte;
             else
                 CommError = kErrPort;
@@ -130,6 +154,10 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
         }
         break;
     }
+    // A byte that got no answer in time has been waited for as long as the
+    // controller waits for the rest of its frame; any other failure leaves
+    // the controller perhaps still waiting.
+    if (CommError != 0 && end != End::TimedOut) FrameBrokeOff(replyTimeOutMs);
     if (timeOut) timeOut->stop();
     if (kind == Reply::Echo) RxReady = false;
     if (end == End::Aborted) ClosePortForAbort();
@@ -184,7 +212,14 @@ void SendByteNoEcho(uint8_t b) {
         CommError = kErrNotOpen;
         return;
     }
-    if (!port->Output(QByteArray(1, static_cast<char>(b)))) CommError = kErrPort;
+    if (!Write(*port, b)) CommError = kErrPort;
+}
+
+int BrokenFrameQuietMs() {
+    const Clock::duration left = g_quietUntil - Clock::now();
+    if (left <= Clock::duration::zero()) return 0;
+    // Rounded up: a wait of the value returned is never too short.
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
 void SendZero() {

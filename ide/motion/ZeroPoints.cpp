@@ -134,12 +134,8 @@ constexpr int kHeldRetryMs = 20;
 Window::Window(QWidget* owner, int slotCount, bool closeAlways)
     : QWidget(owner),
       closeAlways_(closeAlways),
-      held_(slotCount, LiveMoves::Order::LowestFirst, kHeldRetryMs, [this](LiveMoves::Kind, int index, int16_t) {
-          // The box's value now, held to the range and written as a live
-          // change; a failure is handled there as for any live change.
-          ZeroUD_ValueChanged(index);
-          return true;
-      }) {}
+      held_(slotCount, LiveMoves::Order::LowestFirst, kHeldRetryMs,
+            [this](LiveMoves::Kind, int index, int16_t) { return WriteLiveNow(index); }) {}
 
 Window::~Window() { Form_Unload(); }
 
@@ -179,11 +175,7 @@ void Window::AfterOperation() {
     }
 }
 
-bool Window::HoldWhileBusy(int index) {
-    if (!vxIO::Busy()) return false;
-    held_.Put(index);
-    return true;
-}
+void Window::WriteLive(int index) { held_.SendOne(index); }
 
 void Window::closeEvent(QCloseEvent* event) {
     // An operation on the stack is ended first (its exchange stops at the

@@ -133,8 +133,9 @@ bool ShowSingleWindow(QPointer<Form>& window, QWidget* owner) {
 // What a zero-point window does apart from its servos: its buttons and
 // progress bar (the window makes and places them), one operation at a time
 // (see Operation), a close asked for during an operation that follows when
-// it is over, the live zero changes held back while the link is busy and
-// written once it is free, and the unload.  A window has `slotCount` zero
+// it is over, the live zero changes held back while the link is busy (or a
+// frame that broke off keeps the line quiet) and written once it is free,
+// and the unload.  A window has `slotCount` zero
 // boxes; `closeAlways` is how its unload treats the link (see UnloadLink).
 class Window : public QWidget {
 public:
@@ -164,16 +165,23 @@ public:
 protected:
     Window(QWidget* owner, int slotCount, bool closeAlways);
 
+    // Writes box `index`'s value into the controller's working copy when
+    // the window still takes live changes; false when the link failed and
+    // the write is to be tried again.
+    virtual bool WriteLiveNow(int index) = 0;
+
     void closeEvent(QCloseEvent* event) override;
     // Read enabled and the buttons that work on values read disabled, or
     // (after a Read) the other way round.
     void EnableButtons(bool readDone);
     // After an operation: the live writes it held back, a close asked for.
     void AfterOperation();
-    // Whether a live change of box `index` must wait because a controller
-    // exchange runs; the box's latest value is then written after this
-    // window's operation, or once a retry finds the link free.
-    bool HoldWhileBusy(int index);
+    // A live change of box `index`: written at once when the link is free.
+    // While a controller exchange runs, or a frame that broke off keeps the
+    // line quiet, the box's latest value is written afterwards (after this
+    // window's operation, once a retry finds the link free, or after the
+    // quiet time).
+    void WriteLive(int index);
 
     bool running_ = false;  // an operation is in progress
 
@@ -181,7 +189,7 @@ private:
     const bool closeAlways_;
     bool closePending_ = false;  // cmdClose was clicked during an operation
     bool unloaded_ = false;
-    LiveMoves held_;  // zero boxes changed while the link was busy
+    LiveMoves held_;  // the live changes, held while the link cannot take them
 };
 
 }  // namespace ZeroPoints

@@ -329,8 +329,8 @@ bool frmMove32_G6::SendMove(int index, int16_t value) {
     EnsurePortOpen();
     // The knob keeps itself inside its range, so no limit test here.
     vxIO::MoveMotor(static_cast<int16_t>(index), static_cast<uint8_t>(value));
-    // A link error ends the round: what was still waiting is dropped, and
-    // the next turn of a knob tries again.
+    // A link error ends the round: the queue holds the knobs' values until
+    // the line is quiet again, then sends the latest.
     return vxIO::CommError == 0;
 }
 
@@ -378,9 +378,10 @@ void frmMove32_G6::chk_Motor_Click(int index) {
     QCheckBox* box = chk_Motor[static_cast<size_t>(index)];
     ServoKnob* knob = servo[static_cast<size_t>(index)];
     const bool on = box->isChecked();
-    // Started from inside another exchange's wait: nothing can be sent, so
-    // the box goes back to what the motor is.
-    if (vxIO::Busy()) {
+    // Started from inside another exchange's wait, or (once loaded) while a
+    // broken frame keeps the line quiet: nothing can be sent, so the box
+    // goes back to what the motor is.
+    if (loading_ ? vxIO::Busy() : LiveMoves::Holding()) {
         SetCheckQuietly(box, !on);
         return;
     }
@@ -411,7 +412,7 @@ void frmMove32_G6::chk_Motor_Click(int index) {
 }
 
 void frmMove32_G6::cmdServoCapture_Click(int index) {
-    if (index < 0 || index >= kMotors || unloaded_ || vxIO::Busy()) return;
+    if (index < 0 || index >= kMotors || unloaded_ || LiveMoves::Holding()) return;
     {
         const Running running(*this);
         EnsurePortOpen();
@@ -424,7 +425,7 @@ void frmMove32_G6::cmdServoCapture_Click(int index) {
 void frmMove32_G6::chkAll_Click(int group) {
     if (group < 0 || group >= kGroups || unloaded_) return;
     QCheckBox* all = chkAll[static_cast<size_t>(group)];
-    if (vxIO::Busy()) {
+    if (LiveMoves::Holding()) {
         SetCheckQuietly(all, !all->isChecked());
         return;
     }
@@ -481,7 +482,7 @@ bool frmMove32_G6::CaptureGroup(int group) {
 }
 
 void frmMove32_G6::cmd_Groupcapture_Click(int group) {
-    if (group < 0 || group >= kGroups || unloaded_ || vxIO::Busy()) return;
+    if (group < 0 || group >= kGroups || unloaded_ || LiveMoves::Holding()) return;
     {
         const Running running(*this);
         EnsurePortOpen();
@@ -492,7 +493,7 @@ void frmMove32_G6::cmd_Groupcapture_Click(int group) {
 }
 
 void frmMove32_G6::cmdCaptureAll_Click() {
-    if (unloaded_ || vxIO::Busy()) return;
+    if (unloaded_ || LiveMoves::Holding()) return;
     {
         const Running running(*this);
         EnsurePortOpen();

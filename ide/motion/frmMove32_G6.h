@@ -18,9 +18,11 @@
 //     shows one error box with that error's code.
 //   - A load that fails shows one error box with the code of the failing
 //     step and closes the window.
-//   - A single capture that fails leaves the knob unchanged without a box; a
-//     single move that fails is dropped without a box (the knob keeps
-//     following the hand).
+//   - A single capture that fails leaves the knob unchanged without a box.
+//     A move that fails shows no box either: the knobs keep following the
+//     hand, and their latest values go out once the line is quiet again
+//     (the controller may still be waiting for the rest of the broken
+//     frame); the window's keys and check boxes send nothing meanwhile.
 #pragma once
 
 #include <QPointer>
@@ -146,7 +148,8 @@ private:
     int running_ = 0;  // handlers now inside a controller exchange
     bool closeRequested_ = false;
     // Each knob's latest value not sent yet, in round-robin order; retried
-    // every 10 ms while the link is busy, dropped by a link error.
+    // every 10 ms while the link is busy, held after a link error until the
+    // line is quiet again.
     LiveMoves moves_;
     double frameTopTwips_[kGroups] = {};
 };

@@ -83,12 +83,7 @@ frmMoveKESTRA* frmMoveKESTRA::Loaded() { return g_loaded; }
 frmMoveKESTRA::frmMoveKESTRA(QWidget* owner)
     : QWidget(owner, Qt::Window),
       live_(modUserRobot::kSlots, LiveMoves::Order::LowestFirst, 20, [this](LiveMoves::Kind kind, int index, int16_t) {
-          // Each one is tried, also after a link error.
-          if (kind == LiveMoves::Kind::Switch)
-              servo_Click(index);
-          else
-              servo_Change(index);
-          return true;
+          return kind == LiveMoves::Kind::Switch ? SendSwitch(index) : SendMove(index);
       }) {
     setObjectName(modUserRobot::kMoveForm);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -412,46 +407,59 @@ void frmMoveKESTRA::cmdClose_Click() { close(); }
 // ---- Sliders ----------------------------------------------------------------------
 
 void frmMoveKESTRA::servo_Change(int index) {
+    if (!Slider(index) || unloaded_) return;
+    // Sent at once when the link is free; otherwise (inside a wait for the
+    // controller, or while a broken frame keeps the line quiet) afterwards,
+    // with the slider's value then.
+    live_.SendOne(index);
+}
+
+bool frmMoveKESTRA::SendMove(int index) {
     vxServoSlide2* s = Slider(index);
-    if (!s || unloaded_) return;
-    if (vxIO::Busy()) {
-        // Reached from inside a wait for the controller: send it afterwards.
-        live_.Put(index);
-        return;
-    }
+    if (!s || unloaded_) return true;
     QPointer<frmMoveKESTRA> alive(this);
     const auto value = static_cast<uint8_t>(SliderValue(s));
     vxIO::MoveMotor(static_cast<int16_t>(index), value);
+    if (!alive) return false;
     // After a link error nothing more is sent: the controller would take the
     // partner's move as the rest of the broken frame.
-    if (!alive || vxIO::CommError != 0 || chkSync->checkState() != Qt::Checked) return;
+    if (vxIO::CommError != 0) return false;
+    if (chkSync->checkState() != Qt::Checked) return true;
     const int p = Slot(index).MotorOpp;
     vxServoSlide2* partner = Slider(p);
-    if (!partner) return;
+    if (!partner) return true;
+    // The partner's slider follows, and its own move goes out from there.
     SetSliderValue(partner, SliderValue(s));
-    if (!alive) return;
-    vxIO::MoveMotor(static_cast<int16_t>(p), static_cast<uint8_t>(SliderValue(s)));
+    // That move failed: the queue keeps it for after the pause.
+    if (!alive || vxIO::CommError != 0) return true;
+    vxIO::MoveMotor(static_cast<int16_t>(p), value);
+    return vxIO::CommError == 0;
 }
 
 void frmMoveKESTRA::servo_Click(int index) {
+    if (!Slider(index) || unloaded_) return;
+    // As a move: at once when the link is free, else afterwards with the
+    // check box as it is then.
+    live_.SendOne(index, LiveMoves::kShown, LiveMoves::Kind::Switch);
+}
+
+bool frmMoveKESTRA::SendSwitch(int index) {
     vxServoSlide2* s = Slider(index);
-    if (!s || unloaded_) return;
-    if (vxIO::Busy()) {
-        live_.Put(index, LiveMoves::kShown, LiveMoves::Kind::Switch);
-        return;
-    }
+    if (!s || unloaded_) return true;
     QPointer<frmMoveKESTRA> alive(this);
     if (SliderCheck(s) == 0) {
         vxIO::SetMotorOn(static_cast<int16_t>(index), false);
-        return;
+        return !alive || vxIO::CommError == 0;
     }
     // A capture that failed on the link leaves the motor as it is.
-    if (!MotorCapture(index) || !alive) return;
+    if (!MotorCapture(index)) return false;
+    if (!alive) return false;
     vxIO::SetMotorOn(static_cast<int16_t>(index), true);
+    return vxIO::CommError == 0;
 }
 
 void frmMoveKESTRA::servo_DblClick(int index) {
-    if (unloaded_ || vxIO::Busy()) return;
+    if (unloaded_ || LiveMoves::Holding()) return;
     MotorCapture(index);
 }
 
@@ -488,8 +496,9 @@ int16_t frmMoveKESTRA::LimbOfIndex(int index) {
 void frmMoveKESTRA::chkGroupEnable_Click(int index) {
     if (index < 0 || index > 4 || unloaded_) return;
     QCheckBox* box = chkGroupEnable[static_cast<size_t>(index)];
-    if (vxIO::Busy()) {
-        // Pressed while the link waits: the box goes back, nothing is sent.
+    if (LiveMoves::Holding()) {
+        // Pressed while the link waits (or a broken frame keeps the line
+        // quiet): the box goes back, nothing is sent.
         const QSignalBlocker blocker(box);
         box->setChecked(!box->isChecked());
         return;
@@ -548,7 +557,7 @@ void frmMoveKESTRA::GroupCapture(int index) {
 }
 
 void frmMoveKESTRA::cmdCapture_Click(int index) {
-    if (index < 0 || index > 4 || unloaded_ || vxIO::Busy()) return;
+    if (index < 0 || index > 4 || unloaded_ || LiveMoves::Holding()) return;
     QPointer<frmMoveKESTRA> alive(this);
     if (index != 0) {
         GroupCapture(index);
@@ -558,7 +567,7 @@ void frmMoveKESTRA::cmdCapture_Click(int index) {
 }
 
 void frmMoveKESTRA::cmdCopy_Click(int index) {
-    if (index < 0 || index > 5 || unloaded_ || vxIO::Busy()) return;
+    if (index < 0 || index > 5 || unloaded_ || LiveMoves::Holding()) return;
     struct Copy {
         bool exchange;
         int16_t source;

@@ -18,7 +18,9 @@
 // A command button pressed meanwhile is refused; a slider moved or a check
 // box clicked meanwhile is remembered and sent once the link is free, so a
 // slider never shows a position the motor was not sent; a close asked for
-// meanwhile happens then too.
+// meanwhile happens then too.  After a move or switch that failed on the
+// link the same holds until the line is quiet again (LiveMoves): the
+// controller may still be waiting for the rest of the broken frame.
 #pragma once
 
 #include <QPointer>
@@ -121,6 +123,10 @@ private:
     // it in the controller; false when the link failed, at its first error.
     bool MotorCapture(int index);
     void GroupCapture(int index);
+    // The live queue's sends: slot i's position (and with chkSync its
+    // partner's), slot i's check box; false when the link failed.
+    bool SendMove(int index);
+    bool SendSwitch(int index);
     void InsertLines(bool alternative);
     // Hands control to the event queue; false when the window went meanwhile.
     bool Yield();
@@ -130,8 +136,9 @@ private:
     // Per slot, the position a drag of its handle sent last; 0 (no
     // position of a slider) when none.
     std::array<int, modUserRobot::kSlots> dragSent_{};
-    // Slider moves and check box clicks that arrived while the link waited,
-    // sent with the slider's state once it is free (retried every 20 ms).
+    // Slider moves and check box clicks, sent at once or, when they arrive
+    // while the link waits or the line must stay quiet, with the slider's
+    // state once it is free (retried every 20 ms).
     LiveMoves live_;
     QTimer closeRetry_;          // a close asked for while the link waited
     int16_t loadErrorCode_ = 0;  // the link error that ended the load

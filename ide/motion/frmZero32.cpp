@@ -327,28 +327,33 @@ void frmZero32::cmdWrite_Click() {
 
 // ---- Live changes ------------------------------------------------------------------
 
+bool frmZero32::TakesLiveChanges() const { return cmdWrite->isEnabled() && ReadDone && ZeroReadDone; }
+
 void frmZero32::ZeroUD_ValueChanged(int index) {
     if (index < 0 || index >= 32) return;
-    if (!cmdWrite->isEnabled() || !ReadDone || !ZeroReadDone) return;
+    if (!TakesLiveChanges()) return;
     if (ZeroPoints::HoldToRange(ZeroUD[static_cast<size_t>(index)])) return;
-    WriteZeroLive(index);
+    WriteLive(index);
 }
 
-void frmZero32::WriteZeroLive(int index) {
-    // A change made while the link is busy is written once it is free.
-    if (HoldWhileBusy(index)) return;
+bool frmZero32::WriteLiveNow(int index) {
+    if (index < 0 || index >= 32 || !TakesLiveChanges()) return true;
     const vxIO::Exchange exchange;
-    if (!exchange) return;
+    if (!exchange) return true;
     const int16_t value = BoxValue(ZeroUD[static_cast<size_t>(index)]);
     vxIO::WriteMemory(ZeroPoints::kZeroAddress + index, ZeroPoints::ValueToByte(value));
+    // A failure is reported, and its box closes the link: the write is not
+    // tried again.
     if (Failed()) vxIO::ShowCommError(vxIO::CommError);
+    return true;
 }
 
 void frmZero32::Sdir_Click(int index) {
     if (index < 0 || index >= 32) return;
     if (!cmdWrite->isEnabled()) return;
-    // Clicked while an operation waits: the toggle keeps its value.
-    if (running_ || vxIO::Busy()) return;
+    // Clicked while an operation waits, or while a frame that broke off
+    // keeps the line quiet: the toggle keeps its value.
+    if (running_ || LiveMoves::Holding()) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
     vxServoDIR* toggle = Sdir[static_cast<size_t>(index)];

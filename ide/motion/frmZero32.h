@@ -80,5 +80,8 @@ private:
     int16_t ReadDirectionPart();
     void ShowDirections();
     uint8_t DirectionByteOf(int k) const;
-    void WriteZeroLive(int index);
+    bool WriteLiveNow(int index) override;
+    // Whether a live change is written now: after a completed Read, with
+    // Write enabled.
+    bool TakesLiveChanges() const;
 };

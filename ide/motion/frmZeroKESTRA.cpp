@@ -260,12 +260,18 @@ void frmZeroKESTRA::ZeroUD_ValueChanged(int index) {
     if (index < 0 || index >= 24 || !ReadDone) return;
     vxServoUpDown* box = ZeroUD[static_cast<size_t>(index)];
     if (ZeroPoints::HoldToRange(box)) return;
-    // A change made while the link is busy is written once it is free.
-    if (HoldWhileBusy(index)) return;
+    WriteLive(index);
+}
+
+bool frmZeroKESTRA::WriteLiveNow(int index) {
+    if (index < 0 || index >= 24 || !ReadDone) return true;
     const vxIO::Exchange exchange;
-    if (!exchange) return;
-    // This window leaves a failed live write unreported.
-    vxIO::WriteMemory(ZeroPoints::kZeroAddress + index, ZeroPoints::ValueToByte(BoxValue(box)));
+    if (!exchange) return true;
+    // This window leaves a failed live write unreported; the queue tries it
+    // again once the line is quiet.
+    vxIO::WriteMemory(ZeroPoints::kZeroAddress + index,
+                      ZeroPoints::ValueToByte(BoxValue(ZeroUD[static_cast<size_t>(index)])));
+    return vxIO::CommError == 0;
 }
 
 void frmZeroKESTRA::Nudge(int pair, int16_t step) {

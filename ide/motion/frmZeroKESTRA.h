@@ -81,4 +81,5 @@ private:
     // right edge.
     void PlaceButtons();
     void Nudge(int pair, int16_t step);
+    bool WriteLiveNow(int index) override;
 };

@@ -1,10 +1,15 @@
 // The servo moves in what the host sent to the controller: each MOVE frame
-// (E6, motor, position) as (motor, position), in order.
+// (E6, motor, position) as (motor, position), in order; and what the host
+// sent after a byte whose answer failed.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "ControllerSim.h"
 
 inline std::vector<std::pair<int, int>> ServoMovesOnWire(const std::vector<uint8_t>& wire) {
     std::vector<std::pair<int, int>> moves;
@@ -14,4 +19,22 @@ inline std::vector<std::pair<int, int>> ServoMovesOnWire(const std::vector<uint8
             i += 2;
         }
     return moves;
+}
+
+// What the host sent after byte `failing` of what the simulated controller
+// received: the bytes, and how long after the failing byte the first of
+// them arrived (milliseconds; -1 when none came).
+struct SentAfterByte {
+    std::vector<uint8_t> bytes;
+    double firstAfterMs = -1;
+};
+
+inline SentAfterByte SentAfter(const ControllerSim& sim, size_t failing) {
+    const std::vector<uint8_t> wire = sim.received();
+    const auto times = sim.receivedTimes();
+    SentAfterByte after;
+    if (failing + 1 >= wire.size() || times.size() != wire.size()) return after;
+    after.bytes.assign(wire.begin() + static_cast<std::ptrdiff_t>(failing + 1), wire.end());
+    after.firstAfterMs = std::chrono::duration<double, std::milli>(times[failing + 1] - times[failing]).count();
+    return after;
 }

@@ -6,7 +6,12 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QTest>
+
+#include <initializer_list>
+#include <utility>
 
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
@@ -55,6 +60,19 @@ protected:
         }
         EXPECT_TRUE(sim().waitIdle(2000));
         return w;
+    }
+
+    // The controller's working copy holds the zero bytes of these (servo,
+    // value) pairs, and no message box came up; then the window's Close key
+    // closes it.
+    void ExpectZeroValuesThenClose(std::initializer_list<std::pair<int, int16_t>> values,
+                                   QPointer<ZeroPoints::Window>& w) {
+        for (const auto& [servo, value] : values)
+            EXPECT_EQ(sim().ram(ZeroPoints::kZeroAddress + servo), ZeroPoints::ValueToByte(value)) << servo;
+        EXPECT_TRUE(Boxes().Calls().empty());
+        w->cmdClose->click();
+        for (int i = 0; i < 100 && w; ++i) QTest::qWait(10);
+        ASSERT_FALSE(w);
     }
 
     platform::CodeEditor* Editor() {

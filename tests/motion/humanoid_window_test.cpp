@@ -438,13 +438,17 @@ TEST_F(HumanoidWindowTest, SyncSendsThePartnerTheSameValue) {
     EXPECT_EQ(wire(), Move(9, 44) + Move(9, 44));
 
     // A move that fails on the link is not followed by the partner's, which
-    // the controller would read as the rest of the broken frame.
+    // the controller would read as the rest of the broken frame.  Once the
+    // line is quiet again, the move goes out once more, the partner's with it.
+    main_->TimeOut.setInterval(250);
     clearWire();
     sim_->injectFault(ControllerSim::Fault::WrongEcho, 1);
     w.servo[0]->setValue(95);
     EXPECT_EQ(wire(), (Bytes{0xE6, 0}));
     EXPECT_EQ(Value(w, 18), 90);
-    QTest::qWait(ControllerSim::kFrameGapMs + 50);  // the broken frame is dropped
+    for (int i = 0; i < 200 && sim_->received().size() < 2 + 4 * 3; ++i) QTest::qWait(10);
+    EXPECT_EQ(wire(), (Bytes{0xE6, 0} + Move(0, 95) + Move(18, 95) + Move(0, 95) + Move(18, 95)));
+    EXPECT_EQ(Value(w, 18), 95);
 
     w.chkSync->click();
     clearWire();
@@ -609,6 +613,85 @@ TEST_F(HumanoidWindowTest, AClickIsOneStepWhileTheControllerIsSlow) {
         QTest::qWait(c.releaseMs + 1000);
         EXPECT_EQ(Moves(wire()), c.moves);
         EXPECT_EQ(slide->Value(), c.moves.back().second);
+        EXPECT_EQ(sim_->servoPosition(0), slide->Value());
+    }
+}
+
+// Holding the groove right of a slider's handle steps the slider by a page,
+// again and again, and each step moves the servo.  When one of those moves
+// breaks off on the line (its echo comes back wrong), the controller may
+// still be waiting for the frame's rest: nothing goes out until the reply
+// time-out has passed since the failing byte.  The slider keeps stepping
+// meanwhile; then the servo is sent where the slider stands and follows it
+// again, and once the hand lets go it stands where the slider does.  Closed
+// during the quiet time, the window sends nothing more.
+TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCatchesUp) {
+    writeRobot(RobotFile({{0, 0}}));
+    QPointer<frmMoveKESTRA> w = &Open();
+    // Well above the controller's own wait for the rest of a frame.
+    constexpr int kTimeOutMs = 400;
+    main_->TimeOut.setInterval(kTimeOutMs);
+    vxServoSlide2* slide = w->servo[0];
+    QSlider* slider = Unfold(slide);
+    ASSERT_TRUE(slider->isVisible());
+    struct Case {
+        const char* what;
+        int byteOfMove;  // 1 the motor byte, 2 the position
+        bool close;
+    };
+    const Case cases[] = {
+        {"wrong echo of the motor byte", 1, false},
+        {"wrong echo of the position byte", 2, false},
+        {"closed during the quiet time", 1, true},  // last: the window goes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(w);
+        QTest::qWait(kTimeOutMs);  // a quiet line to start from
+        ASSERT_TRUE(slide->setValue(30));
+        clearWire();
+        // The press steps to 35; the slider's first repeat, to 40, breaks off.
+        sim_->injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, c.byteOfMove, 1);
+        const QRect groove = SliderPart(slider, QStyle::SC_SliderGroove);
+        const QPoint at(groove.right() - 1, SliderPart(slider, QStyle::SC_SliderHandle).center().y());
+        QTest::mousePress(slider, Qt::LeftButton, {}, at);
+        const size_t failing = 3 + static_cast<size_t>(c.byteOfMove);
+        for (int i = 0; i < 300 && sim_->received().size() <= failing; ++i) QTest::qWait(10);
+        ASSERT_GT(sim_->received().size(), failing) << "the slider did not repeat";
+        const int steppedTo = slide->Value();
+        if (c.close) {
+            QTest::qWait(100);
+            w->close();
+            QTest::qWait(kTimeOutMs + 300);
+            EXPECT_FALSE(w);
+            EXPECT_TRUE(SentAfter(*sim_, failing).bytes.empty()) << "sent after the window closed";
+            EXPECT_FALSE(main_->Comm.PortOpen());
+            continue;
+        }
+        QTest::qWait(kTimeOutMs + 300);
+        QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
+        QTest::qWait(200);
+
+        Bytes sentUntilFault = Move(0, 35) + Move(0, 40);
+        sentUntilFault.resize(failing + 1);
+        const Bytes sent = wire();
+        ASSERT_GT(sent.size(), failing);
+        EXPECT_EQ(Bytes(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(failing + 1)), sentUntilFault);
+        const SentAfterByte after = SentAfter(*sim_, failing);
+        EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
+        const auto moves = Moves(after.bytes);
+        ASSERT_FALSE(moves.empty());
+        EXPECT_EQ(after.bytes.size(), 3 * moves.size()) << "whole moves only";
+        // The slider stepped on during the quiet time; its servo caught up
+        // in one move and then followed step by step.
+        EXPECT_GE(moves.front().second, steppedTo + 3 * 5);
+        int previous = steppedTo;
+        for (const auto& [motor, position] : moves) {
+            EXPECT_EQ(motor, 0);
+            EXPECT_GT(position, previous);
+            previous = position;
+        }
+        EXPECT_EQ(previous, slide->Value());
         EXPECT_EQ(sim_->servoPosition(0), slide->Value());
     }
 }

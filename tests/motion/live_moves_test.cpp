@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -42,12 +43,12 @@ void InsideAWait(const std::function<void()>& f) {
 
 // The controller's side: each item sent, as "move 3=40" or "switch 3"
 // ("move 3" for an item that takes the window's value).  `duringSend` runs
-// inside the wait of a send, as a hand that goes on moving; `failingSend`
-// is the number of the send (from 1) whose link fails.
+// inside the wait of a send, as a hand that goes on moving; `failingSends`
+// are the numbers of the sends (from 1) whose link fails.
 struct Controller {
     Sends sent;
     std::function<void(LiveMoves&)> duringSend;
-    size_t failingSend = 0;
+    std::vector<size_t> failingSends;
     LiveMoves* queue = nullptr;
 
     LiveMoves::Sender Sender() {
@@ -60,7 +61,7 @@ struct Controller {
                 duringSend = nullptr;
                 InsideAWait([&] { hand(*queue); });
             }
-            return sent.size() != failingSend;
+            return std::find(failingSends.begin(), failingSends.end(), sent.size()) == failingSends.end();
         };
     }
 };
@@ -144,22 +145,63 @@ TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
              q.Send();
          },
          {"move 2", "move 3", "switch 0"}},
-        {"a link error drops what waits; the next turn goes out", Order::RoundRobin,
+        {"a link error ends the round; what waits and the failed item go with the next", Order::RoundRobin,
          [](LiveMoves& q, Controller& c) {
-             c.failingSend = 1;
+             c.failingSends = {1};
              InsideAWait([&] {
                  q.Put(1, 10);
                  q.Put(2, 20);
                  q.Put(3, 30, Kind::Switch);
              });
              q.Send();
-             for (int servo = 0; servo < kServos; ++servo) {
-                 EXPECT_FALSE(q.Waiting(servo)) << servo;
-                 EXPECT_FALSE(q.Waiting(servo, Kind::Switch)) << servo;
-             }
+             EXPECT_EQ(c.sent.size(), 1u);
+             EXPECT_EQ(q.Waiting(3, Kind::Switch), std::optional<int16_t>(30));
+             EXPECT_EQ(q.Waiting(1), std::optional<int16_t>(10));
              q.Put(2, 21);
          },
-         {"switch 3=30", "move 2=21"}},
+         {"switch 3=30", "switch 3=30", "move 1=10", "move 2=21"}},
+        {"a value asked for during the failed send takes the failed item's place", Order::LowestFirst,
+         [](LiveMoves& q, Controller& c) {
+             c.failingSends = {1};
+             c.duringSend = [](LiveMoves& queue) { queue.Put(4, 41); };
+             q.Put(4, 40);
+             q.Send();
+         },
+         {"move 4=40", "move 4=41"}},
+        {"failing again with nothing new asked for drops what waits", Order::LowestFirst,
+         [](LiveMoves& q, Controller& c) {
+             c.failingSends = {1, 2};
+             InsideAWait([&] {
+                 q.Put(1, 10);
+                 q.Put(2, 20);
+             });
+             q.Send();
+             q.Send();
+             EXPECT_FALSE(q.Waiting(1));
+             EXPECT_FALSE(q.Waiting(2));
+             q.Put(2, 21);
+         },
+         {"move 1=10", "move 1=10", "move 2=21"}},
+        {"failing again after something new was asked for keeps what waits", Order::LowestFirst,
+         [](LiveMoves& q, Controller& c) {
+             c.failingSends = {1, 2};
+             InsideAWait([&] { q.Put(1, 10); });
+             q.Send();
+             q.Put(5, 50);
+             EXPECT_TRUE(q.Waiting(1));
+             EXPECT_TRUE(q.Waiting(5));
+             q.Send();
+         },
+         {"move 1=10", "move 1=10", "move 1=10", "move 5=50"}},
+        {"an item sent on its own leaves what waits for the next round", Order::LowestFirst,
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] { q.Put(1, 10); });
+             q.SendOne(3, 30);
+             EXPECT_EQ(c.sent, Sends{"move 3=30"});
+             EXPECT_TRUE(q.Waiting(1));
+             q.Send();
+         },
+         {"move 3=30", "move 1=10"}},
         {"a close drops what waits and keeps nothing after it", Order::RoundRobin,
          [](LiveMoves& q, Controller&) {
              InsideAWait([&] {

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -195,6 +196,120 @@ TEST_F(Move32Test, MovesThatPileUpDuringOneWaitGoOutOncePerKnob) {
     w->servo_Change(4, 25);
     // One move at a time: the one in flight, then the latest of each knob.
     EXPECT_EQ(Moves(Wire()), (std::vector<std::pair<int, int>>{{4, 25}, {2, 55}, {4, 90}}));
+}
+
+// A move whose echo comes back wrong (a glitch on the line) breaks off its
+// frame, and the controller may still be waiting for the frame's rest: a
+// byte sent now would be taken as that rest.  Nothing goes out until the
+// reply time-out has passed since the failing byte; the knob follows the
+// hand meanwhile, and then its servo is sent the last value asked for, once.
+// A move that got no echo at all has waited that long already.  Closed
+// during the quiet time, the window sends nothing more.
+TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatestValue) {
+    StartWithDocument();
+    QPointer<frmMove32_G6> w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    // Well above the controller's own wait for the rest of a frame.
+    constexpr int kTimeOutMs = 400;
+    Main().TimeOut.setInterval(kTimeOutMs);
+    ServoKnob* knob = Knob(*w, 0);
+    knob->SetOn(true);
+    struct Case {
+        const char* what;
+        ControllerSim::Fault fault;
+        int byteOfMove;  // 1 the motor byte, 2 the position
+        bool close;
+    };
+    const Case cases[] = {
+        {"wrong echo of the motor byte", ControllerSim::Fault::WrongEcho, 1, false},
+        {"wrong echo of the position byte", ControllerSim::Fault::WrongEcho, 2, false},
+        {"no echo of the motor byte", ControllerSim::Fault::NoReply, 1, false},
+        {"closed during the quiet time", ControllerSim::Fault::WrongEcho, 1, true},  // last: the window goes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(w);
+        QTest::qWait(kTimeOutMs);  // a quiet line to start from
+        ASSERT_TRUE(knob->SetValue(100));
+        sim().clearLogs();
+        // The first step goes through, the second's frame breaks off, nine
+        // more come while the line must stay quiet (or the second's echo is
+        // still awaited).
+        sim().injectFrameFault(c.fault, 0xE6, c.byteOfMove, 1);
+        QTest::keyClick(knob, Qt::Key_Up);
+        int steps = 0;
+        QTimer hand;
+        hand.setInterval(20);
+        QObject::connect(&hand, &QTimer::timeout, [&] {
+            if (!w) return hand.stop();
+            QTest::keyClick(knob, Qt::Key_Up);
+            if (++steps == 9) hand.stop();
+            if (c.close && steps == 5) w->close();
+        });
+        hand.start();
+        QTest::keyClick(knob, Qt::Key_Up);
+        QTest::qWait(2 * kTimeOutMs + 200);
+        ASSERT_FALSE(hand.isActive());
+
+        const size_t failing = 3 + static_cast<size_t>(c.byteOfMove);
+        Bytes sentUntilFault{0xE6, 0, 101, 0xE6, 0, 102};
+        sentUntilFault.resize(failing + 1);
+        ASSERT_TRUE(sim().waitIdle(2000));
+        const Bytes wire = sim().received();
+        ASSERT_GE(wire.size(), failing + 1);
+        EXPECT_EQ(Bytes(wire.begin(), wire.begin() + static_cast<std::ptrdiff_t>(failing + 1)), sentUntilFault);
+        const SentAfterByte after = SentAfter(sim(), failing);
+        if (c.close) {
+            EXPECT_TRUE(after.bytes.empty()) << "sent after the window closed";
+            EXPECT_FALSE(w);
+            EXPECT_FALSE(Main().Comm.PortOpen());
+            continue;
+        }
+        EXPECT_EQ(after.bytes, Bytes({0xE6, 0, 111}));
+        // The quiet time runs from the failing byte, not from the end of its
+        // wait.
+        EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
+        EXPECT_LT(after.firstAfterMs, 2 * kTimeOutMs - 100);
+        EXPECT_EQ(knob->Value(), 111);
+        EXPECT_EQ(sim().servoPosition(0), 111);
+        EXPECT_EQ(w->PendingMove(0), -1);
+        EXPECT_TRUE(Boxes().Calls().empty());
+    }
+}
+
+// The keys and check boxes of the window send nothing while a broken frame
+// keeps the line quiet: a check box goes back, a capture does nothing.
+TEST_F(Move32Test, KeysAndCheckBoxesWaitForTheQuietLineAfterABrokenMove) {
+    StartWithDocument();
+    frmMove32_G6* w = OpenFromMenu();
+    ASSERT_NE(w, nullptr);
+    constexpr int kTimeOutMs = 400;
+    Main().TimeOut.setInterval(kTimeOutMs);
+    ServoKnob* knob = Knob(*w, 2);
+    knob->SetOn(true);
+    sim().clearLogs();
+    sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, 1);
+    QTest::keyClick(knob, Qt::Key_Up);
+    ASSERT_TRUE(sim().waitIdle(2000));
+    ASSERT_EQ(sim().received(), Bytes({0xE6, 2}));
+
+    Box(*w, 4)->click();
+    w->cmdServoCapture[5]->click();
+    w->cmd_Groupcapture[1]->click();
+    w->cmdCaptureAll->click();
+    w->chkAll[3]->click();
+    EXPECT_FALSE(Box(*w, 4)->isChecked());
+    EXPECT_FALSE(w->chkAll[3]->isChecked());
+    QTest::qWait(50);
+    EXPECT_EQ(sim().received(), Bytes({0xE6, 2})) << "sent behind the broken frame";
+
+    // Once the line is quiet the knob's servo follows it, and the keys work.
+    QTest::qWait(kTimeOutMs);
+    ASSERT_TRUE(sim().waitIdle(2000));
+    EXPECT_EQ(sim().received(), Bytes({0xE6, 2, 0xE6, 2, 101}));
+    Box(*w, 4)->click();
+    EXPECT_TRUE(Box(*w, 4)->isChecked());
+    EXPECT_TRUE(sim().motorFlag(4));
 }
 
 TEST_F(Move32Test, CapturesTakeOnlyPositionsInRange) {

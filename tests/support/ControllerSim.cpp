@@ -149,6 +149,18 @@ void ControllerSim::injectFault(Fault fault, int atByte, int delayMs) {
     fault_ = fault;
     faultAt_ = received_.size() + static_cast<size_t>(atByte > 0 ? atByte : 0);
     faultDelayMs_ = delayMs;
+    frameFault_ = Fault::None;
+}
+
+void ControllerSim::injectFrameFault(Fault fault, uint8_t command, int byteOfFrame, int framesToSkip, int delayMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    fault_ = Fault::None;
+    frameFault_ = fault;
+    frameFaultCommand_ = command;
+    frameFaultByte_ = byteOfFrame > 0 ? byteOfFrame : 0;
+    frameFaultSkip_ = framesToSkip > 0 ? framesToSkip : 0;
+    frameFaultHere_ = false;
+    faultDelayMs_ = delayMs;
 }
 
 std::vector<uint8_t> ControllerSim::received() const {
@@ -486,6 +498,29 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool
             owed_.clear();
         }
         lastArrival_ = arrived;
+        // Where the byte stands in its frame: an ordinary command byte
+        // starts one (not a reply request, a download's or boot loader's
+        // byte, nor the host's echo of a reply).
+        const bool startsFrame = paramsLeft_ == 0 && b != 0 && dl_ == Download::Off && bootState_ == Boot::Off &&
+                                 !(replyByEcho_ && !owed_.empty());
+        if (startsFrame) {
+            frameCommand_ = b;
+            frameByte_ = 0;
+        } else {
+            ++frameByte_;
+        }
+        if (frameFault_ != Fault::None && frameCommand_ == frameFaultCommand_) {
+            if (startsFrame) {
+                frameFaultHere_ = frameFaultSkip_ == 0;
+                if (frameFaultSkip_ > 0) --frameFaultSkip_;
+            }
+            if (frameFaultHere_ && frameByte_ == frameFaultByte_) {
+                fault_ = frameFault_;
+                faultAt_ = index;
+                frameFault_ = Fault::None;
+                frameFaultHere_ = false;
+            }
+        }
         reply = answer(b);
         if (silent_) reply.clear();
         if (fault_ != Fault::None && index == faultAt_) {

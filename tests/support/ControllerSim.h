@@ -76,6 +76,11 @@ public:
     // The fault strikes the answer to the received byte `atByte` bytes from
     // now (0: the next byte received).  One fault is pending at a time.
     void injectFault(Fault fault, int atByte = 0, int delayMs = 0);
+    // The fault strikes the answer to byte `byteOfFrame` (0: the command
+    // byte, 1 its first parameter, ...) of the next frame that starts with
+    // `command`, or of the one after `framesToSkip` more such frames.  It
+    // takes the place of a fault pending.
+    void injectFrameFault(Fault fault, uint8_t command, int byteOfFrame, int framesToSkip = 0, int delayMs = 0);
 
     // Every byte received from the host / sent to it, in order, and when
     // each was read from / written to the line.
@@ -228,6 +233,18 @@ private:
     Fault fault_ = Fault::None;
     size_t faultAt_ = 0;
     int faultDelayMs_ = 0;
+    // A fault for a byte of a frame: its kind, the frame's command, the
+    // byte, the frames still to let pass, and whether the frame in progress
+    // is the one.
+    Fault frameFault_ = Fault::None;
+    uint8_t frameFaultCommand_ = 0;
+    int frameFaultByte_ = 0;
+    int frameFaultSkip_ = 0;
+    bool frameFaultHere_ = false;
+    // The command of the frame in progress and the place of the last byte
+    // received in it (0: the command byte).
+    uint8_t frameCommand_ = 0;
+    int frameByte_ = 0;
     std::vector<uint8_t> received_;
     std::vector<uint8_t> sent_;
     std::vector<Clock::time_point> receivedAt_;

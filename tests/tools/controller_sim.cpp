@@ -16,7 +16,10 @@
 // come MS milliseconds late.  --position P stores P as every servo's
 // position at the start.  A line "hand M P" on its standard input turns free
 // servo M by hand to P: the controller then reports P for it while its
-// stored position stays.  --firmware makes the controller report that
+// stored position stays.  A line "wrong-echo C B [S]" makes the controller's
+// echo of byte B (0: the command byte) of the next frame with command C
+// (hex), or of the one after S more of them, come back wrong, as a line
+// glitch would.  --firmware makes the controller report that
 // firmware version (kind 2); --boot-loader gives it the boot loader that
 // the firmware update talks to, with the access code of the program's
 // firmware/bootloader.ini file (section [BootLoader]).
@@ -191,8 +194,18 @@ int main(int argc, char** argv) {
                 std::istringstream line(input.substr(0, end));
                 input.erase(0, end + 1);
                 std::string word;
-                int motor = 0, at = 0;
-                if (line >> word >> motor >> at && word == "hand") sim.turnByHand(motor, static_cast<uint8_t>(at));
+                line >> word;
+                if (word == "hand") {
+                    int motor = 0, at = 0;
+                    if (line >> motor >> at) sim.turnByHand(motor, static_cast<uint8_t>(at));
+                } else if (word == "wrong-echo") {
+                    unsigned command = 0;
+                    int byte = 0, skip = 0;
+                    if (line >> std::hex >> command >> std::dec >> byte && command <= 0xFF) {
+                        if (!(line >> skip)) skip = 0;
+                        sim.injectFrameFault(ControllerSim::Fault::WrongEcho, static_cast<uint8_t>(command), byte, skip);
+                    }
+                }
             }
         }
         const size_t n = sim.received().size();
