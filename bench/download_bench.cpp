@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
             sim.clearLogs();
             if (series == 1) probe.Start();
             const Clock::time_point t0 = Clock::now();
-            r.ok = vxIO::DownloadFast(image, n, 0, 0, nullptr, nullptr);
+            r.ok = vxIO::DownloadFastWithBars(image, n, 0, 0, nullptr, nullptr);
             const Clock::time_point t1 = Clock::now();
             if (series == 1) r.blockMs = probe.Stop();
             sim.waitIdle(2000);
@@ -297,7 +297,7 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> big(80001, 0x11);
     sim.clearLogs();
     const Clock::time_point b0 = Clock::now();
-    const bool bigOk = vxIO::DownloadFast(big, 80000, 0, 0, nullptr, nullptr);
+    const bool bigOk = vxIO::DownloadFastWithBars(big, 80000, 0, 0, nullptr, nullptr);
     std::printf("80000 bytes: %s after %.1f ms, %zu bytes sent\n", bigOk ? "SENT" : "refused",
                 Ms(Clock::now() - b0).count(), sim.received().size());
 

@@ -21,7 +21,7 @@
 #include "ControllerSim.h"
 #include "ScriptedDialogs.h"
 #include "documents/modMain.h"
-#include "link/bootup_modMain.h"
+#include "protocol/bootup_modMain.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"

@@ -16,7 +16,7 @@
 #include "documents/modApp.h"
 #include "link/DownloadProgram.h"
 #include "link/frmRun.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 // The boot loader access code of the tests: any five, five, one, seven and
 // five bytes that are not controller commands.
