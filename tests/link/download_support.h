@@ -103,16 +103,6 @@ protected:
         }
     }
 
-    // The link at rest: port closed, line settings as before, raw mode off,
-    // no timer armed.
-    void ExpectAtRest() {
-        EXPECT_FALSE(main().Comm.PortOpen());
-        EXPECT_EQ(main().Comm.Settings(), QStringLiteral("9600,n,8,1"));
-        EXPECT_FALSE(bootup_modMain::RawMode);
-        EXPECT_FALSE(main().TimeOut.isActive());
-        EXPECT_EQ(main().TimeOut.interval(), timeOutMs_);
-    }
-
     // The text of the index-th message box shown so far.
     QString Box(size_t index) const {
         return index < boxes_->Calls().size() ? boxes_->Calls()[index].prompt : QStringLiteral("<no box>");
