@@ -21,8 +21,12 @@
 //     because those wake-ups cost the thread a little time.
 // Medians with the lowest and highest value follow.
 //
+// It links the controller protocol alone: no window, no message box; a link
+// error is printed with its code.
+//
 // Run: build/bin/download_bench [bytes] [runs]     (defaults: 3072 bytes, 7 runs)
-#include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -30,16 +34,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "ControllerSim.h"
-#include "compiler/QUARVELv2.h"
-#include "documents/modMain.h"
-#include "link/DownloadProgram.h"
-#include "link/vxIO.h"
-#include "mainwindow/frmMain.h"
-#include "platform/MsgBox.h"
+#include "platform/CommControl.h"
+#include "protocol/LinkSettings.h"
+#include "protocol/vxIO.h"
 
 namespace {
 
@@ -211,27 +213,21 @@ void Summary(const char* what, const std::vector<double>& v, const char* unit) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const int32_t n = argc > 1 ? std::clamp(std::atoi(argv[1]), 17, 65535) : 3072;
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
 
-    // Error boxes are answered at once and printed.
-    platform::SetMsgBoxResponder([](const platform::MsgBoxCall& call) -> int16_t {
-        std::printf("  box: %s\n", call.prompt.simplified().toUtf8().constData());
-        return platform::vbOK;
-    });
-
-    frmMain window;
+    // The link's own controls (its stand-in for the main window's).
+    const vxIO::LinkControls link = vxIO::Link();
     modMain::PortType = 1;
     modMain::ControllerType = 8;
     modMain::ControllerID = 2;
     vxIO::Init();
-    window.TimeOut.setInterval(3000);
-    window.Comm.setSettings(QStringLiteral("9600,n,8,1"));
+    link.TimeOut->setInterval(3000);
+    link.Comm->setSettings(QStringLiteral("9600,n,8,1"));
     // A short (8.3) name: no EEPROM writes, so the prescribed waits are the
     // two around the speed change.
-    modMain::Basic().Filename = u"bench.bas";
+    const std::string name = "bench.bas";
     const double prescribedMs = 200.0;
 
     ControllerSim sim(2);
@@ -259,8 +255,9 @@ int main(int argc, char** argv) {
             sim.clearLogs();
             if (series == 1) probe.Start();
             const Clock::time_point t0 = Clock::now();
-            r.ok = vxIO::DownloadFast(image, n, 0, 0, nullptr, nullptr);
+            r.ok = vxIO::DownloadFast(image, n, 0, name, {});
             const Clock::time_point t1 = Clock::now();
+            if (!r.ok) std::printf("  link error %d\n", vxIO::CommError);
             if (series == 1) r.blockMs = probe.Stop();
             sim.waitIdle(2000);
             r.wallMs = Ms(t1 - t0).count();
@@ -297,9 +294,9 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> big(80001, 0x11);
     sim.clearLogs();
     const Clock::time_point b0 = Clock::now();
-    const bool bigOk = vxIO::DownloadFast(big, 80000, 0, 0, nullptr, nullptr);
-    std::printf("80000 bytes: %s after %.1f ms, %zu bytes sent\n", bigOk ? "SENT" : "refused",
-                Ms(Clock::now() - b0).count(), sim.received().size());
+    const bool bigOk = vxIO::DownloadFast(big, 80000, 0, name, {});
+    std::printf("80000 bytes: %s (code %d) after %.1f ms, %zu bytes sent\n", bigOk ? "SENT" : "refused",
+                vxIO::CommError, Ms(Clock::now() - b0).count(), sim.received().size());
 
     std::vector<double> ratios, gaps, blocks, walls;
     for (const Run& r : timed) {

@@ -10,7 +10,7 @@
 #include "documents/StringTable.h"
 #include "documents/VbText.h"
 #include "documents/modMain.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"

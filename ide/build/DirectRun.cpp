@@ -11,7 +11,7 @@
 #include "documents/VbText.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CodeEditor.h"
 

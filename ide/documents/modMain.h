@@ -1,6 +1,6 @@
 // Module modMain: module-level state of the build and direct-run pipeline
-// that the other subsystems read and write.  It lives in the lowest ide/
-// folder, beside the settings that load and save it, so that every folder
+// that the other subsystems read and write.  It lives in the documents folder,
+// beside the settings that load and save it, so that every folder above it
 // reads it.  A plain namespace of inline variables; the pipeline's
 // procedures join it in their own headers.
 #pragma once
@@ -9,18 +9,14 @@
 
 #include <cstdint>
 
+// ControllerType, ControllerID and PortType: the link's facts, kept with it.
+#include "protocol/LinkSettings.h"
+
 namespace modMain {
 
 // Whether the current object code is fresh, and whether it was downloaded.
 inline bool CompiledOK = false;
 inline bool Downloaded = false;
-
-// Controller type code, model index (1 to 3, the compiler's Con_ID) and port
-// kind (1 serial, 0 parallel).  Loaded from and saved to the settings file;
-// start-up then sets 8, 2 and 1.
-inline int16_t ControllerType = 0;
-inline int16_t ControllerID = 1;
-inline int16_t PortType = 0;
 
 // Assist Window layout in twips: docked width, splitter position and the
 // widths of the file list's (file, size, date) and the label list's (label,

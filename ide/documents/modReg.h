@@ -28,6 +28,8 @@
 
 #include <cstdint>
 
+#include "protocol/LinkSettings.h"
+
 namespace modReg {
 
 // State of the main window's controls that the settings keep.
@@ -49,21 +51,8 @@ struct MainWindowSettings {
 };
 inline MainWindowSettings MainWindow;
 
-// Port values: the serial control's port number and the reply time-out
-// (interval of the main window's TimeOut timer, milliseconds), and the
-// parallel-port values of the link.
-struct LinkSettings {
-    int16_t LPTnum = 888;
-    int16_t LPTnumNext = 889;  // LPTnum + 1, not stored
-    int16_t CommPort = 1;      // 1 to 16
-    int32_t CommTimeout = 3000;  // 1 to 65535
-    int32_t Tx0 = 60000;
-    int32_t TxP = 20000;
-    int32_t Tx1 = 15000;
-    int32_t TxTimeOut = 150000;
-    int32_t RxTimeOut = 150000;
-};
-inline LinkSettings Link;
+// The port values (LinkSettings, modReg::Link) are the link's own: see
+// protocol/LinkSettings.h.
 
 // The working folder: the Assist Window's folder list's path, or the
 // current folder while there is none.  The file dialogs start there and

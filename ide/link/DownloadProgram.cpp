@@ -3,6 +3,9 @@
 #include <QFrame>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
+
 #include "compiler/QUARVELv2.h"
 #include "documents/MainHost.h"
 #include "documents/StringTable.h"
@@ -20,6 +23,16 @@ qvv2::QUARVELv2* g_basic = nullptr;
 
 void CloseSerial() {
     if (vxIO::Serial()) vxIO::CloseComm();
+}
+
+// The program name as the controller stores it: the file name of the
+// compiler's Filename in the code page of the program header.
+std::string ProgramNameBytes() {
+    const qvv2::QUARVELv2& basic = modMain::Basic();
+    std::u16string name = basic.Filename;
+    const size_t cut = name.find_last_of(u"\\/");
+    if (cut != std::u16string::npos) name = name.substr(cut + 1);
+    return qvv2::ToAnsi(name, basic.CodePage.empty() ? qvv2::SystemCodePage() : basic.CodePage);
 }
 
 }  // namespace
@@ -75,7 +88,32 @@ bool TransferObjectCode(const qvv2::QUARVELv2& basic) {
         if (window->ShpDownBack)
             fullWidth = static_cast<int32_t>(platform::PixelsToTwips(window->ShpDownBack->width()));
     }
-    return vxIO::DownloadFast(basic.ObjCode, basic.TotalBytes, basic.TotalVars, fullWidth, downloadBar, verifyBar);
+    return vxIO::DownloadFastWithBars(basic.ObjCode, basic.TotalBytes, basic.TotalVars, fullWidth, downloadBar,
+                                      verifyBar);
 }
 
 }  // namespace modMain
+
+namespace vxIO {
+
+void SetProgressWidth(QWidget* shape, int32_t fullWidth, int32_t done, int32_t total) {
+    if (!shape || total <= 0) return;
+    const double twips = std::floor(double(done) / double(total) * double(fullWidth));
+    const int pixels = std::max(0, platform::TwipsToPixels(twips));
+    shape->resize(pixels, shape->height());
+}
+
+bool DownloadFastWithBars(const std::vector<uint8_t>& image, int32_t n, int16_t variables, int32_t fullWidth,
+                          QWidget* shapeA, QWidget* shapeB) {
+    // Refused while another exchange waits: nothing is shown either.
+    const Exchange exchange;
+    if (!exchange) return false;
+    const bool ok = DownloadFast(image, n, variables, modMain::ProgramNameBytes(), [&](int32_t done, int32_t total) {
+        SetProgressWidth(shapeA, fullWidth, done, total);
+        SetProgressWidth(shapeB, fullWidth, done, total);
+    });
+    if (CommError != 0) ShowCommError(CommError);
+    return ok;
+}
+
+}  // namespace vxIO

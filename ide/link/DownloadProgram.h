@@ -26,15 +26,15 @@ inline bool SnippetImage = false;
 // the compiler holds the document's image (not a snippet's, SnippetImage),
 // its Bas_Error is 0 and its TotalBytes is above 16; otherwise it
 // shows the "Compile Error" box and sends nothing.  Opens the serial port,
-// runs vxIO::DownloadFast with the download window's progress shapes (when
+// runs the fast download with the download window's progress shapes (when
 // the window is loaded), and closes the port.  Returns true, and sets
 // Downloaded, only when the transfer ended normally; a transfer that was
 // attempted and failed clears Downloaded, since the controller's memory may
 // no longer hold the program.  Link errors are shown by the link.
 bool DownloadProgram();
 
-// The transfer itself, on a port the caller opened: vxIO::DownloadFast of the
-// control's ObjCode with the download window's progress bars when that
+// The transfer itself, on a port the caller opened: vxIO::DownloadFastWithBars
+// of the control's ObjCode with the download window's progress bars when that
 // window is loaded (without it, no progress is shown).  Returns the
 // transfer's own result: a failed transfer has shown its error box, which
 // also closed the port and cleared the error code.

@@ -20,13 +20,13 @@
 #include "documents/modGeneral.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
-#include "link/bootup_modMain.h"
-#include "link/modMainDelay.h"
 #include "link/vxIO.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 #include "platform/UiLanguage.h"
+#include "protocol/bootup_modMain.h"
+#include "protocol/modMainDelay.h"
 
 namespace {
 

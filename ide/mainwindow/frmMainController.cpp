@@ -26,7 +26,7 @@
 #include "editor/frmDoc.h"
 #include "link/frmRun.h"
 #include "link/frmWait.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 #include "link/vxIO.h"
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"

@@ -16,7 +16,7 @@
 #include "documents/LocalizeForm.h"
 #include "documents/modAPI.h"
 #include "documents/modGeneral.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 #include "link/vxIO.h"
 #include "motion/ZeroPoints.h"
 #include "vxServoDIR.h"

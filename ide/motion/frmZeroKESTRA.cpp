@@ -13,7 +13,7 @@
 #include "documents/StringTable.h"
 #include "documents/modAPI.h"
 #include "documents/modGeneral.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 #include "link/vxIO.h"
 #include "motion/ZeroPoints.h"
 #include "motion/modUserRobot.h"

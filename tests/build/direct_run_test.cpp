@@ -11,7 +11,7 @@
 #include "build/DirectRun.h"
 #include "link/DownloadProgram.h"
 #include "link/frmRun.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 namespace {
 

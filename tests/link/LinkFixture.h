@@ -1,63 +1,21 @@
-// Shared set-up of the link tests: a main window hosting the real serial
-// control and timers, a simulated controller on a pseudo-terminal reached as
-// port 1, and a message-box responder that records every box.
+// Set-up of the link windows' tests: the main window hosts the link's
+// controls, and a message-box responder records every box.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <QByteArray>
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QElapsedTimer>
-#include <QLocale>
-#include <QPointer>
-
-#include <algorithm>
-#include <chrono>
-#include <functional>
 #include <memory>
-#include <vector>
 
-#include "ControllerSim.h"
+#include "LinkTestOn.h"
 #include "ScriptedDialogs.h"
 #include "documents/modMain.h"
-#include "link/bootup_modMain.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
 
-using Bytes = std::vector<uint8_t>;
-
-class LinkTest : public ::testing::Test {
-public:
-    // The reply time-out: generous, so that a loaded machine does not turn a
-    // slow answer into a failure.  A test that waits for the time-out on
-    // purpose (a silent or faulty controller) switches to the short one,
-    // which keeps it fast and is still far above a round trip on a
-    // pseudo-terminal.
-    static constexpr int kTimeOutMs = 3000;
-    static constexpr int kShortTimeOutMs = 250;
-
+class LinkTest : public LinkTestOn<frmMain> {
 protected:
-    static void SetUpTestSuite() { mainWindow_ = new frmMain; }
-    static void TearDownTestSuite() {
-        delete mainWindow_;
-        mainWindow_ = nullptr;
-    }
-
     void SetUp() override {
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        modMain::PortType = 1;
-        modMain::ControllerType = 8;
-        modMain::ControllerID = 2;
-        bootup_modMain::RawMode = false;
-        vxIO::Init();
-        vxIO::CommError = 0;
-        SetTimeOut(kTimeOutMs);
-        ASSERT_TRUE(main().Comm.setCommPort(1));
-        ASSERT_TRUE(main().Comm.setSettings(QStringLiteral("9600,n,8,1")));
-        startSim(2);
+        LinkTestOn<frmMain>::SetUp();
         boxes_ = std::make_unique<ScriptedMsgBox>();
     }
 
@@ -65,80 +23,8 @@ protected:
         main().Comm.setPortOpen(false);
         frmWait::Unload();
         boxes_.reset();
-        bootup_modMain::RawMode = false;
-        modMain::PortType = 1;
-        sim_.reset();
-        qunsetenv("QVV2_COM1");
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        LinkTestOn<frmMain>::TearDown();
     }
 
-    static frmMain& main() { return *mainWindow_; }
-
-    // Sets the reply time-out, and the interval the link must leave set.
-    void SetTimeOut(int ms) {
-        timeOutMs_ = ms;
-        main().TimeOut.setInterval(ms);
-    }
-    ControllerSim& sim() { return *sim_; }
-
-    // A fresh simulated controller of the model, reached as port 1.
-    void startSim(int model) {
-        sim_ = std::make_unique<ControllerSim>(model);
-        ASSERT_TRUE(sim_->ok());
-        qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
-    }
-
-    // Opens the port and forgets what the simulator saw so far.
-    void open() {
-        vxIO::OpenComm();
-        ASSERT_EQ(vxIO::CommError, 0) << main().Comm.LastError().toStdString();
-        sim_->clearLogs();
-    }
-
-    // What the host sent, once the simulator has answered all of it.
-    Bytes wire() {
-        EXPECT_TRUE(sim_->waitIdle(2000));
-        return sim_->received();
-    }
-
-    // How late the line-paced simulator carried the burst of `count` bytes
-    // whose first byte it received as byte `first`, after the host had
-    // handed the burst over at `handed`: the most any of its bytes started
-    // after the moment a real line would have started it, counting the
-    // simulator's own delay in reading the line's speed for it (ms; a large
-    // value when the simulator has not received it all).  A pseudo-terminal passes
-    // written bytes to its other side from a kernel worker, and the
-    // simulator's thread is one of many; on a busy machine either can run a
-    // few milliseconds late, where a real line never is.  A test of what
-    // reaches the line before a close or a speed change repeats its case
-    // when the simulated line itself was late, instead of blaming the host
-    // for bytes the line took late.
-    double LineLateMs(size_t first, size_t count, std::chrono::steady_clock::time_point handed) const {
-        const auto at = sim_->receivedTimes();
-        const auto speeds = sim_->receivedSpeeds();
-        const auto taken = sim_->receivedLateness();
-        if (first + count > at.size() || first + count > speeds.size() || first + count > taken.size() ||
-            speeds[first] <= 0)
-            return 1e9;
-        const auto charTime = std::chrono::nanoseconds(10'000'000'000LL / speeds[first]);
-        double late = 0;
-        for (size_t i = 0; i < count; ++i) {
-            const auto due = handed + charTime * static_cast<int64_t>(i);
-            const auto started = at[first + i] - charTime;
-            late = std::max(late, std::chrono::duration<double, std::milli>(started - due + taken[first + i]).count());
-        }
-        return late;
-    }
-    // The lateness up to which a case counts: well inside the margin the
-    // serial layer leaves after the last byte's line time.
-    static constexpr double kLineLateLimitMs = 1.0;
-    static constexpr int kLineAttempts = 6;
-
-    static inline frmMain* mainWindow_ = nullptr;
-    std::unique_ptr<ControllerSim> sim_;
     std::unique_ptr<ScriptedMsgBox> boxes_;  // a box nobody expected fails the test
-    int timeOutMs_ = kTimeOutMs;
 };
-
-// Process CPU time in milliseconds.
-double ProcessCpuMs();

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "download_support.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ TEST_F(AbortTest, AnAbortEndsTheWaitAtOnceAndNothingMoreIsSent) {
              modMain::Delay(30000);
              vxIO::RunProgram();
          }},
-        {"download", 3, [&] { (void)vxIO::DownloadFastSerial(image, n, 0, 0, nullptr, nullptr); }},
+        {"download", 3, [&] { (void)vxIO::DownloadFastSerial(image, n, 0, "walk.bas", nullptr); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

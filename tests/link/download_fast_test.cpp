@@ -89,7 +89,7 @@ protected:
     }
 
     bool Download(const std::vector<uint8_t>& image, int32_t n) {
-        return vxIO::DownloadFast(image, n, 0, kFull, barA_, barB_);
+        return vxIO::DownloadFastWithBars(image, n, 0, kFull, barA_, barB_);
     }
 
     static constexpr int32_t kFull = 300 * 15;  // the track's width in twips

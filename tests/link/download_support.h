@@ -17,7 +17,7 @@
 #include "documents/modApp.h"
 #include "link/DownloadProgram.h"
 #include "link/frmRun.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 class DownloadTest : public LinkTest {
 protected:
@@ -73,16 +73,6 @@ protected:
             ASSERT_TRUE(c.open(QIODevice::WriteOnly));
             c.write(ini);
         }
-    }
-
-    // The link at rest: port closed, line settings as before, raw mode off,
-    // no timer armed.
-    void ExpectAtRest() {
-        EXPECT_FALSE(main().Comm.PortOpen());
-        EXPECT_EQ(main().Comm.Settings(), QStringLiteral("9600,n,8,1"));
-        EXPECT_FALSE(bootup_modMain::RawMode);
-        EXPECT_FALSE(main().TimeOut.isActive());
-        EXPECT_EQ(main().TimeOut.interval(), timeOutMs_);
     }
 
     // The text of the index-th message box shown so far.

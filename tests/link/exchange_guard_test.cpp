@@ -11,7 +11,7 @@
 #include "download_support.h"
 #include "link/frmDebugScreen.h"
 #include "link/frmInfo.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 class ExchangeGuardTest : public DownloadTest {
 protected:
@@ -68,7 +68,7 @@ TEST_F(ExchangeGuardTest, EveryCommandStartedDuringAWaitIsRefusedAndSendsNothing
         {"firmware version", [] { EXPECT_FALSE(bootup_modMain::ReadFirmwareVersion()); }},
         {"download", [] { EXPECT_FALSE(modMain::DownloadProgram()); }},
         {"fast download",
-         [&] { EXPECT_FALSE(vxIO::DownloadFast(basic_.ObjCode, basic_.TotalBytes, 0, 0, nullptr, nullptr)); }},
+         [&] { EXPECT_FALSE(vxIO::DownloadFastWithBars(basic_.ObjCode, basic_.TotalBytes, 0, 0, nullptr, nullptr)); }},
         {"memory clear", [] { vxIO::ClearMemory(); }},
         {"information window", [] { frmInfo::ShowModal(&main()); }},
         {"information window loaded",

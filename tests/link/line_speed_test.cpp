@@ -91,7 +91,7 @@ TEST_F(LineSpeedTest, EveryByteOfEveryDownloadBlockTravelsAt115200) {
     std::vector<int> speeds;
     for (int attempt = 1;; ++attempt) {
         sim().clearLogs();
-        ASSERT_TRUE(vxIO::DownloadFast(image, n, 0, 300 * 15, barA_, barB_));
+        ASSERT_TRUE(vxIO::DownloadFastWithBars(image, n, 0, 300 * 15, barA_, barB_));
         EXPECT_TRUE(boxes_->Calls().empty());
         // Stop and enter at 9600; the length, the three requests and the
         // three blocks of 257 bytes at 115200.

@@ -3,7 +3,7 @@
 #include <QProgressBar>
 
 #include "LinkFixture.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 TEST_F(LinkTest, WaitWindowBarCyclesAndStopsWhenUnloaded) {
     frmWait& w = frmWait::Load();

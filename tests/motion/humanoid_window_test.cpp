@@ -35,7 +35,7 @@
 #include "documents/modMain.h"
 #include "documents/modReg.h"
 #include "editor/frmDoc.h"
-#include "link/bootup_modMain.h"
+#include "protocol/bootup_modMain.h"
 #include "link/frmWait.h"
 #include "link/vxIO.h"
 #include "mainwindow/frmMain.h"

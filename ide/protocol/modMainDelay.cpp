@@ -1,11 +1,11 @@
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
 
-#include "link/vxIO.h"
+#include "protocol/vxIO.h"
 
 namespace modMain {
 

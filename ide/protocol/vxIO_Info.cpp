@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "compiler/Text.h"
-#include "link/bootup_modMain.h"
-#include "link/vxIO.h"
+#include "protocol/bootup_modMain.h"
+#include "protocol/vxIO.h"
 
 namespace vxIO {
 

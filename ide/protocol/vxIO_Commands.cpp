@@ -3,9 +3,9 @@
 // first byte operation that fails; the rest of the frame is not sent.  Each
 // command is one controller exchange: started from an event while another
 // exchange waits, it is refused and sends nothing (see vxIO::Exchange).
-#include "link/vxIO.h"
+#include "protocol/vxIO.h"
 
-#include "documents/modMain.h"
+#include "protocol/LinkSettings.h"
 
 namespace vxIO {
 

@@ -1,16 +1,14 @@
 // The link's controls (registered by the main window, else a stand-in), the
-// handlers of their events, and the guard that lets one controller exchange
+// delay timer's handler, and the guard that lets one controller exchange
 // run at a time.
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
-#include "link/bootup_modMain.h"
-#include "link/modMainDelay.h"
-#include "link/vxIO.h"
 #include "platform/CommControl.h"
+#include "protocol/modMainDelay.h"
+#include "protocol/vxIO.h"
 
 namespace vxIO {
 
@@ -88,24 +86,6 @@ LinkControls Link() {
         g_standIn = new StandIn(app);
     }
     return {&g_standIn->Comm, &g_standIn->TimeOut, &g_standIn->TimeDelay};
-}
-
-void ReceiveEvent(platform::CommControl& port) {
-    if (bootup_modMain::RawMode) return;
-    if (port.CommEvent() != platform::comEvReceive) return;
-    const QByteArray data = port.Input();
-    // A receipt of nothing (the bytes were taken meanwhile) is no reply; the
-    // time-out keeps running for the real one.
-    if (data.isEmpty()) return;
-    if (QTimer* timeOut = Link().TimeOut) timeOut->stop();
-    RxReady = true;
-    // The link sees one byte per receipt; the rest of it is dropped.
-    RxByte = static_cast<uint8_t>(data.at(0));
-}
-
-void TimeOutEvent(QTimer& timer) {
-    timer.stop();
-    RxTimedOut = true;
 }
 
 void DelayEvent(QTimer& timer) {

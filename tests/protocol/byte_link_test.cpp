@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "LinkFixture.h"
-#include "link/modMainDelay.h"
+#include "protocol/modMainDelay.h"
 
 double ProcessCpuMs() {
     timespec ts{};
@@ -53,7 +53,7 @@ TEST_F(LinkTest, OnlyTheFirstByteOfAReceiptCounts) {
     sim().injectFault(ControllerSim::Fault::Garbage);
     vxIO::SendByte(0xEE);
     EXPECT_EQ(vxIO::CommError, vxIO::kErrEcho);
-    EXPECT_EQ(vxIO::RxByte, 0xEE ^ 0x5A);  // the byte received stays visible
+    EXPECT_EQ(vxIO::RxByte(), 0xEE ^ 0x5A);  // the byte received stays visible
     ASSERT_TRUE(sim().waitIdle(1000));
     // The rest of the burst went with its receipt: the next byte is clean.
     vxIO::SendByte(0xEE);
@@ -139,10 +139,14 @@ TEST_F(LinkTest, DelayWaitsWhileEventsRun) {
 }
 
 TEST_F(LinkTest, TimersDisableThemselves) {
+    // An exchange that got its echo leaves no time-out behind.
+    open();
+    vxIO::SendByte(0xEE);
+    ASSERT_EQ(vxIO::CommError, 0);
+    ASSERT_FALSE(vxIO::RxTimedOut());
     main().TimeOut.start();
-    vxIO::RxTimedOut = false;
     main().TimeOut_Timer();
-    EXPECT_TRUE(vxIO::RxTimedOut);
+    EXPECT_TRUE(vxIO::RxTimedOut());
     EXPECT_FALSE(main().TimeOut.isActive());
 
     main().TimeDelay.start(1000);

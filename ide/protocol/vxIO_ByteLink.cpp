@@ -1,6 +1,7 @@
-// The byte link: single echoed bytes over the serial port, the reply wait,
-// the parallel-port calls, start-up and shut-down of the ports.
-#include "link/vxIO.h"
+// The byte link: single echoed bytes over the serial port, the reply wait
+// and the receive and time-out events that end it, the parallel-port calls,
+// start-up and shut-down of the ports.
+#include "protocol/vxIO.h"
 
 #include <QByteArray>
 #include <QPointer>
@@ -9,15 +10,22 @@
 #include <algorithm>
 #include <chrono>
 
-#include "documents/modMain.h"
 #include "platform/CommControl.h"
 #include "platform/PortIO.h"
+#include "protocol/LinkSettings.h"
+#include "protocol/bootup_modMain.h"
 
 namespace vxIO {
 
 bool Serial() { return modMain::PortType == 1; }
 
 namespace {
+
+// The receipt flags: written by the receive and time-out events below and
+// by the reply wait, read by anyone through RxReady, RxByte and RxTimedOut.
+bool g_rxReady = false;
+uint8_t g_rxByte = 0;
+bool g_rxTimedOut = false;
 
 bool Parallel() { return modMain::PortType == 0; }
 
@@ -80,8 +88,8 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
         CommError = kErrNotOpen;
         return 0;
     }
-    RxTimedOut = false;
-    RxReady = false;
+    g_rxTimedOut = false;
+    g_rxReady = false;
     const int replyTimeOutMs = timeOut->interval();
 
     if (kind == Reply::Echo && !Write(*port, sent)) {
@@ -106,11 +114,11 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
             end = End::PortFailed;
             break;
         }
-        if (RxTimedOut) {
+        if (g_rxTimedOut) {
             end = End::TimedOut;
             break;
         }
-        if (RxReady) {
+        if (g_rxReady) {
             end = End::Received;
             break;
         }
@@ -140,16 +148,16 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     case End::Received:
         switch (kind) {
         case Reply::Echo:
-            if (RxByte != sent) CommError = kErrEcho;
+            if (g_rxByte != sent) CommError = kErrEcho;
             break;
         case Reply::ReceiveEcho:
-            if (port && Write(*port, RxByte))
-                result = RxByte;
+            if (port && Write(*port, g_rxByte))
+                result = g_rxByte;
             else
                 CommError = kErrPort;
             break;
         case Reply::Receive:
-            result = RxByte;
+            result = g_rxByte;
             break;
         }
         break;
@@ -159,12 +167,34 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     // the controller perhaps still waiting.
     if (CommError != 0 && end != End::TimedOut) FrameBrokeOff(replyTimeOutMs);
     if (timeOut) timeOut->stop();
-    if (kind == Reply::Echo) RxReady = false;
+    if (kind == Reply::Echo) g_rxReady = false;
     if (end == End::Aborted) ClosePortForAbort();
     return result;
 }
 
 }  // namespace
+
+bool RxReady() { return g_rxReady; }
+uint8_t RxByte() { return g_rxByte; }
+bool RxTimedOut() { return g_rxTimedOut; }
+
+void ReceiveEvent(platform::CommControl& port) {
+    if (bootup_modMain::RawMode) return;
+    if (port.CommEvent() != platform::comEvReceive) return;
+    const QByteArray data = port.Input();
+    // A receipt of nothing (the bytes were taken meanwhile) is no reply; the
+    // time-out keeps running for the real one.
+    if (data.isEmpty()) return;
+    if (QTimer* timeOut = Link().TimeOut) timeOut->stop();
+    g_rxReady = true;
+    // The link sees one byte per receipt; the rest of it is dropped.
+    g_rxByte = static_cast<uint8_t>(data.at(0));
+}
+
+void TimeOutEvent(QTimer& timer) {
+    timer.stop();
+    g_rxTimedOut = true;
+}
 
 void OpenComm() {
     if (Busy()) return;

@@ -2,7 +2,7 @@
 // read back and decoded, and the firmware version check.
 #include <QElapsedTimer>
 
-#include "download_support.h"
+#include "LinkFixture.h"
 
 namespace {
 

@@ -4,18 +4,11 @@
 // echoed protocol.
 #include <QByteArray>
 #include <QPointer>
-#include <QWidget>
 
-#include <algorithm>
-#include <cmath>
-
-#include "compiler/QUARVELv2.h"
-#include "documents/modMain.h"
-#include "link/DownloadProgram.h"
-#include "link/modMainDelay.h"
-#include "link/vxIO.h"
 #include "platform/CommControl.h"
-#include "platform/Twips.h"
+#include "protocol/LinkSettings.h"
+#include "protocol/modMainDelay.h"
+#include "protocol/vxIO.h"
 
 namespace vxIO {
 
@@ -35,14 +28,8 @@ bool PortIsOpen() {
 
 void Yield() { Pump(QEventLoop::AllEvents); }
 
-// The program name as the controller stores it: the file name of the
-// compiler's Filename in the code page of the program header.
-std::string ProgramNameBytes() {
-    const qvv2::QUARVELv2& basic = modMain::Basic();
-    std::u16string name = basic.Filename;
-    const size_t cut = name.find_last_of(u"\\/");
-    if (cut != std::u16string::npos) name = name.substr(cut + 1);
-    return qvv2::ToAnsi(name, basic.CodePage.empty() ? qvv2::SystemCodePage() : basic.CodePage);
+void Report(const Progress& progress, int32_t done, int32_t total) {
+    if (progress) progress(done, total);
 }
 
 // Name byte at position p (1-based); positions past the name are blanks.
@@ -88,27 +75,18 @@ void FillBlock(QByteArray& block, const std::vector<uint8_t>& work, int32_t n, i
 
 }  // namespace
 
-void SetProgressWidth(QWidget* shape, int32_t fullWidth, int32_t done, int32_t total) {
-    if (!shape || total <= 0) return;
-    const double twips = std::floor(double(done) / double(total) * double(fullWidth));
-    const int pixels = std::max(0, platform::TwipsToPixels(twips));
-    shape->resize(pixels, shape->height());
-}
-
-bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variables, int32_t fullWidth,
-                  QWidget* shapeA, QWidget* shapeB) {
+bool DownloadFast(const std::vector<uint8_t>& image, int32_t n, int16_t variables, const std::string& programName,
+                  const Progress& progress) {
     const Exchange exchange;
     if (!exchange) return false;
     CommError = 0;
     const int16_t type = modMain::ControllerType;
     if (!Serial() || !map::TypeOf(type).fastDownload) return false;
-    const bool ok = DownloadFastSerial(image, n, variables, fullWidth, shapeA, shapeB);
-    if (CommError != 0) ShowCommError(CommError);
-    return ok;
+    return DownloadFastSerial(image, n, variables, programName, progress);
 }
 
-bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*variables*/, int32_t fullWidth,
-                        QWidget* shapeA, QWidget* shapeB) {
+bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*variables*/,
+                        const std::string& programName, const Progress& progress) {
     // The whole transfer is one exchange: the port closes and reopens at the
     // new speed in its middle, and nothing else may use the line meanwhile.
     const Exchange exchange;
@@ -142,7 +120,7 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
     // A name with anything but blanks past its 12th byte is long: header
     // byte 0 becomes 255, header bytes 1..7 take name bytes 1..7 and the
     // EEPROM takes name bytes 8..15.
-    const std::string name = ProgramNameBytes();
+    const std::string& name = programName;
     bool longName = false;
     for (size_t p = 13; p <= 32; ++p)
         if (NameByte(name, p) != 0x20) longName = true;
@@ -189,8 +167,7 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
     SendByte(HighByte(n));
     if (CommError != 0) return t.Fail();
 
-    SetProgressWidth(shapeA, fullWidth, 0, 1);
-    SetProgressWidth(shapeB, fullWidth, 0, 1);
+    Report(progress, 0, 1);
 
     const int32_t blocks = (n - 1) / kBlockBytes + 1;
     // Each block is made ready before it is asked for, so that it goes out
@@ -218,16 +195,14 @@ bool DownloadFastSerial(const std::vector<uint8_t>& image, int32_t n, int16_t /*
             CommError = kErrPort;
             return t.Fail();
         }
-        SetProgressWidth(shapeA, fullWidth, k, blocks + 2);
-        SetProgressWidth(shapeB, fullWidth, k, blocks + 2);
+        Report(progress, k, blocks + 2);
         if (k < blocks) FillBlock(block, work, n, k + 1);
     }
 
     if (PortIsOpen()) CloseComm();
     modMain::Delay(100);
     if (port) (void)port->setSettings(t.savedSettings);
-    SetProgressWidth(shapeA, fullWidth, 1, 1);
-    SetProgressWidth(shapeB, fullWidth, 1, 1);
+    Report(progress, 1, 1);
     if (PortIsOpen()) CloseComm();
     return true;
 }
