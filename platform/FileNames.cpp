@@ -96,17 +96,31 @@ QString DisplayFileName(const QString& name) {
     return out;
 }
 
+namespace {
+
+// Calls `take` with the bytes of each name in the folder held as `folder`
+// (its own "." and ".." left out), in the order the system lists them.
+template <typename Take>
+void ForEachName(const QByteArray& folder, Take take) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray bytes(entry->d_name);
+        if (bytes != "." && bytes != "..") take(bytes);
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
 std::vector<FolderEntry> ReadFolder(const QString& folder) {
     std::vector<FolderEntry> entries;
     QByteArray prefix = EncodeFileName(folder);
-    DIR* dir = ::opendir(prefix.constData());
-    if (!dir) return entries;
     if (!prefix.endsWith('/')) prefix += '/';
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray bytes(entry->d_name);
-        if (bytes.startsWith('.')) continue;
+    ForEachName(EncodeFileName(folder), [&](const QByteArray& bytes) {
+        if (bytes.startsWith('.')) return;
         struct stat st {};
-        if (::stat((prefix + bytes).constData(), &st) != 0) continue;
+        if (::stat((prefix + bytes).constData(), &st) != 0) return;
         FolderEntry e;
         e.name = DecodeFileName(bytes);
         e.isFile = S_ISREG(st.st_mode);
@@ -114,21 +128,13 @@ std::vector<FolderEntry> ReadFolder(const QString& folder) {
         e.size = static_cast<int64_t>(st.st_size);
         e.modifiedMs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
         entries.push_back(std::move(e));
-    }
-    ::closedir(dir);
+    });
     return entries;
 }
 
 QStringList ListFolder(const QString& folder) {
     QStringList names;
-    DIR* dir = ::opendir(EncodeFileName(folder).constData());
-    if (!dir) return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray bytes(entry->d_name);
-        if (bytes == "." || bytes == "..") continue;
-        names << DecodeFileName(bytes);
-    }
-    ::closedir(dir);
+    ForEachName(EncodeFileName(folder), [&](const QByteArray& bytes) { names << DecodeFileName(bytes); });
     return names;
 }
 
