@@ -30,8 +30,10 @@ void LiveMoves::Send() {
         if (retry_.interval() > 0) retry_.start();
         return;
     }
-    // The sender may close or delete the window, and this queue with it.
+    // The sender may close or delete the window, and this queue with it:
+    // the round calls its own copy of the sender, which outlives the queue.
     const QPointer<LiveMoves> alive(this);
+    const Sender send = send_;
     bool linkWorked = true;
     for (const Kind kind : {Kind::Switch, Kind::Move}) {
         auto& waiting = waiting_[static_cast<size_t>(kind)];
@@ -39,7 +41,7 @@ void LiveMoves::Send() {
             const int16_t value = *waiting[static_cast<size_t>(servo)];
             waiting[static_cast<size_t>(servo)].reset();
             after_[static_cast<size_t>(kind)] = (servo + 1) % servos_;
-            linkWorked = send_(kind, servo, value);
+            linkWorked = send(kind, servo, value);
             if (!alive) return;
         }
     }
