@@ -49,8 +49,10 @@ void LiveMoves::Round(std::optional<Item> only) {
     // A frame broke off not long ago: the controller may still take bytes
     // as its rest.
     if (HoldForQuietLine()) return;
-    // The sender may close or delete the window, and this queue with it.
+    // The sender may close or delete the window, and this queue with it:
+    // the round calls its own copy of the sender, which outlives the queue.
     const QPointer<LiveMoves> alive(this);
+    const Sender send = send_;
     // Whether this round only tries again what a failed one left.
     const bool again = kept_;
     bool linkWorked = true;
@@ -70,7 +72,7 @@ void LiveMoves::Round(std::optional<Item> only) {
             const int16_t value = *waiting[static_cast<size_t>(servo)];
             waiting[static_cast<size_t>(servo)].reset();
             after_[static_cast<size_t>(kind)] = (servo + 1) % servos_;
-            linkWorked = send_(kind, servo, value);
+            linkWorked = send(kind, servo, value);
             if (!alive) return;
             if (!linkWorked) {
                 Failed(kind, servo, value, again);
