@@ -21,23 +21,13 @@
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
+// The access code type and the image limit belong to the update itself.
+#include "protocol/FirmwareUpdate.h"
+
 namespace Firmware {
-
-// The update numbers its blocks of 256 bytes with one byte, and 255 is its
-// end marker: blocks 0 to 254 carry at most 65,280 bytes.
-inline constexpr int32_t kMaxImageBytes = 255 * 256;
-
-struct AccessCode {
-    std::array<uint8_t, 5> WakeUp{};
-    std::array<uint8_t, 5> WakeUpReply{};
-    uint8_t Prompt = 0;
-    std::array<uint8_t, 7> Start{};
-    std::array<uint8_t, 5> Acknowledge{};
-};
 
 enum class Problem {
     None,

@@ -1,8 +1,6 @@
 #include "link/frmRun.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,7 +19,6 @@
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
 #include "link/vxIO.h"
-#include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 #include "platform/UiLanguage.h"
@@ -66,12 +63,6 @@ QString FileNameOf(const std::u16string& path) {
     const QString p = QString::fromStdU16String(path);
     const int cut = std::max(p.lastIndexOf(QLatin1Char('\\')), p.lastIndexOf(QLatin1Char('/')));
     return cut < 0 ? p : p.mid(cut + 1);
-}
-
-platform::CommControl* Port() { return vxIO::Link().Comm; }
-
-QByteArray Raw(const uint8_t* bytes, size_t count) {
-    return QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count));
 }
 
 }  // namespace
@@ -159,9 +150,6 @@ frmRun::frmRun(QWidget* owner) : QDialog(owner) {
     outer->addLayout(bottom);
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
-    TimeOut.setSingleShot(false);
-    TimeOut.setTimerType(Qt::PreciseTimer);
-    connect(&TimeOut, &QTimer::timeout, this, &frmRun::TimeOut_Timer);
     connect(cmdOK, &QPushButton::clicked, this, &frmRun::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRun::cmdCancel_Click);
 
@@ -170,7 +158,6 @@ frmRun::frmRun(QWidget* owner) : QDialog(owner) {
 }
 
 frmRun::~frmRun() {
-    TimeOut.stop();
     if (g_loaded == this) g_loaded = nullptr;
 }
 
@@ -210,15 +197,6 @@ bool frmRun::IsOldFirmware(uint8_t major, uint8_t minor, int32_t word) {
     case 26: return true;
     default: return false;
     }
-}
-
-int32_t frmRun::LastBlockNumber(int32_t lastIndex) {
-    if (lastIndex < 0) return 0;
-    const int32_t whole = lastIndex / 256;
-    const int32_t rest = lastIndex % 256;
-    if (rest > 128) return whole + 1;
-    if (rest == 128) return whole + (whole & 1);
-    return whole;
 }
 
 void frmRun::cmdOK_Click() {
@@ -315,11 +293,6 @@ void frmRun::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
-void frmRun::TimeOut_Timer() {
-    TimeOut.stop();
-    ReplyTimedOut = true;
-}
-
 void frmRun::DropLateReplies() {
     vxIO::CommError = 0;
     vxIO::OpenComm();
@@ -333,50 +306,7 @@ void frmRun::DropLateReplies() {
     vxIO::CommError = 0;
 }
 
-template <typename Ready>
-bool frmRun::WaitRaw(int ms, Ready ready) {
-    QPointer<platform::CommControl> port = Port();
-    if (!port) return false;
-    ReplyTimedOut = false;
-    TimeOut.setInterval(ms);
-    TimeOut.start();
-    bool ok = false;
-    for (;;) {
-        // Sleeps until data or the time-out arrive.
-        vxIO::Pump(QEventLoop::WaitForMoreEvents);
-        if (ReplyTimedOut) break;
-        if (!port || !port->PortOpen()) break;  // the line went away
-        if (ready()) {
-            ok = true;
-            break;
-        }
-    }
-    TimeOut.stop();
-    return ok;
-}
-
-void frmRun::EndRaw() {
-    bootup_modMain::RawMode = false;
-    vxIO::CloseComm();
-}
-
-bool frmRun::SendFirmwareBlock(int16_t k) {
-    QPointer<platform::CommControl> port = Port();
-    const uint8_t header[2] = {static_cast<uint8_t>(k), 0};
-    if (!port || !port->Output(Raw(header, 2))) return false;
-    uint32_t sum = static_cast<uint32_t>(k) + 0;
-    for (int32_t i = 0; i <= 255; ++i) {
-        vxIO::Pump(QEventLoop::AllEvents);
-        const int32_t p = int32_t(k) * 256 + i;
-        const uint8_t b = (p >= 0 && p <= FirmwareLastIndex && static_cast<size_t>(p) < FirmwareImage.size())
-                              ? FirmwareImage[static_cast<size_t>(p)]
-                              : uint8_t(255);
-        sum += b;
-        BlockFrame[static_cast<size_t>(i)] = (i % 2 == 0) ? static_cast<uint8_t>(b ^ static_cast<uint8_t>(k)) : b;
-    }
-    BlockFrame[256] = static_cast<uint8_t>(sum % 256);
-    return port && port->Output(Raw(BlockFrame.data(), BlockFrame.size()));
-}
+bool frmRun::SendFirmwareBlock(int16_t k) { return vxIO::SendFirmwareBlock(FirmwareImage, k, BlockFrame); }
 
 void frmRun::UpdateFirmware() {
     UpdateSucceeded = false;
@@ -390,92 +320,18 @@ void frmRun::UpdateFirmware() {
         explicit Running(bool& f) : flag(f) { flag = true; }
         ~Running() { flag = false; }
     } running(updating_);
-    const Firmware::AccessCode& code = FirmwarePackage.Code;
-    QPointer<platform::CommControl> port = Port();
-    if (!port) return;
 
-    vxIO::OpenComm();
-    if (vxIO::CommError != 0) {
-        vxIO::ShowCommError(vxIO::CommError);
-        return;
-    }
-
-    // Wake-up: each byte written as it is, each reply taken by the link's
-    // normal reply wait.
-    for (size_t i = 0; i < code.WakeUp.size(); ++i) {
-        if (!port || !port->Output(Raw(&code.WakeUp[i], 1))) {
-            vxIO::CommError = vxIO::kErrPort;
-            vxIO::ShowCommError(vxIO::CommError);
-            return;
-        }
-        const uint8_t reply = vxIO::ReceiveByte();
-        if (vxIO::CommError != 0) {
-            vxIO::ShowCommError(vxIO::CommError);
-            return;
-        }
-        if (reply != code.WakeUpReply[i]) {
-            vxIO::CloseComm();
-            return;
-        }
-    }
-
-    const QByteArray start = Raw(code.Start.data(), code.Start.size());
-    modMain::Delay(100);
-
-    // From here on this routine reads the port itself.
-    bootup_modMain::RawMode = true;
-
-    // The boot loader's prompt, answered at once with the start sequence.
-    bool prompted = false;
-    bool written = true;
-    const bool gotPrompt = WaitRaw(PromptWaitMs, [&] {
-        if (port->InBufferCount() < 1) return false;
-        const QByteArray waiting = port->Input();
-        if (!waiting.contains(static_cast<char>(code.Prompt))) return false;
-        prompted = true;
-        written = port->Output(start);
-        return true;
-    });
-    if (!gotPrompt || !prompted || !written) {
-        EndRaw();
-        return;
-    }
-
-    // The acknowledgement: exactly five bytes.
-    QByteArray ack;
-    const bool gotAck = WaitRaw(ReplyWaitMs, [&] {
-        if (port->InBufferCount() != 5) return false;
-        ack = port->Input();
-        return true;
-    });
-    if (!gotAck || ack != Raw(code.Acknowledge.data(), code.Acknowledge.size())) {
-        EndRaw();
-        return;
-    }
-
-    const int32_t last = LastBlockNumber(FirmwareLastIndex);
+    // The download bar follows the blocks the boot loader took.
+    QPointer<QFrame> bar = ShpDownloadState;
     const int32_t fullWidth = static_cast<int32_t>(platform::PixelsToTwips(ShpDownBack->width()));
-    vxIO::SetProgressWidth(ShpDownloadState, fullWidth, 0, last);
-
-    for (int32_t k = 0;; ++k) {
-        vxIO::Pump(QEventLoop::AllEvents);
-        if (!port) break;
-        if (k >= 255 || k > last) {
-            const uint8_t endMarker[2] = {255, 0};
-            if (port->Output(Raw(endMarker, 2))) UpdateSucceeded = true;
-            break;
-        }
-        if (!SendFirmwareBlock(static_cast<int16_t>(k))) break;
-        QByteArray reply;
-        const bool answered = WaitRaw(ReplyWaitMs, [&] {
-            if (port->InBufferCount() < 1) return false;
-            reply = port->Input();
-            return !reply.isEmpty();
-        });
-        if (!answered || reply.at(0) != '!') break;
-        vxIO::SetProgressWidth(ShpDownloadState, fullWidth, k, last);
-    }
-
-    EndRaw();
-    if (UpdateSucceeded) modMain::Delay(2000);
+    vxIO::FirmwareWaits waits;
+    waits.PromptMs = PromptWaitMs;
+    waits.ReplyMs = ReplyWaitMs;
+    UpdateSucceeded = vxIO::UpdateFirmware(
+        FirmwareImage, FirmwarePackage.Code, waits,
+        [&](int32_t done, int32_t total) { vxIO::SetProgressWidth(bar.data(), fullWidth, done, total); });
+    // A boot loader that answered wrong ends the update without a word; the
+    // download follows as always.
+    if (!UpdateSucceeded && vxIO::CommError != 0 && vxIO::CommError != vxIO::kErrBootLoader)
+        vxIO::ShowCommError(vxIO::CommError);
 }

@@ -6,17 +6,14 @@
 // on a slow controller is followed by a pause in which its late reply
 // arrives and is dropped, so that the download does not take it for an echo.
 //
-// The firmware update talks to the controller's boot loader over the serial
-// port in raw mode: a wake-up exchange of five bytes, a prompt, a seven-byte
-// start sequence, a five-byte acknowledgement, then the image in numbered
-// blocks of 256 bytes (even bytes XORed with the block number) with a sum,
-// each answered by "!", and the end marker {255, 0}.
+// The firmware update's exchange with the controller's boot loader is the
+// protocol's (protocol/FirmwareUpdate.h); this window asks first, shows the
+// error box for a link failure and moves its download bar with the
+// update's progress.
 #pragma once
 
 #include <QDialog>
-#include <QTimer>
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -47,14 +44,13 @@ public:
     QLabel* lblCompileMsg = nullptr;  // "[Total n Bytes] is created."
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
-    QGroupBox* FrameDown = nullptr;   // " Download Status ", hidden until OK
-    QLabel* Label2 = nullptr;         // "Download :"
-    QFrame* ShpDownBack = nullptr;    // track of the download bar (its width is the full length)
+    QGroupBox* FrameDown = nullptr;  // " Download Status ", hidden until OK
+    QLabel* Label2 = nullptr;        // "Download :"
+    QFrame* ShpDownBack = nullptr;   // track of the download bar (its width is the full length)
     QFrame* ShpDownloadState = nullptr;
-    QLabel* Label3 = nullptr;         // "Verify :"
+    QLabel* Label3 = nullptr;  // "Verify :"
     QFrame* ShpVeriBack = nullptr;
     QFrame* ShpCodeVerifyState = nullptr;
-    QTimer TimeOut;                   // reply time-out of the firmware update
 
     // The firmware image (indexes 0..FirmwareLastIndex; -1 when there is
     // none) and the boot loader's access code, with the reason when they are
@@ -62,14 +58,14 @@ public:
     std::vector<uint8_t> FirmwareImage;
     int32_t FirmwareLastIndex = -1;
     Firmware::Package FirmwarePackage;
-    // The block being sent: 256 coded data bytes and the checksum.
-    std::array<uint8_t, 257> BlockFrame{};
-    bool ReplyTimedOut = false;
+    // The block SendFirmwareBlock sent last: 256 coded data bytes and the
+    // checksum.
+    vxIO::FirmwareBlock BlockFrame{};
     bool UpdateSucceeded = false;
     // Waits of the update, milliseconds: for the boot loader's prompt, and
     // for its acknowledgement and each block's reply.
-    int PromptWaitMs = 10000;
-    int ReplyWaitMs = 3000;
+    int PromptWaitMs = vxIO::kFirmwarePromptWaitMs;
+    int ReplyWaitMs = vxIO::kFirmwareReplyWaitMs;
     // How long a version check that gave up waits for its reply still to
     // arrive, so that the reply is dropped before the download starts: a slow
     // controller answers up to 3 s after the request.
@@ -79,13 +75,14 @@ public:
     void LoadFirmwareImage();
     void cmdOK_Click();
     void cmdCancel_Click();
-    // The firmware update; leaves UpdateSucceeded set on success and the port
-    // closed and raw mode off in every case.
+    // The firmware update of FirmwareImage (vxIO::UpdateFirmware with this
+    // window's waits); leaves UpdateSucceeded set on success and the port
+    // closed and raw mode off in every case.  A link failure shows the error
+    // box; a boot loader that answers wrong ends the update quietly.
     void UpdateFirmware();
-    // Writes the header and the body of block k (0..254); false when a write
-    // failed.
+    // Writes the header and the body of block k (0..254) of FirmwareImage,
+    // coded into BlockFrame; false when a write failed.
     bool SendFirmwareBlock(int16_t k);
-    void TimeOut_Timer();
     // Opens the port, lets late reply bytes arrive for LateReplySettleMs,
     // drops them and closes the port again; CommError ends at 0.
     void DropLateReplies();
@@ -93,9 +90,9 @@ public:
     // Whether a controller of this firmware kind 2 counts as old: versions
     // 2.4, 2.5 and 2.6, and 2.3 with the firmware word 3529.
     static bool IsOldFirmware(uint8_t major, uint8_t minor, int32_t word);
-    // Number of the last block for an image whose last index is lastIndex:
-    // lastIndex / 256 rounded to the nearest whole number, a half to even.
-    static int32_t LastBlockNumber(int32_t lastIndex);
+    // Number of the last block for an image whose last index is lastIndex
+    // (vxIO::LastFirmwareBlock).
+    static int32_t LastBlockNumber(int32_t lastIndex) { return vxIO::LastFirmwareBlock(lastIndex); }
     // Whether OK is running (the window cannot be closed meanwhile).
     bool Busy() const { return busy_; }
     // Whether the firmware update is running.
@@ -119,12 +116,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Waits with the window's time-out until ready() holds; false on
-    // time-out or when the port went away.
-    template <typename Ready>
-    bool WaitRaw(int ms, Ready ready);
-    void EndRaw();
-
     bool busy_ = false;
     bool updating_ = false;
     bool closeAsked_ = false;

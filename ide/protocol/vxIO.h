@@ -2,7 +2,8 @@
 //
 // This folder is the controller protocol: the byte link, the command set,
 // the controller information read-out, the fast download, the firmware
-// version check and the link's waits.  It shows nothing and asks nothing: an
+// version check, the firmware update through the boot loader
+// (protocol/FirmwareUpdate.h) and the link's waits.  It shows nothing and asks nothing: an
 // operation returns its result and leaves its failure's code in CommError;
 // the windows above it show the boxes and the progress (link/vxIO.h holds
 // the error box, ShowCommError).  It builds on Qt Core, Qt SerialPort, the
