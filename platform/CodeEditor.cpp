@@ -77,16 +77,6 @@ constexpr int kBookmarkMarker = 1;
 constexpr int kHighlightMarker = 2;
 constexpr int kStyleCount = 7;  // tsText .. tsScope
 
-// The length of a text in UTF-8, the editor's encoding.
-qsizetype Utf8Length(QStringView text) {
-    qsizetype n = text.size();
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80) n += u >= 0x800 && !QChar::isSurrogate(u) ? 2 : 1;
-    }
-    return n;
-}
-
 bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // How many bytes the UTF-8 texts a and b have in common at their starts
@@ -276,12 +266,14 @@ void CodeEditor::ReplaceAllLines(const QStringList& texts, const std::vector<int
         line.truncate(end - line.constData());
     };
 
-    // Room for the whole new text before it goes in, so that the editor's
-    // buffers do not grow step by step through many copies.
+    // Room before the new text goes in, so that the editor's buffers do not
+    // grow step by step through many copies: the present text and every
+    // blank put in front (as much as a new indentation of the same lines
+    // needs at most).
     const long length = SendScintilla(SCI_GETLENGTH);
-    qsizetype newLength = 2 * (want - 1);
-    for (qsizetype i = 0; i < want; ++i) newLength += blanksOf(i) + Utf8Length(lines.at(i));
-    if (newLength > length) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(newLength) + 1);
+    qsizetype grown = length;
+    for (qsizetype i = 0; i < want; ++i) grown += blanksOf(i);
+    if (grown > length) SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(grown) + 1);
 
     // The component gathers the markers (bookmarks, the highlight) of the
     // lines that an edit removes on the line before, and a run removes and
@@ -309,52 +301,77 @@ void CodeEditor::ReplaceAllLines(const QStringList& texts, const std::vector<int
     constexpr qsizetype kRunBytes = 64 * 1024;
     constexpr qsizetype kKeptBytes = 1024;  // the most bytes of kept lines a run goes on over
     QByteArray run;
-    long runStart = -1;          // the old bytes the run replaces: from here
-    long runLastLineEnd = 0;     // to the end of its last changed line,
+    long runStart = -1;           // the old bytes the run replaces: from here
+    long runLastLineEnd = 0;      // to the end of its last changed line,
     qsizetype runLastSuffix = 0;  // less what that line keeps at its end
-    qsizetype runChanged = 0;    // the run's bytes up to its last changed line
-    qsizetype runLineEnds = 0;   // the line ends inside the run's texts
-    qsizetype added = 0;         // lines that texts holding line ends added so far
-    const auto replaceRun = [&]() {
-        if (runStart < 0) return;
+    qsizetype runChanged = 0;     // the run's bytes up to its last changed line
+    qsizetype runLineEnds = 0;    // the line ends inside the run's texts
+    qsizetype added = 0;          // lines that texts holding line ends added so far
+    // The present text from `restStart` on, in one piece: the editor's gap
+    // lies before it, where the last replacement ended.  The lines are read
+    // from it as the editor splits them: at CR LF, a lone CR, a lone LF.
+    long docLength = length;
+    long restStart = 0;
+    const char* rest = reinterpret_cast<const char*>(static_cast<intptr_t>(SendScintilla(SCI_GETCHARACTERPOINTER)));
+    // Replaces the run; the bytes after it move by what it changed the
+    // length by, which it returns, and `rest` is to be read again.
+    bool replaced = false;
+    const auto replaceRun = [&]() -> long {
+        if (runStart < 0) return 0;
         run.truncate(runChanged - runLastSuffix);
-        SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(runStart), runLastLineEnd - static_cast<long>(runLastSuffix));
+        const long to = runLastLineEnd - static_cast<long>(runLastSuffix);
+        SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(runStart), to);
         SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(run.size()), run.constData());
+        const long moved = static_cast<long>(run.size()) - (to - runStart);
+        docLength += moved;
         run.resize(0);
         runStart = -1;
         added += runLineEnds;
         runLineEnds = 0;
-        edited = true;
+        edited = replaced = true;
+        return moved;
     };
     const qsizetype common = std::min(want, have);
+    long start = 0;  // where the present line i starts
     for (qsizetype i = 0; i < common; ++i) {
         build(i);
-        const unsigned long at = static_cast<unsigned long>(i + added);
-        const long start = SendScintilla(SCI_POSITIONFROMLINE, at);
-        const long end = SendScintilla(SCI_GETLINEENDPOSITION, at);
-        const char* old = reinterpret_cast<const char*>(
-            static_cast<intptr_t>(SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), end - start)));
+        const char* old = rest + (start - restStart);
+        long end = start;
+        while (end < docLength && rest[end - restStart] != '\r' && rest[end - restStart] != '\n') ++end;
+        long next = end;  // where the next line starts
+        if (next < docLength)
+            next += rest[next - restStart] == '\r' && next + 1 < docLength && rest[next + 1 - restStart] == '\n' ? 2 : 1;
         qsizetype prefix = 0, suffix = 0;
         CommonEnds(old, end - start, line.constData(), line.size(), prefix, suffix);
-        const bool same = prefix == end - start && prefix == line.size();
-        if (runStart < 0) {
-            if (same) continue;
-            runStart = start + static_cast<long>(prefix);
-            run.append(line.constData() + prefix, line.size() - prefix);
-        } else {
-            run += "\r\n";
-            run += line;
-            if (same) {
-                // Kept inside the run only while a changed line follows soon.
-                if (run.size() - runChanged > kKeptBytes) replaceRun();
-                continue;
+        long moved = 0;
+        if (prefix == end - start && prefix == line.size()) {
+            // Kept inside a run only while a changed line follows soon.
+            if (runStart >= 0) {
+                run += "\r\n";
+                run += line;
+                if (run.size() - runChanged > kKeptBytes) moved = replaceRun();
             }
+        } else {
+            if (runStart < 0) {
+                runStart = start + static_cast<long>(prefix);
+                run.append(line.constData() + prefix, line.size() - prefix);
+            } else {
+                run += "\r\n";
+                run += line;
+            }
+            runChanged = run.size();
+            runLastLineEnd = end;
+            runLastSuffix = suffix;
+            runLineEnds += innerLineEnds;
+            if (run.size() >= kRunBytes) moved = replaceRun();
         }
-        runChanged = run.size();
-        runLastLineEnd = end;
-        runLastSuffix = suffix;
-        runLineEnds += innerLineEnds;
-        if (run.size() >= kRunBytes) replaceRun();
+        start = next + moved;
+        if (replaced) {
+            replaced = false;
+            restStart = start;
+            rest = reinterpret_cast<const char*>(static_cast<intptr_t>(
+                SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), docLength - start)));
+        }
     }
     replaceRun();
 
