@@ -83,12 +83,15 @@ bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 // and then, in what is left of the shorter, at their ends; each part ends on
 // a character boundary.
 void CommonEnds(const char* a, qsizetype na, const char* b, qsizetype nb, qsizetype& prefix, qsizetype& suffix) {
+    // Eight bytes at a time while they match, then byte by byte.
     const qsizetype n = std::min(na, nb);
     prefix = 0;
+    while (prefix + 8 <= n && std::memcmp(a + prefix, b + prefix, 8) == 0) prefix += 8;
     while (prefix < n && a[prefix] == b[prefix]) ++prefix;
     while (prefix > 0 && ((prefix < na && IsUtf8Continuation(a[prefix])) || (prefix < nb && IsUtf8Continuation(b[prefix]))))
         --prefix;
     suffix = 0;
+    while (suffix + 8 <= n - prefix && std::memcmp(a + na - suffix - 8, b + nb - suffix - 8, 8) == 0) suffix += 8;
     while (suffix < n - prefix && a[na - 1 - suffix] == b[nb - 1 - suffix]) ++suffix;
     while (suffix > 0 && IsUtf8Continuation(a[na - suffix])) --suffix;
 }
