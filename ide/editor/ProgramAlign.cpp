@@ -61,7 +61,7 @@ int32_t IndentCap(const std::vector<int32_t>& levels, int64_t budget) {
     return cap;
 }
 
-Layout Lay(const QStringList& lines, const Progress& progress) {
+Layout LayOut(const QStringList& lines, const Progress& progress) {
     Layout layout;
     layout.Text.reserve(lines.size());
     int32_t level = 0;
@@ -134,7 +134,7 @@ Layout Lay(const QStringList& lines, const Progress& progress) {
 }
 
 Result Align(const QStringList& lines, const Progress& progress) {
-    Layout layout = Lay(lines, progress);
+    Layout layout = LayOut(lines, progress);
     Result result;
     result.Lines = std::move(layout.Text);
     for (qsizetype i = 0; i < result.Lines.size(); ++i) {

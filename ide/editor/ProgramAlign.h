@@ -67,7 +67,7 @@ using Progress = std::function<void(int32_t line, int32_t count)>;
 
 // Aligns the lines of a program.  Splitting a line into words may hand
 // control to the event queue (modMain::TokenizeLine).
-Layout Lay(const QStringList& lines, const Progress& progress = {});
+Layout LayOut(const QStringList& lines, const Progress& progress = {});
 
 // The same with each line's indentation put in front of it.
 Result Align(const QStringList& lines, const Progress& progress = {});

@@ -101,7 +101,7 @@ void frmAlignWait::AlignProgram() {
     }
 
     QPointer<QProgressBar> bar = pb;
-    const ProgramAlign::Layout layout = ProgramAlign::Lay(rt->Lines(), [bar](int32_t line, int32_t lineCount) {
+    const ProgramAlign::Layout layout = ProgramAlign::LayOut(rt->Lines(), [bar](int32_t line, int32_t lineCount) {
         if (bar) bar->setValue(ProgramAlign::ProgressPercent(line, lineCount));
     });
 
