@@ -6,10 +6,15 @@
 // is unique.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 #include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "documents/Files.h"
 
 // `lines` lines made of `block` over and over, CR LF between them; "%1" in a
 // line stands for the number of the block it is in, so labels stay unique.
@@ -48,4 +53,16 @@ inline QString BenchProgram(int lines) {
         "    RETURN",
     };
     return RepeatBlock(kBlock, lines) + QStringLiteral("\r\n");
+}
+
+// Writes `text` to `path` in code page 949, as the program stores a file in
+// the Korean interface language; its size in bytes, or -1.
+inline qsizetype WriteProgramFile(const QString& text, const std::string& path) {
+    QByteArray bytes;
+    if (!modApp::EncodeFileText(text, "CP949", bytes, nullptr)) return -1;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return -1;
+    const bool ok = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f) ==
+                    static_cast<size_t>(bytes.size());
+    return std::fclose(f) == 0 && ok ? bytes.size() : -1;
 }

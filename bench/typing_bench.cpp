@@ -24,7 +24,6 @@
 #include <QTest>
 
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,27 +35,15 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "BenchProgram.h"
 #include "documents/Documents.h"
-#include "documents/Files.h"
 #include "documents/modApp.h"
 #include "editor/frmDoc.h"
 #include "mainwindow/ProgramStart.h"
 #include "mainwindow/frmMain.h"
 
 namespace {
-
-double CpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-double WallMs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
 
 // What is typed in each round: 200 characters, with line breaks, a label,
 // MOVE lines (Space after MOVE asks for a code tip), a loop and a Korean
@@ -143,15 +130,7 @@ double Median(std::vector<double> v) {
 
 // Writes the program of `lines` lines in code page 949; its size in bytes,
 // or -1.
-qsizetype WriteProgram(int lines, const std::string& path) {
-    QByteArray bytes;
-    if (!modApp::EncodeFileText(BenchProgram(lines), "CP949", bytes, nullptr)) return -1;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return -1;
-    const bool ok = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f) ==
-                    static_cast<size_t>(bytes.size());
-    return std::fclose(f) == 0 && ok ? bytes.size() : -1;
-}
+qsizetype WriteProgram(int lines, const std::string& path) { return WriteProgramFile(BenchProgram(lines), path); }
 
 bool RunSize(const char* self, int lines, int rounds) {
     char home[] = "/tmp/typing_bench-XXXXXX";

@@ -32,6 +32,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -148,6 +149,18 @@ public:
     int32_t LineCount() const;
     // Text of a line without its line end; empty for a line that does not exist.
     QString LineText(int32_t line) const;
+    // The text of every line, without the line ends, read in one pass.
+    QStringList Lines() const;
+    // The whole text becomes `texts` as lines: line i is blanks[i] blanks
+    // (none where `blanks` has no entry or a negative one) followed by
+    // texts[i], with CR LF between the lines (an empty list is one empty
+    // line).  One edit, which one undo takes back whole, and one Change
+    // event; but only the stretches that differ from the present text are
+    // written, and nothing at all (no undo step, no event) when nothing
+    // differs.  The lines keep their bookmarks, unless a text brings line
+    // ends of its own.  Afterwards the caret stands at the start of the
+    // text, nothing selected.
+    void ReplaceAllLines(const QStringList& texts, const std::vector<int32_t>& blanks);
     // Remove a line (its line end included); then InsertLineAt puts a new
     // line before line n (at the end when n is the line count).  Together
     // they replace a line.  Lines out of range are ignored.

@@ -10,7 +10,10 @@ namespace modMain {
 void TokenizeLine(QString& line, QString& comment) {
     // The words are gathered locally and published at the end, so an event
     // handler that runs during a yield never sees a half-built list.
-    std::vector<QString> tokens{QString()};
+    // Room for the words of a common line at once, not one more at a time.
+    std::vector<QString> tokens;
+    tokens.reserve(16);
+    tokens.emplace_back();
     QString pending;
     comment.clear();
 

@@ -61,13 +61,13 @@ int32_t IndentCap(const std::vector<int32_t>& levels, int64_t budget) {
     return cap;
 }
 
-Result Align(const QStringList& lines, const Progress& progress) {
-    Result result;
-    result.Lines.reserve(lines.size());
+Layout LayOut(const QStringList& lines, const Progress& progress) {
+    Layout layout;
+    layout.Text.reserve(lines.size());
     int32_t level = 0;
     const int32_t count = static_cast<int32_t>(lines.size());
     // The level each line is written at, -1 for a line written flush left;
-    // the indentation goes in front once all levels are known.
+    // the indentation is decided once all levels are known.
     std::vector<int32_t> at;
     at.reserve(static_cast<size_t>(count));
 
@@ -77,7 +77,7 @@ Result Align(const QStringList& lines, const Progress& progress) {
 
         if (text.isEmpty()) {
             // A line of white space only becomes empty, whatever the level.
-            result.Lines << QString();
+            layout.Text << QString();
             at.push_back(-1);
             if (progress) progress(i, count);
             continue;
@@ -100,7 +100,7 @@ Result Align(const QStringList& lines, const Progress& progress) {
                 // the comment when there is one.
                 flush = true;
                 written = comment.isEmpty() ? tokens[1] : tokens[1] + u' ' + comment;
-                result.Labels.push_back({tokens[1].chopped(1), i});
+                layout.Labels.push_back({tokens[1].chopped(1), i});
                 if (level == 0) level = 1;
             } else if (n == 1) {
                 closes = Is(first, u"ELSE", u"아니면") || Is(first, u"NEXT", u"다음") || Is(first, u"ENDIF", u"만약끝");
@@ -117,7 +117,7 @@ Result Align(const QStringList& lines, const Progress& progress) {
         }
 
         if (closes) level = std::max<int32_t>(level - 1, 0);
-        result.Lines << written;
+        layout.Text << written;
         at.push_back(flush ? -1 : level);
         if (opens) ++level;
         if (progress) progress(i, count);
@@ -128,10 +128,20 @@ Result Align(const QStringList& lines, const Progress& progress) {
     for (const int32_t l : at)
         if (l > 0) indented.push_back(l);
     const int32_t cap = IndentCap(indented, kIndentBudget);
+    layout.Blanks.reserve(at.size());
+    for (const int32_t l : at) layout.Blanks.push_back(std::max(cap < 0 ? l : std::min(l, cap), 0) * 4);
+    return layout;
+}
+
+Result Align(const QStringList& lines, const Progress& progress) {
+    Layout layout = LayOut(lines, progress);
+    Result result;
+    result.Lines = std::move(layout.Text);
     for (qsizetype i = 0; i < result.Lines.size(); ++i) {
-        const int32_t l = cap < 0 ? at[static_cast<size_t>(i)] : std::min(at[static_cast<size_t>(i)], cap);
-        if (l > 0) result.Lines[i].prepend(QString(qsizetype(l) * 4, u' '));
+        const int32_t blanks = layout.Blanks[static_cast<size_t>(i)];
+        if (blanks > 0) result.Lines[i].prepend(QString(blanks, u' '));
     }
+    result.Labels = std::move(layout.Labels);
     return result;
 }
 

@@ -51,11 +51,25 @@ struct Result {
     std::vector<Label> Labels;
 };
 
+// The aligned program with each line's indentation kept apart from its
+// text: line i is Blanks[i] blanks followed by Text[i].  A deeply nested
+// program is mostly indentation, so the editor takes it in this form
+// (CodeEditor::ReplaceAllLines) and writes the blanks itself, without a
+// copy of the whole aligned text.
+struct Layout {
+    QStringList Text;             // each line without its indentation
+    std::vector<int32_t> Blanks;  // as many as Text
+    std::vector<Label> Labels;
+};
+
 // Called after each line with the 1-based line number and the line count.
 using Progress = std::function<void(int32_t line, int32_t count)>;
 
 // Aligns the lines of a program.  Splitting a line into words may hand
 // control to the event queue (modMain::TokenizeLine).
+Layout LayOut(const QStringList& lines, const Progress& progress = {});
+
+// The same with each line's indentation put in front of it.
 Result Align(const QStringList& lines, const Progress& progress = {});
 
 // The deepest level written when lines indented at `levels` (one entry per

@@ -100,24 +100,17 @@ void frmAlignWait::AlignProgram() {
         nav->ClearLabelList();
     }
 
-    const int32_t count = rt->LineCount();
-    QStringList lines;
-    lines.reserve(count);
-    for (int32_t i = 0; i < count; ++i) lines << rt->LineText(i);
-
     QPointer<QProgressBar> bar = pb;
-    const ProgramAlign::Result result = ProgramAlign::Align(lines, [bar](int32_t line, int32_t lineCount) {
+    const ProgramAlign::Layout layout = ProgramAlign::LayOut(rt->Lines(), [bar](int32_t line, int32_t lineCount) {
         if (bar) bar->setValue(ProgramAlign::ProgressPercent(line, lineCount));
     });
 
     // The words of a line are split with hand-backs to the event queue; the
     // document may have gone meanwhile.
     if (doc) {
-        // The whole text is selected and replaced in one edit, which one
-        // undo takes back (putting a new text would forget the undo history).
-        const int32_t last = rt->LineCount() - 1;
-        rt->SelectRange(0, 0, last, static_cast<int32_t>(rt->LineText(last).size()));
-        rt->ReplaceSelectedText(ProgramAlign::Join(result.Lines));
+        // The aligned text goes to the editor in one edit, which one undo
+        // takes back (putting a new text would forget the undo history).
+        rt->ReplaceAllLines(layout.Text, layout.Blanks);
         rt->SetFirstVisibleLine(firstVisible);
         rt->PutCaret(selection.StartLineNo, selection.StartColNo);
         rt->SetChanged(true);
@@ -129,7 +122,7 @@ void frmAlignWait::AlignProgram() {
     }
 
     if (nav) {
-        for (const ProgramAlign::Label& label : result.Labels) nav->AddLabel(label.Name, label.Line);
+        nav->AddLabels(layout.Labels);
         if (!nav->Picture1->isVisible()) {
             nav->Tbs->setCurrentIndex(1);
             nav->Tbs_Click();

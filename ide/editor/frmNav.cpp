@@ -438,12 +438,23 @@ void frmNav::File1_DblClick() {
 
 // ---- Labels ---------------------------------------------------------------------
 
-void frmNav::AddLabel(const QString& name, int32_t line) {
-    auto* item = new QTreeWidgetItem(Label1, {name, QString::number(line)});
-    // The key is unique: a second label of the same name stays without one.
-    if (labelKeys_.contains(name)) return;
-    labelKeys_.insert(name);
-    item->setData(0, kKeyRole, name);
+void frmNav::AddLabel(const QString& name, int32_t line) { AddLabels({{name, line}}); }
+
+void frmNav::AddLabels(const std::vector<ProgramAlign::Label>& labels) {
+    // The items are made first and go into the list together: the list
+    // then updates itself once, not once a label.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(labels.size()));
+    for (const ProgramAlign::Label& label : labels) {
+        auto* item = new QTreeWidgetItem(QStringList{label.Name, QString::number(label.Line)});
+        // The key is unique: a second label of the same name stays without one.
+        if (!labelKeys_.contains(label.Name)) {
+            labelKeys_.insert(label.Name);
+            item->setData(0, kKeyRole, label.Name);
+        }
+        items << item;
+    }
+    Label1->addTopLevelItems(items);
 }
 
 void frmNav::ClearLabelList() {

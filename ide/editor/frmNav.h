@@ -38,6 +38,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "editor/ProgramAlign.h"
+
 class QAction;
 class QComboBox;
 class QFrame;
@@ -104,6 +106,8 @@ public:
     // Adds a label with its 1-based line number.  A second label of the
     // same name is listed too, without a key.
     void AddLabel(const QString& name, int32_t line);
+    // The same for many labels, in their order, put into the list at once.
+    void AddLabels(const std::vector<ProgramAlign::Label>& labels);
     // Empties the label list and selects the file page.
     void ClearLabels();
     // Empties the label list and its keys, leaving the page as it is.

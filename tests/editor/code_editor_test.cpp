@@ -150,6 +150,103 @@ TEST_F(CodeEditorTest, ReplacesOneLineWithRemoveAndInsert) {
     EXPECT_EQ(e.WholeText(), QStringLiteral("a"));
 }
 
+TEST_F(CodeEditorTest, ReadsEveryLineInOnePass) {
+    CodeEditor e;
+    e.SetWholeText(QStringLiteral("a\r\n반복 I\r\n\r\n  last  "));
+    EXPECT_EQ(e.Lines(), QStringList({"a", "반복 I", "", "  last  "}));
+    e.SetWholeText(QString());
+    EXPECT_EQ(e.Lines(), QStringList({""}));
+}
+
+TEST_F(CodeEditorTest, ReplacesAllLinesAsOneUndoableEdit) {
+    // A long program: every third line stays, the others get blanks in
+    // front; in the middle a stretch of unchanged lines longer than a run
+    // goes on over.  Its new text is larger than one run of replaced bytes.
+    QStringList longBefore, longTexts, longAfter;
+    std::vector<int32_t> longBlanks;
+    for (int i = 0; i < 3000; ++i) {
+        const QString text = QStringLiteral("OUT %1, 1 ' 출력").arg(i);
+        const int blanks = i % 3 == 0 || (i >= 1500 && i < 1600) ? 0 : (i % 7) * 4 + 4;
+        longBefore << text;
+        longTexts << text;
+        longBlanks.push_back(blanks);
+        longAfter << QString(blanks, u' ') + text;
+    }
+    struct Case {
+        const char* name;
+        QString before;
+        QStringList texts;
+        std::vector<int32_t> blanks;
+        QString after;
+    };
+    const Case cases[] = {
+        {"indentation", "FOR I\r\nOUT 1\r\nNEXT", {"FOR I", "OUT 1", "NEXT"}, {0, 4, 0}, "FOR I\r\n    OUT 1\r\nNEXT"},
+        {"blanks and TABs go", "    A  \r\n\tB", {"A", "B"}, {0, 8}, "A\r\n        B"},
+        // Characters that share their first or last bytes in UTF-8
+        // (가 EA B0 80, 밀 EB B0 80).
+        {"Korean", "x가y\r\n가", {"x밀y", "밀"}, {0, 2}, "x밀y\r\n  밀"},
+        {"more lines", "A", {"A", "B", "  C"}, {}, "A\r\nB\r\n  C"},
+        {"fewer lines", "A\r\nB\r\nC", {"X"}, {}, "X"},
+        {"a line that stays between two that change", "a\r\nb\r\nc", {"a", "b", "c"}, {2, 0, 2}, "  a\r\nb\r\n  c"},
+        {"line ends inside a text", "A\r\nB", {"A\nA2\rA3", "B"}, {0, 4}, "A\r\nA2\r\nA3\r\n    B"},
+        {"line ends inside, fewer lines", "A\r\nB\r\nC\r\nD", {"A\nX", "B", "  C"}, {0, 2}, "A\r\nX\r\n  B\r\n  C"},
+        {"no lines", "A\r\nB", {}, {}, ""},
+        {"blanks missing or below zero", "A\r\nB", {"A", " B"}, {-3}, "A\r\n B"},
+        {"long", longBefore.join("\r\n"), longTexts, longBlanks, longAfter.join("\r\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CodeEditor e;
+        e.SetWholeText(c.before);
+        e.EmptyUndoHistory();
+        e.SetChanged(false);
+        e.PutCaret(0, 1);
+        int changes = 0;
+        QObject::connect(&e, &CodeEditor::Change, [&](CodeEditor*) { ++changes; });
+
+        e.ReplaceAllLines(c.texts, c.blanks);
+        EXPECT_EQ(e.WholeText(), c.after);
+        EXPECT_EQ(changes, 1);
+        EXPECT_TRUE(e.Changed());
+        EXPECT_EQ(e.Selection(false), platform::EditorRange{});
+        EXPECT_EQ(e.LineCount(), c.after.count(u'\n') + 1);
+
+        // One undo takes it all back, one redo does it again.
+        e.Undo();
+        EXPECT_EQ(e.WholeText(), c.before);
+        EXPECT_FALSE(e.CanUndo());
+        e.Redo();
+        EXPECT_EQ(e.WholeText(), c.after);
+    }
+
+    // Nothing differs: nothing is written, so there is nothing to undo.
+    CodeEditor e;
+    e.SetWholeText(QStringLiteral("A\r\n    B"));
+    e.EmptyUndoHistory();
+    int changes = 0;
+    QObject::connect(&e, &CodeEditor::Change, [&](CodeEditor*) { ++changes; });
+    e.ReplaceAllLines({"A", "B"}, {0, 4});
+    EXPECT_EQ(e.WholeText(), QStringLiteral("A\r\n    B"));
+    EXPECT_EQ(changes, 0);
+    EXPECT_FALSE(e.CanUndo());
+}
+
+TEST_F(CodeEditorTest, ReplacingAllLinesKeepsBookmarksAndHighlightOnTheirLines) {
+    CodeEditor e;
+    e.SetWholeText(QStringLiteral("FOR I\r\nA\r\nB\r\nC\r\nNEXT\r\nD"));
+    for (const int line : {1, 3, 5}) {
+        e.PutCaret(line, 0);
+        e.RunCommand(platform::cmdToggleBookmark);
+    }
+    e.SetHighlightedLine(2);
+    // Lines 1 to 3 change in one stretch; the last line goes.
+    e.ReplaceAllLines({"FOR I", "A", "B", "C", "NEXT"}, {0, 4, 4, 4, 0});
+    ASSERT_EQ(e.WholeText(), QStringLiteral("FOR I\r\n    A\r\n    B\r\n    C\r\nNEXT"));
+    for (int line = 0; line < 5; ++line) EXPECT_EQ(e.LineHasBookmark(line), line == 1 || line == 3) << line;
+    EXPECT_EQ(e.HighlightedLine(), 2);
+    for (int line = 0; line < 5; ++line) EXPECT_EQ(e.SendScintilla(CodeEditor::SCI_MARKERGET, static_cast<unsigned long>(line)) & 4, line == 2 ? 4 : 0) << line;
+}
+
 TEST_F(CodeEditorTest, CountsColumnsInCharactersAndNormalisesRanges) {
     CodeEditor e;
     e.SetWholeText(QStringLiteral("반복 I = 1\r\n동작 G6A, 100"));

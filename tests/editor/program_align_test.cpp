@@ -349,6 +349,43 @@ TEST_F(AlignWindowTest, OneUndoableEditKeepingViewCaretAndListingLabels) {
     EXPECT_FALSE(doc->rt->CanUndo());
 }
 
+TEST_F(AlignWindowTest, DeepProgramIsOneUndoStepAndKeepsItsBookmarks) {
+    // Loops nested 300 deep around labels and Korean lines, each line
+    // written with blanks of its own: aligned, the text is tens of times
+    // longer than the program.
+    QStringList lines;
+    for (int d = 0; d < 300; ++d) lines << QStringLiteral("  FOR I%1 = 1 TO 2").arg(d);
+    lines << QStringLiteral("L1:   ' 표시") << QStringLiteral("\t출력 1  ") << QStringLiteral("   ");
+    for (int d = 0; d < 300; ++d) lines << QStringLiteral("NEXT I%1").arg(299 - d);
+    const QString original = lines.join("\r\n");
+    const QString aligned = ProgramAlign::Join(ProgramAlign::Align(lines).Lines);
+    modApp::NewDocument();
+    frmDoc* doc = modApp::Docs(1);
+    ASSERT_NE(doc, nullptr);
+    platform::CodeEditor* rt = doc->rt;
+    rt->SetWholeText(original);
+    rt->EmptyUndoHistory();
+    const int bookmarks[] = {0, 150, 301, 599};
+    for (const int line : bookmarks) {
+        rt->PutCaret(line, 0);
+        rt->RunCommand(platform::cmdToggleBookmark);
+    }
+
+    frmAlignWait::ShowModal(host_);
+    ASSERT_EQ(rt->WholeText(), aligned);
+    for (int line = 0; line < rt->LineCount(); ++line)
+        ASSERT_EQ(rt->LineHasBookmark(line), std::count(std::begin(bookmarks), std::end(bookmarks), line) == 1)
+            << "line " << line;
+
+    // One undo (what the main window's Ctrl+Z runs) gives back the program
+    // exactly, with nothing left to undo; one redo aligns it again.
+    rt->Undo();
+    EXPECT_EQ(rt->WholeText(), original);
+    EXPECT_FALSE(rt->CanUndo());
+    rt->Redo();
+    EXPECT_EQ(rt->WholeText(), aligned);
+}
+
 TEST_F(AlignWindowTest, AlignedProgramCountsAsChangedEvenWhenNothingMoved) {
     modApp::NewDocument();
     frmDoc* doc = modApp::Docs(1);
