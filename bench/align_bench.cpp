@@ -148,7 +148,7 @@ int RunProgram(const std::string& name, Steps steps) {
     std::vector<char*> args{const_cast<char*>("align_bench"), const_cast<char*>(path.c_str()), nullptr};
     int argc = 2;
     QApplication app(argc, args.data());
-    std::unique_ptr<frmMain> window(ProgramStart::Start(app));
+    std::unique_ptr<frmMain> window(ProgramStart::Start(app, ProgramStart::ArgumentsOf(argc, args.data())));
     frmDoc* doc = modApp::Docs(modApp::ActiveDoc);
     if (!doc || doc->rt->LineCount() < 2) {
         std::fprintf(stderr, "the program did not open\n");
