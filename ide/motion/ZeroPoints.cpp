@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include <algorithm>
+
 #include "build/DirectRun.h"
 #include "documents/Documents.h"
 #include "documents/MainHost.h"
@@ -12,6 +14,7 @@
 #include "link/vxIO.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
+#include "protocol/modMainDelay.h"
 #include "vxServoUpDown.h"
 
 namespace ZeroPoints {
@@ -100,10 +103,13 @@ void ShowErrorKeepingLink(int16_t code) {
                            LoadResString(3017), modApp::MainWindow());
 }
 
-void UnloadLink(bool closeAlways) {
+void UnloadLink(bool closeAlways, bool mayWait) {
     const vxIO::LinkControls link = vxIO::Link();
     const bool open = link.Comm && link.Comm->PortOpen();
-    if (open) vxIO::ResetController();
+    if (open && mayWait)
+        for (int quietMs = vxIO::BrokenFrameQuietMs(); quietMs > 0; quietMs = vxIO::BrokenFrameQuietMs())
+            modMain::Delay(static_cast<int16_t>(std::min(quietMs, 32767)));
+    if (open && vxIO::BrokenFrameQuietMs() == 0) vxIO::ResetController();
     if (closeAlways || open) vxIO::CloseComm();
 }
 
@@ -137,13 +143,16 @@ Window::Window(QWidget* owner, int slotCount, bool closeAlways)
       held_(slotCount, LiveMoves::Order::LowestFirst, kHeldRetryMs,
             [this](LiveMoves::Kind, int index, int16_t) { return WriteLiveNow(index); }) {}
 
-Window::~Window() { Form_Unload(); }
+Window::~Window() { Form_Unload(false); }
 
-void Window::Form_Unload() {
+void Window::Form_Unload(bool mayWait) {
     if (unloaded_) return;
     unloaded_ = true;
     held_.Close();
-    UnloadLink(closeAlways_);
+    // The unload may wait for a quiet line: nothing in the window starts
+    // meanwhile.
+    if (mayWait) setEnabled(false);
+    UnloadLink(closeAlways_, mayWait);
     LiftMotionLock();
     modApp::FocusActiveEditor();
 }
@@ -178,6 +187,12 @@ void Window::AfterOperation() {
 void Window::WriteLive(int index) { held_.SendOne(index); }
 
 void Window::closeEvent(QCloseEvent* event) {
+    // A close while the unload waits for a quiet line: the first one ends
+    // the window.
+    if (unloaded_) {
+        event->ignore();
+        return;
+    }
     // An operation on the stack is ended first (its exchange stops at the
     // next byte); the close follows it.
     if (running_) {

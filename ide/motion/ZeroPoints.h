@@ -107,8 +107,12 @@ void ShowErrorKeepingLink(int16_t code);
 // The unload of a zero-point window: resets the controller when the serial
 // port is open and closes the link (always, or only when it was open),
 // lifts the main window's motion lock and gives the active document's
-// editor the focus.
-void UnloadLink(bool closeAlways);
+// editor the focus.  After a frame that broke off, the reset is a byte the
+// controller may still take as that frame's rest: with `mayWait` the unload
+// first waits out the quiet line; without it (a window being destroyed,
+// where no wait may run) it leaves the reset out while the line must stay
+// quiet.
+void UnloadLink(bool closeAlways, bool mayWait = true);
 void LiftMotionLock();
 
 // A live change of a zero box: a value outside the range is put back to
@@ -156,7 +160,8 @@ public:
     void SetProgress(float percent);
 
     // The unload: runs once, at the first close or at deletion.
-    void Form_Unload();
+    // `mayWait`: see UnloadLink.
+    void Form_Unload(bool mayWait = true);
     // Closes the window, or after the operation in progress.
     void cmdClose_Click();
     // A change of zero box `index`: held to the range and written live.

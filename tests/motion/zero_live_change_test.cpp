@@ -83,3 +83,32 @@ TEST_F(ZeroWindowTest, AfterABrokenLiveWriteTheBoxesWaitForTheQuietLine) {
     EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
     ExpectZeroValuesThenClose({{4, 120}, {6, 125}}, w);
 }
+
+// Closed right after a live write broke off: the controller's reset, the
+// window's last byte, would be taken as the broken frame's rest, so it waits
+// until the reply time-out has passed since the failing byte.  The box
+// changed meanwhile is not written; the window goes once the reset is out.
+TEST_F(ZeroWindowTest, ClosedAfterABrokenLiveWriteTheResetWaitsForTheQuietLine) {
+    QPointer<ZeroPoints::Window> w = OpenAndRead(Main().mnuZero, "frmZeroKESTRA");
+    ASSERT_TRUE(w);
+    auto* zero = static_cast<frmZeroKESTRA*>(w.data());
+    constexpr int kTimeOutMs = 400;
+    Main().TimeOut.setInterval(kTimeOutMs);
+    sim().clearLogs();
+    sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xF8, 1);
+    zero->ZeroUD[6]->setValue(130);
+    zero->ZeroUD[4]->setValue(120);
+    w->cmdClose->click();
+    w->cmdClose->click();  // a second close during the wait changes nothing
+    for (int i = 0; i < 200 && w; ++i) QTest::qWait(10);
+    ASSERT_FALSE(w);
+
+    ASSERT_TRUE(sim().waitIdle(2000));
+    const Bytes sent = sim().received();
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(Bytes(sent.begin(), sent.begin() + 2), Bytes({0xF8, (832 + 6) & 0xFF}));
+    const SentAfterByte after = SentAfter(sim(), 1);
+    EXPECT_EQ(after.bytes, Bytes({0xFC}));
+    EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
+    EXPECT_TRUE(Boxes().Calls().empty());
+}
