@@ -61,7 +61,7 @@ QStringList ListFolder(const QString& folder);
 enum class EntryKind {
     Nothing,  // no entry, or one that cannot be looked at
     File,     // an ordinary file
-    Folder,
+    Folder,   // a folder
     Link,     // a symbolic link (only when links are not followed)
     Other,    // a pipe, a device, a socket
 };
