@@ -632,6 +632,8 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
     // Well above the controller's own wait for the rest of a frame.
     constexpr int kTimeOutMs = 400;
     main_->TimeOut.setInterval(kTimeOutMs);
+    // The line stays quiet for the time-out, but at least for the floor.
+    const int kQuietMs = std::max(kTimeOutMs, vxIO::QuietFloorMs());
     vxServoSlide2* slide = w->servo[0];
     QSlider* slider = Unfold(slide);
     ASSERT_TRUE(slider->isVisible());
@@ -648,7 +650,7 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        QTest::qWait(kTimeOutMs);  // a quiet line to start from
+        QTest::qWait(vxIO::BrokenFrameQuietMs());  // a quiet line to start from
         ASSERT_TRUE(slide->setValue(30));
         clearWire();
         // The press steps to 35; the slider's first repeat, to 40, breaks off.
@@ -663,13 +665,13 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
         if (c.close) {
             QTest::qWait(100);
             w->close();
-            QTest::qWait(kTimeOutMs + 300);
+            QTest::qWait(kQuietMs + 300);
             EXPECT_FALSE(w);
             EXPECT_TRUE(SentAfter(*sim_, failing).bytes.empty()) << "sent after the window closed";
             EXPECT_FALSE(main_->Comm.PortOpen());
             continue;
         }
-        QTest::qWait(kTimeOutMs + 300);
+        QTest::qWait(kQuietMs + 300);
         QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
         QTest::qWait(200);
 
@@ -679,7 +681,7 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
         ASSERT_GT(sent.size(), failing);
         EXPECT_EQ(Bytes(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(failing + 1)), sentUntilFault);
         const SentAfterByte after = SentAfter(*sim_, failing);
-        EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
+        EXPECT_GE(after.firstAfterMs, kQuietMs - 30);
         const auto moves = Moves(after.bytes);
         ASSERT_FALSE(moves.empty());
         EXPECT_EQ(after.bytes.size(), 3 * moves.size()) << "whole moves only";

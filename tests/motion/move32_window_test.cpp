@@ -212,6 +212,8 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
     // Well above the controller's own wait for the rest of a frame.
     constexpr int kTimeOutMs = 400;
     Main().TimeOut.setInterval(kTimeOutMs);
+    // The line stays quiet for the time-out, but at least for the floor.
+    const int kQuietMs = std::max(kTimeOutMs, vxIO::QuietFloorMs());
     ServoKnob* knob = Knob(*w, 0);
     knob->SetOn(true);
     struct Case {
@@ -229,7 +231,7 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        QTest::qWait(kTimeOutMs);  // a quiet line to start from
+        QTest::qWait(vxIO::BrokenFrameQuietMs());  // a quiet line to start from
         ASSERT_TRUE(knob->SetValue(100));
         sim().clearLogs();
         // The first step goes through, the second's frame breaks off, nine
@@ -248,7 +250,7 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
         });
         hand.start();
         QTest::keyClick(knob, Qt::Key_Up);
-        QTest::qWait(2 * kTimeOutMs + 200);
+        QTest::qWait(2 * kQuietMs + 200);
         ASSERT_FALSE(hand.isActive());
 
         const size_t failing = 3 + static_cast<size_t>(c.byteOfMove);
@@ -268,8 +270,8 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
         EXPECT_EQ(after.bytes, Bytes({0xE6, 0, 111}));
         // The quiet time runs from the failing byte, not from the end of its
         // wait.
-        EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
-        EXPECT_LT(after.firstAfterMs, 2 * kTimeOutMs - 100);
+        EXPECT_GE(after.firstAfterMs, kQuietMs - 30);
+        EXPECT_LT(after.firstAfterMs, 2 * kQuietMs - 100);
         EXPECT_EQ(knob->Value(), 111);
         EXPECT_EQ(sim().servoPosition(0), 111);
         EXPECT_EQ(w->PendingMove(0), -1);
@@ -809,7 +811,12 @@ TEST_F(Move32Test, AGroupLoopStopsAtTheFirstLinkErrorWithOneBox) {
     // The same for Capture All, and the window stays usable afterwards.
     sim().clearLogs();
     Boxes().Answer(platform::vbOK);
+    // The time-out keeps the line quiet: the capture waits for it, then fails
+    // the same way.
     w->cmdCaptureAll->click();
+    QElapsedTimer quiet;
+    quiet.start();
+    while (Boxes().Calls().size() < 2 && quiet.elapsed() < 2 * vxIO::QuietFloorMs()) QTest::qWait(20);
     ASSERT_EQ(Boxes().Calls().size(), 2u);
     EXPECT_TRUE(Boxes().Calls()[1].prompt.startsWith(QStringLiteral("Error Code : -4\r\n")));
     EXPECT_EQ(sim().received(), Bytes({0xD7}));
@@ -817,6 +824,7 @@ TEST_F(Move32Test, AGroupLoopStopsAtTheFirstLinkErrorWithOneBox) {
     sim().setSilent(false);
     sim().clearLogs();
     w->chkAll[0]->click();
+    QTest::qWait(vxIO::BrokenFrameQuietMs() + 50);  // the line is quiet again
     ASSERT_TRUE(sim().waitIdle(2000));
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(sim().motorFlag(i)) << i;
     EXPECT_EQ(Boxes().Calls().size(), 2u);

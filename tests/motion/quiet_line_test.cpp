@@ -49,9 +49,12 @@ TEST_F(Move32Test, AfterABrokenMoveInAClosedWindowTheNextCommandWaitsForTheQuiet
         ASSERT_TRUE(sim().waitIdle(2000));
         const SentAfterByte after = SentAfter(sim(), 1);
         ASSERT_FALSE(after.bytes.empty());
-        if (!c.reopen) EXPECT_EQ(after.bytes, Bytes({0xFB}));
-        // The window's load starts with a whole stop frame.
-        if (c.reopen) EXPECT_EQ(after.bytes.front(), 0xFA);
+        if (c.reopen) {
+            // The window's load starts with a whole stop frame.
+            EXPECT_EQ(after.bytes.front(), 0xFA);
+        } else {
+            EXPECT_EQ(after.bytes, Bytes({0xFB}));
+        }
         EXPECT_GE(after.firstAfterMs, vxIO::kQuietFloorMs - 5);
         EXPECT_LT(after.firstAfterMs, vxIO::kQuietFloorMs + 1500);
         EXPECT_TRUE(Boxes().Calls().empty());
