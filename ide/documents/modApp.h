@@ -19,6 +19,20 @@ QString AppPath();
 // path returns to the executable's folder.
 void SetAppPath(const QString& folder);
 
+// The folder the program was started from: the executable's folder, or the
+// one SetProgramFolder chose (tests); empty without an application object.
+QString ProgramFolder();
+// Points ProgramFolder at another folder; an empty path returns to the
+// executable's folder.
+void SetProgramFolder(const QString& folder);
+
+// The program's data folder `name` ("user", "firmware"), with the path
+// separator appended: the one in AppPath when AppPath has such a folder,
+// else the one beside the program (ProgramFolder) when that exists, so that
+// a folder chosen with QUARVEL_HOME without a folder of its own uses the
+// files shipped with the program; else the one in AppPath.
+QString DataFolder(const QString& name);
+
 // View options, loaded and saved with the settings.  The main window keeps
 // the check marks of its menu items "whitespace" and "hlline" equal to them.
 inline bool ShowWhitespace = false;

@@ -20,31 +20,20 @@ const QString kImageName = QStringLiteral("controller.fw");
 const QString kCodeName = QStringLiteral("bootloader.ini");
 const QString kSection = QStringLiteral("BootLoader");
 
-QString In(const QString& folder, const QString& name) {
-    return modApp::AddBackslash(modApp::AddBackslash(folder) + kFolder) + name;
-}
-
 template <size_t N>
-bool ReadCode(const QString& file, const QString& key, std::array<uint8_t, N>& out) {
+bool ReadCode(const QString& file, const char* key, std::array<uint8_t, N>& out) {
     std::vector<uint8_t> bytes;
-    if (!ParseBytes(modIni::ReadIni(kSection, key, QString(), file), N, bytes)) return false;
+    if (!ParseBytes(modIni::ReadIni(kSection, QString::fromLatin1(key), QString(), file), N, bytes)) return false;
     std::copy(bytes.begin(), bytes.end(), out.begin());
     return true;
 }
 
-// A text of the string table, or the given English text when the table has
-// no such entry.
-}  // namespace
-
-QString ImagePath() { return In(modApp::AppPath(), kImageName); }
-QString AccessCodePath() { return In(modApp::AppPath(), kCodeName); }
-
-Package Load() { return LoadFrom(modApp::AppPath()); }
-
-Package LoadFrom(const QString& folder) {
+// The package from the two files in `firmwareFolder` (ending in the path
+// separator).
+Package LoadIn(const QString& firmwareFolder) {
     Package p;
-    const QString imagePath = In(folder, kImageName);
-    const QString codePath = In(folder, kCodeName);
+    const QString imagePath = firmwareFolder + kImageName;
+    const QString codePath = firmwareFolder + kCodeName;
 
     // Only an ordinary file within the largest image the update can carry is
     // read; a pipe or a device in its place is never opened for reading.
@@ -61,18 +50,24 @@ Package LoadFrom(const QString& folder) {
         return p;
     }
 
+    p.Trouble = Problem::CodeUnusable;
+    p.File = codePath;
+    if (!platform::IsFile(codePath)) return p;
+    // The keys in the order of the exchange; the first one that is missing or
+    // wrong is named.
     AccessCode code;
     std::array<uint8_t, 1> prompt{};
-    const bool codeOk = platform::IsFile(codePath) && ReadCode(codePath, QStringLiteral("WakeUp"), code.WakeUp) &&
-                        ReadCode(codePath, QStringLiteral("WakeUpReply"), code.WakeUpReply) &&
-                        ReadCode(codePath, QStringLiteral("Prompt"), prompt) &&
-                        ReadCode(codePath, QStringLiteral("Start"), code.Start) &&
-                        ReadCode(codePath, QStringLiteral("Acknowledge"), code.Acknowledge);
-    if (!codeOk) {
-        p.Trouble = Problem::CodeUnusable;
-        p.File = codePath;
-        return p;
-    }
+    const auto read = [&](const char* key, auto& out) {
+        if (!p.Key.isEmpty() || ReadCode(codePath, key, out)) return;
+        p.Key = QString::fromLatin1(key);
+        p.KeyBytes = static_cast<int>(out.size());
+    };
+    read("WakeUp", code.WakeUp);
+    read("WakeUpReply", code.WakeUpReply);
+    read("Prompt", prompt);
+    read("Start", code.Start);
+    read("Acknowledge", code.Acknowledge);
+    if (!p.Key.isEmpty()) return p;
     code.Prompt = prompt[0];
 
     p.Image.assign(reinterpret_cast<const uint8_t*>(bytes.constData()),
@@ -81,6 +76,18 @@ Package LoadFrom(const QString& folder) {
     p.Trouble = Problem::None;
     p.File.clear();
     return p;
+}
+
+}  // namespace
+
+QString FirmwareFolder() { return modApp::DataFolder(kFolder); }
+QString ImagePath() { return FirmwareFolder() + kImageName; }
+QString AccessCodePath() { return FirmwareFolder() + kCodeName; }
+
+Package Load() { return LoadIn(FirmwareFolder()); }
+
+Package LoadFrom(const QString& folder) {
+    return LoadIn(modApp::AddBackslash(modApp::AddBackslash(folder) + kFolder));
 }
 
 bool ParseBytes(const QString& text, size_t count, std::vector<uint8_t>& out) {
@@ -120,6 +127,20 @@ QString ProblemText(const Package& package) {
         "펌웨어 업데이트를 할 수 없습니다: 부트 로더 설정 파일이 없거나 올바르지 않습니다.",
         "ファームウェアを更新できません: ブートローダーの設定ファイルが見つからないか、正しくありません。",
         "无法更新固件：找不到引导加载程序设置文件，或该文件无效。"};
+    // A key of the access code that is missing or wrong: its name and its
+    // length (%1, %2).
+    static const platform::LocalizedText kKey = {
+        "The firmware update is not available: in the boot loader settings file, the value of %1 is missing or not "
+        "valid: it must be %2 hexadecimal bytes.",
+        "펌웨어 업데이트를 할 수 없습니다: 부트 로더 설정 파일의 %1 값이 없거나 올바르지 않습니다. 16진수 %2 "
+        "바이트여야 합니다.",
+        "ファームウェアを更新できません: ブートローダーの設定ファイルの %1 の値がないか、正しくありません。16 進数 "
+        "%2 バイトで指定してください。",
+        "无法更新固件：引导加载程序设置文件中 %1 的值缺失或无效，必须为 %2 个十六进制字节。"};
+    static const platform::LocalizedText kKeyOneByte = {
+        "The firmware update is not available: in the boot loader settings file, the value of %1 is missing or not "
+        "valid: it must be %2 hexadecimal byte.",
+        kKey.korean, kKey.japanese, kKey.chinese};
     const platform::LocalizedText* t = nullptr;
     switch (package.Trouble) {
     case Problem::None:
@@ -135,7 +156,11 @@ QString ProblemText(const Package& package) {
         break;
     }
     if (!t) return QString();
-    return platform::Localized(*t) + QStringLiteral("\r\n") + QDir::toNativeSeparators(package.File);
+    QString text = platform::Localized(*t);
+    if (package.Trouble == Problem::CodeUnusable && !package.Key.isEmpty())
+        text = platform::Localized(package.KeyBytes == 1 ? kKeyOneByte : kKey)
+                   .arg(package.Key, QString::number(package.KeyBytes));
+    return text + QStringLiteral("\r\n") + QDir::toNativeSeparators(package.File);
 }
 
 }  // namespace Firmware

@@ -2,7 +2,8 @@
 // controller, and the access code of the controller's boot loader.
 //
 // Neither ships with the program: the maker supplies them as two files in
-// the folder "firmware" beside the program:
+// the program's data folder "firmware" (modApp::DataFolder: the one in the
+// program's folder, or, when that has none, the one beside the program):
 //
 //   firmware/controller.fw    the firmware image, raw bytes (the controller's
 //                             flash program), 1 to 65,280 bytes
@@ -16,7 +17,8 @@
 //                               Acknowledge= 5 bytes the boot loader answers
 //
 // Without both, or with either unusable, the update is not offered and the
-// window says why.
+// window says why (for the access code, which key is wrong and how many
+// bytes it holds).
 #pragma once
 
 #include <QString>
@@ -41,15 +43,22 @@ struct Package {
     AccessCode Code;
     Problem Trouble = Problem::ImageMissing;
     QString File;  // the file the trouble concerns
+    // With CodeUnusable: the first key of the access code whose value is
+    // missing or wrong, and how many bytes it holds; empty and 0 when the
+    // file itself is missing.
+    QString Key;
+    int KeyBytes = 0;
     bool Usable() const { return Trouble == Problem::None; }
 };
 
-// The two files in the program's folder (modApp::AppPath).
+// The folder of the two files (modApp::DataFolder "firmware", with the path
+// separator appended) and the two files in it.
+QString FirmwareFolder();
 QString ImagePath();
 QString AccessCodePath();
 
-// Loads both files from the program's folder, or from `folder` (which
-// holds the "firmware" folder).
+// Loads both files from FirmwareFolder, or from the "firmware" folder in
+// `folder`.
 Package Load();
 Package LoadFrom(const QString& folder);
 

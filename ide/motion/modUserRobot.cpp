@@ -60,15 +60,7 @@ void SetDefaultMotorTable() {
     }
 }
 
-QString RobotFolder() {
-    const QString own = modApp::AddBackslash(modApp::AppPath()) + QStringLiteral("user/");
-    if (platform::IsFolder(own)) return own;
-    // A program folder chosen elsewhere (QUARVEL_HOME) without robot files of
-    // its own uses the ones shipped next to the program.
-    if (!QCoreApplication::instance()) return own;
-    const QString shipped = modApp::AddBackslash(QCoreApplication::applicationDirPath()) + QStringLiteral("user/");
-    return platform::IsFolder(shipped) ? shipped : own;
-}
+QString RobotFolder() { return modApp::DataFolder(QStringLiteral("user")); }
 
 QImage ReadPicture(const QString& path) {
     QByteArray bytes;

@@ -25,6 +25,9 @@ protected:
         LinkTest::SetUp();
         ASSERT_TRUE(folder_.isValid());
         modApp::SetAppPath(folder_.path());
+        // The program's own folder is the test's too: a firmware folder left
+        // beside the test program is never taken as the fallback.
+        modApp::SetProgramFolder(folder_.path());
         previousBasic_ = &modMain::Basic();
         modMain::SetBasic(&basic_);
         modMain::CompiledOK = false;
@@ -38,6 +41,7 @@ protected:
     void TearDown() override {
         modMain::SetBasic(previousBasic_);
         modApp::SetAppPath(QString());
+        modApp::SetProgramFolder(QString());
         LinkTest::TearDown();
     }
 

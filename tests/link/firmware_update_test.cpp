@@ -3,6 +3,7 @@
 // generated stand-in image of 50,287 bytes.
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -289,4 +290,50 @@ TEST_F(FirmwareTest, LinkErrorsOfTheUpdateShowTheErrorBox) {
     RunWindow();
     EXPECT_TRUE(modMain::Downloaded);
     ExpectAtRest();
+}
+
+// The sample access code shipped for the simulated controller works end to
+// end: controller_sim, the program a user starts by hand, reads it with
+// --boot-loader, and the download window, with the same file as its
+// firmware/bootloader.ini, updates that controller's old firmware and then
+// downloads the program.  Closing the simulator's input ends it.
+TEST_F(FirmwareTest, TheShippedSampleAccessCodeUpdatesControllerSim) {
+    const QString sample = QStringLiteral(QUARVEL_SOURCE_DIR "/examples/firmware/bootloader.ini");
+    QFile file(sample);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    const std::vector<uint8_t> image = GeneratedFirmware(3000);
+    WriteFirmware(image, text.constData());
+
+    QProcess controller;
+    controller.start(QStringLiteral(QUARVEL_CONTROLLER_SIM),
+                     {QStringLiteral("--firmware"), QStringLiteral("2.4"), QStringLiteral("--boot-loader"), sample,
+                      QStringLiteral("--log"), folder_.filePath(QStringLiteral("controller_sim.log"))});
+    ASSERT_TRUE(controller.waitForStarted(5000));
+    QElapsedTimer t;
+    t.start();
+    while (!controller.canReadLine() && t.elapsed() < 10000) controller.waitForReadyRead(100);
+    const QByteArray device = controller.readLine().trimmed();
+    ASSERT_TRUE(device.startsWith("/dev/")) << controller.readAllStandardError().toStdString();
+    qputenv("QVV2_COM1", device);
+
+    boxes_->Answer(platform::vbOK);
+    RunWindow();
+    ASSERT_EQ(boxes_->Calls().size(), 1u);
+    EXPECT_EQ(Box(0), kQuestion);
+    EXPECT_TRUE(updated_);
+    EXPECT_TRUE(modMain::Downloaded);
+    ExpectAtRest();
+
+    controller.closeWriteChannel();
+    ASSERT_TRUE(controller.waitForFinished(5000));
+    EXPECT_EQ(controller.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(controller.exitCode(), 0);
+    // The simulator logged the boot loader's wake-up bytes (the lines' bursts
+    // joined).
+    QFile log(folder_.filePath(QStringLiteral("controller_sim.log")));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QByteArray logged;
+    for (const QByteArray& line : log.readAll().split('\n')) logged += line.mid(line.indexOf(": ") + 2);
+    EXPECT_TRUE(logged.contains("1B 57 41 4B 45 ")) << logged.left(200).toStdString();
 }
