@@ -382,7 +382,7 @@ void RunCommandSet(const CaseScope& scope, const QByteArray& bytes, Failures& f)
     }
     f.Check(chars <= bytes.size(), "command set: fields longer than the file");
     // Plain fields written one a line read back as they were.
-    if (plain) {
+    if (plain && !fields.isEmpty()) {
         const QByteArray again = fields.join(kCrLf).toLatin1() + kCrLf.toLatin1();
         f.Check(modMain::ReadCommandSetFields(again, codePage) == fields,
                 "command set: written fields read back differently");
