@@ -101,6 +101,44 @@ public:
 class FuzzLine : public QObject {
 public:
     explicit FuzzLine(Host& host) : host_(host) {
+        tick_.setTimerType(Qt::PreciseTimer);
+        tick_.setInterval(1);
+        connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
+        Open();
+    }
+    ~FuzzLine() override { Close(); }
+    FuzzLine(const FuzzLine&) = delete;
+    FuzzLine& operator=(const FuzzLine&) = delete;
+
+    bool Ok() const { return master_ >= 0 && slave_ >= 0; }
+    const std::string& SlavePath() const { return slavePath_; }
+
+    // Answers from `script` until End.
+    void Begin(Stream& script) {
+        Discard();
+        script_ = &script;
+        silentLeft_ = 0;
+        echoLeft_ = 0;
+        late_.clear();
+        received_ = 0;
+        wentAway_ = false;
+        tick_.start();
+    }
+    // Answers nothing more; what the host wrote meanwhile is dropped.
+    void End() {
+        tick_.stop();
+        script_ = nullptr;
+        late_.clear();
+        Discard();
+    }
+    // Bytes the host wrote since Begin.
+    size_t Received() const { return received_; }
+    // Whether the line hung up since Begin.
+    bool WentAway() const { return wentAway_; }
+
+private:
+    // A fresh pseudo-terminal, reached as port 1 from the next open on.
+    void Open() {
         master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
         if (master_ < 0) return;
         char name[128] = {};
@@ -121,44 +159,28 @@ public:
         }
         ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
         slavePath_ = name;
+        qputenv("QVV2_COM1", QByteArray::fromStdString(slavePath_));
         notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, [this] { OnReadable(); });
-        tick_.setTimerType(Qt::PreciseTimer);
-        tick_.setInterval(1);
-        connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
     }
-    ~FuzzLine() override {
+    void Close() {
         delete notifier_;
+        notifier_ = nullptr;
         if (slave_ >= 0) ::close(slave_);
         if (master_ >= 0) ::close(master_);
+        slave_ = -1;
+        master_ = -1;
     }
-    FuzzLine(const FuzzLine&) = delete;
-    FuzzLine& operator=(const FuzzLine&) = delete;
-
-    bool Ok() const { return master_ >= 0 && slave_ >= 0; }
-    const std::string& SlavePath() const { return slavePath_; }
-
-    // Answers from `script` until End.
-    void Begin(Stream& script) {
-        Discard();
-        script_ = &script;
-        silentLeft_ = 0;
-        echoLeft_ = 0;
+    // The controller goes away: the host's open device is left without its
+    // other side, and the next open reaches a new line.
+    void HangUp() {
+        hungUp_ = true;
+        wentAway_ = true;
         late_.clear();
-        received_ = 0;
-        tick_.start();
+        Close();
+        Open();
     }
-    // Answers nothing more; what the host wrote meanwhile is dropped.
-    void End() {
-        tick_.stop();
-        script_ = nullptr;
-        late_.clear();
-        Discard();
-    }
-    // Bytes the host wrote since Begin.
-    size_t Received() const { return received_; }
 
-private:
     void Send(const uint8_t* bytes, size_t count) {
         while (count > 0) {
             const ssize_t n = ::write(master_, bytes, count);
@@ -230,6 +252,10 @@ private:
             return now || late_.size() > before;
         }
         default:
+            if (low == 0x1F) {
+                HangUp();
+                return false;
+            }
             silentLeft_ = 16 * low;
             return false;
         }
@@ -239,11 +265,14 @@ private:
         uint8_t buf[512];
         bool any = false;
         bool answered = false;
+        hungUp_ = false;
         for (;;) {
             const ssize_t n = ::read(master_, buf, sizeof buf);
             if (n <= 0) break;
             any = true;
-            for (ssize_t i = 0; i < n; ++i) answered = Answer(buf[i]);
+            // After a hang-up the rest of what was read is lost with the line.
+            for (ssize_t i = 0; i < n && !hungUp_; ++i) answered = Answer(buf[i]);
+            if (hungUp_) return;
         }
         // Nothing answers the host's last byte: its reply wait ends as a
         // time-out now instead of after the time-out's interval.
@@ -274,6 +303,8 @@ private:
     int echoLeft_ = 0;
     std::vector<uint8_t> late_;
     size_t received_ = 0;
+    bool hungUp_ = false;
+    bool wentAway_ = false;
 };
 
 struct Rig {
@@ -285,7 +316,6 @@ struct Rig {
 Rig& TheRig() {
     static Rig* rig = [] {
         auto* r = new Rig;
-        qputenv("QVV2_COM1", QByteArray::fromStdString(r->line.SlavePath()));
         (void)r->host.Comm.setCommPort(1);
         vxIO::SetLinkControls({&r->host.Comm, &r->host.TimeOut, &r->host.TimeDelay});
         return r;
@@ -327,15 +357,19 @@ bool OpenForCaller(Rig& rig, Failures& f) {
     return !f.Failed();
 }
 
-// Closes it again: the exchange must have left it open and closable.
+// Closes it again: the exchange must have left it open (unless the line went
+// away under it, which releases the port) and closable.
 void CloseForCaller(Rig& rig, const char* what, Failures& f) {
-    f.Check(rig.host.Comm.PortOpen(), std::string(what) + ": closed the port its caller holds");
+    f.Check(rig.host.Comm.PortOpen() || rig.line.WentAway(), std::string(what) + ": closed the port its caller holds");
     vxIO::CloseComm();
     f.Check(vxIO::CommError == 0 && !rig.host.Comm.PortOpen(), std::string(what) + ": the port did not close");
 }
 
-// A code the operation may leave after a byte exchange that failed.
+// A code the operation may leave after a byte exchange that failed: no
+// reply, a wrong echo, a port failure, and, once the line has gone away
+// and taken the port with it, a port that is no longer open.
 bool ByteLinkCode(int16_t code) {
+    if (code == vxIO::kErrNotOpen) return TheRig().line.WentAway();
     return CodeIn(code, {vxIO::kErrTimeOut, vxIO::kErrEcho, vxIO::kErrPort});
 }
 
@@ -597,7 +631,7 @@ void RunFirmwareUpdate(Rig& rig, Stream& s, Failures& f) {
     if (ok)
         f.Check(code == 0 || code == vxIO::kErrClose, "firmware update: success with an error code");
     else
-        f.Check(CodeIn(code, {vxIO::kErrOpen, vxIO::kErrTimeOut, vxIO::kErrPort, vxIO::kErrBootLoader}),
+        f.Check(ByteLinkCode(code) || CodeIn(code, {vxIO::kErrOpen, vxIO::kErrBootLoader}),
                 "firmware update: failure without a known code");
     // Wake-up, start sequence, per block its header and body, end marker.
     const size_t blocks = static_cast<size_t>(vxIO::LastFirmwareBlock(static_cast<int32_t>(size) - 1)) + 1;

@@ -8,7 +8,8 @@
 // The line is a pseudo-terminal whose other side this process drives from
 // its event queue (FuzzLine): for every byte the host writes it takes one
 // action byte from the input and answers with an echo, a wrong echo, a reply
-// byte, a burst of garbage, bytes that come a moment later, or silence.  A
+// byte, a burst of garbage, bytes that come a moment later, silence, or a
+// hang-up.  A
 // silent answer ends the host's reply wait as a time-out at once, and the
 // link's pauses (modMain::Delay) pass at once: nothing waits for real time
 // beyond the short reply time-out (kReplyTimeOutMs) and the firmware
@@ -28,7 +29,9 @@
 //   0xC0-0xCF  send the next (low 4 bits + 1) input bytes a moment later
 //   0xD0-0xDF  answer with the next input byte now, then send the next
 //              (low 4 bits + 1) input bytes a moment later
-//   0xE0-0xFF  silence for it and the next 16 x (low 5 bits) host bytes
+//   0xE0-0xFE  silence for it and the next 16 x (low 5 bits) host bytes
+//   0xFF       hang up: the line goes away under the host's open port (the
+//              next open reaches a new one)
 //
 // Needs a QCoreApplication (the link's waits run its event queue).
 #pragma once
