@@ -142,6 +142,10 @@ std::array<QString, 10> frmInfo::ValueTexts(const vxIO::ControllerInfo& info) {
     t[3] = QString::number(info.TotalVariables) + QLatin1Char(' ') + bytes;
     t[4] = QString::number(info.TotalStacks);
     t[5] = (QStringLiteral("0000") + QString::number(info.Checksum, 16).toUpper()).right(4);
+    // A controller that never took a program has a header of erased (0xFF)
+    // or cleared (0x00) bytes: its name, date, time and size would be
+    // replacement boxes or "2000/0/0"; the program's values stay empty.
+    if (info.NoProgram) return t;
     t[6] = info.ProgramName;
     t[7] = info.ProgramDate;
     t[8] = info.ProgramTime;

@@ -28,7 +28,9 @@ public:
     // unloads it when it closes.
     static void ShowModal(QWidget* owner);
 
-    // The texts of the value labels for a read-out; index as lbl.
+    // The texts of the value labels for a read-out; index as lbl.  The
+    // program's values (6 to 9) stay empty when the controller holds no
+    // program (ControllerInfo::NoProgram).
     static std::array<QString, 10> ValueTexts(const vxIO::ControllerInfo& info);
 
     QGroupBox* Frame1 = nullptr;  // " Controller "

@@ -364,6 +364,10 @@ struct ControllerInfo {
     QString ProgramDate;         // e.g. "2026/12/8"
     QString ProgramTime;         // e.g. "8:5:30"
     int32_t ProgramSize = 0;     // header bytes 14 + 256 x 15
+    // The header's 16 bytes were all 0x00 or all 0xFF: the memory of a
+    // controller that never took a program.  The four program values above
+    // are still decoded from it, and say nothing.
+    bool NoProgram = false;
 };
 
 // The full read-out; serial port only (on the parallel port it returns at

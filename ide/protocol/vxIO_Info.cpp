@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "compiler/Text.h"
 #include "protocol/bootup_modMain.h"
 #include "protocol/vxIO.h"
@@ -122,6 +124,11 @@ void GetControllerInfoSerial(ControllerInfo& info) {
         header[static_cast<size_t>(a)] = ReadByteF2(a);
         if (CommError != 0) return;
     }
+
+    const auto all = [&header](uint8_t b) {
+        return std::all_of(header.begin(), header.end(), [b](uint8_t h) { return h == b; });
+    };
+    info.NoProgram = all(0x00) || all(0xFF);
 
     const std::string cp = qvv2::SystemCodePage();
     if (header[0] < 255) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
@@ -15,6 +16,7 @@
 
 #include "QUARVELv2.h"
 #include "Text.h"
+#include "build/CommandSet.h"
 #include "build/CompilePipeline.h"
 #include "documents/Files.h"
 #include "documents/MotionScript.h"
@@ -22,6 +24,8 @@
 #include "documents/modApp.h"
 #include "documents/modMain.h"
 #include "documents/modReg.h"
+#include "link/Firmware.h"
+#include "motion/modUserRobot.h"
 #include "platform/MsgBox.h"
 #include "platform/Profile.h"
 #include "platform/UiLanguage.h"
@@ -292,6 +296,167 @@ void RunMotionScript(const CaseScope& scope, const QByteArray& bytes, Failures& 
     if (ok && err.ok()) f.Check(fromFile == text, "motion script: the file and its bytes gave different text");
 }
 
+// ---- Robot files ----------------------------------------------------------------
+
+// A robot file in the form the reader documents, from a motor table.
+QByteArray RobotFileBytes(const std::array<modUserRobot::MotorProperty, modUserRobot::kSlots>& table) {
+    QByteArray out = "[PICTURE]\r\nRobot=robot.png\r\nZero=zero.png\r\n";
+    for (int n = 0; n < modUserRobot::kSlots; ++n) {
+        const modUserRobot::MotorProperty& m = table[static_cast<size_t>(n)];
+        out += QStringLiteral("[MOTOR%1_PROPERTY]\r\n").arg(n).toLatin1();
+        const std::pair<const char*, int16_t> fields[] = {{"MotorNo", m.MotorNo},     {"MotorGroup", m.MotorGroup},
+                                                          {"MotorLeft", m.MotorLeft}, {"MotorTop", m.MotorTop},
+                                                          {"MotorUse", m.MotorUse},   {"MotorOpp", m.MotorOpp},
+                                                          {"ZeroLeft", m.ZeroLeft},   {"ZeroTop", m.ZeroTop}};
+        for (const auto& [key, value] : fields) out += QByteArray(key) + '=' + QByteArray::number(value) + "\r\n";
+    }
+    return out;
+}
+
+bool SameTable(const std::array<modUserRobot::MotorProperty, modUserRobot::kSlots>& a,
+               const std::array<modUserRobot::MotorProperty, modUserRobot::kSlots>& b) {
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto& x = a[i];
+        const auto& y = b[i];
+        if (x.MotorNo != y.MotorNo || x.MotorGroup != y.MotorGroup || x.MotorLeft != y.MotorLeft ||
+            x.MotorTop != y.MotorTop || x.MotorUse != y.MotorUse || x.MotorOpp != y.MotorOpp ||
+            x.ZeroLeft != y.ZeroLeft || x.ZeroTop != y.ZeroTop)
+            return false;
+    }
+    return true;
+}
+
+void RunRobotFile(const CaseScope& scope, uint8_t options, const QByteArray& bytes, Failures& f) {
+    const QString file = (options & 1) ? modUserRobot::kUserRobotFile : modUserRobot::kBuiltInRobotFile;
+    if (!scope.Write(QStringLiteral("user/") + file, bytes)) return;
+
+    // The values: every slot's use flag is 0 or -1, and the table written
+    // back in the file's own form reads back unchanged.
+    modUserRobot::MotorTable.fill(modUserRobot::MotorProperty{});
+    f.Check(modUserRobot::LoadRobotFile(file, QString()), "robot file: an ordinary file did not read");
+    const auto read = modUserRobot::MotorTable;
+    for (const modUserRobot::MotorProperty& m : read)
+        f.Check(m.MotorUse == 0 || m.MotorUse == -1, "robot file: a use flag other than 0 and -1");
+    if (!bytes.toUpper().contains("MOTOR")) {
+        modUserRobot::SetDefaultMotorTable();
+        f.Check(SameTable(read, modUserRobot::MotorTable), "robot file: no motor section but not the built-in table");
+    }
+    if (!scope.Write(QStringLiteral("user/written.dat"), RobotFileBytes(read))) return;
+    f.Check(modUserRobot::LoadRobotFile(QStringLiteral("written.dat"), QString()) &&
+                SameTable(read, modUserRobot::MotorTable),
+            "robot file: a written table read back differently");
+    // A name that leads out of the robot folder is never read.
+    modUserRobot::MotorTable = read;
+    f.Check(!modUserRobot::LoadRobotFile(QStringLiteral("../user/") + file, QString()) &&
+                SameTable(read, modUserRobot::MotorTable),
+            "robot file: a path out of the folder was read");
+
+    // The same bytes as the settings file's robot choice and as a picture.
+    if (options & 2) {
+        if (!scope.Write(QStringLiteral("qvv2.ini"), bytes)) return;
+        (void)modUserRobot::IsUserRobotSet();
+        if (!scope.Write(QStringLiteral("user/robot.png"), bytes)) return;
+        const QImage picture = modUserRobot::ReadPicture(scope.Path(QStringLiteral("user/robot.png")));
+        f.Check(picture.isNull() || (picture.width() <= modUserRobot::kMaxPictureSide &&
+                                     picture.height() <= modUserRobot::kMaxPictureSide),
+                "robot file: a picture larger than the limit");
+    }
+    modUserRobot::MotorTable.fill(modUserRobot::MotorProperty{});
+}
+
+// ---- Command-set files ----------------------------------------------------------
+
+qvv2::QUARVELv2& Compiler();
+
+void RunCommandSet(const CaseScope& scope, const QByteArray& bytes, Failures& f) {
+    const std::string codePage = modApp::FileCodePage();
+    const QStringList fields = modMain::ReadCommandSetFields(bytes, codePage);
+    qsizetype chars = 0;
+    bool plain = true;
+    for (const QString& field : fields) {
+        chars += field.size();
+        f.Check(!field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')),
+                "command set: a field runs over a line end");
+        plain = plain && !field.isEmpty() && PrintableAscii(field) && field == field.trimmed() &&
+                !field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"'));
+    }
+    f.Check(chars <= bytes.size(), "command set: fields longer than the file");
+    // Plain fields written one a line read back as they were.
+    if (plain && !fields.isEmpty()) {
+        const QByteArray again = fields.join(kCrLf).toLatin1() + kCrLf.toLatin1();
+        f.Check(modMain::ReadCommandSetFields(again, codePage) == fields,
+                "command set: written fields read back differently");
+    }
+
+    if (!scope.Write(QStringLiteral("vx21e.cmd"), bytes)) return;
+    qvv2::QUARVELv2& basic = Compiler();
+    f.Check(modMain::LoadCommandSetFile(scope.Path(QStringLiteral("vx21e.cmd")), basic),
+            "command set: an ordinary file did not read");
+    // A field's command is the one the set enables; the compile after it
+    // enables every command again and still compiles.
+    std::u16string program = u"MOVE G6A, 100, 100, 100, 100, 100, 100\r\nEND\r\n";
+    basic.Compile(program);
+    basic.CommandUseAll();
+    f.Check(!modMain::LoadCommandSetFile(scope.Path(QStringLiteral("missing.cmd")), basic),
+            "command set: a missing file read");
+}
+
+// ---- Boot-loader access code ----------------------------------------------------
+
+template <size_t N>
+QByteArray HexList(const std::array<uint8_t, N>& bytes) {
+    QByteArray out;
+    for (const uint8_t b : bytes) out += QByteArray::number(b, 16).rightJustified(2, '0') + ' ';
+    return out;
+}
+
+bool SameCode(const Firmware::AccessCode& a, const Firmware::AccessCode& b) {
+    return a.WakeUp == b.WakeUp && a.WakeUpReply == b.WakeUpReply && a.Prompt == b.Prompt && a.Start == b.Start &&
+           a.Acknowledge == b.Acknowledge;
+}
+
+void RunAccessCode(const CaseScope& scope, uint8_t options, const QByteArray& bytes, Failures& f) {
+    // The image beside it: options 0 and 1 a usable one, 2 none, 3 an empty
+    // one.
+    const int imageKind = options & 3;
+    if (imageKind < 2 && !scope.Write(QStringLiteral("firmware/controller.fw"), QByteArray(imageKind ? 300 : 1, '\x5A')))
+        return;
+    if (imageKind == 3 && !scope.Write(QStringLiteral("firmware/controller.fw"), QByteArray())) return;
+    if (!scope.Write(QStringLiteral("firmware/bootloader.ini"), bytes)) return;
+
+    const Firmware::Package p = Firmware::LoadFrom(scope.Folder());
+    f.Check(p.Usable() == (p.Trouble == Firmware::Problem::None), "access code: usable and trouble disagree");
+    f.Check(Firmware::ProblemText(p).isEmpty() == p.Usable(), "access code: a problem without its text");
+    if (imageKind == 2) f.Check(p.Trouble == Firmware::Problem::ImageMissing, "access code: a missing image found");
+    if (imageKind == 3) f.Check(p.Trouble == Firmware::Problem::ImageUnusable, "access code: an empty image used");
+    if (imageKind >= 2) return;
+    f.Check(p.Usable() || p.Trouble == Firmware::Problem::CodeUnusable, "access code: a usable image refused");
+    if (!p.Usable()) return;
+    f.Check(p.Image.size() == (imageKind ? 300u : 1u), "access code: the image read differently");
+
+    // The code written back as hexadecimal lists reads back unchanged.
+    const QByteArray written = "[BootLoader]\r\nWakeUp=" + HexList(p.Code.WakeUp) +
+                               "\r\nWakeUpReply=" + HexList(p.Code.WakeUpReply) + "\r\nPrompt=" +
+                               HexList(std::array<uint8_t, 1>{p.Code.Prompt}) + "\r\nStart=" + HexList(p.Code.Start) +
+                               "\r\nAcknowledge=" + HexList(p.Code.Acknowledge) + "\r\n";
+    if (!scope.Write(QStringLiteral("firmware/bootloader.ini"), written)) return;
+    const Firmware::Package again = Firmware::LoadFrom(scope.Folder());
+    f.Check(again.Usable() && SameCode(again.Code, p.Code), "access code: a written code read back differently");
+}
+
+// The byte-list parser on the file's text: a list it takes has exactly the
+// bytes asked for.
+void RunByteList(const QByteArray& bytes, Failures& f) {
+    const QString text = QString::fromLatin1(bytes);
+    for (const size_t count : {size_t(1), size_t(5), size_t(7)}) {
+        std::vector<uint8_t> out(3, 0xEE);
+        if (Firmware::ParseBytes(text, count, out))
+            f.Check(out.size() == count, "byte list: taken with another number of bytes");
+        else
+            f.Check(out.empty(), "byte list: a refused list left bytes");
+    }
+}
+
 // ---- Include merge --------------------------------------------------------------
 
 qvv2::QUARVELv2& Compiler() {
@@ -367,6 +532,12 @@ void RunIncludeMerge(const CaseScope& scope, uint8_t options, const QByteArray& 
 
 }  // namespace
 
+int ReaderOf(uint8_t selector) {
+    const int reader = selector & 3;
+    const int file = (selector >> 4) & 3;
+    return reader == 1 && file != 0 ? 3 + file : reader;
+}
+
 std::string RunInput(const uint8_t* data, size_t size) {
     if (size == 0) return std::string();
     const uint8_t selector = data[0];
@@ -376,7 +547,19 @@ std::string RunInput(const uint8_t* data, size_t size) {
     const auto options = static_cast<uint8_t>(selector >> 4);
     switch (selector & 3) {
         case 0: RunSettings(scope, options, bytes, f); break;
-        case 1: RunRecentList(scope, bytes, f); break;
+        case 1:
+            // Options 0: the recent list; 1-3: the other list-like readers,
+            // with the options' upper bits as theirs.
+            switch (options & 3) {
+            case 0: RunRecentList(scope, bytes, f); break;
+            case 1: RunRobotFile(scope, static_cast<uint8_t>(options >> 2), bytes, f); break;
+            case 2: RunCommandSet(scope, bytes, f); break;
+            default:
+                RunAccessCode(scope, static_cast<uint8_t>(options >> 2), bytes, f);
+                RunByteList(bytes, f);
+                break;
+            }
+            break;
         case 2: RunMotionScript(scope, bytes, f); break;
         default: RunIncludeMerge(scope, options, bytes, f); break;
     }

@@ -4,12 +4,17 @@
 // test that replays the kept inputs in the normal build.
 //
 // Input layout: the first byte chooses what is read; the rest is the file.
-// - bits 0-1: the reader (0 settings, 1 recent list, 2 motion script,
-//   3 include merge);
+// - bits 0-1: the reader (0 settings, 1 the list-like files, 2 motion
+//   script, 3 include merge);
 // - bits 2-3: the user-interface language, and with it the code page of the
 //   files (English CP1252, Korean CP949, Japanese CP932, Chinese CP936);
 // - bits 4-7: options of the reader (buffer size of the settings reads;
-//   whether the include merge goes on into a whole compile).
+//   whether the include merge goes on into a whole compile).  For reader 1,
+//   bits 4-5 choose the file: 0 the recent list, 1 a robot file (bit 6: the
+//   user's robot file; bit 7: the same bytes also as the settings file's
+//   robot choice and as a robot picture), 2 a command-set file, 3 the boot
+//   loader's access code (bits 6-7: the image beside it, 0-1 usable, 2
+//   missing, 3 empty) and the byte lists it is made of.
 // For the include merge the file bytes are split at each 0xFF byte into the
 // main program and up to four include files (kIncludeFileNames).
 //
@@ -30,5 +35,10 @@ extern const char* const kIncludeFileNames[5];
 // Runs one input.  Returns "" when every reader behaved, else a description
 // of the broken rule (a crash or a sanitizer report ends the process instead).
 std::string RunInput(const uint8_t* data, size_t size);
+
+// The reader an input's first byte chooses: 0 settings, 1 recent list,
+// 2 motion script, 3 include merge, 4 robot file, 5 command set, 6 access
+// code.
+int ReaderOf(uint8_t selector);
 
 }  // namespace filesfuzz

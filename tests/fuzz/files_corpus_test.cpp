@@ -25,8 +25,8 @@ std::string ReadAll(const fs::path& path) {
 TEST(FilesCorpus, EveryInputKeepsTheReadersRules) {
     const fs::path dir = QUARVEL_FILES_CORPUS;
     ASSERT_TRUE(fs::is_directory(dir));
-    // Reader (low two bits) and language (next two) of each input: the kept
-    // inputs must go on reaching all four readers, in English and Korean.
+    // Reader and language (bits 2-3) of each input: the kept inputs must go
+    // on reaching all seven readers, in English and Korean.
     std::set<int> readers;
     std::set<int> koreanReaders;
     for (const auto& e : fs::directory_iterator(dir)) {
@@ -36,9 +36,10 @@ TEST(FilesCorpus, EveryInputKeepsTheReadersRules) {
         EXPECT_EQ(filesfuzz::RunInput(reinterpret_cast<const uint8_t*>(data.data()), data.size()), "");
         if (data.empty()) continue;
         const int selector = static_cast<unsigned char>(data[0]);
-        readers.insert(selector & 3);
-        if (((selector >> 2) & 3) == 1) koreanReaders.insert(selector & 3);
+        readers.insert(filesfuzz::ReaderOf(static_cast<uint8_t>(selector)));
+        if (((selector >> 2) & 3) == 1) koreanReaders.insert(filesfuzz::ReaderOf(static_cast<uint8_t>(selector)));
     }
-    EXPECT_EQ(readers, (std::set<int>{0, 1, 2, 3}));
-    EXPECT_EQ(koreanReaders, (std::set<int>{0, 1, 2, 3}));
+    const std::set<int> all = {0, 1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(readers, all);
+    EXPECT_EQ(koreanReaders, all);
 }

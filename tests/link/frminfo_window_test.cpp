@@ -176,6 +176,53 @@ TEST_F(FrmInfoTest, TheMenuOpensTheWindowModallyAndItsUnloadAllowsTheNextOpen) {
     ExpectAtRest();
 }
 
+// A controller that never took a program: its header memory is erased (all
+// 0xFF) or cleared (all 0x00).  The controller's values are shown and the
+// program's stay empty, in a single-byte and a double-byte code page (where
+// 0xFF 0xFF decodes to replacement characters); a header that is blank but
+// for one byte is a program and shows as one.
+TEST_F(FrmInfoTest, AControllerWithoutAProgramShowsNoProgramValues) {
+    struct Case {
+        const char* what;
+        QLocale::Language language;
+        uint8_t fill;
+        int oddAddress;  // -1: none; else this header byte is 0x11
+        std::vector<QString> program;  // lbl 6..9
+    };
+    const std::vector<Case> cases = {
+        {"erased, English", QLocale::English, 0xFF, -1, {"", "", "", ""}},
+        {"erased, Korean", QLocale::Korean, 0xFF, -1, {"", "", "", ""}},
+        {"cleared, English", QLocale::English, 0x00, -1, {"", "", "", ""}},
+        {"cleared, Korean", QLocale::Korean, 0x00, -1, {"", "", "", ""}},
+        {"cleared but its size", QLocale::English, 0x00, 14,
+         {QString(8, QChar(0)), "2000/0/0", "0:0:0", "17 Bytes"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QLocale::setDefault(c.language == QLocale::Korean ? QLocale(QLocale::Korean, QLocale::SouthKorea)
+                                                          : QLocale(QLocale::English, QLocale::UnitedStates));
+        sim().setIdentification({2, 2, 7, 0, 128, 32});
+        for (int a = 0; a < 16; ++a) sim().setProgram(a, c.fill);
+        for (int a = 0; a < 8; ++a) sim().setEeprom(a, c.fill);
+        if (c.oddAddress >= 0) sim().setProgram(c.oddAddress, 0x11);
+
+        frmInfo w(&main());
+        EXPECT_TRUE(boxes_->Calls().empty());
+        const std::vector<QString> values = Values(w);
+        EXPECT_EQ(values[0], QStringLiteral("2"));
+        EXPECT_EQ(values[1], QStringLiteral("2.7"));
+        EXPECT_EQ(std::vector<QString>(values.begin() + 6, values.end()), c.program);
+        ExpectAtRest();
+
+        // The window is usable: it stays up until OK.
+        w.show();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(w.isVisible());
+        w.cmdOK->click();
+    }
+}
+
 TEST_F(FrmInfoTest, KoreanCaptionsAndUnits) {
     QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     sim().setIdentification({2, 2, 7, 0, 128, 32});
