@@ -332,11 +332,11 @@ Rig& TheRig() {
     return *rig;
 }
 
-// QUIET LINE WAIT: after a broken frame the byte link keeps the line quiet
-// before its next byte, for at least a floor of its own.  The fuzzer's line
-// needs no such wait beyond the short reply time-out: once the link has the
-// floor's setter, its one line goes here: vxIO::SetQuietFloorMs(0);
-void SetQuietLineWait() {}
+// After a broken frame the byte link keeps the line quiet before its next
+// byte, for at least a floor that covers a real controller's frame time-out.
+// The fuzzer's line has no frame time-out: the short reply time-out alone is
+// the quiet time, so the wait is still run but costs little.
+void SetQuietLineWait() { vxIO::SetQuietFloorMs(0); }
 
 // The link as every input starts it: serial port 1 at 9600 baud, closed,
 // controller type 8, the short reply time-out, no abort, raw mode off.
