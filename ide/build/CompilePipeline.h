@@ -63,11 +63,12 @@ struct CompileContext {
     std::function<QString(int)> lineText;
     std::function<void(int)> showErrorLine;
 
-    // The first status-bar panel, the controller model set-up that
-    // "'$DEVICE VX32" runs (ModelSetup.h), the wait window, and the
-    // object-file writer run after a successful compile.
+    // The first status-bar panel, the controller model set-up that a
+    // "'$DEVICE" line runs with the model of its word ("'$DEVICE VX32":
+    // ModelSetup.h), the wait window, and the object-file writer run after
+    // a successful compile.
     std::function<void(const QString&)> setStatus;
-    std::function<void()> modelSetup;
+    std::function<void(int16_t model)> modelSetup;
     std::function<void()> showWait;
     std::function<void()> closeWait;
     std::function<void()> writeObjectFile;
