@@ -178,6 +178,8 @@ constexpr const TypeFacts& TypeOf(int type) {
 inline constexpr int16_t kSmallHighestOutput = 6;
 inline constexpr int16_t kSmallHighestServo = 3;
 // OPEN sets the first output and clears the second; CLOSE the other way round.
+// The compiled OPEN and CLOSE of the models with two-byte addresses use the
+// same two (ModelFacts::openCloseOutputs).
 inline constexpr uint8_t kSmallOpenCloseOutputs[2] = {10, 11};
 
 // ---- Servos ----------------------------------------------------------------------
