@@ -140,30 +140,40 @@ QStringList ListFolder(const QString& folder) {
 
 namespace {
 
-// The mode of what `path` names through links; false when nothing is there.
-bool ModeOf(const QString& path, mode_t& mode) {
-    struct stat st {};
-    if (path.isEmpty() || ::stat(EncodeFileName(path).constData(), &st) != 0) return false;
-    mode = st.st_mode;
-    return true;
+EntryStatus StatusFrom(int result, const struct stat& st) {
+    EntryStatus s;
+    if (result != 0) return s;
+    s.kind = S_ISREG(st.st_mode)   ? EntryKind::File
+             : S_ISDIR(st.st_mode) ? EntryKind::Folder
+             : S_ISLNK(st.st_mode) ? EntryKind::Link
+                                   : EntryKind::Other;
+    s.device = static_cast<uint64_t>(st.st_dev);
+    s.inode = static_cast<uint64_t>(st.st_ino);
+    s.size = static_cast<int64_t>(st.st_size);
+    s.modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.changedNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return s;
 }
 
 }  // namespace
 
-bool FileExists(const QString& path) {
-    mode_t mode = 0;
-    return ModeOf(path, mode);
+EntryStatus StatusOf(const QString& path) {
+    if (path.isEmpty()) return {};
+    struct stat st {};
+    return StatusFrom(::stat(EncodeFileName(path).constData(), &st), st);
 }
 
-bool IsFile(const QString& path) {
-    mode_t mode = 0;
-    return ModeOf(path, mode) && S_ISREG(mode);
+EntryStatus OwnStatusOf(const QString& path) {
+    if (path.isEmpty()) return {};
+    struct stat st {};
+    return StatusFrom(::lstat(EncodeFileName(path).constData(), &st), st);
 }
 
-bool IsFolder(const QString& path) {
-    mode_t mode = 0;
-    return ModeOf(path, mode) && S_ISDIR(mode);
-}
+bool FileExists(const QString& path) { return StatusOf(path).Exists(); }
+
+bool IsFile(const QString& path) { return StatusOf(path).kind == EntryKind::File; }
+
+bool IsFolder(const QString& path) { return StatusOf(path).kind == EntryKind::Folder; }
 
 bool RemoveFile(const QString& path) {
     // unlink() takes no folder.

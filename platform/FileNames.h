@@ -57,6 +57,38 @@ std::vector<FolderEntry> ReadFolder(const QString& folder);
 // that cannot be read gives no names.
 QStringList ListFolder(const QString& folder);
 
+// What stands at a path.
+enum class EntryKind {
+    Nothing,  // no entry, or one that cannot be looked at
+    File,     // an ordinary file
+    Folder,   // a folder
+    Link,     // a symbolic link (only when links are not followed)
+    Other,    // a pipe, a device, a socket
+};
+
+// An entry as the system describes it; two looks at the same path give
+// equal statuses while the entry stays as it was.
+struct EntryStatus {
+    EntryKind kind = EntryKind::Nothing;
+    uint64_t device = 0;     // the file system that holds it
+    uint64_t inode = 0;      // its number there
+    int64_t size = 0;        // bytes
+    int64_t modifiedNs = 0;  // last change of the content, nanoseconds since the epoch
+    int64_t changedNs = 0;   // last change of the content or of the entry itself
+    bool Exists() const { return kind != EntryKind::Nothing; }
+    bool operator==(const EntryStatus& o) const {
+        return kind == o.kind && device == o.device && inode == o.inode && size == o.size &&
+               modifiedNs == o.modifiedNs && changedNs == o.changedNs;
+    }
+    bool operator!=(const EntryStatus& o) const { return !(*this == o); }
+};
+
+// The status of what a held path names.  Each only looks at the entry, by
+// its bytes, and opens nothing, so a pipe or a device there never makes it
+// wait.  An empty path names nothing.
+EntryStatus StatusOf(const QString& path);     // seen through links (a dangling link is nothing)
+EntryStatus OwnStatusOf(const QString& path);  // the entry itself: a link is a Link
+
 // What is at a held path, seen through links (a dangling link is nothing).
 // Each only looks at the entry, by its bytes, and opens nothing, so a pipe or
 // a device there never makes it wait.  An empty path names nothing.

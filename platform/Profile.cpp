@@ -1,7 +1,5 @@
 #include "platform/Profile.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -155,32 +153,17 @@ std::vector<Line> SplitLines(const QByteArray& bytes) {
     return lines;
 }
 
-// What identifies one version of a file on disk.
-struct Stamp {
-    bool exists = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
+// What identifies one version of a file on disk: its status, seen through
+// links (identity, size and both time stamps).
+using Stamp = EntryStatus;
 
-    bool operator==(const Stamp& o) const {
-        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
-    }
-};
+Stamp StampOf(const QString& path) { return StatusOf(path); }
 
-Stamp StampOf(const QString& path) {
-    Stamp s;
-    struct stat st {};
-    if (::stat(EncodeFileName(path).constData(), &st) != 0) return s;
-    s.exists = true;
-    s.dev = st.st_dev;
-    s.ino = st.st_ino;
-    s.size = st.st_size;
-    s.mtime = st.st_mtim;
-    s.ctime = st.st_ctim;
-    return s;
+// The wall-clock second of a stamp's last change of the content.
+time_t ModifiedSecond(const Stamp& s) {
+    constexpr int64_t kNsPerSecond = 1000000000;
+    const int64_t ns = s.modifiedNs;
+    return static_cast<time_t>(ns / kNsPerSecond - (ns % kNsPerSecond < 0 ? 1 : 0));
 }
 
 // A file changed within this many seconds of being read may change again
@@ -229,7 +212,7 @@ CachedFile& Load(const QString& path) {
     if (f.dirty) return f;  // the batch's pending content is the file's content
     const Stamp now = StampOf(path);
     const std::string codePage = qvv2::SystemCodePage();
-    const bool racy = now.exists && now.mtime.tv_sec + kRacySeconds >= f.readAt;
+    const bool racy = now.Exists() && ModifiedSecond(now) + kRacySeconds >= f.readAt;
     const bool fresh = f.readAt != 0 && f.stamp == now && (s.batchDepth > 0 || !racy);
     if (fresh) {
         if (f.codePage != codePage) {

@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -117,8 +115,7 @@ QString FileNameFromPath(const QString& path) {
 bool FileExists(const QString& path) {
     if (path.isEmpty()) return false;
     // By the name's own bytes, so a name that is not valid UTF-8 is found.
-    struct stat st {};
-    if (::stat(platform::EncodeFileName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (!platform::IsFile(path)) return false;
     const QString name = FileNameFromPath(path);
     return !name.startsWith(u'.');  // a hidden file
 }

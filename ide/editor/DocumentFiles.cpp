@@ -2,8 +2,6 @@
 
 #include <QMdiArea>
 
-#include <sys/stat.h>
-
 #include "documents/Documents.h"
 #include "documents/MotionScript.h"
 #include "documents/RecentFiles.h"
@@ -175,9 +173,8 @@ void SaveActiveDocumentAs(int titleString) {
 // True when something other than an ordinary file (a folder, a pipe, a
 // device, a socket) stands at `path`, a symbolic link followed.
 bool IsOtherThanAFile(const QString& path) {
-    if (path.isEmpty()) return false;
-    struct stat st {};
-    return ::stat(platform::EncodeFileName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+    const platform::EntryKind kind = platform::StatusOf(path).kind;
+    return kind != platform::EntryKind::Nothing && kind != platform::EntryKind::File;
 }
 
 // The error for a path that holds something other than an ordinary file:
@@ -224,8 +221,7 @@ bool OpenDocument(const QString& path) {
     // nothing behind (an empty window bound to it could overwrite it).
     const bool script = IsScriptPath(path);
     QString text;
-    struct stat entry {};
-    if (::lstat(platform::EncodeFileName(path).constData(), &entry) == 0) {
+    if (platform::OwnStatusOf(path).Exists()) {
         const FileError e = script ? ReadScriptFileChecked(path, text) : ReadProgramFile(path, text);
         if (!e.ok()) {
             ShowFileError(e);

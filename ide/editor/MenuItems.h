@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "editor/frmDoc.h"
 
@@ -121,17 +122,58 @@ constexpr const Item* Find(const char* name) {
     return nullptr;
 }
 
-// Whether no name and no key stands twice.
-constexpr bool EachNameAndKeyOnce() {
+// No name and no key stands twice.  The first two items that clash are
+// found here, and the check below fails with their indexes in kItems and
+// their names spelt out in the compiler's message, as the arguments of the
+// template whose assertion fails; "copy" given the key of "save" shows
+//   In instantiation of 'struct MenuItems::KeyStatedTwice<true, 3,
+//   MenuItems::Name<'s', 'a', 'v', 'e'>, 11, MenuItems::Name<'c', 'o', 'p', 'y'> >'
+// (Name<> for an item without a name, a key of the document window alone).
+struct Clash {
+    size_t first = 0;  // the indexes in kItems of the two items that clash
+    size_t second = 0;
+    bool name = false;  // they have the same name
+    bool key = false;   // they have the same key
+};
+
+constexpr Clash FirstClash() {
     constexpr size_t n = sizeof(kItems) / sizeof(kItems[0]);
     for (size_t i = 0; i < n; ++i) {
         for (size_t j = i + 1; j < n; ++j) {
-            if (kItems[i].name && SameName(kItems[i].name, kItems[j].name)) return false;
-            if (kItems[i].HasKey() && kItems[i].key == kItems[j].key) return false;
+            if (kItems[i].name && SameName(kItems[i].name, kItems[j].name)) return {i, j, true, false};
+            if (kItems[i].HasKey() && kItems[i].key == kItems[j].key) return {i, j, false, true};
         }
     }
-    return true;
+    return {};
 }
-static_assert(EachNameAndKeyOnce());
+inline constexpr Clash kClash = FirstClash();
+
+// An item's name as a type, so that the compiler's message spells it.
+template <char... C>
+struct Name {};
+constexpr size_t NameLength(const char* s) {
+    size_t n = 0;
+    while (s && s[n]) ++n;
+    return n;
+}
+template <size_t I, size_t... K>
+constexpr Name<kItems[I].name[K]...> NameOf(std::index_sequence<K...>) {
+    return {};
+}
+template <size_t I>
+using ItemName = decltype(NameOf<I>(std::make_index_sequence<NameLength(kItems[I].name)>()));
+
+template <bool Clashes, size_t First, typename FirstName, size_t Second, typename SecondName>
+struct NameStatedTwice {
+    static_assert(!Clashes, "two menu items have the same name: their indexes and names are this template's arguments");
+};
+template <bool Clashes, size_t First, typename FirstName, size_t Second, typename SecondName>
+struct KeyStatedTwice {
+    static_assert(!Clashes, "two menu items have the same key: their indexes and names are this template's arguments");
+};
+using FirstClashing = ItemName<kClash.first>;
+using SecondClashing = ItemName<kClash.second>;
+static_assert(sizeof(NameStatedTwice<kClash.name, kClash.first, FirstClashing, kClash.second, SecondClashing>) > 0);
+static_assert(sizeof(KeyStatedTwice<kClash.key, kClash.first, FirstClashing, kClash.second, SecondClashing>) > 0);
 
 }  // namespace MenuItems

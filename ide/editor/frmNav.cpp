@@ -13,9 +13,6 @@
 #include <QTabBar>
 #include <QTreeWidget>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <limits>
 
@@ -429,8 +426,8 @@ void frmNav::File1_DblClick() {
     // one that is not valid UTF-8, opens by its own bytes.
     const QString path = item->data(0, kKeyRole).toString();
     if (path.isEmpty()) return;
-    struct stat st {};
-    if (::stat(platform::EncodeFileName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode)) return;  // gone
+    const platform::EntryKind kind = platform::StatusOf(path).kind;
+    if (kind == platform::EntryKind::Nothing || kind == platform::EntryKind::Folder) return;  // gone
     // Only a file that opened goes into the recent-files list (which leaves
     // out a name it could not give back as it is).
     if (modApp::OpenDocument(path)) modApp::AddRecentFile(path);
@@ -497,9 +494,7 @@ void frmNav::Form_Unload() {
         QTreeWidgetItem* item = File1->topLevelItem(i);
         if (!IsProgramName(item->text(0))) continue;
         const QString key = item->data(0, kKeyRole).toString();
-        const QByteArray object = platform::EncodeFileName(key.left(key.size() - 4) + QStringLiteral(".obj"));
-        struct stat st {};
-        if (::lstat(object.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-        ::unlink(object.constData());
+        const QString object = key.left(key.size() - 4) + QStringLiteral(".obj");
+        if (platform::OwnStatusOf(object).kind == platform::EntryKind::File) platform::RemoveFile(object);
     }
 }

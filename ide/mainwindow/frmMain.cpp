@@ -152,6 +152,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         modApp::SetMainHost(this);
         modMain::SetBasic(&basic);
         vxIO::SetLinkControls({&Comm, &TimeOut, &TimeDelay});
+        // A byte that waits for the quiet line after a broken frame can hold
+        // a command for seconds: the pointer shows that the program waits.
+        vxIO::SetQuietWaitNotice([](bool waiting) {
+            if (waiting)
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QApplication::restoreOverrideCursor();
+        });
     }
 
     MDIForm_Initialize();
@@ -163,6 +171,7 @@ frmMain::~frmMain() {
         modApp::SetMainHost(nullptr);
         modMain::SetBasic(nullptr);
         vxIO::SetLinkControls({});
+        vxIO::SetQuietWaitNotice({});
         g_instance = nullptr;
     }
     delete img;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 #include "build/DirectRun.h"
 #include "documents/Documents.h"
@@ -141,7 +142,9 @@ Window::Window(QWidget* owner, int slotCount, bool closeAlways)
     : QWidget(owner),
       closeAlways_(closeAlways),
       held_(slotCount, LiveMoves::Order::LowestFirst, kHeldRetryMs,
-            [this](LiveMoves::Kind, int index, int16_t) { return WriteLiveNow(index); }) {}
+            [this](LiveMoves::Kind, int index, int16_t) { return WriteLiveNow(index); }) {
+    held_.ShowWaitingOn(this);
+}
 
 Window::~Window() { Form_Unload(false); }
 
@@ -185,6 +188,12 @@ void Window::AfterOperation() {
 }
 
 void Window::WriteLive(int index) { held_.SendOne(index); }
+
+bool Window::ClickWaits() const { return held_.Defers(); }
+
+void Window::DeferClick(int control, LiveMoves::Command run, LiveMoves::Undo undo) {
+    held_.Defer(control, std::move(run), std::move(undo));
+}
 
 void Window::closeEvent(QCloseEvent* event) {
     // A close while the unload waits for a quiet line: the first one ends

@@ -187,6 +187,11 @@ protected:
     // window's operation, once a retry finds the link free, or after the
     // quiet time).
     void WriteLive(int index);
+    // A click that would write while a frame that broke off keeps the line
+    // quiet: it waits its turn among the live changes (LiveMoves::Defer)
+    // under the busy cursor, and its command runs once the line is free.
+    bool ClickWaits() const;
+    void DeferClick(int control, LiveMoves::Command run, LiveMoves::Undo undo);
 
     bool running_ = false;  // an operation is in progress
 

@@ -103,6 +103,7 @@ frmMove32_G6::frmMove32_G6(QWidget* owner)
     setObjectName(QStringLiteral("frmMove32_G6"));
     setAttribute(Qt::WA_DeleteOnClose);
     setProperty("Tag", QStringLiteral("4501"));
+    moves_.ShowWaitingOn(this);
     BuildControls();
     g_loaded = this;
 }
@@ -376,15 +377,36 @@ bool frmMove32_G6::CaptureMotor(int index) {
 void frmMove32_G6::chk_Motor_Click(int index) {
     if (index < 0 || index >= kMotors || unloaded_) return;
     QCheckBox* box = chk_Motor[static_cast<size_t>(index)];
-    ServoKnob* knob = servo[static_cast<size_t>(index)];
-    const bool on = box->isChecked();
-    // Started from inside another exchange's wait, or (once loaded) while a
-    // broken frame keeps the line quiet: nothing can be sent, so the box
-    // goes back to what the motor is.
-    if (loading_ ? vxIO::Busy() : LiveMoves::Holding()) {
-        SetCheckQuietly(box, !on);
+    if (!loading_ && moves_.Defers()) {
+        // A broken frame keeps the line quiet (or clicks made before wait):
+        // the box keeps the new state, and the motor follows once the line
+        // is free.  Dropped after a failure, the box shows the motor again.
+        moves_.Defer(
+            kMotorBoxControl + index,
+            [this, index] {
+                // Clicked back meanwhile: the motor already is as the box says.
+                if (chk_Motor[static_cast<size_t>(index)]->isChecked() == servo[static_cast<size_t>(index)]->On())
+                    return true;
+                return SwitchMotor(index);
+            },
+            [this, index] {
+                SetCheckQuietly(chk_Motor[static_cast<size_t>(index)], servo[static_cast<size_t>(index)]->On());
+            });
         return;
     }
+    // Started from inside another exchange's wait: nothing can be sent, so
+    // the box goes back to what the motor is.
+    if (vxIO::Busy()) {
+        SetCheckQuietly(box, !box->isChecked());
+        return;
+    }
+    SwitchMotor(index);
+}
+
+bool frmMove32_G6::SwitchMotor(int index) {
+    QCheckBox* box = chk_Motor[static_cast<size_t>(index)];
+    ServoKnob* knob = servo[static_cast<size_t>(index)];
+    const bool on = box->isChecked();
     const Running running(*this);
     if (!loading_) EnsurePortOpen();
     const auto motor = static_cast<int16_t>(index);
@@ -402,17 +424,30 @@ void frmMove32_G6::chk_Motor_Click(int index) {
     if (ok || loading_) {
         // While loading, the load stops at the error and reports it.
         moves_.Send();
-        return;
+        return true;
     }
     // The motor's power did not change: the box says so again, and one box
     // tells why.
     const int16_t code = vxIO::CommError;
     SetCheckQuietly(box, !on);
     ShowLinkError(code);
+    return false;
 }
 
 void frmMove32_G6::cmdServoCapture_Click(int index) {
-    if (index < 0 || index >= kMotors || unloaded_ || LiveMoves::Holding()) return;
+    if (index < 0 || index >= kMotors || unloaded_) return;
+    if (moves_.Defers()) {
+        moves_.Defer(kMotorCaptureControl + index, [this, index] {
+            CaptureOne(index);
+            return true;
+        });
+        return;
+    }
+    if (vxIO::Busy()) return;
+    CaptureOne(index);
+}
+
+void frmMove32_G6::CaptureOne(int index) {
     {
         const Running running(*this);
         EnsurePortOpen();
@@ -425,16 +460,33 @@ void frmMove32_G6::cmdServoCapture_Click(int index) {
 void frmMove32_G6::chkAll_Click(int group) {
     if (group < 0 || group >= kGroups || unloaded_) return;
     QCheckBox* all = chkAll[static_cast<size_t>(group)];
-    if (LiveMoves::Holding()) {
+    if (moves_.Defers()) {
+        // As a motor's box: it keeps the new state while it waits.
+        const bool before = !all->isChecked();
+        moves_.Defer(
+            kGroupBoxControl + group, [this, group] { return SwitchGroup(group); },
+            [this, all, before] { SetCheckQuietly(all, before); });
+        return;
+    }
+    if (vxIO::Busy()) {
         SetCheckQuietly(all, !all->isChecked());
         return;
     }
+    SwitchGroup(group);
+}
+
+bool frmMove32_G6::SwitchGroup(int group) {
+    QCheckBox* all = chkAll[static_cast<size_t>(group)];
     const Running running(*this);
     EnsurePortOpen();
     const bool tick = all->isChecked();
     // A failure stops the loop with one box; the group's box then goes back,
     // so that the next click tries the same again.
-    auto stop = [&] { SetCheckQuietly(all, !tick); };
+    bool failed = false;
+    auto stop = [&] {
+        SetCheckQuietly(all, !tick);
+        failed = true;
+    };
     for (int k = 0; k < 6; ++k) {
         const int i = 6 * group + k;
         const auto motor = static_cast<int16_t>(i);
@@ -466,9 +518,10 @@ void frmMove32_G6::chkAll_Click(int group) {
             break;
         }
         Yield();
-        if (unloaded_) return;
+        if (unloaded_) return true;
     }
     moves_.Send();
+    return !failed;
 }
 
 bool frmMove32_G6::CaptureGroup(int group) {
@@ -482,7 +535,19 @@ bool frmMove32_G6::CaptureGroup(int group) {
 }
 
 void frmMove32_G6::cmd_Groupcapture_Click(int group) {
-    if (group < 0 || group >= kGroups || unloaded_ || LiveMoves::Holding()) return;
+    if (group < 0 || group >= kGroups || unloaded_) return;
+    if (moves_.Defers()) {
+        moves_.Defer(kGroupCaptureControl + group, [this, group] {
+            CaptureOneGroup(group);
+            return true;
+        });
+        return;
+    }
+    if (vxIO::Busy()) return;
+    CaptureOneGroup(group);
+}
+
+void frmMove32_G6::CaptureOneGroup(int group) {
     {
         const Running running(*this);
         EnsurePortOpen();
@@ -493,22 +558,34 @@ void frmMove32_G6::cmd_Groupcapture_Click(int group) {
 }
 
 void frmMove32_G6::cmdCaptureAll_Click() {
-    if (unloaded_ || LiveMoves::Holding()) return;
+    if (unloaded_) return;
+    if (moves_.Defers()) {
+        moves_.Defer(kCaptureAllControl, [this] { return CaptureAll(); });
+        return;
+    }
+    if (vxIO::Busy()) return;
+    CaptureAll();
+}
+
+bool frmMove32_G6::CaptureAll() {
+    bool failed = false;
     {
         const Running running(*this);
         EnsurePortOpen();
         for (int g = 0; g < kUsedGroups; ++g) {
             Yield();
-            if (unloaded_) return;
+            if (unloaded_) return true;
             if (modMain::GroupCollapsed[static_cast<size_t>(g)] || FraGroup[static_cast<size_t>(g)]->isHidden())
                 continue;
             if (!CaptureGroup(g)) {
                 ShowLinkError(vxIO::CommError);
+                failed = true;
                 break;
             }
         }
     }
     moves_.Send();
+    return !failed;
 }
 
 // ---- Fold, insert, focus box ---------------------------------------------------------

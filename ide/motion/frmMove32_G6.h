@@ -22,7 +22,12 @@
 //     A move that fails shows no box either: the knobs keep following the
 //     hand, and their latest values go out once the line is quiet again
 //     (the controller may still be waiting for the rest of the broken
-//     frame); the window's keys and check boxes send nothing meanwhile.
+//     frame).  A key or check box clicked meanwhile waits too (LiveMoves::
+//     Defer), under the busy cursor, with a check box showing its new
+//     state: once the line is quiet the clicks are carried out in the
+//     order they were made, each after the knob turns made before it.  A
+//     click made while another exchange waits is refused (a check box
+//     goes back).
 #pragma once
 
 #include <QPointer>
@@ -121,6 +126,19 @@ protected:
 private:
     class Running;
     void BuildControls();
+    // What the clicks do, at once or once the line is quiet; false when a
+    // link error was shown (the box went back).
+    bool SwitchMotor(int index);
+    void CaptureOne(int index);
+    bool SwitchGroup(int group);
+    void CaptureOneGroup(int group);
+    bool CaptureAll();
+    // The controls whose clicks can wait, as LiveMoves names them.
+    static constexpr int kMotorBoxControl = 0;
+    static constexpr int kMotorCaptureControl = kMotorBoxControl + kMotors;
+    static constexpr int kGroupBoxControl = kMotorCaptureControl + kMotors;
+    static constexpr int kGroupCaptureControl = kGroupBoxControl + kGroups;
+    static constexpr int kCaptureAllControl = kGroupCaptureControl + kGroups;
     // Sends one knob's latest value to its servo; false on a link error.
     bool SendMove(int index, int16_t value);
     // One motor / one group read back; false on a link error.

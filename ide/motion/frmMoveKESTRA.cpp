@@ -89,6 +89,7 @@ frmMoveKESTRA::frmMoveKESTRA(QWidget* owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setProperty("Tag", QStringLiteral("7000"));
     setWindowTitle(QStringLiteral("VORTAN"));
+    live_.ShowWaitingOn(this);
     BuildControls();
     closeRetry_.setSingleShot(true);
     closeRetry_.setInterval(20);
@@ -459,7 +460,15 @@ bool frmMoveKESTRA::SendSwitch(int index) {
 }
 
 void frmMoveKESTRA::servo_DblClick(int index) {
-    if (unloaded_ || LiveMoves::Holding()) return;
+    if (unloaded_ || !Slider(index)) return;
+    if (live_.Defers()) {
+        live_.Defer(kCaptureSlotControl + index, [this, index] {
+            MotorCapture(index);
+            return true;
+        });
+        return;
+    }
+    if (vxIO::Busy()) return;
     MotorCapture(index);
 }
 
@@ -496,13 +505,27 @@ int16_t frmMoveKESTRA::LimbOfIndex(int index) {
 void frmMoveKESTRA::chkGroupEnable_Click(int index) {
     if (index < 0 || index > 4 || unloaded_) return;
     QCheckBox* box = chkGroupEnable[static_cast<size_t>(index)];
-    if (LiveMoves::Holding()) {
-        // Pressed while the link waits (or a broken frame keeps the line
-        // quiet): the box goes back, nothing is sent.
+    if (live_.Defers()) {
+        // A broken frame keeps the line quiet (or clicks made before wait):
+        // the box keeps the new state, and the limb follows once the line
+        // is free.
+        live_.Defer(kGroupEnableControl + index, [this, index] {
+            GroupEnable(index);
+            return true;
+        });
+        return;
+    }
+    if (vxIO::Busy()) {
+        // Pressed while the link waits: the box goes back, nothing is sent.
         const QSignalBlocker blocker(box);
         box->setChecked(!box->isChecked());
         return;
     }
+    GroupEnable(index);
+}
+
+void frmMoveKESTRA::GroupEnable(int index) {
+    QCheckBox* box = chkGroupEnable[static_cast<size_t>(index)];
     QPointer<frmMoveKESTRA> alive(this);
     const bool tick = box->isChecked();
     const int16_t limb = LimbOfIndex(index);
@@ -557,7 +580,19 @@ void frmMoveKESTRA::GroupCapture(int index) {
 }
 
 void frmMoveKESTRA::cmdCapture_Click(int index) {
-    if (index < 0 || index > 4 || unloaded_ || LiveMoves::Holding()) return;
+    if (index < 0 || index > 4 || unloaded_) return;
+    if (live_.Defers()) {
+        live_.Defer(kCaptureControl + index, [this, index] {
+            Capture(index);
+            return true;
+        });
+        return;
+    }
+    if (vxIO::Busy()) return;
+    Capture(index);
+}
+
+void frmMoveKESTRA::Capture(int index) {
     QPointer<frmMoveKESTRA> alive(this);
     if (index != 0) {
         GroupCapture(index);
@@ -567,7 +602,19 @@ void frmMoveKESTRA::cmdCapture_Click(int index) {
 }
 
 void frmMoveKESTRA::cmdCopy_Click(int index) {
-    if (index < 0 || index > 5 || unloaded_ || LiveMoves::Holding()) return;
+    if (index < 0 || index > 5 || unloaded_) return;
+    if (live_.Defers()) {
+        live_.Defer(kCopyControl + index, [this, index] {
+            CopyLimb(index);
+            return true;
+        });
+        return;
+    }
+    if (vxIO::Busy()) return;
+    CopyLimb(index);
+}
+
+void frmMoveKESTRA::CopyLimb(int index) {
     struct Copy {
         bool exchange;
         int16_t source;

@@ -15,12 +15,16 @@
 // (and, with chkSync ticked, its partner) or runs the check box handling.
 //
 // While a link operation waits for the controller, events keep being handled.
-// A command button pressed meanwhile is refused; a slider moved or a check
-// box clicked meanwhile is remembered and sent once the link is free, so a
-// slider never shows a position the motor was not sent; a close asked for
-// meanwhile happens then too.  After a move or switch that failed on the
-// link the same holds until the line is quiet again (LiveMoves): the
-// controller may still be waiting for the rest of the broken frame.
+// A command button or limb box pressed meanwhile is refused; a slider moved
+// or a slot's check box clicked meanwhile is remembered and sent once the
+// link is free, so a slider never shows a position the motor was not sent;
+// a close asked for meanwhile happens then too.  After a frame that broke
+// off on the link, the controller may still be waiting for its rest, and
+// nothing goes out until the line is quiet again (LiveMoves): the sliders
+// and slot boxes are remembered as above, and a command button or limb box
+// pressed meanwhile waits too (LiveMoves::Defer), under the busy cursor,
+// with a limb box showing its new state.  Then everything goes in the order
+// the hand gave it.
 #pragma once
 
 #include <QPointer>
@@ -127,6 +131,16 @@ private:
     // partner's), slot i's check box; false when the link failed.
     bool SendMove(int index);
     bool SendSwitch(int index);
+    // What the limb boxes and the capture and copy buttons do, at once or
+    // once the line is quiet.
+    void GroupEnable(int index);
+    void Capture(int index);
+    void CopyLimb(int index);
+    // The controls whose clicks can wait, as LiveMoves names them.
+    static constexpr int kCaptureSlotControl = 0;  // + slot: a double click
+    static constexpr int kGroupEnableControl = kCaptureSlotControl + modUserRobot::kSlots;
+    static constexpr int kCaptureControl = kGroupEnableControl + 5;
+    static constexpr int kCopyControl = kCaptureControl + 5;
     void InsertLines(bool alternative);
     // Hands control to the event queue; false when the window went meanwhile.
     bool Yield();

@@ -356,16 +356,37 @@ bool frmZero32::WriteLiveNow(int index) {
 void frmZero32::Sdir_Click(int index) {
     if (index < 0 || index >= Servos) return;
     if (!cmdWrite->isEnabled()) return;
-    // Clicked while an operation waits, or while a frame that broke off
-    // keeps the line quiet: the toggle keeps its value.
-    if (running_ || LiveMoves::Holding()) return;
+    // Clicked while an operation waits: the toggle keeps its value.
+    if (running_) return;
+    vxServoDIR* toggle = Sdir[static_cast<size_t>(index)];
+    if (ClickWaits()) {
+        // A frame that broke off keeps the line quiet (or clicks made before
+        // wait): the toggle shows its new value, and its direction byte is
+        // written once the line is free.  Dropped after a failure, the
+        // toggle goes back.
+        const int16_t before = ToggleValue(toggle);
+        SetToggleValue(toggle, before == 1 ? 0 : 1);
+        DeferClick(
+            index, [this, index] { return WriteDirectionByte(index / 8); },
+            [toggle, before] { SetToggleValue(toggle, before); });
+        return;
+    }
+    if (vxIO::Busy()) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
-    vxServoDIR* toggle = Sdir[static_cast<size_t>(index)];
     SetToggleValue(toggle, ToggleValue(toggle) == 1 ? 0 : 1);
-    const int k = index / 8;
+    WriteDirectionByte(index / 8);
+}
+
+bool frmZero32::WriteDirectionByte(int k) {
+    // Cancelled meanwhile: the window no longer writes.
+    if (!cmdWrite->isEnabled()) return true;
+    const vxIO::Exchange exchange;
+    if (!exchange) return true;
     vxIO::WriteMemory(ZeroPoints::kDirectionAddress + k, DirectionByteOf(k));
-    if (Failed()) vxIO::ShowCommError(vxIO::CommError);
+    if (!Failed()) return true;
+    vxIO::ShowCommError(vxIO::CommError);
+    return false;
 }
 
 void frmZero32::SSTab1_Click(int tab) {

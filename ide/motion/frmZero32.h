@@ -82,6 +82,9 @@ private:
     int16_t ReadDirectionPart();
     void ShowDirections();
     uint8_t DirectionByteOf(int k) const;
+    // Writes direction byte k live; false when the link failed (its box
+    // was shown).
+    bool WriteDirectionByte(int k);
     bool WriteLiveNow(int index) override;
     // Whether a live change is written now: after a completed Read, with
     // Write enabled.

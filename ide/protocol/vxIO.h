@@ -210,15 +210,36 @@ uint8_t ReceiveByte();
 void FlushInput();
 
 // A frame that broke off at a byte whose echo or reply came back wrong (a
-// wrong echo, a port failure, an end asked for) may leave the controller
-// waiting for the frame's rest, as long as the host itself waits for a byte
-// (the reply time-out, COMMtimeout): a byte sent meanwhile would be taken as
-// that rest.  Milliseconds until that time has passed since the failing
-// byte went out; 0 when no frame broke off that recently.  A byte that got
-// no answer at all has been waited for that long already and leaves nothing
-// to wait.  Closing and opening the port does not shorten it: the
+// wrong echo, garbage, a port failure, an end asked for) may leave the
+// controller waiting for the frame's rest, and a byte sent meanwhile would
+// be taken as that rest.  The controller's own wait for a frame's rest is
+// not known, so the line stays quiet for the quiet time: the reply time-out
+// (COMMtimeout), but never less than the floor, which outlasts a
+// controller's frame time-out whatever COMMtimeout says.  It runs from the
+// failing byte; for a byte that got no answer in time (a slow controller
+// may still answer it and then wait for the rest), from the moment the host
+// gave up.
+//
+// Every byte the link sends while the line must stay quiet first waits for
+// the quiet time to end (a link wait: the event queue runs, nothing started
+// from an event may talk to the controller, a close asked for ends it with
+// kErrAborted), then drops what the controller sent late.  So no exchange
+// starts a frame into a broken one, whichever window or command it comes
+// from.  Closing and opening the port does not shorten the time: the
 // controller does not see that.
+inline constexpr int kQuietFloorMs = 2000;
+// Milliseconds until the quiet time after the last broken frame is over; 0
+// when no frame broke off that recently.
 int BrokenFrameQuietMs();
+// The floor of the quiet time (kQuietFloorMs unless changed).  Tests and the
+// fuzzer, whose simulated controllers have no frame time-out of their own,
+// may lower it; the program never does.
+void SetQuietFloorMs(int ms);
+int QuietFloorMs();
+// Called with true when a byte starts to wait for the quiet line and with
+// false when the wait ends, so that a window can show that the program waits
+// (a busy cursor); an empty function is not called.
+void SetQuietWaitNotice(std::function<void(bool waiting)> notice);
 
 // Parallel port: status and data byte; on a library error they return 0
 // and set CommError to the library's error number minus 10.

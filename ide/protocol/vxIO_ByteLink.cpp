@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 
 #include "platform/CommControl.h"
 #include "platform/PortIO.h"
@@ -37,6 +38,8 @@ using Clock = std::chrono::steady_clock;
 // stays quiet after a frame that broke off (see BrokenFrameQuietMs).
 Clock::time_point g_lastWrite{};
 Clock::time_point g_quietUntil{};
+int g_quietFloorMs = kQuietFloorMs;
+std::function<void(bool)> g_quietWaitNotice;
 
 // Writes one byte; false when the port would not take it.
 bool Write(platform::CommControl& port, uint8_t b) {
@@ -45,10 +48,54 @@ bool Write(platform::CommControl& port, uint8_t b) {
     return true;
 }
 
-// The frame in progress broke off at the byte written last: the controller
-// may wait for its rest until the reply time-out has passed since then.
-void FrameBrokeOff(int replyTimeOutMs) {
-    g_quietUntil = std::max(g_quietUntil, g_lastWrite + std::chrono::milliseconds(replyTimeOutMs));
+// The frame in progress broke off at the byte written last.  A byte whose
+// answer came back wrong (or could not be had) may have reached the
+// controller, which then waits for the frame's rest: the line stays quiet
+// for the quiet time after that byte.  A byte that got no answer in time may
+// have reached a slow controller that answers later and only then starts
+// waiting for the rest: the quiet time runs from the moment the host gave up.
+void FrameBrokeOff(int replyTimeOutMs, bool noAnswer) {
+    const auto quiet = std::chrono::milliseconds(std::max(replyTimeOutMs, g_quietFloorMs));
+    const Clock::time_point from = noAnswer ? Clock::now() : g_lastWrite;
+    g_quietUntil = std::max(g_quietUntil, from + quiet);
+}
+
+// Before a byte goes out: while a frame that broke off keeps the line quiet,
+// waits (handing control to the event queue, under the exchange guard) until
+// the quiet time is over, then drops whatever the controller sent late, so
+// that a late echo is not taken for the answer of the next byte.  False when
+// the wait ended otherwise: the exchange was asked to end (kErrAborted), or
+// the port went away or closed meanwhile (kErrPort).
+bool WaitForQuietLine(QPointer<platform::CommControl>& port) {
+    if (BrokenFrameQuietMs() <= 0) return true;
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    if (g_quietWaitNotice) g_quietWaitNotice(true);
+    bool ok = true;
+    for (int left = BrokenFrameQuietMs(); left > 0; left = BrokenFrameQuietMs()) {
+        // The timer only wakes the wait when the time is over; the loop
+        // sleeps meanwhile.
+        if (!wake.isActive()) wake.start(left);
+        Pump(QEventLoop::WaitForMoreEvents);
+        if (Aborted()) {
+            CommError = kErrAborted;
+            ok = false;
+            break;
+        }
+        if (!port || !port->PortOpen()) {
+            CommError = kErrPort;
+            ok = false;
+            break;
+        }
+    }
+    if (g_quietWaitNotice) g_quietWaitNotice(false);
+    if (ok) {
+        // What arrived during the quiet time belongs to the broken frame.
+        for (int turn = 0; turn < 1000 && port->InBufferCount() > 0; ++turn) (void)port->Input();
+        g_rxReady = false;
+    }
+    return ok;
 }
 
 // Closes the serial port for an aborted exchange; a failure changes nothing
@@ -92,10 +139,20 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     g_rxReady = false;
     const int replyTimeOutMs = timeOut->interval();
 
-    if (kind == Reply::Echo && !Write(*port, sent)) {
-        CommError = kErrPort;
-        timeOut->stop();
-        return 0;
+    if (kind == Reply::Echo) {
+        if (!WaitForQuietLine(port)) {
+            if (CommError == kErrAborted) ClosePortForAbort();
+            return 0;
+        }
+        if (!timeOut) {
+            CommError = kErrPort;
+            return 0;
+        }
+        if (!Write(*port, sent)) {
+            CommError = kErrPort;
+            timeOut->stop();
+            return 0;
+        }
     }
     timeOut->start();
 
@@ -162,10 +219,7 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
         }
         break;
     }
-    // A byte that got no answer in time has been waited for as long as the
-    // controller waits for the rest of its frame; any other failure leaves
-    // the controller perhaps still waiting.
-    if (CommError != 0 && end != End::TimedOut) FrameBrokeOff(replyTimeOutMs);
+    if (CommError != 0) FrameBrokeOff(replyTimeOutMs, end == End::TimedOut);
     if (timeOut) timeOut->stop();
     if (kind == Reply::Echo) g_rxReady = false;
     if (end == End::Aborted) ClosePortForAbort();
@@ -242,8 +296,19 @@ void SendByteNoEcho(uint8_t b) {
         CommError = kErrNotOpen;
         return;
     }
+    QPointer<platform::CommControl> guarded = port;
+    if (!WaitForQuietLine(guarded)) {
+        if (CommError == kErrAborted) ClosePortForAbort();
+        return;
+    }
     if (!Write(*port, b)) CommError = kErrPort;
 }
+
+void SetQuietFloorMs(int ms) { g_quietFloorMs = std::max(ms, 0); }
+
+int QuietFloorMs() { return g_quietFloorMs; }
+
+void SetQuietWaitNotice(std::function<void(bool waiting)> notice) { g_quietWaitNotice = std::move(notice); }
 
 int BrokenFrameQuietMs() {
     const Clock::duration left = g_quietUntil - Clock::now();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -631,6 +632,8 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
     // Well above the controller's own wait for the rest of a frame.
     constexpr int kTimeOutMs = 400;
     main_->TimeOut.setInterval(kTimeOutMs);
+    // The line stays quiet for the time-out, but at least for the floor.
+    const int kQuietMs = std::max(kTimeOutMs, vxIO::QuietFloorMs());
     vxServoSlide2* slide = w->servo[0];
     QSlider* slider = Unfold(slide);
     ASSERT_TRUE(slider->isVisible());
@@ -647,7 +650,7 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        QTest::qWait(kTimeOutMs);  // a quiet line to start from
+        QTest::qWait(vxIO::BrokenFrameQuietMs());  // a quiet line to start from
         ASSERT_TRUE(slide->setValue(30));
         clearWire();
         // The press steps to 35; the slider's first repeat, to 40, breaks off.
@@ -662,13 +665,13 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
         if (c.close) {
             QTest::qWait(100);
             w->close();
-            QTest::qWait(kTimeOutMs + 300);
+            QTest::qWait(kQuietMs + 300);
             EXPECT_FALSE(w);
             EXPECT_TRUE(SentAfter(*sim_, failing).bytes.empty()) << "sent after the window closed";
             EXPECT_FALSE(main_->Comm.PortOpen());
             continue;
         }
-        QTest::qWait(kTimeOutMs + 300);
+        QTest::qWait(kQuietMs + 300);
         QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
         QTest::qWait(200);
 
@@ -678,7 +681,7 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
         ASSERT_GT(sent.size(), failing);
         EXPECT_EQ(Bytes(sent.begin(), sent.begin() + static_cast<std::ptrdiff_t>(failing + 1)), sentUntilFault);
         const SentAfterByte after = SentAfter(*sim_, failing);
-        EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
+        EXPECT_GE(after.firstAfterMs, kQuietMs - 30);
         const auto moves = Moves(after.bytes);
         ASSERT_FALSE(moves.empty());
         EXPECT_EQ(after.bytes.size(), 3 * moves.size()) << "whole moves only";
@@ -693,6 +696,106 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
         }
         EXPECT_EQ(previous, slide->Value());
         EXPECT_EQ(sim_->servoPosition(0), slide->Value());
+    }
+}
+
+// After a move that broke off, nothing goes out while the line must stay
+// quiet, and nothing the hand asks for meanwhile is dropped either: slider
+// moves and slot boxes wait as always, and a limb box or capture button
+// clicked meanwhile waits too, under the busy cursor, the limb box showing
+// its new state.  Once the line is quiet, everything goes in the order the
+// hand gave it: a slot's box cleared after a move of its slider goes after
+// that move, so the motor just switched off is not moved again.  A close
+// during the quiet time drops it all.
+TEST_F(HumanoidWindowTest, ClicksDuringTheQuietLineAfterABrokenMoveGoInTheOrderOfTheHand) {
+    writeRobot(RobotFile({{0, 0}, {7, 7}, {8, 8}}));
+    sim_->setRam(1259, 0x01);  // motor 0 is on
+    QPointer<frmMoveKESTRA> w = &Open();
+    constexpr int kTimeOutMs = 400;
+    main_->TimeOut.setInterval(kTimeOutMs);
+    const auto busyCursor = [&] {
+        return w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::BusyCursor;
+    };
+    const Bytes limbOn = ReadVar(7) + Move(7, 120) + WritePair(7, 120) + On(7) + ReadVar(7) + On(7) +  //
+                         ReadVar(8) + WritePair(8, 100) + On(8) + ReadVar(8) + On(8);
+    const Bytes allCaptured = Block6(217) + Block6(216) + Block6(218) + Block6(215);
+    struct Case {
+        const char* what;
+        std::function<void(frmMoveKESTRA&)> hand;
+        Bytes after;  // what goes out once the line is quiet; empty: the window closed
+    };
+    const std::vector<Case> cases = {
+        {"a move, then its slot's box cleared: the move goes first",
+         [](frmMoveKESTRA& win) {
+             win.servo[0]->setValue(60);
+             win.servo[0]->setCheckValue(0);
+         },
+         Move(0, 60) + Off(0)},
+        {"its slot's box cleared, then a move: the switch goes first",
+         [](frmMoveKESTRA& win) {
+             win.servo[0]->setCheckValue(0);
+             win.servo[0]->setValue(60);
+         },
+         Off(0) + Move(0, 60)},
+        {"a limb's box, a move, then All Motors captured",
+         [&](frmMoveKESTRA& win) {
+             win.chkGroupEnable[2]->click();
+             win.servo[0]->setValue(70);
+             win.cmdCapture[0]->click();
+             EXPECT_TRUE(win.chkGroupEnable[2]->isChecked()) << "the box shows the click while it waits";
+             EXPECT_TRUE(busyCursor());
+         },
+         limbOn + Move(0, 70) + allCaptured},
+        {"closed during the quiet time",
+         [](frmMoveKESTRA& win) {
+             win.servo[0]->setCheckValue(0);
+             win.chkGroupEnable[0]->click();
+             win.cmdCapture[1]->click();
+             QTest::qWait(50);
+             win.close();
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(w);
+        while (vxIO::BrokenFrameQuietMs() > 0) QTest::qWait(20);
+        // Slot 0 on at 30, the left arm off.
+        if (Check(*w, 0) == 0) w->servo[0]->setCheckValue(1);
+        for (int slot : {7, 8})
+            if (Check(*w, slot) != 0) w->servo[size_t(slot)]->setCheckValue(0);
+        if (w->chkGroupEnable[2]->isChecked()) w->chkGroupEnable[2]->click();
+        w->servo[0]->setValue(30);
+        sim_->setServoPosition(7, 120);
+        sim_->setServoPosition(8, 100);
+        w->servo[7]->setValue(100);
+        clearWire();
+
+        sim_->injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, 1);
+        w->servo[0]->setValue(40);
+        ASSERT_EQ(wire(), (Bytes{0xE6, 0}));
+        const size_t failing = 1;
+        const int quietMs = vxIO::BrokenFrameQuietMs();
+        QElapsedTimer sinceFault;
+        sinceFault.start();
+        ASSERT_GT(quietMs, 200);
+        c.hand(*w);
+        if (c.after.empty()) {
+            QTest::qWait(quietMs + 300);
+            EXPECT_FALSE(w);
+            EXPECT_TRUE(SentAfter(*sim_, failing).bytes.empty()) << "sent after the window closed";
+            EXPECT_FALSE(main_->Comm.PortOpen());
+            continue;
+        }
+        QTest::qWait(std::max(0, quietMs - 80 - static_cast<int>(sinceFault.elapsed())));
+        EXPECT_EQ(sim_->received(), (Bytes{0xE6, 0})) << "sent behind the broken frame";
+        QTest::qWait(300);
+        ASSERT_TRUE(sim_->waitIdle(2000));
+        const SentAfterByte after = SentAfter(*sim_, failing);
+        EXPECT_EQ(after.bytes, c.after);
+        EXPECT_GE(after.firstAfterMs, quietMs - 5);
+        EXPECT_FALSE(busyCursor());
+        EXPECT_EQ(sim_->servoPosition(0), Value(*w, 0));
     }
 }
 

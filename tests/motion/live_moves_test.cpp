@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <functional>
@@ -121,7 +122,7 @@ TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
              q.Put(0, 10);
          },
          {"move 0=10", "move 5=50", "move 0=12"}},
-        {"switches go before moves", Order::LowestFirst,
+        {"switches go before moves, but not before a move of their servo asked before them", Order::LowestFirst,
          [](LiveMoves& q, Controller&) {
              InsideAWait([&] {
                  q.Put(4);
@@ -132,7 +133,19 @@ TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
              });
              q.Send();
          },
-         {"switch 1", "switch 4", "switch 6", "move 2", "move 4"}},
+         {"switch 1", "switch 6", "move 2", "move 4", "switch 4"}},
+        {"a switch goes before a move of its servo asked after it, also one put again", Order::RoundRobin,
+         [](LiveMoves& q, Controller&) {
+             InsideAWait([&] {
+                 q.Put(5, kShown, Kind::Switch);
+                 q.Put(5, 50);
+                 q.Put(3, 30);
+                 q.Put(3, kShown, Kind::Switch);
+                 q.Put(3, 31);
+             });
+             q.Send();
+         },
+         {"switch 3", "switch 5", "move 3=31", "move 5=50"}},
         {"a switch clicked while the moves go out waits for the next round", Order::LowestFirst,
          [](LiveMoves& q, Controller& c) {
              InsideAWait([&] {
@@ -241,6 +254,162 @@ TEST(LiveMoves, SendsTheLatestOfEachServoOnceTheLinkIsFree) {
         c.steps(queue, controller);
         EXPECT_EQ(controller.sent, c.expected);
     }
+}
+
+// A click's command, as the controller sees it: "click A", and with
+// `during` run inside it.
+LiveMoves::Command Click(Controller& c, const std::string& name, bool works = true,
+                         std::function<void(LiveMoves&)> during = nullptr) {
+    return [&c, name, works, during] {
+        c.sent.push_back("click " + name);
+        if (during) during(*c.queue);
+        return works;
+    };
+}
+LiveMoves::Undo Undo(Controller& c, const std::string& name) {
+    return [&c, name] { c.sent.push_back("undo " + name); };
+}
+
+// Clicks that wait (LiveMoves::Defer) go in the order of the hand: among
+// themselves, and against the items, each after what was asked before it
+// and before what was asked after it.
+TEST(LiveMoves, ClicksWaitTheirTurnInTheOrderOfTheHand) {
+    enum Control { A, B, C };
+    struct Case {
+        const char* what;
+        std::function<void(LiveMoves&, Controller&)> steps;
+        Sends expected;
+    };
+    const Case cases[] = {
+        {"items asked before a click go before it, items after it after it",
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] {
+                 q.Put(1, 10);
+                 q.Put(5, 50, Kind::Switch);
+                 q.Defer(A, Click(c, "A"));
+                 q.Put(2, 20);
+                 q.Put(0, 1, Kind::Switch);
+                 q.Defer(B, Click(c, "B"));
+                 q.Put(1, 11);  // put again: it now comes after B
+                 EXPECT_TRUE(q.Defers()) << "a click made while others wait";
+             });
+             EXPECT_TRUE(c.sent.empty()) << "sent while the link was busy";
+             q.Send();
+             EXPECT_FALSE(q.ClickWaiting());
+         },
+         {"switch 5=50", "click A", "switch 0=1", "move 2=20", "click B", "move 1=11"}},
+        {"a second click of a control takes the first one's turn, at the end",
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] {
+                 q.Defer(A, Click(c, "A"));
+                 q.Defer(B, Click(c, "B"));
+                 q.Defer(A, Click(c, "A again"));
+                 EXPECT_TRUE(q.ClickWaiting(A));
+                 EXPECT_FALSE(q.ClickWaiting(C));
+             });
+             q.Send();
+         },
+         {"click B", "click A again"}},
+        {"a click's own steps go at once; a click from inside its wait waits its turn",
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] {
+                 q.Defer(A, Click(c, "A", true, [&c](LiveMoves& queue) {
+                     EXPECT_FALSE(queue.Defers());
+                     queue.SendOne(4, 44);
+                     InsideAWait([&] {
+                         EXPECT_TRUE(queue.Defers());
+                         queue.Defer(C, Click(c, "C"));
+                     });
+                     queue.Send();  // the round under way goes on with it
+                     EXPECT_EQ(c.sent.back(), "move 4=44");
+                 }));
+                 q.Put(6, 60);
+                 q.Defer(B, Click(c, "B"));
+             });
+             q.Send();
+         },
+         {"click A", "move 4=44", "move 6=60", "click B", "click C"}},
+        {"a click that fails drops the clicks after it, undone newest first",
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] {
+                 q.Defer(A, Click(c, "A", false), Undo(c, "A"));
+                 q.Defer(B, Click(c, "B"), Undo(c, "B"));
+                 q.Put(1, 10);
+                 q.Defer(C, Click(c, "C"), Undo(c, "C"));
+                 q.Defer(B, Click(c, "B again"), Undo(c, "B again"));  // B's own undo is kept
+             });
+             q.Send();
+             EXPECT_FALSE(q.ClickWaiting());
+             EXPECT_TRUE(q.Waiting(1));
+             q.Send();
+         },
+         {"click A", "undo B", "undo C", "move 1=10"}},
+        {"items that fail twice are dropped, the clicks after them stay",
+         [](LiveMoves& q, Controller& c) {
+             c.failingSends = {1, 2};
+             InsideAWait([&] {
+                 q.Put(1, 10);
+                 q.Defer(A, Click(c, "A"), Undo(c, "A"));
+             });
+             q.Send();
+             q.Send();
+             EXPECT_FALSE(q.Waiting(1));
+             EXPECT_TRUE(q.ClickWaiting(A));
+             q.Send();
+         },
+         {"move 1=10", "move 1=10", "click A"}},
+        {"a close drops the clicks without undoing them, and keeps none after it",
+         [](LiveMoves& q, Controller& c) {
+             InsideAWait([&] { q.Defer(A, Click(c, "A"), Undo(c, "A")); });
+             q.Close();
+             q.Defer(B, Click(c, "B"));
+             EXPECT_FALSE(q.ClickWaiting());
+             EXPECT_FALSE(q.Defers());
+             q.Send();
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Controller controller;
+        LiveMoves queue(kServos, Order::LowestFirst, 0, controller.Sender());
+        controller.queue = &queue;
+        EXPECT_FALSE(queue.Defers()) << "a free link and a quiet line";
+        c.steps(queue, controller);
+        EXPECT_EQ(controller.sent, c.expected);
+    }
+}
+
+// While a click waits (a click's command, or a switch item), its window
+// shows the busy cursor; once nothing of the kind waits, the cursor is the
+// window's own again.
+TEST(LiveMoves, TheBusyCursorShowsWhileClicksWait) {
+    QWidget window;
+    const auto busy = [&] {
+        return window.testAttribute(Qt::WA_SetCursor) && window.cursor().shape() == Qt::BusyCursor;
+    };
+    Controller controller;
+    LiveMoves queue(kServos, Order::LowestFirst, 0, controller.Sender());
+    controller.queue = &queue;
+    queue.ShowWaitingOn(&window);
+    EXPECT_FALSE(busy());
+    bool busyWhileCarriedOut = false;
+    InsideAWait([&] {
+        queue.Put(2, 20);
+        EXPECT_FALSE(busy()) << "a move is no click";
+        queue.Defer(0, [&] {
+            busyWhileCarriedOut = busy();
+            return true;
+        });
+        EXPECT_TRUE(busy());
+    });
+    queue.Send();
+    EXPECT_TRUE(busyWhileCarriedOut);
+    EXPECT_FALSE(busy());
+    InsideAWait([&] { queue.Put(3, kShown, Kind::Switch); });
+    EXPECT_TRUE(busy());
+    queue.Close();
+    EXPECT_FALSE(busy());
 }
 
 // A value held back by a busy link goes out by itself once the link is free

@@ -212,6 +212,8 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
     // Well above the controller's own wait for the rest of a frame.
     constexpr int kTimeOutMs = 400;
     Main().TimeOut.setInterval(kTimeOutMs);
+    // The line stays quiet for the time-out, but at least for the floor.
+    const int kQuietMs = std::max(kTimeOutMs, vxIO::QuietFloorMs());
     ServoKnob* knob = Knob(*w, 0);
     knob->SetOn(true);
     struct Case {
@@ -229,7 +231,7 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        QTest::qWait(kTimeOutMs);  // a quiet line to start from
+        QTest::qWait(vxIO::BrokenFrameQuietMs());  // a quiet line to start from
         ASSERT_TRUE(knob->SetValue(100));
         sim().clearLogs();
         // The first step goes through, the second's frame breaks off, nine
@@ -248,7 +250,7 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
         });
         hand.start();
         QTest::keyClick(knob, Qt::Key_Up);
-        QTest::qWait(2 * kTimeOutMs + 200);
+        QTest::qWait(2 * kQuietMs + 200);
         ASSERT_FALSE(hand.isActive());
 
         const size_t failing = 3 + static_cast<size_t>(c.byteOfMove);
@@ -268,8 +270,8 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
         EXPECT_EQ(after.bytes, Bytes({0xE6, 0, 111}));
         // The quiet time runs from the failing byte, not from the end of its
         // wait.
-        EXPECT_GE(after.firstAfterMs, kTimeOutMs - 30);
-        EXPECT_LT(after.firstAfterMs, 2 * kTimeOutMs - 100);
+        EXPECT_GE(after.firstAfterMs, kQuietMs - 30);
+        EXPECT_LT(after.firstAfterMs, 2 * kQuietMs - 100);
         EXPECT_EQ(knob->Value(), 111);
         EXPECT_EQ(sim().servoPosition(0), 111);
         EXPECT_EQ(w->PendingMove(0), -1);
@@ -278,38 +280,115 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
 }
 
 // The keys and check boxes of the window send nothing while a broken frame
-// keeps the line quiet: a check box goes back, a capture does nothing.
-TEST_F(Move32Test, KeysAndCheckBoxesWaitForTheQuietLineAfterABrokenMove) {
+// keeps the line quiet, and drop nothing either: a click made meanwhile
+// waits under the busy cursor (a check box showing its new state), and once
+// the line is quiet the clicks are carried out in the order they were made,
+// a knob turned between them in its place.  When the first of them then
+// fails on the link, its box goes back with one error box and the clicks
+// after it are dropped, each box back as it was; the knob still follows
+// once the line is quiet again.  A close during the quiet time drops it all.
+TEST_F(Move32Test, ClicksDuringTheQuietLineAfterABrokenMoveAreCarriedOutAfterItInOrder) {
     StartWithDocument();
-    frmMove32_G6* w = OpenFromMenu();
-    ASSERT_NE(w, nullptr);
     constexpr int kTimeOutMs = 400;
     Main().TimeOut.setInterval(kTimeOutMs);
-    ServoKnob* knob = Knob(*w, 2);
-    knob->SetOn(true);
-    sim().clearLogs();
-    sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, 1);
-    QTest::keyClick(knob, Qt::Key_Up);
-    ASSERT_TRUE(sim().waitIdle(2000));
-    ASSERT_EQ(sim().received(), Bytes({0xE6, 2}));
+    enum class Then { Done, FirstFails, Closed };
+    const struct {
+        const char* what;
+        Then then;
+    } cases[] = {
+        {"carried out once the line is quiet", Then::Done},
+        {"the first click fails", Then::FirstFails},
+        {"closed during the quiet time", Then::Closed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        while (vxIO::BrokenFrameQuietMs() > 0) QTest::qWait(20);
+        for (int k = 0; k < 4; ++k) sim().setRam(ControllerSim::motorFlagBase(2) + k, 0);
+        sim().setServoPosition(2, 100);
+        QPointer<frmMove32_G6> w = OpenFromMenu();
+        ASSERT_NE(w, nullptr);
+        const auto busyCursor = [&] {
+            return w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::BusyCursor;
+        };
+        ServoKnob* knob = Knob(*w, 2);
+        knob->SetOn(true);
+        sim().clearLogs();
+        sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, 1);
+        QTest::keyClick(knob, Qt::Key_Up);
+        ASSERT_TRUE(sim().waitIdle(2000));
+        ASSERT_EQ(sim().received(), Bytes({0xE6, 2}));
+        const size_t failing = 1;
+        const int quietMs = vxIO::BrokenFrameQuietMs();
+        QElapsedTimer sinceFault;
+        sinceFault.start();
+        ASSERT_GT(quietMs, 200);
+        if (c.then == Then::FirstFails) sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xD2, 1);
 
-    Box(*w, 4)->click();
-    w->cmdServoCapture[5]->click();
-    w->cmd_Groupcapture[1]->click();
-    w->cmdCaptureAll->click();
-    w->chkAll[3]->click();
-    EXPECT_FALSE(Box(*w, 4)->isChecked());
-    EXPECT_FALSE(w->chkAll[3]->isChecked());
-    QTest::qWait(50);
-    EXPECT_EQ(sim().received(), Bytes({0xE6, 2})) << "sent behind the broken frame";
+        Box(*w, 4)->click();
+        w->cmdServoCapture[5]->click();
+        QTest::keyClick(knob, Qt::Key_Up);
+        w->cmd_Groupcapture[1]->click();
+        w->chkAll[3]->click();
+        EXPECT_TRUE(Box(*w, 4)->isChecked()) << "the box shows the click while it waits";
+        EXPECT_TRUE(w->chkAll[3]->isChecked());
+        EXPECT_TRUE(busyCursor());
+        if (c.then == Then::Closed) {
+            QTest::qWait(50);
+            w->close();
+            Settle();
+            EXPECT_FALSE(w);
+            QTest::qWait(quietMs + 300);
+            EXPECT_TRUE(SentAfter(sim(), failing).bytes.empty()) << "sent after the window closed";
+            EXPECT_FALSE(Main().Comm.PortOpen());
+            continue;
+        }
+        QTest::qWait(std::max(0, quietMs - 80 - static_cast<int>(sinceFault.elapsed())));
+        EXPECT_EQ(sim().received(), Bytes({0xE6, 2})) << "sent behind the broken frame";
+        EXPECT_TRUE(busyCursor());
 
-    // Once the line is quiet the knob's servo follows it, and the keys work.
-    QTest::qWait(kTimeOutMs);
-    ASSERT_TRUE(sim().waitIdle(2000));
-    EXPECT_EQ(sim().received(), Bytes({0xE6, 2, 0xE6, 2, 101}));
-    Box(*w, 4)->click();
-    EXPECT_TRUE(Box(*w, 4)->isChecked());
-    EXPECT_TRUE(sim().motorFlag(4));
+        if (c.then == Then::FirstFails) {
+            Boxes().Answer(platform::vbOK);
+            for (int i = 0; i < 200 && Boxes().Calls().empty(); ++i) QTest::qWait(10);
+            ASSERT_EQ(Boxes().Calls().size(), 1u);
+            EXPECT_TRUE(Boxes().Calls()[0].prompt.startsWith(QStringLiteral("Error Code : -5\r\n")));
+            // The knob's turn waits for the line to be quiet once more.
+            QTest::qWait(vxIO::BrokenFrameQuietMs() + 300);
+            const SentAfterByte after = SentAfter(sim(), failing);
+            EXPECT_EQ(after.bytes, Bytes({0xD2, 4, 0xE6, 2, 102}));
+            EXPECT_GE(after.firstAfterMs, quietMs - 5);
+            EXPECT_FALSE(Box(*w, 4)->isChecked());
+            EXPECT_FALSE(w->chkAll[3]->isChecked());
+            for (int i : {4, 18, 23}) EXPECT_FALSE(sim().motorFlag(i)) << i;
+            EXPECT_EQ(sim().servoPosition(2), 102);
+            EXPECT_FALSE(busyCursor());
+            EXPECT_EQ(Boxes().Calls().size(), 1u);
+            w->close();
+            Settle();
+            continue;
+        }
+        QTest::qWait(300);
+        ASSERT_TRUE(sim().waitIdle(2000));
+        // Motor 4 read and switched on, motor 5 read, the knob's turn, group
+        // B read, then group D's six motors switched on one by one.
+        Bytes expected{0xD2, 4, 0, 0xE7, 4, 0xD2, 5, 0, 0xE6, 2, 102, 0xD8, 0, 0, 0, 0, 0, 0};
+        for (int i = 18; i < 24; ++i) {
+            expected.insert(expected.end(), {0xD2, static_cast<uint8_t>(i), 0, 0xE7, static_cast<uint8_t>(i), 0xD2,
+                                             static_cast<uint8_t>(i), 0});
+            Write(expected, 800 + i, 100);
+            Write(expected, 768 + i, 100);
+            expected.insert(expected.end(), {0xE7, static_cast<uint8_t>(i)});
+        }
+        const SentAfterByte after = SentAfter(sim(), failing);
+        EXPECT_EQ(after.bytes, expected);
+        EXPECT_GE(after.firstAfterMs, quietMs - 5);
+        EXPECT_TRUE(Box(*w, 4)->isChecked());
+        for (int i : {4, 18, 23}) EXPECT_TRUE(sim().motorFlag(i)) << i;
+        EXPECT_EQ(sim().servoPosition(2), 102);
+        EXPECT_FALSE(busyCursor());
+        EXPECT_TRUE(Boxes().Calls().empty());
+        w->close();
+        Settle();
+    }
 }
 
 TEST_F(Move32Test, CapturesTakeOnlyPositionsInRange) {
@@ -732,7 +811,12 @@ TEST_F(Move32Test, AGroupLoopStopsAtTheFirstLinkErrorWithOneBox) {
     // The same for Capture All, and the window stays usable afterwards.
     sim().clearLogs();
     Boxes().Answer(platform::vbOK);
+    // The time-out keeps the line quiet: the capture waits for it, then fails
+    // the same way.
     w->cmdCaptureAll->click();
+    QElapsedTimer quiet;
+    quiet.start();
+    while (Boxes().Calls().size() < 2 && quiet.elapsed() < 2 * vxIO::QuietFloorMs()) QTest::qWait(20);
     ASSERT_EQ(Boxes().Calls().size(), 2u);
     EXPECT_TRUE(Boxes().Calls()[1].prompt.startsWith(QStringLiteral("Error Code : -4\r\n")));
     EXPECT_EQ(sim().received(), Bytes({0xD7}));
@@ -740,6 +824,7 @@ TEST_F(Move32Test, AGroupLoopStopsAtTheFirstLinkErrorWithOneBox) {
     sim().setSilent(false);
     sim().clearLogs();
     w->chkAll[0]->click();
+    QTest::qWait(vxIO::BrokenFrameQuietMs() + 50);  // the line is quiet again
     ASSERT_TRUE(sim().waitIdle(2000));
     for (int i = 0; i < 6; ++i) EXPECT_TRUE(sim().motorFlag(i)) << i;
     EXPECT_EQ(Boxes().Calls().size(), 2u);

@@ -206,6 +206,34 @@ TEST_F(Zero32Test, WriteStoresZeroBytesThenDirectionBytesInEeprom) {
     EXPECT_EQ(w_->ZeroDefault[0], 50);
 }
 
+// An EEPROM frame of Write whose key byte comes back wrong leaves the
+// controller inside that frame.  The zero loop stops there and Write goes on
+// with the direction bytes, but their first frame waits until the line has
+// been quiet for the quiet time (here the floor, above COMMtimeout), so that
+// the controller does not take it as the broken frame's rest: every
+// direction byte is written whole, and one box tells of the zero part.
+TEST_F(Zero32Test, WriteAfterABrokenEepromFrameWaitsForTheQuietLineThenStoresEveryDirection) {
+    Read();
+    Main().TimeOut.setInterval(500);
+    Boxes().Answer(platform::vbOK);
+    sim().clearLogs();
+    sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xB4, 1, 5);
+    w_->cmdWrite->click();
+
+    Bytes expected;
+    for (int i = 0; i < 5; ++i) WriteEe(expected, 4064 + i, ZeroPoints::ValueToByte(ZeroValue(i)));
+    Add(expected, {0xB4, 0x4B});
+    const size_t broken = expected.size();
+    for (int k = 0; k < 4; ++k) WriteEe(expected, 4016 + k, kDirBytes[static_cast<size_t>(k)]);
+    EXPECT_EQ(wire(), expected);
+    const auto times = sim().receivedTimes();
+    ASSERT_GT(times.size(), broken);
+    const double gapMs = std::chrono::duration<double, std::milli>(times[broken] - times[broken - 1]).count();
+    EXPECT_GE(gapMs, vxIO::kQuietFloorMs - 5) << "the direction bytes followed the broken frame after " << gapMs << " ms";
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(sim().eeprom(4016 + k), kDirBytes[static_cast<size_t>(k)]) << k;
+    EXPECT_EQ(ShownCodes(), std::vector<int>{vxIO::kErrEcho});
+}
+
 TEST_F(Zero32Test, InsertWritesZeroOrDirLinesOfServos0To23) {
     platform::CodeEditor* editor = Editor();
     ASSERT_NE(editor, nullptr);

@@ -120,24 +120,31 @@ TEST(FileNamesTest, EntriesAreLookedAtListedAndRemovedByTheirBytes) {
 
     // Looked at without opening: the pipe makes nothing wait.
     const hostile::Watchdog watchdog;
+    using Kind = platform::EntryKind;
     const struct {
         QByteArray name;
         bool exists, isFile, isFolder;
+        Kind kind, ownKind;
     } cases[] = {
-        {"f_\xFF.bas", true, true, false},
-        {"d_\xFE", true, false, true},
-        {"p_\xFD", true, false, false},   // a pipe
-        {"l_\xFC", false, false, false},  // a dangling link
-        {"k_\xFB", true, true, false},    // a link to the file
-        {"m_\xF9", false, false, false},  // missing
+        {"f_\xFF.bas", true, true, false, Kind::File, Kind::File},
+        {"d_\xFE", true, false, true, Kind::Folder, Kind::Folder},
+        {"p_\xFD", true, false, false, Kind::Other, Kind::Other},     // a pipe
+        {"l_\xFC", false, false, false, Kind::Nothing, Kind::Link},  // a dangling link
+        {"k_\xFB", true, true, false, Kind::File, Kind::Link},       // a link to the file
+        {"m_\xF9", false, false, false, Kind::Nothing, Kind::Nothing},  // missing
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toHex(' ').toStdString());
         EXPECT_EQ(platform::FileExists(held(c.name)), c.exists);
         EXPECT_EQ(platform::IsFile(held(c.name)), c.isFile);
         EXPECT_EQ(platform::IsFolder(held(c.name)), c.isFolder);
+        EXPECT_EQ(platform::StatusOf(held(c.name)).kind, c.kind);
+        EXPECT_EQ(platform::OwnStatusOf(held(c.name)).kind, c.ownKind);
+        EXPECT_EQ(platform::StatusOf(held(c.name)).Exists(), c.exists);
     }
     EXPECT_FALSE(platform::FileExists(QString()));
+    EXPECT_EQ(platform::StatusOf(QString()).kind, Kind::Nothing);
+    EXPECT_EQ(platform::OwnStatusOf(QString()).kind, Kind::Nothing);
 
     // Every entry is listed, hidden ones and dangling links too.
     QList<QByteArray> names;
@@ -154,6 +161,43 @@ TEST(FileNamesTest, EntriesAreLookedAtListedAndRemovedByTheirBytes) {
     EXPECT_TRUE(platform::IsFolder(held("d_\xFE")));
     EXPECT_TRUE(platform::RemoveFile(held("p_\xFD")));
     EXPECT_FALSE(platform::RemoveFile(held("m_\xF9")));
+}
+
+TEST(FileNamesTest, StatusTellsTheFileItsSizeAndTimesApart) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const hostile::RawNamedFile file(dir.path(), "s_\xFF.ini", "12345");
+    ASSERT_TRUE(file.Ok());
+    const QString held = platform::DecodeFileName(file.Path());
+    const QByteArray link = QFile::encodeName(dir.path()) + "/link";
+    ASSERT_EQ(::symlink(file.Path().constData(), link.constData()), 0);
+    // A time stamp of its own, to the nanosecond, for the content's change.
+    const timespec times[2] = {{1234567890, 5}, {1234567890, 123456789}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.Path().constData(), times, 0), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.Path().constData(), &st), 0);
+
+    const platform::EntryStatus status = platform::StatusOf(held);
+    EXPECT_EQ(status.kind, platform::EntryKind::File);
+    EXPECT_EQ(status.size, 5);
+    EXPECT_EQ(status.device, static_cast<uint64_t>(st.st_dev));
+    EXPECT_EQ(status.inode, static_cast<uint64_t>(st.st_ino));
+    EXPECT_EQ(status.modifiedNs, INT64_C(1234567890123456789));
+    EXPECT_EQ(status.changedNs, static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec);
+    // Through the link it is the same file; the link itself is another entry.
+    EXPECT_EQ(platform::StatusOf(platform::DecodeFileName(link)), status);
+    EXPECT_NE(platform::OwnStatusOf(platform::DecodeFileName(link)).inode, status.inode);
+    EXPECT_EQ(platform::OwnStatusOf(held), status);
+
+    // A replaced file is another file, whatever its times and size.
+    ASSERT_EQ(platform::ReplaceFile(held, "54321"), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.Path().constData(), times, 0), 0);
+    const platform::EntryStatus replaced = platform::StatusOf(held);
+    EXPECT_EQ(replaced.size, 5);
+    EXPECT_EQ(replaced.modifiedNs, status.modifiedNs);
+    EXPECT_NE(replaced.inode, status.inode);
+    EXPECT_NE(replaced, status);
+    ::unlink(link.constData());
 }
 
 TEST(FileNamesTest, CurrentAbsoluteCanonicalAndHomeFoldersKeepTheirBytes) {

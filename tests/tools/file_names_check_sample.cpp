@@ -1,16 +1,20 @@
 // Input of tools/file-names-check --sample (never compiled): the lines that
-// end in the marker comment are uses of Qt's file classes, every other line
-// only names one in a comment or a string, or uses a function that works on
-// a path's text alone.
+// end in the marker comment are uses of Qt's file classes or calls of the
+// system's file functions, every other line only names one in a comment or
+// a string, uses a function that works on a path's text alone, or calls a
+// function that merely shares a system call's name.
 #include <QDir>
 #include <QFile>
+#include <sys/stat.h>
+#define LOOK(name, st) \
+    ::stat(name, st)
 
-// QFile::remove(path) in a comment is no use.
+// QFile::remove(path) in a comment is no use, and nor is ::unlink(name).
 /* Nor in a block comment: QFileInfo(path).isFile()
-   QDir::currentPath() */
+   QDir::currentPath() ::stat(name, &st) */
 void Sample(const QString& path) {
-    const char* text = "QFile f(path); QDir::setCurrent(path)";
-    const QString raw = QStringLiteral(R"x(QFileInfo::exists("a"))x");
+    const char* text = "QFile f(path); QDir::setCurrent(path); ::open(name, 0)";
+    const QString raw = QStringLiteral(R"x(QFileInfo::exists("a") fopen("a", "r"))x");
     const char quote = '"';
     const QString clean = QDir::cleanPath(path) + QDir::toNativeSeparators(path) + QDir::rootPath();
     const bool absolute = QDir::isAbsolutePath(path) || QDir :: isRelativePath(path);
@@ -22,3 +26,45 @@ void Sample(const QString& path) {
     const char* s = "a \" quote"; QTemporaryDir scratch;  // found
     QFileDialog::getOpenFileName();  // found
 }
+
+// Calls of the system's file functions, global, plain or from std.
+int Calls(const char* name, std::vector<int>& v) {
+    struct stat st {};
+    if (::stat(name, &st) != 0) return -1;  // found
+    const int fd = open(name, O_RDONLY);  // found
+    (void) :: unlink(name);  // found
+    FILE* f = std::fopen(name, "r");  // found
+    std::remove(name);  // found
+    if (!access(name, R_OK) && rename(name,  // found
+                                      "b")) return 1;
+    DIR* d = opendir(name);  // found
+    while (readdir(d)) {  // found
+    }
+    namespace fs = std::filesystem;  // found
+    std::ifstream in(name);  // found
+    if (mkdir(name, 0755)) throw realpath(name, nullptr);  // found
+    return getcwd(nullptr, 0) ? chdir(name) : ::fstat(fd, &st);  // found
+}
+
+// Functions that share a name with a system call.
+struct Entry {
+    int stat() const;
+    int Twice() const { return stat() * 2; }
+    bool Open(QIODevice& file, QIODevice* port, std::vector<int>& v);
+};
+static FILE* fopen(const char* name);
+std::vector<int> unlink(int n);
+
+bool Entry::Open(QIODevice& file, QIODevice* port, std::vector<int>& v) {
+    v.erase(std::remove(v.begin(), v.end(), 0), v.end());
+    v.erase(std::remove(v.begin(), v.end(), std::max(1, 2)), v.end());
+    const bool opened = file.open(QIODevice::ReadOnly) && port->open(QIODevice::ReadWrite);
+    port->QIODevice::open(QIODevice::ReadOnly);
+    return fopen("x") != nullptr && platform::RemoveFile(path) && stat() == 0 && unlink(3).empty();
+}
+
+struct Store {
+    bool rmdir(int n);
+};
+// A member defined here, and called inside itself.
+bool Store::rmdir(int n) { return n > 0 && rmdir(n - 1); }
