@@ -86,8 +86,9 @@ struct CompileContext {
 // at once.
 void CompileDocument(CompileContext& ctx);
 
-// Scans the document for "'$DEVICE " lines: the argument VX32 runs the model
-// set-up (every such line again); any other argument shows the directive's
+// Scans the document for "'$DEVICE " lines: an argument that is a model's
+// device word (ModelFacts::deviceWord, VX32) runs the model set-up for that
+// model (every such line again); any other argument shows the directive's
 // error box at that line and ends the scan.  Never stops a compile.
 void ParseDeviceDirective(CompileContext& ctx);
 
