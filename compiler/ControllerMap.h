@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "Commands.h"
 
@@ -177,19 +178,34 @@ constexpr const TypeFacts& TypeOf(int type) {
 inline constexpr int16_t kSmallHighestOutput = 6;
 inline constexpr int16_t kSmallHighestServo = 3;
 // OPEN sets the first output and clears the second; CLOSE the other way round.
+// The compiled OPEN and CLOSE of the models with two-byte addresses use the
+// same two (ModelFacts::openCloseOutputs).
 inline constexpr uint8_t kSmallOpenCloseOutputs[2] = {10, 11};
+
+// ---- Servos ----------------------------------------------------------------------
+//
+// The controller's memory and EEPROM hold a cell per servo 0..kServoSlots - 1
+// (the "+ servo" cells above, four direction bytes of eight servos): the
+// most servos any model has, and the bound of every servo table.
+inline constexpr int kServoSlots = 32;
+inline constexpr int kDirectionBytes = kServoSlots / 8;
+// The servos 0..kHumanoidServos - 1 of the four groups G6A to G6D: the
+// humanoid robot's, which the windows made for it (the humanoid zero-point
+// and group servo windows) show, and the ZERO and DIR lines those windows
+// insert.
+inline constexpr int kHumanoidServos = 24;
 
 // ---- Controller models ---------------------------------------------------------
 //
 // What a controller model (modMain::ControllerID, the compiler's Con_ID)
-// has, for the models 1 to 3.
+// has, for the models 1 to kModelCount.
 inline constexpr int32_t kNoLimit = std::numeric_limits<int32_t>::max();
 inline constexpr int32_t kNone = -1;
 
 struct ModelFacts {
     uint8_t readMemory;        // command that reads a byte of memory
     uint8_t writeMemory;       // command that writes one
-    bool twoByteAddress;       // memory addresses go low, high; else low alone
+    bool twoByteAddress;       // memory addresses go low, high; else low alone (also PEEK's and POKE's address operand)
     int32_t positionMemory;    // + servo: servo positions (vxIO::ReadMotorPos)
     int32_t motorFlagMemory;   // + servo / 8: motor-enable bits, bit servo % 8
     int32_t motorFlagMemory2;  // a second block of them that also counts; kNone
@@ -208,22 +224,53 @@ struct ModelFacts {
     int32_t programCounterHigh;
     int32_t variableMemory;
     int32_t variableOffset;
+    // Servos 0..servos - 1 (at most kServoSlots): the ones the 32-servo
+    // zero-point window shows, the direct run moves and the servo keys of the
+    // main window reach (those at most kHumanoidServos).
+    int32_t servos;
+    // The code the compiler writes for the model.  MOTOR and MOTOROFF take a
+    // single motor 0..rawMotorLimit as a raw constant (kNone: as a byte
+    // operand); AIMOTOR and AIMOTOROFF take a single motor at all
+    // (smartMotorOperand); SPEED takes its value as a raw constant
+    // (rawSpeed); FASTSERVO is one motor and a value written to
+    // kModel1PositionMemory (fastServoSingle, else the group form where
+    // servoTargets holds).
+    int32_t rawMotorLimit;
+    bool smartMotorOperand;
+    bool rawSpeed;
+    bool fastServoSingle;
+    // OPEN and CLOSE: the two outputs they set and the delay before and
+    // after (a byte operand below 256, else a word).
+    uint8_t openCloseOutputs[2];
+    int32_t openCloseDelay;
+    // The "'$DEVICE" argument that sets this model up with the controller
+    // type deviceType (ModelSetup); nullptr for a model no directive sets.
+    const char* deviceWord;
+    int16_t deviceType;
 };
 
 // clang-format off
 inline constexpr ModelFacts kModels[] = {
     /* 1 */ {LINK_READ_MEMORY_1, LINK_WRITE_MEMORY_1, false, 110, 41, kNone, false,
-             11, 5, true, false, 38, 39, 48, -16},
+             11, 5, true, false, 38, 39, 48, -16,
+             kServoSlots, 6, false, true, true, {5, 6}, 100, nullptr, 0},
     /* 2 */ {LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, kServoPositionMemory, 1259, 1226, true,
-             31, 31, false, true, 3326, 3327, 320, 256},
+             31, 31, false, true, 3326, 3327, 320, 256,
+             kServoSlots, kNone, true, false, false, {kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1]}, 1000,
+             "VX32", 8},
     /* 3 */ {LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, 96, 310, kNone, true,
-             kNoLimit, kNoLimit, false, false, kNone, kNone, kNone, 0},
+             kNoLimit, kNoLimit, false, false, kNone, kNone, kNone, 0,
+             kServoSlots, kNone, true, false, false, {kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1]}, 1000,
+             nullptr, 0},
 };
 // clang-format on
+inline constexpr int kModelCount = static_cast<int>(sizeof kModels / sizeof kModels[0]);
+// A model number the table does not hold.
+inline constexpr int kNoSuchModel = kModelCount + 1;
 
-// The model of number `id`; nullptr outside 1..3.
+// The model of number `id`; nullptr outside 1..kModelCount.
 constexpr const ModelFacts* FindModel(int id) {
-    return id >= 1 && id <= static_cast<int>(sizeof kModels / sizeof kModels[0]) ? &kModels[id - 1] : nullptr;
+    return id >= 1 && id <= kModelCount ? &kModels[id - 1] : nullptr;
 }
 
 // The model the link works with for `id`: 0 and any number outside the
@@ -233,11 +280,38 @@ constexpr const ModelFacts& LinkModel(int id) {
     return model ? *model : kModels[0];
 }
 
+// The code the compiler writes for a model outside the table: that of the
+// models with two-byte addresses, without FASTSERVO.
+inline constexpr ModelFacts kOtherCompiledModel{
+    LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, kNone, kNone, kNone, false,
+    kNone, kNone, false, false, kNone, kNone, kNone, 0,
+    kServoSlots, kNone, true, false, false, {kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1]}, 1000,
+    nullptr, 0};
+
+// The model the compiler writes code for when Con_ID is `id`.
+constexpr const ModelFacts& CompiledModel(int id) {
+    const ModelFacts* model = FindModel(id);
+    return model ? *model : kOtherCompiledModel;
+}
+
+// The model that the "'$DEVICE" argument `word` sets up; 0 for none.
+inline int ModelOfDeviceWord(const std::string& word) {
+    for (int id = 1; id <= kModelCount; ++id)
+        if (kModels[id - 1].deviceWord && word == kModels[id - 1].deviceWord) return id;
+    return 0;
+}
+
+static_assert([] {
+    for (const ModelFacts& m : kModels)
+        if (m.servos < 1 || m.servos > kServoSlots) return false;
+    return true;
+}(), "every model has 1..kServoSlots servos");
+
 // ---- The model the program sets up ---------------------------------------------
 
-// Every start, and every "'$DEVICE VX32" directive, sets this type and
-// model up on the serial port.
-inline constexpr int16_t kSetUpType = 8;
+// Every start sets this type and model up on the serial port (the model
+// menu's item); the "'$DEVICE" directive sets up the model of its word.
 inline constexpr int16_t kSetUpModel = 2;
+inline constexpr int16_t kSetUpType = kModels[kSetUpModel - 1].deviceType;
 
 }  // namespace qvv2::controller

@@ -272,8 +272,8 @@ void Compiler::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
     switch (form) {
         case ByteArg: EmitOperand(arg, 0, err); break;
         case WordArg: EmitOperand(arg, 1, err); break;
-        // The first controller model addresses its RAM with one byte.
-        case PeekArg: EmitOperand(arg, ctl.Con_ID == 1 ? 0 : 1, err); break;
+        // A model with one-byte memory addresses takes a byte operand.
+        case PeekArg: EmitOperand(arg, controller::CompiledModel(ctl.Con_ID).twoByteAddress ? 1 : 0, err); break;
         case ChannelArg: EmitChannelOperand(arg, 0, err); break;
         case RawByteArg: EmitTableOperand(CMD_FIN, arg, 0, 255, err); break;
     }

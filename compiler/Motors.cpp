@@ -55,14 +55,15 @@ void CompileSwitch(Compiler& c, const SwitchStatement& st, int32_t first, int32_
     const Token& tok = c.tokens_[first + 1];
 
     if (tok.kind != TK_COMMAND) {
+        const controller::ModelFacts& model = controller::CompiledModel(c.ctl.Con_ID);
         if (st.smart) {
-            if (c.ctl.Con_ID == 1) {
+            if (!model.smartMotorOperand) {
                 err = ERR_NOT_ON_THIS_CONTROLLER;
                 return;
             }
-        } else if (c.ctl.Con_ID == 1) {
+        } else if (model.rawMotorLimit != controller::kNone) {
             c.EmitByte(st.opcode);
-            c.EmitValueOperand(tok, 0, 6, 0, err);
+            c.EmitValueOperand(tok, 0, model.rawMotorLimit, 0, err);
             return;
         }
         if (HasNoEncoding(c, tok)) {
@@ -82,7 +83,7 @@ void CompileSwitch(Compiler& c, const SwitchStatement& st, int32_t first, int32_
     int16_t firstMotor = 0, count = 0;
     if (command == st.allMotorsWord) {
         firstMotor = 0;
-        count = 32;
+        count = controller::kServoSlots;
     } else if (!Compiler::ServoGroup(command, firstMotor, count)) {
         if (st.smartSettings) {
             uint8_t setting = 0;
@@ -123,8 +124,8 @@ void Compiler::CompileAiMotorOff(int32_t& first, int32_t& last, int16_t& err) {
     CompileSwitch(*this, kAiMotorOff, first, last, err);
 }
 
-// FASTSERVO writes servo positions straight into controller memory.  The
-// first controller model takes one motor (0..5) and a value; the models with
+// FASTSERVO writes servo positions straight into controller memory.  A
+// model with fastServoSingle takes one motor (0..5) and a value; the models with
 // servo targets take a group word and a list of positions, one memory write
 // of the motor's target per position given; other models have no such
 // statement and compile it to nothing.
@@ -132,7 +133,8 @@ void Compiler::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
 
-    if (ctl.Con_ID == 1) {
+    const controller::ModelFacts& model = controller::CompiledModel(ctl.Con_ID);
+    if (model.fastServoSingle) {
         if (end != first + 3) {
             err = ERR_SYNTAX;
             return;
@@ -155,8 +157,7 @@ void Compiler::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
         return;
     }
 
-    const controller::ModelFacts* model = controller::FindModel(ctl.Con_ID);
-    if (!model || !model->servoTargets) return;
+    if (!model.servoTargets) return;
 
     bool hasGroup = false;
     int16_t firstMotor = 0, count = 0;

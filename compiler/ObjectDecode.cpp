@@ -98,7 +98,7 @@ bool ReadGroupBlock(const ObjectImage& image, int64_t p, LineAction& action) {
         uint8_t position = 0;
         if (!image.At(p + 3 + i, position)) return false;
         const int motor = first + i;
-        if (motor > 31) continue;
+        if (motor >= controller::kServoSlots) continue;
         action.positions[static_cast<size_t>(motor)] = position;
         action.named[static_cast<size_t>(motor)] = true;
     }

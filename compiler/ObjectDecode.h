@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ControllerMap.h"
 #include "ObjectCode.h"
 #include "qvv2_export.h"
 
@@ -43,8 +44,8 @@ struct LineAction {
     uint8_t value = 0;   // output level source value or position
     // Block: one position per motor (0 = leave the motor), and which motors
     // the block names (a six-motor block names motors 0 to 5).
-    std::array<uint8_t, 32> positions{};
-    std::array<bool, 32> named{};
+    std::array<uint8_t, controller::kServoSlots> positions{};
+    std::array<bool, controller::kServoSlots> named{};
     bool sixMotor = false;  // the block came from a six-motor opcode (OP_MOVE, OP_POS_TYPE2)
 };
 
@@ -57,8 +58,8 @@ struct LineAction {
 QVV2_EXPORT LineAction DecodeLine(const ObjectImage& image, int64_t p);
 
 // The block of a MOVE line with a group word, after its opcode at index p:
-// first motor, count and one position per motor into `action` (motors 32
-// and above dropped); false on a read past the image.
+// first motor, count and one position per motor into `action` (motors
+// kServoSlots and above dropped); false on a read past the image.
 QVV2_EXPORT bool ReadGroupBlock(const ObjectImage& image, int64_t p, LineAction& action);
 
 }  // namespace qvv2

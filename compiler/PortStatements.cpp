@@ -57,9 +57,11 @@ void Compiler::CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, c
         switch (forms[form++]) {
             case IO_BYTE: EmitOperand(t, 0, err); break;
             case IO_WORD: EmitOperand(t, 1, err); break;
-            case IO_POKE_ADDRESS: EmitOperand(t, ctl.Con_ID == 1 ? 0 : 1, err); break;
+            case IO_POKE_ADDRESS:
+                EmitOperand(t, controller::CompiledModel(ctl.Con_ID).twoByteAddress ? 1 : 0, err);
+                break;
             case IO_SPEED:
-                if (ctl.Con_ID == 1)
+                if (controller::CompiledModel(ctl.Con_ID).rawSpeed)
                     EmitValueOperand(t, 0, 255, 0, err);
                 else
                     EmitOperand(t, 0, err);
@@ -255,21 +257,20 @@ void Compiler::CompileFill(int32_t& first, int32_t& last, int16_t& err) {
 // Port switching.
 
 // OPEN and CLOSE: a delay, two port outputs and the same delay again, as
-// DELAY t, OUT a, x, OUT b, 1 - x, DELAY t would write.  Controller 1 uses
-// ports 5 and 6 and a delay of 100, every other controller ports 10 and 11
-// and a delay of 1000.
+// DELAY t, OUT a, x, OUT b, 1 - x, DELAY t would write, with the model's
+// outputs a, b and delay t.
 static void EmitPortSwitch(Compiler& c, bool open) {
-    const bool first = c.ctl.Con_ID == 1;
-    const uint8_t portA = first ? 5 : 10;
-    const uint8_t portB = first ? 6 : 11;
+    const controller::ModelFacts& model = controller::CompiledModel(c.ctl.Con_ID);
+    const uint8_t portA = model.openCloseOutputs[0];
+    const uint8_t portB = model.openCloseOutputs[1];
     auto delay = [&] {
         c.EmitByte(OP_DELAY);
-        if (first) {
+        if (model.openCloseDelay < 256) {
             c.EmitByte(OP_CONST_BYTE);
-            c.EmitByte(100);
+            c.EmitByte(static_cast<uint8_t>(model.openCloseDelay));
         } else {
             c.EmitByte(OP_CONST_WORD);
-            c.EmitWord(1000);
+            c.EmitWord(model.openCloseDelay);
         }
         c.EmitByte(OP_WAIT);
     };

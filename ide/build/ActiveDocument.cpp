@@ -37,7 +37,7 @@ CompileContext ActiveDocumentContext() {
     };
 
     ctx.setStatus = [](const QString& text) { modApp::SetStatusText(1, text); };
-    ctx.modelSetup = [basic] { ModelSetup(*basic); };
+    ctx.modelSetup = [basic](int16_t model) { ModelSetup(*basic, model); };
     ctx.showWait = [] { frmWait::Load().show(); };
     ctx.closeWait = [] { frmWait::Unload(); };
     ctx.writeObjectFile = [basic] { modApp::WriteObjectFile(*basic); };

@@ -98,7 +98,7 @@ void CaptureToMoveLine() {
     // The line's own positions by motor (0 for an empty field).
     qvv2::LineAction block;
     if (!CompileGroupBlock(text, block)) return;
-    const std::array<uint8_t, 32>& linePositions = block.positions;
+    const auto& linePositions = block.positions;
 
     // On the parallel port nothing is sent and every reply reads 0: the
     // second press would empty the line.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "ControllerMap.h"
 #include "QUARVELv2.h"
 #include "build/EventYield.h"
 #include "documents/Files.h"
@@ -197,8 +198,8 @@ void ParseDeviceDirective(CompileContext& ctx) {
             argument = vb::Trim(s.mid(7));
         else
             continue;
-        if (argument == QLatin1String("VX32")) {
-            Call(ctx.modelSetup);
+        if (const int model = qvv2::controller::ModelOfDeviceWord(argument.toStdString())) {
+            if (ctx.modelSetup) ctx.modelSetup(static_cast<int16_t>(model));
             continue;
         }
         ShowErrorLine(ctx, i);

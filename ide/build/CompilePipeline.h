@@ -63,11 +63,12 @@ struct CompileContext {
     std::function<QString(int)> lineText;
     std::function<void(int)> showErrorLine;
 
-    // The first status-bar panel, the controller model set-up that
-    // "'$DEVICE VX32" runs (ModelSetup.h), the wait window, and the
-    // object-file writer run after a successful compile.
+    // The first status-bar panel, the controller model set-up that a
+    // "'$DEVICE" line runs with the model of its word ("'$DEVICE VX32":
+    // ModelSetup.h), the wait window, and the object-file writer run after
+    // a successful compile.
     std::function<void(const QString&)> setStatus;
-    std::function<void()> modelSetup;
+    std::function<void(int16_t model)> modelSetup;
     std::function<void()> showWait;
     std::function<void()> closeWait;
     std::function<void()> writeObjectFile;
@@ -85,8 +86,9 @@ struct CompileContext {
 // at once.
 void CompileDocument(CompileContext& ctx);
 
-// Scans the document for "'$DEVICE " lines: the argument VX32 runs the model
-// set-up (every such line again); any other argument shows the directive's
+// Scans the document for "'$DEVICE " lines: an argument that is a model's
+// device word (ModelFacts::deviceWord, VX32) runs the model set-up for that
+// model (every such line again); any other argument shows the directive's
 // error box at that line and ends the scan.  Never stops a compile.
 void ParseDeviceDirective(CompileContext& ctx);
 

@@ -106,7 +106,7 @@ void RunSixWithSpeeds(const LineAction& action) {
 void RunBlockMoves(const LineAction& action) {
     vxIO::StopProgram();
     if (!LinkOk()) return;
-    for (int m = 0; m < 32; ++m) {
+    for (int m = 0; m < map::LinkModel(vxIO::Model()).servos; ++m) {
         const uint8_t position = action.positions[static_cast<size_t>(m)];
         if (!action.named[static_cast<size_t>(m)] || position == 0) continue;
         vxIO::MoveMotor(static_cast<int16_t>(m), position);
@@ -359,7 +359,7 @@ void RunCurrentGroup() {
         LineAction line;
         if (!CompileGroupBlock(rt->LineText(i), line)) continue;
         bool failed = false;
-        for (int m = 0; m < 32 && !failed; ++m) {
+        for (int m = 0; m < map::LinkModel(vxIO::Model()).servos && !failed; ++m) {
             if (!line.named[static_cast<size_t>(m)]) continue;
             pose.positions[static_cast<size_t>(m)] = line.positions[static_cast<size_t>(m)];
             if (pose.positions[static_cast<size_t>(m)] == 0) continue;

@@ -8,9 +8,13 @@
 
 namespace modMain {
 
-void ModelSetup(qvv2::QUARVELv2& basic) {
-    ControllerType = qvv2::controller::kSetUpType;
-    ControllerID = qvv2::controller::kSetUpModel;
+void ModelSetup(qvv2::QUARVELv2& basic) { ModelSetup(basic, qvv2::controller::kSetUpModel); }
+
+void ModelSetup(qvv2::QUARVELv2& basic, int16_t model) {
+    const qvv2::controller::ModelFacts* facts = qvv2::controller::FindModel(model);
+    if (!facts) return;
+    ControllerType = facts->deviceType;
+    ControllerID = model;
     PortType = 1;
     basic.Con_ID = static_cast<uint8_t>(ControllerID);
     basic.Con_Type = ControllerType;

@@ -17,7 +17,7 @@ std::optional<int16_t> Number(const QString& text) { return vb::CIntStrict(text.
 
 // One line: true when it is not a directive, is ignored, or was applied;
 // false when it is a bad directive.
-bool ScanLine(const QString& line, std::array<MotorLimit, 32>& limits) {
+bool ScanLine(const QString& line, std::array<MotorLimit, qvv2::controller::kServoSlots>& limits) {
     const QString s = line.toUpper().trimmed();
     if (s.size() <= 10) return true;
     QString rest;
@@ -33,7 +33,7 @@ bool ScanLine(const QString& line, std::array<MotorLimit, 32>& limits) {
     if (p < 2) return false;
     const std::optional<int16_t> motor = Number(rest.left(p - 1));
     if (!motor) return false;
-    if (rest.size() <= p + 2 || *motor < 0 || *motor > 31) return false;
+    if (rest.size() <= p + 2 || *motor < 0 || *motor >= qvv2::controller::kServoSlots) return false;
     rest = rest.mid(p);
 
     const int p2 = rest.indexOf(QLatin1Char(',')) + 1;
@@ -63,7 +63,7 @@ LimitScan ScanLimitDirectives(int lineCount, const std::function<QString(int)>& 
 }
 
 void ParseLimitDirectives() {
-    MotorLimits = std::array<MotorLimit, 32>{};
+    MotorLimits = std::array<MotorLimit, qvv2::controller::kServoSlots>{};
     platform::CodeEditor* rt = modApp::ActiveEditor();
     if (!rt) return;
     const LimitScan scan =

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "compiler/ControllerMap.h"
+
 namespace modMain {
 
 // The allowed position range of one motor, in servo position units.
@@ -18,15 +20,15 @@ struct MotorLimit {
     uint8_t Min = 10;
 };
 
-// Motors 0 to 31; every call of ParseLimitDirectives rebuilds it from the
+// Motors 0 to kServoSlots - 1; every call of ParseLimitDirectives rebuilds it from the
 // defaults (10 to 190) and the active document's directives.
-inline std::array<MotorLimit, 32> MotorLimits{};
+inline std::array<MotorLimit, qvv2::controller::kServoSlots> MotorLimits{};
 
 // The result of scanning a text's lines: the table, and the 0-based line of
 // the first bad directive (-1 when there is none).  The scan stops at the
 // first bad directive; the entries set before it keep their values.
 struct LimitScan {
-    std::array<MotorLimit, 32> limits{};
+    std::array<MotorLimit, qvv2::controller::kServoSlots> limits{};
     int errorLine = -1;
 };
 LimitScan ScanLimitDirectives(int lineCount, const std::function<QString(int)>& lineText);

@@ -37,6 +37,7 @@
 #include <functional>
 #include <memory>
 
+#include "ControllerMap.h"
 #include "QUARVELv2.h"
 #include "documents/MainHost.h"
 #include "editor/frmDoc.h"
@@ -401,7 +402,7 @@ public:
     // Servo quick commands and public procedures used by other windows.
     // MotorWasOn: which of the servos 0 to 23 were on when Motor_all_off
     // switched them off; Motor_sel_on switches those on again.
-    std::array<bool, 24> MotorWasOn{};
+    std::array<bool, qvv2::controller::kHumanoidServos> MotorWasOn{};
     void Motor_all_off() override;
     void Motor_sel_on() override;
     void Motor_sel_in() override;

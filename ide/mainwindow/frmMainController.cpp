@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QToolBar>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -145,7 +146,8 @@ void frmMain::mnuCurrentCapture_Click() {
 
 // ---- Servo quick commands ------------------------------------------------------------
 //
-// Each is one controller exchange on servos 0 to 23: the wait window, the
+// Each is one controller exchange on the humanoid's servos 0 to 23 (those of
+// them the model has): the wait window, the
 // serial port opened, 50 ms, the stop command (no program may run while its
 // servos are handled), then the servo loop, the port closed.  A link error
 // stops the command where it happens and shows one error box with its code
@@ -155,7 +157,11 @@ void frmMain::mnuCurrentCapture_Click() {
 
 namespace {
 
-constexpr int16_t kServoCount = 24;
+// The humanoid's servos, those of them the model has.
+int16_t ServoCount() {
+    return static_cast<int16_t>(
+        std::min(qvv2::controller::kHumanoidServos, qvv2::controller::LinkModel(vxIO::Model()).servos));
+}
 
 // Shows the error box for the link error standing now; true when there was one.
 bool LinkFailed() {
@@ -195,7 +201,7 @@ void frmMain::Motor_all_off() {
     if (!exchange) return;
     frmWait::Load().show();
     if (!OpenAndStop()) return;
-    for (int16_t m = 0; m < kServoCount; ++m) {
+    for (int16_t m = 0; m < ServoCount(); ++m) {
         const bool wasOn = vxIO::GetMotorOn(m);
         if (LinkFailed()) return;
         MotorWasOn[static_cast<size_t>(m)] = wasOn;
@@ -210,7 +216,7 @@ void frmMain::Motor_sel_on() {
     if (!exchange) return;
     frmWait::Load().show();
     if (!OpenAndStop()) return;
-    for (int16_t m = 0; m < kServoCount; ++m) {
+    for (int16_t m = 0; m < ServoCount(); ++m) {
         if (!MotorWasOn[static_cast<size_t>(m)]) continue;
         // A servo is switched on where it stands now, so that it does not
         // jump; a failed read must not drive it to the middle.
@@ -234,9 +240,9 @@ void frmMain::Motor_sel_in() {
         return;
     }
     if (!OpenAndStop()) return;
-    std::array<bool, 24> on{};
-    std::array<uint8_t, 24> pos{};
-    for (int16_t m = 0; m < kServoCount; ++m) {
+    std::array<bool, modUserRobot::kSlots> on{};
+    std::array<uint8_t, modUserRobot::kSlots> pos{};
+    for (int16_t m = 0; m < ServoCount(); ++m) {
         const size_t i = static_cast<size_t>(m);
         on[i] = vxIO::GetMotorOn(m);
         if (LinkFailed()) return;

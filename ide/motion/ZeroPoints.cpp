@@ -59,15 +59,15 @@ uint8_t DirectionByte(const std::array<int16_t, 8>& values) {
     return d;
 }
 
-bool DirectionBit(const std::array<uint8_t, 4>& bytes, int servo) {
-    if (servo < 0 || servo > 31) return false;
+bool DirectionBit(const std::array<uint8_t, qvv2::controller::kDirectionBytes>& bytes, int servo) {
+    if (servo < 0 || servo >= qvv2::controller::kServoSlots) return false;
     return (bytes[static_cast<size_t>(servo / 8)] >> (servo % 8)) & 1u;
 }
 
 namespace {
 
 // Four lines "<statement> G6x," followed by the items of servos 6g..6g+5.
-QString GroupLines(int16_t statement, const std::array<int16_t, 24>& values, int width) {
+QString GroupLines(int16_t statement, const std::array<int16_t, qvv2::controller::kHumanoidServos>& values, int width) {
     const QString pad(width, u' ');
     QString text;
     for (int g = 0; g < 4; ++g) {
@@ -82,9 +82,9 @@ QString GroupLines(int16_t statement, const std::array<int16_t, 24>& values, int
 
 }  // namespace
 
-QString ZeroLines(const std::array<int16_t, 24>& values) { return GroupLines(qvv2::CMD_ZERO, values, 3); }
+QString ZeroLines(const std::array<int16_t, qvv2::controller::kHumanoidServos>& values) { return GroupLines(qvv2::CMD_ZERO, values, 3); }
 
-QString DirLines(const std::array<int16_t, 24>& values) { return GroupLines(qvv2::CMD_DIR, values, 1); }
+QString DirLines(const std::array<int16_t, qvv2::controller::kHumanoidServos>& values) { return GroupLines(qvv2::CMD_DIR, values, 1); }
 
 Operation::Operation(bool& running) : running_(running) {
     granted_ = !running_ && exchange_.Granted();

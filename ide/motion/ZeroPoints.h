@@ -67,13 +67,13 @@ void ReadPositionBlock(int k, uint8_t* positions, size_t count);
 // is servo 8k + j's direction; a value other than 0 counts as 1.  And whether
 // servo i's bit is set in the four bytes (false outside 0..31).
 uint8_t DirectionByte(const std::array<int16_t, 8>& values);
-bool DirectionBit(const std::array<uint8_t, 4>& bytes, int servo);
+bool DirectionBit(const std::array<uint8_t, qvv2::controller::kDirectionBytes>& bytes, int servo);
 
 // The lines inserted into a program, four groups of six servos (0..23),
 // each line ended by CR LF.  ZERO items are the values right-aligned in
 // three characters, DIR items one character.
-QString ZeroLines(const std::array<int16_t, 24>& values);
-QString DirLines(const std::array<int16_t, 24>& values);
+QString ZeroLines(const std::array<int16_t, qvv2::controller::kHumanoidServos>& values);
+QString DirLines(const std::array<int16_t, qvv2::controller::kHumanoidServos>& values);
 
 // One operation of a window (Read, Write, Default, Cancel, Insert, a nudge):
 // the window's controller exchange.  Refused while another operation of the

@@ -37,6 +37,7 @@
 #include <array>
 #include <cstdint>
 
+#include "compiler/ControllerMap.h"
 #include "motion/LiveMoves.h"
 
 class QCheckBox;
@@ -59,7 +60,7 @@ class frmMove32_G6 : public QWidget {
 public:
     static constexpr int kMotors = 30;      // controls 0..29 (groups A to E)
     static constexpr int kGroups = 5;       // A to E
-    static constexpr int kUsedMotors = 24;  // motors 0..23 (groups A to D)
+    static constexpr int kUsedMotors = qvv2::controller::kHumanoidServos;  // motors 0..23 (groups A to D)
     static constexpr int kUsedGroups = 4;   // A to D
 
     // Creates and loads the window and shows it, unless the load failed (its

@@ -24,6 +24,8 @@
 
 namespace {
 
+namespace map = qvv2::controller;
+
 QPointer<frmZero32> g_window;
 
 int16_t BoxValue(const vxServoUpDown* box) { return box->Value(); }
@@ -41,18 +43,20 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 
 bool Failed() { return vxIO::CommError != 0; }
 
-// The servo grid of a page: one row per group of six (G6A..G6D labelled, the
-// servos 24..31 in two more rows), each cell the servo's number over its
-// control.
+// The servo grid of a page: servos 0..count - 1, one row per group of six
+// (G6A..G6D labelled, the servos after them in more rows), each cell the
+// servo's number over its control.  The controls of the servos after them
+// are hidden.
 template <typename Control>
-void FillGrid(QGroupBox* frame, const std::array<Control*, 32>& controls, std::array<QLabel*, 32>* numbers,
-              std::array<QLabel*, 4>* groups) {
+void FillGrid(QGroupBox* frame, const std::array<Control*, map::kServoSlots>& controls,
+              std::array<QLabel*, map::kServoSlots>* numbers, std::array<QLabel*, 4>* groups, int count) {
     auto* grid = new QGridLayout(frame);
     grid->setContentsMargins(10, 12, 10, 10);
     grid->setHorizontalSpacing(10);
     grid->setVerticalSpacing(2);
     static const char* const kGroupNames[4] = {"G6A", "G6B", "G6C", "G6D"};
-    for (int row = 0; row * 6 < 32; ++row) {
+    for (size_t i = static_cast<size_t>(count); i < controls.size(); ++i) controls[i]->hide();
+    for (int row = 0; row * 6 < count; ++row) {
         if (row < 4) {
             auto* group = new QLabel(QString::fromLatin1(kGroupNames[row]), frame);
             QFont bold = group->font();
@@ -64,7 +68,7 @@ void FillGrid(QGroupBox* frame, const std::array<Control*, 32>& controls, std::a
             }
             grid->addWidget(group, 2 * row + 1, 0, Qt::AlignVCenter | Qt::AlignRight);
         }
-        for (int c = 0; c < 6 && row * 6 + c < 32; ++c) {
+        for (int c = 0; c < 6 && row * 6 + c < count; ++c) {
             const int i = row * 6 + c;
             auto* number = new QLabel(QString::number(i), frame);
             number->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
@@ -81,7 +85,8 @@ void FillGrid(QGroupBox* frame, const std::array<Control*, 32>& controls, std::a
 
 }  // namespace
 
-frmZero32::frmZero32(QWidget* owner) : ZeroPoints::Window(owner, 32, false) {
+frmZero32::frmZero32(QWidget* owner)
+    : ZeroPoints::Window(owner, map::kServoSlots, false), Servos(map::LinkModel(vxIO::Model()).servos) {
     setWindowFlag(Qt::Window, true);
     setObjectName(QStringLiteral("frmZero32"));
     setProperty("Tag", QStringLiteral("4515"));
@@ -95,7 +100,7 @@ frmZero32::frmZero32(QWidget* owner) : ZeroPoints::Window(owner, 32, false) {
     frameZero->setObjectName(QStringLiteral("frameZero"));
     frameDIR = new QGroupBox(QStringLiteral(" DIR "), pageDir);
     frameDIR->setObjectName(QStringLiteral("frameDIR"));
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < map::kServoSlots; ++i) {
         auto* box = new vxServoUpDown(frameZero);
         box->setObjectName(QStringLiteral("ZeroUD_%1").arg(i));
         // The box has no size of its own for a layout: it keeps the one it
@@ -108,8 +113,8 @@ frmZero32::frmZero32(QWidget* owner) : ZeroPoints::Window(owner, 32, false) {
         Sdir[static_cast<size_t>(i)] = toggle;
         connect(toggle, &vxServoDIR::Click, this, [this, i] { Sdir_Click(i); });
     }
-    FillGrid(frameZero, ZeroUD, &lblServoNo, &Label2);
-    FillGrid<vxServoDIR>(frameDIR, Sdir, nullptr, nullptr);
+    FillGrid(frameZero, ZeroUD, &lblServoNo, &Label2, Servos);
+    FillGrid<vxServoDIR>(frameDIR, Sdir, nullptr, nullptr, Servos);
     for (auto [page, frame] : {std::pair{pageZero, frameZero}, std::pair{pageDir, frameDIR}}) {
         auto* l = new QVBoxLayout(page);
         l->setContentsMargins(6, 6, 6, 6);
@@ -220,13 +225,13 @@ int16_t frmZero32::ReadZeroPart() {
     if (Failed()) return vxIO::CommError;
     SetProgress(1);
     modMain::Delay(100);
-    for (int16_t i = 0; i < 32; ++i) {
+    for (int16_t i = 0; i < Servos; ++i) {
         vxIO::SetMotorOn(i, false);
         if (Failed()) return vxIO::CommError;
         SetProgress(i + 1);
         ZeroPoints::Yield();
     }
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; 8 * k < Servos; ++k) {
         ZeroPoints::ReadPositionBlock(k, ServoPos.data(), ServoPos.size());
         if (Failed()) return vxIO::CommError;
         SetProgress(33 + k);
@@ -235,7 +240,7 @@ int16_t frmZero32::ReadZeroPart() {
     vxIO::WriteMemory(ZeroPoints::kControlAddress, ZeroPoints::kControlHold);
     if (Failed()) return vxIO::CommError;
     SetProgress(37);
-    for (int16_t i = 0; i < 32; ++i) {
+    for (int16_t i = 0; i < Servos; ++i) {
         const uint8_t position = ServoPos[static_cast<size_t>(i)];
         if (ZeroPoints::UsablePosition(position)) {
             vxIO::WriteMemory(ZeroPoints::kPositionAddress + i, position);
@@ -249,7 +254,7 @@ int16_t frmZero32::ReadZeroPart() {
     vxIO::WriteMemory(ZeroPoints::kControlAddress, ZeroPoints::kControlRun);
     if (Failed()) return vxIO::CommError;
     SetProgress(68);
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < Servos; ++i) {
         const uint8_t zeroByte = vxIO::ReadMemory(ZeroPoints::kZeroAddress + i);
         if (Failed()) return vxIO::CommError;
         const int16_t value = ZeroPoints::ByteToValue(zeroByte);
@@ -265,7 +270,7 @@ int16_t frmZero32::ReadZeroPart() {
 }
 
 int16_t frmZero32::ReadDirectionPart() {
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < map::kDirectionBytes; ++k) {
         DirBytes[static_cast<size_t>(k)] = vxIO::ReadMemory(ZeroPoints::kDirectionAddress + k);
         if (Failed()) return vxIO::CommError;
         SetProgress(static_cast<float>((k + 1) * 25));
@@ -273,7 +278,7 @@ int16_t frmZero32::ReadDirectionPart() {
     frameDIR->setEnabled(true);
     EnableButtons(true);
     ReadDone = true;
-    for (int i = 0; i < 32; ++i) DirFlags[static_cast<size_t>(i)] = ZeroPoints::DirectionBit(DirBytes, i) ? 255 : 0;
+    for (int i = 0; i < map::kServoSlots; ++i) DirFlags[static_cast<size_t>(i)] = ZeroPoints::DirectionBit(DirBytes, i) ? 255 : 0;
     ShowDirections();
     return 0;
 }
@@ -300,19 +305,19 @@ void frmZero32::cmdWrite_Click() {
         if (!ZeroReadDone) {
             zeroError = ZeroReadError != 0 ? ZeroReadError : static_cast<int16_t>(vxIO::kErrGroupRead);
         } else {
-            for (int i = 0; i < 32; ++i) {
+            for (int i = 0; i < Servos; ++i) {
                 const uint8_t zeroByte = ZeroPoints::ValueToByte(BoxValue(ZeroUD[static_cast<size_t>(i)]));
                 vxIO::WriteEeprom(ZeroPoints::kZeroEeprom + i, zeroByte);
                 if (Failed()) {
                     zeroError = vxIO::CommError;
                     break;
                 }
-                SetProgress(static_cast<float>((i + 1) * 100 / 32));
+                SetProgress(static_cast<float>((i + 1) * 100 / Servos));
                 modMain::Delay(100);
             }
         }
         bool directionsStored = true;
-        for (int k = 0; k < 4 && directionsStored; ++k) {
+        for (int k = 0; k < map::kDirectionBytes && directionsStored; ++k) {
             vxIO::WriteEeprom(ZeroPoints::kDirectionEeprom + k, DirectionByteOf(k));
             if (Failed()) {
                 vxIO::ShowCommError(vxIO::CommError);
@@ -330,14 +335,14 @@ void frmZero32::cmdWrite_Click() {
 bool frmZero32::TakesLiveChanges() const { return cmdWrite->isEnabled() && ReadDone && ZeroReadDone; }
 
 void frmZero32::ZeroUD_ValueChanged(int index) {
-    if (index < 0 || index >= 32) return;
+    if (index < 0 || index >= Servos) return;
     if (!TakesLiveChanges()) return;
     if (ZeroPoints::HoldToRange(ZeroUD[static_cast<size_t>(index)])) return;
     WriteLive(index);
 }
 
 bool frmZero32::WriteLiveNow(int index) {
-    if (index < 0 || index >= 32 || !TakesLiveChanges()) return true;
+    if (index < 0 || index >= Servos || !TakesLiveChanges()) return true;
     const vxIO::Exchange exchange;
     if (!exchange) return true;
     const int16_t value = BoxValue(ZeroUD[static_cast<size_t>(index)]);
@@ -349,7 +354,7 @@ bool frmZero32::WriteLiveNow(int index) {
 }
 
 void frmZero32::Sdir_Click(int index) {
-    if (index < 0 || index >= 32) return;
+    if (index < 0 || index >= Servos) return;
     if (!cmdWrite->isEnabled()) return;
     // Clicked while an operation waits: the toggle keeps its value.
     if (running_) return;
@@ -403,7 +408,7 @@ void frmZero32::cmdInsert_Click() {
     {
         const ZeroPoints::Operation op(running_);
         if (!op) return;
-        std::array<int16_t, 24> values{};
+        std::array<int16_t, map::kHumanoidServos> values{};
         QString text;
         if (ActivePage == 0) {
             for (size_t i = 0; i < values.size(); ++i) values[i] = BoxValue(ZeroUD[i]);
@@ -423,15 +428,15 @@ void frmZero32::cmdDefault_Click() {
         if (!op) return;
         // Zero values come back only when they were read.
         if (ZeroReadDone) {
-            for (int i = 0; i < 32; ++i) {
+            for (int i = 0; i < Servos; ++i) {
                 SetBoxValue(ZeroUD[static_cast<size_t>(i)], ZeroDefault[static_cast<size_t>(i)]);
-                SetProgress(static_cast<float>((i + 1) * 100 / 32));
+                SetProgress(static_cast<float>((i + 1) * 100 / Servos));
                 ZeroPoints::Yield();
             }
         }
-        for (int i = 0; i < 32; ++i) {
+        for (int i = 0; i < Servos; ++i) {
             SetToggleValue(Sdir[static_cast<size_t>(i)], DirFlags[static_cast<size_t>(i)] != 0 ? 1 : 0);
-            SetProgress(static_cast<float>((i + 1) * 100 / 32));
+            SetProgress(static_cast<float>((i + 1) * 100 / Servos));
             ZeroPoints::Yield();
         }
     }

@@ -39,9 +39,9 @@ public:
     // True when it is shown.
     static bool ShowWindow(QWidget* owner);
 
-    std::array<vxServoUpDown*, 32> ZeroUD{};
-    std::array<vxServoDIR*, 32> Sdir{};
-    std::array<QLabel*, 32> lblServoNo{};
+    std::array<vxServoUpDown*, qvv2::controller::kServoSlots> ZeroUD{};
+    std::array<vxServoDIR*, qvv2::controller::kServoSlots> Sdir{};
+    std::array<QLabel*, qvv2::controller::kServoSlots> lblServoNo{};
     std::array<QLabel*, 4> Label2{};  // "G6A".."G6D"
     QTabWidget* SSTab1 = nullptr;     // pages "Zero" and "DIR"
     QGroupBox* frameZero = nullptr;
@@ -49,11 +49,13 @@ public:
     QWidget* Picture1 = nullptr;  // carries the progress bar and its label
     QLabel* Label1 = nullptr;     // "Progress :"
 
+    // The model's servos 0..Servos - 1: the ones shown and handled.
+    const int Servos;
     // Window state, as the last Read, Default, Cancel and the tab left it.
-    std::array<uint8_t, 32> ServoPos{};
-    std::array<uint8_t, 32> ZeroDefault{};  // zero values (box form) read
-    std::array<uint8_t, 4> DirBytes{};
-    std::array<uint8_t, 32> DirFlags{};  // 255 where the direction bit was set
+    std::array<uint8_t, qvv2::controller::kServoSlots> ServoPos{};
+    std::array<uint8_t, qvv2::controller::kServoSlots> ZeroDefault{};  // zero values (box form) read
+    std::array<uint8_t, qvv2::controller::kDirectionBytes> DirBytes{};
+    std::array<uint8_t, qvv2::controller::kServoSlots> DirFlags{};  // 255 where the direction bit was set
     int16_t ActivePage = 0;              // 0 "Zero", 1 "DIR"
     // Whether the zero part of the last Read completed, and the error that
     // ended it when it did not.

@@ -40,7 +40,7 @@ QPushButton* Button(QWidget* parent, const QString& name, const char* tag, const
 
 }  // namespace
 
-frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : ZeroPoints::Window(owner, 24, true) {
+frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : ZeroPoints::Window(owner, modUserRobot::kSlots, true) {
     setWindowFlag(Qt::Window, true);
     setObjectName(QLatin1String(kFormName));
     setProperty("Tag", QStringLiteral("7017"));
@@ -50,7 +50,7 @@ frmZeroKESTRA::frmZeroKESTRA(QWidget* owner) : ZeroPoints::Window(owner, 24, tru
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->move(0, 0);
     modUserRobot::ShowPicture(*Image1, QImage(modUserRobot::kBuiltInZeroPicture));
-    for (int i = 0; i < 24; ++i) {
+    for (int i = 0; i < modUserRobot::kSlots; ++i) {
         auto* box = new vxServoUpDown(this);
         box->setObjectName(QStringLiteral("ZeroUD_%1").arg(i));
         box->setEnabled(false);
@@ -100,7 +100,7 @@ QWidget* frmZeroKESTRA::SlotControl(int slot) {
 QWidget* frmZeroKESTRA::CloseButton() { return cmdClose; }
 
 bool frmZeroKESTRA::SlotUsed(int slot) {
-    if (slot < 0 || slot >= 24) return false;
+    if (slot < 0 || slot >= modUserRobot::kSlots) return false;
     return modUserRobot::MotorTable[static_cast<size_t>(slot)].MotorUse != 0;
 }
 
@@ -178,7 +178,7 @@ bool frmZeroKESTRA::ReadSteps() {
     vxIO::WriteMemory(ZeroPoints::kControlAddress, ZeroPoints::kControlHold);
     if (Failed()) return false;
     SetProgress(16);
-    for (int16_t i = 0; i < 24; ++i) {
+    for (int16_t i = 0; i < modUserRobot::kSlots; ++i) {
         const uint8_t position = ServoPos[static_cast<size_t>(i)];
         if (SlotUsed(i) && ZeroPoints::UsablePosition(position)) {
             vxIO::WriteMemory(ZeroPoints::kPositionAddress + i, position);
@@ -192,7 +192,7 @@ bool frmZeroKESTRA::ReadSteps() {
     vxIO::WriteMemory(ZeroPoints::kControlAddress, ZeroPoints::kControlRun);
     if (Failed()) return false;
     SetProgress(41);
-    for (int i = 0; i < 24; ++i) {
+    for (int i = 0; i < modUserRobot::kSlots; ++i) {
         if (!SlotUsed(i)) continue;
         const uint8_t zeroByte = vxIO::ReadMemory(ZeroPoints::kZeroAddress + i);
         if (Failed()) return false;
@@ -208,7 +208,7 @@ bool frmZeroKESTRA::ReadSteps() {
         SetProgress(66 + k);
         ZeroPoints::Yield();
     }
-    for (int i = 0; i < 24; ++i) {
+    for (int i = 0; i < modUserRobot::kSlots; ++i) {
         if (!SlotUsed(i)) continue;
         vxIO::WriteMemory(ZeroPoints::kPoseAddress + i, DefaultPose[static_cast<size_t>(i)]);
         if (Failed()) return false;
@@ -216,12 +216,12 @@ bool frmZeroKESTRA::ReadSteps() {
         ZeroPoints::Yield();
     }
     // Every slot on, in one go.
-    for (int16_t i = 0; i < 24; ++i) {
+    for (int16_t i = 0; i < modUserRobot::kSlots; ++i) {
         vxIO::SetMotorOn(i, true);
         if (Failed()) return false;
     }
     SetProgress(96);
-    for (int i = 0; i < 24; ++i)
+    for (int i = 0; i < modUserRobot::kSlots; ++i)
         if (SlotUsed(i)) ZeroUD[static_cast<size_t>(i)]->setEnabled(true);
     EnableButtons(true);
     ReadDone = true;
@@ -236,7 +236,7 @@ void frmZeroKESTRA::cmdWrite_Click() {
         const ZeroPoints::Operation op(running_);
         // Only values that a completed Read put into the boxes are stored.
         if (!op || !ReadDone) return;
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i < modUserRobot::kSlots; ++i) {
             if (SlotUsed(i)) {
                 const int16_t value = BoxValue(ZeroUD[static_cast<size_t>(i)]);
                 const uint8_t zeroByte = ZeroPoints::ValueToByte(value);
@@ -247,7 +247,7 @@ void frmZeroKESTRA::cmdWrite_Click() {
                 ZeroDefault[static_cast<size_t>(i)] = static_cast<uint8_t>(value);
                 modMain::Delay(100);
             }
-            SetProgress(static_cast<float>((i + 1) * 100 / 24));
+            SetProgress(static_cast<float>((i + 1) * 100 / modUserRobot::kSlots));
         }
         if (Failed()) vxIO::ShowCommError(vxIO::CommError);
     }
@@ -257,14 +257,14 @@ void frmZeroKESTRA::cmdWrite_Click() {
 // ---- Live changes and nudges -------------------------------------------------------
 
 void frmZeroKESTRA::ZeroUD_ValueChanged(int index) {
-    if (index < 0 || index >= 24 || !ReadDone) return;
+    if (index < 0 || index >= modUserRobot::kSlots || !ReadDone) return;
     vxServoUpDown* box = ZeroUD[static_cast<size_t>(index)];
     if (ZeroPoints::HoldToRange(box)) return;
     WriteLive(index);
 }
 
 bool frmZeroKESTRA::WriteLiveNow(int index) {
-    if (index < 0 || index >= 24 || !ReadDone) return true;
+    if (index < 0 || index >= modUserRobot::kSlots || !ReadDone) return true;
     const vxIO::Exchange exchange;
     if (!exchange) return true;
     // This window leaves a failed live write unreported; the queue tries it
@@ -296,7 +296,7 @@ void frmZeroKESTRA::cmdInsert_Click() {
     {
         const ZeroPoints::Operation op(running_);
         if (!op) return;
-        std::array<int16_t, 24> values{};
+        std::array<int16_t, modUserRobot::kSlots> values{};
         for (size_t i = 0; i < values.size(); ++i) values[i] = BoxValue(ZeroUD[i]);
         modApp::InsertIntoActiveDocument(ZeroPoints::ZeroLines(values), 4);
     }
@@ -307,10 +307,10 @@ void frmZeroKESTRA::cmdDefault_Click() {
     {
         const ZeroPoints::Operation op(running_);
         if (!op) return;
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i < modUserRobot::kSlots; ++i) {
             if (!SlotUsed(i)) continue;
             SetBoxValue(ZeroUD[static_cast<size_t>(i)], ZeroDefault[static_cast<size_t>(i)]);
-            SetProgress(static_cast<float>((i + 1) * 100 / 24));
+            SetProgress(static_cast<float>((i + 1) * 100 / modUserRobot::kSlots));
             ZeroPoints::Yield();
         }
     }
@@ -323,7 +323,7 @@ void frmZeroKESTRA::cmdCancel_Click() {
         if (!op) return;
         // The values read go back into the boxes and, while ReadDone still
         // holds, into the controller's working copy.
-        for (int i = 0; i < 24; ++i) {
+        for (int i = 0; i < modUserRobot::kSlots; ++i) {
             if (!SlotUsed(i)) continue;
             vxServoUpDown* box = ZeroUD[static_cast<size_t>(i)];
             SetBoxValue(box, ZeroDefault[static_cast<size_t>(i)]);

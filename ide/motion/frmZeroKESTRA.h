@@ -43,15 +43,15 @@ public:
     static constexpr std::array<std::array<int, 2>, 3> kPairs{{{3, 21}, {2, 20}, {1, 19}}};
 
     QLabel* Image1 = nullptr;  // the robot's picture
-    std::array<vxServoUpDown*, 24> ZeroUD{};
+    std::array<vxServoUpDown*, modUserRobot::kSlots> ZeroUD{};
     std::array<QPushButton*, 3> cmdUP{};
     std::array<QPushButton*, 3> cmdDown{};
     QLabel* Label1 = nullptr;  // "Progress"
 
     // Window state.
-    std::array<uint8_t, 24> ServoPos{};
-    std::array<uint8_t, 24> ZeroDefault{};  // zero values (box form) read or written
-    std::array<uint8_t, 24> DefaultPose{};
+    std::array<uint8_t, modUserRobot::kSlots> ServoPos{};
+    std::array<uint8_t, modUserRobot::kSlots> ZeroDefault{};  // zero values (box form) read or written
+    std::array<uint8_t, modUserRobot::kSlots> DefaultPose{};
     std::array<uint8_t, 3> DefaultDirBytes{};
 
     // The picture, the slot controls and the Close button that the robot

@@ -34,6 +34,8 @@
 #include <array>
 #include <cstdint>
 
+#include "compiler/ControllerMap.h"
+
 class QImage;
 class QLabel;
 class QWidget;
@@ -57,7 +59,7 @@ struct MotorProperty {
     int16_t ZeroTop = 0;
 };
 
-inline constexpr int kSlots = 24;
+inline constexpr int kSlots = qvv2::controller::kHumanoidServos;
 
 // Limbs, as MotorGroup numbers them.
 enum Limb : int16_t { LeftLeg = 0, LeftArm = 1, RightArm = 2, RightLeg = 3 };

@@ -155,7 +155,7 @@ bool RxTimedOut();
 // need the controller's replies work only there.
 bool Serial();
 // The controller model whose memory commands and cells the link uses
-// (qvv2::controller::kModels): modMain.ControllerID when it is 1 to 3; 0 and
+// (qvv2::controller::kModels): modMain.ControllerID when the table holds it; 0 and
 // anything else work like model 1, the model with one-byte memory addresses.
 int Model();
 

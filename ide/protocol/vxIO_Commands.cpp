@@ -202,7 +202,7 @@ void WriteEeprom(int32_t address, uint8_t value) {
 }
 
 uint8_t ReadVariable(int16_t servo) {
-    if (servo < 0 || servo > 31) return 0;
+    if (servo < 0 || servo >= qvv2::controller::kServoSlots) return 0;
     const Exchange exchange;
     if (!exchange) return 0;
     CommError = 0;

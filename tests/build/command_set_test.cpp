@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "ControllerMap.h"
 #include "QUARVELv2.h"
 #include "build/CommandSet.h"
 #include "build/ModelSetup.h"
@@ -168,6 +169,37 @@ TEST_F(CommandSetTest, ModelSetupSetsTheModelAndLoadsTheSetOfTheLanguage) {
         EXPECT_EQ(enabledCount(), c.enabled);
         EXPECT_TRUE(enabled(c.command));
     }
+    modMain::ControllerType = 0;
+    modMain::ControllerID = 1;
+    modMain::PortType = 0;
+}
+
+// A model number the controller map does not hold sets nothing up: the
+// controller, the port and the compiler keep what they had.
+TEST_F(CommandSetTest, ModelSetupOfAModelOutsideTheTableChangesNothing) {
+    writeFile("vx21e.cmd", "GOTO\r\n");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    modMain::ControllerType = 3;
+    modMain::ControllerID = 1;
+    modMain::PortType = 0;
+    basic_->Con_ID = 1;
+    basic_->Con_Type = 3;
+    basic_->CommandUseAll();
+    const int all = enabledCount();
+    for (const int16_t model : {int16_t(0), int16_t(-1), int16_t(qvv2::controller::kNoSuchModel)}) {
+        SCOPED_TRACE(model);
+        modMain::ModelSetup(*basic_, model);
+        EXPECT_EQ(modMain::ControllerType, 3);
+        EXPECT_EQ(modMain::ControllerID, 1);
+        EXPECT_EQ(modMain::PortType, 0);
+        EXPECT_EQ(basic_->Con_ID, 1);
+        EXPECT_EQ(basic_->Con_Type, 3);
+        EXPECT_EQ(enabledCount(), all);
+    }
+    modMain::ModelSetup(*basic_, qvv2::controller::kSetUpModel);
+    EXPECT_EQ(modMain::ControllerType, qvv2::controller::kSetUpType);
+    EXPECT_EQ(basic_->Con_ID, qvv2::controller::kSetUpModel);
+    EXPECT_EQ(enabledCount(), 1);
     modMain::ControllerType = 0;
     modMain::ControllerID = 1;
     modMain::PortType = 0;

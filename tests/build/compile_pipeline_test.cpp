@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "HostileFiles.h"
+#include "ControllerMap.h"
 #include "QUARVELv2.h"
 #include "ScriptedDialogs.h"
 #include "build/CompilePipeline.h"
@@ -33,7 +34,7 @@ struct FakeDocument {
     QString fileName;
     std::vector<int> errorLines;
     std::vector<QString> status;
-    int modelSetups = 0;
+    std::vector<int16_t> modelSetups;  // the model of each set-up run
     int waitShown = 0;
     int waitClosed = 0;
     int objectFiles = 0;
@@ -49,7 +50,7 @@ struct FakeDocument {
         ctx.lineText = [this](int i) { return i >= 0 && i < lines.size() ? lines.at(i) : QString(); };
         ctx.showErrorLine = [this](int line) { errorLines.push_back(line); };
         ctx.setStatus = [this](const QString& s) { status.push_back(s); };
-        ctx.modelSetup = [this] { ++modelSetups; };
+        ctx.modelSetup = [this](int16_t model) { modelSetups.push_back(model); };
         ctx.showWait = [this] { ++waitShown; };
         ctx.closeWait = [this] { ++waitClosed; };
         ctx.writeObjectFile = [this] { ++objectFiles; };
@@ -385,7 +386,8 @@ TEST_F(CompilePipelineTest, DeviceDirectiveRunsTheModelSetUpForEachVx32Line) {
                   "DIM A AS BYTE"};
     ScriptedMsgBox boxes;
     compile();
-    EXPECT_EQ(doc_.modelSetups, 3);
+    const int16_t vx32 = qvv2::controller::kSetUpModel;
+    EXPECT_EQ(doc_.modelSetups, (std::vector<int16_t>{vx32, vx32, vx32}));
     EXPECT_TRUE(boxes.Calls().empty());
     EXPECT_TRUE(modMain::CompiledOK);
 }
@@ -395,7 +397,7 @@ TEST_F(CompilePipelineTest, BadDeviceArgumentShowsItsBoxAndTheCompileGoesOn) {
     ScriptedMsgBox boxes;
     boxes.Answer(platform::vbOK);
     compile();
-    EXPECT_EQ(doc_.modelSetups, 0);  // the scan stops at the error
+    EXPECT_TRUE(doc_.modelSetups.empty());  // the scan stops at the error
     EXPECT_EQ(doc_.errorLines, std::vector<int>{1});
     ASSERT_EQ(boxes.Calls().size(), 1u);
     EXPECT_EQ(boxes.Calls()[0].title, QStringLiteral("구문처리 에러"));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ControllerMap.h"
 #include "QUARVELv2.h"
 #include "Text.h"
 
@@ -248,7 +249,7 @@ TEST_F(MotorStatements, FastServoGroupFormOnModelsTwoAndThree) {
 }
 
 TEST_F(MotorStatements, FastServoOnOtherModelsCompilesToNothing) {
-    for (int conId : {0, 4, 7, 255}) {
+    for (int conId : {0, qvv2::controller::kNoSuchModel, qvv2::controller::kNoSuchModel + 3, 255}) {
         CheckAll({
             {conId, u"FASTSERVO G6A, 100", {}},
             {conId, u"FASTSERVO", {}},

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ControllerMap.h"
 #include "QUARVELv2.h"
 #include "Text.h"
 
@@ -24,6 +25,8 @@ const char16_t* const kPreamble =
     u"CONST BIG = 300\n"
     u"CONST BAUD = 9600\n";
 constexpr int32_t kPreambleLines = 5;
+// A Con_ID the controller map holds no model for.
+constexpr uint8_t kNoSuchModel = qvv2::controller::kNoSuchModel;
 
 using qvv2test::CompileProgram;
 using qvv2test::Outcome;
@@ -215,7 +218,7 @@ TEST(IoStatements, OpenAndCloseSwitchTwoPortsBetweenDelays) {
         {u"OPEN", 0, "d4 13 e8 03 e9 d1 12 0a 11 d1 12 0b 10 d4 13 e8 03 e9", 2},
         {u"CLOSE", 0, "d4 13 e8 03 e9 d1 12 0a 10 d1 12 0b 11 d4 13 e8 03 e9", 2},
         {u"열기", 0, "d4 12 64 e9 d1 12 05 11 d1 12 06 10 d4 12 64 e9", 1},
-        {u"닫기", 0, "d4 13 e8 03 e9 d1 12 0a 10 d1 12 0b 11 d4 13 e8 03 e9", 5},
+        {u"닫기", 0, "d4 13 e8 03 e9 d1 12 0a 10 d1 12 0b 11 d4 13 e8 03 e9", kNoSuchModel},
         {u"OPEN 1", 23, ""},
         {u"CLOSE A", 23, ""},
     });

@@ -9,13 +9,14 @@
 // typed through an input method).  Qt reports a key of the numeric keypad
 // with Qt::KeypadModifier: a digit or operator without it is one of the main
 // keyboard (whose * + - / have no code here).
+//
+// On Qt Gui alone, without Qt Widgets: the servo widget library and the
+// platform layer both link it.
 #pragma once
 
 #include <Qt>
 
 #include <cstdint>
-
-#include "vxServoCommon.h"
 
 class QKeyEvent;
 
@@ -70,11 +71,11 @@ inline constexpr int16_t RightButton = 2;
 inline constexpr int16_t MiddleButton = 4;
 
 // The key code of a Qt key (Qt::Key) pressed with `modifiers`.
-VXSERVO_EXPORT int16_t CodeOf(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
-VXSERVO_EXPORT int16_t CodeOf(const QKeyEvent* e);
+int16_t CodeOf(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+int16_t CodeOf(const QKeyEvent* e);
 // The shift state of held modifiers (the keypad's flag is no modifier key).
-VXSERVO_EXPORT int16_t ShiftOf(Qt::KeyboardModifiers modifiers);
+int16_t ShiftOf(Qt::KeyboardModifiers modifiers);
 // The buttons among left, right and middle.
-VXSERVO_EXPORT int16_t ButtonsOf(Qt::MouseButtons buttons);
+int16_t ButtonsOf(Qt::MouseButtons buttons);
 
 }  // namespace vxKey
