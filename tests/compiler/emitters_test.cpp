@@ -142,9 +142,9 @@ TEST_F(Emitters, PrintOperandWithoutAnOperandWritesNoFormatByte) {
         int16_t err;
     };
     const std::vector<Case> cases = {
-        {Word(u"W"), 0, 20},   {Num(256), 0, 20},    {Word(u"BIG"), 0, 20}, {Num(70000), 1, 41},
-        {Word(u"HUGE"), 1, 41}, {Word(u"NOPE"), 1, 17}, {Str(u"abc"), 1, 21},  {Op(0), 1, 21},
-        {Word(u"ZERO0"), 1, 0},
+        {Word(u"W"), 0, 20},  {Num(256), 0, 20},      {Word(u"BIG"), 0, 20},
+        {Num(70000), 1, 41},  {Word(u"HUGE"), 1, 41}, {Word(u"NOPE"), 1, 17},
+        {Str(u"abc"), 1, 21}, {Op(0), 1, 21},         {Word(u"ZERO0"), 1, 0},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(std::string(k.tok.text.begin(), k.tok.text.end()) + " allowWord=" + std::to_string(k.allowWord));
