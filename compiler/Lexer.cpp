@@ -450,6 +450,8 @@ bool LineLexer::EmitOperand() {
 }
 
 bool LineLexer::EmitSeparator() {
+    // The comma as one character: assigning the literal "," made GCC 12's
+    // optimiser see an overlapping copy (-Wrestrict) that cannot happen.
     text_.assign(1, u',');
     return Emit(TK_COMMA);
 }
