@@ -120,8 +120,10 @@ enum FixupKind : uint8_t {
 };
 
 // Types of a declared name (VarRecord::type); a constant's type is
-// VT_CONST + the size class of its value.
+// VT_CONST + the size class of its value.  No statement declares a bit-type
+// variable; the emitters still know the type (PRINT writes it like a BYTE).
 enum VarType : uint8_t {
+    VT_BIT = 1,
     VT_BYTE = 2,
     VT_INTEGER = 3,
     VT_CONST = 4,

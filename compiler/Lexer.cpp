@@ -165,334 +165,394 @@ int32_t Compiler::BinStringValue(const std::u16string& digits) {
     return static_cast<int32_t>(v);
 }
 
-void Compiler::TokenizeLine(const std::u16string& line) {
-    ctl.Bas_Error = 0;
-    uint8_t state = S_BETWEEN;
-    std::u16string text;
-    bool bitPending = false;
+// Tokenising one line: a state machine over its characters.  The state is
+// also the kind of the token being collected; every step takes one
+// character and says whether the line goes on.
+namespace {
 
-    auto fail = [this](int16_t err, const std::u16string& msg) {
-        ctl.Bas_Error = err;
-        ctl.Bas_Error_Msg = msg;
+class LineLexer {
+public:
+    LineLexer(Compiler& compiler, const std::u16string& line) : k_(compiler), line_(line) {}
+
+    void Run();
+
+private:
+    enum class Step : uint8_t {
+        Next,           // go on with the next character
+        RestIsComment,  // the rest of the line, from this character on, is a comment
+        Stop,           // an error ends the line
     };
 
-    // Appends the collected text as a token of the given kind and finishes it
-    // by kind.  Returns false on an error.
-    auto emit = [&](uint8_t kind) -> bool {
-        if (text.empty()) return true;
-        if (static_cast<int32_t>(tokens_.size()) != tokenCount_ + 1) tokens_.resize(tokenCount_ + 1);
-        tokens_.push_back(Token{text, kind, -1});
-        ++tokenCount_;
-        Token& tok = tokens_.back();
-        text.clear();
+    Step TakeCharacter(char16_t c);
+    Step BetweenTokens(char16_t c);
+    Step InWordOrNumber(char16_t c);
+    Step InString(char16_t c);
+    Step InOperator(char16_t c);
+    Step AfterAmpersand(char16_t c);
+    Step InRadixLiteral(char16_t c);
+    bool WithinLengthLimits();
+    void EndOfLine();
 
-        if (kind == S_HEX || kind == S_OCT || kind == S_BIN) {
-            // Radix literal: its value in decimal, then a number like any other.
-            const int base = kind == S_HEX ? 16 : kind == S_OCT ? 8 : 2;
-            int64_t v = 0;
-            bool huge = false;
-            if (base == 2 && tok.text.size() <= 31) {
-                v = BinStringValue(tok.text);
-            } else {
-                for (char16_t c : tok.text) {
-                    v = v * base + DigitValue(c);
-                    if (v > kHugeNumber) {  // any further digit keeps it too big
-                        huge = true;
-                        break;
-                    }
-                }
-            }
-            if (huge) {
-                // Far too big for any operand; reported as written.
-                const std::u16string prefix = base == 16 ? u"&H" : base == 8 ? u"&O" : u"&B";
-                tok.kind = TK_NUMBER;
-                tok.text = prefix + tok.text;
-                fail(ERR_NUMBER_TOO_BIG, tok.text);
-                return false;
-            }
-            tok.text = NumberText(v);
-            tok.kind = TK_NUMBER;
-            kind = TK_NUMBER;
-        }
+    bool Emit(uint8_t kind);
+    bool EmitOperand();
+    bool EmitSeparator();
+    bool ConvertRadixLiteral(Token& tok);
+    bool FinishToken(Token& tok);
+    bool FinishNumber(Token& tok);
+    bool FinishBitNumber(Token& tok);
+    bool RegisterLabel(const Token& tok);
+    void Fail(int16_t err, const std::u16string& msg);
+    Step Failed(int16_t err, const std::u16string& msg) {
+        Fail(err, msg);
+        return Step::Stop;
+    }
 
-        switch (kind) {
-            case TK_NUMBER: {
-                const int64_t v = DecimalValue(tok.text);
-                if (v > kMaxNumber) {
-                    fail(ERR_NUMBER_TOO_BIG, tok.text);
-                    return false;
-                }
-                tok.code = SizeClass(v);
-                break;
-            }
-            case TK_WORD: {
-                const int16_t cmd = ctl.IsCommand(tok.text);
-                if (cmd >= 0) {
-                    tok.kind = TK_COMMAND;
-                    tok.code = cmd;
-                }
-                break;
-            }
-            case TK_BITNAME:
-                if (ctl.IsCommand(tok.text) >= 0) tok.kind = TK_BITCOMMAND;
-                break;
-            case TK_STRING:
-                tok.code = static_cast<int16_t>(std::min<size_t>(tok.text.size(), 32767));
-                break;
-            case TK_OPERATOR:
-                tok.code = FindOperator(tok.text);
-                break;
-            case TK_BITNUMBER: {
-                const int64_t v = DecimalValue(tok.text);
-                if (v > 15) {
-                    fail(ERR_BIT_RANGE, tok.text);
-                    return false;
-                }
-                tok.code = v <= 1 ? 1 : 2;
-                break;
-            }
-            case TK_LABEL: {
-                const std::u16string name = UCase(tok.text);
-                if (LabelIndex(name) > 0) {
-                    fail(ERR_DUPLICATE_LABEL, tok.text);
-                    return false;
-                }
-                if (static_cast<int32_t>(labels_.size()) != labelCount_ + 1) labels_.resize(labelCount_ + 1);
-                labels_.push_back(LabelRecord{name, -1});
-                ++labelCount_;
-                break;
-            }
-            default:
-                break;
-        }
-        return true;
-    };
+    Compiler& k_;
+    const std::u16string& line_;
+    uint8_t state_ = S_BETWEEN;
+    std::u16string text_;      // the text collected for the current token
+    bool bitPending_ = false;  // a bit selector dot came after the last word
+};
 
-    // A word or number ends: a pending bit selector makes it the name or the
-    // bit number of a bit reference.
-    auto emitOperand = [&]() -> bool {
-        uint8_t kind = state;
-        if (bitPending) {
-            kind = state == S_NUMBER ? S_BITNUMBER : S_BITNAME;
-            bitPending = false;
-        }
-        return emit(kind);
-    };
-    auto emitSeparator = [&]() -> bool {
-        text = u",";
-        return emit(TK_COMMA);
-    };
-
-    const size_t n = line.size();
+void LineLexer::Run() {
+    const size_t n = line_.size();
     for (size_t i = 0; i < n; ++i) {
         host::ProcessEvents();
-        const char16_t c = line[i];
-        bool comment = false;  // the rest of the line, from c on, is a comment
-
-        switch (state) {
-            case S_BETWEEN:
-                if (c == u',') {
-                    if (!emitSeparator()) return;
-                } else if (IsDigit(c)) {
-                    text = c;
-                    state = S_NUMBER;
-                } else if (IsLetter(c) || IsWide(c)) {
-                    text = c;
-                    state = S_WORD;
-                } else if (IsBlank(c)) {
-                } else if (IsOperatorChar(c)) {
-                    text = c;
-                    state = S_OPERATOR;
-                } else if (c == u'\'') {
-                    comment = true;
-                } else if (c == u'"') {
-                    text.clear();
-                    state = S_STRING;
-                } else if (c == u'&') {
-                    text.clear();
-                    state = S_AMPERSAND;
-                } else {
-                    fail(ERR_SYNTAX_PROCESSING, std::u16string(1, c));
-                    return;
-                }
-                break;
-
-            case S_WORD:
-            case S_NUMBER: {
-                const bool word = state == S_WORD;
-                if (IsDigit(c) || (word && (IsLetter(c) || IsWide(c) || c == u'_'))) {
-                    text += c;
-                } else if (IsBlank(c)) {
-                    if (!emitOperand()) return;
-                    state = S_BETWEEN;
-                } else if (IsOperatorChar(c)) {
-                    if (!emitOperand()) return;
-                    text = c;
-                    state = S_OPERATOR;
-                } else if (c == u'\'') {
-                    if (!emitOperand()) return;
-                    comment = true;
-                } else if (c == u':') {
-                    if (bitPending) {
-                        fail(ERR_BAD_LABEL, text + c);
-                        return;
-                    }
-                    if (word && ctl.IsCommand(text) >= 0) {
-                        fail(ERR_RESERVED_LABEL, text);
-                        return;
-                    }
-                    if (!emit(TK_LABEL)) return;
-                    state = S_BETWEEN;
-                } else if (c == u',') {
-                    if (bitPending) {
-                        fail(ERR_BAD_BIT, text + c);
-                        return;
-                    }
-                    if (!emit(state) || !emitSeparator()) return;
-                    state = S_BETWEEN;
-                } else if (word && c == u'.') {
-                    if (bitPending) {
-                        fail(ERR_BIT_TWICE, text + c);
-                        return;
-                    }
-                    bitPending = true;
-                    if (!emit(TK_BITNAME)) return;
-                    state = S_BETWEEN;
-                } else {
-                    fail(word ? ERR_BAD_VARIABLE_NAME : ERR_BAD_NAME_OR_NUMBER, text + c);
-                    return;
-                }
-                break;
-            }
-
-            case S_STRING:
-                if (c == u'"') {
-                    if (!emit(TK_STRING)) return;
-                    state = S_BETWEEN;
-                } else {
-                    text += c;
-                }
-                break;
-
-            case S_OPERATOR:
-                if (IsDigit(c)) {
-                    if (!emit(TK_OPERATOR)) return;
-                    text = c;
-                    state = S_NUMBER;
-                } else if (IsLetter(c) || IsWide(c)) {
-                    if (!emit(TK_OPERATOR)) return;
-                    text = c;
-                    state = S_WORD;
-                } else if (c == u'"') {
-                    if (!emit(TK_OPERATOR)) return;
-                    state = S_STRING;
-                } else if (c == u'&') {
-                    if (!emit(TK_OPERATOR)) return;
-                    state = S_AMPERSAND;
-                } else if (IsBlank(c)) {
-                    if (!emit(TK_OPERATOR)) return;
-                    state = S_BETWEEN;
-                } else if (c == u',') {
-                    if (!emit(TK_OPERATOR) || !emitSeparator()) return;
-                    state = S_BETWEEN;
-                } else if (c == u'+' || c == u'-' || c == u'*' || c == u'/' || c == u'%') {
-                    // Only a closing parenthesis may be followed directly by
-                    // an arithmetic operator.
-                    if (text != u")") {
-                        fail(ERR_BAD_SYMBOL, text + c);
-                        return;
-                    }
-                    if (!emit(TK_OPERATOR)) return;
-                    text = c;
-                } else if (c == u'=' && (text == u">" || text == u"<")) {
-                    text += c;
-                } else if (c == u'>' && (text == u"<" || text == u">")) {
-                    text += c;
-                } else if (c == u'<' && text == u"<") {
-                    text += c;
-                } else {
-                    fail(ERR_BAD_SYMBOL, text + c);
-                    return;
-                }
-                break;
-
-            case S_AMPERSAND:
-                if (c == u'h' || c == u'H') {
-                    text.clear();
-                    state = S_HEX;
-                } else if (c == u'b' || c == u'B') {
-                    state = S_BIN;
-                } else if (c == u'o' || c == u'O') {
-                    state = S_OCT;
-                } else {
-                    fail(ERR_BAD_NUMBER_BASE, std::u16string(u"&") + c);
-                    return;
-                }
-                break;
-
-            case S_HEX:
-            case S_BIN:
-            case S_OCT:
-                if (IsDigit(c) || IsHexDigit(c)) {
-                    if (!ValidRadixDigit(state, c)) {
-                        fail(ERR_BAD_NUMBER_DIGITS, text + c);
-                        return;
-                    }
-                    text += c;
-                } else if (IsBlank(c)) {
-                    if (!emit(state)) return;
-                    state = S_BETWEEN;
-                } else if (IsOperatorChar(c)) {
-                    if (!emit(state)) return;
-                    text = c;
-                    state = S_OPERATOR;
-                } else if (c == u'\'') {
-                    if (!emit(state)) return;
-                    comment = true;
-                } else if (c == u',') {
-                    if (!emit(state) || !emitSeparator()) return;
-                    state = S_BETWEEN;
-                } else {
-                    fail(ERR_BAD_NUMBER_DIGITS, text + c);
-                    return;
-                }
-                break;
-
-            default:
-                state = S_BETWEEN;
-                break;
-        }
-
-        if (comment) {
-            text = line.substr(i);
-            emit(TK_COMMENT);
-            state = S_COMMENT;
+        const Step step = TakeCharacter(line_[i]);
+        if (step == Step::Stop) return;
+        if (step == Step::RestIsComment) {
+            text_ = line_.substr(i);
+            Emit(TK_COMMENT);
+            state_ = S_COMMENT;
             break;
         }
-
-        if (state == S_WORD && text.size() > 32) {
-            fail(ERR_NAME_TOO_LONG, text);
-            return;
-        }
-        if (state == S_NUMBER && text.size() > 9) {
-            fail(ERR_NUMBER_TOO_LONG, text);
-            return;
-        }
+        if (!WithinLengthLimits()) return;
     }
+    EndOfLine();
+}
 
-    // End of the line.
-    if (bitPending) {
-        if (state == S_WORD) state = S_BITNAME;
-        if (state == S_NUMBER) state = S_BITNUMBER;
-        bitPending = false;
+LineLexer::Step LineLexer::TakeCharacter(char16_t c) {
+    switch (state_) {
+        case S_BETWEEN: return BetweenTokens(c);
+        case S_WORD:
+        case S_NUMBER: return InWordOrNumber(c);
+        case S_STRING: return InString(c);
+        case S_OPERATOR: return InOperator(c);
+        case S_AMPERSAND: return AfterAmpersand(c);
+        case S_HEX:
+        case S_BIN:
+        case S_OCT: return InRadixLiteral(c);
+        default:
+            state_ = S_BETWEEN;
+            return Step::Next;
     }
-    if (!emit(state)) return;
-    if (state == S_STRING) {
+}
+
+LineLexer::Step LineLexer::BetweenTokens(char16_t c) {
+    if (c == u',') {
+        if (!EmitSeparator()) return Step::Stop;
+    } else if (IsDigit(c)) {
+        text_ = c;
+        state_ = S_NUMBER;
+    } else if (IsLetter(c) || IsWide(c)) {
+        text_ = c;
+        state_ = S_WORD;
+    } else if (IsBlank(c)) {
+    } else if (IsOperatorChar(c)) {
+        text_ = c;
+        state_ = S_OPERATOR;
+    } else if (c == u'\'') {
+        return Step::RestIsComment;
+    } else if (c == u'"') {
+        text_.clear();
+        state_ = S_STRING;
+    } else if (c == u'&') {
+        text_.clear();
+        state_ = S_AMPERSAND;
+    } else {
+        return Failed(ERR_SYNTAX_PROCESSING, std::u16string(1, c));
+    }
+    return Step::Next;
+}
+
+LineLexer::Step LineLexer::InWordOrNumber(char16_t c) {
+    const bool word = state_ == S_WORD;
+    if (IsDigit(c) || (word && (IsLetter(c) || IsWide(c) || c == u'_'))) {
+        text_ += c;
+    } else if (IsBlank(c)) {
+        if (!EmitOperand()) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else if (IsOperatorChar(c)) {
+        if (!EmitOperand()) return Step::Stop;
+        text_ = c;
+        state_ = S_OPERATOR;
+    } else if (c == u'\'') {
+        if (!EmitOperand()) return Step::Stop;
+        return Step::RestIsComment;
+    } else if (c == u':') {
+        if (bitPending_) return Failed(ERR_BAD_LABEL, text_ + c);
+        if (word && k_.ctl.IsCommand(text_) >= 0) return Failed(ERR_RESERVED_LABEL, text_);
+        if (!Emit(TK_LABEL)) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else if (c == u',') {
+        if (bitPending_) return Failed(ERR_BAD_BIT, text_ + c);
+        if (!Emit(state_) || !EmitSeparator()) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else if (word && c == u'.') {
+        if (bitPending_) return Failed(ERR_BIT_TWICE, text_ + c);
+        bitPending_ = true;
+        if (!Emit(TK_BITNAME)) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else {
+        return Failed(word ? ERR_BAD_VARIABLE_NAME : ERR_BAD_NAME_OR_NUMBER, text_ + c);
+    }
+    return Step::Next;
+}
+
+LineLexer::Step LineLexer::InString(char16_t c) {
+    if (c == u'"') {
+        if (!Emit(TK_STRING)) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else {
+        text_ += c;
+    }
+    return Step::Next;
+}
+
+LineLexer::Step LineLexer::InOperator(char16_t c) {
+    if (IsDigit(c)) {
+        if (!Emit(TK_OPERATOR)) return Step::Stop;
+        text_ = c;
+        state_ = S_NUMBER;
+    } else if (IsLetter(c) || IsWide(c)) {
+        if (!Emit(TK_OPERATOR)) return Step::Stop;
+        text_ = c;
+        state_ = S_WORD;
+    } else if (c == u'"') {
+        if (!Emit(TK_OPERATOR)) return Step::Stop;
+        state_ = S_STRING;
+    } else if (c == u'&') {
+        if (!Emit(TK_OPERATOR)) return Step::Stop;
+        state_ = S_AMPERSAND;
+    } else if (IsBlank(c)) {
+        if (!Emit(TK_OPERATOR)) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else if (c == u',') {
+        if (!Emit(TK_OPERATOR) || !EmitSeparator()) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else if (c == u'+' || c == u'-' || c == u'*' || c == u'/' || c == u'%') {
+        // Only a closing parenthesis may be followed directly by an
+        // arithmetic operator.
+        if (text_ != u")") return Failed(ERR_BAD_SYMBOL, text_ + c);
+        if (!Emit(TK_OPERATOR)) return Step::Stop;
+        text_ = c;
+    } else if (c == u'=' && (text_ == u">" || text_ == u"<")) {
+        text_ += c;
+    } else if (c == u'>' && (text_ == u"<" || text_ == u">")) {
+        text_ += c;
+    } else if (c == u'<' && text_ == u"<") {
+        text_ += c;
+    } else {
+        return Failed(ERR_BAD_SYMBOL, text_ + c);
+    }
+    return Step::Next;
+}
+
+LineLexer::Step LineLexer::AfterAmpersand(char16_t c) {
+    if (c == u'h' || c == u'H') {
+        text_.clear();
+        state_ = S_HEX;
+    } else if (c == u'b' || c == u'B') {
+        state_ = S_BIN;
+    } else if (c == u'o' || c == u'O') {
+        state_ = S_OCT;
+    } else {
+        return Failed(ERR_BAD_NUMBER_BASE, std::u16string(u"&") + c);
+    }
+    return Step::Next;
+}
+
+LineLexer::Step LineLexer::InRadixLiteral(char16_t c) {
+    if (IsDigit(c) || IsHexDigit(c)) {
+        if (!ValidRadixDigit(state_, c)) return Failed(ERR_BAD_NUMBER_DIGITS, text_ + c);
+        text_ += c;
+    } else if (IsBlank(c)) {
+        if (!Emit(state_)) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else if (IsOperatorChar(c)) {
+        if (!Emit(state_)) return Step::Stop;
+        text_ = c;
+        state_ = S_OPERATOR;
+    } else if (c == u'\'') {
+        if (!Emit(state_)) return Step::Stop;
+        return Step::RestIsComment;
+    } else if (c == u',') {
+        if (!Emit(state_) || !EmitSeparator()) return Step::Stop;
+        state_ = S_BETWEEN;
+    } else {
+        return Failed(ERR_BAD_NUMBER_DIGITS, text_ + c);
+    }
+    return Step::Next;
+}
+
+// The limits on a word's and a number's length, checked after every character.
+bool LineLexer::WithinLengthLimits() {
+    if (state_ == S_WORD && text_.size() > 32) {
+        Fail(ERR_NAME_TOO_LONG, text_);
+        return false;
+    }
+    if (state_ == S_NUMBER && text_.size() > 9) {
+        Fail(ERR_NUMBER_TOO_LONG, text_);
+        return false;
+    }
+    return true;
+}
+
+void LineLexer::EndOfLine() {
+    if (bitPending_) {
+        if (state_ == S_WORD) state_ = S_BITNAME;
+        if (state_ == S_NUMBER) state_ = S_BITNUMBER;
+        bitPending_ = false;
+    }
+    if (!Emit(state_)) return;
+    if (state_ == S_STRING) {
         // The message is the text of the last token: the unclosed string
         // itself, or the token before it when the string is empty.
-        const bool have = tokenCount_ > 0 && tokenCount_ < static_cast<int32_t>(tokens_.size());
-        fail(ERR_UNTERMINATED_STRING, have ? tokens_[tokenCount_].text : std::u16string());
+        const bool have = k_.tokenCount_ > 0 && k_.tokenCount_ < static_cast<int32_t>(k_.tokens_.size());
+        Fail(ERR_UNTERMINATED_STRING, have ? k_.tokens_[k_.tokenCount_].text : std::u16string());
     }
+}
+
+// Appends the collected text as a token of the given kind and finishes it
+// by kind; nothing when no text was collected.  Returns false on an error.
+bool LineLexer::Emit(uint8_t kind) {
+    if (text_.empty()) return true;
+    if (static_cast<int32_t>(k_.tokens_.size()) != k_.tokenCount_ + 1) k_.tokens_.resize(k_.tokenCount_ + 1);
+    k_.tokens_.push_back(Token{text_, kind, -1});
+    ++k_.tokenCount_;
+    Token& tok = k_.tokens_.back();
+    text_.clear();
+    if (kind == S_HEX || kind == S_OCT || kind == S_BIN) {
+        if (!ConvertRadixLiteral(tok)) return false;
+    }
+    return FinishToken(tok);
+}
+
+// A word or number ends: a pending bit selector makes it the name or the
+// bit number of a bit reference.
+bool LineLexer::EmitOperand() {
+    uint8_t kind = state_;
+    if (bitPending_) {
+        kind = state_ == S_NUMBER ? S_BITNUMBER : S_BITNAME;
+        bitPending_ = false;
+    }
+    return Emit(kind);
+}
+
+bool LineLexer::EmitSeparator() {
+    // The comma as one character: assigning the literal "," made GCC 12's
+    // optimiser see an overlapping copy (-Wrestrict) that cannot happen.
+    text_.assign(1, u',');
+    return Emit(TK_COMMA);
+}
+
+// A radix literal becomes a number token holding its value in decimal.
+bool LineLexer::ConvertRadixLiteral(Token& tok) {
+    const int base = tok.kind == S_HEX ? 16 : tok.kind == S_OCT ? 8 : 2;
+    int64_t v = 0;
+    bool huge = false;
+    if (base == 2 && tok.text.size() <= 31) {
+        v = Compiler::BinStringValue(tok.text);
+    } else {
+        for (char16_t c : tok.text) {
+            v = v * base + DigitValue(c);
+            if (v > kHugeNumber) {  // any further digit keeps it too big
+                huge = true;
+                break;
+            }
+        }
+    }
+    tok.kind = TK_NUMBER;
+    if (huge) {
+        // Far too big for any operand; reported as written.
+        const std::u16string prefix = base == 16 ? u"&H" : base == 8 ? u"&O" : u"&B";
+        tok.text = prefix + tok.text;
+        Fail(ERR_NUMBER_TOO_BIG, tok.text);
+        return false;
+    }
+    tok.text = NumberText(v);
+    return true;
+}
+
+bool LineLexer::FinishToken(Token& tok) {
+    switch (tok.kind) {
+        case TK_NUMBER: return FinishNumber(tok);
+        case TK_WORD: {
+            const int16_t cmd = k_.ctl.IsCommand(tok.text);
+            if (cmd >= 0) {
+                tok.kind = TK_COMMAND;
+                tok.code = cmd;
+            }
+            return true;
+        }
+        case TK_BITNAME:
+            if (k_.ctl.IsCommand(tok.text) >= 0) tok.kind = TK_BITCOMMAND;
+            return true;
+        case TK_STRING:
+            tok.code = static_cast<int16_t>(std::min<size_t>(tok.text.size(), 32767));
+            return true;
+        case TK_OPERATOR:
+            tok.code = k_.FindOperator(tok.text);
+            return true;
+        case TK_BITNUMBER: return FinishBitNumber(tok);
+        case TK_LABEL: return RegisterLabel(tok);
+        default: return true;
+    }
+}
+
+bool LineLexer::FinishNumber(Token& tok) {
+    const int64_t v = DecimalValue(tok.text);
+    if (v > kMaxNumber) {
+        Fail(ERR_NUMBER_TOO_BIG, tok.text);
+        return false;
+    }
+    tok.code = SizeClass(v);
+    return true;
+}
+
+bool LineLexer::FinishBitNumber(Token& tok) {
+    const int64_t v = DecimalValue(tok.text);
+    if (v > 15) {
+        Fail(ERR_BIT_RANGE, tok.text);
+        return false;
+    }
+    tok.code = v <= 1 ? 1 : 2;
+    return true;
+}
+
+// A label definition: a new label record, unless the name is taken.
+bool LineLexer::RegisterLabel(const Token& tok) {
+    const std::u16string name = UCase(tok.text);
+    if (k_.LabelIndex(name) > 0) {
+        Fail(ERR_DUPLICATE_LABEL, tok.text);
+        return false;
+    }
+    if (static_cast<int32_t>(k_.labels_.size()) != k_.labelCount_ + 1) k_.labels_.resize(k_.labelCount_ + 1);
+    k_.labels_.push_back(LabelRecord{name, -1});
+    ++k_.labelCount_;
+    return true;
+}
+
+void LineLexer::Fail(int16_t err, const std::u16string& msg) {
+    k_.ctl.Bas_Error = err;
+    k_.ctl.Bas_Error_Msg = msg;
+}
+
+}  // namespace
+
+void Compiler::TokenizeLine(const std::u16string& line) {
+    ctl.Bas_Error = 0;
+    LineLexer(*this, line).Run();
 }
 
 // Look-ups.

@@ -185,84 +185,79 @@ static void EmitConstant(Compiler& c, int32_t value, int cls, int16_t allowWord,
     }
 }
 
-void Compiler::EmitOperand(const Token& tok, int16_t allowWord, int16_t& err) {
+namespace {
+
+// Widths of what a general operand writes, by which PRINT chooses its
+// format byte; a constant's width is its size class.
+enum OperandWidth : int {
+    kNothingWritten = 0,
+    kSmallConstant = 1,  // 0x10 or 0x11: the constants 0 and 1
+    kByteWide = 2,
+    kWordWide = 3,
+};
+
+}  // namespace
+
+// Writes a number or a declared name as a general operand: the constant
+// encoding of a number or a constant, the operand bytes of a BYTE or an
+// INTEGER variable (a bit-type variable like a BYTE one when bitAsByte, else
+// nothing).  Returns the width written, kNothingWritten on an error or for a
+// name that writes nothing.
+static int EmitGeneralOperand(Compiler& c, const Token& tok, int16_t allowWord, bool bitAsByte, int16_t& err) {
     err = 0;
+    int32_t value = 0;
+    int cls = 0;
     if (tok.kind == TK_NUMBER) {
-        EmitConstant(*this, Compiler::NumberValue(tok), tok.code, allowWord, err);
-        return;
-    }
-    if (tok.kind != TK_WORD) {
+        value = Compiler::NumberValue(tok);
+        cls = tok.code;
+    } else if (tok.kind != TK_WORD) {
         err = ERR_NOT_AN_OPERAND;
-        return;
-    }
-    const int16_t n = FindVariable(tok.text);
-    if (n == 0) {
-        err = ERR_NOT_DECLARED;
-        return;
-    }
-    const VarRecord& v = vars_[n];
-    if (v.type == VT_BYTE) {
-        EmitByte(v.operand[0]);
-        EmitByte(v.operand[1]);
-    } else if (v.type == VT_INTEGER) {
-        if (allowWord == 0) {
-            err = ERR_NO_INTEGER;
-            return;
+        return kNothingWritten;
+    } else {
+        const int16_t n = c.FindVariable(tok.text);
+        if (n == 0) {
+            err = ERR_NOT_DECLARED;
+            return kNothingWritten;
         }
-        EmitByte(v.operand[0]);
-        EmitByte(v.operand[1]);
-    } else if (IsConstType(v.type)) {
-        EmitConstant(*this, v.value, v.type - VT_CONST, allowWord, err);
+        const VarRecord& v = c.vars_[n];
+        const bool byteWide = v.type == VT_BYTE || (bitAsByte && v.type == VT_BIT);
+        if (byteWide || v.type == VT_INTEGER) {
+            if (!byteWide && allowWord == 0) {
+                err = ERR_NO_INTEGER;
+                return kNothingWritten;
+            }
+            c.EmitByte(v.operand[0]);
+            c.EmitByte(v.operand[1]);
+            return byteWide ? kByteWide : kWordWide;
+        }
+        if (!IsConstType(v.type)) return kNothingWritten;
+        value = v.value;
+        cls = v.type - VT_CONST;
+    }
+    EmitConstant(c, value, cls, allowWord, err);
+    return err == 0 ? cls : kNothingWritten;
+}
+
+void Compiler::EmitOperand(const Token& tok, int16_t allowWord, int16_t& err) {
+    EmitGeneralOperand(*this, tok, allowWord, false, err);
+}
+
+// The format byte PRINT writes after an operand of the given width, for the
+// format keyword BIN, DEC, HEX or none; the one-byte constants 0 and 1
+// always take the byte-wide DEC one.
+static uint8_t PrintFormatByte(int16_t format, int width) {
+    if (width == kSmallConstant) return OP_FMT_DEC_BYTE;
+    const bool word = width == kWordWide;
+    switch (format) {
+        case CMD_BIN: return word ? OP_FMT_BIN_WORD : OP_FMT_BIN_BYTE;
+        case CMD_HEX: return word ? OP_FMT_HEX_WORD : OP_FMT_HEX_BYTE;
+        default: return word ? OP_FMT_DEC_WORD : OP_FMT_DEC_BYTE;  // DEC or none
     }
 }
 
 void Compiler::EmitPrintOperand(const Token& tok, int16_t allowWord, int16_t format, int16_t& err) {
-    err = 0;
-    // Format bytes by operand width: byte-wide, word-wide, and the one-byte
-    // constants 0 and 1, for BIN, DEC, HEX and no format keyword.
-    auto formatByte = [format](int width) -> uint8_t {
-        if (width == 1) return OP_FMT_DEC_BYTE;
-        const bool word = width == 3;
-        switch (format) {
-            case CMD_BIN: return word ? OP_FMT_BIN_WORD : OP_FMT_BIN_BYTE;
-            case CMD_DEC: return word ? OP_FMT_DEC_WORD : OP_FMT_DEC_BYTE;
-            case CMD_HEX: return word ? OP_FMT_HEX_WORD : OP_FMT_HEX_BYTE;
-            default: return word ? OP_FMT_DEC_WORD : OP_FMT_DEC_BYTE;
-        }
-    };
-    auto constant = [&](int32_t value, int cls) {
-        EmitConstant(*this, value, cls, allowWord, err);
-        if (err == 0) EmitByte(formatByte(cls));
-    };
-    if (tok.kind == TK_NUMBER) {
-        constant(Compiler::NumberValue(tok), tok.code);
-        return;
-    }
-    if (tok.kind != TK_WORD) {
-        err = ERR_NOT_AN_OPERAND;
-        return;
-    }
-    const int16_t n = FindVariable(tok.text);
-    if (n == 0) {
-        err = ERR_NOT_DECLARED;
-        return;
-    }
-    const VarRecord& v = vars_[n];
-    if (v.type == 1 || v.type == VT_BYTE) {
-        EmitByte(v.operand[0]);
-        EmitByte(v.operand[1]);
-        EmitByte(formatByte(2));
-    } else if (v.type == VT_INTEGER) {
-        if (allowWord == 0) {
-            err = ERR_NO_INTEGER;
-            return;
-        }
-        EmitByte(v.operand[0]);
-        EmitByte(v.operand[1]);
-        EmitByte(formatByte(3));
-    } else if (IsConstType(v.type)) {
-        constant(v.value, v.type - VT_CONST);
-    }
+    const int width = EmitGeneralOperand(*this, tok, allowWord, true, err);
+    if (width != kNothingWritten) EmitByte(PrintFormatByte(format, width));
 }
 
 // Reads a compile-time operand: a number or a constant within min..max.
@@ -280,7 +275,7 @@ static bool CompileTimeValue(const Compiler& c, const Token& tok, int32_t min, i
             return false;
         }
         const VarRecord& v = c.vars_[n];
-        if (v.type >= 1 && v.type <= 3) {
+        if (v.type >= VT_BIT && v.type <= VT_INTEGER) {
             err = ERR_ONLY_NUMBER_OR_CONSTANT;
             return false;
         }
@@ -372,7 +367,7 @@ void Compiler::EmitBitOperand(int32_t tokenIndex, int16_t& err) {
         return;
     }
     const VarRecord& v = vars_[n];
-    if (v.type == 1) {
+    if (v.type == VT_BIT) {
         err = ERR_BIT_OF_BIT_TYPE;
         return;
     }
@@ -397,7 +392,7 @@ void Compiler::EmitBitOperand(int32_t tokenIndex, int16_t& err) {
             err = ERR_NOT_DECLARED;
             return;
         }
-        if (vars_[k].type >= 1 && vars_[k].type <= 3) {
+        if (vars_[k].type >= VT_BIT && vars_[k].type <= VT_INTEGER) {
             err = ERR_VARIABLE_AS_BIT;
             return;
         }
@@ -435,7 +430,7 @@ void Compiler::EmitChannelOperand(const Token& tok, int16_t allowWord, int16_t& 
             err = ERR_ONLY_NUMBER_OR_CONSTANT;
             return;
         }
-        if (v.type == 0 || v.type == 1) return;
+        if (v.type == 0 || v.type == VT_BIT) return;
         value = v.value;
     } else {
         err = ERR_NOT_AN_OPERAND;
@@ -461,7 +456,7 @@ void Compiler::SetBitFromOperand(uint8_t& b, int32_t bit, const Token& tok, int1
             return;
         }
         const VarRecord& v = vars_[n];
-        if (v.type >= 1 && v.type <= 3) {
+        if (v.type >= VT_BIT && v.type <= VT_INTEGER) {
             err = ERR_ONLY_NUMBER_OR_CONSTANT;
             return;
         }

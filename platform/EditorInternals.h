@@ -1,5 +1,5 @@
-// Shared by the code editor's source files (CodeEditor.cpp, EditorLanguage.cpp,
-// EditorKeys.cpp, EditorDialogs.cpp, EditorAccessible.cpp,
+// Shared by the code editor's source files (CodeEditor.cpp, CodeEditorLines.cpp,
+// EditorLanguage.cpp, EditorKeys.cpp, EditorDialogs.cpp, EditorAccessible.cpp,
 // EditorCharacterCount.cpp); callers of the editor never include it.
 #pragma once
 

@@ -108,10 +108,39 @@ TEST_F(CommandTableTest, FixtureHoldsRows0To138InOrder)
     ASSERT_EQ(helps_->size(), 36u);
 }
 
-TEST_F(CommandTableTest, TotalCommandsIs138)
+// The control's table is the one Commands.def defines: as many commands as
+// the file has rows, numbered in row order, TotalCommands the last number,
+// every row's words given back by GetCommandString, and nothing past it.
+TEST_F(CommandTableTest, TableFollowsCommandsDefRowByRow)
 {
-    EXPECT_EQ(c.TotalCommands, 138);
-    EXPECT_EQ(QUARVELv2::kCommandCount, 139);
+    struct DefRow {
+        int number;
+        const char16_t* english;
+        const char16_t* korean;
+    };
+    const DefRow rows[] = {
+#define QV_WORD(id, number, english, korean) {number, english, korean},
+#define QV_STATEMENT(id, number, english, korean, compiler, message) {number, english, korean},
+#include "Commands.def"
+#undef QV_STATEMENT
+#undef QV_WORD
+    };
+    const int count = static_cast<int>(sizeof rows / sizeof rows[0]);
+    EXPECT_EQ(QUARVELv2::kCommandCount, count);
+    EXPECT_EQ(c.TotalCommands, count - 1);
+    for (int i = 0; i < count; ++i) {
+        const DefRow& row = rows[i];
+        EXPECT_EQ(row.number, i) << ToUtf8(row.english);
+        SetNames(c, u"unchanged");
+        int16_t n = static_cast<int16_t>(i);
+        c.GetCommandString(n);
+        EXPECT_EQ(ToUtf8(c.EngCmd), ToUtf8(row.english)) << i;
+        EXPECT_EQ(ToUtf8(c.KorCmd), ToUtf8(row.korean)) << i;
+    }
+    SetNames(c, u"unchanged");
+    int16_t past = static_cast<int16_t>(count);
+    c.GetCommandString(past);
+    EXPECT_EQ(ToUtf8(c.EngCmd), "unchanged");
 }
 
 // Each command number is named after the English word of its row: CMD_G6A

@@ -131,11 +131,29 @@ TEST_F(Emitters, PrintOperandAddsTheFormatByte) {
         EXPECT_EQ(err, 0);
         EXPECT_EQ(Written(), k.bytes);
     }
-    Rewind();
-    int16_t err = 0;
-    Core(c).EmitPrintOperand(Word(u"W"), 0, HEX, err);
-    EXPECT_EQ(err, 20);
-    EXPECT_TRUE(Written().empty());
+}
+
+// An operand that PRINT refuses, or a name that writes nothing, gets no
+// format byte either.
+TEST_F(Emitters, PrintOperandWithoutAnOperandWritesNoFormatByte) {
+    struct Case {
+        Token tok;
+        int16_t allowWord;
+        int16_t err;
+    };
+    const std::vector<Case> cases = {
+        {Word(u"W"), 0, 20},  {Num(256), 0, 20},      {Word(u"BIG"), 0, 20},
+        {Num(70000), 1, 41},  {Word(u"HUGE"), 1, 41}, {Word(u"NOPE"), 1, 17},
+        {Str(u"abc"), 1, 21}, {Op(0), 1, 21},         {Word(u"ZERO0"), 1, 0},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.tok.text.begin(), k.tok.text.end()) + " allowWord=" + std::to_string(k.allowWord));
+        Rewind();
+        int16_t err = -1;
+        Core(c).EmitPrintOperand(k.tok, k.allowWord, 60, err);
+        EXPECT_EQ(err, k.err);
+        EXPECT_TRUE(Written().empty());
+    }
 }
 
 TEST_F(Emitters, ValueOperandIsACheckedConstantWithoutPrefix) {
