@@ -29,7 +29,7 @@
 #include "documents/modApp.h"
 #include "documents/modMain.h"
 #include "editor/frmDoc.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 

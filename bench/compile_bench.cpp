@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 
 namespace {
 

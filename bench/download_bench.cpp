@@ -41,7 +41,7 @@
 #include "ControllerSim.h"
 #include "platform/CommControl.h"
 #include "protocol/LinkSettings.h"
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 namespace {
 

@@ -27,7 +27,7 @@
 
 #include "ControllerSim.h"
 #include "documents/modMain.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 
 namespace {

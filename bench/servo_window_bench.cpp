@@ -34,7 +34,7 @@
 #include "ControllerSim.h"
 #include "documents/modApp.h"
 #include "documents/modMain.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 #include "motion/ServoKnob.h"
 #include "motion/frmMove32_G6.h"

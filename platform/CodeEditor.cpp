@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "Text.h"
+#include "compiler/Text.h"
 #include "platform/EditorInternals.h"
 #include "platform/SafeFile.h"
 #include "vxKeyCodes.h"

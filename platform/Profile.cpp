@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Text.h"
+#include "compiler/Text.h"
 #include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 

@@ -1,6 +1,6 @@
 #include "platform/UiLanguage.h"
 
-#include "Text.h"
+#include "compiler/Text.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 // model set-up, the wait window and the object file.
 #include <QPointer>
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "build/CompilePipeline.h"
 #include "build/ModelSetup.h"
 #include "documents/Documents.h"

@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "Commands.h"
+#include "compiler/Commands.h"
 #include "build/DirectRun.h"
 #include "build/TokenizeLine.h"
 #include "documents/Documents.h"
@@ -11,7 +11,7 @@
 #include "documents/VbText.h"
 #include "documents/modMain.h"
 #include "protocol/modMainDelay.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"

@@ -1,6 +1,6 @@
 #include "build/CommandSet.h"
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"

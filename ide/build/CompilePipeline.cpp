@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "ControllerMap.h"
-#include "QUARVELv2.h"
+#include "compiler/ControllerMap.h"
+#include "compiler/QUARVELv2.h"
 #include "build/EventYield.h"
 #include "documents/Files.h"
 #include "documents/StringTable.h"

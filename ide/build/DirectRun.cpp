@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "build/CompilePipeline.h"
 #include "build/TokenizeLine.h"
 #include "documents/Documents.h"
@@ -12,7 +12,7 @@
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
 #include "protocol/modMainDelay.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/CodeEditor.h"
 
 namespace modMain {

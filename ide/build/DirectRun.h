@@ -15,9 +15,9 @@
 
 #include <cstdint>
 
-#include "Commands.h"
-#include "ObjectDecode.h"
-#include "link/vxIO.h"
+#include "compiler/Commands.h"
+#include "compiler/ObjectDecode.h"
+#include "link/vxIO_Windows.h"
 
 namespace modMain {
 

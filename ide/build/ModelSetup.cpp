@@ -1,7 +1,7 @@
 #include "build/ModelSetup.h"
 
-#include "ControllerMap.h"
-#include "QUARVELv2.h"
+#include "compiler/ControllerMap.h"
+#include "compiler/QUARVELv2.h"
 #include "build/CommandSet.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "build/EventYield.h"
 #include "documents/LocalizeForm.h"
 #include "documents/MainHost.h"

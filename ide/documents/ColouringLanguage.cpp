@@ -1,6 +1,6 @@
 #include "documents/ColouringLanguage.h"
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "documents/StringTable.h"
 #include "documents/VbNumbers.h"
 #include "platform/CodeEditor.h"

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "QUARVELv2.h"
-#include "Text.h"
+#include "compiler/QUARVELv2.h"
+#include "compiler/Text.h"
 #include "documents/Files.h"
 #include "documents/modAPI.h"
 #include "documents/modMain.h"

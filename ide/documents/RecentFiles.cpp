@@ -1,6 +1,6 @@
 #include "documents/RecentFiles.h"
 
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/modApp.h"
 
 namespace modApp {

@@ -9,7 +9,7 @@
 
 #include <optional>
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/StringTable.h"

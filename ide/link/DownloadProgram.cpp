@@ -11,7 +11,7 @@
 #include "documents/StringTable.h"
 #include "documents/modMain.h"
 #include "link/frmRun.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 

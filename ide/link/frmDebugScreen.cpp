@@ -27,7 +27,7 @@
 #include "documents/modGeneral.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/Twips.h"
 
 namespace {

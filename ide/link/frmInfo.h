@@ -9,7 +9,7 @@
 
 #include <array>
 
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 
 class QGroupBox;
 class QLabel;

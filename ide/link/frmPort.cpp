@@ -22,7 +22,7 @@
 #include "documents/VbNumbers.h"
 #include "documents/modGeneral.h"
 #include "documents/modMain.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/CommControl.h"
 #include "platform/UiLanguage.h"
 

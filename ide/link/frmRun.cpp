@@ -18,7 +18,7 @@
 #include "documents/modGeneral.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/MsgBox.h"
 #include "platform/Twips.h"
 #include "platform/UiLanguage.h"

@@ -10,7 +10,7 @@
 #include "documents/StringTable.h"
 #include "documents/modMain.h"
 #include "link/DownloadProgram.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/MsgBox.h"
 
 namespace vxIO {

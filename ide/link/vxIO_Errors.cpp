@@ -4,7 +4,7 @@
 #include "documents/MainHost.h"
 #include "documents/StringTable.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "platform/UiLanguage.h"

@@ -9,7 +9,7 @@
 #include "link/frmInfo.h"
 #include "link/frmPort.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 #include "motion/frmMove32_G6.h"
 #include "motion/frmMoveKESTRA.h"

@@ -22,7 +22,7 @@
 #include "editor/ToolbarKeys.h"
 #include "editor/frmNav.h"
 #include "link/DownloadProgram.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/ImageList.h"
 #include "platform/Twips.h"
 

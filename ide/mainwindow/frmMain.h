@@ -37,8 +37,8 @@
 #include <functional>
 #include <memory>
 
-#include "ControllerMap.h"
-#include "QUARVELv2.h"
+#include "compiler/ControllerMap.h"
+#include "compiler/QUARVELv2.h"
 #include "documents/MainHost.h"
 #include "editor/frmDoc.h"
 #include "platform/BlockedClose.h"

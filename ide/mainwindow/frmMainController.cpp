@@ -18,7 +18,7 @@
 #include <array>
 #include <functional>
 
-#include "ControllerMap.h"
+#include "compiler/ControllerMap.h"
 #include "build/CompilePipeline.h"
 #include "build/ModelSetup.h"
 #include "documents/Documents.h"
@@ -28,7 +28,7 @@
 #include "link/frmRun.h"
 #include "link/frmWait.h"
 #include "protocol/modMainDelay.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
 #include "motion/frmMoveKESTRA.h"

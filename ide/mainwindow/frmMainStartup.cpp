@@ -33,7 +33,7 @@
 #include "editor/DocTabStrip.h"
 #include "editor/DockPanels.h"
 #include "link/frmRun.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/MainWindowTools.h"
 #include "mainwindow/frmMain.h"
 #include "mainwindow/frmMainServices.h"

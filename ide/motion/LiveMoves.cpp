@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "documents/Documents.h"
 #include "documents/MainHost.h"
 #include "documents/StringTable.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
 #include "protocol/modMainDelay.h"

@@ -19,7 +19,7 @@
 #include <cstdint>
 
 #include "compiler/ControllerMap.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "motion/LiveMoves.h"
 
 class QCloseEvent;

@@ -21,7 +21,7 @@
 #include "documents/modGeneral.h"
 #include "documents/modMain.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "motion/ServoKnob.h"
 #include "platform/CommControl.h"
 #include "platform/Twips.h"

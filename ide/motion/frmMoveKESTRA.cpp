@@ -28,7 +28,7 @@
 #include "documents/modGeneral.h"
 #include "documents/modMain.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/Twips.h"
 #include "vxServoSlide2.h"
 

@@ -14,7 +14,7 @@
 #include "documents/modAPI.h"
 #include "documents/modGeneral.h"
 #include "protocol/modMainDelay.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "motion/ZeroPoints.h"
 #include "motion/modUserRobot.h"
 #include "vxServoUpDown.h"

@@ -17,7 +17,7 @@
 #include "documents/VbNumbers.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/FileNames.h"
 #include "platform/SafeFile.h"
 #include "platform/Twips.h"

@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 namespace Firmware {
 

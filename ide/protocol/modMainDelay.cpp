@@ -5,7 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 namespace modMain {
 

@@ -1,7 +1,7 @@
 // The byte link: single echoed bytes over the serial port, the reply wait
 // and the receive and time-out events that end it, the parallel-port calls,
 // start-up and shut-down of the ports.
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 #include <QByteArray>
 #include <QPointer>

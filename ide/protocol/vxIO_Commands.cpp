@@ -3,7 +3,7 @@
 // first byte operation that fails; the rest of the frame is not sent.  Each
 // command is one controller exchange: started from an event while another
 // exchange waits, it is refused and sends nothing (see vxIO::Exchange).
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 #include "protocol/LinkSettings.h"
 

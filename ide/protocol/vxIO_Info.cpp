@@ -8,7 +8,7 @@
 
 #include "compiler/Text.h"
 #include "protocol/bootup_modMain.h"
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 namespace vxIO {
 

@@ -8,7 +8,7 @@
 
 #include "platform/CommControl.h"
 #include "protocol/modMainDelay.h"
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 namespace vxIO {
 

@@ -20,7 +20,7 @@
 #include "editor/frmDoc.h"
 #include "link/DownloadProgram.h"
 #include "link/frmRun.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/MainWindowTools.h"
 #include "platform/CodeEditor.h"
 #include "tests/mainwindow/MainWindowFixture.h"

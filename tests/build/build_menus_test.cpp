@@ -18,12 +18,12 @@
 
 #include "ControllerSim.h"
 #include "DownloadWindowPresser.h"
-#include "Text.h"
+#include "compiler/Text.h"
 #include "build/CompilePipeline.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/frmRun.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/MainWindowTools.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 

@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "ControllerMap.h"
-#include "QUARVELv2.h"
+#include "compiler/ControllerMap.h"
+#include "compiler/QUARVELv2.h"
 #include "build/CommandSet.h"
 #include "build/ModelSetup.h"
 #include "documents/modApp.h"

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "HostileFiles.h"
-#include "ControllerMap.h"
-#include "QUARVELv2.h"
+#include "compiler/ControllerMap.h"
+#include "compiler/QUARVELv2.h"
 #include "ScriptedDialogs.h"
 #include "build/CompilePipeline.h"
 #include "documents/modMain.h"

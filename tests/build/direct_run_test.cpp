@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "DirectRunFixture.h"
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "build/DirectRun.h"
 #include "link/DownloadProgram.h"
 #include "link/frmRun.h"

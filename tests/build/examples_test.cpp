@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/StringTable.h"
 #include "tests/mainwindow/MainWindowFixture.h"
 

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "HostileFiles.h"
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "ScriptedDialogs.h"
 #include "build/CommandSet.h"
 #include "build/CompilePipeline.h"

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "DirectRunFixture.h"
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "build/MotorLimits.h"
 #include "build/frmObj.h"
 #include "platform/CodeEditor.h"

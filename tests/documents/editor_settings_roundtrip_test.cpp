@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "QtPrinters.h"
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/Documents.h"
 #include "documents/EditorSettings.h"
 #include "documents/modApp.h"

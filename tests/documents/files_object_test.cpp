@@ -3,7 +3,7 @@
 // no stale file may be left.
 #include <gtest/gtest.h>
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "QtPrinters.h"
 #include "documents/Files.h"
 #include "documents/ObjectFile.h"

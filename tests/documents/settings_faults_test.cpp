@@ -22,7 +22,7 @@
 
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
 #include "documents/modMain.h"

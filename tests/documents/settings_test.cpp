@@ -9,7 +9,7 @@
 
 #include "QtPrinters.h"
 #include "ScriptedDialogs.h"
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/modApp.h"
 #include "documents/modIni.h"
 #include "documents/modMain.h"

@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "QtPrinters.h"
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/Files.h"
 #include "platform/CodeEditor.h"
 #include "vxKeyCodes.h"

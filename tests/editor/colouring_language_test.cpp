@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "QtPrinters.h"
 #include "documents/ColouringLanguage.h"
 #include "platform/CodeEditor.h"

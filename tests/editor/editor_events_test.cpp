@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "DocTestHost.h"
-#include "QUARVELv2.h"
+#include "compiler/QUARVELv2.h"
 #include "editor/CodeTips.h"
 #include "link/DownloadProgram.h"
 #include "platform/CodeEditor.h"

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "QUARVELv2.h"
-#include "Text.h"
+#include "compiler/QUARVELv2.h"
+#include "compiler/Text.h"
 #include "build/CommandSet.h"
 #include "build/CompilePipeline.h"
 #include "documents/Files.h"

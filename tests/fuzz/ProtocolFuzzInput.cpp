@@ -26,7 +26,7 @@
 #include "protocol/LinkSettings.h"
 #include "protocol/bootup_modMain.h"
 #include "protocol/modMainDelay.h"
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 namespace protocolfuzz {
 

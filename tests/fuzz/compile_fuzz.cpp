@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "QUARVELv2.h"
-#include "Text.h"
+#include "compiler/QUARVELv2.h"
+#include "compiler/Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static qvv2::QUARVELv2* compiler = [] {

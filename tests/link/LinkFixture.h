@@ -8,7 +8,7 @@
 #include "ScriptedDialogs.h"
 #include "documents/modMain.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 #include "platform/MsgBox.h"
 

@@ -9,7 +9,7 @@
 #include "HostileFiles.h"
 #include "MainWindowFixture.h"
 #include "QtPrinters.h"
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/modIni.h"
 #include "editor/frmNav.h"
 #include "platform/FileNames.h"

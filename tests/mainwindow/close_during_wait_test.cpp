@@ -10,7 +10,7 @@
 #include "SimulatedControllerFixture.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 #include "motion/frmMove32_G6.h"
 #include "platform/CodeEditor.h"

@@ -10,7 +10,7 @@
 #include "MainWindowFixture.h"
 #include "documents/MainHost.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "platform/CodeEditor.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "MainWindowFixture.h"
-#include "Text.h"
+#include "compiler/Text.h"
 #include "documents/Files.h"
 #include "editor/DocTabStrip.h"
 #include "mainwindow/frmMainServices.h"

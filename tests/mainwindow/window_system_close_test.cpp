@@ -25,7 +25,7 @@
 #include "documents/modMain.h"
 #include "editor/frmDoc.h"
 #include "link/frmRun.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 #include "platform/CodeEditor.h"
 #include "platform/MsgBox.h"

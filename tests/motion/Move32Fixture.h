@@ -9,7 +9,7 @@
 
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/MainWindowTools.h"
 #include "motion/ServoKnob.h"
 #include "motion/frmMove32_G6.h"

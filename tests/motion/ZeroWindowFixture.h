@@ -15,7 +15,7 @@
 
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/MainWindowTools.h"
 #include "motion/ZeroPoints.h"
 #include "platform/CodeEditor.h"

@@ -38,7 +38,7 @@
 #include "editor/frmDoc.h"
 #include "protocol/bootup_modMain.h"
 #include "link/frmWait.h"
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "mainwindow/frmMain.h"
 #include "motion/frmMoveKESTRA.h"
 #include "motion/modUserRobot.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "link/vxIO.h"
+#include "link/vxIO_Windows.h"
 #include "motion/LiveMoves.h"
 
 namespace {

@@ -23,7 +23,7 @@
 
 #include "QtPrinters.h"
 
-#include "Text.h"
+#include "compiler/Text.h"
 #include "platform/Profile.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "QtPrinters.h"
 
-#include "Text.h"
+#include "compiler/Text.h"
 #include "platform/Profile.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "QtPrinters.h"
 
-#include "Text.h"
+#include "compiler/Text.h"
 #include "platform/UiLanguage.h"
 
 using platform::UiLanguage;

@@ -22,7 +22,7 @@
 #include "ControllerSim.h"
 #include "protocol/LinkSettings.h"
 #include "protocol/bootup_modMain.h"
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 using Bytes = std::vector<uint8_t>;
 

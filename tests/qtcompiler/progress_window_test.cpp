@@ -8,8 +8,8 @@
 #include <QProgressBar>
 #include <QTimer>
 
-#include "QUARVELv2.h"
-#include "frmCompile.h"
+#include "compiler/QUARVELv2.h"
+#include "compiler/frmCompile.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "QUARVELv2.h"
-#include "Text.h"
+#include "compiler/QUARVELv2.h"
+#include "compiler/Text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // version check, the firmware update through the boot loader
 // (protocol/FirmwareUpdate.h) and the link's waits.  It shows nothing and asks nothing: an
 // operation returns its result and leaves its failure's code in CommError;
-// the windows above it show the boxes and the progress (link/vxIO.h holds
+// the windows above it show the boxes and the progress (link/vxIO_Windows.h holds
 // the error box, ShowCommError).  It builds on Qt Core, Qt SerialPort, the
 // widget-free platform library and the compiler library's code pages alone.
 //
@@ -15,7 +15,7 @@
 // the host asks for a reply byte by sending a lone 0 without echo.  Every
 // operation clears CommError when it starts and leaves the code of its first
 // failure; callers test it after every step, close the port and show the
-// error box (link/vxIO.h's ShowCommError).  Waits hand control to the event
+// error box (link/vxIO_Windows.h's ShowCommError).  Waits hand control to the event
 // queue and sleep until the receive event or the time-out timer wakes them.
 //
 // Everything runs on the user-interface thread.  A wait hands control to the

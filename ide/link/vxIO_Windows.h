@@ -1,6 +1,6 @@
 // Module vxIO: the link to the robot controller, its window part.  The
 // protocol (byte link, command set, information read-out, fast download,
-// error codes, waits) is protocol/vxIO.h, which this header brings along;
+// error codes, waits) is protocol/vxIO_Protocol.h, which this header brings along;
 // here are what the link shows: the error box, the progress bars of a
 // download, and the memory clear with its question and its OK box.
 #pragma once
@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "protocol/vxIO.h"
+#include "protocol/vxIO_Protocol.h"
 
 class QWidget;
 
