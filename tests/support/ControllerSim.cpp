@@ -634,6 +634,20 @@ void ControllerSim::writeByte(uint8_t b) {
     }
 }
 
+void ControllerSim::writeBurst(const std::vector<uint8_t>& bytes) {
+    if (hungUp_ || master_ < 0 || bytes.empty()) return;
+    // One write: a burst that leaves the controller together reaches the
+    // host together, as on a real line, however late the thread runs.
+    const ssize_t written = ::write(master_, bytes.data(), bytes.size());
+    if (written <= 0) return;
+    const Clock::time_point at = Clock::now();
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (ssize_t i = 0; i < written; ++i) {
+        sent_.push_back(bytes[static_cast<size_t>(i)]);
+        sentAt_.push_back(at);
+    }
+}
+
 void ControllerSim::hangUp() {
     hungUp_ = true;
     // The controller goes away: both ends of the line close, so the host's
@@ -1007,6 +1021,5 @@ void ControllerSim::onIdle() {
         }
         timed_ = std::move(later);
     }
-    for (const std::vector<uint8_t>& bytes : due)
-        for (uint8_t b : bytes) writeByte(b);
+    for (const std::vector<uint8_t>& bytes : due) writeBurst(bytes);
 }

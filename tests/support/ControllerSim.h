@@ -210,6 +210,7 @@ private:
     void deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd, Fault fault, int delayMs, int baud);
     bool sleepUntil(Clock::time_point t);  // false when stopping
     void writeByte(uint8_t b);
+    void writeBurst(const std::vector<uint8_t>& bytes);
     void hangUp();
 
     int master_ = -1;
