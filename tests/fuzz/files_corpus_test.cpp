@@ -4,23 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 
 #include "FilesFuzzInput.h"
+#include "FuzzShared.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
 
 TEST(FilesCorpus, EveryInputKeepsTheReadersRules) {
     const fs::path dir = QUARVEL_FILES_CORPUS;
@@ -29,16 +19,14 @@ TEST(FilesCorpus, EveryInputKeepsTheReadersRules) {
     // on reaching all seven readers, in English and Korean.
     std::set<int> readers;
     std::set<int> koreanReaders;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        if (!e.is_regular_file()) continue;
-        const std::string data = ReadAll(e.path());
-        SCOPED_TRACE(e.path().filename().string());
+    fuzzshared::ForEachInput(dir, [&](const std::string& name, const std::string& data) {
+        SCOPED_TRACE(name);
         EXPECT_EQ(filesfuzz::RunInput(reinterpret_cast<const uint8_t*>(data.data()), data.size()), "");
-        if (data.empty()) continue;
+        if (data.empty()) return;
         const int selector = static_cast<unsigned char>(data[0]);
         readers.insert(filesfuzz::ReaderOf(static_cast<uint8_t>(selector)));
         if (((selector >> 2) & 3) == 1) koreanReaders.insert(filesfuzz::ReaderOf(static_cast<uint8_t>(selector)));
-    }
+    });
     const std::set<int> all = {0, 1, 2, 3, 4, 5, 6};
     EXPECT_EQ(readers, all);
     EXPECT_EQ(koreanReaders, all);

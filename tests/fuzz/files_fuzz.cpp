@@ -9,20 +9,10 @@
 #include <string>
 
 #include "FilesFuzzInput.h"
-
-namespace {
-
-// Qt's warnings (the offscreen platform's notes on window calls it does not
-// support) would bury libFuzzer's own output; critical and fatal messages
-// still go to standard error.
-void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
-}  // namespace
+#include "FuzzShared.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qInstallMessageHandler(QuietMessages);
+    qInstallMessageHandler(fuzzshared::QuietMessages);
     // Set before the application object exists: fuzzing runs without a
     // display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -34,10 +24,5 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string broken = filesfuzz::RunInput(data, size);
-    if (!broken.empty()) {
-        std::fprintf(stderr, "files_fuzz: %s\n", broken.c_str());
-        __builtin_trap();
-    }
-    return 0;
+    return fuzzshared::EndIfBroken("files_fuzz", filesfuzz::RunInput(data, size));
 }

@@ -10,19 +10,10 @@
 #include <string>
 
 #include "ProtocolFuzzInput.h"
-
-namespace {
-
-// Qt's warnings would bury libFuzzer's own output; critical and fatal
-// messages still go to standard error.
-void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
-}  // namespace
+#include "FuzzShared.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    qInstallMessageHandler(QuietMessages);
+    qInstallMessageHandler(fuzzshared::QuietMessages);
     static int qtArgc = 1;
     static char name[] = "protocol_fuzz";
     static char* qtArgv[] = {name, nullptr};
@@ -31,10 +22,5 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string broken = protocolfuzz::RunInput(data, size);
-    if (!broken.empty()) {
-        std::fprintf(stderr, "protocol_fuzz: %s\n", broken.c_str());
-        __builtin_trap();
-    }
-    return 0;
+    return fuzzshared::EndIfBroken("protocol_fuzz", protocolfuzz::RunInput(data, size));
 }
