@@ -46,6 +46,18 @@ void LiveMoves::SendOne(int servo, int16_t value, Kind kind) {
 
 void LiveMoves::Send() { Round(std::nullopt); }
 
+void LiveMoves::Press(int control, const std::function<void()>& run) {
+    if (Defers()) {
+        Defer(control, [run] {
+            run();
+            return true;
+        });
+        return;
+    }
+    if (vxIO::Busy()) return;
+    run();
+}
+
 void LiveMoves::Defer(int control, Command run, Undo undo) {
     if (closed_) return;
     const auto same =

@@ -114,6 +114,10 @@ public:
     // undo of the first is kept: it knows what the control showed before).
     // Ignored once the queue is closed.
     void Defer(int control, Command run, Undo undo = {});
+    // A key's click: while clicks wait their turn it is kept as one more
+    // (its command counts as done), while another exchange waits it does
+    // nothing, and otherwise it runs now.
+    void Press(int control, const std::function<void()>& run);
     // Whether a click waits: any, or that of `control`.
     bool ClickWaiting(int control = -1) const;
 

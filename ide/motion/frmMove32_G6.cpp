@@ -436,15 +436,7 @@ bool frmMove32_G6::SwitchMotor(int index) {
 
 void frmMove32_G6::cmdServoCapture_Click(int index) {
     if (index < 0 || index >= kMotors || unloaded_) return;
-    if (moves_.Defers()) {
-        moves_.Defer(kMotorCaptureControl + index, [this, index] {
-            CaptureOne(index);
-            return true;
-        });
-        return;
-    }
-    if (vxIO::Busy()) return;
-    CaptureOne(index);
+    moves_.Press(kMotorCaptureControl + index, [this, index] { CaptureOne(index); });
 }
 
 void frmMove32_G6::CaptureOne(int index) {
@@ -536,15 +528,7 @@ bool frmMove32_G6::CaptureGroup(int group) {
 
 void frmMove32_G6::cmd_Groupcapture_Click(int group) {
     if (group < 0 || group >= kGroups || unloaded_) return;
-    if (moves_.Defers()) {
-        moves_.Defer(kGroupCaptureControl + group, [this, group] {
-            CaptureOneGroup(group);
-            return true;
-        });
-        return;
-    }
-    if (vxIO::Busy()) return;
-    CaptureOneGroup(group);
+    moves_.Press(kGroupCaptureControl + group, [this, group] { CaptureOneGroup(group); });
 }
 
 void frmMove32_G6::CaptureOneGroup(int group) {

@@ -461,15 +461,7 @@ bool frmMoveKESTRA::SendSwitch(int index) {
 
 void frmMoveKESTRA::servo_DblClick(int index) {
     if (unloaded_ || !Slider(index)) return;
-    if (live_.Defers()) {
-        live_.Defer(kCaptureSlotControl + index, [this, index] {
-            MotorCapture(index);
-            return true;
-        });
-        return;
-    }
-    if (vxIO::Busy()) return;
-    MotorCapture(index);
+    live_.Press(kCaptureSlotControl + index, [this, index] { MotorCapture(index); });
 }
 
 bool frmMoveKESTRA::MotorCapture(int index) {
@@ -581,15 +573,7 @@ void frmMoveKESTRA::GroupCapture(int index) {
 
 void frmMoveKESTRA::cmdCapture_Click(int index) {
     if (index < 0 || index > 4 || unloaded_) return;
-    if (live_.Defers()) {
-        live_.Defer(kCaptureControl + index, [this, index] {
-            Capture(index);
-            return true;
-        });
-        return;
-    }
-    if (vxIO::Busy()) return;
-    Capture(index);
+    live_.Press(kCaptureControl + index, [this, index] { Capture(index); });
 }
 
 void frmMoveKESTRA::Capture(int index) {
@@ -603,15 +587,7 @@ void frmMoveKESTRA::Capture(int index) {
 
 void frmMoveKESTRA::cmdCopy_Click(int index) {
     if (index < 0 || index > 5 || unloaded_) return;
-    if (live_.Defers()) {
-        live_.Defer(kCopyControl + index, [this, index] {
-            CopyLimb(index);
-            return true;
-        });
-        return;
-    }
-    if (vxIO::Busy()) return;
-    CopyLimb(index);
+    live_.Press(kCopyControl + index, [this, index] { CopyLimb(index); });
 }
 
 void frmMoveKESTRA::CopyLimb(int index) {
