@@ -71,7 +71,9 @@ bool WaitForQuietLine(QPointer<platform::CommControl>& port) {
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
-    if (g_quietWaitNotice) g_quietWaitNotice(true);
+    // The same notice hears the end, even if another is registered meanwhile.
+    const std::function<void(bool)> notice = g_quietWaitNotice;
+    if (notice) notice(true);
     bool ok = true;
     for (int left = BrokenFrameQuietMs(); left > 0; left = BrokenFrameQuietMs()) {
         // The timer only wakes the wait when the time is over; the loop
@@ -89,7 +91,7 @@ bool WaitForQuietLine(QPointer<platform::CommControl>& port) {
             break;
         }
     }
-    if (g_quietWaitNotice) g_quietWaitNotice(false);
+    if (notice) notice(false);
     if (ok) {
         // What arrived during the quiet time belongs to the broken frame.
         for (int turn = 0; turn < 1000 && port->InBufferCount() > 0; ++turn) (void)port->Input();
