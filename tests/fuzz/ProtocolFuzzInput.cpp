@@ -27,6 +27,7 @@
 #include "protocol/bootup_modMain.h"
 #include "protocol/modMainDelay.h"
 #include "protocol/vxIO_Protocol.h"
+#include "RawPty.h"
 
 namespace protocolfuzz {
 
@@ -146,26 +147,11 @@ public:
 private:
     // A fresh pseudo-terminal, reached as port 1 from the next open on.
     void Open() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0) return;
-        char name[128] = {};
-        if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name, sizeof name) != 0) {
-            ::close(master_);
-            master_ = -1;
-            return;
-        }
-        // Held open, so that the line stays up while the host closes and
-        // opens its side; raw, so that every byte passes as it is.
-        slave_ = ::open(name, O_RDWR | O_NOCTTY);
-        if (slave_ >= 0) {
-            termios t{};
-            if (::tcgetattr(slave_, &t) == 0) {
-                ::cfmakeraw(&t);
-                ::tcsetattr(slave_, TCSANOW, &t);
-            }
-        }
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        slavePath_ = name;
+        const RawPty pty = OpenRawPty();
+        if (pty.master < 0) return;
+        master_ = pty.master;
+        slave_ = pty.slave;
+        slavePath_ = pty.slavePath;
         qputenv("QVV2_COM1", QByteArray::fromStdString(slavePath_));
         notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
         connect(notifier_, &QSocketNotifier::activated, this, [this] { OnReadable(); });

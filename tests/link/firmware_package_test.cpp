@@ -3,18 +3,27 @@
 #include "HostileFiles.h"
 #include "download_support.h"
 
+namespace {
+
+// The access code read is the one the simulated boot loader answers to.
+void ExpectTestBootCode(const Firmware::AccessCode& code) {
+    const ControllerSim::BootCode c = TestBootCode();
+    EXPECT_EQ(code.WakeUp, c.wakeUp);
+    EXPECT_EQ(code.WakeUpReply, c.wakeUpReply);
+    EXPECT_EQ(code.Prompt, c.prompt);
+    EXPECT_EQ(code.Start, c.start);
+    EXPECT_EQ(code.Acknowledge, c.acknowledge);
+}
+
+}  // namespace
+
 TEST_F(DownloadTest, FirmwarePackageLoadsImageAndAccessCode) {
     const std::vector<uint8_t> image = GeneratedFirmware(50287);
     WriteFirmware(image);
     const Firmware::Package p = Firmware::Load();
     ASSERT_TRUE(p.Usable()) << Firmware::ProblemText(p).toStdString();
     EXPECT_EQ(p.Image, image);
-    const ControllerSim::BootCode c = TestBootCode();
-    EXPECT_EQ(p.Code.WakeUp, c.wakeUp);
-    EXPECT_EQ(p.Code.WakeUpReply, c.wakeUpReply);
-    EXPECT_EQ(p.Code.Prompt, c.prompt);
-    EXPECT_EQ(p.Code.Start, c.start);
-    EXPECT_EQ(p.Code.Acknowledge, c.acknowledge);
+    ExpectTestBootCode(p.Code);
     EXPECT_TRUE(Firmware::ProblemText(p).isEmpty());
     EXPECT_EQ(Firmware::ImagePath(), folder_.filePath(QStringLiteral("firmware/controller.fw")));
 }
@@ -256,10 +265,5 @@ TEST_F(DownloadTest, TheShippedSampleAccessCodeIsAccepted) {
     WriteFirmware(GeneratedFirmware(1000), text.constData());
     const Firmware::Package p = Firmware::Load();
     ASSERT_TRUE(p.Usable()) << Firmware::ProblemText(p).toStdString();
-    const ControllerSim::BootCode c = TestBootCode();
-    EXPECT_EQ(p.Code.WakeUp, c.wakeUp);
-    EXPECT_EQ(p.Code.WakeUpReply, c.wakeUpReply);
-    EXPECT_EQ(p.Code.Prompt, c.prompt);
-    EXPECT_EQ(p.Code.Start, c.start);
-    EXPECT_EQ(p.Code.Acknowledge, c.acknowledge);
+    ExpectTestBootCode(p.Code);
 }

@@ -1,5 +1,7 @@
 #include "ControllerSim.h"
 
+#include "RawPty.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -56,28 +58,11 @@ int ControllerSim::motorFlagBase(int model) {
 }
 
 ControllerSim::ControllerSim(int model) : model_(model) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0) return;
-    char name[128] = {};
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
-        ::ptsname_r(master_, name, sizeof name) != 0) {
-        ::close(master_);
-        master_ = -1;
-        return;
-    }
-    slavePath_ = name;
-    // Hold the slave open: the line then stays up while the host closes and
-    // reopens it, and bytes sent meanwhile wait in the line.  Raw mode, so
-    // that the line itself never echoes or edits anything.
-    slave_ = ::open(name, O_RDWR | O_NOCTTY);
-    if (slave_ >= 0) {
-        termios t{};
-        if (::tcgetattr(slave_, &t) == 0) {
-            ::cfmakeraw(&t);
-            ::tcsetattr(slave_, TCSANOW, &t);
-        }
-    }
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    const RawPty pty = OpenRawPty();
+    if (pty.master < 0) return;
+    master_ = pty.master;
+    slave_ = pty.slave;
+    slavePath_ = pty.slavePath;
     wake_ = ::eventfd(0, EFD_NONBLOCK);
     thread_ = std::thread([this] { run(); });
 }
