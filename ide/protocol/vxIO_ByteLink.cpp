@@ -312,6 +312,50 @@ int QuietFloorMs() { return g_quietFloorMs; }
 
 void SetQuietWaitNotice(std::function<void(bool waiting)> notice) { g_quietWaitNotice = std::move(notice); }
 
+namespace {
+
+// The one-shot timer of WhenLineQuiet, a child of its context: it goes with
+// the context, and a second call for the context finds it and takes its place.
+class QuietLineTimer : public QTimer {
+public:
+    explicit QuietLineTimer(QObject* context) : QTimer(context) {
+        setObjectName(QStringLiteral("vxIO.WhenLineQuiet"));
+        setSingleShot(true);
+        setTimerType(Qt::PreciseTimer);
+        connect(this, &QTimer::timeout, this, [this] {
+            // The quiet time may have been moved on since the timer started.
+            if (const int left = BrokenFrameQuietMs(); left > 0) {
+                start(left);
+                return;
+            }
+            // The call may start a new wait for the same context, which then
+            // finds this timer idle and reuses it.
+            const std::function<void()> call = std::move(then_);
+            then_ = nullptr;
+            if (call) call();
+        });
+    }
+    void Arm(std::function<void()> then) {
+        then_ = std::move(then);
+        start(BrokenFrameQuietMs());
+    }
+
+private:
+    std::function<void()> then_;
+};
+
+}  // namespace
+
+void WhenLineQuiet(QObject* context, std::function<void()> then) {
+    if (!context) return;
+    // The timer class has no meta-object of its own: found as a QTimer by
+    // its name, then checked as what it is.
+    auto* timer = dynamic_cast<QuietLineTimer*>(
+        context->findChild<QTimer*>(QStringLiteral("vxIO.WhenLineQuiet"), Qt::FindDirectChildrenOnly));
+    if (!timer) timer = new QuietLineTimer(context);
+    timer->Arm(std::move(then));
+}
+
 int BrokenFrameQuietMs() {
     const Clock::duration left = g_quietUntil - Clock::now();
     if (left <= Clock::duration::zero()) return 0;

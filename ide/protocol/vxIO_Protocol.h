@@ -36,6 +36,7 @@
 #include "compiler/ControllerMap.h"
 #include "protocol/LinkSettings.h"
 
+class QObject;
 class QTimer;
 
 namespace platform {
@@ -236,6 +237,14 @@ int BrokenFrameQuietMs();
 // may lower it; the program never does.
 void SetQuietFloorMs(int ms);
 int QuietFloorMs();
+// Calls `then` once, from the event queue, when the line is quiet: the quiet
+// time after the last broken frame is over (a frame that breaks off
+// meanwhile moves that moment on), or on the next turn of the event queue
+// when the line is quiet already.  Nothing when `context` is gone by then.
+// A second call for the same context before the first one fired takes its
+// place.  This is how a window that must not send into a broken frame
+// learns when it may send again, without timing the quiet line itself.
+void WhenLineQuiet(QObject* context, std::function<void()> then);
 // Called with true when a byte starts to wait for the quiet line and with
 // false when the wait ends, so that a window can show that the program waits
 // (a busy cursor); an empty function is not called.

@@ -179,3 +179,40 @@ TEST_F(LinkTest, PacedLineCostsItsWireTime) {
     // would cost more.
     EXPECT_LT(ms, wire * 2.5);
 }
+
+TEST_F(LinkTest, AWindowIsToldWhenTheLineIsQuietAgain) {
+    SetTimeOut(kShortTimeOutMs);
+    const int floor = vxIO::QuietFloorMs();
+    vxIO::SetQuietFloorMs(kShortTimeOutMs);
+    open();
+    sim().injectFault(ControllerSim::Fault::WrongEcho);
+    vxIO::SendByte(0xEE);
+    ASSERT_EQ(vxIO::CommError, vxIO::kErrEcho);
+    ASSERT_GT(vxIO::BrokenFrameQuietMs(), 0);
+
+    QObject window;
+    int told = 0;
+    int quietWhenTold = -1;
+    // A second call takes the first one's place: one call, the second's.
+    vxIO::WhenLineQuiet(&window, [&] { told += 100; });
+    vxIO::WhenLineQuiet(&window, [&] {
+        ++told;
+        quietWhenTold = vxIO::BrokenFrameQuietMs();
+    });
+    auto gone = std::make_unique<QObject>();
+    bool goneTold = false;
+    vxIO::WhenLineQuiet(gone.get(), [&] { goneTold = true; });
+    gone.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return told != 0; }, 10'000));
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(quietWhenTold, 0);
+    EXPECT_FALSE(goneTold);
+
+    // With the line quiet already: on the next turn of the event queue, not
+    // inside the call.
+    vxIO::WhenLineQuiet(&window, [&] { ++told; });
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return told == 2; }, 10'000));
+    vxIO::CloseComm();
+    vxIO::SetQuietFloorMs(floor);
+}
