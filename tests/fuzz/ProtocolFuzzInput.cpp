@@ -12,9 +12,15 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,64 +84,141 @@ bool CodeIn(int16_t code, std::initializer_list<int16_t> codes) {
     return false;
 }
 
+using Clock = std::chrono::steady_clock;
+
+double MsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+std::string Ms(double ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f ms", ms);
+    return text;
+}
+
+// The quiet time after a broken frame: the reply time-out of the wait that
+// broke, but never less than the floor.
+int QuietMs(int replyTimeOutMs) { return std::max(replyTimeOutMs, kQuietFloorMs); }
+
+class FuzzLine;
+
 // The serial control and the link's two timers, wired to the link's event
-// handlers as the main window wires its own.
+// handlers as the main window wires its own.  The line looks on at the
+// handlers of the receipt and of the reply time-out: before each it reads
+// what the host has written, and after it learns whether it ended a reply
+// wait (the reply time-out runs during a wait only, and the handler that
+// ends the wait stops it).
 class Host : public QObject {
 public:
     Host() {
         TimeOut.setTimerType(Qt::PreciseTimer);
         TimeOut.setInterval(kReplyTimeOutMs);
         TimeDelay.setTimerType(Qt::PreciseTimer);
-        connect(&Comm, &platform::CommControl::OnComm, this, [this] { vxIO::ReceiveEvent(Comm); });
-        connect(&TimeOut, &QTimer::timeout, this, [this] { vxIO::TimeOutEvent(TimeOut); });
+        connect(&Comm, &platform::CommControl::OnComm, this, [this] { Receive(); });
+        connect(&TimeOut, &QTimer::timeout, this, [this] { TimedOut(); });
         connect(&TimeDelay, &QTimer::timeout, this, [this] { vxIO::DelayEvent(TimeDelay); });
     }
+
+    // The receipt handler, and the time-out's (which the line also calls
+    // when it leaves the host's last byte unanswered).
+    void Receive();
+    void TimedOut();
 
     platform::CommControl Comm;
     QTimer TimeOut;
     QTimer TimeDelay;
+    FuzzLine* line = nullptr;
+};
+
+// A byte the host wrote, as the line read it.  The host writes from the
+// thread the line reads on, and a read of a pseudo-terminal's master waits
+// for what was written to the slave before it reports nothing there: a byte
+// the line had not read when it last found the line empty was written after
+// that moment, and every byte was written before the line read it.
+struct HostByte {
+    uint8_t value = 0;
+    Clock::time_point notBefore;  // the line was last found empty then
+    Clock::time_point by;         // the line read it then
+    size_t waitsBefore = 0;       // reply waits that had ended when it was written
+    int line = 0;                 // the pseudo-terminal it came on
+    const char* call = "";        // the call of the link that was running
+};
+
+// A reply wait of the host that a receipt or the reply time-out ended, as
+// its handler saw it (the wait returns after the handler).
+struct WaitEnd {
+    bool timedOut = false;
+    Clock::time_point at;    // the handler started then
+    int replyTimeOutMs = 0;  // the reply time-out's interval then
+    size_t bytesBefore = 0;  // host bytes written before it
+    int line = 0;
+};
+
+// The quiet time a broken frame calls for, as a lower bound: no host byte
+// written after the frame broke (after `waits` reply waits had ended) may go
+// out before `from` + `ms`.  `from` is never later than the moment the link
+// counts from: the failing byte's write, or the moment the host gave up.
+struct QuietTime {
+    size_t waits = 0;
+    Clock::time_point from;
+    int ms = 0;
+    int line = 0;
+    const char* cause = "";
 };
 
 // The controller's side of the line: the master of a pseudo-terminal, read
 // from the event queue whenever the host has written, and answered from the
-// input's action bytes (see the header).
+// input's action bytes (see the header).  It keeps every host byte with its
+// time and every reply wait that a receipt or a time-out ended, and checks
+// against them what the link promises after a broken frame.
 class FuzzLine : public QObject {
 public:
     explicit FuzzLine(Host& host) : host_(host) {
+        host_.line = this;
         tick_.setTimerType(Qt::PreciseTimer);
         tick_.setInterval(1);
         connect(&tick_, &QTimer::timeout, this, [this] { OnTick(); });
         Open();
     }
-    ~FuzzLine() override { Close(); }
+    ~FuzzLine() override {
+        host_.line = nullptr;
+        Close();
+    }
     FuzzLine(const FuzzLine&) = delete;
     FuzzLine& operator=(const FuzzLine&) = delete;
 
     bool Ok() const { return master_ >= 0 && slave_ >= 0; }
-    const std::string& SlavePath() const { return slavePath_; }
 
+    // A new input: what the line kept of the last one is forgotten.
+    void Start() {
+        Discard();
+        log_.clear();
+        waits_.clear();
+        quiet_.clear();
+        pending_.clear();
+    }
     // Answers from `script` until End.
     void Begin(Stream& script) {
-        Discard();
+        Drain();
+        pending_.clear();
         script_ = &script;
         silentLeft_ = 0;
         echoLeft_ = 0;
         late_.clear();
+        holdLate_ = false;
         received_ = 0;
         lastTwo_ = {0, 0};
         wentAway_ = false;
         tick_.start();
     }
-    // Answers nothing more; what the host wrote last is counted, not
-    // answered.
+    // Answers nothing more; what the host wrote last is kept and counted,
+    // not answered.
     void End() {
         tick_.stop();
         script_ = nullptr;
         late_.clear();
-        uint8_t buf[512];
-        ssize_t n = 0;
-        while (master_ >= 0 && (n = ::read(master_, buf, sizeof buf)) > 0)
-            for (ssize_t i = 0; i < n; ++i) (void)Answer(buf[i]);
+        Drain();
+        pending_.clear();
     }
     // Bytes the host wrote since Begin.
     size_t Received() const { return received_; }
@@ -144,17 +227,62 @@ public:
     // Whether the line hung up since Begin.
     bool WentAway() const { return wentAway_; }
 
+    // Takes in what the host has written so far, to be answered on the
+    // line's next turn.
+    void Drain() {
+        uint8_t buf[512];
+        while (master_ >= 0) {
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            const Clock::time_point now = Clock::now();
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                lastEmpty_ = now;
+                return;
+            }
+            for (ssize_t i = 0; i < n; ++i) {
+                log_.push_back({buf[i], lastEmpty_, now, waits_.size(), line_, call_});
+                pending_.push_back(buf[i]);
+                ++received_;
+                lastTwo_ = {lastTwo_[1], buf[i]};
+            }
+        }
+    }
+
+    // The host took in what had arrived.
+    void HostReceived() { holdLate_ = false; }
+
+    // A handler ended a reply wait.  A wait that timed out broke its frame:
+    // the quiet time runs from the moment the host gave up, which is not
+    // before its handler ran.
+    void WaitEnded(bool timedOut, Clock::time_point at, int replyTimeOutMs) {
+        waits_.push_back({timedOut, at, replyTimeOutMs, log_.size(), line_});
+        if (timedOut) quiet_.push_back({waits_.size(), at, QuietMs(replyTimeOutMs), line_, "a reply time-out"});
+    }
+
+    // Around one call of the link: what the line saw of it must agree with
+    // the code it left.
+    void CallBegins(const char* what) {
+        Drain();
+        call_ = what;
+        callWaits_ = waits_.size();
+        callLine_ = line_;
+    }
+    void CallEnded(Failures& f);
+
+    // The rules of the quiet line, over everything the line has kept.
+    void CheckQuietLine(Failures& f) const;
+
 private:
     // A fresh pseudo-terminal, reached as port 1 from the next open on.
     void Open() {
         const RawPty pty = OpenRawPty();
+        lastEmpty_ = Clock::now();
         if (pty.master < 0) return;
         master_ = pty.master;
         slave_ = pty.slave;
-        slavePath_ = pty.slavePath;
-        qputenv("QVV2_COM1", QByteArray::fromStdString(slavePath_));
+        qputenv("QVV2_COM1", QByteArray::fromStdString(pty.slavePath));
         notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
-        connect(notifier_, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+        connect(notifier_, &QSocketNotifier::activated, this, [this] { Serve(); });
     }
     void Close() {
         delete notifier_;
@@ -165,12 +293,15 @@ private:
         master_ = -1;
     }
     // The controller goes away: the host's open device is left without its
-    // other side, and the next open reaches a new line.
+    // other side, the rest of what the line read is lost with it, and the
+    // next open reaches a new line.
     void HangUp() {
         hungUp_ = true;
         wentAway_ = true;
         late_.clear();
+        pending_.clear();
         Close();
+        ++line_;
         Open();
     }
 
@@ -188,13 +319,12 @@ private:
         uint8_t buf[512];
         while (master_ >= 0 && ::read(master_, buf, sizeof buf) > 0) {
         }
+        lastEmpty_ = Clock::now();
     }
 
     // One byte of the host: true when an answer is on its way (now or in a
     // moment).
     bool Answer(uint8_t b) {
-        ++received_;
-        lastTwo_ = {lastTwo_[1], b};
         if (!script_) return false;
         if (silentLeft_ > 0) {
             --silentLeft_;
@@ -243,6 +373,8 @@ private:
             }
             const size_t before = late_.size();
             for (int i = 0; i < (low & 15) + 1 && script_->Take(r); ++i) late_.push_back(r);
+            // After a byte now, the rest comes once the host has taken it.
+            if (now) holdLate_ = true;
             return now || late_.size() > before;
         }
         default:
@@ -255,32 +387,34 @@ private:
         }
     }
 
-    void OnReadable() {
-        uint8_t buf[512];
+    // Reads what the host wrote and answers it byte by byte.  When nothing
+    // answers the host's last byte, its reply wait ends as a time-out now
+    // instead of after the time-out's interval.
+    void Serve() {
+        Drain();
+        hungUp_ = false;
         bool any = false;
         bool answered = false;
-        hungUp_ = false;
-        for (;;) {
-            const ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n <= 0) break;
+        while (!pending_.empty()) {
+            const uint8_t b = pending_.front();
+            pending_.pop_front();
             any = true;
-            // After a hang-up the rest of what was read is lost with the line.
-            for (ssize_t i = 0; i < n && !hungUp_; ++i) answered = Answer(buf[i]);
+            answered = Answer(b);
             if (hungUp_) return;
         }
-        // Nothing answers the host's last byte: its reply wait ends as a
-        // time-out now instead of after the time-out's interval.
-        if (any && !answered && script_ && host_.TimeOut.isActive()) vxIO::TimeOutEvent(host_.TimeOut);
+        if (any && !answered && script_ && host_.TimeOut.isActive()) host_.TimedOut();
     }
 
-    // The line's clock: a pause of the link passes at once; bytes held back
-    // go out once no pause runs.
+    // The line's clock: it reads and answers, a pause of the link passes at
+    // once, and bytes held back go out once no pause runs (and, after a byte
+    // sent at once, once the host has taken that in).
     void OnTick() {
+        Serve();
         if (host_.TimeDelay.isActive()) {
             vxIO::DelayEvent(host_.TimeDelay);
             return;
         }
-        if (!late_.empty()) {
+        if (!late_.empty() && !holdLate_) {
             Send(late_.data(), late_.size());
             late_.clear();
         }
@@ -289,18 +423,114 @@ private:
     Host& host_;
     int master_ = -1;
     int slave_ = -1;
-    std::string slavePath_;
     QSocketNotifier* notifier_ = nullptr;
     QTimer tick_;
     Stream* script_ = nullptr;
     int silentLeft_ = 0;
     int echoLeft_ = 0;
     std::vector<uint8_t> late_;
+    bool holdLate_ = false;
     size_t received_ = 0;
     std::array<uint8_t, 2> lastTwo_{};
     bool hungUp_ = false;
     bool wentAway_ = false;
+
+    // Which pseudo-terminal the line is (a hang-up makes a new one), and
+    // when it was last found empty.
+    int line_ = 0;
+    Clock::time_point lastEmpty_{};
+    // Read and not yet answered.
+    std::deque<uint8_t> pending_;
+    // What the line kept of the current input.
+    std::vector<HostByte> log_;
+    std::vector<WaitEnd> waits_;
+    std::vector<QuietTime> quiet_;
+    // The current call of the link, and where it began.
+    const char* call_ = "";
+    size_t callWaits_ = 0;
+    int callLine_ = 0;
 };
+
+void Host::Receive() {
+    if (line) line->Drain();
+    const Clock::time_point at = Clock::now();
+    const int interval = TimeOut.interval();
+    const bool waiting = TimeOut.isActive();
+    vxIO::ReceiveEvent(Comm);
+    if (!line) return;
+    line->HostReceived();
+    if (waiting && !TimeOut.isActive()) line->WaitEnded(false, at, interval);
+}
+
+void Host::TimedOut() {
+    if (line) line->Drain();
+    const Clock::time_point at = Clock::now();
+    const int interval = TimeOut.interval();
+    const bool waiting = TimeOut.isActive();
+    vxIO::TimeOutEvent(TimeOut);
+    if (line && waiting) line->WaitEnded(true, at, interval);
+}
+
+// A call of the link that failed on a reply ends at the byte whose reply
+// failed, and says so; one whose last wait timed out does not report
+// anything but the time-out.
+void FuzzLine::CallEnded(Failures& f) {
+    const int16_t code = vxIO::CommError;
+    const std::string what = call_;
+    Drain();
+    // A line that went away meanwhile: the port's failure is the answer.
+    if (line_ != callLine_) return;
+    const WaitEnd* last = waits_.size() > callWaits_ ? &waits_.back() : nullptr;
+    const size_t after = last ? log_.size() - last->bytesBefore : 0;
+    const bool timedOut = code == vxIO::kErrTimeOut;
+    if (timedOut || code == vxIO::kErrEcho || code == vxIO::kErrBlockReply) {
+        if (timedOut) {
+            f.Check(last && last->timedOut, what + ": a time-out reported while no reply wait of it timed out");
+        } else {
+            // No receipt after its last byte: what it took for that byte's
+            // answer had come before the byte went out.
+            f.Check(last && !last->timedOut,
+                    what + ": a wrong reply reported with no reply after its last byte (an earlier byte was taken "
+                           "for its answer)");
+        }
+        if (f.Failed()) return;
+        f.Check(after == 0,
+                what + ": " + std::to_string(after) + " more byte(s) sent after the byte whose reply failed");
+        // A wrong echo breaks the frame at the byte that went out last
+        // before the receipt.
+        if (code == vxIO::kErrEcho && last->bytesBefore > 0) {
+            const HostByte& failing = log_[last->bytesBefore - 1];
+            if (failing.line == line_)
+                quiet_.push_back(
+                    {waits_.size(), failing.notBefore, QuietMs(last->replyTimeOutMs), line_, "a wrong echo"});
+        }
+    } else if (last && last->timedOut && after == 0) {
+        f.Check(false, what + ": its last reply wait timed out and nothing followed, yet it left code " +
+                           std::to_string(code));
+    }
+}
+
+void FuzzLine::CheckQuietLine(Failures& f) const {
+    for (const QuietTime& q : quiet_) {
+        // The bytes written after the frame broke, in the order written.
+        auto first = std::lower_bound(log_.begin(), log_.end(), q.waits,
+                                      [](const HostByte& b, size_t waits) { return b.waitsBefore < waits; });
+        if (first == log_.end() || first->line != q.line) continue;
+        const Clock::time_point quietEnd = q.from + std::chrono::milliseconds(q.ms);
+        f.Check(first->by >= quietEnd, std::string(first->call) + ": a byte went out " +
+                                           Ms(MsBetween(q.from, first->by)) + " after " + q.cause +
+                                           ", within the quiet time of " + std::to_string(q.ms) + " ms");
+        // The first byte waits for its own answer before anything follows:
+        // a receipt or a time-out ends its wait, not something that came
+        // during the quiet time.
+        const auto second = std::next(first);
+        if (second != log_.end() && second->line == q.line)
+            f.Check(second->waitsBefore > first->waitsBefore,
+                    std::string(first->call) + ": the first byte after " + q.cause +
+                        " was followed by another with no reply or time-out between: something that came before it "
+                        "was taken for its answer");
+    }
+}
 
 struct Rig {
     Host host;
@@ -320,9 +550,11 @@ Rig& TheRig() {
 
 // After a broken frame the byte link keeps the line quiet before its next
 // byte, for at least a floor that covers a real controller's frame time-out.
-// The fuzzer's line has no frame time-out: the short reply time-out alone is
-// the quiet time, so the wait is still run but costs little.
-void SetQuietLineWait() { vxIO::SetQuietFloorMs(0); }
+// The fuzzer's line has no frame time-out: a floor a little above the short
+// reply time-out keeps the wait cheap, and the floor decides the quiet time
+// after the short waits while the firmware version's longer one decides it
+// after that exchange.  It is set for the link of each run.
+void SetQuietLineWait() { vxIO::SetQuietFloorMs(kQuietFloorMs); }
 
 // The link as every input starts it: serial port 1 at 9600 baud, closed,
 // controller type 8, the short reply time-out, no abort, raw mode off.
@@ -373,6 +605,14 @@ bool ByteLinkCode(int16_t code) {
     return CodeIn(code, {vxIO::kErrTimeOut, vxIO::kErrEcho, vxIO::kErrPort});
 }
 
+// One call of the link, with the line looking on (FuzzLine::CallEnded).
+template <typename Call>
+void Linked(Rig& rig, const char* what, Failures& f, Call call) {
+    rig.line.CallBegins(what);
+    call();
+    rig.line.CallEnded(f);
+}
+
 // ---- Exchanges ----------------------------------------------------------------
 
 void RunIdentify(Rig& rig, Failures& f) {
@@ -380,7 +620,7 @@ void RunIdentify(Rig& rig, Failures& f) {
     std::array<uint8_t, 6> id;
     id.fill(0xA5);
     const std::array<uint8_t, 6> before = id;
-    vxIO::GetControllerId(id);
+    Linked(rig, "identification", f, [&] { vxIO::GetControllerId(id); });
     const int16_t code = vxIO::CommError;
     f.Check(code == 0 || code == vxIO::kErrInfo || ByteLinkCode(code), "identification: unknown error code");
     if (code == 0)
@@ -397,7 +637,7 @@ bool MatchesAll(const QString& pattern, const QString& text) {
 void RunInformation(Rig& rig, Failures& f) {
     if (!OpenForCaller(rig, f)) return;
     vxIO::ControllerInfo info;
-    vxIO::GetControllerInfo(info);
+    Linked(rig, "information", f, [&] { vxIO::GetControllerInfo(info); });
     const int16_t code = vxIO::CommError;
     f.Check(code == 0 || code == vxIO::kErrInfo || ByteLinkCode(code), "information: unknown error code");
     // A name is decoded from at most 15 bytes, each character from one or
@@ -422,7 +662,8 @@ void RunFirmwareVersion(Rig& rig, Failures& f) {
     bootup_modMain::FirmwareKind = 0x5A;
     bootup_modMain::FirmwareMajor = 0x5A;
     bootup_modMain::FirmwareMinor = 0x5A;
-    const bool ok = bootup_modMain::ReadFirmwareVersion();
+    bool ok = false;
+    Linked(rig, "firmware version", f, [&] { ok = bootup_modMain::ReadFirmwareVersion(); });
     const int16_t code = vxIO::CommError;
     f.Check(!rig.host.Comm.PortOpen(), "firmware version: port left open");
     if (ok) {
@@ -447,10 +688,12 @@ void ReadGroup(Rig& rig, const vxIO::MotorGroup& group, bool known, Failures& f)
     out.fill(0x77);
     vxIO::CommError = kUntouched;
     uint8_t result = 0;
-    if constexpr (N == 8)
-        result = vxIO::ReadBlock8(group, out);
-    else
-        result = vxIO::ReadBlock6(group, out);
+    Linked(rig, "group read", f, [&] {
+        if constexpr (N == 8)
+            result = vxIO::ReadBlock8(group, out);
+        else
+            result = vxIO::ReadBlock6(group, out);
+    });
     const int16_t code = vxIO::CommError;
     if (!known) {
         f.Check(result == 0 && code == kUntouched && rig.line.Received() == 0,
@@ -495,7 +738,8 @@ void RunPositionRead(Rig& rig, Stream& s, Failures& f) {
     vxIO::CommError = kUntouched;
     switch (kind) {
     case 0: {
-        const uint8_t v = vxIO::ReadVariable(motor);
+        uint8_t v = 0;
+        Linked(rig, "servo read", f, [&] { v = vxIO::ReadVariable(motor); });
         if (motor < 0 || motor > 31) {
             f.Check(v == 0 && vxIO::CommError == kUntouched && rig.line.Received() == 0,
                     "servo read: a servo number out of range was sent");
@@ -506,13 +750,15 @@ void RunPositionRead(Rig& rig, Stream& s, Failures& f) {
         break;
     }
     case 1: {
-        const uint8_t v = vxIO::ReadMotorPos(motor);
+        uint8_t v = 0;
+        Linked(rig, "motor position", f, [&] { v = vxIO::ReadMotorPos(motor); });
         f.Check(vxIO::CommError == 0 || ByteLinkCode(vxIO::CommError), "motor position: unknown error code");
         f.Check(vxIO::CommError == 0 || v == 0, "motor position: a failed read returned a value");
         break;
     }
     default: {
-        const bool on = vxIO::GetMotorOn(motor);
+        bool on = false;
+        Linked(rig, "motor switch", f, [&] { on = vxIO::GetMotorOn(motor); });
         f.Check(vxIO::CommError == 0 || ByteLinkCode(vxIO::CommError), "motor switch: unknown error code");
         f.Check(vxIO::CommError == 0 || !on, "motor switch: a failed read reported the motor on");
         if (motor < 0) f.Check(rig.line.Received() == 0, "motor switch: a negative motor was sent");
@@ -528,20 +774,23 @@ void RunDebugReads(Rig& rig, Stream& s, Failures& f) {
     const int32_t base = s.Next() | (s.Next() << 8);
     if (!OpenForCaller(rig, f)) return;
     if (p & 0x10) {
-        vxIO::StepProgram();
-        if (vxIO::CommError == 0) vxIO::SendZero();
-        if (vxIO::CommError == 0) (void)vxIO::ReceiveByte();
+        Linked(rig, "step", f, [] { vxIO::StepProgram(); });
+        if (vxIO::CommError == 0) Linked(rig, "step's reply request", f, [] { vxIO::SendZero(); });
+        if (vxIO::CommError == 0) Linked(rig, "step's reply", f, [] { (void)vxIO::ReceiveByte(); });
         f.Check(vxIO::CommError == 0 || ByteLinkCode(vxIO::CommError), "step: unknown error code");
     }
     for (int i = 0; i < (p & 15); ++i) {
-        const uint8_t b = vxIO::ReadMemory(base + i);
+        uint8_t b = 0;
+        Linked(rig, "memory read", f, [&] { b = vxIO::ReadMemory(base + i); });
         f.Check(vxIO::CommError == 0 || ByteLinkCode(vxIO::CommError), "memory read: unknown error code");
         f.Check(vxIO::CommError == 0 || b == 0, "memory read: a failed read returned a value");
         if (vxIO::CommError != 0) break;
     }
-    const uint8_t program = vxIO::ReadByteF2(base);
+    uint8_t program = 0;
+    Linked(rig, "program read", f, [&] { program = vxIO::ReadByteF2(base); });
     f.Check(vxIO::CommError == 0 || (ByteLinkCode(vxIO::CommError) && program == 0), "program read: failed badly");
-    const uint8_t eeprom = vxIO::ReadByteB3(base);
+    uint8_t eeprom = 0;
+    Linked(rig, "EEPROM read", f, [&] { eeprom = vxIO::ReadByteB3(base); });
     f.Check(vxIO::CommError == 0 || (ByteLinkCode(vxIO::CommError) && eeprom == 0), "EEPROM read: failed badly");
     CloseForCaller(rig, "debug reads", f);
 }
@@ -571,7 +820,9 @@ void RunDownload(Rig& rig, Stream& s, Failures& f) {
     for (int i = 0; i < nameLength; ++i)
         name.push_back(static_cast<char>((flags & 0x40) ? 0xB0 + (i % 0x40) : 'A' + (i % 26)));
 
-    const bool ok = vxIO::DownloadFast(image, n, 0, name, CheckedProgress("download", f, false));
+    bool ok = false;
+    Linked(rig, "download", f,
+           [&] { ok = vxIO::DownloadFast(image, n, 0, name, CheckedProgress("download", f, false)); });
     const int16_t code = vxIO::CommError;
     f.Check(!rig.host.Comm.PortOpen(), "download: port left open");
     f.Check(image == original, "download: the caller's image changed");
@@ -620,7 +871,9 @@ void RunFirmwareUpdate(Rig& rig, Stream& s, Failures& f) {
     waits.ReplyMs = 25;
     waits.SettleMs = 0;
 
-    const bool ok = vxIO::UpdateFirmware(image, Code(), waits, CheckedProgress("firmware update", f, true));
+    bool ok = false;
+    Linked(rig, "firmware update", f,
+           [&] { ok = vxIO::UpdateFirmware(image, Code(), waits, CheckedProgress("firmware update", f, true)); });
     const int16_t code = vxIO::CommError;
     f.Check(!rig.host.Comm.PortOpen(), "firmware update: port left open");
     if (size == 0 || size > static_cast<size_t>(Firmware::kMaxImageBytes)) {
@@ -650,6 +903,7 @@ std::string RunInput(const uint8_t* data, size_t size) {
     Failures f;
     const std::string savedCodePage = qvv2::SystemCodePage();
     ConfigureLink(rig);
+    rig.line.Start();
     for (int exchange = 0; exchange < 4 && !s.Empty() && !f.Failed(); ++exchange) {
         const uint8_t op = s.Next();
         modMain::ControllerID = static_cast<int16_t>(1 + ((op >> 3) & 3) % 3);
@@ -667,6 +921,7 @@ std::string RunInput(const uint8_t* data, size_t size) {
         default: what = "firmware update"; RunFirmwareUpdate(rig, s, f); break;
         }
         rig.line.End();
+        rig.line.CheckQuietLine(f);
         CheckAtRest(rig, what, f);
         f.Check(!vxIO::Busy(), std::string(what) + ": the link stayed busy");
         if (rig.host.Comm.PortOpen()) vxIO::CloseComm();

@@ -9,11 +9,27 @@
 // its event queue (FuzzLine): for every byte the host writes it takes one
 // action byte from the input and answers with an echo, a wrong echo, a reply
 // byte, a burst of garbage, bytes that come a moment later, silence, or a
-// hang-up.  A
-// silent answer ends the host's reply wait as a time-out at once, and the
-// link's pauses (modMain::Delay) pass at once: nothing waits for real time
-// beyond the short reply time-out (kReplyTimeOutMs) and the firmware
-// update's own short waits.
+// hang-up.  A silent answer ends the host's reply wait as a time-out at
+// once, and the link's pauses (modMain::Delay) pass at once: nothing waits
+// for real time beyond the short reply time-out (kReplyTimeOutMs), the quiet
+// line after a broken frame and the firmware update's own short waits.
+//
+// Besides each exchange's results, codes and port state, the line checks
+// what goes on the wire after a failure.  It keeps every byte the host
+// writes with its time, and every reply wait that a receipt or the reply
+// time-out ended; a frame breaks where a reply wait timed out, and where a
+// call of the link reports a wrong echo.  Then:
+// - no host byte goes out before the quiet time has passed: the reply
+//   time-out of the wait that broke, but at least the floor (kQuietFloorMs),
+//   counted from the failing byte or, after a time-out, from the moment the
+//   host gave up (the link may move the end on; the rule is a lower bound);
+// - a call that fails on a reply (a time-out, a wrong echo, a wrong block
+//   reply) sends nothing after the byte whose reply failed;
+// - a late byte is never taken for the answer of a later byte: a call that
+//   reports a wrong reply saw one after its last byte, and the first byte
+//   after a broken frame is answered or times out before the next goes out;
+// - a call whose last reply wait timed out, with nothing after it, returns
+//   the time-out.
 //
 // Input layout: a stream read from the front.  For each exchange an
 // operation byte (bits 0-2 the exchange, bits 3-4 the controller model,
@@ -28,7 +44,8 @@
 //   0xA0-0xBF  answer with the next (low 5 bits + 2) input bytes in one burst
 //   0xC0-0xCF  send the next (low 4 bits + 1) input bytes a moment later
 //   0xD0-0xDF  answer with the next input byte now, then send the next
-//              (low 4 bits + 1) input bytes a moment later
+//              (low 4 bits + 1) input bytes a moment after the host has
+//              taken that one in
 //   0xE0-0xFE  silence for it and the next 16 x (low 5 bits) host bytes
 //   0xFF       hang up: the line goes away under the host's open port (the
 //              next open reaches a new one)
@@ -44,6 +61,11 @@ namespace protocolfuzz {
 
 // The reply time-out the link runs with while an input runs, milliseconds.
 inline constexpr int kReplyTimeOutMs = 20;
+// The floor of the quiet time after a broken frame while an input runs: a
+// little above the reply time-out, so that the floor decides the quiet time
+// after the short waits and the firmware version's own 500 ms reply time-out
+// decides it after that exchange.
+inline constexpr int kQuietFloorMs = 30;
 
 // Runs one input.  Returns "" when every exchange kept its rules, else a
 // description of the broken rule (a crash or a sanitizer report ends the
