@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "ControllerSim.h"
 #include "MainWindowFixture.h"
@@ -218,9 +219,9 @@ TEST_F(CommandKeysTest, AddOnKeysClickTheirItems) {
     platform::CodeEditor* rt = ActiveEditor();
     ASSERT_NE(rt, nullptr);
     ASSERT_FALSE(w.mnuAddOn->menuAction()->isVisible());
-    QList<int> clicked;
+    std::vector<int> clicked;
     for (int i = 0; i < 10; ++i)
-        QObject::connect(w.mnuAddOnProgram[i], &QAction::triggered, &w, [&clicked, i] { clicked << i; });
+        QObject::connect(w.mnuAddOnProgram[i], &QAction::triggered, &w, [&clicked, i] { clicked.push_back(i); });
     for (const Case& c : cases) {
         for (QWidget* focus : {static_cast<QWidget*>(rt), static_cast<QWidget*>(w.TB)}) {
             SCOPED_TRACE(QKeySequence(Qt::SHIFT | c.key).toString().toStdString() + " on " +
@@ -230,7 +231,7 @@ TEST_F(CommandKeysTest, AddOnKeysClickTheirItems) {
             slots_.clear();
             clicked.clear();
             Press(focus, c.key, Qt::ShiftModifier);
-            EXPECT_EQ(clicked, taken ? QList<int>{} : QList<int>{c.item});
+            EXPECT_EQ(clicked, taken ? std::vector<int>{} : std::vector<int>{c.item});
             EXPECT_EQ(w.calls, taken ? QStringList{c.inEditor} : QStringList{});
             EXPECT_EQ(slots_, QStringList{});
         }
