@@ -2,8 +2,9 @@
 // document, in the order of the menus, and the keys of the document window.
 // Each of these facts stands here once:
 // - the main window gives each item named here the shortcut `key`
-//   (mainwindow/frmMain.cpp); no other item of its menus has one, but for
-//   the hidden add-on programs' items;
+//   (mainwindow/frmMain.cpp), an element of an item array (the add-on
+//   programs' items) the key of its index; no other item of its menus has
+//   one;
 // - the command state switches the items marked kDocument, in this order,
 //   on while a document window is active and off once the last one has
 //   unloaded; the first of them ("close") marks the state of the whole set
@@ -13,8 +14,9 @@
 //   handler); the other keys go on to the editor and the menus;
 // - the main window's motion lock holds back the keys marked kController,
 //   whatever further modifiers are held.
-// The items are found on the main window by their objectName: a test checks
-// that each name here names exactly one item there.
+// The items are found on the main window by their objectName (and the
+// elements of an item array by their "Index" property as well): a test
+// checks that each name here names exactly one item there.
 #pragma once
 
 #include <QKeyCombination>
@@ -47,11 +49,19 @@ struct Item {
     QKeyCombination key;        // the shortcut; Qt::Key_unknown for none
     Command command = nullptr;  // what the document window runs for `key`
     int flags = 0;              // Flag values, added
+    int index = -1;             // the element's index in its item array; -1 for an item of its own
     constexpr bool Has(Flag flag) const { return (flags & flag) != 0; }
     constexpr bool HasKey() const { return key.key() != Qt::Key_unknown; }
 };
 
 inline constexpr QKeyCombination kNoKey{};
+
+// Element `index` of the item array `name`, with its shortcut.
+constexpr Item Element(const char* name, int index, QKeyCombination key) {
+    Item item{name, key};
+    item.index = index;
+    return item;
+}
 
 // F11 and F12 run the procedures of their own names from the document
 // window; the menu items that have these keys run them crossed (their
@@ -98,6 +108,17 @@ inline constexpr Item kItems[] = {
     {nullptr, Qt::Key_F10, &DocumentHost::Motor_all_off, kController},
     {"mnuMotor_sel_ON", Qt::Key_F11, &DocumentHost::Motor_sel_on, kController},
     {"mnuMotor_sel_IN", Qt::Key_F12, &DocumentHost::Motor_sel_in, kController},
+    // Add-on programs (a menu that start-up hides; its keys still work)
+    Element("mnuAddOnProgram", 0, Qt::SHIFT | Qt::Key_F1),
+    Element("mnuAddOnProgram", 1, Qt::SHIFT | Qt::Key_F2),
+    Element("mnuAddOnProgram", 2, Qt::SHIFT | Qt::Key_F3),
+    Element("mnuAddOnProgram", 3, Qt::SHIFT | Qt::Key_F4),
+    Element("mnuAddOnProgram", 4, Qt::SHIFT | Qt::Key_F5),
+    Element("mnuAddOnProgram", 5, Qt::SHIFT | Qt::Key_F6),
+    Element("mnuAddOnProgram", 6, Qt::SHIFT | Qt::Key_F7),
+    Element("mnuAddOnProgram", 7, Qt::SHIFT | Qt::Key_F8),
+    Element("mnuAddOnProgram", 8, Qt::SHIFT | Qt::Key_F9),
+    Element("mnuAddOnProgram", 9, Qt::SHIFT | Qt::Key_F11),
     // Window
     {"tilehor", kNoKey, nullptr, kDocument},
     {"tilever", kNoKey, nullptr, kDocument},
@@ -114,21 +135,24 @@ constexpr bool SameName(const char* a, const char* b) {
     return *a == *b;
 }
 
-// The entry of the item named `name`, or nullptr.
-constexpr const Item* Find(const char* name) {
+// The entry of the item named `name` (of element `index` of the item array
+// `name`), or nullptr.
+constexpr const Item* Find(const char* name, int index = -1) {
     if (!name) return nullptr;
     for (const Item& item : kItems)
-        if (SameName(item.name, name)) return &item;
+        if (SameName(item.name, name) && item.index == index) return &item;
     return nullptr;
 }
 
-// No name and no key stands twice.  The first two items that clash are
-// found here, and the check below fails with their indexes in kItems and
-// their names spelt out in the compiler's message, as the arguments of the
-// template whose assertion fails; "copy" given the key of "save" shows
+// No name (no element of an item array) and no key stands twice.  The
+// first two items that clash are found here, and the check below fails with
+// their indexes in kItems and their names spelt out in the compiler's
+// message, as the arguments of the template whose assertion fails; "copy"
+// given the key of "save" shows
 //   In instantiation of 'struct MenuItems::KeyStatedTwice<true, 3,
 //   MenuItems::Name<'s', 'a', 'v', 'e'>, 11, MenuItems::Name<'c', 'o', 'p', 'y'> >'
-// (Name<> for an item without a name, a key of the document window alone).
+// (Name<> for an item without a name, a key of the document window alone;
+// an element's name ends in its index: 'm', ..., 'm', '(', '0', ')').
 struct Clash {
     size_t first = 0;  // the indexes in kItems of the two items that clash
     size_t second = 0;
@@ -140,7 +164,8 @@ constexpr Clash FirstClash() {
     constexpr size_t n = sizeof(kItems) / sizeof(kItems[0]);
     for (size_t i = 0; i < n; ++i) {
         for (size_t j = i + 1; j < n; ++j) {
-            if (kItems[i].name && SameName(kItems[i].name, kItems[j].name)) return {i, j, true, false};
+            if (kItems[i].name && SameName(kItems[i].name, kItems[j].name) && kItems[i].index == kItems[j].index)
+                return {i, j, true, false};
             if (kItems[i].HasKey() && kItems[i].key == kItems[j].key) return {i, j, false, true};
         }
     }
@@ -148,20 +173,38 @@ constexpr Clash FirstClash() {
 }
 inline constexpr Clash kClash = FirstClash();
 
-// An item's name as a type, so that the compiler's message spells it.
+// An item's name as a type, so that the compiler's message spells it: the
+// name, and an element's index in brackets.
 template <char... C>
 struct Name {};
-constexpr size_t NameLength(const char* s) {
-    size_t n = 0;
-    while (s && s[n]) ++n;
-    return n;
+struct Label {
+    char text[64] = {};
+    size_t length = 0;
+};
+constexpr Label LabelOf(const Item& item) {
+    Label label;
+    auto add = [&label](char c) {
+        if (label.length + 1 < sizeof(label.text)) label.text[label.length++] = c;
+    };
+    for (const char* s = item.name; s && *s; ++s) add(*s);
+    if (item.index >= 0) {
+        add('(');
+        char digits[12] = {};
+        int n = 0;
+        for (int rest = item.index; n == 0 || rest > 0; rest /= 10) digits[n++] = static_cast<char>('0' + rest % 10);
+        while (n > 0) add(digits[--n]);
+        add(')');
+    }
+    return label;
 }
+template <size_t I>
+inline constexpr Label kLabel = LabelOf(kItems[I]);
 template <size_t I, size_t... K>
-constexpr Name<kItems[I].name[K]...> NameOf(std::index_sequence<K...>) {
+constexpr Name<kLabel<I>.text[K]...> NameOf(std::index_sequence<K...>) {
     return {};
 }
 template <size_t I>
-using ItemName = decltype(NameOf<I>(std::make_index_sequence<NameLength(kItems[I].name)>()));
+using ItemName = decltype(NameOf<I>(std::make_index_sequence<kLabel<I>.length>()));
 
 template <bool Clashes, size_t First, typename FirstName, size_t Second, typename SecondName>
 struct NameStatedTwice {

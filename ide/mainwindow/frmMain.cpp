@@ -189,12 +189,18 @@ frmMain& frmMain::instance() {
 
 namespace {
 
-// A menu item whose caption holds its string number until localisation.
-// Its shortcut is the one the menu table gives its name (editor/MenuItems.h).
+// The shortcut that the menu table gives the item `name` (element `index`
+// of the item array `name`), if any (editor/MenuItems.h).
+void TableKey(QAction* a, const char* name, int index = -1) {
+    if (const MenuItems::Item* item = MenuItems::Find(name, index); item && item->HasKey()) a->setShortcut(item->key);
+}
+
+// A menu item whose caption holds its string number until localisation,
+// with the table's shortcut.
 QAction* Item(QMenu* menu, const char* name, int caption, bool checkable = false, bool checked = false) {
     QAction* a = menu->addAction(caption > 0 ? QString::number(caption) : QString());
     a->setObjectName(QString::fromLatin1(name));
-    if (const MenuItems::Item* item = MenuItems::Find(name); item && item->HasKey()) a->setShortcut(item->key);
+    TableKey(a, name);
     if (checkable) {
         a->setCheckable(true);
         a->setChecked(checked);
@@ -339,15 +345,19 @@ void frmMain::BuildMenus() {
     connect(mnuLab, &QAction::triggered, this, &frmMain::mnuLab_Click);
     mnuQuarstage->menuAction()->setVisible(false);
 
+    // Start-up hides this menu, and a hidden menu counts as disabled: neither
+    // Qt nor the command lock runs its items by their keys.  The items belong
+    // to the window and are its actions as well as the menu's, so that their
+    // keys still click them.
     mnuAddOn = SubMenu(this, nullptr, bar, "mnuAddOn", 1100);
-    const Qt::Key addOnKeys[10] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4, Qt::Key_F5,
-                                   Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9, Qt::Key_F11};
     for (int i = 0; i < 10; ++i) {
-        QAction* a = mnuAddOn->addAction(QString());
+        auto* a = new QAction(this);
+        mnuAddOn->addAction(a);
+        addAction(a);
         a->setObjectName(QStringLiteral("mnuAddOnProgram"));
         a->setProperty("Index", i);
         a->setProperty("Tag", QString());
-        a->setShortcut(QKeySequence(Qt::SHIFT | addOnKeys[i]));
+        TableKey(a, "mnuAddOnProgram", i);
         connect(a, &QAction::triggered, this, [this, i] { mnuAddOnProgram_Click(i); });
         mnuAddOnProgram[i] = a;
     }

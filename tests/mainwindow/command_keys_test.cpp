@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "ControllerSim.h"
 #include "MainWindowFixture.h"
@@ -197,6 +198,44 @@ TEST_F(CommandKeysTest, MenuKeysRunTheirItemOnceFromTheEditorAndElsewhere) {
         }
     }
     w.MotionUnlock();
+}
+
+// The hidden add-on programs' items take their keys, Shift+F1 to Shift+F9
+// and Shift+F11, from the editor and from elsewhere: each key clicks its
+// item once and runs nothing else; but the document window takes F11 with
+// any modifiers, so in the editor Shift+F11 switches the servos on instead.
+TEST_F(CommandKeysTest, AddOnKeysClickTheirItems) {
+    struct Case {
+        Qt::Key key;
+        int item;              // the add-on item the key clicks
+        const char* inEditor;  // the host command it runs instead from the editor ("" none)
+    };
+    const Case cases[] = {
+        {Qt::Key_F1, 0, ""}, {Qt::Key_F2, 1, ""}, {Qt::Key_F3, 2, ""}, {Qt::Key_F4, 3, ""},
+        {Qt::Key_F5, 4, ""}, {Qt::Key_F6, 5, ""}, {Qt::Key_F7, 6, ""}, {Qt::Key_F8, 7, ""},
+        {Qt::Key_F9, 8, ""}, {Qt::Key_F11, 9, "Motor_sel_on"},
+    };
+    SpyMain& w = StartSpy();
+    platform::CodeEditor* rt = ActiveEditor();
+    ASSERT_NE(rt, nullptr);
+    ASSERT_FALSE(w.mnuAddOn->menuAction()->isVisible());
+    std::vector<int> clicked;
+    for (int i = 0; i < 10; ++i)
+        QObject::connect(w.mnuAddOnProgram[i], &QAction::triggered, &w, [&clicked, i] { clicked.push_back(i); });
+    for (const Case& c : cases) {
+        for (QWidget* focus : {static_cast<QWidget*>(rt), static_cast<QWidget*>(w.TB)}) {
+            SCOPED_TRACE(QKeySequence(Qt::SHIFT | c.key).toString().toStdString() + " on " +
+                         focus->objectName().toStdString());
+            const bool taken = focus == rt && *c.inEditor;
+            w.calls.clear();
+            slots_.clear();
+            clicked.clear();
+            Press(focus, c.key, Qt::ShiftModifier);
+            EXPECT_EQ(clicked, taken ? std::vector<int>{} : std::vector<int>{c.item});
+            EXPECT_EQ(w.calls, taken ? QStringList{c.inEditor} : QStringList{});
+            EXPECT_EQ(slots_, QStringList{});
+        }
+    }
 }
 
 // While a motion window holds the port, the controller keys do nothing,
@@ -385,26 +424,32 @@ TEST_F(CommandKeysTest, EnablingTwiceDoesTheWorkOnce) {
 
 // The command state and the key handlers find the main window's items and
 // keys by the names of the menu table and the toolbars' table: each name
-// there names exactly one item or key here, each item has the table's
-// shortcut, and no item has a shortcut the table does not give it (the
-// hidden add-on programs' items aside).
+// there (each element of an item array) names exactly one item or key here,
+// each item has the table's shortcut, and no item has a shortcut the table
+// does not give it, the hidden add-on programs' items included.
 TEST_F(CommandKeysTest, EveryNameInTheTablesNamesOneControl) {
     frmMain& w = Start();
+    // An element's index in its item array, -1 for an item of its own.
+    auto indexOf = [](const QAction* a) {
+        const QVariant index = a->property("Index");
+        return index.isValid() ? index.toInt() : -1;
+    };
     for (const MenuItems::Item& item : MenuItems::kItems) {
         if (!item.name) continue;
-        SCOPED_TRACE(item.name);
+        SCOPED_TRACE(std::string(item.name) + " " + std::to_string(item.index));
         QList<QAction*> named;
         for (QAction* a : w.findChildren<QAction*>(QString::fromLatin1(item.name)))
-            if (!a->menu()) named << a;
+            if (!a->menu() && indexOf(a) == item.index) named << a;
         ASSERT_EQ(named.size(), 1);
         EXPECT_EQ(named[0]->shortcut(), item.HasKey() ? QKeySequence(item.key) : QKeySequence());
     }
-    for (QMenu* menu : w.findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) {
-        for (QAction* a : menu->actions()) {
-            if (a->shortcut().isEmpty() || std::count(w.mnuAddOnProgram.begin(), w.mnuAddOnProgram.end(), a)) continue;
-            const MenuItems::Item* item = MenuItems::Find(a->objectName().toLatin1().constData());
-            EXPECT_TRUE(item && item->HasKey()) << a->objectName().toStdString();
-        }
+    // The menus' items, and the actions the window holds itself.
+    QList<QAction*> keyed = w.actions();
+    for (QMenu* menu : w.findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) keyed << menu->actions();
+    for (QAction* a : keyed) {
+        if (a->shortcut().isEmpty()) continue;
+        const MenuItems::Item* item = MenuItems::Find(a->objectName().toLatin1().constData(), indexOf(a));
+        EXPECT_TRUE(item && item->HasKey()) << a->objectName().toStdString() << " " << indexOf(a);
     }
     for (const ToolbarKeys::Toolbar& toolbar : ToolbarKeys::kToolbars) {
         SCOPED_TRACE(toolbar.name);

@@ -6,8 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <sys/stat.h>
+// A macro's body is code; its name and parameters are not.
 #define LOOK(name, st) \
-    ::stat(name, st)
+    ::stat(name, st)  // found
+#define open(name) Open(name)
+#if defined(stat) || defined(unlink)
+#endif
 
 // QFile::remove(path) in a comment is no use, and nor is ::unlink(name).
 /* Nor in a block comment: QFileInfo(path).isFile()
@@ -68,3 +72,54 @@ struct Store {
 };
 // A member defined here, and called inside itself.
 bool Store::rmdir(int n) { return n > 0 && rmdir(n - 1); }
+
+// The global scope, whatever keyword stands before it.
+int Global(const char* p, struct stat& st, bool last) {
+    if (!p) return ::unlink(p);  // found
+    switch (*p) {
+    case 'o': return ::open(p, 0);  // found
+    case 'r': throw ::rmdir(p);  // found
+    }
+    if (last) return 0; else return ::stat(p, &st);  // found
+}
+
+// A parameter or a variable named like a system call is no function of the
+// file's, and exempts no call of that name; a member of the file's own
+// exempts only the calls that its parameters take.
+struct Port {
+    bool stat() const;
+    int open(int mode);
+};
+bool Port::stat() const { return stat() && open(1) > 0; }
+int Port::open(int mode) { return mode; }
+bool Allowed(int access, const char* open) {
+    const bool unlink = access > 0 && open != nullptr;
+    std::vector<int> rename{1, 2};
+    return unlink && !rename.empty();
+}
+bool Readable(const char* p, QIODevice& x, Port* port) {
+    struct stat st {};
+    if (x.open(QIODevice::ReadOnly) && port->open(2) && stat(p, &st) == 0) return true;  // found
+    if (x.isOpen() && access(p, 4) == 0) return true;  // found
+    return access(p, 4) == 0;  // found
+}
+
+// A call after an operator, not a declaration.
+bool Compared(const char* p, int limit, std::vector<int>& v) {
+    return limit > open(p, 0) || limit * open(p, 0) < 1 || v.size() < 2 && unlink(p) > 0;  // found
+}
+template <typename T>
+std::vector<T> rmdir(int depth, const std::map<T, int>& rounds);
+bool Removed(Port<int> port) { return Port<int>::stat(1) && rmdir<int>(2, {}).empty(); }
+
+// The C++ library's file doors, however their names are reached.
+using namespace std;
+bool Exists(const char* p) {
+    return filesystem::exists(p);  // found
+}
+namespace s = std;
+FILE* Aliased(const char* p) {
+    wifstream in(p);  // found
+    return s::fopen(p, "r");  // found
+}
+bool Mine(const Entry& entry) { return entry.filesystem == 0; }
