@@ -273,8 +273,10 @@ TEST_F(DirectRunTest, AKeyDuringAWaitStartsNoSecondCommand) {
     sim().setBaud(9600);  // slow answers: the commands spend their time waiting
     Wire();
     int pressed = 0;
+    // On every turn of the event queue, that is in every wait of the command
+    // for an answer, whatever the machine's load.
     QTimer presser;
-    presser.setInterval(3);
+    presser.setInterval(0);
     QObject::connect(&presser, &QTimer::timeout, [&] {
         ++pressed;
         Main().mnuCurrentLineControl->trigger();
