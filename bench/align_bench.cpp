@@ -15,6 +15,9 @@
 //   nested   2,900 lines: 1,450 loops opened one inside the other, then
 //            closed (the indentation grows with the square of the depth,
 //            up to the pass's budget)
+//   absurd   200,000 lines: 100,000 nested loops, far beyond the budget
+//            (the lines deeper than the deepest level that fits are
+//            written at that level)
 //
 //   align_bench [rounds]             every program, each run in a process of
 //                                    its own, `rounds` times (default 3),
@@ -27,7 +30,8 @@
 //
 // The interface language is Korean (LANG=ko_KR.UTF-8): the programs carry
 // Korean comments, stored in code page 949.  Without a display the runs use
-// the offscreen platform.  Target: under 500 ms of CPU for the first F8.
+// the offscreen platform.  Target: under 500 ms of CPU for the first F8, and
+// under 1 s for the absurd nesting.
 #include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
@@ -74,12 +78,17 @@ QString NestedProgram(int lines) {
     return out.join(QStringLiteral("\r\n"));
 }
 
-const char* const kPrograms[] = {"20000", "100000", "nested"};
+struct Program {
+    const char* name;
+    double targetCpuMs;  // for the median of the first F8
+};
+const Program kPrograms[] = {{"20000", 500}, {"100000", 500}, {"nested", 500}, {"absurd", 1000}};
 
 bool ProgramText(const std::string& name, QString& text) {
     if (name == "20000") text = BenchProgram(20000);
     else if (name == "100000") text = BenchProgram(100000);
     else if (name == "nested") text = NestedProgram(2900);
+    else if (name == "absurd") text = NestedProgram(200000);
     else return false;
     return true;
 }
@@ -116,7 +125,7 @@ enum class Steps { Open, Align, AlignAndUndo };
 int RunProgram(const std::string& name, Steps steps) {
     QString text;
     if (!ProgramText(name, text)) {
-        std::fprintf(stderr, "unknown program \"%s\" (20000, 100000 or nested)\n", name.c_str());
+        std::fprintf(stderr, "unknown program \"%s\" (20000, 100000, nested or absurd)\n", name.c_str());
         return 1;
     }
     std::string home;
@@ -250,7 +259,8 @@ int main(int argc, char** argv) {
                 rounds, std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "(default)");
     bool ok = true;
     bool met = true;
-    for (const char* name : kPrograms) {
+    for (const Program& entry : kPrograms) {
+        const char* const name = entry.name;
         std::vector<double> cpu, wall, peak, undo, redo;
         Figures f;
         for (int round = 0; round < rounds; ++round) {
@@ -283,12 +293,13 @@ int main(int argc, char** argv) {
         }
         if (cpu.empty()) continue;
         const double median = Median(cpu);
-        met = met && median < 500.0;
+        const bool within = median < entry.targetCpuMs;
+        met = met && within;
         std::printf("%s (%d lines, %.2f MB): first F8 CPU median %.1f ms (min %.1f, max %.1f), wall %.1f ms, peak %.1f MB; "
-                    "one undo and one redo exact (CPU %.1f and %.1f ms); target < 500 ms: %s\n",
+                    "one undo and one redo exact (CPU %.1f and %.1f ms); target < %.0f ms: %s\n",
                     name, f.lines, f.megabytes, median, *std::min_element(cpu.begin(), cpu.end()),
                     *std::max_element(cpu.begin(), cpu.end()), Median(wall), Median(peak), Median(undo), Median(redo),
-                    median < 500.0 ? "met" : "MISSED");
+                    entry.targetCpuMs, within ? "met" : "MISSED");
         std::fflush(stdout);
     }
     if (!ok) return 1;

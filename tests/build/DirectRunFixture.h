@@ -75,7 +75,7 @@ protected:
     // What the host sent since the last call, once the controller has
     // answered all of it; the log starts afresh.
     Bytes Wire() {
-        EXPECT_TRUE(sim_->waitIdle(3000));
+        EXPECT_TRUE(sim_->waitIdle(30000));
         Bytes bytes = sim_->received();
         sim_->clearLogs();
         return bytes;

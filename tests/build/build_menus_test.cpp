@@ -154,17 +154,18 @@ TEST_F(BuildMenusTest, OpenCompileDownloadAndRunAProgramWithAnIncludeFile) {
     ASSERT_TRUE(DownloadFromMenu());
     EXPECT_TRUE(Boxes().Calls().empty());
     EXPECT_TRUE(modMain::Downloaded);
+    EXPECT_TRUE(TookDownloads(sim(), 1));
     EXPECT_EQ(sim().downloadCount(), 1);
     EXPECT_EQ(sim().downloadedImage(), Image());
 
     w.mnuConRun->trigger();
-    ASSERT_TRUE(sim().waitIdle(2000));
+    ASSERT_TRUE(sim().waitIdle(30000));
     EXPECT_EQ(sim().runCount(), 1);
     EXPECT_EQ(sim().runState(), ControllerSim::RunState::Running);
     EXPECT_FALSE(w.Comm.PortOpen());
 
     w.mnuConStop->trigger();
-    ASSERT_TRUE(sim().waitIdle(2000));
+    ASSERT_TRUE(sim().waitIdle(30000));
     EXPECT_EQ(sim().runState(), ControllerSim::RunState::Stopped);
 }
 
@@ -190,6 +191,7 @@ TEST_F(BuildMenusTest, RunAllCompilesAndDownloadsTheEditedProgram) {
 
     EXPECT_TRUE(shown);
     EXPECT_TRUE(modMain::Downloaded);
+    EXPECT_TRUE(TookDownloads(sim(), 1));
     EXPECT_EQ(sim().downloadedImage(), Image());
     EXPECT_NE(w.basic.SourceText.find(u"SERVO 2, 50"), std::u16string::npos);
 }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -199,11 +198,9 @@ TEST_F(CompilePipelineTest, SelfIncludeStopsAtTheLineLimit) {
     doc_.lines = {"'$INCLUDE \"self.bas\""};
     ScriptedMsgBox boxes;
     boxes.Answer(platform::vbOK);
-    QElapsedTimer clock;
-    clock.start();
+    // (How long the merge takes is merge_bench's "self" program.)
     QString text;
     EXPECT_TRUE(merge(text));
-    EXPECT_LT(clock.elapsed(), 20000);
     ASSERT_EQ(boxes.Calls().size(), 1u);
     EXPECT_TRUE(boxes.Calls()[0].prompt.startsWith(QStringLiteral("Program lines can not be exceeded 20,000.")));
     EXPECT_LE(modMain::LineMap.size(), static_cast<size_t>(modMain::kMaxMergedLines));

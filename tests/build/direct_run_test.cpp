@@ -210,6 +210,7 @@ TEST_F(DirectRunTest, DownloadAfterADirectRunSendsTheDocument) {
     ASSERT_TRUE(DownloadByKeyPressingOK());
     EXPECT_FALSE(modMain::SnippetImage);
     EXPECT_EQ(Main().basic.Filename, HomeFile("prog.bas").toStdU16String());
+    ASSERT_TRUE(TookDownloads(sim(), 1));
     ASSERT_EQ(sim().downloadCount(), 1);
     const auto& code = Main().basic.ObjCode;
     EXPECT_EQ(sim().downloadedImage(), Bytes(code.begin() + 1, code.begin() + Main().basic.TotalBytes + 1));
@@ -232,11 +233,13 @@ TEST_F(DirectRunTest, DownloadAfterAMemoryClearSendsTheDocument) {
     Boxes().Answer(platform::vbOK);  // the question
     Boxes().Answer(platform::vbOK);  // "cleared"
     Main().mnuMemClear->trigger();
+    ASSERT_TRUE(TookDownloads(sim(), 1));
     ASSERT_EQ(sim().downloadCount(), 1);
     EXPECT_NE(sim().downloadedImage().size(), programSize);
     EXPECT_FALSE(modMain::CompiledOK);
 
     ASSERT_TRUE(DownloadByKeyPressingOK());
+    ASSERT_TRUE(TookDownloads(sim(), 2));
     ASSERT_EQ(sim().downloadCount(), 2);
     EXPECT_EQ(Main().basic.Filename, HomeFile("prog.bas").toStdU16String());
     EXPECT_EQ(sim().downloadedImage().size(), programSize);
@@ -270,8 +273,10 @@ TEST_F(DirectRunTest, AKeyDuringAWaitStartsNoSecondCommand) {
     sim().setBaud(9600);  // slow answers: the commands spend their time waiting
     Wire();
     int pressed = 0;
+    // On every turn of the event queue, that is in every wait of the command
+    // for an answer, whatever the machine's load.
     QTimer presser;
-    presser.setInterval(3);
+    presser.setInterval(0);
     QObject::connect(&presser, &QTimer::timeout, [&] {
         ++pressed;
         Main().mnuCurrentLineControl->trigger();

@@ -8,7 +8,6 @@
 // of the alignment window there (run it under a display server with
 // "-platform xcb" to see the real fonts).
 #include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
@@ -225,17 +224,15 @@ TEST(ProgramAlignTest, DeepNestingIsIndentedAtEveryLevel) {
 }
 
 TEST(ProgramAlignTest, AbsurdNestingStaysWithinTheIndentationBudget) {
-    // 100,000 nested loops would need 20 billion blanks: the pass ends
-    // soon, the lines deeper than the deepest level that fits are written at
-    // that level, and every shallower line is exact.
+    // 100,000 nested loops would need 20 billion blanks: the lines deeper
+    // than the deepest level that fits are written at that level, and every
+    // shallower line is exact.  (How long the pass takes is align_bench's
+    // "absurd" program.)
     const int depth = 100000;
     QStringList lines;
     for (int d = 0; d < depth; ++d) lines << QStringLiteral("FOR I = 1 TO 2");
     for (int d = 0; d < depth; ++d) lines << QStringLiteral("NEXT");
-    QElapsedTimer t;
-    t.start();
     const QStringList out = ProgramAlign::Align(lines).Lines;
-    EXPECT_LT(t.elapsed(), 5000);
     ASSERT_EQ(out.size(), 2 * depth);
     int64_t blanks = 0;
     for (const QString& line : out) blanks += line.size() - line.trimmed().size();
@@ -450,7 +447,8 @@ TEST_F(AlignWindowTest, ScreenshotOfTheWaitWindow) {
     w.pb->setValue(60);
     w.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    QTest::qWait(100);
+    // The layout the showing asked for, before the label is measured.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     // The text fits: the label is as wide as its text needs.
     EXPECT_GE(w.Label1->width(), w.Label1->sizeHint().width());
     EXPECT_TRUE(w.grab().save(QDir(folder).filePath(QStringLiteral("frmalignwait.png"))));

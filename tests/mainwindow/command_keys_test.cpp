@@ -304,7 +304,7 @@ TEST_F(CommandKeysTest, ControllerToolbarKeysReachTheController) {
         const int before = (sim.*c.count)();
         sim.clearLogs();
         frmMain::Button(w.tBar3, QString::fromLatin1(c.key))->trigger();
-        EXPECT_TRUE(sim.waitIdle(2000));
+        EXPECT_TRUE(sim.waitIdle(30000));
         EXPECT_FALSE(sim.received().empty());
         EXPECT_EQ((sim.*c.count)(), before + 1);
     }

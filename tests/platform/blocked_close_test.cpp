@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -56,7 +57,13 @@ TEST_P(BlockedCloseTest, TakesOnlyTheCloseQtWouldDrop) {
         RequestCloseFromWindowSystem(&window);
     else
         window.close();
-    QTest::qWait(20);
+    // The window system's request is taken on the next turn of the event
+    // queue, and the handler it leads to runs from a turn after that: a
+    // marker posted once the request has been taken runs after both.
+    QCoreApplication::processEvents();
+    bool marked = false;
+    QTimer::singleShot(0, &window, [&] { marked = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return marked; }));
 
     EXPECT_EQ(handled, c.taken ? 1 : 0);
     EXPECT_EQ(window.closeEvents, c.taken ? 0 : 1);

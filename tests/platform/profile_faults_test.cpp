@@ -4,7 +4,6 @@
 // once, and cost no more than one read and one write of the file.
 #include <QByteArray>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -21,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include "HostileFiles.h"
+#include "ProcessIo.h"
 #include "QtPrinters.h"
 
 #include "compiler/Text.h"
@@ -130,18 +131,22 @@ TEST_F(ProfileFaultsTest, AHugeLineCostsOneReadAndOneWrite) {
     const timeval past[2] = {{1000000000, 0}, {1000000000, 0}};
     ASSERT_EQ(::utimes(Native().constData(), past), 0);
 
-    QElapsedTimer clock;
-    clock.start();
+    const ProcessIo before = ProcessIo::Now();
     for (int i = 0; i < 40; ++i) {
         EXPECT_EQ(platform::GetPrivateProfileString("Window", "left", "", Path()), "100");
         EXPECT_EQ(platform::GetPrivateProfileString("Port", "missing", "d", Path()), "d");
     }
     EXPECT_EQ(platform::GetPrivateProfileString("Junk", "blob", "", Path()), QString(254, u'x'));
     EXPECT_EQ(SaveManyKeys(Path()), 0);
-    // Reading every key once took over a second per key; one read and one
-    // write of the file take a fraction of that.  The bound leaves room for
-    // a loaded machine.
-    EXPECT_LT(clock.elapsed(), 15000);
+    // Reading the file again for every key would move 81 copies of it; one
+    // read and one write move one each.
+    const ProcessIo io = ProcessIo::Now().Since(before);
+    const int64_t size = big.size();
+    ASSERT_GE(io.read, 0) << "the system does not count the bytes read";
+    EXPECT_GE(io.read, size);
+    EXPECT_LT(io.read, 2 * size);
+    EXPECT_GE(io.written, size);
+    EXPECT_LT(io.written, 2 * size);
 
     const QByteArray after = Read(Path());
     EXPECT_TRUE(after.startsWith("[Window]\r\nleft= 100\r\nkey0= 0\r\n"));
@@ -181,12 +186,14 @@ TEST_F(ProfileFaultsTest, FilesThatAreNoOrdinaryFilesReadAsMissingAndAreNeverRep
         struct stat before {};
         ASSERT_EQ(::lstat(native.constData(), &before), 0);
 
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_EQ(platform::GetPrivateProfileString("Window", "left", "default", path), "default");
-        EXPECT_EQ(SaveManyKeys(path), c.writeError);
-        EXPECT_EQ(platform::WriteProfileString("Window", "left", " 1", path), c.writeError);
-        EXPECT_LT(clock.elapsed(), 5000);  // no wait on the pipe, no endless read
+        {
+            // No wait on the pipe, no endless read (the watchdog ends a test
+            // that hangs).
+            const hostile::Watchdog watchdog;
+            EXPECT_EQ(platform::GetPrivateProfileString("Window", "left", "default", path), "default");
+            EXPECT_EQ(SaveManyKeys(path), c.writeError);
+            EXPECT_EQ(platform::WriteProfileString("Window", "left", " 1", path), c.writeError);
+        }
 
         struct stat after {};
         ASSERT_EQ(::lstat(native.constData(), &after), 0);

@@ -55,16 +55,33 @@ TEST(ProgressWindow, ShownWithTheCaptionWhileCompilingAndGoneAfter) {
 
 TEST(DelayTime, KeepsTheEventQueueRunning) {
     qvv2::QUARVELv2 c;
-    int ticks = 0;
+    // A timer of no interval runs on every turn of the event queue: the wait
+    // turns it again and again, not once at its start or end.
+    int turns = 0;
     QTimer t;
-    QObject::connect(&t, &QTimer::timeout, [&] { ++ticks; });
-    t.start(5);
+    QObject::connect(&t, &QTimer::timeout, [&] { ++turns; });
+    t.start(0);
     QElapsedTimer clock;
     clock.start();
     int32_t ms = 100;
     c.DelayTime(ms);
     EXPECT_GE(clock.elapsed(), 100);
-    EXPECT_GE(ticks, 5);
+    EXPECT_GE(turns, 5);
+}
+
+// Outside 1..60000 ms nothing is waited: not one event is handled.
+TEST(DelayTime, OutsideItsRangeHandsNoControlToTheEventQueue) {
+    qvv2::QUARVELv2 c;
+    for (int32_t ms : {0, -5, 60001, 1000000}) {
+        SCOPED_TRACE(ms);
+        bool handled = false;
+        QTimer::singleShot(0, [&] { handled = true; });
+        c.DelayTime(ms);
+        EXPECT_FALSE(handled);
+        // The event queue's turn, before the next value's event is posted.
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(handled);
+    }
 }
 
 }  // namespace

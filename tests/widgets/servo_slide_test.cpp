@@ -161,11 +161,17 @@ TEST_F(SlideFixture, GrooveRepeatsOnlyWhileTheButtonIsHeld) {
         });
         // Right of the handle, on the groove's line.
         const QPoint at(slider->width() - 4, slider->height() / 2);
-        QTimer::singleShot(c.releaseMs, slider, [&] { QTest::mouseRelease(slider, Qt::LeftButton, {}, at); });
+        bool released = false;
+        QTimer::singleShot(c.releaseMs, slider, [&] {
+            QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
+            released = true;
+        });
         QTest::mousePress(slider, Qt::LeftButton, {}, at);
-        QTest::qWait(c.releaseMs + 50);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return released; }, 30000));
         const int atRelease = slide->Value();
-        // Longer than the repeat's first delay.
+        // The slider's repeat steps first 500 ms after the press, then every
+        // 50 ms; a step still due after the release would come within this
+        // (the event queue runs every timer due before the wait's end).
         QTest::qWait(700);
         QObject::disconnect(busy);
         EXPECT_EQ(slide->Value(), atRelease) << "stepped after the button was let go";
