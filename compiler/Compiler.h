@@ -152,6 +152,20 @@ public:
 
     QUARVELv2& ctl;  // inputs (Con_ID, Con_Type, CodePage, ...) and results (Bas_Error, tables)
 
+    // The model the code is written for: the row of Con_ID, or the row a
+    // caller puts in its place (the tests' rows of models the table does
+    // not hold).  Kept from one compile to the next.
+    const controller::ModelFacts* modelInPlace_ = nullptr;
+    const controller::ModelFacts& Model() const {
+        return modelInPlace_ ? *modelInPlace_ : controller::CompiledModel(ctl.Con_ID);
+    }
+    // Whether the model has motor `motor`: one of its servos.
+    bool ModelHasMotor(int32_t motor) const { return motor >= 0 && motor < Model().servos; }
+    // Whether a single motor, given as a number or a constant, lies above
+    // the model's highest motor (controller::HighestMotor); a variable's
+    // motor is the program's own at run time.
+    bool MotorAboveTheModel(const Token& tok) const;
+
     // A fresh per-compile state.
     void ResetState();
 
@@ -173,6 +187,8 @@ public:
     static void BaudRateCode(int32_t rate, uint8_t& code);
     void EmitOperand(const Token& tok, int16_t allowWord, int16_t& err);
     void EmitValueOperand(const Token& tok, int32_t min, int32_t max, int16_t wide, int16_t& err);
+    // The value of a number or a declared constant; false for any other token.
+    bool ConstantValue(const Token& tok, int32_t& value) const;
     void EmitPrintOperand(const Token& tok, int16_t allowWord, int16_t format, int16_t& err);
     void EmitTableOperand(int16_t command, const Token& tok, int32_t min, int32_t max, int16_t& err);
     void EmitBitOperand(int32_t tokenIndex, int16_t& err);
@@ -332,13 +348,17 @@ public:
     // starts (the token after the keyword when there is no group word).
     bool ReadStatementGroup(int32_t first, int32_t end, bool& hasGroup, int16_t& firstMotor, int16_t& count,
                             int32_t& listStart, int16_t& err);
-    // The value list from token start to last: one raw byte per slot,
-    // min..max, 0 for empty slots, padded with 0 to count slots.
-    void CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max, int16_t& err);
+    // The value list from token start to last, slot k for motor
+    // firstMotor + k - 1: one raw byte per slot, min..max, 0 for empty slots,
+    // padded with 0 to count slots; a value for a motor the model does not
+    // have is over range.
+    void CompileServoValues(int32_t start, int32_t last, int16_t firstMotor, int16_t count, int32_t min, int32_t max,
+                            int16_t& err);
     // Writes of the values from token listStart to end into the controller's
     // per-motor bytes at memory + motor (value + offset), motors from
     // firstMotor, at most count of them; a comma without a value skips a
-    // motor.  Values must be numbers of min..max (else 23).
+    // motor.  Values must be numbers of min..max (else 23), for motors the
+    // model has (else over range).
     void CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t firstMotor, int16_t count, int32_t min,
                                 int32_t max, int32_t memory, int32_t offset, int16_t& err);
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "Commands.h"
 
@@ -198,36 +199,79 @@ inline constexpr int kHumanoidServos = 24;
 // ---- Controller models ---------------------------------------------------------
 //
 // What a controller model (modMain::ControllerID, the compiler's Con_ID)
-// has, for the models 1 to kModelCount.
+// has, for the models 1 to kModelCount.  A row names each of its fields
+// (ModelFacts{}.ReadMemory(...).Servos(...) ...), states every one of them,
+// and is checked against the rules below when the program is built.
 inline constexpr int32_t kNoLimit = std::numeric_limits<int32_t>::max();
 inline constexpr int32_t kNone = -1;
 
+// How the debug window learns that its single step is done.
+enum class StepReply : uint8_t {
+    None,          // the step is sent and nothing is read back
+    ParallelPort,  // wait while the parallel port's status says busy, then read its byte
+    Serial,        // ask with a lone 0 on the serial link and read the reply byte
+};
+
+// One bit per field of ModelFacts: a row's setters collect them, and a row
+// that leaves one out does not build.
+enum ModelField : uint32_t {
+    kFieldReadMemory = 1u << 0,
+    kFieldWriteMemory = 1u << 1,
+    kFieldTwoByteAddress = 1u << 2,
+    kFieldPositionMemory = 1u << 3,
+    kFieldMotorFlagMemory = 1u << 4,
+    kFieldMotorFlagMemory2 = 1u << 5,
+    kFieldServoTargets = 1u << 6,
+    kFieldHighestOutput = 1u << 7,
+    kFieldHighestServo = 1u << 8,
+    kFieldEqualisedBlocks = 1u << 9,
+    kFieldGroupCommands = 1u << 10,
+    kFieldProgramCounterLow = 1u << 11,
+    kFieldProgramCounterHigh = 1u << 12,
+    kFieldVariableMemory = 1u << 13,
+    kFieldVariableOffset = 1u << 14,
+    kFieldStepReply = 1u << 15,
+    kFieldServos = 1u << 16,
+    kFieldRawMotorLimit = 1u << 17,
+    kFieldSmartMotorOperand = 1u << 18,
+    kFieldRawSpeed = 1u << 19,
+    kFieldFastServoSingle = 1u << 20,
+    kFieldOpenCloseOutputs = 1u << 21,
+    kFieldOpenCloseDelay = 1u << 22,
+    kFieldDeviceWord = 1u << 23,
+    kFieldDeviceType = 1u << 24,
+};
+inline constexpr uint32_t kEveryModelField = (1u << 25) - 1;
+
 struct ModelFacts {
-    uint8_t readMemory;        // command that reads a byte of memory
-    uint8_t writeMemory;       // command that writes one
-    bool twoByteAddress;       // memory addresses go low, high; else low alone (also PEEK's and POKE's address operand)
-    int32_t positionMemory;    // + servo: servo positions (vxIO::ReadMotorPos)
-    int32_t motorFlagMemory;   // + servo / 8: motor-enable bits, bit servo % 8
-    int32_t motorFlagMemory2;  // a second block of them that also counts; kNone
-    bool servoTargets;         // keeps kServoTargetMemory (FASTSERVO's group form)
+    uint8_t readMemory = 0;         // command that reads a byte of memory
+    uint8_t writeMemory = 0;        // command that writes one
+    bool twoByteAddress = false;    // memory addresses go low, high; else low alone (also PEEK's and POKE's address operand)
+    int32_t positionMemory = kNone;    // + servo: servo positions (vxIO::ReadMotorPos)
+    int32_t motorFlagMemory = kNone;   // + servo / 8: motor-enable bits, bit servo % 8
+    int32_t motorFlagMemory2 = kNone;  // a second block of them that also counts; kNone
+    bool servoTargets = false;         // keeps kServoTargetMemory (FASTSERVO's group form)
     // The direct run of a line: the highest output and servo it drives, and
     // whether a block runs as six servos whose speeds make them arrive
     // together (else each servo of the group moves).
-    int32_t highestOutput;
-    int32_t highestServo;
-    bool equalisedBlocks;
-    bool groupCommands;  // the direct run of MOVE group lines and the capture into a MOVE line
+    int32_t highestOutput = kNone;
+    int32_t highestServo = kNone;
+    bool equalisedBlocks = false;
+    bool groupCommands = false;  // the direct run of MOVE group lines and the capture into a MOVE line
     // The debug window: the program counter's two bytes and the variables'
-    // memory (variable k of the compiler at its position + variableOffset);
-    // kNone for a model without them.
-    int32_t programCounterLow;
-    int32_t programCounterHigh;
-    int32_t variableMemory;
-    int32_t variableOffset;
+    // memory (variable k of the compiler at its position + variableOffset),
+    // kNone for a model without them; and how its single step learns that
+    // the step is done (a model that reads a reply has the cells above).
+    int32_t programCounterLow = kNone;
+    int32_t programCounterHigh = kNone;
+    int32_t variableMemory = kNone;
+    int32_t variableOffset = 0;
+    StepReply stepReply = StepReply::None;
     // Servos 0..servos - 1 (at most kServoSlots): the ones the 32-servo
     // zero-point window shows, the direct run moves and the servo keys of the
-    // main window reach (those at most kHumanoidServos).
-    int32_t servos;
+    // main window reach (those at most kHumanoidServos); in the code the
+    // compiler writes, the motors a statement names (HighestMotor below).
+    int32_t servos = 0;
     // The code the compiler writes for the model.  MOTOR and MOTOROFF take a
     // single motor 0..rawMotorLimit as a raw constant (kNone: as a byte
     // operand); AIMOTOR and AIMOTOROFF take a single motor at all
@@ -235,38 +279,221 @@ struct ModelFacts {
     // (rawSpeed); FASTSERVO is one motor and a value written to
     // kModel1PositionMemory (fastServoSingle, else the group form where
     // servoTargets holds).
-    int32_t rawMotorLimit;
-    bool smartMotorOperand;
-    bool rawSpeed;
-    bool fastServoSingle;
+    int32_t rawMotorLimit = kNone;
+    bool smartMotorOperand = false;
+    bool rawSpeed = false;
+    bool fastServoSingle = false;
     // OPEN and CLOSE: the two outputs they set and the delay before and
     // after (a byte operand below 256, else a word).
-    uint8_t openCloseOutputs[2];
-    int32_t openCloseDelay;
+    uint8_t openCloseOutputs[2] = {0, 0};
+    int32_t openCloseDelay = 0;
     // The "'$DEVICE" argument that sets this model up with the controller
     // type deviceType (ModelSetup); nullptr for a model no directive sets.
-    const char* deviceWord;
-    int16_t deviceType;
+    const char* deviceWord = nullptr;
+    int16_t deviceType = 0;
+
+    // The fields this value was given through the setters below.
+    uint32_t statedFields = 0;
+
+    // The setters of a row: each returns a copy with one field set.
+    // clang-format off
+    constexpr ModelFacts ReadMemory(uint8_t v) const { return With(&ModelFacts::readMemory, v, kFieldReadMemory); }
+    constexpr ModelFacts WriteMemory(uint8_t v) const { return With(&ModelFacts::writeMemory, v, kFieldWriteMemory); }
+    constexpr ModelFacts TwoByteAddress(bool v) const { return With(&ModelFacts::twoByteAddress, v, kFieldTwoByteAddress); }
+    constexpr ModelFacts PositionMemory(int32_t v) const { return With(&ModelFacts::positionMemory, v, kFieldPositionMemory); }
+    constexpr ModelFacts MotorFlagMemory(int32_t v) const { return With(&ModelFacts::motorFlagMemory, v, kFieldMotorFlagMemory); }
+    constexpr ModelFacts MotorFlagMemory2(int32_t v) const { return With(&ModelFacts::motorFlagMemory2, v, kFieldMotorFlagMemory2); }
+    constexpr ModelFacts ServoTargets(bool v) const { return With(&ModelFacts::servoTargets, v, kFieldServoTargets); }
+    constexpr ModelFacts HighestOutput(int32_t v) const { return With(&ModelFacts::highestOutput, v, kFieldHighestOutput); }
+    constexpr ModelFacts HighestServo(int32_t v) const { return With(&ModelFacts::highestServo, v, kFieldHighestServo); }
+    constexpr ModelFacts EqualisedBlocks(bool v) const { return With(&ModelFacts::equalisedBlocks, v, kFieldEqualisedBlocks); }
+    constexpr ModelFacts GroupCommands(bool v) const { return With(&ModelFacts::groupCommands, v, kFieldGroupCommands); }
+    constexpr ModelFacts ProgramCounterLow(int32_t v) const { return With(&ModelFacts::programCounterLow, v, kFieldProgramCounterLow); }
+    constexpr ModelFacts ProgramCounterHigh(int32_t v) const { return With(&ModelFacts::programCounterHigh, v, kFieldProgramCounterHigh); }
+    constexpr ModelFacts VariableMemory(int32_t v) const { return With(&ModelFacts::variableMemory, v, kFieldVariableMemory); }
+    constexpr ModelFacts VariableOffset(int32_t v) const { return With(&ModelFacts::variableOffset, v, kFieldVariableOffset); }
+    constexpr ModelFacts Step(StepReply v) const { return With(&ModelFacts::stepReply, v, kFieldStepReply); }
+    constexpr ModelFacts Servos(int32_t v) const { return With(&ModelFacts::servos, v, kFieldServos); }
+    constexpr ModelFacts RawMotorLimit(int32_t v) const { return With(&ModelFacts::rawMotorLimit, v, kFieldRawMotorLimit); }
+    constexpr ModelFacts SmartMotorOperand(bool v) const { return With(&ModelFacts::smartMotorOperand, v, kFieldSmartMotorOperand); }
+    constexpr ModelFacts RawSpeed(bool v) const { return With(&ModelFacts::rawSpeed, v, kFieldRawSpeed); }
+    constexpr ModelFacts FastServoSingle(bool v) const { return With(&ModelFacts::fastServoSingle, v, kFieldFastServoSingle); }
+    constexpr ModelFacts OpenCloseDelay(int32_t v) const { return With(&ModelFacts::openCloseDelay, v, kFieldOpenCloseDelay); }
+    constexpr ModelFacts DeviceWord(const char* v) const { return With(&ModelFacts::deviceWord, v, kFieldDeviceWord); }
+    constexpr ModelFacts DeviceType(int16_t v) const { return With(&ModelFacts::deviceType, v, kFieldDeviceType); }
+    // clang-format on
+    constexpr ModelFacts OpenCloseOutputs(uint8_t open, uint8_t close) const {
+        ModelFacts m = *this;
+        m.openCloseOutputs[0] = open;
+        m.openCloseOutputs[1] = close;
+        m.statedFields |= kFieldOpenCloseOutputs;
+        return m;
+    }
+
+private:
+    template <typename T>
+    constexpr ModelFacts With(T ModelFacts::*field, T value, ModelField bit) const {
+        ModelFacts m = *this;
+        m.*field = value;
+        m.statedFields |= bit;
+        return m;
+    }
 };
+
+// ---- The rules every model row keeps ----------------------------------------------
+//
+// Each is checked for every row when the program is built (CheckedModelRow
+// below names the row that breaks one); the controller map test shows each
+// rule refusing the rows it is there to refuse.
+
+// The row states every field.
+constexpr bool StatesEveryField(const ModelFacts& m) { return m.statedFields == kEveryModelField; }
+// 1..kServoSlots servos.
+constexpr bool ServosFitTheSlots(const ModelFacts& m) { return m.servos >= 1 && m.servos <= kServoSlots; }
+// The direct run drives no servo the model does not have.
+constexpr bool DirectRunWithinServos(const ModelFacts& m) {
+    return m.highestServo == kNoLimit || m.highestServo < m.servos;
+}
+// A motor taken as a raw constant is one of the model's servos.
+constexpr bool RawMotorsWithinServos(const ModelFacts& m) {
+    return m.rawMotorLimit == kNone || (m.rawMotorLimit >= 0 && m.rawMotorLimit < m.servos);
+}
+// The memory commands are those of the address width.
+constexpr bool MemoryCommandsFitTheAddresses(const ModelFacts& m) {
+    return m.twoByteAddress
+               ? m.readMemory == LINK_READ_MEMORY_2 && m.writeMemory == LINK_WRITE_MEMORY_2
+               : m.readMemory == LINK_READ_MEMORY_1 && m.writeMemory == LINK_WRITE_MEMORY_1;
+}
+// The debug window's cells are there together or not at all, and a step
+// that reads a reply has them to read afterwards.
+constexpr bool DebugCellsTogether(const ModelFacts& m) {
+    const bool counter = m.programCounterLow != kNone;
+    return (m.programCounterHigh != kNone) == counter && (m.variableMemory != kNone) == counter &&
+           (m.stepReply != StepReply::None) == counter;
+}
+// OPEN and CLOSE set two different outputs, after a delay that fits a word.
+constexpr bool OpenCloseFits(const ModelFacts& m) {
+    return m.openCloseOutputs[0] != m.openCloseOutputs[1] && m.openCloseDelay > 0 && m.openCloseDelay <= 65535;
+}
+
+constexpr bool ModelRowHoldsTogether(const ModelFacts& m) {
+    return StatesEveryField(m) && ServosFitTheSlots(m) && DirectRunWithinServos(m) && RawMotorsWithinServos(m) &&
+           MemoryCommandsFitTheAddresses(m) && DebugCellsTogether(m) && OpenCloseFits(m);
+}
 
 // clang-format off
 inline constexpr ModelFacts kModels[] = {
-    /* 1 */ {LINK_READ_MEMORY_1, LINK_WRITE_MEMORY_1, false, 110, 41, kNone, false,
-             11, 5, true, false, 38, 39, 48, -16,
-             kServoSlots, 6, false, true, true, {5, 6}, 100, nullptr, 0},
-    /* 2 */ {LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, kServoPositionMemory, 1259, 1226, true,
-             31, 31, false, true, 3326, 3327, 320, 256,
-             kServoSlots, kNone, true, false, false, {kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1]}, 1000,
-             "VX32", 8},
-    /* 3 */ {LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, 96, 310, kNone, true,
-             kNoLimit, kNoLimit, false, false, kNone, kNone, kNone, 0,
-             kServoSlots, kNone, true, false, false, {kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1]}, 1000,
-             nullptr, 0},
+    // Model 1: one-byte memory addresses, six servos in the direct run and
+    // in FASTSERVO, the debug step's reply on the parallel port.
+    ModelFacts{}
+        .ReadMemory(LINK_READ_MEMORY_1)
+        .WriteMemory(LINK_WRITE_MEMORY_1)
+        .TwoByteAddress(false)
+        .PositionMemory(110)
+        .MotorFlagMemory(41)
+        .MotorFlagMemory2(kNone)
+        .ServoTargets(false)
+        .HighestOutput(11)
+        .HighestServo(5)
+        .EqualisedBlocks(true)
+        .GroupCommands(false)
+        .ProgramCounterLow(38)
+        .ProgramCounterHigh(39)
+        .VariableMemory(48)
+        .VariableOffset(-16)
+        .Step(StepReply::ParallelPort)
+        .Servos(kServoSlots)
+        .RawMotorLimit(6)
+        .SmartMotorOperand(false)
+        .RawSpeed(true)
+        .FastServoSingle(true)
+        .OpenCloseOutputs(5, 6)
+        .OpenCloseDelay(100)
+        .DeviceWord(nullptr)
+        .DeviceType(0),
+    // Model 2: two-byte addresses, 32 servos with targets, the debug step's
+    // reply on the serial link; the model every start sets up.
+    ModelFacts{}
+        .ReadMemory(LINK_READ_MEMORY_2)
+        .WriteMemory(LINK_WRITE_MEMORY_2)
+        .TwoByteAddress(true)
+        .PositionMemory(kServoPositionMemory)
+        .MotorFlagMemory(1259)
+        .MotorFlagMemory2(1226)
+        .ServoTargets(true)
+        .HighestOutput(31)
+        .HighestServo(31)
+        .EqualisedBlocks(false)
+        .GroupCommands(true)
+        .ProgramCounterLow(3326)
+        .ProgramCounterHigh(3327)
+        .VariableMemory(320)
+        .VariableOffset(256)
+        .Step(StepReply::Serial)
+        .Servos(kServoSlots)
+        .RawMotorLimit(kNone)
+        .SmartMotorOperand(true)
+        .RawSpeed(false)
+        .FastServoSingle(false)
+        .OpenCloseOutputs(kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1])
+        .OpenCloseDelay(1000)
+        .DeviceWord("VX32")
+        .DeviceType(8),
+    // Model 3: two-byte addresses, 32 servos with targets, no debug cells:
+    // its step is sent and nothing is read back.
+    ModelFacts{}
+        .ReadMemory(LINK_READ_MEMORY_2)
+        .WriteMemory(LINK_WRITE_MEMORY_2)
+        .TwoByteAddress(true)
+        .PositionMemory(96)
+        .MotorFlagMemory(310)
+        .MotorFlagMemory2(kNone)
+        .ServoTargets(true)
+        .HighestOutput(kNoLimit)
+        .HighestServo(kNoLimit)
+        .EqualisedBlocks(false)
+        .GroupCommands(false)
+        .ProgramCounterLow(kNone)
+        .ProgramCounterHigh(kNone)
+        .VariableMemory(kNone)
+        .VariableOffset(0)
+        .Step(StepReply::None)
+        .Servos(kServoSlots)
+        .RawMotorLimit(kNone)
+        .SmartMotorOperand(true)
+        .RawSpeed(false)
+        .FastServoSingle(false)
+        .OpenCloseOutputs(kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1])
+        .OpenCloseDelay(1000)
+        .DeviceWord(nullptr)
+        .DeviceType(0),
 };
 // clang-format on
 inline constexpr int kModelCount = static_cast<int>(sizeof kModels / sizeof kModels[0]);
 // A model number the table does not hold.
 inline constexpr int kNoSuchModel = kModelCount + 1;
+
+// Instantiated once per row: a rule the row breaks fails the build here,
+// "required from CheckedModelRow<id>" naming the row.
+template <int Id>
+struct CheckedModelRow {
+    static constexpr const ModelFacts& m = kModels[Id - 1];
+    static_assert(StatesEveryField(m), "a model row leaves a field unstated");
+    static_assert(ServosFitTheSlots(m), "a model row has 1..kServoSlots servos");
+    static_assert(DirectRunWithinServos(m), "a model row's highestServo is below its servos (or kNoLimit)");
+    static_assert(RawMotorsWithinServos(m), "a model row's rawMotorLimit is below its servos (or kNone)");
+    static_assert(MemoryCommandsFitTheAddresses(m), "a model row's memory commands are those of its address width");
+    static_assert(DebugCellsTogether(m),
+                  "a model row has its program counter, variable memory and a read step reply together or none");
+    static_assert(OpenCloseFits(m), "a model row's OPEN and CLOSE set two outputs after a delay of 1..65535");
+    static constexpr bool checked = true;
+};
+
+template <int... Index>
+constexpr bool CheckModelRows(std::integer_sequence<int, Index...>) {
+    return (CheckedModelRow<Index + 1>::checked && ...);
+}
+static_assert(CheckModelRows(std::make_integer_sequence<int, kModelCount>{}));
 
 // The model of number `id`; nullptr outside 1..kModelCount.
 constexpr const ModelFacts* FindModel(int id) {
@@ -282,11 +509,35 @@ constexpr const ModelFacts& LinkModel(int id) {
 
 // The code the compiler writes for a model outside the table: that of the
 // models with two-byte addresses, without FASTSERVO.
-inline constexpr ModelFacts kOtherCompiledModel{
-    LINK_READ_MEMORY_2, LINK_WRITE_MEMORY_2, true, kNone, kNone, kNone, false,
-    kNone, kNone, false, false, kNone, kNone, kNone, 0,
-    kServoSlots, kNone, true, false, false, {kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1]}, 1000,
-    nullptr, 0};
+// clang-format off
+inline constexpr ModelFacts kOtherCompiledModel = ModelFacts{}
+    .ReadMemory(LINK_READ_MEMORY_2)
+    .WriteMemory(LINK_WRITE_MEMORY_2)
+    .TwoByteAddress(true)
+    .PositionMemory(kNone)
+    .MotorFlagMemory(kNone)
+    .MotorFlagMemory2(kNone)
+    .ServoTargets(false)
+    .HighestOutput(kNone)
+    .HighestServo(kNone)
+    .EqualisedBlocks(false)
+    .GroupCommands(false)
+    .ProgramCounterLow(kNone)
+    .ProgramCounterHigh(kNone)
+    .VariableMemory(kNone)
+    .VariableOffset(0)
+    .Step(StepReply::None)
+    .Servos(kServoSlots)
+    .RawMotorLimit(kNone)
+    .SmartMotorOperand(true)
+    .RawSpeed(false)
+    .FastServoSingle(false)
+    .OpenCloseOutputs(kSmallOpenCloseOutputs[0], kSmallOpenCloseOutputs[1])
+    .OpenCloseDelay(1000)
+    .DeviceWord(nullptr)
+    .DeviceType(0);
+// clang-format on
+static_assert(ModelRowHoldsTogether(kOtherCompiledModel), "the model outside the table keeps the rules of a row");
 
 // The model the compiler writes code for when Con_ID is `id`.
 constexpr const ModelFacts& CompiledModel(int id) {
@@ -294,18 +545,19 @@ constexpr const ModelFacts& CompiledModel(int id) {
     return model ? *model : kOtherCompiledModel;
 }
 
+// The highest motor number the compiler takes as a constant for a model (a
+// single motor of MOTOR, MOTOROFF, AIMOTOR, AIMOTOROFF, MOTORIN and
+// AIMOTORIN): a model with every slot takes any number its operand holds,
+// as the 32-servo controllers always have; one with fewer servos, its own.
+// A group word or a value list reaches the model's servos alone.
+constexpr int32_t HighestMotor(const ModelFacts& m) { return m.servos < kServoSlots ? m.servos - 1 : kNoLimit; }
+
 // The model that the "'$DEVICE" argument `word` sets up; 0 for none.
 inline int ModelOfDeviceWord(const std::string& word) {
     for (int id = 1; id <= kModelCount; ++id)
         if (kModels[id - 1].deviceWord && word == kModels[id - 1].deviceWord) return id;
     return 0;
 }
-
-static_assert([] {
-    for (const ModelFacts& m : kModels)
-        if (m.servos < 1 || m.servos > kServoSlots) return false;
-    return true;
-}(), "every model has 1..kServoSlots servos");
 
 // ---- The model the program sets up ---------------------------------------------
 

@@ -235,12 +235,12 @@ void Compiler::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
 
     // Every other function takes one argument in parentheses: "(", x, ")".
     uint8_t opcode = 0;
-    enum { ByteArg, WordArg, PeekArg, ChannelArg, RawByteArg } form = ByteArg;
+    enum { ByteArg, MotorArg, WordArg, PeekArg, ChannelArg, RawByteArg } form = ByteArg;
     switch (command) {
         case CMD_IN: opcode = OP_IN; break;
         case CMD_REMOCON: opcode = OP_REMOCON; break;
-        case CMD_MOTORIN: opcode = OP_MOTORIN; break;
-        case CMD_AIMOTORIN: opcode = OP_AIMOTORIN; break;
+        case CMD_MOTORIN: opcode = OP_MOTORIN; form = MotorArg; break;
+        case CMD_AIMOTORIN: opcode = OP_AIMOTORIN; form = MotorArg; break;
         case CMD_SONAR: opcode = OP_SONAR; break;
         case CMD_TILT: opcode = OP_TILT; break;
         case CMD_GPS: opcode = OP_GPS; break;
@@ -268,12 +268,18 @@ void Compiler::CompileInputFunction(int32_t k, int32_t last, int16_t& err) {
         err = ERR_BAD_RIGHT_SIDE;
         return;
     }
+    // A motor the model does not have, given as a number or a constant.
+    if (form == MotorArg && MotorAboveTheModel(arg)) {
+        err = ERR_OVER_RANGE;
+        return;
+    }
     EmitByte(opcode);
     switch (form) {
-        case ByteArg: EmitOperand(arg, 0, err); break;
+        case ByteArg:
+        case MotorArg: EmitOperand(arg, 0, err); break;
         case WordArg: EmitOperand(arg, 1, err); break;
         // A model with one-byte memory addresses takes a byte operand.
-        case PeekArg: EmitOperand(arg, controller::CompiledModel(ctl.Con_ID).twoByteAddress ? 1 : 0, err); break;
+        case PeekArg: EmitOperand(arg, Model().twoByteAddress ? 1 : 0, err); break;
         case ChannelArg: EmitChannelOperand(arg, 0, err); break;
         case RawByteArg: EmitTableOperand(CMD_FIN, arg, 0, 255, err); break;
     }

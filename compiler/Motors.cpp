@@ -1,7 +1,7 @@
 // Motor switching (MOTOR, MOTOROFF, AIMOTOR, AIMOTOROFF) and FASTSERVO.  The
 // switching statements take one operand: a motor, or a group word that is
 // expanded into one instruction per motor.  Their code depends on the
-// controller model (Con_ID).
+// controller model (Con_ID), and they reach the model's motors alone.
 #include "Compiler.h"
 
 #include <algorithm>
@@ -55,7 +55,7 @@ void CompileSwitch(Compiler& c, const SwitchStatement& st, int32_t first, int32_
     const Token& tok = c.tokens_[first + 1];
 
     if (tok.kind != TK_COMMAND) {
-        const controller::ModelFacts& model = controller::CompiledModel(c.ctl.Con_ID);
+        const controller::ModelFacts& model = c.Model();
         if (st.smart) {
             if (!model.smartMotorOperand) {
                 err = ERR_NOT_ON_THIS_CONTROLLER;
@@ -63,10 +63,10 @@ void CompileSwitch(Compiler& c, const SwitchStatement& st, int32_t first, int32_
             }
         } else if (model.rawMotorLimit != controller::kNone) {
             c.EmitByte(st.opcode);
-            c.EmitValueOperand(tok, 0, model.rawMotorLimit, 0, err);
+            c.EmitValueOperand(tok, 0, std::min(model.rawMotorLimit, controller::HighestMotor(model)), 0, err);
             return;
         }
-        if (HasNoEncoding(c, tok)) {
+        if (HasNoEncoding(c, tok) || c.MotorAboveTheModel(tok)) {
             err = ERR_OVER_RANGE;
             return;
         }
@@ -99,7 +99,13 @@ void CompileSwitch(Compiler& c, const SwitchStatement& st, int32_t first, int32_
         err = ERR_SYNTAX;
         return;
     }
-    const int32_t lastMotor = std::min<int32_t>(firstMotor + count - 1, st.lastMotor);
+    // The group's motors as far as the statement and the model reach; a
+    // group wholly beyond the model's servos names no motor it has.
+    const int32_t lastMotor = std::min<int32_t>({firstMotor + count - 1, st.lastMotor, c.Model().servos - 1});
+    if (lastMotor < firstMotor) {
+        err = ERR_OVER_RANGE;
+        return;
+    }
     for (int32_t k = firstMotor; k <= lastMotor; ++k) {
         c.EmitByte(st.opcode);
         EmitMotorConstant(c, k);
@@ -107,6 +113,12 @@ void CompileSwitch(Compiler& c, const SwitchStatement& st, int32_t first, int32_
 }
 
 }  // namespace
+
+bool Compiler::MotorAboveTheModel(const Token& tok) const {
+    const int32_t highest = controller::HighestMotor(Model());
+    int32_t motor = 0;
+    return highest != controller::kNoLimit && ConstantValue(tok, motor) && motor > highest;
+}
 
 void Compiler::CompileMotor(int32_t& first, int32_t& last, int16_t& err) {
     CompileSwitch(*this, kMotor, first, last, err);
@@ -133,7 +145,7 @@ void Compiler::CompileFastServo(int32_t& first, int32_t& last, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(first, last);
 
-    const controller::ModelFacts& model = controller::CompiledModel(ctl.Con_ID);
+    const controller::ModelFacts& model = Model();
     if (model.fastServoSingle) {
         if (end != first + 3) {
             err = ERR_SYNTAX;

@@ -293,6 +293,18 @@ static bool CompileTimeValue(const Compiler& c, const Token& tok, int32_t min, i
     return true;
 }
 
+bool Compiler::ConstantValue(const Token& tok, int32_t& value) const {
+    if (tok.kind == TK_NUMBER) {
+        value = NumberValue(tok);
+        return true;
+    }
+    if (tok.kind != TK_WORD) return false;
+    const int16_t n = FindVariable(tok.text);
+    if (n <= 0 || n >= static_cast<int32_t>(vars_.size()) || !IsConstType(vars_[n].type)) return false;
+    value = vars_[n].value;
+    return true;
+}
+
 void Compiler::EmitValueOperand(const Token& tok, int32_t min, int32_t max, int16_t wide, int16_t& err) {
     int32_t value = 0;
     int cls = 0;

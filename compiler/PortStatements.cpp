@@ -58,10 +58,10 @@ void Compiler::CompileOpcodeStatement(int32_t k, int32_t last, uint8_t opcode, c
             case IO_BYTE: EmitOperand(t, 0, err); break;
             case IO_WORD: EmitOperand(t, 1, err); break;
             case IO_POKE_ADDRESS:
-                EmitOperand(t, controller::CompiledModel(ctl.Con_ID).twoByteAddress ? 1 : 0, err);
+                EmitOperand(t, Model().twoByteAddress ? 1 : 0, err);
                 break;
             case IO_SPEED:
-                if (controller::CompiledModel(ctl.Con_ID).rawSpeed)
+                if (Model().rawSpeed)
                     EmitValueOperand(t, 0, 255, 0, err);
                 else
                     EmitOperand(t, 0, err);
@@ -260,7 +260,7 @@ void Compiler::CompileFill(int32_t& first, int32_t& last, int16_t& err) {
 // DELAY t, OUT a, x, OUT b, 1 - x, DELAY t would write, with the model's
 // outputs a, b and delay t.
 static void EmitPortSwitch(Compiler& c, bool open) {
-    const controller::ModelFacts& model = controller::CompiledModel(c.ctl.Con_ID);
+    const controller::ModelFacts& model = c.Model();
     const uint8_t portA = model.openCloseOutputs[0];
     const uint8_t portB = model.openCloseOutputs[1];
     auto delay = [&] {

@@ -61,7 +61,7 @@ void CompilePosBlock(Compiler& c, bool type5, int32_t first, int32_t last, int16
     } else {
         c.EmitByte(OP_POS_TYPE2);
     }
-    c.CompileServoValues(first + 1, end, 6, 10, 190, err);
+    c.CompileServoValues(first + 1, end, 0, 6, 10, 190, err);
 }
 
 }  // namespace

@@ -63,12 +63,14 @@ void CompileGroupStatement(Compiler& c, const GroupStatement& st, int32_t first,
         switch (st.noGroup) {
             case NoGroup::Alone6:
                 c.EmitByte(st.shortOpcode);
+                firstMotor = 0;
                 count = 6;
                 break;
             case NoGroup::All32:
                 c.EmitByte(st.opcode);
                 c.EmitByte(0);
                 c.EmitByte(32);
+                firstMotor = 0;
                 count = 32;
                 break;
             case NoGroup::Rejected:
@@ -77,7 +79,7 @@ void CompileGroupStatement(Compiler& c, const GroupStatement& st, int32_t first,
         }
         listStart = first + 1;
     }
-    c.CompileServoValues(listStart, end, count, st.min, st.max, err);
+    c.CompileServoValues(listStart, end, firstMotor, count, st.min, st.max, err);
 }
 
 void CompileAxisStatement(Compiler& c, const AxisStatement& st, int32_t first, int32_t last, int16_t& err) {
@@ -116,10 +118,11 @@ void CompileAxisStatement(Compiler& c, const AxisStatement& st, int32_t first, i
     } else {
         c.EmitByte(0);
         c.EmitByte(32);
+        firstMotor = 0;
         count = 32;
         listStart = first + 3;
     }
-    c.CompileServoValues(listStart, end, count, st.min, st.max, err);
+    c.CompileServoValues(listStart, end, firstMotor, count, st.min, st.max, err);
 }
 
 }  // namespace
@@ -175,7 +178,8 @@ bool Compiler::ReadStatementGroup(int32_t first, int32_t end, bool& hasGroup, in
     return err == 0;
 }
 
-void Compiler::CompileServoValues(int32_t start, int32_t last, int16_t count, int32_t min, int32_t max, int16_t& err) {
+void Compiler::CompileServoValues(int32_t start, int32_t last, int16_t firstMotor, int16_t count, int32_t min,
+                                  int32_t max, int16_t& err) {
     err = 0;
     const int32_t end = StatementEnd(0, last);
     int32_t slot = 1;
@@ -189,6 +193,10 @@ void Compiler::CompileServoValues(int32_t start, int32_t last, int16_t count, in
             }
             afterValue = false;
         } else if (tok.kind == TK_NUMBER || tok.kind == TK_WORD) {
+            if (slot <= count && !ModelHasMotor(firstMotor + slot - 1)) {
+                err = ERR_OVER_RANGE;  // a value for a motor the model does not have
+                return;
+            }
             EmitValueOperand(tok, min, max, 0, err);
             if (err != 0) return;
             afterValue = true;
@@ -277,7 +285,7 @@ void Compiler::CompileMove24(int32_t& first, int32_t& last, int16_t& err) {
     EmitByte(OP_MOVE_GROUP);
     EmitByte(0);  // motors 0..23
     EmitByte(24);
-    CompileServoValues(first + 1, end, 24, 10, 190, err);
+    CompileServoValues(first + 1, end, 0, 24, 10, 190, err);
 }
 
 // DIR: one direction bit per motor, slot k in bit k - 1 of a single byte.  A
@@ -296,6 +304,7 @@ void Compiler::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
         EmitByte(static_cast<uint8_t>(count));
     } else {
         EmitByte(OP_DIR);
+        firstMotor = 0;
         count = 6;
         listStart = first + 1;
     }
@@ -315,6 +324,10 @@ void Compiler::CompileDir(int32_t& first, int32_t& last, int16_t& err) {
             }
             afterValue = false;
         } else if (tok.kind == TK_NUMBER || tok.kind == TK_WORD) {
+            if (slot <= count && !ModelHasMotor(firstMotor + slot - 1)) {
+                err = ERR_OVER_RANGE;
+                return;
+            }
             SetBitFromOperand(directions, slot - 1, tok, err);
             if (err != 0) return;
             afterValue = true;
@@ -365,6 +378,10 @@ void Compiler::CompileMotorByteWrites(int32_t listStart, int32_t end, int16_t fi
             }
             afterValue = false;
             continue;
+        }
+        if (slot <= count && !ModelHasMotor(motor)) {
+            err = ERR_OVER_RANGE;  // a value for a motor the model does not have
+            return;
         }
         const int32_t value = tok.kind == TK_NUMBER ? NumberValue(tok) : 0;
         if (tok.kind != TK_NUMBER || tok.code != 2 || value < min || value > max) {

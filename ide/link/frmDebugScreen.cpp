@@ -384,21 +384,25 @@ void frmDebugScreen::ShowCurrentLine() {
 void frmDebugScreen::SingleStep() {
     vxIO::StepProgram();
     if (vxIO::CommError != 0) return;
+    // The model's row says how the step's reply comes back; a model outside
+    // the table reads none.
+    using qvv2::controller::StepReply;
+    const qvv2::controller::ModelFacts* model = FindModel(modMain::ControllerID);
     uint8_t reply = 0;
-    switch (modMain::ControllerID) {
-    case 1:
+    switch (model ? model->stepReply : StepReply::None) {
+    case StepReply::ParallelPort:
         // Bit 6 of the parallel port's status is set while the controller is
         // busy; a library error ends the wait as well.
         while ((vxIO::ParInport() & 64) != 0 && vxIO::CommError == 0) vxIO::Pump(QEventLoop::AllEvents);
         if (vxIO::CommError != 0) return;
         reply = vxIO::ParReceive();
         break;
-    case 2:
+    case StepReply::Serial:
         vxIO::SendZero();
         if (vxIO::CommError != 0) return;
         reply = vxIO::ReceiveByte();
         break;
-    default: return;
+    case StepReply::None: return;
     }
     if (vxIO::CommError == 0 && reply == qvv2::controller::LINK_STEP_DONE) ReadMemoryImage();
 }

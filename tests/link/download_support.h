@@ -32,6 +32,9 @@ protected:
         modMain::SetBasic(&basic_);
         modMain::CompiledOK = false;
         modMain::Downloaded = false;
+        // A memory clear before leaves its loop marked as the compiler's
+        // image; the test's own compile is the program here.
+        modMain::SnippetImage = false;
         basic_.cmdLang = 0;
         basic_.CodePage = "CP1252";
         basic_.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
