@@ -133,6 +133,8 @@ private:
     bool SwitchGroup(int group);
     void CaptureOneGroup(int group);
     bool CaptureAll();
+    // Inserts group `group`'s MOVE line into the active document.
+    void InsertGroup(int group);
     // The controls whose clicks can wait, as LiveMoves names them.
     static constexpr int kMotorBoxControl = 0;
     static constexpr int kMotorCaptureControl = kMotorBoxControl + kMotors;

@@ -13,6 +13,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "MotionModules.h"
+#include "WaitFor.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/vxIO_Windows.h"
@@ -26,6 +28,9 @@ protected:
     void SetUp() override {
         SimulatedControllerTest::SetUp();
         if (HasFatalFailure()) return;
+        ResetMotionModules();
+        // A frame that an earlier test broke off keeps the line quiet.
+        ASSERT_TRUE(motion_wait::QuietLine());
         savedWindows_ = MainWindowTools::Windows();
         Start();
         vxIO::CommError = 0;
@@ -35,6 +40,7 @@ protected:
         MainWindowTools::Windows() = savedWindows_;
         Main().Comm.setPortOpen(false);
         SimulatedControllerTest::TearDown();
+        ResetMotionModules();
     }
 
     // What the host sent, once the simulator has answered all of it.

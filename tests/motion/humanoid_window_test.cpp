@@ -29,7 +29,9 @@
 
 #include "ControllerSim.h"
 #include "ScriptedDialogs.h"
+#include "MotionModules.h"
 #include "ServoMoves.h"
+#include "WaitFor.h"
 #include "build/MotorLimits.h"
 #include "documents/Documents.h"
 #include "documents/modApp.h"
@@ -84,9 +86,9 @@ protected:
         modApp::SetAppPath(home_.path());
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         modApp::ResetDocuments();
-        modUserRobot::MotorTable = {};
-        modMain::MotorWindowLeft = 0;
-        modMain::MotorWindowTop = 0;
+        ResetMotionModules();
+        // A frame that an earlier test broke off keeps the line quiet.
+        ASSERT_TRUE(motion_wait::QuietLine());
         modMain::AppClosing = false;  // a test that ends the program sets it
         modMain::DocWindowState = 0;
         bootup_modMain::RawMode = false;
@@ -119,7 +121,7 @@ protected:
         qunsetenv("QVV2_COM1");
         modApp::SetAppPath(QString());
         modApp::ResetDocuments();
-        modUserRobot::MotorTable = {};
+        ResetMotionModules();
     }
 
     void writeRobot(const QByteArray& text) {
@@ -153,9 +155,13 @@ protected:
     }
 
     // Unfolds a slider panel as the user does, with the pointer over its
-    // header; its slider.
+    // header; its slider.  The pointer comes from beside the header's
+    // centre: a move to where the pointer already stands (it may, from an
+    // earlier test's window in the same place) makes no event.
     static QSlider* Unfold(vxServoSlide2* slide) {
-        QTest::mouseMove(slide->lblMotorNo(), slide->lblMotorNo()->rect().center());
+        const QPoint centre = slide->lblMotorNo()->rect().center();
+        QTest::mouseMove(slide->lblMotorNo(), centre + QPoint(1, 0));
+        QTest::mouseMove(slide->lblMotorNo(), centre);
         EXPECT_TRUE(slide->ScrollView());
         return slide->ServoSlider();
     }
@@ -650,7 +656,7 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        QTest::qWait(vxIO::BrokenFrameQuietMs());  // a quiet line to start from
+        ASSERT_TRUE(motion_wait::QuietLine());  // a quiet line to start from
         ASSERT_TRUE(slide->setValue(30));
         clearWire();
         // The press steps to 35; the slider's first repeat, to 40, breaks off.
@@ -759,7 +765,7 @@ TEST_F(HumanoidWindowTest, ClicksDuringTheQuietLineAfterABrokenMoveGoInTheOrderO
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        while (vxIO::BrokenFrameQuietMs() > 0) QTest::qWait(20);
+        ASSERT_TRUE(motion_wait::QuietLine());
         // Slot 0 on at 30, the left arm off.
         if (Check(*w, 0) == 0) w->servo[0]->setCheckValue(1);
         for (int slot : {7, 8})
@@ -918,6 +924,36 @@ TEST_F(HumanoidWindowTest, InsertKeysWriteIntoTheActiveDocument) {
     QTest::mouseClick(w.cmdInsert, Qt::LeftButton);
     QTest::mouseClick(w.cmdInsert, Qt::LeftButton, Qt::ControlModifier);
     QTest::mouseClick(w.cmdWait, Qt::LeftButton);
+    EXPECT_TRUE(boxes_->Calls().empty());
+}
+
+// Insert and Wait clicked while a capture still waits its turn (a broken
+// frame keeps the line quiet) write what the capture read, in the order of
+// the clicks.
+TEST_F(HumanoidWindowTest, InsertsAfterACaptureThatWaitsShowWhatItRead) {
+    writeRobot(RobotFile({{0, 0}, {18, 18}}));
+    sim_->setRam(1259, 0x01);  // motors 0 and 18 are on
+    sim_->setRam(1261, 0x04);
+    frmMoveKESTRA& w = Open();
+    ASSERT_EQ(Value(w, 18), 100);
+    Editor()->setText(QString());
+    clearWire();
+    sim_->injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, 1);
+    w.servo[0]->setValue(40);
+    ASSERT_EQ(wire(), (Bytes{0xE6, 0}));
+    ASSERT_GT(vxIO::BrokenFrameQuietMs(), 0);
+    // Meanwhile the controller's program has moved servo 18 on.
+    sim_->setServoPosition(18, 123);
+
+    w.cmdCapture[0]->click();
+    QTest::mouseClick(w.cmdInsert, Qt::LeftButton);
+    QTest::mouseClick(w.cmdWait, Qt::LeftButton);
+    const QString expected = QStringLiteral(
+        "MOVE G6A,  40,  ,  ,  ,  ,  \r\nMOVE G6D, 123,  ,  ,  ,  ,  \r\n"
+        "MOVE G6B,  ,  ,  ,  ,  ,  \r\nMOVE G6C,  ,  ,  ,  ,  ,  \r\nWAIT\r\n");
+    ASSERT_TRUE(motion_wait::Until([&] { return Editor()->text().endsWith(QStringLiteral("WAIT\r\n")); }));
+    EXPECT_EQ(Editor()->text().toStdString(), expected.toStdString());
+    EXPECT_EQ(Value(w, 18), 123);
     EXPECT_TRUE(boxes_->Calls().empty());
 }
 

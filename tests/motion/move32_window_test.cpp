@@ -14,10 +14,12 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <functional>
 
 #include "KnobPointer.h"
 #include "Move32Fixture.h"
 #include "ServoMoves.h"
+#include "WaitFor.h"
 #include "platform/Twips.h"
 
 namespace {
@@ -231,7 +233,7 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        QTest::qWait(vxIO::BrokenFrameQuietMs());  // a quiet line to start from
+        ASSERT_TRUE(motion_wait::QuietLine());  // a quiet line to start from
         ASSERT_TRUE(knob->SetValue(100));
         sim().clearLogs();
         // The first step goes through, the second's frame breaks off, nine
@@ -302,7 +304,7 @@ TEST_F(Move32Test, ClicksDuringTheQuietLineAfterABrokenMoveAreCarriedOutAfterItI
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        while (vxIO::BrokenFrameQuietMs() > 0) QTest::qWait(20);
+        ASSERT_TRUE(motion_wait::QuietLine());
         for (int k = 0; k < 4; ++k) sim().setRam(ControllerSim::motorFlagBase(2) + k, 0);
         sim().setServoPosition(2, 100);
         QPointer<frmMove32_G6> w = OpenFromMenu();
@@ -649,6 +651,60 @@ TEST_F(Move32Test, InsertReplacesTheSelectionAndPutsTheCaretAfterIt) {
     Editor()->SetWholeText(QString());
     w->cmd_Move[0]->click();
     EXPECT_EQ(Editor()->WholeText(), QStringLiteral("MOVE G6A,   ,    ,    ,    ,    ,    \r\n"));
+}
+
+// An insert clicked while a tick or a capture of the same group still waits
+// its turn (a broken frame keeps the line quiet) writes the line as that
+// click leaves the group: the tick's capture takes the knob to where the
+// servo stands, the group capture reads every knob of the group.
+TEST_F(Move32Test, AnInsertAfterAClickThatWaitsShowsWhatTheClickDid) {
+    struct Case {
+        const char* what;
+        std::function<void(frmMove32_G6&)> click;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"motor 13 ticked", [](frmMove32_G6& w) { Box(w, 13)->click(); },
+         "MOVE G6C, 95,  30,    ,    ,    ,    \r\n"},
+        {"group C captured", [](frmMove32_G6& w) { w.cmd_Groupcapture[2]->click(); },
+         "MOVE G6C,120,    ,    ,    ,    ,    \r\n"},
+    };
+    StartWithDocument();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(motion_wait::QuietLine());
+        Editor()->SetWholeText(QString());
+        for (int k = 0; k < 4; ++k) sim().setRam(ControllerSim::motorFlagBase(2) + k, 0);
+        SetMotorFlag(12);
+        for (int i = 12; i < 18; ++i) sim().setServoPosition(i, 100);
+        sim().setServoPosition(12, 95);
+        QPointer<frmMove32_G6> w = OpenFromMenu();
+        ASSERT_NE(w, nullptr);
+        ASSERT_EQ(Knob(*w, 12)->Value(), 95);
+        // Motor 13 is free and turned by hand; motor 12 was moved by the
+        // controller since the window read it.
+        sim().turnByHand(13, 30);
+        sim().setServoPosition(12, 120);
+
+        ServoKnob* knob = Knob(*w, 2);
+        knob->SetOn(true);
+        sim().clearLogs();
+        sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, 1);
+        QTest::keyClick(knob, Qt::Key_Up);
+        ASSERT_TRUE(sim().waitIdle(2000));
+        ASSERT_GT(vxIO::BrokenFrameQuietMs(), 0);
+
+        c.click(*w);
+        w->cmd_Move[2]->click();
+        ASSERT_TRUE(motion_wait::Until([&] { return !Editor()->WholeText().isEmpty(); }));
+        EXPECT_EQ(Editor()->WholeText().toStdString(), c.line);
+        ASSERT_TRUE(motion_wait::Until([&] {
+            return !(w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::BusyCursor);
+        })) << "clicks still wait: " << w->cursor().shape();
+        EXPECT_TRUE(Boxes().Calls().empty());
+        w->close();
+        Settle();
+    }
 }
 
 TEST_F(Move32Test, FoldingLaysTheGroupsOutAndIsKeptForTheNextOpening) {

@@ -46,6 +46,7 @@ class Zero32Test : public ZeroWindowTest {
 protected:
     void SetUp() override {
         ZeroWindowTest::SetUp();
+        if (HasFatalFailure()) return;
         const auto positions = Positions();
         for (int i = 0; i < 32; ++i) {
             sim().setServoPosition(i, positions[static_cast<size_t>(i)]);

@@ -132,7 +132,7 @@ TEST_F(ZeroWindowTest, DirectionsClickedDuringTheQuietLineAreWrittenAfterIt) {
         return w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::BusyCursor;
     };
     Main().TimeOut.setInterval(400);
-    while (vxIO::BrokenFrameQuietMs() > 0) QTest::qWait(20);
+    ASSERT_TRUE(motion_wait::QuietLine());
     sim().clearLogs();
     sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xF8, 1);
     vxIO::WriteMemory(0x500, 1);
