@@ -24,6 +24,7 @@ protected:
         SimulatedControllerTest::SetUp();
         if (HasFatalFailure()) return;
         ResetMotionModules();
+        WaitLongForAFramesRest(sim());
         // A frame that an earlier test broke off keeps the line quiet.
         ASSERT_TRUE(motion_wait::QuietLine());
         // Every motor in the middle of its range unless a test says otherwise.

@@ -29,6 +29,7 @@ protected:
         SimulatedControllerTest::SetUp();
         if (HasFatalFailure()) return;
         ResetMotionModules();
+        WaitLongForAFramesRest(sim());
         // A frame that an earlier test broke off keeps the line quiet.
         ASSERT_TRUE(motion_wait::QuietLine());
         savedWindows_ = MainWindowTools::Windows();

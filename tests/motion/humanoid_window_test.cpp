@@ -95,6 +95,7 @@ protected:
 
         sim_ = std::make_unique<ControllerSim>(2);
         ASSERT_TRUE(sim_->ok());
+        WaitLongForAFramesRest(*sim_);
         qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
         for (int m = 0; m < 24; ++m) sim_->setServoPosition(m, 100);
 
