@@ -78,8 +78,7 @@ protected:
             EXPECT_EQ(sim().ram(ZeroPoints::kZeroAddress + servo), ZeroPoints::ValueToByte(value)) << servo;
         EXPECT_TRUE(Boxes().Calls().empty());
         w->cmdClose->click();
-        for (int i = 0; i < 100 && w; ++i) QTest::qWait(10);
-        ASSERT_FALSE(w);
+        ASSERT_TRUE(motion_wait::Until([&] { return !w; }));
     }
 
     platform::CodeEditor* Editor() {

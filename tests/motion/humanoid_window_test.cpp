@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -333,6 +332,8 @@ TEST_F(HumanoidWindowTest, LinkErrorWhileSwitchingOnEndsTheLoadWithItsCode) {
         boxes_->Answer(platform::vbOK);
         sim_->injectFault(c.fault, int(c.before.size()));
         main_->mnuMotorControlKESTRA_Click();
+        // The box comes once the window has gone.
+        ASSERT_TRUE(motion_wait::Until([&] { return !boxes_->Calls().empty(); }));
         QTest::qWait(400);  // a byte sent late would have arrived by now
         EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
         EXPECT_EQ(wire(), c.before + Bytes{c.failing}) << "nothing after the failing byte";
@@ -454,7 +455,7 @@ TEST_F(HumanoidWindowTest, SyncSendsThePartnerTheSameValue) {
     w.servo[0]->setValue(95);
     EXPECT_EQ(wire(), (Bytes{0xE6, 0}));
     EXPECT_EQ(Value(w, 18), 90);
-    for (int i = 0; i < 200 && sim_->received().size() < 2 + 4 * 3; ++i) QTest::qWait(10);
+    ASSERT_TRUE(motion_wait::Until([&] { return sim_->received().size() >= 2 + 4 * 3; }));
     EXPECT_EQ(wire(), (Bytes{0xE6, 0} + Move(0, 95) + Move(18, 95) + Move(0, 95) + Move(18, 95)));
     EXPECT_EQ(Value(w, 18), 95);
 
@@ -666,8 +667,8 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
         const QPoint at(groove.right() - 1, SliderPart(slider, QStyle::SC_SliderHandle).center().y());
         QTest::mousePress(slider, Qt::LeftButton, {}, at);
         const size_t failing = 3 + static_cast<size_t>(c.byteOfMove);
-        for (int i = 0; i < 300 && sim_->received().size() <= failing; ++i) QTest::qWait(10);
-        ASSERT_GT(sim_->received().size(), failing) << "the slider did not repeat";
+        ASSERT_TRUE(motion_wait::Until([&] { return sim_->received().size() > failing; }))
+            << "the slider did not repeat";
         const int steppedTo = slide->Value();
         if (c.close) {
             QTest::qWait(100);
@@ -678,9 +679,15 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
             EXPECT_FALSE(main_->Comm.PortOpen());
             continue;
         }
-        QTest::qWait(kQuietMs + 300);
+        // Held until the servo has caught up and followed a step more (or
+        // the slider has reached its end).
+        ASSERT_TRUE(motion_wait::Until([&] {
+            return Moves(SentAfter(*sim_, failing).bytes).size() >= 2 || slide->Value() == slider->maximum();
+        }));
         QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
-        QTest::qWait(200);
+        ASSERT_TRUE(motion_wait::Until([&] {
+            return sim_->waitIdle(0) && sim_->servoPosition(0) == slide->Value();
+        }));
 
         Bytes sentUntilFault = Move(0, 35) + Move(0, 40);
         sentUntilFault.resize(failing + 1);
@@ -783,8 +790,6 @@ TEST_F(HumanoidWindowTest, ClicksDuringTheQuietLineAfterABrokenMoveGoInTheOrderO
         ASSERT_EQ(wire(), (Bytes{0xE6, 0}));
         const size_t failing = 1;
         const int quietMs = vxIO::BrokenFrameQuietMs();
-        QElapsedTimer sinceFault;
-        sinceFault.start();
         ASSERT_GT(quietMs, 200);
         c.hand(*w);
         if (c.after.empty()) {
@@ -794,9 +799,9 @@ TEST_F(HumanoidWindowTest, ClicksDuringTheQuietLineAfterABrokenMoveGoInTheOrderO
             EXPECT_FALSE(main_->Comm.PortOpen());
             continue;
         }
-        QTest::qWait(std::max(0, quietMs - 80 - static_cast<int>(sinceFault.elapsed())));
-        EXPECT_EQ(sim_->received(), (Bytes{0xE6, 0})) << "sent behind the broken frame";
-        QTest::qWait(300);
+        // Nothing went behind the broken frame before its quiet time was
+        // over: the time of the first byte after it shows that (below).
+        ASSERT_TRUE(motion_wait::Until([&] { return !busyCursor() && SentAfter(*sim_, failing).bytes.size() >= c.after.size(); }));
         ASSERT_TRUE(sim_->waitIdle(2000));
         const SentAfterByte after = SentAfter(*sim_, failing);
         EXPECT_EQ(after.bytes, c.after);
@@ -819,15 +824,18 @@ TEST_F(HumanoidWindowTest, NothingReentersWhileAnExchangeWaits) {
     // The controller echoes the copy's first byte late; meanwhile the user
     // moves slider 0, presses Exchange and double-clicks slider 0.
     sim_->injectFault(ControllerSim::Fault::LateReply, 0, 300);
-    QTimer::singleShot(100, &w, [&] {
-        w.servo[0]->setValue(77);
-        w.cmdCopy[2]->click();
-        w.servo_DblClick(0);
-    });
+    const motion_wait::DuringTheNextWait hand(
+        [&] {
+            w.servo[0]->setValue(77);
+            w.cmdCopy[2]->click();
+            w.servo_DblClick(0);
+        },
+        [&] { return !sim_->received().empty(); });
     w.cmdCopy[0]->click();
+    ASSERT_TRUE(hand.Done());
     EXPECT_EQ(Value(w, 6), 120);
     // The held-back move goes out once the link is free.
-    QTest::qWait(200);
+    ASSERT_TRUE(motion_wait::Until([&] { return sim_->servoPosition(0) == 77; }));
     EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120) + Move(0, 77));
     EXPECT_EQ(Value(w, 12), 120) << "the exchange was refused";
 }
@@ -840,14 +848,14 @@ TEST_F(HumanoidWindowTest, CloseDuringAWaitEndsTheCommandThenCloses) {
     w.servo[12]->setValue(120);
     clearWire();
     sim_->injectFault(ControllerSim::Fault::LateReply, 0, 300);
-    QTimer::singleShot(100, &w, [&] { w.close(); });
+    const motion_wait::DuringTheNextWait hand([&] { w.close(); }, [&] { return !sim_->received().empty(); });
     QPointer<frmMoveKESTRA> window(&w);
     w.cmdCopy[0]->click();
+    ASSERT_TRUE(hand.Done());
     ASSERT_FALSE(window.isNull()) << "not closed under the running command";
     // The close ended the command at the byte in flight, and the port with it.
     EXPECT_FALSE(main_->Comm.PortOpen());
-    QTest::qWait(200);
-    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(motion_wait::Until([&] { return window.isNull(); }));
     EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
     EXPECT_FALSE(main_->Comm.PortOpen());
     EXPECT_EQ(wire(), Bytes{0xE6});
