@@ -431,7 +431,7 @@ bool frmMoveKESTRA::SendMove(int index) {
     if (!partner) return true;
     // The partner's slider follows, and its own move goes out from there.
     SetSliderValue(partner, SliderValue(s));
-    // That move failed: the queue keeps it for after the pause.
+    // That move failed: the queue keeps it until the line is quiet.
     if (!alive || vxIO::CommError != 0) return true;
     vxIO::MoveMotor(static_cast<int16_t>(p), value);
     return vxIO::CommError == 0;
