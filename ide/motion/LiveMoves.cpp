@@ -20,11 +20,6 @@ LiveMoves::LiveMoves(int servos, Order order, int retryMs, Sender send)
     retry_.setSingleShot(true);
     retry_.setInterval(retryMs);
     if (retryMs > 0) connect(&retry_, &QTimer::timeout, this, &LiveMoves::Send);
-    // Never early: a round started before the quiet time is over would only
-    // wait again.
-    pause_.setSingleShot(true);
-    pause_.setTimerType(Qt::PreciseTimer);
-    connect(&pause_, &QTimer::timeout, this, &LiveMoves::Send);
 }
 
 bool LiveMoves::Keep(int servo, int16_t value, Kind kind) {
@@ -46,22 +41,45 @@ void LiveMoves::SendOne(int servo, int16_t value, Kind kind) {
 
 void LiveMoves::Send() { Round(std::nullopt); }
 
-void LiveMoves::Press(int control, const std::function<void()>& run) {
+void LiveMoves::Press(int control, Command run, Undo refuse, Undo undo) {
     if (Defers()) {
-        Defer(control, [run] {
-            run();
-            return true;
-        });
+        Defer(control, std::move(run), std::move(undo));
         return;
     }
-    if (vxIO::Busy()) return;
-    run();
+    // Started from inside another exchange's wait: nothing can be sent.
+    if (vxIO::Busy()) {
+        if (refuse) refuse();
+        return;
+    }
+    if (!run) return;
+    const QPointer<LiveMoves> alive(this);
+    ++pressing_;
+    (void)run();
+    if (!alive) return;
+    --pressing_;
+    // A step asked for in its turn during the command's waits.
+    if (!clicks_.empty()) Send();
+}
+
+void LiveMoves::InTurn(std::function<void()> run) {
+    if (!run) return;
+    // Behind a round or a click under way, and behind what waits; nothing
+    // to wait for once the queue is closed.
+    if (closed_ || (rounds_ == 0 && pressing_ == 0 && carrying_ == 0 && Empty())) {
+        run();
+        return;
+    }
+    Defer(kStep, [run = std::move(run)] {
+        run();
+        return true;
+    });
 }
 
 void LiveMoves::Defer(int control, Command run, Undo undo) {
     if (closed_) return;
-    const auto same =
-        std::find_if(clicks_.begin(), clicks_.end(), [control](const Click& click) { return click.control == control; });
+    const auto same = control == kStep ? clicks_.end()
+                                       : std::find_if(clicks_.begin(), clicks_.end(),
+                                                      [control](const Click& click) { return click.control == control; });
     if (same != clicks_.end()) {
         // The earlier click's undo knows what the control showed before it.
         if (same->undo) undo = std::move(same->undo);
@@ -78,6 +96,9 @@ bool LiveMoves::Defers() const {
     // The steps of a click being carried out are its own; a click made from
     // inside one of its waits comes after it.
     if (carrying_ > 0) return vxIO::Busy();
+    // So are those of a click running now, but not a click made from
+    // inside its waits.
+    if (pressing_ > 0 && !vxIO::Busy()) return false;
     return vxIO::BrokenFrameQuietMs() > 0 || !clicks_.empty();
 }
 
@@ -103,7 +124,7 @@ void LiveMoves::Round(std::optional<Item> only) {
     }
     // A frame broke off not long ago: the controller may still take bytes
     // as its rest.
-    if (HoldForQuietLine()) return;
+    if (WaitForQuietLine()) return;
     if (rounds_ > 0) {
         // Called at the level of a round under way (from a click it carries
         // out, or a send's own steps): that round takes on what waits, and
@@ -155,7 +176,7 @@ void LiveMoves::Round(std::optional<Item> only) {
         }
         // A frame broke off inside the click: the rest waits for the quiet
         // line.
-        if (HoldForQuietLine()) return;
+        if (WaitForQuietLine()) return;
     }
     kept_ = false;
     // A switch asked for while the moves went out: the next round.
@@ -189,14 +210,12 @@ bool LiveMoves::SendItem(Kind kind, int servo, const RoundContext& round) {
     }
     // A frame broke off inside the send (one the sender made besides its
     // own, a partner's move): the rest waits for the quiet line.
-    return !HoldForQuietLine();
+    return !WaitForQuietLine();
 }
 
-bool LiveMoves::HoldForQuietLine() {
-    if (closed_) return false;
-    const int quietMs = vxIO::BrokenFrameQuietMs();
-    if (quietMs <= 0) return false;
-    pause_.start(quietMs);
+bool LiveMoves::WaitForQuietLine() {
+    if (closed_ || vxIO::BrokenFrameQuietMs() <= 0) return false;
+    AfterFailure();
     return true;
 }
 
@@ -243,16 +262,14 @@ void LiveMoves::ClickFailed(bool again) {
 
 void LiveMoves::AfterFailure() {
     // Without a broken frame (nothing went out, or its answer never came)
-    // the next round starts on the next turn of the event queue.
-    if (!HoldForQuietLine()) pause_.start(0);
+    // the link calls on the next turn of the event queue.
+    vxIO::WhenLineQuiet(this, [this] { Send(); });
 }
 
 void LiveMoves::Close() {
     closed_ = true;
     DropAll();
 }
-
-bool LiveMoves::Holding() { return vxIO::Busy() || vxIO::BrokenFrameQuietMs() > 0; }
 
 std::optional<int16_t> LiveMoves::Waiting(int servo, Kind kind) const {
     if (servo < 0 || servo >= servos_) return std::nullopt;
@@ -280,7 +297,6 @@ int LiveMoves::Next(Kind kind, uint64_t bound) const {
 
 void LiveMoves::DropItems() {
     retry_.stop();
-    pause_.stop();
     for (auto& kind : waiting_) std::fill(kind.begin(), kind.end(), std::nullopt);
     ShowWaiting();
 }

@@ -1,58 +1,37 @@
-// LiveMoves: what a motion window's controls ask of their servos while the
-// controller link is busy, kept until it is free.
+// LiveMoves: what a motion window's controls ask of the controller while the
+// link cannot take it now, kept until it can.
 //
-// A knob, slider or zero box changed while another exchange waits for the
-// controller cannot send at once (vxIO allows one exchange at a time).  The
-// queue keeps one item per servo and kind, the latest: a value put again
-// replaces the one waiting, so a servo follows the hand once the link is
-// free instead of replaying every step it missed.  What waits is sent by a
-// round that starts when the window puts an item or calls Send() (at the end
-// of each of its own exchanges) and, with a retry interval, by a timer that
-// tries again while the link stays busy.  Closing the window drops it all.
+// Items: a knob, slider or zero box changed while another exchange waits for
+// the controller (vxIO allows one at a time) is kept as one item per servo
+// and kind (a power switch, a move), the latest: a value put again replaces
+// the one waiting, so a servo follows the hand once the link is free instead
+// of replaying every step it missed.  A round sends what waits, the switches
+// first, then the moves, each kind lowest servo first or round robin; a
+// switch asked for after a move of the same servo goes right after that
+// move, so a motor just switched off is not moved by what was asked before.
+// Rounds start when an item is put, when the window calls Send() (at the end
+// of each of its own exchanges), from the retry timer while the link stays
+// busy, and when the link tells the queue that the line is quiet again.
 //
-// A round sends the switches first (a servo's power check box: switching on
-// captures the servo, which sets its position), then the moves.  Within a
-// kind it takes the lowest servo each time, or, in round-robin order, the
-// next servo after the one sent last, so that one servo turned on and on
-// does not hold back the others.  An item put while the round waits joins it
-// when its kind is still to come or under way; a switch put while the moves
-// go out waits for the next round (the retry).  One exception keeps the
-// hand's order for a servo: a switch asked for after a move of the same
-// servo (the item as last put) waits for that move and goes right after it,
-// so a motor just switched off is not moved by what was asked before.
+// Clicks: a key or check box whose command talks to the controller goes
+// through Press.  It runs now when it can; while another exchange waits it
+// is refused (its control put back); while a frame that broke off keeps the
+// line quiet, or clicks made earlier still wait, it waits its turn (Defer)
+// under the busy cursor, and a round carries it out after every item asked
+// for before it and before every item asked for after it.  A second click of
+// a control takes the first one's turn.  A command that fails on the link
+// shows its box; the clicks after it are dropped, each undone (newest first)
+// so that its control shows what the controller has again.  InTurn runs a
+// step that sends nothing but shows what the controls hold (an insert into
+// the program) once what the hand asked for before it is done.
 //
-// Clicks that cannot run now (Defer): while a frame that broke off keeps the
-// line quiet, a window's key or check box would only send into that frame,
-// and refusing it would drop the user's click.  The window hands the queue
-// the click's command instead, and the round carries it out once the link
-// is free and the line quiet, from the queue's own timer or round at the
-// level where no exchange waits.  Clicks go in the order they were made, and
-// each one after every item asked for before it and before every item asked
-// for after it (an item put again counts from its latest put).  A click of a
-// control whose earlier click still waits takes that one's turn at the end
-// (its command reads the control as it is when it runs); clicks made while
-// others wait, or from inside the wait of one being carried out, wait their
-// turn too.  While clicks wait (a click's command or a switch item), the
-// window shows the busy cursor.  A command that fails on the link shows its
-// box as the click would; the clicks after it are then dropped, each undone
-// (newest first) so that its control shows what the controller has again.
-//
-// The sender says whether the link worked.  A failure ends the round: a
-// frame that broke off may leave the controller waiting for its rest, and
-// the next frame's bytes would complete it (a move's command byte taken as
-// the broken move's position).  So nothing goes out until the link says the
-// line is quiet again (vxIO::BrokenFrameQuietMs: the reply time-out after
-// the failing byte); a pause timer then starts the next round.  Meanwhile
-// the controls keep following the hand, and what they ask for collapses as
-// always, one item per servo and kind, the latest; the failed item waits
-// too, unless a newer one took its place, so that after the pause each
-// servo is sent the last position asked for and agrees with its control
-// again.  A round that fails once more before anything new was asked for
-// drops the items that wait (the link looks dead; the next item asked for
-// tries again); clicks stay, and the first one tells the user with its box.
-// The same pause holds the queue after a frame that another exchange broke
-// off, and a round ends at once when a frame broke off inside one of its
-// sends or clicks.
+// A failure on the link ends the round.  What waits (the failed item too,
+// unless a newer one took its place) goes with the next round, which the
+// link starts once the line is quiet (vxIO::WhenLineQuiet): a frame that
+// broke off may leave the controller waiting for its rest, and the link is
+// the one that knows how long.  A round that fails again before anything
+// new was asked for drops the items (the link looks dead); clicks stay, and
+// the first one tells the user with its box.  Closing drops everything.
 #pragma once
 
 #include <QObject>
@@ -61,6 +40,7 @@
 #include <QWidget>
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -98,35 +78,38 @@ public:
     // clicks wait, the item takes its turn behind them instead.
     void SendOne(int servo, int16_t value = kShown, Kind kind = Kind::Move);
     // Sends what waits, in one round, if the link is free and the line
-    // quiet; otherwise it keeps waiting (and the retry or pause timer runs).
+    // quiet; otherwise it keeps waiting (the retry timer runs, or the link
+    // starts the round once the line is quiet).
     void Send();
     // The window closes: what waits is dropped (clicks without their undo)
     // and nothing is kept any more.
     void Close();
 
+    // A click of `control` whose command talks to the controller: kept as
+    // one more click while Defers() (its undo for when it is dropped), put
+    // back with `refuse` while another exchange waits, else run now.  While
+    // the queue carries out a click, that click's own steps run at once.
+    void Press(int control, Command run, Undo refuse = {}, Undo undo = {});
+    // A step that sends nothing but shows what the controls hold: runs now,
+    // or, while anything the hand asked for still waits or is being carried
+    // out, in its turn behind it (dropped with the clicks after a failure).
+    // Every call is a turn of its own.
+    void InTurn(std::function<void()> run);
+
     // Whether a click made now waits its turn (Defer) instead of running:
     // a frame that broke off keeps the line quiet, or clicks made earlier
-    // still wait.  While the queue carries out a click, that click's own
-    // steps run at once, and a click from inside one of its waits queues.
+    // still wait.
     bool Defers() const;
     // Keeps a click's command (see above); `control` names the control
     // clicked, so that a second click of it takes the first one's turn (the
     // undo of the first is kept: it knows what the control showed before).
     // Ignored once the queue is closed.
     void Defer(int control, Command run, Undo undo = {});
-    // A key's click: while clicks wait their turn it is kept as one more
-    // (its command counts as done), while another exchange waits it does
-    // nothing, and otherwise it runs now.
-    void Press(int control, const std::function<void()>& run);
     // Whether a click waits: any, or that of `control`.
     bool ClickWaiting(int control = -1) const;
 
     // The window over which the busy cursor shows while clicks wait.
     void ShowWaitingOn(QWidget* window);
-
-    // Whether a command started now would have to wait: the link is busy,
-    // or a frame that broke off keeps the line quiet.
-    static bool Holding();
 
     // The value waiting for a servo, or nothing.
     std::optional<int16_t> Waiting(int servo, Kind kind = Kind::Move) const;
@@ -134,6 +117,8 @@ public:
 private:
     static constexpr size_t kKinds = 2;
     static constexpr uint64_t kNoBound = UINT64_MAX;
+    // The control of an InTurn step: no control's, never taken over.
+    static constexpr int kStep = INT_MIN;
     struct Item {
         Kind kind;
         int servo;
@@ -164,15 +149,16 @@ private:
     int Next(Kind kind, uint64_t bound = kNoBound) const;
     // Whether servo's switch waits behind a move of the servo asked before.
     bool SwitchBehindMove(int servo) const;
-    // While a frame that broke off keeps the line quiet: starts the pause
-    // timer for the rest of that time and returns true.
-    bool HoldForQuietLine();
+    // While a frame that broke off keeps the line quiet: asks the link to
+    // start the next round once it is quiet, and returns true.
+    bool WaitForQuietLine();
     // After the sender's failure with this item; `again` when the round
     // only tried again what a failed one had left.
     void Failed(Kind kind, int servo, int16_t value, bool again);
     // After a click's command failed: the clicks after it are undone.
     void ClickFailed(bool again);
-    // A failure with nothing kept left: the next round soon, or none.
+    // After a failure: the next round once the line is quiet (on the next
+    // turn of the event queue when it is quiet already).
     void AfterFailure();
     void DropItems();
     void DropAll();
@@ -191,8 +177,8 @@ private:
     uint64_t count_ = 0;  // counts what is asked for, in order
     int rounds_ = 0;      // rounds under way (a nested one sends its one item)
     int carrying_ = 0;    // clicks being carried out
+    int pressing_ = 0;    // clicks running now, from Press
     QTimer retry_;
-    QTimer pause_;  // the line's quiet time after a broken frame
     QPointer<QWidget> window_;
     bool cursorShown_ = false;
     // What waits was kept from a failed round, and nothing was put since.

@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include <algorithm>
 #include <utility>
 
 #include "build/DirectRun.h"
@@ -15,7 +14,6 @@
 #include "link/vxIO_Windows.h"
 #include "platform/CommControl.h"
 #include "platform/MsgBox.h"
-#include "protocol/modMainDelay.h"
 #include "vxServoUpDown.h"
 
 namespace ZeroPoints {
@@ -107,10 +105,9 @@ void ShowErrorKeepingLink(int16_t code) {
 void UnloadLink(bool closeAlways, bool mayWait) {
     const vxIO::LinkControls link = vxIO::Link();
     const bool open = link.Comm && link.Comm->PortOpen();
-    if (open && mayWait)
-        for (int quietMs = vxIO::BrokenFrameQuietMs(); quietMs > 0; quietMs = vxIO::BrokenFrameQuietMs())
-            modMain::Delay(static_cast<int16_t>(std::min(quietMs, 32767)));
-    if (open && vxIO::BrokenFrameQuietMs() == 0) vxIO::ResetController();
+    // The reset's byte waits for a quiet line in the link, which also drops
+    // what the controller sent late; a window being destroyed cannot wait.
+    if (open && (mayWait || vxIO::BrokenFrameQuietMs() == 0)) vxIO::ResetController();
     if (closeAlways || open) vxIO::CloseComm();
 }
 
@@ -189,10 +186,8 @@ void Window::AfterOperation() {
 
 void Window::WriteLive(int index) { held_.SendOne(index); }
 
-bool Window::ClickWaits() const { return held_.Defers(); }
-
-void Window::DeferClick(int control, LiveMoves::Command run, LiveMoves::Undo undo) {
-    held_.Defer(control, std::move(run), std::move(undo));
+void Window::Click(int control, LiveMoves::Command run, LiveMoves::Undo refuse, LiveMoves::Undo undo) {
+    held_.Press(control, std::move(run), std::move(refuse), std::move(undo));
 }
 
 void Window::closeEvent(QCloseEvent* event) {

@@ -108,10 +108,10 @@ void ShowErrorKeepingLink(int16_t code);
 // port is open and closes the link (always, or only when it was open),
 // lifts the main window's motion lock and gives the active document's
 // editor the focus.  After a frame that broke off, the reset is a byte the
-// controller may still take as that frame's rest: with `mayWait` the unload
-// first waits out the quiet line; without it (a window being destroyed,
-// where no wait may run) it leaves the reset out while the line must stay
-// quiet.
+// controller may still take as that frame's rest: with `mayWait` it waits
+// for the quiet line as every byte of the link does; without it (a window
+// being destroyed, where no wait may run) it is left out while the line
+// must stay quiet.
 void UnloadLink(bool closeAlways, bool mayWait = true);
 void LiftMotionLock();
 
@@ -187,11 +187,12 @@ protected:
     // window's operation, once a retry finds the link free, or after the
     // quiet time).
     void WriteLive(int index);
-    // A click that would write while a frame that broke off keeps the line
-    // quiet: it waits its turn among the live changes (LiveMoves::Defer)
-    // under the busy cursor, and its command runs once the line is free.
-    bool ClickWaits() const;
-    void DeferClick(int control, LiveMoves::Command run, LiveMoves::Undo undo);
+    // A click whose command writes (LiveMoves::Press): it runs now, or,
+    // while a frame that broke off keeps the line quiet or clicks made
+    // before wait, it waits its turn among the live changes under the busy
+    // cursor (`undo` puts its control back when it is dropped); while
+    // another exchange waits it is refused (`refuse` puts the control back).
+    void Click(int control, LiveMoves::Command run, LiveMoves::Undo refuse, LiveMoves::Undo undo);
 
     bool running_ = false;  // an operation is in progress
 

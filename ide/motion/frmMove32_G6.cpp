@@ -376,31 +376,24 @@ bool frmMove32_G6::CaptureMotor(int index) {
 
 void frmMove32_G6::chk_Motor_Click(int index) {
     if (index < 0 || index >= kMotors || unloaded_) return;
+    // The load's own ticks are steps of its exchange.
+    if (loading_) {
+        SwitchMotor(index);
+        return;
+    }
     QCheckBox* box = chk_Motor[static_cast<size_t>(index)];
-    if (!loading_ && moves_.Defers()) {
-        // A broken frame keeps the line quiet (or clicks made before wait):
-        // the box keeps the new state, and the motor follows once the line
-        // is free.  Dropped after a failure, the box shows the motor again.
-        moves_.Defer(
-            kMotorBoxControl + index,
-            [this, index] {
-                // Clicked back meanwhile: the motor already is as the box says.
-                if (chk_Motor[static_cast<size_t>(index)]->isChecked() == servo[static_cast<size_t>(index)]->On())
-                    return true;
-                return SwitchMotor(index);
-            },
-            [this, index] {
-                SetCheckQuietly(chk_Motor[static_cast<size_t>(index)], servo[static_cast<size_t>(index)]->On());
-            });
-        return;
-    }
-    // Started from inside another exchange's wait: nothing can be sent, so
-    // the box goes back to what the motor is.
-    if (vxIO::Busy()) {
-        SetCheckQuietly(box, !box->isChecked());
-        return;
-    }
-    SwitchMotor(index);
+    ServoKnob* knob = servo[static_cast<size_t>(index)];
+    // While it waits its turn the box keeps the new state; refused, or
+    // dropped after a failure, it shows the motor again.
+    moves_.Press(
+        kMotorBoxControl + index,
+        [this, box, knob, index] {
+            // Clicked back meanwhile: the motor already is as the box says.
+            if (box->isChecked() == knob->On()) return true;
+            return SwitchMotor(index);
+        },
+        [this, box] { SetCheckQuietly(box, !box->isChecked()); },
+        [this, box, knob] { SetCheckQuietly(box, knob->On()); });
 }
 
 bool frmMove32_G6::SwitchMotor(int index) {
@@ -436,7 +429,10 @@ bool frmMove32_G6::SwitchMotor(int index) {
 
 void frmMove32_G6::cmdServoCapture_Click(int index) {
     if (index < 0 || index >= kMotors || unloaded_) return;
-    moves_.Press(kMotorCaptureControl + index, [this, index] { CaptureOne(index); });
+    moves_.Press(kMotorCaptureControl + index, [this, index] {
+        CaptureOne(index);
+        return true;
+    });
 }
 
 void frmMove32_G6::CaptureOne(int index) {
@@ -452,19 +448,10 @@ void frmMove32_G6::CaptureOne(int index) {
 void frmMove32_G6::chkAll_Click(int group) {
     if (group < 0 || group >= kGroups || unloaded_) return;
     QCheckBox* all = chkAll[static_cast<size_t>(group)];
-    if (moves_.Defers()) {
-        // As a motor's box: it keeps the new state while it waits.
-        const bool before = !all->isChecked();
-        moves_.Defer(
-            kGroupBoxControl + group, [this, group] { return SwitchGroup(group); },
-            [this, all, before] { SetCheckQuietly(all, before); });
-        return;
-    }
-    if (vxIO::Busy()) {
-        SetCheckQuietly(all, !all->isChecked());
-        return;
-    }
-    SwitchGroup(group);
+    // As a motor's box: it keeps the new state while it waits.
+    const bool before = !all->isChecked();
+    const auto putBack = [this, all, before] { SetCheckQuietly(all, before); };
+    moves_.Press(kGroupBoxControl + group, [this, group] { return SwitchGroup(group); }, putBack, putBack);
 }
 
 bool frmMove32_G6::SwitchGroup(int group) {
@@ -528,7 +515,10 @@ bool frmMove32_G6::CaptureGroup(int group) {
 
 void frmMove32_G6::cmd_Groupcapture_Click(int group) {
     if (group < 0 || group >= kGroups || unloaded_) return;
-    moves_.Press(kGroupCaptureControl + group, [this, group] { CaptureOneGroup(group); });
+    moves_.Press(kGroupCaptureControl + group, [this, group] {
+        CaptureOneGroup(group);
+        return true;
+    });
 }
 
 void frmMove32_G6::CaptureOneGroup(int group) {
@@ -543,12 +533,7 @@ void frmMove32_G6::CaptureOneGroup(int group) {
 
 void frmMove32_G6::cmdCaptureAll_Click() {
     if (unloaded_) return;
-    if (moves_.Defers()) {
-        moves_.Defer(kCaptureAllControl, [this] { return CaptureAll(); });
-        return;
-    }
-    if (vxIO::Busy()) return;
-    CaptureAll();
+    moves_.Press(kCaptureAllControl, [this] { return CaptureAll(); });
 }
 
 bool frmMove32_G6::CaptureAll() {
@@ -599,6 +584,12 @@ QString frmMove32_G6::MoveLineText(int group, const std::array<int16_t, 6>& posi
 
 void frmMove32_G6::cmd_Move_Click(int group) {
     if (group < 0 || group >= kGroups) return;
+    // The line shows the knobs and boxes as the clicks and turns made before
+    // leave them: a capture or a tick still waiting changes what it shows.
+    moves_.InTurn([this, group] { InsertGroup(group); });
+}
+
+void frmMove32_G6::InsertGroup(int group) {
     if (!modApp::ActiveEditor()) return;
     std::array<int16_t, 6> positions{};
     std::array<bool, 6> ticked{};

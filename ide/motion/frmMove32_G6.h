@@ -23,11 +23,12 @@
 //     hand, and their latest values go out once the line is quiet again
 //     (the controller may still be waiting for the rest of the broken
 //     frame).  A key or check box clicked meanwhile waits too (LiveMoves::
-//     Defer), under the busy cursor, with a check box showing its new
+//     Press), under the busy cursor, with a check box showing its new
 //     state: once the line is quiet the clicks are carried out in the
 //     order they were made, each after the knob turns made before it.  A
 //     click made while another exchange waits is refused (a check box
-//     goes back).
+//     goes back).  An insert key waits behind clicks that still wait, so
+//     that its MOVE line shows what they did.
 #pragma once
 
 #include <QPointer>
@@ -133,6 +134,8 @@ private:
     bool SwitchGroup(int group);
     void CaptureOneGroup(int group);
     bool CaptureAll();
+    // Inserts group `group`'s MOVE line into the active document.
+    void InsertGroup(int group);
     // The controls whose clicks can wait, as LiveMoves names them.
     static constexpr int kMotorBoxControl = 0;
     static constexpr int kMotorCaptureControl = kMotorBoxControl + kMotors;

@@ -431,7 +431,7 @@ bool frmMoveKESTRA::SendMove(int index) {
     if (!partner) return true;
     // The partner's slider follows, and its own move goes out from there.
     SetSliderValue(partner, SliderValue(s));
-    // That move failed: the queue keeps it for after the pause.
+    // That move failed: the queue keeps it until the line is quiet.
     if (!alive || vxIO::CommError != 0) return true;
     vxIO::MoveMotor(static_cast<int16_t>(p), value);
     return vxIO::CommError == 0;
@@ -461,7 +461,10 @@ bool frmMoveKESTRA::SendSwitch(int index) {
 
 void frmMoveKESTRA::servo_DblClick(int index) {
     if (unloaded_ || !Slider(index)) return;
-    live_.Press(kCaptureSlotControl + index, [this, index] { MotorCapture(index); });
+    live_.Press(kCaptureSlotControl + index, [this, index] {
+        MotorCapture(index);
+        return true;
+    });
 }
 
 bool frmMoveKESTRA::MotorCapture(int index) {
@@ -497,23 +500,18 @@ int16_t frmMoveKESTRA::LimbOfIndex(int index) {
 void frmMoveKESTRA::chkGroupEnable_Click(int index) {
     if (index < 0 || index > 4 || unloaded_) return;
     QCheckBox* box = chkGroupEnable[static_cast<size_t>(index)];
-    if (live_.Defers()) {
-        // A broken frame keeps the line quiet (or clicks made before wait):
-        // the box keeps the new state, and the limb follows once the line
-        // is free.
-        live_.Defer(kGroupEnableControl + index, [this, index] {
+    // While it waits its turn the box keeps the new state; pressed while the
+    // link waits, it goes back and nothing is sent.
+    live_.Press(
+        kGroupEnableControl + index,
+        [this, index] {
             GroupEnable(index);
             return true;
+        },
+        [box] {
+            const QSignalBlocker blocker(box);
+            box->setChecked(!box->isChecked());
         });
-        return;
-    }
-    if (vxIO::Busy()) {
-        // Pressed while the link waits: the box goes back, nothing is sent.
-        const QSignalBlocker blocker(box);
-        box->setChecked(!box->isChecked());
-        return;
-    }
-    GroupEnable(index);
 }
 
 void frmMoveKESTRA::GroupEnable(int index) {
@@ -573,7 +571,10 @@ void frmMoveKESTRA::GroupCapture(int index) {
 
 void frmMoveKESTRA::cmdCapture_Click(int index) {
     if (index < 0 || index > 4 || unloaded_) return;
-    live_.Press(kCaptureControl + index, [this, index] { Capture(index); });
+    live_.Press(kCaptureControl + index, [this, index] {
+        Capture(index);
+        return true;
+    });
 }
 
 void frmMoveKESTRA::Capture(int index) {
@@ -587,7 +588,10 @@ void frmMoveKESTRA::Capture(int index) {
 
 void frmMoveKESTRA::cmdCopy_Click(int index) {
     if (index < 0 || index > 5 || unloaded_) return;
-    live_.Press(kCopyControl + index, [this, index] { CopyLimb(index); });
+    live_.Press(kCopyControl + index, [this, index] {
+        CopyLimb(index);
+        return true;
+    });
 }
 
 void frmMoveKESTRA::CopyLimb(int index) {
@@ -668,13 +672,15 @@ void frmMoveKESTRA::InsertLines(bool alternative) {
 
 void frmMoveKESTRA::cmdInsert_Click() {
     if (unloaded_) return;
-    InsertLines(false);
+    // The lines show the sliders as the clicks and moves made before leave
+    // them (a capture, a slot switched on, a partner that follows).
+    live_.InTurn([this] { InsertLines(false); });
 }
 
 void frmMoveKESTRA::cmdInsert_MouseDown(int button, int shift) {
     if (unloaded_) return;
     if (button != Qt::LeftButton || shift != Qt::ControlModifier) return;
-    InsertLines(true);
+    live_.InTurn([this] { InsertLines(true); });
 }
 
 bool frmMoveKESTRA::eventFilter(QObject* watched, QEvent* event) {
@@ -693,8 +699,11 @@ bool frmMoveKESTRA::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMoveKESTRA::cmdWait_Click() {
-    if (unloaded_ || !modApp::InsertIntoActiveDocument(QStringLiteral("WAIT\r\n"), 1)) return;
-    txt->setFocus();
+    if (unloaded_) return;
+    // After the lines of an insert that waits its turn.
+    live_.InTurn([this] {
+        if (modApp::InsertIntoActiveDocument(QStringLiteral("WAIT\r\n"), 1)) txt->setFocus();
+    });
 }
 
 void frmMoveKESTRA::optInsert_Click(int index) { modMain::InsertG24 = index != 0; }

@@ -22,9 +22,10 @@
 // off on the link, the controller may still be waiting for its rest, and
 // nothing goes out until the line is quiet again (LiveMoves): the sliders
 // and slot boxes are remembered as above, and a command button or limb box
-// pressed meanwhile waits too (LiveMoves::Defer), under the busy cursor,
+// pressed meanwhile waits too (LiveMoves::Press), under the busy cursor,
 // with a limb box showing its new state.  Then everything goes in the order
-// the hand gave it.
+// the hand gave it; Insert and Wait wait their turn behind it, so that the
+// lines show what it did.
 #pragma once
 
 #include <QPointer>

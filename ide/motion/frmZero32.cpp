@@ -359,23 +359,12 @@ void frmZero32::Sdir_Click(int index) {
     // Clicked while an operation waits: the toggle keeps its value.
     if (running_) return;
     vxServoDIR* toggle = Sdir[static_cast<size_t>(index)];
-    if (ClickWaits()) {
-        // A frame that broke off keeps the line quiet (or clicks made before
-        // wait): the toggle shows its new value, and its direction byte is
-        // written once the line is free.  Dropped after a failure, the
-        // toggle goes back.
-        const int16_t before = ToggleValue(toggle);
-        SetToggleValue(toggle, before == 1 ? 0 : 1);
-        DeferClick(
-            index, [this, index] { return WriteDirectionByte(index / 8); },
-            [toggle, before] { SetToggleValue(toggle, before); });
-        return;
-    }
-    if (vxIO::Busy()) return;
-    const vxIO::Exchange exchange;
-    if (!exchange) return;
-    SetToggleValue(toggle, ToggleValue(toggle) == 1 ? 0 : 1);
-    WriteDirectionByte(index / 8);
+    // The toggle shows its new value, also while its direction byte waits
+    // for its turn; refused, or dropped after a failure, it goes back.
+    const int16_t before = ToggleValue(toggle);
+    const auto putBack = [toggle, before] { SetToggleValue(toggle, before); };
+    SetToggleValue(toggle, before == 1 ? 0 : 1);
+    Click(index, [this, index] { return WriteDirectionByte(index / 8); }, putBack, putBack);
 }
 
 bool frmZero32::WriteDirectionByte(int k) {

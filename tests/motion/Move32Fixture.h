@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include "MotionModules.h"
+#include "WaitFor.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/vxIO_Windows.h"
@@ -21,9 +23,10 @@ protected:
     void SetUp() override {
         SimulatedControllerTest::SetUp();
         if (HasFatalFailure()) return;
-        modMain::GroupCollapsed = {};
-        modMain::MotorWindowLeft = 0;
-        modMain::MotorWindowTop = 0;
+        ResetMotionModules();
+        WaitLongForAFramesRest(sim());
+        // A frame that an earlier test broke off keeps the line quiet.
+        ASSERT_TRUE(motion_wait::QuietLine());
         // Every motor in the middle of its range unless a test says otherwise.
         for (int i = 0; i < 32; ++i) sim_->setServoPosition(i, 100);
     }
@@ -36,7 +39,7 @@ protected:
         for (int n = 1; n <= modApp::Docs.UBound(); ++n)
             if (frmDoc* doc = modApp::Docs(n)) doc->Modified = false;
         SimulatedControllerTest::TearDown();
-        modMain::GroupCollapsed = {};
+        ResetMotionModules();
     }
 
     // The main window with one new document holding `text`.

@@ -13,6 +13,8 @@
 #include <initializer_list>
 #include <utility>
 
+#include "MotionModules.h"
+#include "WaitFor.h"
 #include "documents/Documents.h"
 #include "editor/frmDoc.h"
 #include "link/vxIO_Windows.h"
@@ -26,6 +28,10 @@ protected:
     void SetUp() override {
         SimulatedControllerTest::SetUp();
         if (HasFatalFailure()) return;
+        ResetMotionModules();
+        WaitLongForAFramesRest(sim());
+        // A frame that an earlier test broke off keeps the line quiet.
+        ASSERT_TRUE(motion_wait::QuietLine());
         savedWindows_ = MainWindowTools::Windows();
         Start();
         vxIO::CommError = 0;
@@ -35,6 +41,7 @@ protected:
         MainWindowTools::Windows() = savedWindows_;
         Main().Comm.setPortOpen(false);
         SimulatedControllerTest::TearDown();
+        ResetMotionModules();
     }
 
     // What the host sent, once the simulator has answered all of it.
@@ -71,8 +78,7 @@ protected:
             EXPECT_EQ(sim().ram(ZeroPoints::kZeroAddress + servo), ZeroPoints::ValueToByte(value)) << servo;
         EXPECT_TRUE(Boxes().Calls().empty());
         w->cmdClose->click();
-        for (int i = 0; i < 100 && w; ++i) QTest::qWait(10);
-        ASSERT_FALSE(w);
+        ASSERT_TRUE(motion_wait::Until([&] { return !w; }));
     }
 
     platform::CodeEditor* Editor() {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
@@ -29,7 +28,9 @@
 
 #include "ControllerSim.h"
 #include "ScriptedDialogs.h"
+#include "MotionModules.h"
 #include "ServoMoves.h"
+#include "WaitFor.h"
 #include "build/MotorLimits.h"
 #include "documents/Documents.h"
 #include "documents/modApp.h"
@@ -84,15 +85,16 @@ protected:
         modApp::SetAppPath(home_.path());
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         modApp::ResetDocuments();
-        modUserRobot::MotorTable = {};
-        modMain::MotorWindowLeft = 0;
-        modMain::MotorWindowTop = 0;
+        ResetMotionModules();
+        // A frame that an earlier test broke off keeps the line quiet.
+        ASSERT_TRUE(motion_wait::QuietLine());
         modMain::AppClosing = false;  // a test that ends the program sets it
         modMain::DocWindowState = 0;
         bootup_modMain::RawMode = false;
 
         sim_ = std::make_unique<ControllerSim>(2);
         ASSERT_TRUE(sim_->ok());
+        WaitLongForAFramesRest(*sim_);
         qputenv("QVV2_COM1", QByteArray::fromStdString(sim_->slavePath()));
         for (int m = 0; m < 24; ++m) sim_->setServoPosition(m, 100);
 
@@ -119,7 +121,7 @@ protected:
         qunsetenv("QVV2_COM1");
         modApp::SetAppPath(QString());
         modApp::ResetDocuments();
-        modUserRobot::MotorTable = {};
+        ResetMotionModules();
     }
 
     void writeRobot(const QByteArray& text) {
@@ -153,9 +155,13 @@ protected:
     }
 
     // Unfolds a slider panel as the user does, with the pointer over its
-    // header; its slider.
+    // header; its slider.  The pointer comes from beside the header's
+    // centre: a move to where the pointer already stands (it may, from an
+    // earlier test's window in the same place) makes no event.
     static QSlider* Unfold(vxServoSlide2* slide) {
-        QTest::mouseMove(slide->lblMotorNo(), slide->lblMotorNo()->rect().center());
+        const QPoint centre = slide->lblMotorNo()->rect().center();
+        QTest::mouseMove(slide->lblMotorNo(), centre + QPoint(1, 0));
+        QTest::mouseMove(slide->lblMotorNo(), centre);
         EXPECT_TRUE(slide->ScrollView());
         return slide->ServoSlider();
     }
@@ -326,6 +332,8 @@ TEST_F(HumanoidWindowTest, LinkErrorWhileSwitchingOnEndsTheLoadWithItsCode) {
         boxes_->Answer(platform::vbOK);
         sim_->injectFault(c.fault, int(c.before.size()));
         main_->mnuMotorControlKESTRA_Click();
+        // The box comes once the window has gone.
+        ASSERT_TRUE(motion_wait::Until([&] { return !boxes_->Calls().empty(); }));
         QTest::qWait(400);  // a byte sent late would have arrived by now
         EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
         EXPECT_EQ(wire(), c.before + Bytes{c.failing}) << "nothing after the failing byte";
@@ -447,7 +455,7 @@ TEST_F(HumanoidWindowTest, SyncSendsThePartnerTheSameValue) {
     w.servo[0]->setValue(95);
     EXPECT_EQ(wire(), (Bytes{0xE6, 0}));
     EXPECT_EQ(Value(w, 18), 90);
-    for (int i = 0; i < 200 && sim_->received().size() < 2 + 4 * 3; ++i) QTest::qWait(10);
+    ASSERT_TRUE(motion_wait::Until([&] { return sim_->received().size() >= 2 + 4 * 3; }));
     EXPECT_EQ(wire(), (Bytes{0xE6, 0} + Move(0, 95) + Move(18, 95) + Move(0, 95) + Move(18, 95)));
     EXPECT_EQ(Value(w, 18), 95);
 
@@ -650,7 +658,7 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        QTest::qWait(vxIO::BrokenFrameQuietMs());  // a quiet line to start from
+        ASSERT_TRUE(motion_wait::QuietLine());  // a quiet line to start from
         ASSERT_TRUE(slide->setValue(30));
         clearWire();
         // The press steps to 35; the slider's first repeat, to 40, breaks off.
@@ -659,8 +667,8 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
         const QPoint at(groove.right() - 1, SliderPart(slider, QStyle::SC_SliderHandle).center().y());
         QTest::mousePress(slider, Qt::LeftButton, {}, at);
         const size_t failing = 3 + static_cast<size_t>(c.byteOfMove);
-        for (int i = 0; i < 300 && sim_->received().size() <= failing; ++i) QTest::qWait(10);
-        ASSERT_GT(sim_->received().size(), failing) << "the slider did not repeat";
+        ASSERT_TRUE(motion_wait::Until([&] { return sim_->received().size() > failing; }))
+            << "the slider did not repeat";
         const int steppedTo = slide->Value();
         if (c.close) {
             QTest::qWait(100);
@@ -671,9 +679,15 @@ TEST_F(HumanoidWindowTest, AHeldSliderAfterABrokenMoveWaitsForTheQuietLineThenCa
             EXPECT_FALSE(main_->Comm.PortOpen());
             continue;
         }
-        QTest::qWait(kQuietMs + 300);
+        // Held until the servo has caught up and followed a step more (or
+        // the slider has reached its end).
+        ASSERT_TRUE(motion_wait::Until([&] {
+            return Moves(SentAfter(*sim_, failing).bytes).size() >= 2 || slide->Value() == slider->maximum();
+        }));
         QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
-        QTest::qWait(200);
+        ASSERT_TRUE(motion_wait::Until([&] {
+            return sim_->waitIdle(0) && sim_->servoPosition(0) == slide->Value();
+        }));
 
         Bytes sentUntilFault = Move(0, 35) + Move(0, 40);
         sentUntilFault.resize(failing + 1);
@@ -759,7 +773,7 @@ TEST_F(HumanoidWindowTest, ClicksDuringTheQuietLineAfterABrokenMoveGoInTheOrderO
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(w);
-        while (vxIO::BrokenFrameQuietMs() > 0) QTest::qWait(20);
+        ASSERT_TRUE(motion_wait::QuietLine());
         // Slot 0 on at 30, the left arm off.
         if (Check(*w, 0) == 0) w->servo[0]->setCheckValue(1);
         for (int slot : {7, 8})
@@ -776,8 +790,6 @@ TEST_F(HumanoidWindowTest, ClicksDuringTheQuietLineAfterABrokenMoveGoInTheOrderO
         ASSERT_EQ(wire(), (Bytes{0xE6, 0}));
         const size_t failing = 1;
         const int quietMs = vxIO::BrokenFrameQuietMs();
-        QElapsedTimer sinceFault;
-        sinceFault.start();
         ASSERT_GT(quietMs, 200);
         c.hand(*w);
         if (c.after.empty()) {
@@ -787,9 +799,9 @@ TEST_F(HumanoidWindowTest, ClicksDuringTheQuietLineAfterABrokenMoveGoInTheOrderO
             EXPECT_FALSE(main_->Comm.PortOpen());
             continue;
         }
-        QTest::qWait(std::max(0, quietMs - 80 - static_cast<int>(sinceFault.elapsed())));
-        EXPECT_EQ(sim_->received(), (Bytes{0xE6, 0})) << "sent behind the broken frame";
-        QTest::qWait(300);
+        // Nothing went behind the broken frame before its quiet time was
+        // over: the time of the first byte after it shows that (below).
+        ASSERT_TRUE(motion_wait::Until([&] { return !busyCursor() && SentAfter(*sim_, failing).bytes.size() >= c.after.size(); }));
         ASSERT_TRUE(sim_->waitIdle(2000));
         const SentAfterByte after = SentAfter(*sim_, failing);
         EXPECT_EQ(after.bytes, c.after);
@@ -812,15 +824,18 @@ TEST_F(HumanoidWindowTest, NothingReentersWhileAnExchangeWaits) {
     // The controller echoes the copy's first byte late; meanwhile the user
     // moves slider 0, presses Exchange and double-clicks slider 0.
     sim_->injectFault(ControllerSim::Fault::LateReply, 0, 300);
-    QTimer::singleShot(100, &w, [&] {
-        w.servo[0]->setValue(77);
-        w.cmdCopy[2]->click();
-        w.servo_DblClick(0);
-    });
+    const motion_wait::DuringTheNextWait hand(
+        [&] {
+            w.servo[0]->setValue(77);
+            w.cmdCopy[2]->click();
+            w.servo_DblClick(0);
+        },
+        [&] { return !sim_->received().empty(); });
     w.cmdCopy[0]->click();
+    ASSERT_TRUE(hand.Done());
     EXPECT_EQ(Value(w, 6), 120);
     // The held-back move goes out once the link is free.
-    QTest::qWait(200);
+    ASSERT_TRUE(motion_wait::Until([&] { return sim_->servoPosition(0) == 77; }));
     EXPECT_EQ(wire(), Move(6, 120) + Move(6, 120) + Move(0, 77));
     EXPECT_EQ(Value(w, 12), 120) << "the exchange was refused";
 }
@@ -833,14 +848,14 @@ TEST_F(HumanoidWindowTest, CloseDuringAWaitEndsTheCommandThenCloses) {
     w.servo[12]->setValue(120);
     clearWire();
     sim_->injectFault(ControllerSim::Fault::LateReply, 0, 300);
-    QTimer::singleShot(100, &w, [&] { w.close(); });
+    const motion_wait::DuringTheNextWait hand([&] { w.close(); }, [&] { return !sim_->received().empty(); });
     QPointer<frmMoveKESTRA> window(&w);
     w.cmdCopy[0]->click();
+    ASSERT_TRUE(hand.Done());
     ASSERT_FALSE(window.isNull()) << "not closed under the running command";
     // The close ended the command at the byte in flight, and the port with it.
     EXPECT_FALSE(main_->Comm.PortOpen());
-    QTest::qWait(200);
-    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(motion_wait::Until([&] { return window.isNull(); }));
     EXPECT_EQ(frmMoveKESTRA::Loaded(), nullptr);
     EXPECT_FALSE(main_->Comm.PortOpen());
     EXPECT_EQ(wire(), Bytes{0xE6});
@@ -918,6 +933,36 @@ TEST_F(HumanoidWindowTest, InsertKeysWriteIntoTheActiveDocument) {
     QTest::mouseClick(w.cmdInsert, Qt::LeftButton);
     QTest::mouseClick(w.cmdInsert, Qt::LeftButton, Qt::ControlModifier);
     QTest::mouseClick(w.cmdWait, Qt::LeftButton);
+    EXPECT_TRUE(boxes_->Calls().empty());
+}
+
+// Insert and Wait clicked while a capture still waits its turn (a broken
+// frame keeps the line quiet) write what the capture read, in the order of
+// the clicks.
+TEST_F(HumanoidWindowTest, InsertsAfterACaptureThatWaitsShowWhatItRead) {
+    writeRobot(RobotFile({{0, 0}, {18, 18}}));
+    sim_->setRam(1259, 0x01);  // motors 0 and 18 are on
+    sim_->setRam(1261, 0x04);
+    frmMoveKESTRA& w = Open();
+    ASSERT_EQ(Value(w, 18), 100);
+    Editor()->setText(QString());
+    clearWire();
+    sim_->injectFrameFault(ControllerSim::Fault::WrongEcho, 0xE6, 1);
+    w.servo[0]->setValue(40);
+    ASSERT_EQ(wire(), (Bytes{0xE6, 0}));
+    ASSERT_GT(vxIO::BrokenFrameQuietMs(), 0);
+    // Meanwhile the controller's program has moved servo 18 on.
+    sim_->setServoPosition(18, 123);
+
+    w.cmdCapture[0]->click();
+    QTest::mouseClick(w.cmdInsert, Qt::LeftButton);
+    QTest::mouseClick(w.cmdWait, Qt::LeftButton);
+    const QString expected = QStringLiteral(
+        "MOVE G6A,  40,  ,  ,  ,  ,  \r\nMOVE G6D, 123,  ,  ,  ,  ,  \r\n"
+        "MOVE G6B,  ,  ,  ,  ,  ,  \r\nMOVE G6C,  ,  ,  ,  ,  ,  \r\nWAIT\r\n");
+    ASSERT_TRUE(motion_wait::Until([&] { return Editor()->text().endsWith(QStringLiteral("WAIT\r\n")); }));
+    EXPECT_EQ(Editor()->text().toStdString(), expected.toStdString());
+    EXPECT_EQ(Value(w, 18), 123);
     EXPECT_TRUE(boxes_->Calls().empty());
 }
 

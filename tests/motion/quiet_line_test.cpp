@@ -20,7 +20,7 @@ TEST_F(Move32Test, AfterABrokenMoveInAClosedWindowTheNextCommandWaitsForTheQuiet
     StartWithDocument();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        QTest::qWait(vxIO::BrokenFrameQuietMs());
+        ASSERT_TRUE(motion_wait::QuietLine());
         QPointer<frmMove32_G6> w = OpenFromMenu();
         ASSERT_NE(w, nullptr);
         // A short COMMtimeout: the floor keeps the line quiet.

@@ -46,6 +46,7 @@ class Zero32Test : public ZeroWindowTest {
 protected:
     void SetUp() override {
         ZeroWindowTest::SetUp();
+        if (HasFatalFailure()) return;
         const auto positions = Positions();
         for (int i = 0; i < 32; ++i) {
             sim().setServoPosition(i, positions[static_cast<size_t>(i)]);
@@ -189,8 +190,10 @@ TEST_F(Zero32Test, WriteStoresZeroBytesThenDirectionBytesInEeprom) {
     sim().clearLogs();
     // Servo 20's box changed by the user while Write waits between two
     // servos: stored with the rest, and its live write follows the Write.
-    QTimer::singleShot(50, w_, [this] { w_->ZeroUD[20]->setValue(130); });
+    const motion_wait::DuringTheNextWait hand([this] { w_->ZeroUD[20]->setValue(130); },
+                                              [this] { return !sim().received().empty(); });
     w_->cmdWrite->click();
+    ASSERT_TRUE(hand.Done());
 
     Bytes expected;
     for (int i = 0; i < 32; ++i)

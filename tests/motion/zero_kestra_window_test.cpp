@@ -57,6 +57,7 @@ class KestraZeroTest : public ZeroWindowTest {
 protected:
     void SetUp() override {
         ZeroWindowTest::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(QDir(Home()).mkpath(QStringLiteral("user")));
         WriteAll(HomeFile(QStringLiteral("user/Vortan.dat")), RobotFile());
         const auto positions = Positions();

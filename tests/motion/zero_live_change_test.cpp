@@ -3,7 +3,6 @@
 // box's latest value, so the controller ends where the boxes stand.
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -37,12 +36,13 @@ TEST_F(ZeroWindowTest, ABoxChangedDuringALiveWriteIsWrittenOnceTheLinkIsFree) {
         // Box 6's write is answered late; meanwhile the hand sets box 4, and
         // box 6 once more.
         sim().injectFault(ControllerSim::Fault::LateReply, 0, 300);
-        QTimer::singleShot(100, w, [&] {
+        const motion_wait::DuringTheNextWait hand([&] {
             c.box(w, 4)->setValue(120);
             c.box(w, 6)->setValue(125);
         });
         c.box(w, 6)->setValue(130);
-        QTest::qWait(150);
+        ASSERT_TRUE(hand.Done());
+        ASSERT_TRUE(motion_wait::Until([&] { return sim().received().size() >= 3 * 4; }));
 
         Bytes expected;
         WriteMem(expected, 832 + 6, ZeroPoints::ValueToByte(130));
@@ -72,7 +72,8 @@ TEST_F(ZeroWindowTest, AfterABrokenLiveWriteTheBoxesWaitForTheQuietLine) {
     zero->ZeroUD[6]->setValue(130);
     zero->ZeroUD[4]->setValue(120);
     zero->ZeroUD[6]->setValue(125);
-    QTest::qWait(kQuietMs + 200);
+    // Both boxes written once the line is quiet.
+    ASSERT_TRUE(motion_wait::Until([&] { return SentAfter(sim(), 1).bytes.size() >= 2 * 4; }));
 
     ASSERT_TRUE(sim().waitIdle(2000));
     const Bytes sent = sim().received();
@@ -103,8 +104,7 @@ TEST_F(ZeroWindowTest, ClosedAfterABrokenLiveWriteTheResetWaitsForTheQuietLine) 
     zero->ZeroUD[4]->setValue(120);
     w->cmdClose->click();
     w->cmdClose->click();  // a second close during the wait changes nothing
-    for (int i = 0; i < 200 && w; ++i) QTest::qWait(10);
-    ASSERT_FALSE(w);
+    ASSERT_TRUE(motion_wait::Until([&] { return !w; }));
 
     ASSERT_TRUE(sim().waitIdle(2000));
     const Bytes sent = sim().received();
@@ -132,7 +132,7 @@ TEST_F(ZeroWindowTest, DirectionsClickedDuringTheQuietLineAreWrittenAfterIt) {
         return w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::BusyCursor;
     };
     Main().TimeOut.setInterval(400);
-    while (vxIO::BrokenFrameQuietMs() > 0) QTest::qWait(20);
+    ASSERT_TRUE(motion_wait::QuietLine());
     sim().clearLogs();
     sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xF8, 1);
     vxIO::WriteMemory(0x500, 1);
@@ -148,10 +148,9 @@ TEST_F(ZeroWindowTest, DirectionsClickedDuringTheQuietLineAreWrittenAfterIt) {
     EXPECT_EQ(zero->Sdir[12]->Value(), 1);
     EXPECT_EQ(zero->Sdir[5]->Value(), 1);
     EXPECT_TRUE(busyCursor());
-    QTest::qWait(quietMs / 2);
-    EXPECT_EQ(sim().received(), Bytes({0xF8, 0x00})) << "written behind the broken frame";
-
-    QTest::qWait(quietMs / 2 + 300);
+    // Nothing is written behind the broken frame before its quiet time is
+    // over: the time of the first byte after it shows that (below).
+    ASSERT_TRUE(motion_wait::Until([&] { return !busyCursor() && SentAfter(sim(), 1).bytes.size() >= 3 * 4; }));
     ASSERT_TRUE(sim().waitIdle(2000));
     const SentAfterByte after = SentAfter(sim(), 1);
     Bytes expected;

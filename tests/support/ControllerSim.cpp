@@ -129,6 +129,11 @@ void ControllerSim::setReplyDelay(int ms) {
     replyDelayMs_ = ms > 0 ? ms : 0;
 }
 
+void ControllerSim::setFrameGap(int ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    frameGapMs_ = ms > 0 ? ms : 0;
+}
+
 void ControllerSim::injectFault(Fault fault, int atByte, int delayMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     fault_ = fault;
@@ -476,7 +481,7 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool
         receivedLate_.push_back(late);
         const size_t index = received_.size() - 1;
         // A slow controller's own delay is no pause of the host.
-        if (arrived - lastArrival_ > std::chrono::milliseconds(kFrameGapMs + replyDelayMs_)) {
+        if (arrived - lastArrival_ > std::chrono::milliseconds(frameGapMs_ + replyDelayMs_)) {
             // The host gave up on the frame in progress; start afresh.
             paramsLeft_ = 0;
             params_.clear();

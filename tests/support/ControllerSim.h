@@ -72,6 +72,10 @@ public:
     // starts a new command.  Well above a busy host's pause between two
     // bytes, and below the tests' short reply time-out.
     static constexpr int kFrameGapMs = 200;
+    // Another time for that (kFrameGapMs unless set): tests whose host may
+    // be paused longer on a loaded machine, and that never break a frame
+    // off for less than the link's quiet time, give the host more time.
+    void setFrameGap(int ms);
 
     // The fault strikes the answer to the received byte `atByte` bytes from
     // now (0: the next byte received).  One fault is pending at a time.
@@ -231,6 +235,7 @@ private:
     bool linePaced_ = false;
     bool silent_ = false;
     int replyDelayMs_ = 0;
+    int frameGapMs_ = kFrameGapMs;
     Fault fault_ = Fault::None;
     size_t faultAt_ = 0;
     int faultDelayMs_ = 0;
