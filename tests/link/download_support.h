@@ -32,6 +32,9 @@ protected:
         modMain::SetBasic(&basic_);
         modMain::CompiledOK = false;
         modMain::Downloaded = false;
+        // A memory clear or a direct run of an earlier test leaves its
+        // snippet's image marked as the compiler's last result.
+        modMain::SnippetImage = false;
         basic_.cmdLang = 0;
         basic_.CodePage = "CP1252";
         basic_.Clock = [] { return qvv2::ClockTime{2026, 12, 8, 8, 15, 30}; };
