@@ -15,6 +15,7 @@
 #include <QShowEvent>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QWidget>
 
@@ -137,6 +138,14 @@ frmDebugScreen::frmDebugScreen(QWidget* owner) : QDialog(owner) {
 
     connect(TB, &QToolBar::actionTriggered, this, &frmDebugScreen::TB_ButtonClick);
 
+    // Only while another window's exchange holds the link, which the modal
+    // window rarely sees: the end of this window's own exchanges starts the
+    // next waiting click itself.
+    retry_ = new QTimer(this);
+    retry_->setSingleShot(true);
+    retry_->setInterval(50);
+    connect(retry_, &QTimer::timeout, this, &frmDebugScreen::CarryOutNext);
+
     Form_Load();
 }
 
@@ -193,6 +202,16 @@ void frmDebugScreen::Form_Load() {
         loaded_ = false;
         return;
     }
+    // Clicks made while the load waits for the controller wait for its end.
+    ++carrying_;
+    struct Loaded {
+        frmDebugScreen& w;
+        ~Loaded() {
+            --w.carrying_;
+            if (!w.loaded_) w.DropWaiting();
+            if (!w.waiting_.empty()) w.CarryOutLater();
+        }
+    } loadedGuard{*this};
     holdsPort_ = true;
     if (vxIO::Serial()) vxIO::OpenComm();
     vxIO::StopProgram();
@@ -233,29 +252,115 @@ void frmDebugScreen::Form_Unload() {
 
 void frmDebugScreen::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    ended_ = false;
     Form_Resize();
+    // The load marked the current line before the grid had its size, when
+    // it could not scroll yet.
+    ScrollToCurrentLine();
     Grid_Prog->setFocus();
+}
+
+void frmDebugScreen::done(int result) {
+    DropWaiting();
+    ended_ = true;
+    // Closed from inside a wait of the window's own exchange: that exchange
+    // ends now and sends nothing more; the abort is lifted once it is over.
+    // An abort that stands already (the program closes) is not this
+    // window's to lift.
+    if (carrying_ > 0 && vxIO::Busy() && !abortAsked_ && !vxIO::Aborted()) {
+        abortAsked_ = true;
+        vxIO::Abort();
+    }
+    QDialog::done(result);
 }
 
 // ---- Tool bar ----------------------------------------------------------------------
 
 void frmDebugScreen::TB_ButtonClick(QAction* button) {
     if (!button) return;
-    // A step or run pressed while a controller exchange waits (this
-    // window's own step included) is ignored.
-    const vxIO::Exchange exchange;
-    if (!exchange) return;
-    if (button == btnSingleRun) {
-        SingleStep();
-        ShowVariableValues();
-    } else if (button == btnRun) {
-        RunAndClose();
-    } else if (button == btnClearMem) {
-        vxIO::ClearMemory();
-        if (!modMain::Downloaded) close();
-    } else if (button == btnClose) {
+    if (button == btnClose) {
+        // A window that was never shown does not run done() on close.
+        if (!isVisible()) DropWaiting();
         close();
+        return;
     }
+    if (ended_) return;
+    // Clicked while an exchange waits (this window's own step included) or
+    // while earlier clicks wait their turn: kept, and carried out after
+    // them once the exchange has ended.
+    if (carrying_ > 0 || !waiting_.empty() || vxIO::Busy()) {
+        waiting_.push_back(button);
+        ShowWaiting();
+        if (carrying_ == 0) CarryOutLater();
+        return;
+    }
+    CarryOut(button);
+}
+
+void frmDebugScreen::CarryOut(QAction* button) {
+    const QPointer<frmDebugScreen> self(this);
+    ++carrying_;
+    {
+        const vxIO::Exchange exchange;
+        if (exchange) {
+            if (button == btnSingleRun) {
+                SingleStep();
+                ShowVariableValues();
+            } else if (button == btnRun) {
+                RunAndClose();
+            } else if (button == btnClearMem) {
+                vxIO::ClearMemory();
+                if (self && !modMain::Downloaded) close();
+            }
+        }
+    }
+    if (!self) return;
+    --carrying_;
+    if (carrying_ == 0 && abortAsked_) {
+        abortAsked_ = false;
+        vxIO::EndAbort();
+    }
+    if (!waiting_.empty()) CarryOutLater();
+}
+
+void frmDebugScreen::CarryOutLater() {
+    // On the next turn of the event queue, or once the quiet time after a
+    // frame that broke off is over.
+    vxIO::WhenLineQuiet(this, [this] { CarryOutNext(); });
+}
+
+void frmDebugScreen::CarryOutNext() {
+    // An exchange of this window under way starts the next click when it
+    // ends.
+    if (ended_ || waiting_.empty() || carrying_ > 0) return;
+    if (vxIO::Busy()) {
+        retry_->start();
+        return;
+    }
+    if (vxIO::BrokenFrameQuietMs() > 0) {
+        CarryOutLater();
+        return;
+    }
+    QAction* next = waiting_.front();
+    waiting_.pop_front();
+    ShowWaiting();
+    CarryOut(next);
+}
+
+void frmDebugScreen::DropWaiting() {
+    waiting_.clear();
+    retry_->stop();
+    ShowWaiting();
+}
+
+void frmDebugScreen::ShowWaiting() {
+    const bool waiting = !waiting_.empty();
+    if (waiting == cursorShown_) return;
+    cursorShown_ = waiting;
+    if (waiting)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
 // ---- Grids ---------------------------------------------------------------------------
@@ -375,6 +480,13 @@ void frmDebugScreen::ShowCurrentLine() {
     SetLineColours(CurrentLine, true);
     if (CurrentLine < 1 || CurrentLine > Grid_Prog->rowCount()) return;
     Grid_Prog->selectRow(CurrentLine - 1);
+    ScrollToCurrentLine();
+}
+
+void frmDebugScreen::ScrollToCurrentLine() {
+    if (CurrentLine < 1 || CurrentLine > Grid_Prog->rowCount()) return;
+    // Near the end the grid scrolls as far as it goes: the current row then
+    // shows on its last page.
     if (QTableWidgetItem* item = Grid_Prog->item(CurrentLine - 1, 0))
         Grid_Prog->scrollToItem(item, QAbstractItemView::PositionAtTop);
 }

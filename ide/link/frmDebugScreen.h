@@ -7,15 +7,26 @@
 // The window shows no link error itself: a stop that fails at load closes it
 // at once; a failed step or read leaves vxIO::CommError set and the display
 // keeps the bytes read so far together with the older image.
+//
+// A key clicked while the window's own exchange waits for the controller (a
+// step waiting out the quiet line after a broken frame, or its reply) is
+// kept: the waiting clicks are carried out one at a time, in the order they
+// were made, each once the exchange before it has ended, from the event
+// queue and never from inside a wait.  While clicks wait, the window shows
+// the busy cursor.  Close (its key, the window's close button or Escape)
+// takes effect at once: it drops what waits, ends an exchange of the window
+// that waits, and sends nothing more.
 #pragma once
 
 #include <QDialog>
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 class QAction;
+class QTimer;
 class QGroupBox;
 class QLabel;
 class QTableWidget;
@@ -44,6 +55,8 @@ public:
 
     // False when the load closed the window (the stop failed).
     bool IsLoaded() const { return loaded_; }
+    // Clicks kept to be carried out after the exchange under way.
+    int ClicksWaiting() const { return static_cast<int>(waiting_.size()); }
 
     // Controller addresses of the model (modMain::ControllerID): the two
     // program-counter bytes, the variable area's start and a variable's
@@ -92,6 +105,9 @@ public:
     void SingleStep();
     void RunAndClose();
 
+    // Ends the window: what waits is dropped (see above).
+    void done(int result) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -99,6 +115,25 @@ protected:
 private:
     void Form_Resize();
     void SetLineColours(int32_t line, bool current);
+    // Scrolls the program grid so that the current line is its top row.
+    void ScrollToCurrentLine();
+
+    // A tool-bar key's command, run now as one exchange of this window.
+    void CarryOut(QAction* button);
+    // Carries out the first waiting click when nothing stands in its way;
+    // CarryOutLater asks for that once the line is quiet.
+    void CarryOutNext();
+    void CarryOutLater();
+    void DropWaiting();
+    void ShowWaiting();
+
+    std::deque<QAction*> waiting_;  // clicks kept, oldest first
+    int carrying_ = 0;              // this window's exchanges under way (its load, a key's command)
+    bool ended_ = false;            // closed: nothing more is carried out
+    bool abortAsked_ = false;       // the close ended an exchange of this window
+    bool cursorShown_ = false;
+    // Another exchange holds the link: the next try.
+    QTimer* retry_ = nullptr;
 
     bool loaded_ = true;
     bool unloaded_ = false;

@@ -5,9 +5,15 @@
 //
 // Each handler tests its condition first; a condition that fails does
 // nothing and shows nothing (the debug command's model check alone shows a
-// warning).  The windows and procedures they start are the slots of
+// warning).  A command that talks to the controller, asked for while
+// another controller exchange waits (a key pressed while a command waits for
+// its reply, or for the quiet line after a frame that broke off, which can
+// take seconds), is not carried out: its bytes would mix with that
+// exchange's.  The status bar then says so, with a beep, so that the click
+// does not seem lost; the message goes with the next command carried out.  The windows and procedures they start are the slots of
 // mainwindow/MainWindowTools.h.
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -33,6 +39,7 @@
 #include "mainwindow/frmMain.h"
 #include "motion/frmMoveKESTRA.h"
 #include "platform/MsgBox.h"
+#include "platform/UiLanguage.h"
 
 namespace {
 
@@ -55,6 +62,28 @@ void SetMenuEnabled(QMenu* menu, bool enabled) {
 
 void SetItemEnabled(QAction* item, bool enabled) {
     if (item) item->setEnabled(enabled);
+}
+
+// Short enough for the status bar's first panel of a small window.
+const platform::LocalizedText kNotCarriedOut = {
+    "Controller busy: command not carried out.",
+    "컨트롤러 사용 중: 명령을 실행하지 않았습니다.",
+    "コントローラー使用中: コマンドは実行されませんでした。",
+    "控制器忙: 命令未执行。",
+};
+
+// Whether a controller command may start now; when another exchange waits,
+// the status bar says that the command was not carried out.
+bool LinkFree(frmMain& w) {
+    const QString notCarriedOut = platform::Localized(kNotCarriedOut);
+    QLabel* p1 = w.Panel(1);
+    if (vxIO::Busy()) {
+        if (p1) p1->setText(notCarriedOut);
+        QApplication::beep();
+        return false;
+    }
+    if (p1 && p1->text() == notCarriedOut) p1->clear();
+    return true;
 }
 
 // Run, stop and reset: one command byte, the serial port opened around it;
@@ -94,6 +123,7 @@ void frmMain::mnuMake_Click() {
 // A header-only image passes here; the download itself refuses anything
 // without code (modMain::DownloadProgram).
 void frmMain::mnuDown_Click() {
+    if (!LinkFree(*this)) return;
     if (modApp::ActiveDoc != 0) modMain::RecompileAfterSnippet();  // a direct run's image is no program
     if (modApp::ActiveDoc == 0 || basic.TotalBytes < 16 || basic.Bas_Error != 0) return;
     frmRun::ShowModal(this);
@@ -107,6 +137,7 @@ void frmMain::mnuAllRun_Click() {
 void frmMain::mnuDebug_Click() {
     if (basic.TotalBytes < 17 || basic.Bas_Error != 0 || !modMain::CompiledOK || !modMain::Downloaded) return;
     if (CurrentType().debugWindow) {
+        if (!LinkFree(*this)) return;
         Run(MainWindowTools::Windows().ShowDebugScreen);
         return;
     }
@@ -116,17 +147,28 @@ void frmMain::mnuDebug_Click() {
 // ---- Controller -----------------------------------------------------------------------
 
 void frmMain::mnuConInfo_Click() {
-    if (modMain::InfoBusy) return;
+    if (modMain::InfoBusy || !LinkFree(*this)) return;
     Run(MainWindowTools::Windows().ShowControllerInfo);
 }
 
-void frmMain::mnuMemClear_Click() { Run(MainWindowTools::Windows().ClearMemory); }
+void frmMain::mnuMemClear_Click() {
+    if (LinkFree(*this)) Run(MainWindowTools::Windows().ClearMemory);
+}
 
-void frmMain::mnuConReset_Click() { ControllerCommand(&vxIO::ResetController); }
-void frmMain::mnuConRun_Click() { ControllerCommand(&vxIO::RunProgram); }
-void frmMain::mnuConStop_Click() { ControllerCommand(&vxIO::StopProgram); }
+void frmMain::mnuConReset_Click() {
+    if (LinkFree(*this)) ControllerCommand(&vxIO::ResetController);
+}
+void frmMain::mnuConRun_Click() {
+    if (LinkFree(*this)) ControllerCommand(&vxIO::RunProgram);
+}
+void frmMain::mnuConStop_Click() {
+    if (LinkFree(*this)) ControllerCommand(&vxIO::StopProgram);
+}
 
+// The current line's, group's and capture commands compile into the
+// program's compiler control: a refused one leaves it as it was.
 void frmMain::mnuCurrentLineControl_Click() {
+    if (!LinkFree(*this)) return;
     modMain::CompiledOK = false;
     if (CurrentType().smallLineRun)
         Run(MainWindowTools::Windows().RunCurrentLine);
@@ -135,12 +177,12 @@ void frmMain::mnuCurrentLineControl_Click() {
 }
 
 void frmMain::mnuCurrentGroupControl_Click() {
-    if (!ModelHasGroupCommands()) return;
+    if (!ModelHasGroupCommands() || !LinkFree(*this)) return;
     Run(MainWindowTools::Windows().RunCurrentGroup);
 }
 
 void frmMain::mnuCurrentCapture_Click() {
-    if (!ModelHasGroupCommands()) return;
+    if (!ModelHasGroupCommands() || !LinkFree(*this)) return;
     Run(MainWindowTools::Windows().CaptureToMoveLine);
 }
 
@@ -197,6 +239,7 @@ uint8_t UsablePosition(uint8_t p) {
 }  // namespace
 
 void frmMain::Motor_all_off() {
+    if (!LinkFree(*this)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
     frmWait::Load().show();
@@ -212,6 +255,7 @@ void frmMain::Motor_all_off() {
 }
 
 void frmMain::Motor_sel_on() {
+    if (!LinkFree(*this)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
     frmWait::Load().show();
@@ -231,6 +275,7 @@ void frmMain::Motor_sel_on() {
 }
 
 void frmMain::Motor_sel_in() {
+    if (!LinkFree(*this)) return;
     const vxIO::Exchange exchange;
     if (!exchange) return;
     frmWait::Load().show();
@@ -277,6 +322,7 @@ void frmMain::mnuMotor_sel_IN_Click() { Motor_sel_on(); }
 // does not have) would never run the unlock, so the lock is lifted again at
 // once instead of leaving the menus disabled for good.
 void frmMain::mnuMotorControl_Click() {
+    if (!LinkFree(*this)) return;
     MotionLock();
     bool shown = false;
     if (CurrentType().servoWindow) shown = Shown(MainWindowTools::Windows().ShowMove32G6);
@@ -284,16 +330,19 @@ void frmMain::mnuMotorControl_Click() {
 }
 
 void frmMain::mnuMotorControlKESTRA_Click() {
+    if (!LinkFree(*this)) return;
     MotionLock();
     if (!Shown(MainWindowTools::Windows().ShowMoveKestra)) MotionUnlock();
 }
 
 void frmMain::mnuZero_all_Click() {
+    if (!LinkFree(*this)) return;
     MotionLock();
     if (!Shown(MainWindowTools::Windows().ShowZero32)) MotionUnlock();
 }
 
 void frmMain::mnuZero_Click() {
+    if (!LinkFree(*this)) return;
     MotionLock();
     bool shown = false;
     if (CurrentType().humanoidWindows) shown = Shown(MainWindowTools::Windows().ShowZeroKestra);

@@ -3,66 +3,7 @@
 // along the line table; run, memory clear and close; link faults (a failed
 // stop, step or read shows nothing; the memory clear's transfer shows its
 // own error box once); the parallel port's step on the first model.
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QTableWidget>
-#include <QTest>
-#include <QTimer>
-#include <QToolBar>
-
-#include "download_support.h"
-#include "link/frmDebugScreen.h"
-#include "platform/PortIO.h"
-
-namespace {
-
-// Saves a picture of the window when QUARVEL_SCREENSHOTS names a folder.
-void Screenshot(QWidget& w, const char* name) {
-    const QString folder = qEnvironmentVariable("QUARVEL_SCREENSHOTS");
-    if (folder.isEmpty()) return;
-    w.show();
-    QCoreApplication::processEvents();
-    w.grab().save(folder + QLatin1Char('/') + QLatin1String(name));
-}
-
-QString Text(const QTableWidget* grid, int row, int column) {
-    const QTableWidgetItem* item = grid->item(row, column);
-    return item ? item->text() : QStringLiteral("<none>");
-}
-
-// Source lines: variables, a label, a tab-indented line and a loop.
-const std::u16string kSource =
-    u"DIM A AS BYTE\r\nDIM N AS INTEGER\r\nLOOP1:\r\n\tA = A + 1\r\nN = 300\r\nGOTO LOOP1\r\n";
-
-}  // namespace
-
-class DebugScreenTest : public DownloadTest {
-protected:
-    void SetUp() override {
-        DownloadTest::SetUp();
-        Compile(kSource);
-        modMain::Downloaded = true;
-    }
-
-    // The program counter as the controller keeps it (model 2).
-    void SetCounter(int pc) {
-        sim().setRam(3326, static_cast<uint8_t>(pc & 0xFF));
-        sim().setRam(3327, static_cast<uint8_t>(pc >> 8));
-    }
-
-    int VarPos(int i) const { return basic_.VarPOS[static_cast<size_t>(i)]; }
-    int LinePos(int line) const { return basic_.LineObjPos[static_cast<size_t>(line)]; }
-
-    static bool IsCurrent(const frmDebugScreen& w, int line) {
-        const QTableWidgetItem* item = w.Grid_Prog->item(line - 1, 0);
-        return item && item->background().color() == QColor(255, 0, 0) && item->foreground().color() == Qt::white;
-    }
-    static bool IsPlain(const frmDebugScreen& w, int line) {
-        const QTableWidgetItem* item = w.Grid_Prog->item(line - 1, 0);
-        return item && item->background().color() == QColor(255, 255, 0) && item->foreground().color() == Qt::black;
-    }
-};
+#include "debugscreen_support.h"
 
 TEST(DebugScreenRules, CounterLineAndAddresses) {
     // Line table 17, 17, 20, 25 for lines 1 to 4.
@@ -167,53 +108,41 @@ TEST_F(DebugScreenTest, StepMovesTheMarkAlongTheLineTable) {
     EXPECT_TRUE(boxes_->Calls().empty());
 }
 
-// While a step waits for the controller, the user presses the step key again
-// and a timer tries to run the program: neither reaches the wire, and the next
-// step goes out exactly as the first one did.
-TEST_F(DebugScreenTest, KeysAndTimersDuringAStepAreIgnoredAndTheNextStepWorks) {
-    SetCounter(LinePos(4));
+// The program grid keeps the current line as its top row, at opening as
+// after each step; near the end it scrolls as far as it goes, the current
+// row on its last page.
+TEST_F(DebugScreenTest, TheCurrentLineIsTheGridsTopRow) {
+    Compile(Program(80));  // 84 lines, far more than the grid shows
+    ASSERT_EQ(basic_.TotalLines, 84);
+    SetCounter(LinePos(8));
     frmDebugScreen w(&main());
     w.show();
-    // The window's first paint happens now, not in the middle of a frame.
-    QTest::qWait(20);
-    QWidget* stepKey = w.TB->widgetForAction(w.btnSingleRun);
-    ASSERT_NE(stepKey, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTableWidget& grid = *w.Grid_Prog;
+    const auto topRow = [&] { return grid.rowAt(0) + 1; };
+    const auto bottomRow = [&] { return grid.rowAt(grid.viewport()->height() - 1) + 1; };
+    ASSERT_EQ(w.CurrentLine, 8);
+    EXPECT_EQ(topRow(), 8);
+    ASSERT_LT(bottomRow(), 60) << "the grid must show fewer lines than the test scrolls over";
+    Screenshot(w, "frmDebugScreen_line8.png");
 
-    SetCounter(LinePos(5));
-    sim().clearLogs();
-    bool intruded = false;
-    // Fires while the step waits for its reply, which the controller holds
-    // back: the step key pressed again, and a timer's run command.
-    QTimer intruder;
-    intruder.setInterval(1);
-    QObject::connect(&intruder, &QTimer::timeout, [&] {
-        if (sim().received().size() < 2) return;
-        intruder.stop();
-        QTest::keyClick(stepKey, Qt::Key_Space);
-        vxIO::RunProgram();
-        intruded = true;
-    });
-    intruder.start();
-    sim().injectFault(ControllerSim::Fault::LateReply, 1, 200);
-    w.btnSingleRun->trigger();
-    ASSERT_TRUE(intruded);
-    EXPECT_EQ(vxIO::CommError, 0);
-    EXPECT_EQ(sim().stepCount(), 1);
-    EXPECT_EQ(sim().runCount(), 0);
-    EXPECT_EQ(w.CurrentLine, 5);
-    const Bytes first = wire();
-    ASSERT_FALSE(first.empty());
-    EXPECT_EQ(first[0], 0xF3);
-
-    // The same key, now that nothing waits, steps.
-    SetCounter(LinePos(6));
-    sim().clearLogs();
-    QTest::keyClick(stepKey, Qt::Key_Space);
-    EXPECT_EQ(sim().stepCount(), 2);
-    EXPECT_EQ(w.CurrentLine, 6);
-    EXPECT_EQ(wire(), first);
-    EXPECT_TRUE(boxes_->Calls().empty());
-    EXPECT_TRUE(main().Comm.PortOpen());  // still the window's
+    const struct {
+        int line;
+        bool lastPage;
+    } steps[] = {{40, false}, {12, false}, {84, true}, {3, false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.line);
+        SetCounter(LinePos(step.line));
+        w.btnSingleRun->trigger();
+        ASSERT_EQ(w.CurrentLine, step.line);
+        if (step.lastPage) {
+            EXPECT_EQ(bottomRow(), 84);
+            EXPECT_LE(topRow(), step.line);
+        } else {
+            EXPECT_EQ(topRow(), step.line);
+        }
+        EXPECT_EQ(grid.currentRow(), step.line - 1);
+    }
 }
 
 TEST_F(DebugScreenTest, StepReplyOtherThanReadyLeavesTheImageUnread) {

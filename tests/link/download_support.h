@@ -32,8 +32,8 @@ protected:
         modMain::SetBasic(&basic_);
         modMain::CompiledOK = false;
         modMain::Downloaded = false;
-        // A memory clear before leaves its loop marked as the compiler's
-        // image; the test's own compile is the program here.
+        // A memory clear or a direct run of an earlier test leaves its
+        // snippet's image marked as the compiler's last result.
         modMain::SnippetImage = false;
         basic_.cmdLang = 0;
         basic_.CodePage = "CP1252";
