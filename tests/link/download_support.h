@@ -31,6 +31,9 @@ protected:
         previousBasic_ = &modMain::Basic();
         modMain::SetBasic(&basic_);
         modMain::CompiledOK = false;
+        // Clearing the controller's memory leaves its one-line image as the
+        // compiler's, which the download refuses until the next compile.
+        modMain::SnippetImage = false;
         modMain::Downloaded = false;
         basic_.cmdLang = 0;
         basic_.CodePage = "CP1252";
