@@ -23,7 +23,6 @@
 #include "platform/Twips.h"
 #include "platform/UiLanguage.h"
 #include "protocol/bootup_modMain.h"
-#include "protocol/modMainDelay.h"
 
 namespace {
 
@@ -213,13 +212,12 @@ void frmRun::cmdOK_Click() {
     vxIO::CommError = 0;
 
     if (qvv2::controller::TypeOf(modMain::ControllerType).firmwareCheck) {
-        if (!bootup_modMain::ReadFirmwareVersion()) {
-            // A check that gave up on a slow controller leaves its reply on
-            // the way; it must not arrive as the download's first echo.
-            if (vxIO::CommError != 0 && vxIO::CommError != vxIO::kErrOpen) DropLateReplies();
-        } else if (bootup_modMain::FirmwareKind == 2 &&
-                   IsOldFirmware(bootup_modMain::FirmwareMajor, bootup_modMain::FirmwareMinor,
-                                 bootup_modMain::FirmwareWord)) {
+        // A check that gave up on a slow controller leaves its reply on the
+        // way: the link keeps the line quiet before the download's first
+        // byte, and a reply that comes meanwhile starts that time again.
+        if (bootup_modMain::ReadFirmwareVersion() && bootup_modMain::FirmwareKind == 2 &&
+            IsOldFirmware(bootup_modMain::FirmwareMajor, bootup_modMain::FirmwareMinor,
+                          bootup_modMain::FirmwareWord)) {
             if (FirmwarePackage.Usable()) {
                 const QString question = LoadResString(5003) + kCrLf + LoadResString(5004) + kCrLf +
                                          LoadResString(5005) + kCrLf + LoadResString(5006);
@@ -291,19 +289,6 @@ void frmRun::closeEvent(QCloseEvent* event) {
         return;
     }
     QDialog::closeEvent(event);
-}
-
-void frmRun::DropLateReplies() {
-    vxIO::CommError = 0;
-    vxIO::OpenComm();
-    if (vxIO::CommError == 0) {
-        // The receive event takes whatever arrives meanwhile; the rest goes
-        // with the flush.
-        modMain::Delay(static_cast<int16_t>(std::clamp(LateReplySettleMs, 0, 32767)));
-        vxIO::FlushInput();
-    }
-    vxIO::CloseComm();
-    vxIO::CommError = 0;
 }
 
 bool frmRun::SendFirmwareBlock(int16_t k) { return vxIO::SendFirmwareBlock(FirmwareImage, k, BlockFrame); }

@@ -3,8 +3,9 @@
 // to a controller with an old version, when the program has the firmware
 // beside it), then downloads the program (modMain::DownloadProgram) with the
 // progress bars of this window, and closes the window.  A check that gave up
-// on a slow controller is followed by a pause in which its late reply
-// arrives and is dropped, so that the download does not take it for an echo.
+// on a slow controller leaves the line quiet (the link's quiet time, which a
+// late reply starts again), so the download does not take that reply for an
+// echo nor send into the frame it belongs to.
 //
 // The firmware update's exchange with the controller's boot loader is the
 // protocol's (protocol/FirmwareUpdate.h); this window asks first, shows the
@@ -66,10 +67,6 @@ public:
     // for its acknowledgement and each block's reply.
     int PromptWaitMs = vxIO::kFirmwarePromptWaitMs;
     int ReplyWaitMs = vxIO::kFirmwareReplyWaitMs;
-    // How long a version check that gave up waits for its reply still to
-    // arrive, so that the reply is dropped before the download starts: a slow
-    // controller answers up to 3 s after the request.
-    int LateReplySettleMs = 3000;
 
     void Form_Load();
     void LoadFirmwareImage();
@@ -83,9 +80,6 @@ public:
     // Writes the header and the body of block k (0..254) of FirmwareImage,
     // coded into BlockFrame; false when a write failed.
     bool SendFirmwareBlock(int16_t k);
-    // Opens the port, lets late reply bytes arrive for LateReplySettleMs,
-    // drops them and closes the port again; CommError ends at 0.
-    void DropLateReplies();
 
     // Whether a controller of this firmware kind 2 counts as old: versions
     // 2.4, 2.5 and 2.6, and 2.3 with the firmware word 3529.

@@ -16,6 +16,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include "editor/DocTabStrip.h"
 #include "editor/DockPanels.h"
 #include "editor/MenuItems.h"
@@ -28,6 +30,9 @@
 
 namespace {
 frmMain* g_instance = nullptr;
+// The busy pointer while a byte waits for the quiet line, held for as long
+// as the program's main window hosts the link.
+std::unique_ptr<vxIO::QuietWaitNotice> g_quietWaitNotice;
 
 // Panel widths of the status bar (twips): panel 1 takes what is left.
 constexpr int kPanel2Width = 3000;
@@ -154,7 +159,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
         vxIO::SetLinkControls({&Comm, &TimeOut, &TimeDelay});
         // A byte that waits for the quiet line after a broken frame can hold
         // a command for seconds: the pointer shows that the program waits.
-        vxIO::SetQuietWaitNotice([](bool waiting) {
+        g_quietWaitNotice = std::make_unique<vxIO::QuietWaitNotice>([](bool waiting) {
             if (waiting)
                 QApplication::setOverrideCursor(Qt::WaitCursor);
             else
@@ -171,7 +176,7 @@ frmMain::~frmMain() {
         modApp::SetMainHost(nullptr);
         modMain::SetBasic(nullptr);
         vxIO::SetLinkControls({});
-        vxIO::SetQuietWaitNotice({});
+        g_quietWaitNotice.reset();
         g_instance = nullptr;
     }
     delete img;

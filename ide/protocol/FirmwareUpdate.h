@@ -2,7 +2,8 @@
 // puts a new firmware image into the controller's flash.
 //
 // It runs over the serial port: a wake-up of five bytes, each written on its
-// own and answered with its reply byte by the link's normal reply wait; a
+// own without an echo (after the quiet line, like every byte the link
+// sends) and answered with its reply byte by the link's normal reply wait; a
 // pause of 100 ms; then raw mode (bootup_modMain::RawMode), in which the
 // update reads the port itself: the boot loader's prompt, answered at once
 // with the seven-byte start sequence, a five-byte acknowledgement, then the

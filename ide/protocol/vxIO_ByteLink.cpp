@@ -10,10 +10,13 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "platform/CommControl.h"
 #include "platform/PortIO.h"
 #include "protocol/LinkSettings.h"
+#include "protocol/LinkState.h"
 #include "protocol/bootup_modMain.h"
 
 namespace vxIO {
@@ -22,29 +25,34 @@ bool Serial() { return modMain::PortType == 1; }
 
 namespace {
 
-// The receipt flags: written by the receive and time-out events below and
-// by the reply wait, read by anyone through RxReady, RxByte and RxTimedOut.
-bool g_rxReady = false;
-uint8_t g_rxByte = 0;
-bool g_rxTimedOut = false;
+using detail::Clock;
+using detail::LineState;
+using detail::LinkState;
 
 bool Parallel() { return modMain::PortType == 0; }
 
 enum class Reply { Echo, ReceiveEcho, Receive };
 
-using Clock = std::chrono::steady_clock;
+// The line a port is: its port number.
+LineState& LineOf(LinkState& state, const platform::CommControl& port) { return state.lines[port.CommPort()]; }
 
-// When the link last wrote a byte to the port, and until when the line
-// stays quiet after a frame that broke off (see BrokenFrameQuietMs).
-Clock::time_point g_lastWrite{};
-Clock::time_point g_quietUntil{};
-int g_quietFloorMs = kQuietFloorMs;
-std::function<void(bool)> g_quietWaitNotice;
+// The quiet time a broken frame or a late byte sets: the reply time-out,
+// but never less than the floor.
+Clock::duration QuietTime(const LinkState& state, int replyTimeOutMs) {
+    return std::chrono::milliseconds(std::max(replyTimeOutMs, state.quietFloorMs));
+}
+
+int MsUntil(Clock::time_point end) {
+    const Clock::duration left = end - Clock::now();
+    if (left <= Clock::duration::zero()) return 0;
+    // Rounded up: a wait of the value returned is never too short.
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
 
 // Writes one byte; false when the port would not take it.
-bool Write(platform::CommControl& port, uint8_t b) {
+bool Write(LineState& line, platform::CommControl& port, uint8_t b) {
     if (!port.Output(QByteArray(1, static_cast<char>(b)))) return false;
-    g_lastWrite = Clock::now();
+    line.lastWrite = Clock::now();
     return true;
 }
 
@@ -54,49 +62,103 @@ bool Write(platform::CommControl& port, uint8_t b) {
 // for the quiet time after that byte.  A byte that got no answer in time may
 // have reached a slow controller that answers later and only then starts
 // waiting for the rest: the quiet time runs from the moment the host gave up.
-void FrameBrokeOff(int replyTimeOutMs, bool noAnswer) {
-    const auto quiet = std::chrono::milliseconds(std::max(replyTimeOutMs, g_quietFloorMs));
-    const Clock::time_point from = noAnswer ? Clock::now() : g_lastWrite;
-    g_quietUntil = std::max(g_quietUntil, from + quiet);
+void FrameBrokeOff(const LinkState& state, LineState& line, int replyTimeOutMs, bool noAnswer) {
+    const Clock::time_point from = noAnswer ? Clock::now() : line.lastWrite;
+    line.quietUntil = std::max(line.quietUntil, from + QuietTime(state, replyTimeOutMs));
 }
 
-// Before a byte goes out: while a frame that broke off keeps the line quiet,
-// waits (handing control to the event queue, under the exchange guard) until
-// the quiet time is over, then drops whatever the controller sent late, so
-// that a late echo is not taken for the answer of the next byte.  False when
-// the wait ended otherwise: the exchange was asked to end (kErrAborted), or
-// the port went away or closed meanwhile (kErrPort).
-bool WaitForQuietLine(QPointer<platform::CommControl>& port) {
-    if (BrokenFrameQuietMs() <= 0) return true;
+// A byte came that no reply wait waited for: the controller has just
+// answered a byte of a broken frame and waits for the rest now.  The quiet
+// time starts again from now, with the reply time-out now in force.
+void LateByte(const LinkState& state, LineState& line) {
+    const QTimer* timeOut = Link().TimeOut;
+    const int replyTimeOutMs = timeOut ? timeOut->interval() : 0;
+    line.quietUntil = std::max(line.quietUntil, Clock::now() + QuietTime(state, replyTimeOutMs));
+}
+
+// Takes every byte waiting in the port's buffer and drops it; true when
+// there was any.  Input takes everything waiting, so one or two turns empty
+// the buffer; the bound only guards against a device that never stops
+// delivering.
+bool DropWaiting(platform::CommControl& port) {
+    bool dropped = false;
+    for (int turn = 0; turn < 1000 && port.InBufferCount() > 0; ++turn)
+        if (!port.Input().isEmpty()) dropped = true;
+    return dropped;
+}
+
+// The notices of the quiet-line waits (QuietWaitNotice): each held by its
+// object, seen here only while it lives.  The list is never destroyed, so a
+// notice held by a static object may still go at the program's end.
+using Told = std::vector<std::weak_ptr<std::function<void(bool)>>>;
+Told& Notices() {
+    static Told* const notices = new Told;
+    return *notices;
+}
+
+// Tells every notice that lives that a wait starts; returns those told.
+Told TellWaitStarts() {
+    // A notice may make or drop notices when it is called: the list is
+    // walked as it stood.
+    const Told all = Notices();
+    Told told;
+    for (const auto& weak : all) {
+        if (const std::shared_ptr<std::function<void(bool)>> notice = weak.lock()) {
+            told.push_back(weak);
+            (*notice)(true);
+        }
+    }
+    return told;
+}
+
+// Tells the notices told of the start, as far as they still live, that the
+// wait has ended.
+void TellWaitEnds(const Told& told) {
+    for (const auto& weak : told)
+        if (const std::shared_ptr<std::function<void(bool)>> notice = weak.lock()) (*notice)(false);
+}
+
+// Before a byte goes out: while the line must stay quiet (a frame broke
+// off, a byte came late), waits (handing control to the event queue, under
+// the exchange guard) until the quiet time is over.  A byte that comes
+// meanwhile is late and starts the quiet time again (ReceiveEvent); so does
+// one still waiting in the buffer at the end, which is dropped.  Then no
+// late byte is left to be taken for the answer of the next byte.  False
+// when the wait ended otherwise: the exchange was asked to end
+// (kErrAborted), or the port went away or closed meanwhile (kErrPort).
+bool WaitForQuietLine(QPointer<platform::CommControl>& port, LinkState& state) {
+    LineState& line = LineOf(state, *port);
+    if (MsUntil(line.quietUntil) <= 0) return true;
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
-    // The same notice hears the end, even if another is registered meanwhile.
-    const std::function<void(bool)> notice = g_quietWaitNotice;
-    if (notice) notice(true);
+    const Told told = TellWaitStarts();
     bool ok = true;
-    for (int left = BrokenFrameQuietMs(); left > 0; left = BrokenFrameQuietMs()) {
-        // The timer only wakes the wait when the time is over; the loop
-        // sleeps meanwhile.
-        if (!wake.isActive()) wake.start(left);
-        Pump(QEventLoop::WaitForMoreEvents);
-        if (Aborted()) {
-            CommError = kErrAborted;
-            ok = false;
-            break;
+    for (bool quiet = false; ok && !quiet;) {
+        for (int left = MsUntil(line.quietUntil); left > 0; left = MsUntil(line.quietUntil)) {
+            // The timer only wakes the wait when the time is over; the loop
+            // sleeps meanwhile.  A late byte moves the end on: the timer
+            // then wakes the wait too early, and it sleeps on.
+            if (!wake.isActive()) wake.start(left);
+            Pump(QEventLoop::WaitForMoreEvents);
+            if (Aborted()) {
+                CommError = kErrAborted;
+                ok = false;
+                break;
+            }
+            if (!port || !port->PortOpen()) {
+                CommError = kErrPort;
+                ok = false;
+                break;
+            }
         }
-        if (!port || !port->PortOpen()) {
-            CommError = kErrPort;
-            ok = false;
-            break;
-        }
+        if (!ok) break;
+        // What arrived and was not yet delivered came late as well.
+        quiet = !DropWaiting(*port);
+        if (!quiet) LateByte(state, line);
     }
-    if (notice) notice(false);
-    if (ok) {
-        // What arrived during the quiet time belongs to the broken frame.
-        for (int turn = 0; turn < 1000 && port->InBufferCount() > 0; ++turn) (void)port->Input();
-        g_rxReady = false;
-    }
+    TellWaitEnds(told);
+    if (ok) state.rxReady = false;
     return ok;
 }
 
@@ -137,12 +199,17 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
         CommError = kErrNotOpen;
         return 0;
     }
-    g_rxTimedOut = false;
-    g_rxReady = false;
+    // The state and the line stay this wait's, whatever happens to the
+    // controls meanwhile.
+    const std::shared_ptr<LinkState> held = detail::CurrentState();
+    LinkState& state = *held;
+    LineState& line = LineOf(state, *port);
+    state.rxTimedOut = false;
+    state.rxReady = false;
     const int replyTimeOutMs = timeOut->interval();
 
     if (kind == Reply::Echo) {
-        if (!WaitForQuietLine(port)) {
+        if (!WaitForQuietLine(port, state)) {
             if (CommError == kErrAborted) ClosePortForAbort();
             return 0;
         }
@@ -150,12 +217,14 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
             CommError = kErrPort;
             return 0;
         }
-        if (!Write(*port, sent)) {
+        if (!Write(line, *port, sent)) {
             CommError = kErrPort;
             timeOut->stop();
             return 0;
         }
     }
+    // From here a byte that arrives is this wait's answer.
+    state.replyWaiting = true;
     timeOut->start();
 
     enum class End { TimedOut, Received, PortFailed, Aborted } end;
@@ -173,11 +242,11 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
             end = End::PortFailed;
             break;
         }
-        if (g_rxTimedOut) {
+        if (state.rxTimedOut) {
             end = End::TimedOut;
             break;
         }
-        if (g_rxReady) {
+        if (state.rxReady) {
             end = End::Received;
             break;
         }
@@ -192,6 +261,7 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
             break;
         }
     }
+    state.replyWaiting = false;
 
     uint8_t result = 0;
     switch (end) {
@@ -207,49 +277,58 @@ uint8_t ReplyWait(Reply kind, uint8_t sent) {
     case End::Received:
         switch (kind) {
         case Reply::Echo:
-            if (g_rxByte != sent) CommError = kErrEcho;
+            if (state.rxByte != sent) CommError = kErrEcho;
             break;
         case Reply::ReceiveEcho:
-            if (port && Write(*port, g_rxByte))
-                result = g_rxByte;
+            if (port && Write(line, *port, state.rxByte))
+                result = state.rxByte;
             else
                 CommError = kErrPort;
             break;
         case Reply::Receive:
-            result = g_rxByte;
+            result = state.rxByte;
             break;
         }
         break;
     }
-    if (CommError != 0) FrameBrokeOff(replyTimeOutMs, end == End::TimedOut);
+    if (CommError != 0) FrameBrokeOff(state, line, replyTimeOutMs, end == End::TimedOut);
     if (timeOut) timeOut->stop();
-    if (kind == Reply::Echo) g_rxReady = false;
+    if (kind == Reply::Echo) state.rxReady = false;
     if (end == End::Aborted) ClosePortForAbort();
     return result;
 }
 
 }  // namespace
 
-bool RxReady() { return g_rxReady; }
-uint8_t RxByte() { return g_rxByte; }
-bool RxTimedOut() { return g_rxTimedOut; }
+bool RxReady() { return detail::CurrentState()->rxReady; }
+uint8_t RxByte() { return detail::CurrentState()->rxByte; }
+bool RxTimedOut() { return detail::CurrentState()->rxTimedOut; }
 
 void ReceiveEvent(platform::CommControl& port) {
     if (bootup_modMain::RawMode) return;
     if (port.CommEvent() != platform::comEvReceive) return;
+    // The receipts of a port that is not the link's are not the link's.
+    if (Link().Comm != &port) return;
     const QByteArray data = port.Input();
     // A receipt of nothing (the bytes were taken meanwhile) is no reply; the
     // time-out keeps running for the real one.
     if (data.isEmpty()) return;
+    const std::shared_ptr<LinkState> state = detail::CurrentState();
+    if (!state->replyWaiting || state->rxReady) {
+        // Nothing waits for it (or the wait has its answer already): a late
+        // byte of a broken frame.  Dropped; the line stays quiet from now.
+        LateByte(*state, LineOf(*state, port));
+        return;
+    }
     if (QTimer* timeOut = Link().TimeOut) timeOut->stop();
-    g_rxReady = true;
+    state->rxReady = true;
     // The link sees one byte per receipt; the rest of it is dropped.
-    g_rxByte = static_cast<uint8_t>(data.at(0));
+    state->rxByte = static_cast<uint8_t>(data.at(0));
 }
 
 void TimeOutEvent(QTimer& timer) {
     timer.stop();
-    g_rxTimedOut = true;
+    detail::CurrentState()->rxTimedOut = true;
 }
 
 void OpenComm() {
@@ -299,18 +378,38 @@ void SendByteNoEcho(uint8_t b) {
         return;
     }
     QPointer<platform::CommControl> guarded = port;
-    if (!WaitForQuietLine(guarded)) {
+    const std::shared_ptr<LinkState> state = detail::CurrentState();
+    if (!WaitForQuietLine(guarded, *state)) {
         if (CommError == kErrAborted) ClosePortForAbort();
         return;
     }
-    if (!Write(*port, b)) CommError = kErrPort;
+    if (!Write(LineOf(*state, *port), *port, b)) CommError = kErrPort;
 }
 
-void SetQuietFloorMs(int ms) { g_quietFloorMs = std::max(ms, 0); }
+void SetQuietFloorMs(int ms) { detail::CurrentState()->quietFloorMs = std::max(ms, 0); }
 
-int QuietFloorMs() { return g_quietFloorMs; }
+int QuietFloorMs() { return detail::CurrentState()->quietFloorMs; }
 
-void SetQuietWaitNotice(std::function<void(bool waiting)> notice) { g_quietWaitNotice = std::move(notice); }
+QuietWaitNotice::QuietWaitNotice(std::function<void(bool waiting)> notice) {
+    if (!notice) return;
+    notice_ = std::make_shared<std::function<void(bool)>>(std::move(notice));
+    Told& notices = Notices();
+    notices.erase(std::remove_if(notices.begin(), notices.end(), [](const auto& w) { return w.expired(); }),
+                  notices.end());
+    notices.push_back(notice_);
+}
+
+QuietWaitNotice::~QuietWaitNotice() {
+    if (!notice_) return;
+    Told& notices = Notices();
+    const std::function<void(bool)>* mine = notice_.get();
+    notices.erase(std::remove_if(notices.begin(), notices.end(),
+                                 [mine](const auto& w) {
+                                     const auto notice = w.lock();
+                                     return !notice || notice.get() == mine;
+                                 }),
+                  notices.end());
+}
 
 namespace {
 
@@ -357,10 +456,11 @@ void WhenLineQuiet(QObject* context, std::function<void()> then) {
 }
 
 int BrokenFrameQuietMs() {
-    const Clock::duration left = g_quietUntil - Clock::now();
-    if (left <= Clock::duration::zero()) return 0;
-    // Rounded up: a wait of the value returned is never too short.
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+    const platform::CommControl* port = Link().Comm;
+    if (!port) return 0;
+    const std::shared_ptr<LinkState> state = detail::CurrentState();
+    const auto line = state->lines.find(port->CommPort());
+    return line == state->lines.end() ? 0 : MsUntil(line->second.quietUntil);
 }
 
 void SendZero() {
@@ -381,9 +481,11 @@ void FlushInput() {
     if (!Serial()) return;
     platform::CommControl* port = Link().Comm;
     if (!port || !port->PortOpen()) return;
-    // Input takes everything waiting, so one or two turns empty the buffer;
-    // the bound only guards against a device that never stops delivering.
-    for (int turn = 0; turn < 1000 && port->InBufferCount() > 0; ++turn) (void)port->Input();
+    // No wait took what is dropped here: a byte among it came late.
+    if (DropWaiting(*port)) {
+        const std::shared_ptr<LinkState> state = detail::CurrentState();
+        LateByte(*state, LineOf(*state, *port));
+    }
 }
 
 namespace {

@@ -130,10 +130,13 @@ bool UpdateFirmware(const std::vector<uint8_t>& image, const Firmware::AccessCod
     OpenComm();
     if (CommError != 0) return Fail(CommError);
 
-    // Wake-up: each byte written as it is, each reply taken by the link's
-    // normal reply wait.
+    // Wake-up: each byte written as it is, without an echo, and like every
+    // byte after the line has been quiet for the quiet time a broken frame
+    // or a late byte set; each reply taken by the link's normal reply wait.
     for (size_t i = 0; i < code.WakeUp.size(); ++i) {
-        if (!port || !port->Output(Raw(&code.WakeUp[i], 1))) return Fail(kErrPort);
+        if (!port) return Fail(kErrPort);
+        SendByteNoEcho(code.WakeUp[i]);
+        if (CommError != 0) return Fail(CommError);
         const uint8_t reply = ReceiveByte();
         if (CommError != 0) return Fail(CommError);
         if (reply != code.WakeUpReply[i]) return Fail(kErrBootLoader);

@@ -181,7 +181,7 @@ bool ReadFirmwareVersion() {
     // on every path.
     QPointer<QTimer> timeOut = vxIO::Link().TimeOut;
     const int saved = timeOut ? timeOut->interval() : 0;
-    if (timeOut) timeOut->setInterval(500);
+    if (timeOut) timeOut->setInterval(std::clamp(FirmwareReadTimeOutMs, 1, 65535));
     const auto restore = [&] {
         if (timeOut) timeOut->setInterval(saved);
     };

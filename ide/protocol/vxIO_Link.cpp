@@ -6,7 +6,10 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <memory>
+
 #include "platform/CommControl.h"
+#include "protocol/LinkState.h"
 #include "protocol/modMainDelay.h"
 #include "protocol/vxIO_Protocol.h"
 
@@ -23,10 +26,20 @@ void YieldDuringDrain(platform::CommControl& port) {
 }
 
 // The registered controls; a control that is deleted reads as null, so a set
-// whose owner went away counts as unregistered.
+// whose owner went away counts as unregistered.  The registration's state
+// comes and goes with it.
 QPointer<platform::CommControl> g_comm;
 QPointer<QTimer> g_timeOut;
 QPointer<QTimer> g_timeDelay;
+std::shared_ptr<detail::LinkState> g_state;
+
+bool Registered() { return g_comm && g_timeOut && g_timeDelay && g_state; }
+
+// The stand-in's state, for as long as the process runs.
+const std::shared_ptr<detail::LinkState>& StandInState() {
+    static const std::shared_ptr<detail::LinkState> state = std::make_shared<detail::LinkState>();
+    return state;
+}
 
 // The program-wide stand-in: the controls with the main window's design-time
 // set-up and the same event handlers.  It belongs to the application object
@@ -71,15 +84,19 @@ void SetLinkControls(const LinkControls& controls) {
         g_comm = controls.Comm;
         g_timeOut = controls.TimeOut;
         g_timeDelay = controls.TimeDelay;
+        g_state = std::make_shared<detail::LinkState>();
     } else {
         g_comm = nullptr;
         g_timeOut = nullptr;
         g_timeDelay = nullptr;
+        g_state.reset();
     }
 }
 
+std::shared_ptr<detail::LinkState> detail::CurrentState() { return Registered() ? g_state : StandInState(); }
+
 LinkControls Link() {
-    if (g_comm && g_timeOut && g_timeDelay) return {g_comm.data(), g_timeOut.data(), g_timeDelay.data()};
+    if (Registered()) return {g_comm.data(), g_timeOut.data(), g_timeDelay.data()};
     if (!g_standIn) {
         QCoreApplication* app = QCoreApplication::instance();
         if (!app) return {};

@@ -28,8 +28,9 @@
 #include <QString>
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,16 @@ struct LinkControls {
 
 // Registers the controls the link uses; a set with any member null
 // unregisters, and the stand-in takes over.
+//
+// The link's state belongs to the registration: the receipt flags, the
+// quiet time of each line (BrokenFrameQuietMs) and its floor
+// (SetQuietFloorMs).  A registration starts it clean, also when the same
+// controls are registered again (that is how a test starts from a clean
+// link: SetLinkControls(Link())), and unregistering drops it.  Within one
+// registration it keeps its meaning: closing and opening the port changes
+// nothing, and each port number is a line of its own, so that after the
+// user chooses another port the old line's quiet time does not hold up the
+// new one.
 void SetLinkControls(const LinkControls& controls);
 // The registered controls, else the stand-in.  All three members are null
 // only when there is no application whose event queue could drive them.
@@ -228,27 +239,51 @@ void FlushInput();
 // starts a frame into a broken one, whichever window or command it comes
 // from.  Closing and opening the port does not shorten the time: the
 // controller does not see that.
+//
+// A byte that arrives while no exchange waits for it (no reply wait in
+// progress, raw mode off; also a byte found waiting when the port is opened,
+// closed or flushed) shows that the controller has just answered a byte of a
+// broken frame, late, and now waits for the frame's rest: it is dropped, and
+// the quiet time starts again from its arrival.
+//
+// The quiet time is kept per line: the port number of the link's serial
+// control (see SetLinkControls).
 inline constexpr int kQuietFloorMs = 2000;
-// Milliseconds until the quiet time after the last broken frame is over; 0
-// when no frame broke off that recently.
+// Milliseconds until the quiet time of the current line is over; 0 when no
+// frame broke off and no byte came late that recently.
 int BrokenFrameQuietMs();
-// The floor of the quiet time (kQuietFloorMs unless changed).  Tests and the
-// fuzzer, whose simulated controllers have no frame time-out of their own,
-// may lower it; the program never does.
+// The floor of the quiet time (kQuietFloorMs unless changed), of the current
+// registration's state only: a new registration starts at kQuietFloorMs
+// again.  Tests and the fuzzer, whose simulated controllers have no frame
+// time-out of their own, may lower it; the program never does.
 void SetQuietFloorMs(int ms);
 int QuietFloorMs();
 // Calls `then` once, from the event queue, when the line is quiet: the quiet
-// time after the last broken frame is over (a frame that breaks off
-// meanwhile moves that moment on), or on the next turn of the event queue
+// time of the current line is over (a frame that breaks off or a byte that
+// comes late meanwhile moves that moment on), or on the next turn of the event queue
 // when the line is quiet already.  Nothing when `context` is gone by then.
 // A second call for the same context before the first one fired takes its
 // place.  This is how a window that must not send into a broken frame
 // learns when it may send again, without timing the quiet line itself.
 void WhenLineQuiet(QObject* context, std::function<void()> then);
-// Called with true when a byte starts to wait for the quiet line and with
-// false when the wait ends, so that a window can show that the program waits
-// (a busy cursor); an empty function is not called.
-void SetQuietWaitNotice(std::function<void(bool waiting)> notice);
+// A notice of the quiet-line waits, so that a window can show that the
+// program waits (a busy cursor): while this object lives, its function is
+// called with true when a byte starts to wait for the quiet line and with
+// false when that wait ends.  It belongs to whoever holds the object, and
+// goes with it; notices never replace one another, every one that lives is
+// told.  A notice told of a wait's start is told of its end, unless it went
+// meanwhile; one made during a wait hears only the waits after it.  An empty
+// function is never called.
+class QuietWaitNotice {
+public:
+    explicit QuietWaitNotice(std::function<void(bool waiting)> notice);
+    ~QuietWaitNotice();
+    QuietWaitNotice(const QuietWaitNotice&) = delete;
+    QuietWaitNotice& operator=(const QuietWaitNotice&) = delete;
+
+private:
+    std::shared_ptr<std::function<void(bool)>> notice_;
+};
 
 // Parallel port: status and data byte; on a library error they return 0
 // and set CommError to the library's error number minus 10.

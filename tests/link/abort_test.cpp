@@ -86,6 +86,9 @@ TEST_F(AbortTest, AnAbortEndsTheWaitAtOnceAndNothingMoreIsSent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        // A new controller on a clean line: the frame the case before broke
+        // off was another controller's.
+        vxIO::SetLinkControls(vxIO::Link());
         startSim(2);
         sim().setReplyDelay(kSlowMs);
         open();

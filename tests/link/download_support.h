@@ -31,6 +31,9 @@ protected:
         previousBasic_ = &modMain::Basic();
         modMain::SetBasic(&basic_);
         modMain::CompiledOK = false;
+        // Clearing the controller's memory leaves its one-line image as the
+        // compiler's, which the download refuses until the next compile.
+        modMain::SnippetImage = false;
         modMain::Downloaded = false;
         // A memory clear or a direct run of an earlier test leaves its
         // snippet's image marked as the compiler's last result.

@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+
 #include "download_support.h"
 
 namespace {
@@ -216,12 +219,21 @@ TEST_F(DownloadWindowTest, OtherControllerTypesSkipTheFirmwareCheck) {
 }
 
 // A controller that answers late makes the version check give up after its
-// 500 ms; the check's reply still arrives, and must not be taken for the
-// download's first echo.
+// 500 ms; the check's reply still arrives, and with it the controller starts
+// waiting for the rest of the check's frame.  The download's first byte must
+// neither be taken for an answer to the late reply nor go into that frame:
+// the line stays quiet for the quiet time from the late reply's arrival.
+// Here the controller waits almost the floor of the quiet time for a frame's
+// rest; the last case answers just before the quiet time that began when
+// the check gave up is over.
 TEST_F(DownloadWindowTest, ALateAnsweringControllerStillGetsItsDownload) {
     Compile(Program(60));
-    for (const int lateMs : {1000, 2000}) {
+    const int checkMs = bootup_modMain::kFirmwareReadTimeOutMs;
+    const int quietMs = std::max(kTimeOutMs, vxIO::kQuietFloorMs);
+    sim().setFrameTimeOut(vxIO::kQuietFloorMs - 100);
+    for (const int lateMs : {1000, 2000, checkMs + vxIO::kQuietFloorMs - 100}) {
         SCOPED_TRACE(lateMs);
+        vxIO::SetLinkControls(vxIO::Link());  // a clean line for each case
         modMain::Downloaded = false;
         sim().clearLogs();
         sim().injectFault(ControllerSim::Fault::LateReply, 0, lateMs);
@@ -231,8 +243,13 @@ TEST_F(DownloadWindowTest, ALateAnsweringControllerStillGetsItsDownload) {
         EXPECT_EQ(sim().downloadedImage(), Compiled());
         ExpectAtRest();
         const Bytes w = wire();
-        ASSERT_FALSE(w.empty());
+        ASSERT_GE(w.size(), 2u);
         EXPECT_EQ(w[0], 0xF0);  // the check was tried first
+        EXPECT_EQ(w[1], 0xFA);  // then the download's stop
+        const auto sentAt = sim().sentTimes();
+        ASSERT_FALSE(sentAt.empty());
+        const double gapMs = std::chrono::duration<double, std::milli>(sim().receivedTimes()[1] - sentAt[0]).count();
+        EXPECT_GE(gapMs, quietMs - 5) << "the stop followed the late reply after " << gapMs << " ms";
     }
 }
 

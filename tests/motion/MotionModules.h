@@ -23,4 +23,4 @@ inline void ResetMotionModules() {
 // link's quiet time: the host, which sends nothing for the whole quiet time
 // after a frame broke off, starts its next frame afresh all the same, but a
 // pause between two bytes of one frame never breaks it.
-inline void WaitLongForAFramesRest(ControllerSim& sim) { sim.setFrameGap(vxIO::kQuietFloorMs * 3 / 4); }
+inline void WaitLongForAFramesRest(ControllerSim& sim) { sim.setFrameTimeOut(vxIO::kQuietFloorMs * 3 / 4); }

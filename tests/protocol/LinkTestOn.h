@@ -17,6 +17,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "ControllerSim.h"
@@ -47,11 +48,20 @@ protected:
     }
 
     void SetUp() override {
+        // The host lives for the whole suite; registering its controls again
+        // starts the link's state afresh (no quiet time left by the test
+        // before, the receipt flags clear, the quiet time's floor at its
+        // default), and an abort a test left standing is lifted.
+        const vxIO::LinkControls link = vxIO::Link();
+        ASSERT_EQ(link.Comm, &main().Comm) << "the host's controls are not the link's";
+        vxIO::SetLinkControls(link);
+        vxIO::EndAbort();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         modMain::PortType = 1;
         modMain::ControllerType = 8;
         modMain::ControllerID = 2;
         bootup_modMain::RawMode = false;
+        bootup_modMain::FirmwareReadTimeOutMs = bootup_modMain::kFirmwareReadTimeOutMs;
         vxIO::Init();
         vxIO::CommError = 0;
         SetTimeOut(kTimeOutMs);
@@ -63,6 +73,7 @@ protected:
     void TearDown() override {
         main().Comm.setPortOpen(false);
         bootup_modMain::RawMode = false;
+        bootup_modMain::FirmwareReadTimeOutMs = bootup_modMain::kFirmwareReadTimeOutMs;
         modMain::PortType = 1;
         sim_.reset();
         qunsetenv("QVV2_COM1");
@@ -141,10 +152,37 @@ protected:
     static constexpr double kLineLateLimitMs = 1.0;
     static constexpr int kLineAttempts = 6;
 
+    // What a case of a line-paced test does after an attempt whose bytes
+    // travelled as expected or not, on a simulated line that ran `lateMs`
+    // late: judged, tried again, or, after the last attempt, left unjudged.
+    // A simulator that runs late reads the line's speed late, after the
+    // host may rightly have changed it: speeds as expected still show that
+    // the host changed nothing too early, but other speeds show nothing,
+    // and the simulator's own lateness must never fail a test of the
+    // program.  A test with unjudged cases judges its others and then ends
+    // as skipped (SKIP_IF_UNJUDGED), naming them.
+    enum class LineAttempt { Judge, Again, Unjudged };
+    LineAttempt AfterLineAttempt(bool asExpected, double lateMs, int attempt, const std::string& what) {
+        if (asExpected || lateMs <= kLineLateLimitMs) return LineAttempt::Judge;
+        if (attempt < kLineAttempts) return LineAttempt::Again;
+        unjudged_ += (unjudged_.empty() ? "" : "; ") + what;
+        return LineAttempt::Unjudged;
+    }
+    const std::string& Unjudged() const { return unjudged_; }
+
     static inline Host* host_ = nullptr;
     std::unique_ptr<ControllerSim> sim_;
     int timeOutMs_ = kTimeOutMs;
+    std::string unjudged_;
 };
 
 // Process CPU time in milliseconds.
 double ProcessCpuMs();
+
+// Ends a line-paced test as skipped when the simulated line left cases of it
+// unjudged (LinkTestOn::AfterLineAttempt).
+#define SKIP_IF_UNJUDGED()                                                                          \
+    do {                                                                                            \
+        if (!Unjudged().empty())                                                                    \
+            GTEST_SKIP() << "the simulated line ran late in every attempt, left unjudged: " << Unjudged(); \
+    } while (false)

@@ -206,3 +206,32 @@ TEST_F(BootLoaderTest, LinkFailuresLeaveTheLinksCode) {
         ExpectAtRest();
     }
 }
+
+// The wake-up bytes go out without an echo, but like every byte the link
+// sends they wait until a frame that broke off before has left the line
+// quiet for the quiet time.
+TEST_F(BootLoaderTest, TheWakeUpWaitsForTheQuietLineLikeEveryByte) {
+    SetTimeOut(kShortTimeOutMs);
+    open();
+    sim().injectFault(ControllerSim::Fault::WrongEcho);
+    vxIO::SendByte(0xEE);
+    ASSERT_EQ(vxIO::CommError, vxIO::kErrEcho);
+    vxIO::CloseComm();
+    const int quietMs = std::max(kShortTimeOutMs, vxIO::QuietFloorMs());
+    ASSERT_GT(vxIO::BrokenFrameQuietMs(), 0);
+
+    int waits = 0;
+    const vxIO::QuietWaitNotice notice([&](bool waiting) { waits += waiting ? 1 : 0; });
+    ASSERT_TRUE(Update(GeneratedFirmware(300)));
+    EXPECT_EQ(vxIO::CommError, 0);
+    EXPECT_EQ(waits, 1);
+    const Bytes w = wire();
+    ASSERT_GT(w.size(), 12u);
+    EXPECT_EQ(w[0], 0xEE);
+    EXPECT_EQ(Bytes(w.begin() + 1, w.begin() + 13), WakeUpAndStart());
+    const auto times = sim().receivedTimes();
+    const double gapMs = std::chrono::duration<double, std::milli>(times[1] - times[0]).count();
+    EXPECT_GE(gapMs, quietMs - 5) << "the wake-up followed the broken frame after " << gapMs << " ms";
+    EXPECT_TRUE(sim().flashComplete());
+    ExpectAtRest();
+}

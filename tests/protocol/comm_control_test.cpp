@@ -160,31 +160,33 @@ TEST_F(LinkTest, CloseAndSpeedChangeWaitForTheQueuedBytesToLeave) {
         EXPECT_GE(t.elapsed(), 104 + 17);
 
         ASSERT_TRUE(sim().waitForReceived(300, 2000));
-        if ((LineLateMs(0, 100, slowHanded) > kLineLateLimitMs || LineLateMs(100, 200, fastHanded) > kLineLateLimitMs) &&
-            attempt < kLineAttempts)
-            continue;
         const std::vector<int> speeds = sim().receivedSpeeds();
-        EXPECT_EQ(Off(speeds, 0, 100, 9600), 0u);
-        EXPECT_EQ(Off(speeds, 100, 200, 115200), 0u);
+        const LineAttempt line =
+            AfterLineAttempt(Off(speeds, 0, 100, 9600) == 0 && Off(speeds, 100, 200, 115200) == 0,
+                             std::max(LineLateMs(0, 100, slowHanded), LineLateMs(100, 200, fastHanded)), attempt,
+                             "speed change");
+        if (line == LineAttempt::Again) continue;
+        if (line == LineAttempt::Judge) {
+            EXPECT_EQ(Off(speeds, 0, 100, 9600), 0u);
+            EXPECT_EQ(Off(speeds, 100, 200, 115200), 0u);
+        }
         break;
     }
 
-    // With nothing queued a close does not wait.
+    // With nothing queued a close has nothing to wait for: its drain may
+    // wait no longer than the bare margin.
     ASSERT_TRUE(c.setSettings(QStringLiteral("115200,n,8,1")));
     ASSERT_TRUE(c.setPortOpen(true));
-    QElapsedTimer t;
-    t.start();
+    EXPECT_EQ(c.DrainLimit(), platform::CommControl::kDrainMargin);
     ASSERT_TRUE(c.setPortOpen(false));
-    EXPECT_LT(t.elapsed(), 50);
 
-    // Nor after an echoed byte: the echo shows the controller has it, so
-    // the slack for the adapter's own buffer is not added to every command.
+    // Nor after an echoed byte: the echo shows the controller has it.
     vxIO::OpenComm();
     vxIO::SendByte(0xEE);
     ASSERT_EQ(vxIO::CommError, 0);
-    t.restart();
+    EXPECT_LE(c.DrainLimit(), platform::CommControl::kDrainMargin + std::chrono::milliseconds(1));
     ASSERT_TRUE(c.setPortOpen(false));
-    EXPECT_LT(t.elapsed(), 30);
+    SKIP_IF_UNJUDGED();
 }
 
 TEST_F(LinkTest, ABlockWrittenJustBeforeACloseOrSpeedChangeReachesTheLineWhole) {
@@ -219,12 +221,17 @@ TEST_F(LinkTest, ABlockWrittenJustBeforeACloseOrSpeedChangeReachesTheLineWhole) 
             else
                 ASSERT_TRUE(c.setPortOpen(false));
             ASSERT_TRUE(sim().waitForReceived(257, 3000));
-            if (LineLateMs(0, 257, handed) > kLineLateLimitMs && attempt < kLineAttempts) continue;
-            EXPECT_EQ(Off(sim().receivedSpeeds(), 0, 257, k.baud), 0u);
+            const size_t off = Off(sim().receivedSpeeds(), 0, 257, k.baud);
+            const LineAttempt line = AfterLineAttempt(off == 0, LineLateMs(0, 257, handed), attempt, k.speed);
+            if (line == LineAttempt::Again) continue;
+            if (line == LineAttempt::Judge) {
+                EXPECT_EQ(off, 0u);
+            }
             break;
         }
     }
     ASSERT_TRUE(c.setPortOpen(false));
+    SKIP_IF_UNJUDGED();
 }
 
 TEST_F(LinkTest, ALongDrainLetsTheEventQueueRunWithTheExchangeGuardHeld) {
@@ -305,12 +312,10 @@ TEST(LinkCommDrain, APeerThatNeverReadsHoldsTheCloseNoLongerThanTheLimit) {
     const qint64 limit = c.DrainLimit().count();
     EXPECT_GE(limit, 1389);
     EXPECT_LE(limit, 2 * 1389 + 200 + 2);
-    QElapsedTimer t;
-    t.start();
     EXPECT_TRUE(c.setPortOpen(false));
-    EXPECT_LT(t.elapsed(), limit + 300);
+    // The limit, not the bytes, ended the wait: they never left.
     EXPECT_FALSE(c.PortOpen());
-    EXPECT_FALSE(c.LastError().isEmpty());
+    EXPECT_TRUE(c.LastError().contains(QStringLiteral("time-out for its drain"))) << c.LastError().toStdString();
 
     // The device is free again at once.
     EXPECT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
@@ -365,14 +370,21 @@ TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEveryWriteBeforeTheLast) {
     ASSERT_TRUE(c.setSettings(QStringLiteral("9600,n,8,1")));
     ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
 
+    // The most a close may now wait: twice what is still on the line plus
+    // the margin.  It only shrinks while the test runs, however late.
+    platform::CommLineSettings slow;
+    slow.baud = 9600;
+    const auto mostFor = [&](qint64 bytes) {
+        return 2 * std::chrono::ceil<std::chrono::milliseconds>(platform::CommWireTime(bytes, slow)) +
+               platform::CommControl::kDrainMargin;
+    };
+
     // A long block, then a short one, both answered: the close waits for no
     // more than the short one's line time.
     block(2000, true);
     block(4, true);
-    QElapsedTimer t;
-    t.start();
+    EXPECT_LE(c.DrainLimit(), mostFor(4));
     EXPECT_TRUE(c.setPortOpen(false));
-    EXPECT_LT(t.elapsed(), 100);
     EXPECT_FALSE(c.PortOpen());
 
     // The same, then 100 bytes more, taken at once but not answered: they
@@ -380,18 +392,20 @@ TEST(LinkCommDrain, AnAnswerEndsTheLineTimeOfEveryWriteBeforeTheLast) {
     ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
     block(2000, true);
     block(4, true);
-    t.restart();
+    QElapsedTimer t;
+    t.start();
     block(100, false);
+    // (The short block's line time may not be over when they are written.)
+    EXPECT_LE(c.DrainLimit(), mostFor(4 + 100));
     EXPECT_TRUE(c.setPortOpen(false));
     EXPECT_GE(t.elapsed(), 100);
-    EXPECT_LT(t.elapsed(), 1000);
 
     // An answer that comes while the last block may still be on its way
     // (an echo of its first byte): the block keeps its line time (1.04 s).
     ASSERT_TRUE(c.setPortOpen(true)) << c.LastError().toStdString();
     block(1000, true);
     t.restart();
+    EXPECT_LE(c.DrainLimit(), mostFor(1000));
     EXPECT_TRUE(c.setPortOpen(false));
     EXPECT_GE(t.elapsed(), 900);
-    EXPECT_LT(t.elapsed(), 2000);
 }

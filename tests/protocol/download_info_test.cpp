@@ -178,6 +178,7 @@ TEST(ProgramHeaderText, DatesAndTimes) {
 }
 
 TEST_F(DownloadTest, FirmwareVersionReadsTheIdentificationAndTheWord) {
+    bootup_modMain::FirmwareReadTimeOutMs = kTimeOutMs;  // the answer must count, however busy the machine
     sim().setIdentification({2, 2, 3, 0, 0, 0});
     sim().setRam(1266, 0x0D);
     sim().setRam(1267, 0xC9);
@@ -197,13 +198,23 @@ TEST_F(DownloadTest, FirmwareVersionReadsTheIdentificationAndTheWord) {
 }
 
 TEST_F(DownloadTest, FirmwareVersionGivesUpAfterHalfASecondWithoutController) {
+    EXPECT_EQ(bootup_modMain::FirmwareReadTimeOutMs, 500);
     main().TimeOut.setInterval(3000);
     sim().setSilent(true);
+    // The reply time-out the read's wait runs with, seen from inside it.
+    int waitedWith = 0;
+    QTimer look;
+    look.setInterval(1);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (main().TimeOut.isActive()) waitedWith = main().TimeOut.interval();
+    });
+    look.start();
     QElapsedTimer t;
     t.start();
     EXPECT_FALSE(bootup_modMain::ReadFirmwareVersion());
+    look.stop();
     EXPECT_GE(t.elapsed(), 450);
-    EXPECT_LT(t.elapsed(), 1500);
+    EXPECT_EQ(waitedWith, 500);
     EXPECT_EQ(main().TimeOut.interval(), 3000);  // put back
     EXPECT_FALSE(main().Comm.PortOpen());
     main().TimeOut.setInterval(kTimeOutMs);

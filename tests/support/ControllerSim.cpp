@@ -124,14 +124,14 @@ void ControllerSim::setSilent(bool silent) {
     silent_ = silent;
 }
 
+void ControllerSim::setFrameTimeOut(int ms) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    frameTimeOutMs_ = ms > 0 ? ms : 0;
+}
+
 void ControllerSim::setReplyDelay(int ms) {
     std::lock_guard<std::mutex> lock(mutex_);
     replyDelayMs_ = ms > 0 ? ms : 0;
-}
-
-void ControllerSim::setFrameGap(int ms) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    frameGapMs_ = ms > 0 ? ms : 0;
 }
 
 void ControllerSim::injectFault(Fault fault, int atByte, int delayMs) {
@@ -480,8 +480,12 @@ void ControllerSim::handle(uint8_t b, Clock::time_point arrived, int speed, bool
         receivedSpeed_.push_back(speed);
         receivedLate_.push_back(late);
         const size_t index = received_.size() - 1;
-        // A slow controller's own delay is no pause of the host.
-        if (arrived - lastArrival_ > std::chrono::milliseconds(frameGapMs_ + replyDelayMs_)) {
+        // The controller waits for a frame's rest from its own last answer
+        // (a late answer starts that wait late), or from the host's last
+        // byte; a slow controller's own delay is no pause of the host.
+        const Clock::time_point since =
+            std::max(lastArrival_ + std::chrono::milliseconds(replyDelayMs_), lastAnswer_);
+        if (arrived - since > std::chrono::milliseconds(frameTimeOutMs_)) {
             // The host gave up on the frame in progress; start afresh.
             paramsLeft_ = 0;
             params_.clear();
@@ -566,6 +570,7 @@ void ControllerSim::deliver(std::vector<uint8_t> bytes, Clock::time_point rxEnd,
             std::lock_guard<std::mutex> lock(mutex_);
             sent_.insert(sent_.end(), burst.begin(), burst.end());
             sentAt_.insert(sentAt_.end(), burst.size(), at);
+            lastAnswer_ = at;
         }
         return;
     }
@@ -621,6 +626,7 @@ void ControllerSim::writeByte(uint8_t b) {
         std::lock_guard<std::mutex> lock(mutex_);
         sent_.push_back(b);
         sentAt_.push_back(at);
+        lastAnswer_ = at;
     }
 }
 
@@ -636,6 +642,7 @@ void ControllerSim::writeBurst(const std::vector<uint8_t>& bytes) {
         sent_.push_back(bytes[static_cast<size_t>(i)]);
         sentAt_.push_back(at);
     }
+    lastAnswer_ = at;
 }
 
 void ControllerSim::hangUp() {

@@ -69,13 +69,14 @@ public:
     // fault injected for one byte takes that byte's place.
     void setReplyDelay(int ms);
     // A frame that stays incomplete for this long is dropped: the next byte
-    // starts a new command.  Well above a busy host's pause between two
-    // bytes, and below the tests' short reply time-out.
+    // starts a new command.  The controller's wait for the rest runs from
+    // its own last answer (a late answer starts it late) or from the host's
+    // last byte, whichever came later.  By default kFrameGapMs: well above a
+    // busy host's pause between two bytes, and below the tests' short reply
+    // time-out.  Below the link's quiet time, whose floor is meant to outlast
+    // a real controller's frame time-out.
     static constexpr int kFrameGapMs = 200;
-    // Another time for that (kFrameGapMs unless set): tests whose host may
-    // be paused longer on a loaded machine, and that never break a frame
-    // off for less than the link's quiet time, give the host more time.
-    void setFrameGap(int ms);
+    void setFrameTimeOut(int ms);
 
     // The fault strikes the answer to the received byte `atByte` bytes from
     // now (0: the next byte received).  One fault is pending at a time.
@@ -235,7 +236,6 @@ private:
     bool linePaced_ = false;
     bool silent_ = false;
     int replyDelayMs_ = 0;
-    int frameGapMs_ = kFrameGapMs;
     Fault fault_ = Fault::None;
     size_t faultAt_ = 0;
     int faultDelayMs_ = 0;
@@ -260,6 +260,8 @@ private:
     size_t answered_ = 0;  // received bytes whose answer is out
     Clock::time_point lineFree_{};  // when the simulated line is next idle
     Clock::time_point lastArrival_{};
+    Clock::time_point lastAnswer_{};  // when the controller last wrote to the line
+    int frameTimeOutMs_ = kFrameGapMs;
 
     // Frame decoding: the command in progress, its parameters so far, how many
     // more it takes, and the reply bytes still owed (one per lone 0).
