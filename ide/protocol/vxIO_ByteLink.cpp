@@ -87,10 +87,21 @@ bool DropWaiting(platform::CommControl& port) {
     return dropped;
 }
 
+}  // namespace
+
+// A notice as the link keeps it: its function, and how many waits it was
+// told the start of and not yet the end.
+struct QuietWaitNotice::Entry {
+    std::function<void(bool)> notice;
+    int open = 0;
+};
+
+namespace {
+
 // The notices of the quiet-line waits (QuietWaitNotice): each held by its
 // object, seen here only while it lives.  The list is never destroyed, so a
 // notice held by a static object may still go at the program's end.
-using Told = std::vector<std::weak_ptr<std::function<void(bool)>>>;
+using Told = std::vector<std::weak_ptr<QuietWaitNotice::Entry>>;
 Told& Notices() {
     static Told* const notices = new Told;
     return *notices;
@@ -103,19 +114,25 @@ Told TellWaitStarts() {
     const Told all = Notices();
     Told told;
     for (const auto& weak : all) {
-        if (const std::shared_ptr<std::function<void(bool)>> notice = weak.lock()) {
+        if (const std::shared_ptr<QuietWaitNotice::Entry> entry = weak.lock()) {
             told.push_back(weak);
-            (*notice)(true);
+            ++entry->open;
+            entry->notice(true);
         }
     }
     return told;
 }
 
-// Tells the notices told of the start, as far as they still live, that the
-// wait has ended.
+// Tells the notices told of the start, as far as they still live and have
+// not heard the end already (from their own going), that the wait has
+// ended.
 void TellWaitEnds(const Told& told) {
-    for (const auto& weak : told)
-        if (const std::shared_ptr<std::function<void(bool)>> notice = weak.lock()) (*notice)(false);
+    for (const auto& weak : told) {
+        const std::shared_ptr<QuietWaitNotice::Entry> entry = weak.lock();
+        if (!entry || entry->open <= 0) continue;
+        --entry->open;
+        entry->notice(false);
+    }
 }
 
 // Before a byte goes out: while the line must stay quiet (a frame broke
@@ -392,21 +409,28 @@ int QuietFloorMs() { return detail::CurrentState()->quietFloorMs; }
 
 QuietWaitNotice::QuietWaitNotice(std::function<void(bool waiting)> notice) {
     if (!notice) return;
-    notice_ = std::make_shared<std::function<void(bool)>>(std::move(notice));
+    entry_ = std::make_shared<Entry>();
+    entry_->notice = std::move(notice);
     Told& notices = Notices();
     notices.erase(std::remove_if(notices.begin(), notices.end(), [](const auto& w) { return w.expired(); }),
                   notices.end());
-    notices.push_back(notice_);
+    notices.push_back(entry_);
 }
 
 QuietWaitNotice::~QuietWaitNotice() {
-    if (!notice_) return;
+    if (!entry_) return;
+    // Going during a wait: the end is told now, so that what the start set
+    // up (a busy pointer) is put back.
+    while (entry_->open > 0) {
+        --entry_->open;
+        entry_->notice(false);
+    }
     Told& notices = Notices();
-    const std::function<void(bool)>* mine = notice_.get();
+    const Entry* mine = entry_.get();
     notices.erase(std::remove_if(notices.begin(), notices.end(),
                                  [mine](const auto& w) {
-                                     const auto notice = w.lock();
-                                     return !notice || notice.get() == mine;
+                                     const auto entry = w.lock();
+                                     return !entry || entry.get() == mine;
                                  }),
                   notices.end());
 }

@@ -271,9 +271,10 @@ void WhenLineQuiet(QObject* context, std::function<void()> then);
 // called with true when a byte starts to wait for the quiet line and with
 // false when that wait ends.  It belongs to whoever holds the object, and
 // goes with it; notices never replace one another, every one that lives is
-// told.  A notice told of a wait's start is told of its end, unless it went
-// meanwhile; one made during a wait hears only the waits after it.  An empty
-// function is never called.
+// told.  A notice told of a wait's start is told of its end once: when the
+// wait ends, or when the notice goes first (from its destructor).  One made
+// during a wait hears only the waits after it.  An empty function is never
+// called.
 class QuietWaitNotice {
 public:
     explicit QuietWaitNotice(std::function<void(bool waiting)> notice);
@@ -281,8 +282,10 @@ public:
     QuietWaitNotice(const QuietWaitNotice&) = delete;
     QuietWaitNotice& operator=(const QuietWaitNotice&) = delete;
 
+    struct Entry;
+
 private:
-    std::shared_ptr<std::function<void(bool)>> notice_;
+    std::shared_ptr<Entry> entry_;
 };
 
 // Parallel port: status and data byte; on a library error they return 0
