@@ -5,6 +5,13 @@
 // host paused by a loaded machine.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
 #include "ControllerSim.h"
 #include "documents/modMain.h"
 #include "motion/frmMove32_G6.h"
@@ -24,3 +31,32 @@ inline void ResetMotionModules() {
 // after a frame broke off, starts its next frame afresh all the same, but a
 // pause between two bytes of one frame never breaks it.
 inline void WaitLongForAFramesRest(ControllerSim& sim) { sim.setFrameTimeOut(vxIO::kQuietFloorMs * 3 / 4); }
+
+// For a test that failed: what went over the line since the simulator's
+// logs were last cleared, each received byte in hex with the time since the
+// one before (when over 20 ms) and the bytes sent back, so that a failure
+// on a loaded machine shows where the line paused.
+inline void PrintTheLineOnFailure(const ControllerSim& sim) {
+    if (!::testing::Test::HasFailure()) return;
+    const auto received = sim.received();
+    const auto times = sim.receivedTimes();
+    std::string line = "the line: received";
+    char text[32];
+    for (size_t i = 0; i < received.size(); ++i) {
+        std::snprintf(text, sizeof text, " %02X", received[i]);
+        line += text;
+        if (i > 0 && i < times.size()) {
+            const double gapMs = std::chrono::duration<double, std::milli>(times[i] - times[i - 1]).count();
+            if (gapMs > 20) {
+                std::snprintf(text, sizeof text, "(+%.0fms)", gapMs);
+                line += text;
+            }
+        }
+    }
+    line += "; sent";
+    for (const uint8_t b : sim.sent()) {
+        std::snprintf(text, sizeof text, " %02X", b);
+        line += text;
+    }
+    std::cout << line << std::endl;
+}

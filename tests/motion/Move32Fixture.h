@@ -32,6 +32,7 @@ protected:
     }
 
     void TearDown() override {
+        if (sim_) PrintTheLineOnFailure(*sim_);
         if (frmMove32_G6* w = frmMove32_G6::Loaded()) {
             w->close();
             Settle();

@@ -38,6 +38,7 @@ protected:
     }
 
     void TearDown() override {
+        if (sim_) PrintTheLineOnFailure(*sim_);
         MainWindowTools::Windows() = savedWindows_;
         Main().Comm.setPortOpen(false);
         SimulatedControllerTest::TearDown();

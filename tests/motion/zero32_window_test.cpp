@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "ServoMoves.h"
 #include "ZeroWindowFixture.h"
 #include "motion/ZeroPoints.h"
 #include "motion/frmZero32.h"
@@ -229,10 +230,9 @@ TEST_F(Zero32Test, WriteAfterABrokenEepromFrameWaitsForTheQuietLineThenStoresEve
     const size_t broken = expected.size();
     for (int k = 0; k < 4; ++k) WriteEe(expected, 4016 + k, kDirBytes[static_cast<size_t>(k)]);
     EXPECT_EQ(wire(), expected);
-    const auto times = sim().receivedTimes();
-    ASSERT_GT(times.size(), broken);
-    const double gapMs = std::chrono::duration<double, std::milli>(times[broken] - times[broken - 1]).count();
-    EXPECT_GE(gapMs, vxIO::kQuietFloorMs - 5) << "the direction bytes followed the broken frame after " << gapMs << " ms";
+    const SentAfterByte after = SentAfter(sim(), broken - 1);
+    EXPECT_GE(after.HostPauseAtLeastMs(), vxIO::kQuietFloorMs - 5)
+        << "the direction bytes followed the broken frame after " << after.firstAfterMs << " ms";
     for (int k = 0; k < 4; ++k) EXPECT_EQ(sim().eeprom(4016 + k), kDirBytes[static_cast<size_t>(k)]) << k;
     EXPECT_EQ(ShownCodes(), std::vector<int>{vxIO::kErrEcho});
 }
