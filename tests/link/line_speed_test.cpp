@@ -204,11 +204,11 @@ TEST_F(LineSpeedTest, TheMemoryClearsDownloadTravelsAt115200) {
         main().mnuMemClear->trigger();
         ASSERT_EQ(boxes_->Calls().size(), 2u);
         EXPECT_EQ(Box(1), QStringLiteral("Clear memory is OK !"));
-        EXPECT_EQ(sim().downloadCount(), attempt);
 
         // The loop is one block: stop and enter at 9600, then the length,
         // the request and the block at 115200.
         const std::vector<int> speeds = Speeds(4 + 1 + 257);
+        EXPECT_EQ(sim().downloadCount(), attempt);
         // The host cannot hand the block over before the controller's "!"
         // for it has gone out.
         const auto sentAt = sim().sentTimes();

@@ -122,9 +122,15 @@ TEST_P(QuietLineTest, NoByteFollowsABrokenFrameBeforeTheQuietTimeThenWholeFrames
     // The quiet time, and no more: the reply time-out or the floor, not both.
     EXPECT_LE(vxIO::BrokenFrameQuietMs(), quietMs);
     const bool noAnswer = c.fault == ControllerSim::Fault::LateReply;
-    const auto gaveUp = std::chrono::steady_clock::now();
     ASSERT_TRUE(sim().waitForReceived(2, 2000));
-    const auto failingByte = sim().receivedTimes().at(1);
+    // The gap is measured from moments the link's own cannot come before,
+    // so that a simulator that read a byte late never makes the line look
+    // quiet for too short a time: the host wrote the failing byte after the
+    // echo of the one before went out, and gave up on it no sooner than a
+    // reply time-out later.
+    ASSERT_GE(sim().sentTimes().size(), 1u);
+    const auto failingByte = sim().sentTimes()[0];
+    const auto gaveUp = failingByte + std::chrono::milliseconds(c.timeOutMs);
     const size_t broken = sim().received().size();
     ASSERT_EQ(broken, 2u) << "the frame stops at its failing byte";
 

@@ -71,11 +71,11 @@ public:
     // A frame that stays incomplete for this long is dropped: the next byte
     // starts a new command.  The controller's wait for the rest runs from
     // its own last answer (a late answer starts it late) or from the host's
-    // last byte, whichever came later.  By default kFrameGapMs: well above a
-    // busy host's pause between two bytes, and below the tests' short reply
-    // time-out.  Below the link's quiet time, whose floor is meant to outlast
-    // a real controller's frame time-out.
-    static constexpr int kFrameGapMs = 200;
+    // last byte, whichever came later.  By default kFrameGapMs: far above a
+    // busy host's pause between two bytes of a frame (a loaded machine, a
+    // sanitizer build), and below the floor of the link's quiet time, which
+    // is meant to outlast a real controller's frame time-out.
+    static constexpr int kFrameGapMs = 1000;
     void setFrameTimeOut(int ms);
 
     // The fault strikes the answer to the received byte `atByte` bytes from
