@@ -18,6 +18,13 @@
 #include "motion/modUserRobot.h"
 #include "protocol/vxIO_Protocol.h"
 
+// The reply time-out of a test that waits for an answer never sent: short
+// enough to keep the test quick, long enough for every answer that is sent
+// on a loaded machine, and below the quiet floor, so that the line stays
+// quiet for the floor after a broken frame.
+inline constexpr int kFaultTimeOutMs = 1000;
+static_assert(kFaultTimeOutMs < vxIO::kQuietFloorMs);
+
 inline void ResetMotionModules() {
     modMain::GroupCollapsed = {};
     modMain::MotorWindowLeft = 0;
