@@ -18,6 +18,13 @@
 #include "motion/modUserRobot.h"
 #include "protocol/vxIO_Protocol.h"
 
+// The reply time-out of a test that waits for an answer never sent: short
+// enough to keep the test quick, long enough for every answer that is sent
+// on a loaded machine, and below the quiet floor, so that the line stays
+// quiet for the floor after a broken frame.
+inline constexpr int kFaultTimeOutMs = 1000;
+static_assert(kFaultTimeOutMs < vxIO::kQuietFloorMs);
+
 inline void ResetMotionModules() {
     modMain::GroupCollapsed = {};
     modMain::MotorWindowLeft = 0;
@@ -32,12 +39,11 @@ inline void ResetMotionModules() {
 // pause between two bytes of one frame never breaks it.
 inline void WaitLongForAFramesRest(ControllerSim& sim) { sim.setFrameTimeOut(vxIO::kQuietFloorMs * 3 / 4); }
 
-// For a test that failed: what went over the line since the simulator's
-// logs were last cleared, each received byte in hex with the time since the
-// one before (when over 20 ms) and the bytes sent back, so that a failure
-// on a loaded machine shows where the line paused.
-inline void PrintTheLineOnFailure(const ControllerSim& sim) {
-    if (!::testing::Test::HasFailure()) return;
+// What went over the line since the simulator's logs were last cleared:
+// each received byte in hex with the time since the one before (when over
+// 20 ms), and the bytes sent back, so that a failure on a loaded machine
+// shows where the line paused.
+inline std::string TheLine(const ControllerSim& sim) {
     const auto received = sim.received();
     const auto times = sim.receivedTimes();
     std::string line = "the line: received";
@@ -58,5 +64,10 @@ inline void PrintTheLineOnFailure(const ControllerSim& sim) {
         std::snprintf(text, sizeof text, " %02X", b);
         line += text;
     }
-    std::cout << line << std::endl;
+    return line;
+}
+
+// For a test that failed: the line, as above.
+inline void PrintTheLineOnFailure(const ControllerSim& sim) {
+    if (::testing::Test::HasFailure()) std::cout << TheLine(sim) << std::endl;
 }

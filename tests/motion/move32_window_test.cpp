@@ -208,8 +208,7 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
     StartWithDocument();
     QPointer<frmMove32_G6> w = OpenFromMenu();
     ASSERT_NE(w, nullptr);
-    // Well above the controller's own wait for the rest of a frame.
-    constexpr int kTimeOutMs = 400;
+    constexpr int kTimeOutMs = kFaultTimeOutMs;
     Main().TimeOut.setInterval(kTimeOutMs);
     // The line stays quiet for the time-out, but at least for the floor.
     const int kQuietMs = std::max(kTimeOutMs, vxIO::QuietFloorMs());
@@ -295,7 +294,7 @@ TEST_F(Move32Test, AfterABrokenMoveTheKnobWaitsForTheQuietLineThenSendsItsLatest
 // once the line is quiet again.  A close during the quiet time drops it all.
 TEST_F(Move32Test, ClicksDuringTheQuietLineAfterABrokenMoveAreCarriedOutAfterItInOrder) {
     StartWithDocument();
-    constexpr int kTimeOutMs = 400;
+    constexpr int kTimeOutMs = kFaultTimeOutMs;
     Main().TimeOut.setInterval(kTimeOutMs);
     enum class Then { Done, FirstFails, Closed };
     const struct {
@@ -805,7 +804,7 @@ TEST_F(Move32Test, ProgramExitClosesTheWindowAndStoresItsPosition) {
 
 TEST_F(Move32Test, ADeadControllerGivesOneBoxWithItsCodeAndAUsableProgram) {
     StartWithDocument();
-    Main().TimeOut.setInterval(kShortTimeOutMs);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
     sim().setSilent(true);
     modMain::MotorWindowLeft = 1500;
     Boxes().Answer(platform::vbOK);
@@ -842,7 +841,7 @@ TEST_F(Move32Test, ADeadControllerGivesOneBoxWithItsCodeAndAUsableProgram) {
 
 TEST_F(Move32Test, AControllerLostMidLoadShowsTheCodeOfTheFailingStep) {
     StartWithDocument();
-    Main().TimeOut.setInterval(kShortTimeOutMs);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
     // The stop goes through; the reads of motor 2 get a wrong echo.
     sim().clearLogs();
     sim().injectFault(ControllerSim::Fault::WrongEcho, 1 + 2 * 12);
@@ -859,7 +858,7 @@ TEST_F(Move32Test, AGroupLoopStopsAtTheFirstLinkErrorWithOneBox) {
     StartWithDocument();
     frmMove32_G6* w = OpenFromMenu();
     ASSERT_NE(w, nullptr);
-    Main().TimeOut.setInterval(kShortTimeOutMs);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
     sim().setSilent(true);
     sim().clearLogs();
     Boxes().Answer(platform::vbOK);

@@ -24,7 +24,7 @@ TEST_F(Move32Test, AfterABrokenMoveInAClosedWindowTheNextCommandWaitsForTheQuiet
         QPointer<frmMove32_G6> w = OpenFromMenu();
         ASSERT_NE(w, nullptr);
         // A short COMMtimeout: the floor keeps the line quiet.
-        Main().TimeOut.setInterval(500);
+        Main().TimeOut.setInterval(kFaultTimeOutMs);
         ServoKnob* knob = w->servo[0];
         knob->SetOn(true);
         ASSERT_TRUE(knob->SetValue(100));

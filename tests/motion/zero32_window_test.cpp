@@ -218,7 +218,7 @@ TEST_F(Zero32Test, WriteStoresZeroBytesThenDirectionBytesInEeprom) {
 // direction byte is written whole, and one box tells of the zero part.
 TEST_F(Zero32Test, WriteAfterABrokenEepromFrameWaitsForTheQuietLineThenStoresEveryDirection) {
     Read();
-    Main().TimeOut.setInterval(500);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
     Boxes().Answer(platform::vbOK);
     sim().clearLogs();
     sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xB4, 1, 5);
@@ -308,7 +308,7 @@ TEST_F(Zero32Test, DefaultRestoresWhatWasReadAndCancelWritesNothing) {
 // zero values that were never read reach neither the working copy nor the
 // EEPROM.
 TEST_F(Zero32Test, ZeroPartFailingPartWayIsReportedAndItsValuesAreNeverWritten) {
-    Main().TimeOut.setInterval(kShortTimeOutMs);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
     Boxes().Answer(platform::vbOK).Answer(platform::vbOK);
     sim().clearLogs();
     sim().injectFault(ControllerSim::Fault::NoReply, ZeroReadOffset(10));
@@ -346,7 +346,7 @@ TEST_F(Zero32Test, ZeroPartFailingPartWayIsReportedAndItsValuesAreNeverWritten) 
 }
 
 TEST_F(Zero32Test, FailedReadsShowTheRealCode) {
-    Main().TimeOut.setInterval(kShortTimeOutMs);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
 
     // Both parts fail: one box, the link closed, the window as opened.
     Boxes().Answer(platform::vbOK);

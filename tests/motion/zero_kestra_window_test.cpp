@@ -240,7 +240,7 @@ TEST_F(KestraZeroTest, InsertDefaultAndCancel) {
 // A read that fails part way stops there with the real code and leaves the
 // window as opened: nothing it did not read can be stored.
 TEST_F(KestraZeroTest, ReadFailingPartWayLeavesWriteRefused) {
-    Main().TimeOut.setInterval(kShortTimeOutMs);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
     Boxes().Answer(platform::vbOK);
     const Bytes all = ReadWire();
     const Bytes poseOf10 = {0xF8, static_cast<uint8_t>(Lo(768 + 10)), static_cast<uint8_t>(Hi(768 + 10))};

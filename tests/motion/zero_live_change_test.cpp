@@ -63,7 +63,7 @@ TEST_F(ZeroWindowTest, AfterABrokenLiveWriteTheBoxesWaitForTheQuietLine) {
     QPointer<ZeroPoints::Window> w = OpenAndRead(Main().mnuZero, "frmZeroKESTRA");
     ASSERT_TRUE(w);
     auto* zero = static_cast<frmZeroKESTRA*>(w.data());
-    constexpr int kTimeOutMs = 400;  // well above the controller's wait for a frame's rest
+    constexpr int kTimeOutMs = kFaultTimeOutMs;
     Main().TimeOut.setInterval(kTimeOutMs);
     // The line stays quiet for the time-out, but at least for the floor.
     const int kQuietMs = std::max(kTimeOutMs, vxIO::QuietFloorMs());
@@ -96,7 +96,7 @@ TEST_F(ZeroWindowTest, ClosedAfterABrokenLiveWriteTheResetWaitsForTheQuietLine) 
     QPointer<ZeroPoints::Window> w = OpenAndRead(Main().mnuZero, "frmZeroKESTRA");
     ASSERT_TRUE(w);
     auto* zero = static_cast<frmZeroKESTRA*>(w.data());
-    constexpr int kTimeOutMs = 400;
+    constexpr int kTimeOutMs = kFaultTimeOutMs;
     Main().TimeOut.setInterval(kTimeOutMs);
     sim().clearLogs();
     sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xF8, 1);
@@ -131,7 +131,7 @@ TEST_F(ZeroWindowTest, DirectionsClickedDuringTheQuietLineAreWrittenAfterIt) {
     const auto busyCursor = [&] {
         return w->testAttribute(Qt::WA_SetCursor) && w->cursor().shape() == Qt::BusyCursor;
     };
-    Main().TimeOut.setInterval(400);
+    Main().TimeOut.setInterval(kFaultTimeOutMs);
     ASSERT_TRUE(motion_wait::QuietLine());
     sim().clearLogs();
     sim().injectFrameFault(ControllerSim::Fault::WrongEcho, 0xF8, 1);
