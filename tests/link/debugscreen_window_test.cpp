@@ -248,9 +248,14 @@ TEST_F(DebugScreenTest, TheDebugCommandOpensTheWindowModally) {
         }
     });
     poll.start(10);
-    QTimer::singleShot(5000, [&] {  // never hang the suite
+    // Never hangs the suite; it goes with the test, so it cannot close a
+    // later test's window.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
         if (QWidget* w = QApplication::activeModalWidget()) w->close();
     });
+    guard.start(5000);
     main().mnuDebug->trigger();
     EXPECT_EQ(title, QStringLiteral("Debug Window"));
     EXPECT_EQ(stops, 1);
