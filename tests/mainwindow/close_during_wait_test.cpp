@@ -98,12 +98,10 @@ TEST_F(SimulatedControllerTest, TwoClosesDuringAWaitAskOneSaveQuestion) {
     sim().setSilent(true);
     const TimeOutCount timeOuts(w);
     modApp::Docs(modApp::ActiveDoc)->rt->SetWholeText(QStringLiteral("WAIT\r\n"));
-    // A second question would come from a second try of the put-off close,
-    // which the two closes would have asked for at the same moment as the
-    // first: once the first question has come, a timer started then runs
-    // after any such second try.  The window tries a put-off close again
-    // 50 ms after it was asked for; the timer's delay is well beyond the
-    // moment between the two closes.
+    // A second question would come from a second try of the put-off close.
+    // Both tries would be asked for by the two closes, a moment apart, and
+    // run 50 ms later; a timer started when the first question comes, with
+    // a delay far longer than that moment, runs after the second try.
     constexpr int kSecondTryWouldHaveComeMs = 500;
     QTimer afterTheQuestion;
     afterTheQuestion.setSingleShot(true);
